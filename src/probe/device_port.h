@@ -1,0 +1,40 @@
+#pragma once
+// The drive probe's only door to the storage stack: open one device path, send control
+// requests on it, close it. The Win32 adapter maps this onto CreateFileA / DeviceIoControl /
+// CloseHandle; tests replay scripted answers.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kestrine {
+
+// One open device. Destroying it closes the handle, so a pass can never leak one.
+class OpenDevice {
+public:
+    virtual ~OpenDevice() = default;
+    // Sends one synchronous control request. Returns 0 on success, else the system error
+    // code. `out` is zero-filled by the caller; the adapter never writes past outSize.
+    virtual std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
+                                  std::uint8_t* out, std::uint32_t outSize) = 0;
+};
+
+struct OpenResult {
+    std::unique_ptr<OpenDevice> device;  // null when the open failed
+    std::uint32_t error = 0;             // the system error code of a failed open
+};
+
+class DevicePort {
+public:
+    virtual ~DevicePort() = default;
+    virtual OpenResult open(const std::string& path) = 0;
+};
+
+// The system's message text for an error code (FormatMessageA on Windows).
+class SystemMessages {
+public:
+    virtual ~SystemMessages() = default;
+    // False when the system has no text for the code.
+    virtual bool lookup(std::uint32_t code, std::string& text) const = 0;
+};
+
+}  // namespace kestrine

@@ -1,0 +1,110 @@
+#include "probe/drive_probe.h"
+
+#include <array>
+#include <cstddef>
+
+#include "probe/device_layouts.h"
+#include "probe/drive_texts.h"
+
+namespace kestrine {
+
+std::string devicePath(std::int32_t driveNumber) {
+    return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber);
+}
+
+namespace {
+
+// Sends one request whose reply goes into the fixed-size buffer `reply`.
+template <std::size_t N>
+std::uint32_t request(OpenDevice& drive, std::uint32_t code, std::array<std::uint8_t, N>& reply,
+                      const std::uint8_t* input = nullptr, std::uint32_t inputSize = 0) {
+    return drive.control(code, input, inputSize, reply.data(), static_cast<std::uint32_t>(N));
+}
+
+// Replaces the identity block as a whole from a descriptor the driver filled in.
+void storeIdentity(DriveRecord& record, const device::DescriptorBuffer& descriptor) {
+    namespace layout = device::deviceDescriptor;
+    record.removable = descriptor[layout::removableMedia] == 1;
+    record.vendor = trimBlanks(device::descriptorString(descriptor, layout::vendorIdOffset));
+    record.product = trimBlanks(device::descriptorString(descriptor, layout::productIdOffset));
+    record.serial = decodeSerial(device::descriptorString(descriptor, layout::serialNumberOffset));
+    record.busType = device::readLe32(descriptor, layout::busType);
+    record.busTypeText = busTypeName(record.busType);
+    record.displayName = composeDisplayName(record.vendor, record.product);
+}
+
+void queryIdentity(DriveRecord& record, OpenDevice& drive) {
+    const device::PropertyQuery query = device::makePropertyQuery();
+    device::DescriptorBuffer descriptor{};
+    const std::uint32_t error =
+        request(drive, device::ioctlStorageQueryProperty, descriptor, query.data(), device::propertyQuery::size);
+    if (error != 0) {
+        record.identityError = error;
+        return;
+    }
+    storeIdentity(record, descriptor);
+    record.present = true;
+    record.probed = true;
+    record.identityValid = true;
+    record.identityError = 0;
+}
+
+void querySmartVersion(DriveRecord& record, OpenDevice& drive) {
+    device::VersionReply reply{};
+    const std::uint32_t error = request(drive, device::smartGetVersion, reply);
+    record.versionError = error;
+    record.smartCapable = error == 0 && device::isSmartCapable(reply);
+}
+
+void queryPredictFailure(DriveRecord& record, OpenDevice& drive) {
+    device::PredictFailureReply reply{};
+    // A failing request leaves no error code behind: the state simply reads "no data".
+    const bool answered = request(drive, device::ioctlStoragePredictFailure, reply) == 0;
+    record.predictQueried = answered;
+    record.predictOk = answered && !device::isFailurePredicted(reply);
+}
+
+void querySmartStatus(DriveRecord& record, OpenDevice& drive) {
+    const device::SmartCommand command = device::makeSmartStatusCommand(record.driveNumber);
+    // Zero-filled, so a driver that answers without writing the registers reads as no threshold.
+    device::SmartReply reply{};
+    const std::uint32_t error =
+        request(drive, device::smartSendDriveCommand, reply, command.data(), device::smartCommand::size);
+    record.statusError = error;
+    record.thresholdExceeded = error == 0 && device::isThresholdExceeded(reply);
+}
+
+}  // namespace
+
+bool probeIdentity(DriveRecord& record, DevicePort& port) {
+    const OpenResult opened = port.open(devicePath(record.driveNumber));
+    if (!opened.device) {
+        const bool exists = opened.error != errorFileNotFound;
+        record.probed = true;
+        record.present = exists;
+        record.identityValid = false;
+        return exists;
+    }
+    queryIdentity(record, *opened.device);
+    querySmartVersion(record, *opened.device);
+    return true;
+}
+
+bool probeFailureStatus(DriveRecord& record, DevicePort& port) {
+    const OpenResult opened = port.open(devicePath(record.driveNumber));
+    if (!opened.device) return false;
+    queryPredictFailure(record, *opened.device);
+    if (smartUsable(record)) querySmartStatus(record, *opened.device);
+    return true;
+}
+
+void probeAllDrives(DriveTable& table, DevicePort& port) {
+    for (std::int32_t number = 0; number < driveTableSize; ++number) {
+        DriveRecord& record = table[static_cast<std::size_t>(number)];
+        if (!record.probed) record.driveNumber = number;
+        // Each pass closes its device before returning, so the two never overlap.
+        if (probeIdentity(record, port)) probeFailureStatus(record, port);
+    }
+}
+
+}  // namespace kestrine

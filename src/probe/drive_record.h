@@ -1,0 +1,48 @@
+#pragma once
+// The program's memory of one physical drive, and the table of sixteen of them.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kestrine {
+
+struct DriveRecord {
+    bool present = false;        // a device answered at this number (even if opening it failed)
+    bool probed = false;         // some probe reached a conclusive result
+    bool identityValid = false;  // an identity query succeeded and no open failed since
+    std::int32_t driveNumber = 0;
+    std::uint32_t identityError = 0;  // 0, or the error of the last failed identity query
+    bool smartCapable = false;
+    bool thresholdExceeded = false;
+    std::uint32_t versionError = 0;
+    std::uint32_t statusError = 0;
+    bool predictQueried = false;
+    bool predictOk = false;
+    // The identity block: always replaced together, only by a successful identity query.
+    bool removable = false;
+    std::string vendor;
+    std::string product;
+    std::string serial;
+    std::uint32_t busType = 0;
+    std::string busTypeText;
+    std::string displayName;
+};
+
+constexpr int driveTableSize = 16;
+using DriveTable = std::array<DriveRecord, driveTableSize>;
+
+enum class SpfState { NoData, Ok, FailurePredicted };
+enum class SmartState { NoData, QueryFailed, Ok, FailurePredicted };
+
+bool isListed(const DriveRecord& r);
+bool hasDetails(const DriveRecord& r);
+bool smartUsable(const DriveRecord& r);
+SpfState spfState(const DriveRecord& r);
+SmartState smartState(const DriveRecord& r);
+// 0 no data (question mark), 1 ok (check mark), 2 failure predicted (warning triangle):
+// also the drive's image index in the status strip.
+int indicatorLevel(const DriveRecord& r);
+// Listed records whose indicator level is 2.
+int failingDriveCount(const DriveTable& table);
+
+}  // namespace kestrine

@@ -1,0 +1,48 @@
+#pragma once
+// Every text shown for a drive: cleaned-up identity strings, bus names, the display name,
+// the drive list label, the identity error text and the two failure-prediction states.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "probe/device_port.h"
+#include "probe/drive_record.h"
+
+namespace kestrine {
+
+// A COLORREF: 0x00BBGGRR.
+using Colour = std::uint32_t;
+
+inline constexpr Colour greyColour = 0x606060;
+inline constexpr Colour greenColour = 0x00A000;
+inline constexpr Colour redColour = 0x0000A0;
+
+struct StateDescription {
+    const char* text;
+    Colour colour;
+};
+
+StateDescription describeState(SpfState state);
+StateDescription describeState(SmartState state);
+
+// STORAGE_BUS_TYPE code to its name; codes above 11 are "Unspecified".
+std::string busTypeName(std::uint32_t busType);
+
+// Strips single-byte white space (space, \t, \n, \v, \f, \r) from both ends.
+std::string trimBlanks(std::string_view text);
+
+// The descriptor gives the serial number as pairs of characters, each pair one byte.
+std::string decodeSerial(std::string_view encoded);
+
+// Vendor and product (both trimmed) as one name, without repeating a vendor the product
+// already starts with.
+std::string composeDisplayName(const std::string& vendor, const std::string& product);
+
+// The drive list's label: "Disk N", plus " - " and the display name when the last
+// identity query did not fail.
+std::string driveLabel(std::int32_t driveNumber, std::uint32_t identityError, const std::string& displayName);
+
+// "Cannot Read - " and the system's text for the code, or "Unknown Error" when it has none.
+std::string identityErrorText(std::uint32_t code, const SystemMessages& messages);
+
+}  // namespace kestrine

@@ -1,0 +1,99 @@
+#pragma once
+// A scripted storage stack: per device path either an open error or a device whose answer
+// to each control code is scripted (reply bytes, or an error code). It records every open
+// and every request with its input bytes, and notes any moment when two devices were open.
+#include <algorithm>
+#include <iterator>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "probe/device_port.h"
+
+namespace kestrine::testing {
+
+// Writes a little-endian 32-bit field into a scripted reply, growing it as needed.
+inline void putLe32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
+    if (bytes.size() < offset + 4) bytes.resize(offset + 4);
+    for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+class FakeDevicePort : public DevicePort {
+public:
+    static constexpr std::uint32_t fileNotFound = 2;
+    static constexpr std::uint32_t accessDenied = 5;
+    static constexpr std::uint32_t invalidFunction = 1;
+
+    struct Answer {
+        std::uint32_t error = 0;
+        std::vector<std::uint8_t> reply;  // copied to the start of the caller's buffer
+    };
+    // Control codes nobody scripted are refused with ERROR_INVALID_FUNCTION.
+    using Device = std::map<std::uint32_t, Answer>;
+
+    struct Request {
+        std::string path;
+        std::uint32_t code = 0;
+        std::vector<std::uint8_t> input;
+        std::uint32_t outSize = 0;
+        bool outZeroed = false;  // the caller's reply buffer held only zeros on arrival
+    };
+
+    // Paths with neither a device nor an open error fail with ERROR_FILE_NOT_FOUND.
+    std::map<std::string, Device> devices;
+    std::map<std::string, std::uint32_t> openErrors;
+
+    std::vector<std::string> opens;
+    std::vector<Request> requests;
+    int openNow = 0;
+    bool overlapped = false;
+
+    OpenResult open(const std::string& path) override {
+        opens.push_back(path);
+        if (auto error = openErrors.find(path); error != openErrors.end()) return {nullptr, error->second};
+        auto device = devices.find(path);
+        if (device == devices.end()) return {nullptr, fileNotFound};
+        if (++openNow > 1) overlapped = true;
+        return {std::make_unique<FakeOpenDevice>(*this, path), 0};
+    }
+
+    int opensOf(const std::string& path) const {
+        return static_cast<int>(std::count(opens.begin(), opens.end(), path));
+    }
+
+    std::vector<Request> requestsWithCode(std::uint32_t code) const {
+        std::vector<Request> found;
+        std::copy_if(requests.begin(), requests.end(), std::back_inserter(found),
+                     [code](const Request& r) { return r.code == code; });
+        return found;
+    }
+
+private:
+    class FakeOpenDevice : public OpenDevice {
+    public:
+        FakeOpenDevice(FakeDevicePort& port, std::string path) : port_(port), path_(std::move(path)) {}
+        ~FakeOpenDevice() override { --port_.openNow; }
+
+        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                              std::uint32_t outSize) override {
+            Request request{path_, code, std::vector<std::uint8_t>(in, in + inSize), outSize,
+                            std::all_of(out, out + outSize, [](std::uint8_t b) { return b == 0; })};
+            port_.requests.push_back(std::move(request));
+            const Device& device = port_.devices.at(path_);
+            auto answer = device.find(code);
+            if (answer == device.end()) return invalidFunction;
+            const std::size_t count = std::min<std::size_t>(answer->second.reply.size(), outSize);
+            std::copy_n(answer->second.reply.begin(), count, out);
+            return answer->second.error;
+        }
+
+    private:
+        FakeDevicePort& port_;
+        std::string path_;
+    };
+};
+
+}  // namespace kestrine::testing

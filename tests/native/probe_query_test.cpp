@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_device_port.h"
+#include "probe/device_layouts.h"
+#include "probe/drive_probe.h"
+
+namespace kestrine {
+namespace {
+
+using testing::FakeDevicePort;
+using testing::putLe32;
+
+constexpr std::uint32_t queryProperty = device::ioctlStorageQueryProperty;
+constexpr std::uint32_t getVersion = device::smartGetVersion;
+constexpr std::uint32_t predictFailure = device::ioctlStoragePredictFailure;
+constexpr std::uint32_t smartCommand = device::smartSendDriveCommand;
+
+struct Identity {
+    std::string vendor = "  ACME ";
+    std::string product = "ACME X100\t";
+    std::string serial = "2041422020";  // " AB  " once decoded
+    std::uint32_t busType = 11;
+    std::uint8_t removable = 0;
+};
+
+// A storage device descriptor with the identity strings behind the fixed header.
+std::vector<std::uint8_t> descriptorReply(const Identity& identity) {
+    std::vector<std::uint8_t> bytes(device::deviceDescriptor::rawDeviceProperties, 0);
+    bytes[device::deviceDescriptor::removableMedia] = identity.removable;
+    putLe32(bytes, device::deviceDescriptor::busType, identity.busType);
+    const auto append = [&bytes](std::size_t offsetField, const std::string& text) {
+        putLe32(bytes, offsetField, static_cast<std::uint32_t>(bytes.size()));
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.push_back(0);
+    };
+    append(device::deviceDescriptor::vendorIdOffset, identity.vendor);
+    append(device::deviceDescriptor::productIdOffset, identity.product);
+    append(device::deviceDescriptor::serialNumberOffset, identity.serial);
+    return bytes;
+}
+
+std::vector<std::uint8_t> versionReply(std::uint32_t capabilities) {
+    std::vector<std::uint8_t> bytes(device::versionReply::size, 0);
+    putLe32(bytes, device::versionReply::capabilities, capabilities);
+    return bytes;
+}
+
+std::vector<std::uint8_t> predictReply(std::uint32_t value) {
+    std::vector<std::uint8_t> bytes(device::predictFailureReply::size, 0);
+    putLe32(bytes, device::predictFailureReply::predictFailure, value);
+    return bytes;
+}
+
+std::vector<std::uint8_t> smartReply(std::uint8_t cylLow, std::uint8_t cylHigh) {
+    std::vector<std::uint8_t> bytes(device::smartReply::size, 0);
+    bytes[device::smartReply::cylLowReg] = cylLow;
+    bytes[device::smartReply::cylHighReg] = cylHigh;
+    return bytes;
+}
+
+// A SMART-capable drive that answers all four requests with good news.
+FakeDevicePort::Device healthyDrive(const Identity& identity = {}) {
+    return {{queryProperty, {0, descriptorReply(identity)}},
+            {getVersion, {0, versionReply(0x07)}},
+            {predictFailure, {0, predictReply(0)}},
+            {smartCommand, {0, smartReply(0x4F, 0xC2)}}};
+}
+
+class DriveProbe : public ::testing::Test {
+protected:
+    FakeDevicePort port;
+    DriveTable table;
+
+    void refresh() {
+        probeAllDrives(table, port);
+        EXPECT_FALSE(port.overlapped) << "two devices were open at once";
+    }
+    FakeDevicePort::Device& drive(int number) { return port.devices[devicePath(number)]; }
+};
+
+TEST_F(DriveProbe, DevicePathEndsInTheDriveNumber) {
+    EXPECT_EQ(devicePath(0), "\\\\.\\PhysicalDrive0");
+    EXPECT_EQ(devicePath(13), "\\\\.\\PhysicalDrive13");
+}
+
+TEST_F(DriveProbe, DrivesZeroAndTwoAreListedAndTheGapIsNot) {
+    drive(0) = healthyDrive();
+    Identity second;
+    second.vendor = "";
+    second.product = "Stick";
+    second.busType = 7;
+    second.removable = 1;
+    drive(2) = healthyDrive(second);
+    refresh();
+
+    for (int number = 0; number < driveTableSize; ++number) {
+        const bool exists = number == 0 || number == 2;
+        EXPECT_EQ(isListed(table[number]), exists) << number;
+        EXPECT_TRUE(table[number].probed) << number;
+        EXPECT_EQ(table[number].driveNumber, number);
+        EXPECT_EQ(port.opensOf(devicePath(number)), exists ? 2 : 1) << number;
+    }
+    EXPECT_EQ(table[0].vendor, "ACME");
+    EXPECT_EQ(table[0].product, "ACME X100");
+    EXPECT_EQ(table[0].displayName, "ACME X100");
+    EXPECT_EQ(table[0].serial, "AB");
+    EXPECT_EQ(table[0].busTypeText, "SATA");
+    EXPECT_FALSE(table[0].removable);
+    EXPECT_EQ(indicatorLevel(table[0]), 1);
+    EXPECT_EQ(table[2].displayName, "Stick");
+    EXPECT_EQ(table[2].busTypeText, "USB");
+    EXPECT_TRUE(table[2].removable);
+}
+
+TEST_F(DriveProbe, SeventeenthDriveIsNeverOpened) {
+    port.devices[devicePath(16)] = healthyDrive();
+    refresh();
+    EXPECT_EQ(port.opensOf(devicePath(16)), 0);
+    EXPECT_EQ(port.opens.size(), 16u);
+}
+
+TEST_F(DriveProbe, AccessDeniedListsDriveWithoutIdentity) {
+    port.openErrors[devicePath(0)] = FakeDevicePort::accessDenied;
+    port.openErrors[devicePath(1)] = FakeDevicePort::accessDenied;
+    refresh();
+
+    for (int number : {0, 1}) {
+        EXPECT_TRUE(isListed(table[number]));
+        EXPECT_FALSE(hasDetails(table[number]));
+        EXPECT_EQ(table[number].displayName, "");
+        EXPECT_EQ(indicatorLevel(table[number]), 0);
+        EXPECT_EQ(table[number].identityError, 0u);
+        EXPECT_EQ(port.opensOf(devicePath(number)), 2) << "pass 2 is still attempted";
+    }
+    EXPECT_FALSE(isListed(table[2]));
+    EXPECT_TRUE(port.requests.empty());
+    EXPECT_EQ(failingDriveCount(table), 0);
+}
+
+TEST_F(DriveProbe, RequestsAreSentByteForByte) {
+    drive(5) = healthyDrive();
+    refresh();
+
+    ASSERT_EQ(port.requests.size(), 4u);
+    const auto& query = port.requests[0];
+    EXPECT_EQ(query.code, queryProperty);
+    EXPECT_EQ(query.input, std::vector<std::uint8_t>(12, 0));
+    EXPECT_EQ(query.outSize, 8192u);
+    EXPECT_EQ(port.requests[1].code, getVersion);
+    EXPECT_TRUE(port.requests[1].input.empty());
+    EXPECT_EQ(port.requests[1].outSize, 24u);
+    EXPECT_EQ(port.requests[2].code, predictFailure);
+    EXPECT_TRUE(port.requests[2].input.empty());
+    EXPECT_EQ(port.requests[2].outSize, 516u);
+
+    const auto& smart = port.requests[3];
+    EXPECT_EQ(smart.code, smartCommand);
+    EXPECT_EQ(smart.outSize, 25u);
+    ASSERT_EQ(smart.input.size(), 33u);
+    EXPECT_EQ(smart.input[4], 0xDA);
+    EXPECT_EQ(smart.input[7], 0x4F);
+    EXPECT_EQ(smart.input[8], 0xC2);
+    EXPECT_EQ(smart.input[9], 0) << "drive/head register";
+    EXPECT_EQ(smart.input[10], 0xB0);
+    EXPECT_EQ(smart.input[12], 5) << "bDriveNumber is the physical drive number";
+    for (const auto& request : port.requests) EXPECT_EQ(request.path, devicePath(5));
+}
+
+TEST_F(DriveProbe, EveryReplyBufferArrivesZeroFilled) {
+    drive(0) = healthyDrive();
+    refresh();
+    ASSERT_EQ(port.requests.size(), 4u);
+    for (const auto& request : port.requests) EXPECT_TRUE(request.outZeroed) << std::hex << request.code;
+}
+
+TEST_F(DriveProbe, ShortSmartReplyDoesNotInventAThreshold) {
+    drive(0) = healthyDrive();
+    drive(0)[smartCommand] = {0, std::vector<std::uint8_t>(16, 0xFF)};  // no registers returned
+    refresh();
+    EXPECT_EQ(table[0].statusError, 0u);
+    EXPECT_FALSE(table[0].thresholdExceeded);
+}
+
+TEST_F(DriveProbe, RejectedSmartVersionSkipsStatusButReadsPrediction) {
+    drive(0) = healthyDrive();
+    drive(0)[getVersion] = {50, {}};  // ERROR_NOT_SUPPORTED, as behind a USB bridge
+    drive(0)[predictFailure] = {0, predictReply(0)};
+    refresh();
+    EXPECT_EQ(table[0].versionError, 50u);
+    EXPECT_FALSE(table[0].smartCapable);
+    EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
+    EXPECT_EQ(spfState(table[0]), SpfState::Ok);
+    EXPECT_EQ(smartState(table[0]), SmartState::NoData);
+}
+
+TEST_F(DriveProbe, VersionWithoutSmartBitSkipsStatus) {
+    drive(0) = healthyDrive();
+    drive(0)[getVersion] = {0, versionReply(0x03)};
+    refresh();
+    EXPECT_EQ(table[0].versionError, 0u);
+    EXPECT_FALSE(table[0].smartCapable);
+    EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
+    EXPECT_EQ(smartState(table[0]), SmartState::NoData);
+}
+
+TEST_F(DriveProbe, OnlyF4And2CMeansThresholdExceeded) {
+    struct Case {
+        std::uint8_t low, high;
+        bool exceeded;
+    };
+    for (const Case c : {Case{0xF4, 0x2C, true}, Case{0xF4, 0xC2, false}, Case{0x4F, 0xC2, false},
+                         Case{0x4F, 0x2C, false}}) {
+        drive(0) = healthyDrive();
+        drive(0)[smartCommand] = {0, smartReply(c.low, c.high)};
+        refresh();
+        EXPECT_EQ(table[0].thresholdExceeded, c.exceeded) << std::hex << int{c.low} << "/" << int{c.high};
+        EXPECT_EQ(smartState(table[0]), c.exceeded ? SmartState::FailurePredicted : SmartState::Ok);
+    }
+}
+
+TEST_F(DriveProbe, FailedSmartStatusKeepsItsErrorCode) {
+    drive(0) = healthyDrive();
+    drive(0)[smartCommand] = {1117, smartReply(0xF4, 0x2C)};  // ERROR_IO_DEVICE
+    refresh();
+    EXPECT_EQ(table[0].statusError, 1117u);
+    EXPECT_FALSE(table[0].thresholdExceeded);
+    EXPECT_EQ(smartState(table[0]), SmartState::QueryFailed);
+}
+
+TEST_F(DriveProbe, NonZeroPredictFailurePredictsFailure) {
+    for (std::uint32_t value : {1u, 0x100u}) {
+        drive(0) = healthyDrive();
+        drive(0)[predictFailure] = {0, predictReply(value)};
+        refresh();
+        EXPECT_TRUE(table[0].predictQueried);
+        EXPECT_FALSE(table[0].predictOk);
+        EXPECT_EQ(indicatorLevel(table[0]), 2);
+        EXPECT_EQ(failingDriveCount(table), 1);
+    }
+}
+
+TEST_F(DriveProbe, FailedPredictFailureMeansNoData) {
+    drive(0) = healthyDrive();
+    refresh();
+    drive(0)[predictFailure] = {1, {}};
+    refresh();
+    EXPECT_FALSE(table[0].predictQueried);
+    EXPECT_FALSE(table[0].predictOk);
+    EXPECT_EQ(spfState(table[0]), SpfState::NoData);
+}
+
+TEST_F(DriveProbe, IdentityFailureFromTheStartKeepsDriveUnlisted) {
+    drive(0) = healthyDrive();
+    drive(0)[queryProperty] = {1, {}};
+    refresh();
+    EXPECT_FALSE(isListed(table[0]));
+    EXPECT_EQ(table[0].identityError, 1u);
+    EXPECT_TRUE(table[0].predictQueried) << "the SMART and predict fields are still written";
+    EXPECT_EQ(smartState(table[0]), SmartState::Ok);
+}
+
+TEST_F(DriveProbe, IdentityIsKeptAcrossALaterFailedQuery) {
+    drive(0) = healthyDrive();
+    refresh();
+    drive(0)[queryProperty] = {31, {}};
+    refresh();
+    EXPECT_TRUE(hasDetails(table[0]));
+    EXPECT_EQ(table[0].identityError, 31u);
+    EXPECT_EQ(table[0].displayName, "ACME X100");
+}
+
+TEST_F(DriveProbe, DeniedOpenAfterSuccessKeepsEarlierValues) {
+    drive(0) = healthyDrive();
+    drive(0)[predictFailure] = {0, predictReply(1)};
+    refresh();
+    port.openErrors[devicePath(0)] = FakeDevicePort::accessDenied;
+    refresh();
+    EXPECT_TRUE(isListed(table[0]));
+    EXPECT_FALSE(table[0].identityValid);
+    EXPECT_EQ(table[0].displayName, "ACME X100");
+    EXPECT_EQ(indicatorLevel(table[0]), 2);
+}
+
+TEST_F(DriveProbe, NewDeviceAtTheSameNumberReplacesTheIdentity) {
+    drive(0) = healthyDrive();
+    refresh();
+    port.devices.erase(devicePath(0));
+    refresh();
+    EXPECT_FALSE(isListed(table[0]));
+    EXPECT_EQ(table[0].displayName, "ACME X100") << "kept until replaced";
+
+    Identity other;
+    other.vendor = "Other";
+    other.product = "Disk";
+    other.serial = "";
+    other.busType = 3;
+    drive(0) = healthyDrive(other);
+    refresh();
+    EXPECT_TRUE(hasDetails(table[0]));
+    EXPECT_EQ(table[0].displayName, "Other Disk");
+    EXPECT_EQ(table[0].serial, "");
+    EXPECT_EQ(table[0].busTypeText, "ATA");
+}
+
+TEST_F(DriveProbe, HostileDescriptorOffsetsGiveEmptyStrings) {
+    std::vector<std::uint8_t> hostile(8192, 'x');  // no terminating zero anywhere
+    std::fill_n(hostile.begin(), 36, 0);
+    putLe32(hostile, device::deviceDescriptor::vendorIdOffset, static_cast<std::uint32_t>(-8));
+    putLe32(hostile, device::deviceDescriptor::productIdOffset, 8192);
+    putLe32(hostile, device::deviceDescriptor::serialNumberOffset, 8188);
+    drive(0) = healthyDrive();
+    drive(0)[queryProperty] = {0, hostile};
+    refresh();
+    EXPECT_TRUE(hasDetails(table[0]));
+    EXPECT_EQ(table[0].vendor, "");
+    EXPECT_EQ(table[0].product, "");
+    EXPECT_EQ(table[0].serial, "11") << "\"xxxx\" up to the buffer end: 'x' counts 33, 0x231 per pair";
+    EXPECT_EQ(table[0].displayName, "");
+}
+
+}  // namespace
+}  // namespace kestrine

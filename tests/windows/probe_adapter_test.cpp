@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32_device_port.h"
+#include "probe/device_layouts.h"
+#include "probe/drive_probe.h"
+#include "probe/drive_texts.h"
+
+namespace kestrine {
+namespace {
+
+// Passes every call on to the real adapter and notes what the storage stack answered.
+class ObservingPort : public DevicePort {
+public:
+    struct Seen {
+        std::vector<std::uint32_t> openErrors;           // one per open, 0 when it succeeded
+        std::map<std::uint32_t, std::uint32_t> answers;  // control code -> last result
+    };
+    std::map<std::string, Seen> seen;
+
+    OpenResult open(const std::string& path) override {
+        OpenResult result = real_.open(path);
+        seen[path].openErrors.push_back(result.error);
+        if (result.device) result.device = std::make_unique<ObservingDevice>(std::move(result.device), seen[path]);
+        return result;
+    }
+
+private:
+    class ObservingDevice : public OpenDevice {
+    public:
+        ObservingDevice(std::unique_ptr<OpenDevice> real, Seen& seen) : real_(std::move(real)), seen_(seen) {}
+        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                              std::uint32_t outSize) override {
+            return seen_.answers[code] = real_->control(code, in, inSize, out, outSize);
+        }
+
+    private:
+        std::unique_ptr<OpenDevice> real_;
+        Seen& seen_;
+    };
+
+    Win32DevicePort real_;
+};
+
+class Win32DriveProbe : public ::testing::Test {
+protected:
+    ObservingPort port;
+    DriveTable table;
+};
+
+TEST_F(Win32DriveProbe, RecordsAgreeWithWhatTheStorageStackAnswered) {
+    probeAllDrives(table, port);
+
+    ASSERT_EQ(port.seen.size(), 16u) << "every number 0 to 15 is tried, nothing else";
+    for (int number = 0; number < driveTableSize; ++number) {
+        const DriveRecord& record = table[number];
+        const ObservingPort::Seen& seen = port.seen[devicePath(number)];
+        ASSERT_FALSE(seen.openErrors.empty()) << number;
+        SCOPED_TRACE(number);
+        if (seen.openErrors[0] == ERROR_FILE_NOT_FOUND) {
+            EXPECT_EQ(seen.openErrors.size(), 1u) << "no second pass without a device";
+            EXPECT_FALSE(isListed(record));
+            continue;
+        }
+        if (seen.openErrors[0] != 0) {
+            EXPECT_TRUE(isListed(record));
+            EXPECT_FALSE(hasDetails(record));
+            continue;
+        }
+        const std::uint32_t identity = seen.answers.at(device::ioctlStorageQueryProperty);
+        EXPECT_EQ(hasDetails(record), identity == 0);
+        if (identity != 0) {
+            EXPECT_EQ(record.identityError, identity);
+        }
+        EXPECT_EQ(record.versionError, seen.answers.at(device::smartGetVersion));
+        if (seen.openErrors.size() == 2 && seen.openErrors[1] == 0) {
+            EXPECT_EQ(record.predictQueried, seen.answers.at(device::ioctlStoragePredictFailure) == 0);
+        }
+        EXPECT_EQ(seen.answers.count(device::smartSendDriveCommand) == 1, smartUsable(record));
+    }
+}
+
+// Wine's storage stack has one disk at number 0: it describes itself (without vendor,
+// product or serial) but takes neither SMART nor predict-failure requests.
+TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
+    probeAllDrives(table, port);
+
+    EXPECT_TRUE(hasDetails(table[0]));
+    EXPECT_EQ(table[0].identityError, 0u);
+    EXPECT_EQ(table[0].busTypeText, busTypeName(table[0].busType));
+    EXPECT_NE(table[0].versionError, 0u);
+    EXPECT_EQ(indicatorLevel(table[0]), 0);
+    for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;
+    EXPECT_EQ(failingDriveCount(table), 0);
+}
+
+std::string formatMessageText(DWORD code) {
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(0x1300, nullptr, code, 0x0400, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string text(buffer != nullptr ? buffer : "", length);
+    LocalFree(buffer);
+    return text;
+}
+
+TEST(Win32SystemMessages, AccessDeniedReadsAsTheSystemText) {
+    const std::string system = formatMessageText(ERROR_ACCESS_DENIED);
+    ASSERT_FALSE(system.empty());
+    const std::string text = identityErrorText(ERROR_ACCESS_DENIED, Win32SystemMessages());
+    EXPECT_EQ(text, "Cannot Read - " + system);
+    EXPECT_NE(text, "Cannot Read - Unknown Error");
+}
+
+TEST(Win32SystemMessages, CodeWithoutSystemTextIsUnknown) {
+    constexpr DWORD applicationDefined = 0x2000ABCD;  // the customer bit: never a system code
+    EXPECT_EQ(identityErrorText(applicationDefined, Win32SystemMessages()), "Cannot Read - Unknown Error");
+}
+
+}  // namespace
+}  // namespace kestrine
