@@ -1,0 +1,91 @@
+#include "platform/win32_file_store.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/win32_handle.h"
+#include "settings/settings_store.h"
+
+namespace kestrine {
+
+namespace {
+
+// The one owner of a directory search handle, which FindClose (not CloseHandle) releases.
+class FindHandle {
+public:
+    explicit FindHandle(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &found_)) {}
+    ~FindHandle() {
+        if (found()) FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    WIN32_FIND_DATAA found_{};
+    HANDLE handle_;
+};
+
+bool writeAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
+    while (size > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Windows' rename refuses to replace a read-only file, and so does this store everywhere
+// (some file systems would let the rename through).
+bool readOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool writeFlushed(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+    const UniqueHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && writeAll(file.get(), bytes, size) && FlushFileBuffers(file.get());
+}
+
+}  // namespace
+
+bool Win32FileStore::exists(const std::string& path) { return FindHandle(path).found(); }
+
+void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+    got = 0;
+    const UniqueHandle file(
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    while (got < size) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), buffer + got, static_cast<DWORD>(size - got), &read, nullptr)) return false;
+        if (read == 0) break;  // end of file
+        got += read;
+    }
+    return true;
+}
+
+bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+    if (readOnly(path)) return false;
+    const std::string temporary = temporaryPathFor(path);
+    if (writeFlushed(temporary, bytes, size) &&
+        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
+std::string settingsBaseFolder() {
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return kBadPathBase;
+    return folder;
+}
+
+std::string temporaryPathFor(const std::string& path) { return path + ".new"; }
+
+}  // namespace kestrine

@@ -1,0 +1,26 @@
+#pragma once
+// The file operations the settings store needs. The Win32 adapter uses FindFirstFileA,
+// CreateDirectoryA, CreateFileA/ReadFile/WriteFile/FlushFileBuffers and MoveFileExA;
+// tests use an in-memory file system.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kestrine {
+
+class FileStore {
+public:
+    virtual ~FileStore() = default;
+    virtual bool exists(const std::string& path) = 0;
+    // The result is not looked at: a later open tells whether the folder is usable.
+    virtual void createFolder(const std::string& path) = 0;
+    // Opens an existing file for reading without sharing and reads up to `size` bytes.
+    // False when it cannot be opened or the read fails; `got` is what arrived.
+    virtual bool read(const std::string& path, std::uint8_t* buffer, std::size_t size,
+                      std::size_t& got) = 0;
+    // Writes the bytes to a temporary file beside `path`, flushes it and replaces `path`
+    // with it in one step. On any failure the temporary file is gone and `path` unchanged.
+    virtual bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) = 0;
+};
+
+}  // namespace kestrine

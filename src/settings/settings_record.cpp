@@ -1,0 +1,48 @@
+#include "settings/settings_record.h"
+
+#include <cstring>
+
+namespace kestrine {
+
+namespace {
+constexpr std::uint32_t kDefaultPercent = 10;
+constexpr std::uint32_t kLowestStoredPercent = 1;
+constexpr std::uint32_t kHighestStoredPercent = 50;
+
+bool storablePercent(std::uint32_t percent) {
+    return percent >= kLowestStoredPercent && percent <= kHighestStoredPercent;
+}
+}  // namespace
+
+SettingsRecord defaultSettings() {
+    SettingsRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.version = kSettingsVersion;
+    record.recordLength = kSettingsRecordSize;
+    record.defaultWarningPercent = kDefaultPercent;
+    for (int slot = 0; slot < kVolumeSlotCount; ++slot) {
+        record.warningPercent[slot] = kDefaultPercent;
+        record.slotIndex[slot] = static_cast<std::uint32_t>(slot);
+        record.useDefault[slot] = 1;
+    }
+    return record;
+}
+
+bool validateSettings(const SettingsRecord& record) {
+    if (record.version != kSettingsVersion || !storablePercent(record.defaultWarningPercent)) return false;
+    for (int slot = 0; slot < kVolumeSlotCount; ++slot) {
+        if (record.slotIndex[slot] != static_cast<std::uint32_t>(slot)) return false;
+        if (!storablePercent(record.warningPercent[slot])) return false;
+    }
+    return true;
+}
+
+bool sameSettings(const SettingsRecord& a, const SettingsRecord& b) {
+    return std::memcmp(&a, &b, sizeof(SettingsRecord)) == 0;
+}
+
+std::uint32_t effectiveWarningPercent(const SettingsRecord& record, int slot) {
+    return record.useDefault[slot] != 0 ? record.defaultWarningPercent : record.warningPercent[slot];
+}
+
+}  // namespace kestrine

@@ -1,0 +1,54 @@
+#pragma once
+// The 272-byte settings record, in memory exactly as in the file: little-endian integers at
+// fixed offsets, no implicit padding, so it is compared and copied as one block of bytes.
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "volumes/volume_table.h"
+
+namespace kestrine {
+
+inline constexpr std::uint32_t kSettingsVersion = 3;
+inline constexpr std::size_t kSettingsRecordSize = 272;
+
+struct SettingsRecord {
+    std::uint32_t version;
+    std::uint32_t recordLength;
+    std::array<std::uint8_t, 24> reserved;  // never interpreted, carried from load to save
+    std::uint32_t defaultWarningPercent;
+    std::array<std::uint32_t, kVolumeSlotCount> warningPercent;
+    std::array<std::uint32_t, kVolumeSlotCount> slotIndex;  // slot i holds i: a consistency marker
+    std::array<std::uint8_t, kVolumeSlotCount> useDefault;  // nonzero: the slot follows the default
+    std::array<std::uint8_t, 2> padding;
+};
+
+// The file stores integers little-endian; the record is the file's image only on such hosts.
+static_assert(std::endian::native == std::endian::little);
+static_assert(std::is_standard_layout_v<SettingsRecord> && std::is_trivially_copyable_v<SettingsRecord>);
+static_assert(sizeof(SettingsRecord) == kSettingsRecordSize);
+static_assert(offsetof(SettingsRecord, version) == 0);
+static_assert(offsetof(SettingsRecord, recordLength) == 4);
+static_assert(offsetof(SettingsRecord, reserved) == 8);
+static_assert(offsetof(SettingsRecord, defaultWarningPercent) == 32);
+static_assert(offsetof(SettingsRecord, warningPercent) == 36);
+static_assert(offsetof(SettingsRecord, slotIndex) == 140);
+static_assert(offsetof(SettingsRecord, useDefault) == 244);
+static_assert(offsetof(SettingsRecord, padding) == 270);
+
+// Version 3, length 272, zero reserved bytes, every percent 10, slot indexes 0..25, every
+// slot following the default.
+SettingsRecord defaultSettings();
+
+// The test before writing: version 3, every slot index in place, default and own percents
+// within 1..50. The length, reserved bytes, flags and padding are not looked at.
+bool validateSettings(const SettingsRecord& record);
+
+bool sameSettings(const SettingsRecord& a, const SettingsRecord& b);
+
+// The percent a slot is judged by: the default when its flag is set, else its own.
+std::uint32_t effectiveWarningPercent(const SettingsRecord& record, int slot);
+
+}  // namespace kestrine

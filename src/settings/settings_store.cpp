@@ -1,0 +1,66 @@
+#include "settings/settings_store.h"
+
+#include <utility>
+
+namespace kestrine {
+
+namespace {
+constexpr const char* kFirstSubFolder = "VTN";
+constexpr const char* kSecondSubFolder = "KSTM";
+constexpr const char* kFileName = "KSTMC.dat";
+constexpr const char* kBadDataOnSave = "Bad Config Data On Save";
+}  // namespace
+
+SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder)
+    : files_(files), messages_(messages), baseFolder_(std::move(baseFolder)) {}
+
+bool SettingsStore::runStartUpSequence() {
+    resetSettings();
+    if (loadSettings()) {
+        working_ = stored_;
+        return false;
+    }
+    saveSettings();
+    if (loadSettings()) working_ = stored_;
+    return true;
+}
+
+void SettingsStore::resetSettings() { working_ = defaultSettings(); }
+
+bool SettingsStore::loadSettings() {
+    const std::optional<std::string> path = prepareFilePath();
+    if (!path) return false;
+    SettingsRecord read;
+    std::size_t got = 0;
+    if (!files_.read(*path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return false;
+    if (got != sizeof read || read.version != kSettingsVersion) return false;
+    stored_ = read;
+    storedLoaded_ = true;
+    return true;
+}
+
+bool SettingsStore::saveSettings() {
+    if (storedLoaded_ && sameSettings(working_, stored_)) return true;
+    if (!validateSettings(working_)) {
+        messages_.show(kBadDataOnSave);
+        return false;
+    }
+    const std::optional<std::string> path = prepareFilePath();
+    if (!path) return false;
+    return files_.replace(*path, reinterpret_cast<const std::uint8_t*>(&working_), sizeof working_);
+}
+
+std::optional<std::string> SettingsStore::prepareFilePath() {
+    if (!files_.exists(baseFolder_)) return std::nullopt;
+    std::string path = baseFolder_;
+    for (const char* folder : {kFirstSubFolder, kSecondSubFolder}) {
+        path += '\\';
+        path += folder;
+        if (!files_.exists(path)) files_.createFolder(path);
+    }
+    path += '\\';
+    path += kFileName;
+    return path;
+}
+
+}  // namespace kestrine

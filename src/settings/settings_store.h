@@ -1,0 +1,51 @@
+#pragma once
+// The working settings record and the copy last read from "KSTMC.dat" (in "VTN\KSTM" below
+// the all-users application-data folder). The file is written only when the working record
+// differs from what was read, and only if it passes the test before writing.
+#include <optional>
+#include <string>
+
+#include "settings/file_store.h"
+#include "settings/settings_record.h"
+#include "ui/message_sink.h"
+
+namespace kestrine {
+
+// The base folder used when the all-users application-data folder cannot be found; being
+// relative, it normally does not exist, so every load and save then fails silently.
+inline constexpr const char* kBadPathBase = "BadPath";
+
+class SettingsStore {
+public:
+    SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder);
+
+    SettingsRecord& working() { return working_; }
+    const SettingsRecord& working() const { return working_; }
+
+    // Loads the file, writing the default record first when it cannot be loaded. Returns
+    // firstStart: true when that first load failed. Without a readable file the working
+    // record keeps the defaults.
+    bool runStartUpSequence();
+
+    void resetSettings();
+    // Reads the file into the stored copy; a short file or a version other than 3 fails and
+    // leaves the stored copy as it was.
+    bool loadSettings();
+    // Writes the working record when it differs from the stored copy. A record that fails
+    // the test before writing is refused with "Bad Config Data On Save" and nothing written.
+    bool saveSettings();
+
+private:
+    // Builds the file's path, creating "VTN" and "KSTM" when missing; nothing when the base
+    // folder is missing.
+    std::optional<std::string> prepareFilePath();
+
+    FileStore& files_;
+    MessageSink& messages_;
+    std::string baseFolder_;
+    SettingsRecord working_ = defaultSettings();
+    SettingsRecord stored_ = defaultSettings();
+    bool storedLoaded_ = false;  // until a load succeeds, the stored copy matches nothing
+};
+
+}  // namespace kestrine

@@ -1,0 +1,98 @@
+#include "volumes/volume_panel.h"
+
+#include <cstdio>
+
+#include "volumes/byte_size.h"
+
+namespace kestrine {
+
+namespace {
+
+constexpr std::uint32_t kLowestPercent = 1;
+constexpr std::uint32_t kHighestDefaultPercent = 20;
+constexpr std::uint32_t kHighestOwnPercent = 30;
+
+std::optional<std::uint32_t> stepDown(std::uint32_t& percent) {
+    if (percent <= kLowestPercent) return std::nullopt;
+    return --percent;
+}
+
+std::optional<std::uint32_t> stepUp(std::uint32_t& percent, std::uint32_t highest) {
+    if (percent >= highest) return std::nullopt;
+    return ++percent;
+}
+
+// The slot of the marked item, or nothing when no item is marked or (after telling the user)
+// when the item's data is not a slot.
+std::optional<int> markedSlot(const ListControl& list, MessageSink& messages) {
+    const int mark = list.selectionMark();
+    if (mark == -1) return std::nullopt;
+    const std::intptr_t slot = list.data(mark);
+    if (!isValidVolumeIndex(slot, messages)) return std::nullopt;
+    return static_cast<int>(slot);
+}
+
+std::string percentText(double percentFree) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%3.1f %%", percentFree);
+    return text;
+}
+
+}  // namespace
+
+bool isValidVolumeIndex(std::intptr_t slot, MessageSink& messages) {
+    if (isVolumeSlot(slot)) return true;
+    messages.show("BadVolumeID");
+    return false;
+}
+
+VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& table,
+                                const SettingsRecord& settings, MessageSink& messages) {
+    VolumePanelView view;
+    view.shownPercent = settings.defaultWarningPercent;
+    view.selection = list.selectionMark();
+    if (view.selection == -1) return view;
+
+    view.letterText = list.text(view.selection).substr(0, 2);
+    const std::intptr_t slot = list.data(view.selection);
+    if (!isValidVolumeIndex(slot, messages)) return view;
+    const VolumeEntry& entry = table[static_cast<std::size_t>(slot)];
+    view.totalText = formatByteSize(entry.totalBytes);
+    view.freeText = formatByteSize(entry.freeBytes);
+    view.percentText = percentText(entry.percentFree);
+    view.shownPercent = settings.warningPercent[slot];
+    view.usesOwnPercent = settings.useDefault[slot] == 0;
+    return view;
+}
+
+std::optional<std::uint32_t> lowerDefaultWarningPercent(SettingsRecord& settings) {
+    return stepDown(settings.defaultWarningPercent);
+}
+
+std::optional<std::uint32_t> raiseDefaultWarningPercent(SettingsRecord& settings) {
+    return stepUp(settings.defaultWarningPercent, kHighestDefaultPercent);
+}
+
+std::optional<std::uint32_t> lowerVolumeWarningPercent(SettingsRecord& settings, const ListControl& list,
+                                                       MessageSink& messages) {
+    const std::optional<int> slot = markedSlot(list, messages);
+    if (!slot) return std::nullopt;
+    return stepDown(settings.warningPercent[*slot]);
+}
+
+std::optional<std::uint32_t> raiseVolumeWarningPercent(SettingsRecord& settings, const ListControl& list,
+                                                       MessageSink& messages) {
+    const std::optional<int> slot = markedSlot(list, messages);
+    if (!slot) return std::nullopt;
+    return stepUp(settings.warningPercent[*slot], kHighestOwnPercent);
+}
+
+void toggleVolumeUsesOwnPercent(SettingsRecord& settings, const ListControl& list, bool boxTicked) {
+    const int mark = list.selectionMark();
+    if (mark == -1) return;
+    const std::intptr_t slot = list.data(mark);
+    if (!isVolumeSlot(slot)) return;
+    settings.useDefault[static_cast<std::size_t>(slot)] = boxTicked ? 0 : 1;
+}
+
+}  // namespace kestrine

@@ -1,0 +1,46 @@
+#pragma once
+// An in-memory file system: folders, files as byte vectors, switches that make reads or
+// replacements fail, and a count of the replacements actually made.
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "settings/file_store.h"
+
+namespace kestrine::testing {
+
+class FakeFileStore : public FileStore {
+public:
+    std::set<std::string> folders;
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    bool failReads = false;
+    bool failReplaces = false;
+    int replacements = 0;
+
+    bool exists(const std::string& path) override { return folders.count(path) != 0 || files.count(path) != 0; }
+    void createFolder(const std::string& path) override {
+        // Like CreateDirectoryA: only inside an existing folder.
+        const auto slash = path.rfind('\\');
+        if (slash != std::string::npos && folders.count(path.substr(0, slash)) != 0) folders.insert(path);
+    }
+    bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override {
+        got = 0;
+        const auto file = files.find(path);
+        if (failReads || file == files.end()) return false;
+        got = std::min(size, file->second.size());
+        std::copy_n(file->second.begin(), got, buffer);
+        return true;
+    }
+    bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) override {
+        const auto slash = path.rfind('\\');
+        if (failReplaces || slash == std::string::npos || folders.count(path.substr(0, slash)) == 0) return false;
+        files[path].assign(bytes, bytes + size);
+        ++replacements;
+        return true;
+    }
+};
+
+}  // namespace kestrine::testing

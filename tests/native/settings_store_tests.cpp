@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "fakes/fake_file_store.h"
+#include "fakes/fake_message_sink.h"
+#include "settings/settings_store.h"
+
+namespace kestrine {
+namespace {
+
+using testing::FakeFileStore;
+using testing::RecordingMessageSink;
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string kBase = "C:\\ProgramData";
+const std::string kFile = "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat";
+
+Bytes bytesOf(const SettingsRecord& record) {
+    Bytes bytes(sizeof record);
+    std::memcpy(bytes.data(), &record, sizeof record);
+    return bytes;
+}
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { files.folders.insert(kBase); }
+    void storeFile(const SettingsRecord& record) {
+        files.folders.insert(kBase + "\\VTN");
+        files.folders.insert(kBase + "\\VTN\\KSTM");
+        files.files[kFile] = bytesOf(record);
+    }
+
+    FakeFileStore files;
+    RecordingMessageSink messages;
+    SettingsStore store{files, messages, kBase};
+};
+
+TEST_F(SettingsFile, FirstStartCreatesFoldersAndWritesTheDefaultRecord) {
+    EXPECT_TRUE(store.runStartUpSequence());
+    EXPECT_EQ(files.files[kFile], bytesOf(defaultSettings()));
+    EXPECT_TRUE(files.folders.count(kBase + "\\VTN\\KSTM"));
+    EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
+    EXPECT_TRUE(store.saveSettings());  // nothing changed since: no second write
+    EXPECT_EQ(files.replacements, 1);
+}
+
+TEST_F(SettingsFile, ExistingFileIsLoadedIntoTheWorkingRecord) {
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 17;
+    storeFile(record);
+    EXPECT_FALSE(store.runStartUpSequence());
+    EXPECT_EQ(store.working().defaultWarningPercent, 17u);
+}
+
+TEST_F(SettingsFile, UnchangedRecordWritesNothingAtExit) {
+    storeFile(defaultSettings());
+    store.runStartUpSequence();
+    EXPECT_TRUE(store.saveSettings());
+    EXPECT_EQ(files.replacements, 0);
+}
+
+TEST_F(SettingsFile, ChangeMadeAndUndoneWritesNothing) {
+    storeFile(defaultSettings());
+    store.runStartUpSequence();
+    store.working().warningPercent[2] = 11;
+    store.working().warningPercent[2] = 10;
+    EXPECT_TRUE(store.saveSettings());
+    EXPECT_EQ(files.replacements, 0);
+}
+
+TEST_F(SettingsFile, ChangedRecordIsWrittenWhole) {
+    storeFile(defaultSettings());
+    store.runStartUpSequence();
+    store.working().useDefault[3] = 0;
+    EXPECT_TRUE(store.saveSettings());
+    EXPECT_EQ(files.files[kFile], bytesOf(store.working()));
+}
+
+TEST_F(SettingsFile, UnusualLengthAndReservedBytesSurviveASave) {
+    SettingsRecord record = defaultSettings();
+    record.recordLength = 300;
+    for (std::size_t i = 0; i < record.reserved.size(); ++i) record.reserved[i] = static_cast<std::uint8_t>(i + 1);
+    storeFile(record);
+    EXPECT_FALSE(store.runStartUpSequence());
+    store.working().defaultWarningPercent = 11;
+    ASSERT_TRUE(store.saveSettings());
+    record.defaultWarningPercent = 11;
+    EXPECT_EQ(files.files[kFile], bytesOf(record));
+}
+
+TEST_F(SettingsFile, StoredDefaultOfZeroLoadsButAChangeIsRefusedAtSave) {
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 0;
+    storeFile(record);
+    EXPECT_FALSE(store.runStartUpSequence());
+    EXPECT_EQ(store.working().defaultWarningPercent, 0u);
+    store.working().warningPercent[2] = 11;
+    EXPECT_FALSE(store.saveSettings());
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Bad Config Data On Save"});
+    EXPECT_EQ(files.files[kFile], bytesOf(record));
+    EXPECT_EQ(files.replacements, 0);
+}
+
+TEST_F(SettingsFile, ShortFileIsReplacedByDefaultsAsAFirstStart) {
+    storeFile(defaultSettings());
+    store.working().defaultWarningPercent = 3;  // the start resets it
+    files.files[kFile].resize(271);
+    EXPECT_TRUE(store.runStartUpSequence());
+    EXPECT_EQ(files.files[kFile], bytesOf(defaultSettings()));
+    EXPECT_EQ(store.working().defaultWarningPercent, 10u);
+}
+
+TEST_F(SettingsFile, WrongVersionIsReplacedByDefaultsAsAFirstStart) {
+    SettingsRecord record = defaultSettings();
+    record.version = 4;
+    record.defaultWarningPercent = 15;
+    storeFile(record);
+    EXPECT_TRUE(store.runStartUpSequence());
+    EXPECT_EQ(files.files[kFile], bytesOf(defaultSettings()));
+}
+
+TEST_F(SettingsFile, LongerFileLoadsItsFirstRecordAndASaveTruncatesIt) {
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 15;
+    storeFile(record);
+    files.files[kFile].resize(400, 0xEE);
+    EXPECT_FALSE(store.runStartUpSequence());
+    EXPECT_EQ(store.working().defaultWarningPercent, 15u);
+    store.working().defaultWarningPercent = 16;
+    ASSERT_TRUE(store.saveSettings());
+    EXPECT_EQ(files.files[kFile].size(), 272u);
+}
+
+TEST_F(SettingsFile, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
+    files.folders.clear();
+    EXPECT_TRUE(store.runStartUpSequence());
+    EXPECT_TRUE(files.folders.empty());
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
+    store.working().defaultWarningPercent = 12;
+    EXPECT_FALSE(store.saveSettings());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SettingsFile, UnreadableFileRunsOnDefaultsWithoutMessage) {
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 15;
+    storeFile(record);
+    files.failReads = true;
+    EXPECT_TRUE(store.runStartUpSequence());
+    EXPECT_EQ(store.working().defaultWarningPercent, 10u);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SettingsFile, FailedReplaceKeepsTheOldBytes) {
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 15;
+    storeFile(record);
+    store.runStartUpSequence();
+    files.failReplaces = true;
+    store.working().defaultWarningPercent = 16;
+    EXPECT_FALSE(store.saveSettings());
+    EXPECT_EQ(files.files[kFile], bytesOf(record));
+}
+
+TEST_F(SettingsFile, FailedLoadKeepsThePreviouslyLoadedCopy) {
+    storeFile(defaultSettings());
+    store.runStartUpSequence();
+    files.files[kFile].resize(10);
+    EXPECT_FALSE(store.loadSettings());
+    EXPECT_TRUE(store.saveSettings());  // still equal to what was loaded: nothing to write
+    EXPECT_EQ(files.replacements, 0);
+}
+
+TEST_F(SettingsFile, WithoutASuccessfulLoadEveryRecordIsWritten) {
+    files.failReads = true;
+    EXPECT_TRUE(store.saveSettings());
+    EXPECT_TRUE(store.saveSettings());
+    EXPECT_EQ(files.replacements, 2);
+}
+
+}  // namespace
+}  // namespace kestrine

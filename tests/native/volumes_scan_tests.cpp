@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_list_control.h"
+#include "fakes/fake_volume_source.h"
+#include "volumes/volume_scan.h"
+
+namespace kestrine {
+namespace {
+
+using testing::FakeListControl;
+using testing::FakeVolumeSource;
+
+constexpr int C = 2, D = 3, E = 4;
+
+class VolumeScan : public ::testing::Test {
+protected:
+    int scan() {
+        return scanVolumes(source, list, settings, table, [this] { ++panelUpdates; });
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> result;
+        for (const auto& item : list.items) result.push_back(item.text);
+        return result;
+    }
+    int imageOf(int slot) const { return list.image(list.findByData(slot)); }
+
+    FakeVolumeSource source;
+    FakeListControl list;
+    SettingsRecord settings = defaultSettings();
+    VolumeTable table;
+    int panelUpdates = 0;
+};
+
+TEST_F(VolumeScan, ListsLettersFromCInAscendingOrderAndNeverAOrB) {
+    source.add('A', 1000, 500);
+    source.add('B', 1000, 500);
+    source.add('E', 1000, 500);
+    source.add('C', 1000, 500);
+    scan();
+    EXPECT_EQ(texts(), (std::vector<std::string>{"C: 50.0% Free ", "E: 50.0% Free "}));
+    EXPECT_EQ(source.freeSpaceQueries['A'], 0);
+    EXPECT_EQ(source.freeSpaceQueries['B'], 0);
+    EXPECT_EQ(list.items[0].data, C);
+    EXPECT_EQ(list.items[1].data, E);
+}
+
+TEST_F(VolumeScan, ItemTextShowsPercentWithFourCharactersAndTheLabel) {
+    source.add('C', 1000, 453, "System");
+    source.add('D', 1000, 70);
+    scan();
+    EXPECT_EQ(texts(), (std::vector<std::string>{"C: 45.3% Free (System)", "D:  7.0% Free "}));
+}
+
+TEST_F(VolumeScan, FailedLabelQueryListsTheVolumeWithoutLabel) {
+    source.add('C', 1000, 500, "System").labelFails = true;
+    scan();
+    EXPECT_EQ(texts(), (std::vector<std::string>{"C: 50.0% Free "}));
+}
+
+TEST_F(VolumeScan, VolumeExactlyAtItsLimitIsOkAndJustBelowWarns) {
+    source.add('C', 1000, 100);
+    source.add('D', 1000, 99);
+    EXPECT_EQ(scan(), 1);
+    EXPECT_EQ(imageOf(C), kVolumeOkImage);
+    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+}
+
+TEST_F(VolumeScan, SlotWithoutDefaultFlagIsJudgedByItsOwnPercent) {
+    source.add('C', 1000, 150);
+    source.add('D', 1000, 150);
+    settings.useDefault[D] = 0;
+    settings.warningPercent[C] = 20;
+    settings.warningPercent[D] = 20;
+    EXPECT_EQ(scan(), 1);
+    EXPECT_EQ(imageOf(C), kVolumeOkImage);
+    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+}
+
+TEST_F(VolumeScan, LimitOfZeroNeverWarnsAndAboveHundredAlwaysWarns) {
+    source.add('C', 1000, 0);
+    source.add('D', 1000, 1000);
+    settings.defaultWarningPercent = 0;
+    settings.useDefault[D] = 0;
+    settings.warningPercent[D] = 101;
+    EXPECT_EQ(scan(), 1);
+    EXPECT_EQ(imageOf(C), kVolumeOkImage);
+    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+}
+
+TEST_F(VolumeScan, TableKeepsSizesAndPercentOfEachQueriedVolume) {
+    source.add('C', 80023715840, 20005928960);
+    scan();
+    EXPECT_EQ(table[C].totalBytes, 80023715840);
+    EXPECT_EQ(table[C].freeBytes, 20005928960);
+    EXPECT_DOUBLE_EQ(table[C].percentFree, 25.0);
+    EXPECT_EQ(table[D].totalBytes, 1);  // never queried: still as created
+    EXPECT_DOUBLE_EQ(table[D].percentFree, 100.0);
+}
+
+TEST_F(VolumeScan, ScanOfEmptyListSelectsFirstVolumeAndUpdatesPanelOnEveryInsert) {
+    source.add('C', 1000, 500);
+    source.add('D', 1000, 500);
+    scan();
+    EXPECT_EQ(list.mark, 0);
+    EXPECT_TRUE(list.items[0].selected && list.items[0].focused);
+    EXPECT_FALSE(list.items[1].selected);
+    EXPECT_EQ(panelUpdates, 2);
+}
+
+TEST_F(VolumeScan, ScanOfFilledListAddsAtTheEndAndLeavesSelectionAlone) {
+    source.add('C', 1000, 500);
+    source.add('E', 1000, 500);
+    scan();
+    list.mark = 1;
+    panelUpdates = 0;
+    source.add('D', 1000, 500);
+    scan();
+    EXPECT_EQ(texts(), (std::vector<std::string>{"C: 50.0% Free ", "E: 50.0% Free ", "D: 50.0% Free "}));
+    EXPECT_EQ(list.mark, 1);
+    EXPECT_EQ(panelUpdates, 0);
+}
+
+TEST_F(VolumeScan, FailedQueryRemovesItemAndKeepsTableEntry) {
+    source.add('C', 1000, 500);
+    source.add('D', 1000, 50);
+    scan();
+    source.volumes['D'] = {2000, 1000, "", true};
+    EXPECT_EQ(scan(), 0);
+    EXPECT_EQ(list.findByData(D), -1);
+    EXPECT_EQ(list.itemCount(), 1);
+    EXPECT_EQ(table[D].totalBytes, 1000);
+    EXPECT_DOUBLE_EQ(table[D].percentFree, 5.0);
+}
+
+TEST_F(VolumeScan, CardInsertedLaterIsAddedAtTheEnd) {
+    source.add('C', 1000, 500);
+    source.add('D', 1000, 500).freeSpaceFails = true;
+    source.add('E', 1000, 500);
+    scan();
+    source.volumes['D'].freeSpaceFails = false;
+    scan();
+    EXPECT_EQ(list.items[2].data, D);
+}
+
+TEST_F(VolumeScan, LetterMissingFromMaskLosesItsItemAndIsNotCounted) {
+    source.add('C', 1000, 500);
+    source.add('D', 1000, 50);
+    EXPECT_EQ(scan(), 1);
+    source.volumes.erase('D');
+    EXPECT_EQ(scan(), 0);
+    EXPECT_EQ(list.findByData(D), -1);
+    EXPECT_EQ(table[D].freeBytes, 50);
+}
+
+TEST_F(VolumeScan, EmptyMaskLeavesListUntouchedAndCountsNothing) {
+    source.add('C', 1000, 50);
+    EXPECT_EQ(scan(), 1);
+    const auto before = texts();
+    source.maskOverride = 0;
+    EXPECT_EQ(scan(), 0);
+    EXPECT_EQ(texts(), before);
+    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(source.freeSpaceQueries['C'], 1);
+}
+
+TEST_F(VolumeScan, UnchangedVolumeWritesNeitherTextNorImage) {
+    source.add('C', 1000, 500, "System");
+    scan();
+    scan();
+    EXPECT_EQ(list.textWrites, 0);
+    EXPECT_EQ(list.imageWrites, 0);
+}
+
+TEST_F(VolumeScan, ChangedFreeSpaceRewritesTextAndImage) {
+    source.add('C', 1000, 500, "System");
+    scan();
+    source.volumes['C'].freeBytes = 50;
+    EXPECT_EQ(scan(), 1);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"C:  5.0% Free (System)"}));
+    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(list.textWrites, 1);
+}
+
+TEST_F(VolumeScan, ChangedThresholdReimagesWithoutRewritingText) {
+    source.add('C', 1000, 150);
+    scan();
+    settings.defaultWarningPercent = 20;
+    EXPECT_EQ(scan(), 1);
+    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(list.textWrites, 0);
+}
+
+TEST_F(VolumeScan, ZeroSizeVolumeShowsZeroPercentAndIsInWarning) {
+    source.add('C', 0, 0);
+    settings.defaultWarningPercent = 0;  // even a limit that never warns
+    EXPECT_EQ(scan(), 1);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"C:  0.0% Free "}));
+    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(table[C].percentFree, 0.0);
+}
+
+TEST_F(VolumeScan, FailedInsertNeitherSelectsNorUpdatesPanel) {
+    source.add('C', 1000, 50);
+    list.failInserts = true;
+    EXPECT_EQ(scan(), 1);  // the volume is still judged
+    EXPECT_EQ(list.mark, -1);
+    EXPECT_EQ(panelUpdates, 0);
+}
+
+}  // namespace
+}  // namespace kestrine

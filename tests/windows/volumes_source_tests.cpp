@@ -1,0 +1,67 @@
+// The volume calls against the drives of the running system (under Wine: C: and Z:).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "platform/win32_volume_source.h"
+
+namespace kestrine {
+namespace {
+
+// Percent free as the system reports it right now, for comparison.
+double systemPercentFree(const char* root) {
+    ULARGE_INTEGER available, total, totalFree;
+    if (!GetDiskFreeSpaceExA(root, &available, &total, &totalFree) || total.QuadPart == 0) return -1.0;
+    return static_cast<double>(totalFree.QuadPart) / static_cast<double>(total.QuadPart) * 100.0;
+}
+
+class VolumeSourceOnSystem : public ::testing::TestWithParam<const char*> {
+protected:
+    Win32VolumeSource source;
+};
+
+TEST_P(VolumeSourceOnSystem, LetterIsInTheLogicalDriveMask) {
+    EXPECT_NE(source.logicalDrives() & (1u << (GetParam()[0] - 'A')), 0u);
+}
+
+TEST_P(VolumeSourceOnSystem, SizesArePositiveAndMatchTheSystemPercent) {
+    VolumeSpace space;
+    ASSERT_TRUE(source.freeSpace(GetParam(), space));
+    EXPECT_GT(space.totalBytes, 0);
+    EXPECT_GT(space.freeBytes, 0);
+    EXPECT_LE(space.freeBytes, space.totalBytes);
+    const double percent = static_cast<double>(space.freeBytes) / static_cast<double>(space.totalBytes) * 100.0;
+    // Other programs write to the same disk meanwhile: a tenth of a percent is room enough.
+    EXPECT_NEAR(percent, systemPercentFree(GetParam()), 0.1);
+}
+
+TEST_P(VolumeSourceOnSystem, LabelQueryAnswersWithoutFailingTheVolume) {
+    std::string label = "stale";
+    if (!source.label(GetParam(), label)) {
+        EXPECT_EQ(label, "");
+    }
+    EXPECT_LT(label.size(), static_cast<std::size_t>(MAX_PATH));
+}
+
+INSTANTIATE_TEST_SUITE_P(DrivesCAndZ, VolumeSourceOnSystem, ::testing::Values("C:\\", "Z:\\"));
+
+// A letter that no volume uses, for the failing queries.
+std::string absentRoot(std::uint32_t mask) {
+    for (int slot = 25; slot >= 2; --slot)
+        if ((mask & (1u << slot)) == 0) return std::string(1, static_cast<char>('A' + slot)) + ":\\";
+    return {};
+}
+
+TEST(VolumeSourceAbsentLetter, FreeSpaceAndLabelQueriesFail) {
+    Win32VolumeSource source;
+    const std::string root = absentRoot(source.logicalDrives());
+    ASSERT_FALSE(root.empty());
+    VolumeSpace space;
+    EXPECT_FALSE(source.freeSpace(root, space));
+    std::string label = "stale";
+    EXPECT_FALSE(source.label(root, label));
+    EXPECT_EQ(label, "");
+}
+
+}  // namespace
+}  // namespace kestrine
