@@ -1,0 +1,58 @@
+#include "tray/tray_icon.h"
+
+namespace kestrine {
+
+bool TrayIcon::setCallbackMessage(std::uint32_t message) {
+    data_.callbackMessage = message;
+    if (message != 0)
+        data_.flags |= notifyFlagMessage;
+    else
+        data_.flags &= ~notifyFlagMessage;
+    return update();
+}
+
+bool TrayIcon::setIcon(std::uintptr_t icon) {
+    data_.icon = icon;
+    return update();
+}
+
+bool TrayIcon::setTooltip(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    data_.tooltip.assign(text.substr(0, tooltipMaxLength));
+    return update();
+}
+
+bool TrayIcon::add() {
+    wanted_ = true;
+    ticksSinceAttempt_ = 0;
+    data_.owner = owner;
+    data_.iconId = iconId;
+    added_ = shell_.notify(NotifyAction::Add, data_);
+    return added_;
+}
+
+bool TrayIcon::remove() {
+    wanted_ = false;
+    if (!shell_.notify(NotifyAction::Remove, data_)) return false;
+    added_ = false;
+    return true;
+}
+
+bool TrayIcon::restore() {
+    if (!wanted_) return false;
+    return add();
+}
+
+bool TrayIcon::retryAddIfDue() {
+    if (!wanted_ || added_) return false;
+    if (++ticksSinceAttempt_ < retryTicks) return false;
+    add();
+    return true;
+}
+
+bool TrayIcon::update() {
+    if (!added_) return true;
+    return shell_.notify(NotifyAction::Modify, data_);
+}
+
+}  // namespace kestrine

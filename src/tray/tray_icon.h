@@ -1,0 +1,47 @@
+#pragma once
+// The program's one icon in the notification area. Setters store their value and, once the
+// icon is added, send the whole record to the shell; a failed modify keeps the value, which
+// goes out with the next successful call. The icon is re-added after the taskbar is
+// re-created (restore) and, while the shell refuses it, retried from the tick.
+#include <cstdint>
+#include <string_view>
+
+#include "tray/notify_shell.h"
+
+namespace kestrine {
+
+class TrayIcon {
+public:
+    static constexpr int retryTicks = 25;  // 5 s of 200 ms ticks between add attempts
+
+    explicit TrayIcon(NotifyShell& shell) : shell_(shell) {}
+
+    std::uint32_t iconId = 2;
+    std::uintptr_t owner = 0;  // set by the window before add
+
+    bool setCallbackMessage(std::uint32_t message);  // 0 clears NIF_MESSAGE
+    bool setIcon(std::uintptr_t icon);
+    bool setTooltip(std::string_view text);  // cut to 63 characters, or at a zero byte
+    bool add();
+    bool remove();  // also stops restore and the retries
+    // The taskbar was re-created (registered "TaskbarCreated"): the shell has forgotten the
+    // icon, so add it again with its current picture and tooltip. Nothing after remove().
+    bool restore();
+    // Called on every tick: while an added icon is wanted but the shell has refused it,
+    // tries add() again every retryTicks ticks. Returns whether it tried.
+    bool retryAddIfDue();
+
+    bool added() const { return added_; }
+    const TrayIconRecord& data() const { return data_; }
+
+private:
+    bool update();
+
+    NotifyShell& shell_;
+    TrayIconRecord data_;
+    bool added_ = false;
+    bool wanted_ = false;  // add() or restore() was asked for and remove() was not
+    int ticksSinceAttempt_ = 0;
+};
+
+}  // namespace kestrine

@@ -1,0 +1,19 @@
+#pragma once
+// Brings the drive list in line with the drive table after a probe.
+#include <functional>
+
+#include "probe/drive_record.h"
+#include "ui/list_control.h"
+
+namespace kestrine {
+
+// One entry per listed drive, keyed by its drive number in the item data, with the drive's
+// label as text and its indicator level as image. New drives are appended; an entry whose
+// label changed (another device at that number) is renamed; an entry whose drive is no
+// longer listed (unplugged) is removed. Texts and images are written only when they differ.
+// When the list was empty, each insertion selects the first entry and runs `updateDrivePanel`.
+// Returns the failing-drive count: listed drives at indicator level 2.
+int refillDriveList(const DriveTable& drives, ListControl& list,
+                    const std::function<void()>& updateDrivePanel);
+
+}  // namespace kestrine

@@ -1,0 +1,34 @@
+#pragma once
+// The " Disk Properties " panel: the six texts and two colours for the marked drive.
+#include <cstdint>
+#include <string>
+
+#include "probe/device_port.h"
+#include "probe/drive_record.h"
+#include "ui/list_control.h"
+
+namespace kestrine {
+
+struct DrivePanelTexts {
+    std::string name;            // 1007
+    std::string serial;          // 1008
+    std::string bus;             // 1004
+    std::string fixedRemovable;  // 1005
+    std::string spfStatus;       // 1002
+    std::string smartStatus;     // 1003
+    // False: reset both status labels to the window-text colour. True: use the two below.
+    bool stateColours = false;
+    std::uint32_t spfColour = 0;    // COLORREF, 0x00BBGGRR
+    std::uint32_t smartColour = 0;  // COLORREF
+};
+
+// The record behind the list's selection mark, or null when there is no mark or the entry's
+// item data is not a drive number.
+const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list);
+
+// Texts for `drive` (null: nothing marked). A drive without details shows "None Selected"
+// and "..."; a drive whose identity query failed shows "Cannot Read - " and the system
+// message in serial, bus and fixed/removable.
+DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const SystemMessages& messages);
+
+}  // namespace kestrine

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tray/tray_icon.h"
+
+namespace kestrine {
+namespace {
+
+// Records every call; answers with `succeed`.
+class FakeNotifyShell : public NotifyShell {
+public:
+    struct Call {
+        NotifyAction action;
+        TrayIconRecord record;
+    };
+    std::vector<Call> calls;
+    bool succeed = true;
+
+    bool notify(NotifyAction action, const TrayIconRecord& record) override {
+        calls.push_back({action, record});
+        return succeed;
+    }
+};
+
+class TrayIconTest : public ::testing::Test {
+protected:
+    FakeNotifyShell shell;
+    TrayIcon tray{shell};
+
+    // The window's set-up sequence.
+    void setUpAndAdd() {
+        tray.setCallbackMessage(0xC123);
+        tray.setIcon(135);
+        tray.setTooltip("Smart Status Ok");
+        tray.owner = 0x4242;
+        tray.add();
+    }
+};
+
+TEST_F(TrayIconTest, StartsWithIdTwoAllFlagsAndDefaultCallback) {
+    EXPECT_FALSE(tray.added());
+    EXPECT_EQ(tray.data().iconId, 2u);
+    EXPECT_EQ(tray.data().flags, 7u);
+    EXPECT_EQ(tray.data().callbackMessage, 0xA44Cu);
+    EXPECT_EQ(tray.data().tooltip, "");
+}
+
+TEST_F(TrayIconTest, SettersBeforeAddStoreWithoutCallingTheShell) {
+    EXPECT_TRUE(tray.setCallbackMessage(0xC123));
+    EXPECT_TRUE(tray.setIcon(135));
+    EXPECT_TRUE(tray.setTooltip("Smart Status Ok"));
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(TrayIconTest, AddSendsTheStoredValuesWithOwnerAndId) {
+    setUpAndAdd();
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const FakeNotifyShell::Call& call = shell.calls[0];
+    EXPECT_EQ(call.action, NotifyAction::Add);
+    EXPECT_EQ(call.record.owner, 0x4242u);
+    EXPECT_EQ(call.record.iconId, 2u);
+    EXPECT_EQ(call.record.flags, 7u);
+    EXPECT_EQ(call.record.callbackMessage, 0xC123u);
+    EXPECT_EQ(call.record.icon, 135u);
+    EXPECT_EQ(call.record.tooltip, "Smart Status Ok");
+    EXPECT_TRUE(tray.added());
+}
+
+TEST_F(TrayIconTest, ZeroCallbackMessageClearsTheMessageFlag) {
+    tray.setCallbackMessage(0);
+    EXPECT_EQ(tray.data().flags, notifyFlagIcon | notifyFlagTip);
+    tray.setCallbackMessage(0xC123);
+    EXPECT_EQ(tray.data().flags, 7u);
+}
+
+TEST_F(TrayIconTest, FailedAddLeavesTheIconNotAdded) {
+    shell.succeed = false;
+    setUpAndAdd();
+    EXPECT_FALSE(tray.added());
+    EXPECT_TRUE(tray.setIcon(134));
+    EXPECT_EQ(shell.calls.size(), 1u);  // only the add
+}
+
+TEST_F(TrayIconTest, SettersOnAnAddedIconModifyWithTheWholeRecord) {
+    setUpAndAdd();
+    EXPECT_TRUE(tray.setIcon(134));
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[1].action, NotifyAction::Modify);
+    EXPECT_EQ(shell.calls[1].record.icon, 134u);
+    EXPECT_EQ(shell.calls[1].record.tooltip, "Smart Status Ok");
+    EXPECT_EQ(shell.calls[1].record.owner, 0x4242u);
+}
+
+TEST_F(TrayIconTest, FailedModifyKeepsTheValueForTheNextModify) {
+    setUpAndAdd();
+    shell.succeed = false;
+    EXPECT_FALSE(tray.setIcon(134));
+    EXPECT_TRUE(tray.added());
+    EXPECT_EQ(tray.data().icon, 134u);
+    shell.succeed = true;
+    EXPECT_TRUE(tray.setTooltip("Drive Status Warning"));
+    const TrayIconRecord& sent = shell.calls.back().record;
+    EXPECT_EQ(shell.calls.back().action, NotifyAction::Modify);
+    EXPECT_EQ(sent.icon, 134u);
+    EXPECT_EQ(sent.tooltip, "Drive Status Warning");
+}
+
+TEST_F(TrayIconTest, RemoveDeletesAndClearsAdded) {
+    setUpAndAdd();
+    EXPECT_TRUE(tray.remove());
+    EXPECT_EQ(shell.calls.back().action, NotifyAction::Remove);
+    EXPECT_FALSE(tray.added());
+    EXPECT_TRUE(tray.setIcon(134));
+    EXPECT_EQ(shell.calls.size(), 2u);  // no modify after removal
+}
+
+TEST_F(TrayIconTest, FailedRemoveKeepsTheIconAdded) {
+    setUpAndAdd();
+    shell.succeed = false;
+    EXPECT_FALSE(tray.remove());
+    EXPECT_TRUE(tray.added());
+}
+
+TEST_F(TrayIconTest, RemoveCallsTheShellEvenWhenNeverAdded) {
+    EXPECT_TRUE(tray.remove());
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].action, NotifyAction::Remove);
+}
+
+TEST_F(TrayIconTest, LongTooltipIsCutToSixtyThreeCharacters) {
+    const std::string exact(63, 'x');
+    tray.setTooltip(exact);
+    EXPECT_EQ(tray.data().tooltip, exact);
+    tray.setTooltip(std::string(63, 'y') + "overflow");
+    EXPECT_EQ(tray.data().tooltip, std::string(63, 'y'));
+}
+
+TEST_F(TrayIconTest, TooltipEndsAtAZeroByte) {
+    tray.setTooltip(std::string_view("Drive\0Status", 12));
+    EXPECT_EQ(tray.data().tooltip, "Drive");
+}
+
+TEST_F(TrayIconTest, RestoreAfterTaskbarRecreationAddsTheCurrentPicture) {
+    setUpAndAdd();
+    tray.setIcon(134);
+    tray.setTooltip("Drive Status Warning");
+    EXPECT_TRUE(tray.restore());
+    EXPECT_EQ(shell.calls.back().action, NotifyAction::Add);
+    EXPECT_EQ(shell.calls.back().record.icon, 134u);
+    EXPECT_EQ(shell.calls.back().record.tooltip, "Drive Status Warning");
+    EXPECT_TRUE(tray.added());
+}
+
+TEST_F(TrayIconTest, RestoreAfterRemoveDoesNothing) {
+    setUpAndAdd();
+    tray.remove();
+    const std::size_t before = shell.calls.size();
+    EXPECT_FALSE(tray.restore());
+    EXPECT_EQ(shell.calls.size(), before);
+}
+
+TEST_F(TrayIconTest, RestoreBeforeTheFirstAddDoesNothing) {
+    EXPECT_FALSE(tray.restore());
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(TrayIconTest, RefusedAddIsRetriedEveryTwentyFiveTicks) {
+    shell.succeed = false;
+    setUpAndAdd();
+    for (int i = 1; i < TrayIcon::retryTicks; ++i) EXPECT_FALSE(tray.retryAddIfDue()) << i;
+    EXPECT_EQ(shell.calls.size(), 1u);
+    EXPECT_TRUE(tray.retryAddIfDue());
+    ASSERT_EQ(shell.calls.size(), 2u);
+    EXPECT_EQ(shell.calls[1].action, NotifyAction::Add);
+    EXPECT_EQ(shell.calls[1].record.tooltip, "Smart Status Ok");
+
+    shell.succeed = true;
+    for (int i = 1; i < TrayIcon::retryTicks; ++i) tray.retryAddIfDue();
+    EXPECT_EQ(shell.calls.size(), 2u);
+    EXPECT_TRUE(tray.retryAddIfDue());
+    EXPECT_TRUE(tray.added());
+    for (int i = 0; i < 3 * TrayIcon::retryTicks; ++i) EXPECT_FALSE(tray.retryAddIfDue());
+    EXPECT_EQ(shell.calls.size(), 3u);
+}
+
+TEST_F(TrayIconTest, FailedRestoreFallsBackToTheRetries) {
+    setUpAndAdd();
+    shell.succeed = false;
+    tray.restore();
+    EXPECT_FALSE(tray.added());
+    shell.succeed = true;
+    for (int i = 0; i < TrayIcon::retryTicks; ++i) tray.retryAddIfDue();
+    EXPECT_TRUE(tray.added());
+}
+
+TEST_F(TrayIconTest, NoRetriesBeforeAddOrAfterRemove) {
+    for (int i = 0; i < 2 * TrayIcon::retryTicks; ++i) EXPECT_FALSE(tray.retryAddIfDue());
+    EXPECT_TRUE(shell.calls.empty());
+    shell.succeed = false;
+    setUpAndAdd();
+    shell.succeed = true;
+    tray.remove();
+    const std::size_t before = shell.calls.size();
+    for (int i = 0; i < 2 * TrayIcon::retryTicks; ++i) EXPECT_FALSE(tray.retryAddIfDue());
+    EXPECT_EQ(shell.calls.size(), before);
+}
+
+}  // namespace
+}  // namespace kestrine

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_list_control.h"
+#include "ui/drive_list.h"
+
+namespace kestrine {
+namespace {
+
+using testing::FakeListControl;
+
+// A drive read successfully, at indicator level 0, 1 or 2 through its predict-failure reply.
+DriveRecord listedDrive(int number, const std::string& name, int level = 1) {
+    DriveRecord r;
+    r.present = r.probed = r.identityValid = true;
+    r.driveNumber = number;
+    r.displayName = name;
+    r.predictQueried = level > 0;
+    r.predictOk = level == 1;
+    return r;
+}
+
+class DriveListTest : public ::testing::Test {
+protected:
+    DriveTable drives;
+    FakeListControl list;
+    int panelUpdates = 0;
+
+    int refill() {
+        return refillDriveList(drives, list, [this] { ++panelUpdates; });
+    }
+    std::string textOf(int index) const { return list.text(index); }
+};
+
+TEST_F(DriveListTest, FirstRefillListsDrivesInNumberOrderAndSelectsTheFirst) {
+    drives[0] = listedDrive(0, "ACME X100");
+    drives[1] = listedDrive(1, "ACME X200");
+    drives[3] = listedDrive(3, "Other Disk", 0);
+    drives[2].probed = true;  // probed and found absent
+    refill();
+    ASSERT_EQ(list.itemCount(), 3);
+    EXPECT_EQ(textOf(0), "Disk 0 - ACME X100");
+    EXPECT_EQ(textOf(1), "Disk 1 - ACME X200");
+    EXPECT_EQ(textOf(2), "Disk 3 - Other Disk");
+    EXPECT_EQ(list.data(2), 3);
+    EXPECT_EQ(list.image(0), 1);
+    EXPECT_EQ(list.image(2), 0);
+    EXPECT_EQ(list.mark, 0);
+    EXPECT_TRUE(list.items[0].selected);
+    EXPECT_TRUE(list.items[0].focused);
+    EXPECT_FALSE(list.items[1].selected);
+    EXPECT_GE(panelUpdates, 1);
+}
+
+TEST_F(DriveListTest, FreshTableListsNothing) {
+    EXPECT_EQ(refill(), 0);
+    EXPECT_EQ(list.itemCount(), 0);
+    EXPECT_EQ(panelUpdates, 0);
+    EXPECT_EQ(list.mark, -1);
+}
+
+TEST_F(DriveListTest, OpenableDeviceWithoutIdentityStaysUnlisted) {
+    drives[5].present = true;  // opened, identity query failed since the first probe
+    drives[5].identityError = 31;
+    refill();
+    EXPECT_EQ(list.itemCount(), 0);
+}
+
+TEST_F(DriveListTest, DriveRefusedAtFirstOpenShowsNumberAndDashWithQuestionMark) {
+    drives[4].present = drives[4].probed = true;
+    refill();
+    ASSERT_EQ(list.itemCount(), 1);
+    EXPECT_EQ(textOf(0), "Disk 4 - ");
+    EXPECT_EQ(list.image(0), 0);
+}
+
+TEST_F(DriveListTest, FailingCountHasEveryListedDriveAtLevelTwo) {
+    drives[0] = listedDrive(0, "Spf Failing", 2);
+    drives[1] = listedDrive(1, "Smart Failing", 0);
+    drives[1].smartCapable = drives[1].thresholdExceeded = true;
+    drives[2] = listedDrive(2, "Query Fail Only", 1);
+    drives[2].smartCapable = true;
+    drives[2].statusError = 31;
+    drives[3] = listedDrive(3, "Healthy");
+    EXPECT_EQ(refill(), 2);
+    EXPECT_EQ(list.image(0), 2);
+    EXPECT_EQ(list.image(1), 2);
+    EXPECT_EQ(list.image(2), 1);
+}
+
+TEST_F(DriveListTest, LaterRefillWritesOnlyChangedImages) {
+    drives[0] = listedDrive(0, "A");
+    drives[1] = listedDrive(1, "B");
+    refill();
+    list.mark = 1;
+    const int updatesAfterFirst = panelUpdates;
+    refill();
+    EXPECT_EQ(list.imageWrites, 0);
+    EXPECT_EQ(list.textWrites, 0);
+
+    drives[1] = listedDrive(1, "B", 2);
+    EXPECT_EQ(refill(), 1);
+    EXPECT_EQ(list.imageWrites, 1);
+    EXPECT_EQ(list.image(1), 2);
+    EXPECT_EQ(textOf(1), "Disk 1 - B");
+    EXPECT_EQ(list.textWrites, 0);
+    EXPECT_EQ(list.mark, 1);
+    EXPECT_EQ(panelUpdates, updatesAfterFirst);
+}
+
+TEST_F(DriveListTest, DriveAppearingLaterIsAppendedWithoutMovingTheSelection) {
+    drives[2] = listedDrive(2, "B");
+    drives[3] = listedDrive(3, "C");
+    refill();
+    list.mark = 1;
+    const int updatesAfterFirst = panelUpdates;
+    drives[0] = listedDrive(0, "A");
+    refill();
+    ASSERT_EQ(list.itemCount(), 3);
+    EXPECT_EQ(textOf(2), "Disk 0 - A");
+    EXPECT_EQ(list.mark, 1);
+    EXPECT_EQ(panelUpdates, updatesAfterFirst);
+}
+
+TEST_F(DriveListTest, OtherDeviceAtTheSameNumberRenamesTheEntryOnce) {
+    drives[0] = listedDrive(0, "ACME X100");
+    refill();
+    drives[0] = listedDrive(0, "Other Y7");
+    refill();
+    EXPECT_EQ(textOf(0), "Disk 0 - Other Y7");
+    EXPECT_EQ(list.textWrites, 1);
+    refill();
+    EXPECT_EQ(list.textWrites, 1);
+}
+
+TEST_F(DriveListTest, FailingIdentityQueryShowsTheNumberAlone) {
+    drives[2] = listedDrive(2, "ACME X100");
+    refill();
+    drives[2].identityError = 5;
+    refill();
+    EXPECT_EQ(textOf(0), "Disk 2");
+}
+
+TEST_F(DriveListTest, UnpluggedDriveLeavesTheListAndTheCount) {
+    drives[0] = listedDrive(0, "A");
+    drives[1] = listedDrive(1, "B", 2);
+    drives[2] = listedDrive(2, "C");
+    EXPECT_EQ(refill(), 1);
+    drives[1].present = false;  // not found any more; its old values stay in the record
+    EXPECT_EQ(refill(), 0);
+    ASSERT_EQ(list.itemCount(), 2);
+    EXPECT_EQ(list.data(0), 0);
+    EXPECT_EQ(list.data(1), 2);
+}
+
+TEST_F(DriveListTest, ReplugAfterTheListEmptiedSelectsAgain) {
+    drives[1] = listedDrive(1, "A");
+    refill();
+    drives[1].present = false;
+    refill();
+    EXPECT_EQ(list.itemCount(), 0);
+    EXPECT_EQ(list.mark, -1);
+    const int updatesBefore = panelUpdates;
+    drives[1].present = true;
+    refill();
+    ASSERT_EQ(list.itemCount(), 1);
+    EXPECT_EQ(list.mark, 0);
+    EXPECT_GT(panelUpdates, updatesBefore);
+}
+
+TEST_F(DriveListTest, FailedInsertionLeavesTheDriveForTheNextRefill) {
+    drives[0] = listedDrive(0, "A", 2);
+    list.failInserts = true;
+    EXPECT_EQ(refill(), 1);
+    EXPECT_EQ(list.itemCount(), 0);
+    EXPECT_EQ(list.mark, -1);
+    EXPECT_EQ(panelUpdates, 0);
+    list.failInserts = false;
+    refill();
+    ASSERT_EQ(list.itemCount(), 1);
+    EXPECT_EQ(list.mark, 0);
+    EXPECT_EQ(panelUpdates, 1);
+}
+
+}  // namespace
+}  // namespace kestrine

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_list_control.h"
+#include "ui/drive_panel.h"
+
+namespace kestrine {
+namespace {
+
+constexpr std::uint32_t grey = 0x606060;
+constexpr std::uint32_t green = 0x00A000;
+constexpr std::uint32_t red = 0x0000A0;
+
+// The system knows a text for "access denied" only.
+class FakeMessages : public SystemMessages {
+public:
+    bool lookup(std::uint32_t code, std::string& text) const override {
+        if (code != 5) return false;
+        text = "Access is denied.\r\n";
+        return true;
+    }
+};
+
+DriveRecord readDrive() {
+    DriveRecord r;
+    r.present = r.probed = r.identityValid = true;
+    r.displayName = "ACME X100";
+    r.serial = "SN123";
+    r.busType = 11;
+    r.busTypeText = "SATA";
+    r.predictQueried = r.predictOk = true;
+    r.smartCapable = true;
+    return r;
+}
+
+void expectNoDetails(const DrivePanelTexts& t) {
+    EXPECT_EQ(t.name, "None Selected");
+    EXPECT_EQ(t.serial, "...");
+    EXPECT_EQ(t.bus, "...");
+    EXPECT_EQ(t.fixedRemovable, "...");
+    EXPECT_EQ(t.spfStatus, "...");
+    EXPECT_EQ(t.smartStatus, "...");
+    EXPECT_FALSE(t.stateColours);
+}
+
+const FakeMessages messages;
+
+TEST(DrivePanel, NothingMarkedShowsNoneSelected) {
+    expectNoDetails(drivePanelTexts(nullptr, messages));
+}
+
+TEST(DrivePanel, DriveRefusedAtFirstOpenShowsNoneSelected) {
+    DriveRecord r;
+    r.present = r.probed = true;
+    expectNoDetails(drivePanelTexts(&r, messages));
+}
+
+TEST(DrivePanel, UnpluggedDriveShowsNoneSelected) {
+    DriveRecord r = readDrive();
+    r.present = false;
+    expectNoDetails(drivePanelTexts(&r, messages));
+}
+
+TEST(DrivePanel, ReadDriveShowsIdentityAndGreenStates) {
+    const DriveRecord r = readDrive();
+    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    EXPECT_EQ(t.name, "ACME X100");
+    EXPECT_EQ(t.serial, "SN123");
+    EXPECT_EQ(t.bus, "SATA");
+    EXPECT_EQ(t.fixedRemovable, "Fixed");
+    EXPECT_EQ(t.spfStatus, "Ok");
+    EXPECT_EQ(t.smartStatus, "Ok");
+    EXPECT_TRUE(t.stateColours);
+    EXPECT_EQ(t.spfColour, green);
+    EXPECT_EQ(t.smartColour, green);
+}
+
+TEST(DrivePanel, RemovableDriveSaysRemovable) {
+    DriveRecord r = readDrive();
+    r.removable = true;
+    EXPECT_EQ(drivePanelTexts(&r, messages).fixedRemovable, "Removable");
+}
+
+TEST(DrivePanel, PredictedFailureIsRedAndFailedQueryGrey) {
+    DriveRecord r = readDrive();
+    r.predictOk = false;
+    r.statusError = 31;
+    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    EXPECT_EQ(t.spfStatus, "Failure Predicted");
+    EXPECT_EQ(t.spfColour, red);
+    EXPECT_EQ(t.smartStatus, "Query Fail");
+    EXPECT_EQ(t.smartColour, grey);
+}
+
+TEST(DrivePanel, MissingDataIsGreyNoDataAvailable) {
+    DriveRecord r = readDrive();
+    r.predictQueried = r.predictOk = false;
+    r.smartCapable = false;
+    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    EXPECT_EQ(t.spfStatus, "No Data Available");
+    EXPECT_EQ(t.smartStatus, "No Data Available");
+    EXPECT_EQ(t.spfColour, grey);
+    EXPECT_EQ(t.smartColour, grey);
+}
+
+TEST(DrivePanel, FailingIdentityShowsCannotReadButKeepsStates) {
+    DriveRecord r = readDrive();
+    r.identityError = 5;
+    r.thresholdExceeded = true;
+    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    EXPECT_EQ(t.name, "None Selected");
+    EXPECT_EQ(t.serial, "Cannot Read - Access is denied.\r\n");
+    EXPECT_EQ(t.bus, t.serial);
+    EXPECT_EQ(t.fixedRemovable, t.serial);
+    EXPECT_EQ(t.spfStatus, "Ok");
+    EXPECT_EQ(t.smartStatus, "Failure Predicted");
+    EXPECT_TRUE(t.stateColours);
+    EXPECT_EQ(t.smartColour, red);
+}
+
+TEST(DrivePanel, ErrorWithoutSystemTextIsUnknownError) {
+    DriveRecord r = readDrive();
+    r.identityError = 0x12345;
+    EXPECT_EQ(drivePanelTexts(&r, messages).serial, "Cannot Read - Unknown Error");
+}
+
+TEST(MarkedDrive, FollowsTheMarkToTheEntrysDriveNumber) {
+    DriveTable drives;
+    testing::FakeListControl list;
+    list.insert(0, "Disk 3", 0, 3);
+    list.insert(1, "Disk 7", 0, 7);
+    list.mark = 1;
+    EXPECT_EQ(markedDrive(drives, list), &drives[7]);
+    list.mark = 0;
+    EXPECT_EQ(markedDrive(drives, list), &drives[3]);
+}
+
+TEST(MarkedDrive, NoMarkOrForeignItemDataGivesNone) {
+    DriveTable drives;
+    testing::FakeListControl list;
+    EXPECT_EQ(markedDrive(drives, list), nullptr);
+    list.insert(0, "bad", 0, 16);
+    list.insert(1, "worse", 0, -1);
+    list.mark = 0;
+    EXPECT_EQ(markedDrive(drives, list), nullptr);
+    list.mark = 1;
+    EXPECT_EQ(markedDrive(drives, list), nullptr);
+    list.mark = 2;  // beyond the last entry
+    EXPECT_EQ(markedDrive(drives, list), nullptr);
+}
+
+}  // namespace
+}  // namespace kestrine
