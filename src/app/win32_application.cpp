@@ -1,0 +1,38 @@
+#include "app/win32_application.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <string>
+
+#include "app/program_name.h"
+#include "ui/win32_main_window.h"
+
+namespace kestrine {
+
+namespace {
+
+std::string applicationName(HINSTANCE instance) {
+    std::array<char, MAX_PATH> path{};
+    const DWORD length = GetModuleFileNameA(instance, path.data(), static_cast<DWORD>(path.size()));
+    return programNameFromPath(std::string_view(path.data(), length));
+}
+
+}  // namespace
+
+int runApplication(HINSTANCE instance, const char* commandTail, DevicePort& devices) {
+    // A card reader without a card or an empty optical drive fails its free-space query
+    // quietly instead of stopping the scan with the system's "no disk" box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_LISTVIEW_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    const ApplicationInfo application{applicationName(instance), commandTail != nullptr ? commandTail : ""};
+    MainWindow window(instance, application, devices);
+    window.runModal(nullptr);
+    return 0;
+}
+
+}  // namespace kestrine

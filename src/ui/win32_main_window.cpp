@@ -1,0 +1,258 @@
+#include "ui/win32_main_window.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <iterator>
+#include <utility>
+
+#include "resource.h"
+#include "tray/start_option.h"
+#include "ui/win32_about_window.h"
+#include "ui/win32_help_window.h"
+
+namespace kestrine {
+
+namespace {
+
+// Registered once, before the window exists: the tray icon's callbacks, and the shell's
+// announcement that a new taskbar needs the icon again.
+const UINT trayCallbackMessage = RegisterWindowMessageA("MySysTray");
+const UINT taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+
+constexpr char handOverName[] = "Kestrine";
+constexpr UINT_PTR tickTimer = 1;
+constexpr UINT tickMilliseconds = 200;
+constexpr WPARAM startOptionTimer = 2;
+
+std::uintptr_t handleValue(HICON icon) { return reinterpret_cast<std::uintptr_t>(icon); }
+
+}  // namespace
+
+const MessageEntry<MainWindow> MainWindow::messageTable[] = {
+    messageEntry(WM_SYSCOMMAND, &MainWindow::OnSysCommand),
+    messageEntry(WM_PAINT, &MainWindow::OnPaint),
+    messageEntry(WM_QUERYDRAGICON, &MainWindow::OnQueryDragIcon),
+    commandEntry(ID_REFRESH_DATA, &MainWindow::refresh),
+    notifyEntry(IDC_DRIVE_LIST, NM_CLICK, &MainWindow::onDriveListClick),
+    notifyEntry(IDC_VOLUME_LIST, NM_CLICK, &MainWindow::onVolumeListClick),
+    messageEntry(WM_TIMER, &MainWindow::OnTimer),
+    commandEntry(ID_HELP_ABOUT, &MainWindow::showAbout),
+    commandEntry(ID_FILE_EXIT, &MainWindow::exit),
+    commandEntry(ID_WINDOW_HIDE, &MainWindow::hideWindow),
+    commandEntry(ID_HELP_NOTES, &MainWindow::showNotes),
+    messageEntry(WM_DESTROY, &MainWindow::OnDestroy),
+    commandEntry(ID_AUTO_REFRESH, &MainWindow::toggleAutoRefresh),
+    commandEntry(IDC_USE_OWN_PERCENT, &MainWindow::toggleVolumeUsesOwnPercent),
+    commandEntry(IDC_DEFAULT_DOWN, &MainWindow::lowerDefaultWarningPercent),
+    commandEntry(IDC_DEFAULT_UP, &MainWindow::raiseDefaultWarningPercent),
+    commandEntry(IDC_VOLUME_DOWN, &MainWindow::lowerVolumeWarningPercent),
+    commandEntry(IDC_VOLUME_UP, &MainWindow::raiseVolumeWarningPercent),
+    registeredMessageEntry(trayCallbackMessage, &MainWindow::OnTrayNotify),
+    registeredMessageEntry(taskbarCreatedMessage, &MainWindow::OnTaskbarCreated),
+};
+
+MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, DevicePort& devices)
+    : Dialog(resources, IDD_MAIN),
+      application_(std::move(application)),
+      devices_(devices),
+      settings_(files_, *this, settingsBaseFolder()),
+      programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
+      programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())) {}
+
+Reply MainWindow::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return dispatchMessage(*this, std::span<const MessageEntry<MainWindow>>(messageTable), msg, wParam, lParam);
+}
+
+void MainWindow::show(const std::string& text) {
+    MessageBoxA(hwnd(), text.c_str(), application_.name.c_str(), MB_OK);
+}
+
+void MainWindow::bindControls() {
+    bind(useOwnPercent_, IDC_USE_OWN_PERCENT);
+    bind(defaultDown_, IDC_DEFAULT_DOWN);
+    bind(defaultUp_, IDC_DEFAULT_UP);
+    bind(volumeDown_, IDC_VOLUME_DOWN);
+    bind(volumeUp_, IDC_VOLUME_UP);
+    bind(driveLetter_, IDC_DRIVE_LETTER);
+    bind(percentFree_, IDC_PERCENT_FREE);
+    bind(freeSpace_, IDC_FREE_SPACE);
+    bind(totalSize_, IDC_TOTAL_SIZE);
+    bind(driveName_, IDC_DRIVE_NAME);
+    bind(serial_, IDC_SERIAL);
+    bind(bus_, IDC_BUS);
+    bind(fixedRemovable_, IDC_FIXED_REMOVABLE);
+    bind(spfStatus_, IDC_SPF_STATUS);
+    bind(smartStatus_, IDC_SMART_STATUS);
+    driveList_.attach(GetDlgItem(hwnd(), IDC_DRIVE_LIST));
+    volumeList_.attach(GetDlgItem(hwnd(), IDC_VOLUME_LIST));
+}
+
+bool MainWindow::onInitDialog() {
+    if (!startHandOver()) return true;
+    rebuildSystemMenu();
+    setUpIcons();
+    setUpTrayIcon();
+    setUpImageList();
+    const bool firstStart = settings_.runStartUpSequence();
+    showDefaultPercent(settings_.working().defaultWarningPercent);
+    showVolumePercent(settings_.working().defaultWarningPercent);
+    if (!firstStart) PostMessageA(hwnd(), WM_TIMER, startOptionTimer, 0);
+    lastDriveSelection_ = -1;
+    lastVolumeSelection_ = -1;
+    timerId_ = SetTimer(hwnd(), tickTimer, tickMilliseconds, nullptr);
+    return true;
+}
+
+// The first copy keeps the hand-over byte at 0; a later copy sets it to 1 and ends, and the
+// first copy's next tick brings its window forward.
+bool MainWindow::startHandOver() {
+    if (!activation_.create(handOverName, 1) || activation_.view() == nullptr) {
+        show("Memory initialization error");
+        endDialog(IDCANCEL);
+        return false;
+    }
+    isDuplicate_ = !activation_.createdNew();
+    *activation_.view() = isDuplicate_ ? 1 : 0;
+    if (isDuplicate_) {
+        endDialog(IDCANCEL);
+        return false;
+    }
+    return true;
+}
+
+// Restore, Move, "Minimize To Tray", Minimize, separator, Close, separator, About.
+void MainWindow::rebuildSystemMenu() {
+    HMENU menu = GetSystemMenu(hwnd(), FALSE);
+    if (menu == nullptr) return;
+    std::array<char, 256> about{};
+    if (LoadStringA(resources(), IDS_ABOUTBOX, about.data(), static_cast<int>(about.size())) <= 0) return;
+    RemoveMenu(menu, 4, MF_BYPOSITION);  // Maximize
+    RemoveMenu(menu, 2, MF_BYPOSITION);  // Size
+    InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING, IDM_MINIMIZE_TO_TRAY, "Minimize To Tray");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, about.data());
+}
+
+// Small pictures come from the icons' 16x16 images at the system's small-icon size, so the
+// title bar and the tray stay sharp.
+void MainWindow::setUpIcons() {
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon_.get()));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programSmallIcon_.get()));
+    okIcon_ = loadIcon(resources(), IDI_OK, smallIconSize());
+    warningIcon_ = loadIcon(resources(), IDI_WARNING, smallIconSize());
+    arrowDownIcon_ = loadIcon(resources(), IDI_ARROW_DOWN, smallIconSize());
+    arrowUpIcon_ = loadIcon(resources(), IDI_ARROW_UP, smallIconSize());
+    defaultDown_.setIcon(arrowDownIcon_.get());
+    defaultUp_.setIcon(arrowUpIcon_.get());
+    volumeDown_.setIcon(arrowDownIcon_.get());
+    volumeUp_.setIcon(arrowUpIcon_.get());
+}
+
+void MainWindow::setUpTrayIcon() {
+    trayIcon_.setCallbackMessage(trayCallbackMessage);
+    trayIcon_.setIcon(handleValue(okIcon_.get()));
+    trayIcon_.setTooltip(startTooltip);
+    trayIcon_.owner = reinterpret_cast<std::uintptr_t>(hwnd());
+    trayIcon_.add();
+}
+
+void MainWindow::setUpImageList() {
+    // As a DIB section the strip keeps its colours; loaded as a device bitmap some systems
+    // cut it down to 16 colours.
+    statusImages_.reset(ImageList_LoadImageA(resources(), MAKEINTRESOURCEA(IDB_STATUS), 16, 0, 0xFFFFFF,
+                                             IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    const auto images = reinterpret_cast<LPARAM>(statusImages_.get());
+    SendDlgItemMessageA(hwnd(), IDC_DRIVE_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, images);
+    SendDlgItemMessageA(hwnd(), IDC_VOLUME_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, images);
+}
+
+Reply MainWindow::OnSysCommand(WPARAM wParam, LPARAM) {
+    switch (wParam & 0xFFF0) {
+        case IDM_ABOUTBOX:
+            showAbout();
+            return 0;
+        case IDM_MINIMIZE_TO_TRAY:
+            hideWindow();
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+// A minimised window shows the program icon centred in its client area.
+Reply MainWindow::OnPaint(WPARAM, LPARAM) {
+    if (!IsIconic(hwnd())) return std::nullopt;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd(), &paint);
+    SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, programIcon_.get());
+    EndPaint(hwnd(), &paint);
+    return 0;
+}
+
+Reply MainWindow::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(programIcon_.get());
+}
+
+// Every WM_TIMER goes on to the default processing.
+Reply MainWindow::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam == tickTimer) {
+        tick();
+    } else if (wParam == startOptionTimer && asksToStartHidden(application_.commandTail)) {
+        hideWindow();
+    }
+    return std::nullopt;
+}
+
+// A copy that only handed over, or that could not open the hand-over block, set up nothing
+// to stop, remove or save.
+Reply MainWindow::OnDestroy(WPARAM, LPARAM) {
+    if (activation_.view() != nullptr && !isDuplicate_) {
+        KillTimer(hwnd(), tickTimer);
+        trayIcon_.remove();
+        settings_.saveSettings();
+    }
+    return std::nullopt;
+}
+
+// Only a left double-click on the tray icon does something: it shows the window.
+Reply MainWindow::OnTrayNotify(WPARAM, LPARAM lParam) {
+    if (LOWORD(lParam) == WM_LBUTTONDBLCLK) {
+        showWindow(SW_SHOWNORMAL);
+        if (!IsIconic(hwnd())) activate();
+    }
+    return 0;
+}
+
+// A new taskbar (after the shell restarted) has no icons: put ours back as it was.
+Reply MainWindow::OnTaskbarCreated(WPARAM, LPARAM) {
+    trayIcon_.restore();
+    return 0;
+}
+
+void MainWindow::exit() { endDialog(IDCANCEL); }
+
+void MainWindow::hideWindow() { hideUntilShown(); }
+
+void MainWindow::showAbout() { AboutWindow(resources()).runModal(hwnd()); }
+
+void MainWindow::showNotes() { HelpWindow(resources()).runModal(hwnd()); }
+
+void MainWindow::bringToFront() {
+    showWindow(SW_SHOWNORMAL);
+    activate();
+}
+
+void MainWindow::activate() const {
+    BringWindowToTop(hwnd());
+    SetActiveWindow(hwnd());
+    SetFocus(hwnd());
+    SetForegroundWindow(hwnd());
+}
+
+}  // namespace kestrine

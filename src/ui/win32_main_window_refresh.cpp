@@ -1,0 +1,151 @@
+// The main window's tick, refresh, both property panels and the threshold controls.
+#include "ui/win32_main_window.h"
+
+#include <commctrl.h>
+
+#include "probe/drive_probe.h"
+#include "resource.h"
+#include "ui/drive_list.h"
+#include "ui/drive_panel.h"
+#include "ui/win32_wait_cursor.h"
+#include "volumes/volume_panel.h"
+#include "volumes/volume_scan.h"
+
+namespace kestrine {
+
+// Every 200 ms: a later copy's come-forward request, the panels following the lists'
+// selection marks, the tray icon's retry, then the countdown and a refresh when it is due.
+void MainWindow::tick() {
+    volatile std::uint8_t* request = activation_.view();
+    if (request != nullptr && *request != 0) {
+        *request = 0;
+        bringToFront();
+    }
+    if (driveList_.selectionMark() != lastDriveSelection_) updateDrivePanel();
+    if (volumeList_.selectionMark() != lastVolumeSelection_) updateVolumePanel();
+    trayIcon_.retryAddIfDue();
+
+    const TickPlan plan = cycle_.tick();
+    if (plan.writeCountdown) SetDlgItemTextA(hwnd(), IDC_NEXT_REFRESH, plan.countdown.c_str());
+    if (plan.refresh) refresh();
+}
+
+void MainWindow::refresh() {
+    const int oldDrives = failingDriveCount_;
+    const int oldVolumes = volumeWarningCount_;
+    {
+        const WaitCursor wait;
+        probeAllDrives(drives_, devices_);
+        failingDriveCount_ = refillDriveList(drives_, driveList_, [this] { updateDrivePanel(); });
+        volumeWarningCount_ = scanVolumes(volumeSource_, volumeList_, settings_.working(), volumes_,
+                                          [this] { updateVolumePanel(); });
+    }
+    updateDrivePanel();
+    updateVolumePanel();
+    cycle_.refreshed();
+    applyStatus(evaluateStatus(oldDrives, oldVolumes, failingDriveCount_, volumeWarningCount_));
+}
+
+void MainWindow::toggleAutoRefresh() {
+    const AutoRefreshSwitch change = cycle_.toggleAutoRefresh();
+    if (HMENU menu = GetMenu(hwnd())) {
+        CheckMenuItem(menu, ID_AUTO_REFRESH, MF_BYCOMMAND | (change.autoRefresh ? MF_CHECKED : MF_UNCHECKED));
+    }
+    if (change.writeManualRefresh) SetDlgItemTextA(hwnd(), IDC_NEXT_REFRESH, manualRefreshText);
+}
+
+void MainWindow::updateDrivePanel() {
+    lastDriveSelection_ = driveList_.selectionMark();
+    const DrivePanelTexts texts = drivePanelTexts(markedDrive(drives_, driveList_), systemMessages_);
+    if (texts.stateColours) {
+        spfStatus_.setTextColor(texts.spfColour);
+        smartStatus_.setTextColor(texts.smartColour);
+    } else {
+        spfStatus_.resetTextColor();
+        smartStatus_.resetTextColor();
+    }
+    driveName_.setText(texts.name);
+    serial_.setText(texts.serial);
+    bus_.setText(texts.bus);
+    fixedRemovable_.setText(texts.fixedRemovable);
+    spfStatus_.setText(texts.spfStatus);
+    smartStatus_.setText(texts.smartStatus);
+}
+
+// The mark is noted before anything can show "BadVolumeID", so the ticks that run while that
+// box is open do not open it again.
+void MainWindow::updateVolumePanel() {
+    lastVolumeSelection_ = volumeList_.selectionMark();
+    const VolumePanelView view = volumePanelView(volumeList_, volumes_, settings_.working(), *this);
+    driveLetter_.setText(view.letterText);
+    percentFree_.setText(view.percentText);
+    freeSpace_.setText(view.freeText);
+    totalSize_.setText(view.totalText);
+    useOwnPercent_.setChecked(view.usesOwnPercent);
+    showVolumePercent(view.shownPercent);
+}
+
+// A change of the overall state swaps the small window icon and the tray picture and
+// tooltip; a grown problem count restores a minimised window (a hidden one stays hidden).
+void MainWindow::applyStatus(const StatusDecision& status) {
+    if (status.stateChanged) {
+        HICON icon = status.isOk ? okIcon_.get() : warningIcon_.get();
+        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        trayIcon_.setIcon(reinterpret_cast<std::uintptr_t>(icon));
+        trayIcon_.setTooltip(status.tooltip);
+    }
+    if (status.bringForward) {
+        const bool minimised = IsIconic(hwnd()) != FALSE;
+        if (minimised) showWindow(SW_SHOWNORMAL);
+        BringWindowToTop(hwnd());
+        if (minimised) {
+            SetActiveWindow(hwnd());
+            SetFocus(hwnd());
+            SetForegroundWindow(hwnd());
+        }
+    }
+}
+
+LRESULT MainWindow::onDriveListClick(const NMHDR&) {
+    updateDrivePanel();
+    return 0;
+}
+
+LRESULT MainWindow::onVolumeListClick(const NMHDR&) {
+    updateVolumePanel();
+    return 0;
+}
+
+void MainWindow::lowerDefaultWarningPercent() {
+    if (const auto shown = kestrine::lowerDefaultWarningPercent(settings_.working())) showDefaultPercent(*shown);
+}
+
+void MainWindow::raiseDefaultWarningPercent() {
+    if (const auto shown = kestrine::raiseDefaultWarningPercent(settings_.working())) showDefaultPercent(*shown);
+}
+
+void MainWindow::lowerVolumeWarningPercent() {
+    if (const auto shown = kestrine::lowerVolumeWarningPercent(settings_.working(), volumeList_, *this)) {
+        showVolumePercent(*shown);
+    }
+}
+
+void MainWindow::raiseVolumeWarningPercent() {
+    if (const auto shown = kestrine::raiseVolumeWarningPercent(settings_.working(), volumeList_, *this)) {
+        showVolumePercent(*shown);
+    }
+}
+
+void MainWindow::toggleVolumeUsesOwnPercent() {
+    kestrine::toggleVolumeUsesOwnPercent(settings_.working(), volumeList_, useOwnPercent_.checked());
+}
+
+void MainWindow::showDefaultPercent(std::uint32_t percent) const {
+    SetDlgItemInt(hwnd(), IDC_DEFAULT_PERCENT, percent, FALSE);
+}
+
+void MainWindow::showVolumePercent(std::uint32_t percent) const {
+    SetDlgItemInt(hwnd(), IDC_VOLUME_PERCENT, percent, FALSE);
+}
+
+}  // namespace kestrine
