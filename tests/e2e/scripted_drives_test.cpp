@@ -1,0 +1,242 @@
+// The scripted host's own parts: scenario parsing, replies laid out like the storage
+// stack's, and the menu-dump lines. A wrong reply here would make every drive test lie.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "window_inspection.h"
+#include "scripted_device_port.h"
+
+namespace kestrine::scripted {
+namespace {
+
+using Buffer = std::vector<std::uint8_t>;
+
+std::uint32_t at32(const Buffer& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+std::string stringAt(const Buffer& b, std::uint32_t offset) {
+    return std::string(reinterpret_cast<const char*>(&b[offset]));
+}
+
+DriveScript parsedDrive(const std::string& line) {
+    Scenario scenario;
+    std::string error;
+    EXPECT_TRUE(parseScenario(line, scenario, error)) << error;
+    return scenario.begin()->second;
+}
+
+Buffer smartCommand(int driveNumber) {
+    Buffer in(33, 0);
+    in[4] = 0xDA;
+    in[7] = 0x4F;
+    in[8] = 0xC2;
+    in[10] = 0xB0;
+    in[12] = static_cast<std::uint8_t>(driveNumber);
+    return in;
+}
+
+std::uint32_t send(OpenDevice& device, std::uint32_t code, Buffer& out, const Buffer& in = {}) {
+    return device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()),
+                          out.data(), static_cast<std::uint32_t>(out.size()));
+}
+
+TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
+    Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(parseScenario("# drives\n\n0 healthy vendor=ACME product=\"X100 Pro\" serial=5A31 "
+                              "bus=7 removable=1\n6 identity-fails code=5  # refused\n",
+                              scenario, error))
+        << error;
+    ASSERT_EQ(scenario.size(), 2u);
+    EXPECT_EQ(scenario[0].vendor, "ACME");
+    EXPECT_EQ(scenario[0].product, "X100 Pro");
+    EXPECT_EQ(scenario[0].serial, "5A31");
+    EXPECT_EQ(scenario[0].bus, 7u);
+    EXPECT_TRUE(scenario[0].removable);
+    EXPECT_EQ(scenario[6].state, DriveState::IdentityFails);
+    EXPECT_EQ(failureCode(scenario[6]), 5u);
+}
+
+TEST(ScriptedScenario, RejectsMalformedLinesNamingTheLine) {
+    const char* bad[] = {"x healthy", "100 healthy", "1", "1 sleepy", "1 healthy colour=red",
+                         "1 healthy bus=SATA", "1 healthy code=0", "1 healthy vendor=\"open",
+                         "1 healthy removable=yes", "1 healthy\n1 failing-spf"};
+    for (const char* text : bad) {
+        Scenario scenario;
+        std::string error;
+        EXPECT_FALSE(parseScenario(text, scenario, error)) << text;
+        EXPECT_EQ(error.rfind("line ", 0), 0u) << text;
+        EXPECT_TRUE(scenario.empty()) << text;
+    }
+}
+
+TEST(ScriptedScenario, FailingStatesHaveTheirUsualCodes) {
+    EXPECT_EQ(failureCode(parsedDrive("1 access-denied")), 5u);
+    EXPECT_EQ(failureCode(parsedDrive("1 identity-fails")), 1117u);
+    EXPECT_EQ(failureCode(parsedDrive("1 smart-query-fails")), 31u);
+    EXPECT_EQ(failureCode(parsedDrive("1 open-fails code=21")), 21u);
+}
+
+TEST(ScriptedDevice, DescriptorCarriesIdentityAtItsOffsets) {
+    auto device = makeScriptedDevice(0, parsedDrive("0 healthy vendor=ACME product=X100 serial=5A31 bus=11 removable=1"));
+    Buffer out(8192, 0);
+    ASSERT_EQ(send(*device, 0x002D1400, out, Buffer(12, 0)), 0u);
+    EXPECT_EQ(out[10], 1);
+    EXPECT_EQ(stringAt(out, at32(out, 12)), "ACME");
+    EXPECT_EQ(stringAt(out, at32(out, 16)), "X100");
+    EXPECT_EQ(stringAt(out, at32(out, 24)), "5A31");
+    EXPECT_EQ(at32(out, 28), 11u);
+    EXPECT_GE(at32(out, 12), 36u);
+}
+
+TEST(ScriptedDevice, MissingIdentityStringsHaveOffsetZero) {
+    auto device = makeScriptedDevice(0, parsedDrive("0 healthy product=X100"));
+    Buffer out(8192, 0);
+    ASSERT_EQ(send(*device, 0x002D1400, out, Buffer(12, 0)), 0u);
+    EXPECT_EQ(at32(out, 12), 0u);
+    EXPECT_EQ(at32(out, 24), 0u);
+    EXPECT_EQ(out[10], 0);
+}
+
+TEST(ScriptedDevice, PropertyQueryMustAskForTheStandardDescriptor) {
+    auto device = makeScriptedDevice(0, parsedDrive("0 healthy"));
+    Buffer out(8192, 0);
+    Buffer query(12, 0);
+    query[0] = 1;  // StorageAdapterProperty
+    EXPECT_EQ(send(*device, 0x002D1400, out, query), errorInvalidParameter);
+    EXPECT_EQ(send(*device, 0x002D1400, out, Buffer(8, 0)), errorInvalidParameter);
+}
+
+TEST(ScriptedDevice, VersionReplyHasTheSmartCapabilityUnlessUnsupported) {
+    Buffer out(24, 0);
+    ASSERT_EQ(send(*makeScriptedDevice(0, parsedDrive("0 healthy")), 0x00074080, out), 0u);
+    EXPECT_EQ(at32(out, 4) & 0x04u, 0x04u);
+    ASSERT_EQ(send(*makeScriptedDevice(0, parsedDrive("0 smart-unsupported")), 0x00074080, out), 0u);
+    EXPECT_EQ(at32(out, 4) & 0x04u, 0u);
+}
+
+TEST(ScriptedDevice, PredictFailureValueFollowsTheState) {
+    Buffer out(516, 0xFF);
+    ASSERT_EQ(send(*makeScriptedDevice(0, parsedDrive("0 healthy")), 0x002D1100, out), 0u);
+    EXPECT_EQ(at32(out, 0), 0u);
+    ASSERT_EQ(send(*makeScriptedDevice(0, parsedDrive("0 failing-spf")), 0x002D1100, out), 0u);
+    EXPECT_NE(at32(out, 0), 0u);
+}
+
+TEST(ScriptedDevice, SmartStatusReturnsTheCylinderRegisters) {
+    Buffer out(25, 0);
+    ASSERT_EQ(send(*makeScriptedDevice(5, parsedDrive("5 healthy")), 0x0007C084, out, smartCommand(5)), 0u);
+    EXPECT_EQ(out[19], 0x4F);
+    EXPECT_EQ(out[20], 0xC2);
+    ASSERT_EQ(send(*makeScriptedDevice(5, parsedDrive("5 threshold-exceeded")), 0x0007C084, out, smartCommand(5)), 0u);
+    EXPECT_EQ(out[19], 0xF4);
+    EXPECT_EQ(out[20], 0x2C);
+}
+
+TEST(ScriptedDevice, SmartCommandMustBeReturnStatusForThisDrive) {
+    auto device = makeScriptedDevice(5, parsedDrive("5 healthy"));
+    Buffer out(25, 0);
+    EXPECT_EQ(send(*device, 0x0007C084, out, smartCommand(4)), errorInvalidParameter);
+    Buffer wrongFeature = smartCommand(5);
+    wrongFeature[4] = 0xD8;
+    EXPECT_EQ(send(*device, 0x0007C084, out, wrongFeature), errorInvalidParameter);
+    Buffer headBitSet = smartCommand(5);
+    headBitSet[9] = 0xA0;
+    EXPECT_EQ(send(*device, 0x0007C084, out, headBitSet), errorInvalidParameter);
+}
+
+TEST(ScriptedDevice, ShortReplyBuffersAreRefusedAndLeftUntouched) {
+    auto device = makeScriptedDevice(0, parsedDrive("0 healthy vendor=ACME"));
+    Buffer small(23, 0xEE);
+    EXPECT_EQ(send(*device, 0x00074080, small), errorInsufficientBuffer);
+    EXPECT_EQ(send(*device, 0x0007C084, small, smartCommand(0)), errorInsufficientBuffer);
+    Buffer descriptor(40, 0xEE);
+    EXPECT_EQ(send(*device, 0x002D1400, descriptor, Buffer(12, 0)), errorInsufficientBuffer);
+    EXPECT_EQ(small, Buffer(23, 0xEE));
+    EXPECT_EQ(descriptor, Buffer(40, 0xEE));
+}
+
+TEST(ScriptedDevice, FailingRequestsAnswerTheirCodes) {
+    Buffer out(8192, 0);
+    EXPECT_EQ(send(*makeScriptedDevice(6, parsedDrive("6 identity-fails code=5")), 0x002D1400, out, Buffer(12, 0)), 5u);
+    EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 smart-query-fails")), 0x0007C084, out, smartCommand(7)), 31u);
+    EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 version-fails")), 0x00074080, out), 1u);
+    EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 predict-fails code=50")), 0x002D1100, out), 50u);
+    EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 healthy")), 0x12345678, out), errorInvalidFunction);
+}
+
+class ScriptedDevicePortTest : public ::testing::Test {
+protected:
+    void TearDown() override { std::filesystem::remove(path_); }
+    void script(const std::string& text) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << text; }
+    std::uint32_t openError(const std::string& devicePath) {
+        OpenResult result = port_.open(devicePath);
+        EXPECT_EQ(result.device == nullptr, result.error != 0) << devicePath;
+        return result.error;
+    }
+
+    std::string path_ = (std::filesystem::temp_directory_path() / "kestrine_port_test.txt").string();
+    ScriptedDevicePort port_{path_};
+};
+
+TEST_F(ScriptedDevicePortTest, AnswersListedDrivesAndNotFoundForOthers) {
+    script("0 healthy\n3 access-denied\n4 open-fails code=21\n");
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 0u);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive1"), errorFileNotFound);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive3"), 5u);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive4"), 21u);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive00"), errorFileNotFound);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive"), errorFileNotFound);
+    EXPECT_EQ(openError("C:\\PhysicalDrive0"), errorFileNotFound);
+}
+
+TEST_F(ScriptedDevicePortTest, ReadsTheScenarioAgainAtEveryOpen) {
+    script("0 healthy\n");
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 0u);
+    script("0 access-denied\n");
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 5u);
+}
+
+TEST_F(ScriptedDevicePortTest, InvalidScenarioFailsEveryOpenWithInvalidData) {
+    script("0 healthy\n1 bogus\n");
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), errorInvalidData);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive9"), errorInvalidData);
+}
+
+TEST_F(ScriptedDevicePortTest, MissingScenarioFileScriptsNoDrive) {
+    std::filesystem::remove(path_);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), errorFileNotFound);
+    ScriptedDevicePort unnamed("");
+    EXPECT_EQ(unnamed.open("\\\\.\\PhysicalDrive0").error, errorFileNotFound);
+}
+
+TEST(MenuInspection, LinesRoundTripWithBlanksInTextAndBadLinesAreSkipped) {
+    MenuLine item{"bar.2", 0, 32776, 8, "&Automatic Refresh "};
+    std::string dump = formatMenuLine(item) + "garbage\n" + "sys\tx\t1\t0\tMove\n" +
+                       formatMenuLine(MenuLine{"sys", 4, 0, 0x800, ""});
+    auto lines = parseMenuDump(dump);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].menu, "bar.2");
+    EXPECT_EQ(lines[0].command, 32776);
+    EXPECT_EQ(lines[0].state, 8u);
+    EXPECT_EQ(lines[0].text, "&Automatic Refresh ");
+    EXPECT_EQ(lines[1].state, 0x800u);
+    EXPECT_EQ(lines[1].text, "");
+}
+
+TEST(IconInspection, DumpRoundTripsAndIncompleteDumpsAreRejected) {
+    IconDump icons;
+    ASSERT_TRUE(parseIconDump(formatIconDump(IconDump{134, 128}), icons));
+    EXPECT_EQ(icons.small, 134);
+    EXPECT_EQ(icons.big, 128);
+    EXPECT_FALSE(parseIconDump("small\t134\n", icons));
+    EXPECT_FALSE(parseIconDump("small\tx\nbig\t128\n", icons));
+}
+
+}  // namespace
+}  // namespace kestrine::scripted

@@ -1,0 +1,135 @@
+// The drive list and the drive panel over scripted drives: what each drive state looks
+// like to the user, and how a refresh carries changes in.
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "win32_polling.h"
+#include "win32_program_run.h"
+#include "win32_remote_list.h"
+#include "win32_scripted_drives.h"
+#include "win32_settings_file.h"
+
+namespace kestrine::e2e {
+namespace {
+
+class DriveList : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(writeSettings(defaultSettings())); }
+
+    // Starts the host on `scenario` and waits until the list holds `count` drives.
+    void start(const std::string& drives, std::size_t count) {
+        scenario_.write(drives);
+        run_ = std::make_unique<ProgramRun>(Program::Scripted);
+        ASSERT_TRUE(run_->waitForFirstRefresh());
+        ASSERT_TRUE(waitUntil([&] { return items().size() == count; })) << items().size();
+    }
+    std::vector<ListItem> items() { return readListItems(run_->control(IDC_DRIVE_LIST)); }
+    std::string field(int id) { return run_->controlText(id); }
+    void refreshWith(const std::string& drives) {
+        scenario_.write(drives);
+        run_->command(ID_REFRESH_DATA);
+    }
+    void moveSelectionDown() { sendKeyDown(run_->control(IDC_DRIVE_LIST), VK_DOWN); }
+
+    ScenarioFile scenario_;
+    std::unique_ptr<ProgramRun> run_;
+};
+
+TEST_F(DriveList, ListsDrivesInOrderAndShowsTheFirst) {
+    start("0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
+          "1 healthy vendor=WDC product=Blue bus=7 removable=1\n"
+          "3 healthy product=Solo\n",
+          3);
+    auto list = items();
+    EXPECT_EQ(list[0].text, "Disk 0 - ACME X100");
+    EXPECT_EQ(list[1].text, "Disk 1 - WDC Blue");
+    EXPECT_EQ(list[2].text, "Disk 3 - Solo");
+    EXPECT_EQ(list[2].data, 3);
+    for (const ListItem& item : list) EXPECT_EQ(item.image, 1) << item.text;
+    EXPECT_TRUE(list[0].selected);
+    EXPECT_EQ(field(IDC_DRIVE_NAME), "ACME X100");
+    EXPECT_EQ(field(IDC_SERIAL), "Z10");
+    EXPECT_EQ(field(IDC_BUS), "SATA");
+    EXPECT_EQ(field(IDC_FIXED_REMOVABLE), "Fixed");
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+    EXPECT_EQ(field(IDC_SMART_STATUS), "Ok");
+
+    moveSelectionDown();
+    EXPECT_TRUE(waitUntil([&] { return field(IDC_DRIVE_NAME) == "WDC Blue"; }));
+    EXPECT_EQ(field(IDC_BUS), "USB");
+    EXPECT_EQ(field(IDC_FIXED_REMOVABLE), "Removable");
+}
+
+TEST_F(DriveList, PredictedFailureShowsTheTriangle) {
+    start("0 failing-spf product=Old\n1 threshold-exceeded product=Worn\n", 2);
+    auto list = items();
+    EXPECT_EQ(list[0].image, 2);
+    EXPECT_EQ(list[1].image, 2);
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Failure Predicted");
+    EXPECT_EQ(field(IDC_SMART_STATUS), "Ok");
+    moveSelectionDown();
+    EXPECT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "Failure Predicted"; }));
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+}
+
+TEST_F(DriveList, FailedSmartQueryIsNotAFailure) {
+    start("0 healthy product=Flaky\n", 1);
+    refreshWith("0 smart-query-fails product=Flaky\n");
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "Query Fail"; }));
+    EXPECT_EQ(items()[0].image, 1);
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+    scripted::IconDump icons;
+    ASSERT_TRUE(readIcons(run_->window(), icons));
+    EXPECT_EQ(icons.small, IDI_PROGRAM) << "the overall state must stay ok";
+}
+
+TEST_F(DriveList, DriveWithoutSmartSupportHasNoSmartData) {
+    start("4 smart-unsupported product=Bridge\n", 1);
+    EXPECT_EQ(items()[0].image, 1);
+    EXPECT_EQ(field(IDC_SMART_STATUS), "No Data Available");
+}
+
+TEST_F(DriveList, AccessDeniedDriveIsListedWithoutIdentity) {
+    start("5 access-denied\n", 1);
+    auto list = items();
+    EXPECT_EQ(list[0].text, "Disk 5 - ");
+    EXPECT_EQ(list[0].image, 0);
+    EXPECT_EQ(field(IDC_DRIVE_NAME), "None Selected");
+    EXPECT_EQ(field(IDC_SERIAL), "...");
+    EXPECT_EQ(field(IDC_SPF_STATUS), "...");
+}
+
+TEST_F(DriveList, IdentityFailureAfterAGoodProbeShowsTheSystemMessage) {
+    start("2 healthy vendor=ACME product=X100\n", 1);
+    ASSERT_EQ(field(IDC_DRIVE_NAME), "ACME X100");
+    refreshWith("2 identity-fails code=5\n");
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SERIAL).rfind("Cannot Read - ", 0) == 0; }));
+    EXPECT_GT(field(IDC_SERIAL).size(), std::string("Cannot Read - ").size());
+    EXPECT_EQ(field(IDC_BUS), field(IDC_SERIAL));
+    EXPECT_EQ(field(IDC_FIXED_REMOVABLE), field(IDC_SERIAL));
+    EXPECT_EQ(field(IDC_DRIVE_NAME), "None Selected");
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+}
+
+TEST_F(DriveList, RefreshCarriesAChangedStateIntoTheSameEntry) {
+    start("0 healthy product=Aging\n", 1);
+    refreshWith("0 failing-spf product=Aging\n");
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SPF_STATUS) == "Failure Predicted"; }));
+    auto list = items();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].image, 2);
+    EXPECT_EQ(list[0].text, "Disk 0 - Aging");
+}
+
+TEST_F(DriveList, DriveAppearingLaterGoesToTheEndWithoutMovingTheSelection) {
+    start("2 healthy product=Early\n", 1);
+    refreshWith("0 healthy product=Late\n2 healthy product=Early\n");
+    ASSERT_TRUE(waitUntil([&] { return items().size() == 2; }));
+    auto list = items();
+    EXPECT_EQ(list[1].text, "Disk 0 - Late");
+    EXPECT_TRUE(list[0].selected);
+    EXPECT_EQ(field(IDC_DRIVE_NAME), "Early");
+}
+
+}  // namespace
+}  // namespace kestrine::e2e

@@ -1,0 +1,100 @@
+// The settings file as the running program leaves it: written at a first start, written
+// at the end only when something changed, by any way of ending the window.
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "win32_polling.h"
+#include "win32_program_run.h"
+#include "win32_scripted_drives.h"
+#include "win32_settings_file.h"
+
+namespace kestrine::e2e {
+namespace {
+
+bool unchangedSincePrepared() {
+    FILETIME written = {};
+    FILETIME prepared = preparedWriteTime();
+    return settingsWriteTime(written) && CompareFileTime(&written, &prepared) == 0;
+}
+
+TEST(SettingsFile, FirstStartWritesTheDefaultRecord) {
+    removeSettings();
+    ProgramRun run(Program::Real);
+    ASSERT_NE(run.window(), nullptr);
+    Bytes written;
+    ASSERT_TRUE(waitUntil([&] { return readSettings(written) && written.size() == settingsSize; }));
+    EXPECT_EQ(written, defaultSettings());
+}
+
+TEST(SettingsFile, UnchangedRunLeavesTheFileAlone) {
+    Bytes prepared = defaultSettings();
+    prepared[8] = 0x5A;  // reserved bytes are carried, never rebuilt
+    ASSERT_TRUE(writeSettings(prepared));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    Bytes after;
+    ASSERT_TRUE(readSettings(after));
+    EXPECT_EQ(after, prepared);
+    EXPECT_TRUE(unchangedSincePrepared());
+}
+
+TEST(SettingsFile, RaisedDefaultPercentIsSavedAtExit) {
+    Bytes prepared = defaultSettings();
+    prepared[8] = 0x5A;
+    ASSERT_TRUE(writeSettings(prepared));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    clickButton(run.control(IDC_DEFAULT_UP));
+    ASSERT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "11");
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    Bytes expected = prepared;
+    expected[defaultPercentAt] = 11;
+    Bytes after;
+    ASSERT_TRUE(readSettings(after));
+    EXPECT_EQ(after, expected);
+}
+
+TEST(SettingsFile, EscapeSavesAChangeOnTheWayOut) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    clickButton(run.control(IDC_DEFAULT_DOWN));
+    ASSERT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "9");
+    postKey(focusedControl(run.window()), VK_ESCAPE);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    Bytes after;
+    ASSERT_TRUE(readSettings(after));
+    ASSERT_EQ(after.size(), settingsSize);
+    EXPECT_EQ(after[defaultPercentAt], 9);
+}
+
+TEST(SettingsFile, ChangeUndoneBeforeExitWritesNothing) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    clickButton(run.control(IDC_DEFAULT_UP));
+    clickButton(run.control(IDC_DEFAULT_DOWN));
+    ASSERT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "10");
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    EXPECT_TRUE(unchangedSincePrepared());
+}
+
+TEST(SettingsFile, DefaultPercentStopsAtItsCeiling) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    for (int press = 0; press < 15; ++press) clickButton(run.control(IDC_DEFAULT_UP));
+    EXPECT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "20");
+}
+
+}  // namespace
+}  // namespace kestrine::e2e

@@ -1,0 +1,168 @@
+// The notification-area icon, hiding into it and coming back, the start-hidden option, and
+// the overall state as the window's small icon shows it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "resource.h"
+#include "win32_polling.h"
+#include "win32_program_run.h"
+#include "win32_scripted_drives.h"
+#include "win32_settings_file.h"
+
+namespace kestrine::e2e {
+namespace {
+
+constexpr UINT trayIconId = 2;
+
+bool notifyShell(DWORD action, HWND owner) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = trayIconId;
+    return Shell_NotifyIconA(action, &data) != FALSE;
+}
+
+// Asks the shell to change nothing about the program's icon: it succeeds exactly when the
+// icon is there.
+bool trayIconExists(HWND owner) { return notifyShell(NIM_MODIFY, owner); }
+bool deleteTrayIcon(HWND owner) { return notifyShell(NIM_DELETE, owner); }
+
+
+// Volumes warn only below 1 % free, so that the drives alone decide the overall state.
+Bytes quietVolumeSettings() {
+    Bytes bytes = defaultSettings();
+    bytes[defaultPercentAt] = 1;
+    return bytes;
+}
+
+bool waitUntilShown(ProgramRun& run) {
+    return waitUntil([&] { return IsWindowVisible(run.window()) != FALSE; });
+}
+
+bool waitUntilHidden(ProgramRun& run) {
+    return waitUntil([&] { return !IsWindowVisible(run.window()); });
+}
+
+TEST(TrayIcon, IsThereAfterStartAndLeavesWithTheProgram) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    HWND window = run.window();
+    EXPECT_TRUE(trayIconExists(window));
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    EXPECT_FALSE(trayIconExists(window));
+}
+
+TEST(TrayIcon, HiddenWindowComesBackOnlyOnALeftDoubleClick) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntilHidden(run));
+    EXPECT_TRUE(trayIconExists(run.window()));
+
+    UINT trayMessage = RegisterWindowMessageA("MySysTray");
+    PostMessageA(run.window(), trayMessage, trayIconId, WM_LBUTTONDOWN);
+    PostMessageA(run.window(), trayMessage, trayIconId, WM_RBUTTONDBLCLK);
+    run.command(ID_AUTO_REFRESH);  // handled after the two clicks above
+    ASSERT_TRUE(waitUntil([&] { return run.controlText(IDC_NEXT_REFRESH) == "Manual Refresh"; }));
+    EXPECT_FALSE(IsWindowVisible(run.window()));
+
+    PostMessageA(run.window(), trayMessage, trayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(waitUntilShown(run));
+}
+
+TEST(TrayIcon, SystemMenuMinimizeToTrayHides) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    PostMessageA(run.window(), WM_SYSCOMMAND, IDM_MINIMIZE_TO_TRAY, 0);
+    EXPECT_TRUE(waitUntilHidden(run));
+    EXPECT_FALSE(IsIconic(run.window()));
+    EXPECT_TRUE(run.running());
+}
+
+TEST(TrayIcon, ComesBackWhenTheTaskbarIsCreatedAgain) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    ASSERT_TRUE(deleteTrayIcon(run.window()));
+    ASSERT_FALSE(trayIconExists(run.window()));
+    PostMessageA(run.window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return trayIconExists(run.window()); }));
+}
+
+TEST(StartHidden, SystemTrayOptionHidesWhenSettingsExist) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted, "/SystemTray");
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    EXPECT_TRUE(waitUntilHidden(run));
+    EXPECT_TRUE(trayIconExists(run.window()));
+}
+
+TEST(StartHidden, SystemTrayOptionIsIgnoredAtAFirstStart) {
+    removeSettings();
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted, "-systemtray");
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    // The hide request is handled before the first tick, so the refresh above comes after it.
+    EXPECT_TRUE(IsWindowVisible(run.window()));
+}
+
+TEST(StartHidden, OptionFollowedByMoreTextIsIgnored) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted, "/SystemTray /x");
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    EXPECT_TRUE(IsWindowVisible(run.window()));
+}
+
+// The tooltip cannot be read back through the shell, so the window's small icon, which
+// changes together with the tray picture, stands for the overall state.
+int smallIconShown(HWND window) {
+    scripted::IconDump icons;
+    return readIcons(window, icons) ? icons.small : -1;
+}
+
+TEST(StatusIndication, FailingDriveShowsTheWarningIconAndRecoveryTheOkIcon) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy product=Steady\n");
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    HWND window = run.window();
+    ASSERT_TRUE(waitUntil([&] { return run.controlText(IDC_SPF_STATUS) == "Ok"; }));
+    scripted::IconDump icons;
+    ASSERT_TRUE(readIcons(window, icons));
+    EXPECT_EQ(icons.small, IDI_PROGRAM) << "no change of state yet";
+    EXPECT_EQ(icons.big, IDI_PROGRAM);
+
+    drives.write("0 failing-spf product=Steady\n");
+    run.command(ID_REFRESH_DATA);
+    EXPECT_TRUE(waitUntil([&] { return smallIconShown(window) == IDI_WARNING; }));
+
+    drives.write("0 healthy product=Steady\n");
+    run.command(ID_REFRESH_DATA);
+    EXPECT_TRUE(waitUntil([&] { return smallIconShown(window) == IDI_OK; }));
+    ASSERT_TRUE(readIcons(window, icons));
+    EXPECT_EQ(icons.big, IDI_PROGRAM);
+    EXPECT_TRUE(trayIconExists(window));
+}
+
+TEST(StatusIndication, FailingDriveBringsAMinimizedWindowBack) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy\n");
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    PostMessageA(run.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(run.window()) != FALSE; }));
+    drives.write("0 failing-spf\n");
+    run.command(ID_REFRESH_DATA);
+    EXPECT_TRUE(waitUntil([&] { return !IsIconic(run.window()); }));
+}
+
+}  // namespace
+}  // namespace kestrine::e2e

@@ -1,0 +1,184 @@
+// The main window as a user meets it: title, first texts, menus, keys, the About and Help
+// boxes, and what a second start does.
+#include <gtest/gtest.h>
+
+#include "resource.h"
+#include "win32_polling.h"
+#include "win32_program_run.h"
+#include "win32_remote_list.h"
+#include "win32_scripted_drives.h"
+#include "win32_settings_file.h"
+
+namespace kestrine::e2e {
+namespace {
+
+using scripted::MenuLine;
+
+const MenuLine* findLine(const std::vector<MenuLine>& lines, const std::string& menu, int position) {
+    for (const MenuLine& line : lines)
+        if (line.menu == menu && line.position == position) return &line;
+    return nullptr;
+}
+
+std::vector<std::string> textsOf(const std::vector<MenuLine>& lines, const std::string& menu) {
+    std::vector<std::string> texts;
+    for (const MenuLine& line : lines)
+        if (line.menu == menu) texts.push_back(line.text);
+    return texts;
+}
+
+TEST(MainWindow, OpensWithTitleDefaultPercentsAndUntouchedFields) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    EXPECT_EQ(ProgramRun::windowText(run.window()), "Disk Drive Status");
+    EXPECT_TRUE(IsWindowVisible(run.window()));
+    EXPECT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "10");
+    EXPECT_EQ(run.controlText(IDC_VOLUME_PERCENT), "10");
+    // With no drive the panel has nothing to describe: only the name field is ever written.
+    EXPECT_EQ(run.controlText(IDC_DRIVE_NAME), "None Selected");
+    for (int field : {IDC_SERIAL, IDC_BUS, IDC_FIXED_REMOVABLE, IDC_SPF_STATUS, IDC_SMART_STATUS})
+        EXPECT_EQ(run.controlText(field), "...") << field;
+    EXPECT_EQ(focusedControl(run.window()), run.control(IDC_DRIVE_LIST));
+}
+
+// What the real drives answer depends on the machine; the window and its first refresh do not.
+TEST(MainWindow, RealProgramOpensTheSameWindow) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    ProgramRun run(Program::Real);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    EXPECT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "10");
+    EXPECT_NE(run.controlText(IDC_DRIVE_NAME), "...");
+    EXPECT_GT(listItemCount(run.control(IDC_VOLUME_LIST)), 0);
+}
+
+TEST(MainWindow, MenuBarHasItsCommandsWithAutomaticRefreshChecked) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    auto menus = readMenus(run.window());
+    ASSERT_FALSE(menus.empty()) << "the host did not answer the menu dump";
+    EXPECT_EQ(textsOf(menus, "bar"), (std::vector<std::string>{"&File", "&Window", "&Refresh", "&Help"}));
+    EXPECT_EQ(textsOf(menus, "bar.0"), std::vector<std::string>{"E&xit"});
+    EXPECT_EQ(textsOf(menus, "bar.1"), std::vector<std::string>{"Hide &Window"});
+    EXPECT_EQ(textsOf(menus, "bar.2"), (std::vector<std::string>{"&Automatic Refresh ", "&Refresh Data"}));
+    EXPECT_EQ(textsOf(menus, "bar.3"), (std::vector<std::string>{"&Notes", "&About This Program"}));
+    const MenuLine* automatic = findLine(menus, "bar.2", 0);
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_EQ(automatic->command, ID_AUTO_REFRESH);
+    EXPECT_TRUE(automatic->state & MF_CHECKED);
+    EXPECT_EQ(findLine(menus, "bar.2", 1)->command, ID_REFRESH_DATA);
+    EXPECT_EQ(findLine(menus, "bar.0", 0)->command, ID_FILE_EXIT);
+    EXPECT_EQ(findLine(menus, "bar.1", 0)->command, ID_WINDOW_HIDE);
+
+    run.command(ID_AUTO_REFRESH);
+    ASSERT_TRUE(waitUntil([&] { return run.controlText(IDC_NEXT_REFRESH) == "Manual Refresh"; }));
+    automatic = findLine(menus = readMenus(run.window()), "bar.2", 0);
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_FALSE(automatic->state & MF_CHECKED);
+}
+
+// Wine appends an "&About Wine" item and a separator to every system menu; they are the
+// platform's, not the program's, and are left out of the comparison.
+std::vector<MenuLine> programSystemMenu(const std::vector<MenuLine>& menus) {
+    std::vector<MenuLine> items;
+    bool afterWineItem = false;
+    for (const MenuLine& line : menus) {
+        if (line.menu != "sys") continue;
+        bool wineItem = line.text == "&About Wine";
+        if (!wineItem && !(afterWineItem && (line.state & MF_SEPARATOR))) items.push_back(line);
+        afterWineItem = wineItem;
+    }
+    return items;
+}
+
+TEST(MainWindow, SystemMenuOffersTrayAndAboutInsteadOfSizeAndMaximize) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    std::vector<MenuLine> items = programSystemMenu(readMenus(run.window()));
+    std::vector<long long> commands;
+    std::string shown;
+    for (const MenuLine& item : items) {
+        commands.push_back(item.state & MF_SEPARATOR ? 0 : item.command);
+        shown += "[" + item.text + "]";
+    }
+    EXPECT_EQ(commands, (std::vector<long long>{SC_RESTORE, SC_MOVE, IDM_MINIMIZE_TO_TRAY, SC_MINIMIZE, 0,
+                                                SC_CLOSE, 0, IDM_ABOUTBOX}))
+        << shown;
+    ASSERT_EQ(items.size(), 8u) << shown;
+    EXPECT_EQ(items[2].text, "Minimize To Tray");
+    EXPECT_EQ(items[7].text, "&About this program...");
+}
+
+TEST(MainWindow, EscapeEndsTheProgram) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    postKey(focusedControl(run.window()), VK_ESCAPE);
+    EXPECT_TRUE(run.waitForExit(patientMs));
+}
+
+TEST(MainWindow, EnterDoesNothing) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    postKey(focusedControl(run.window()), VK_RETURN);
+    // A command posted after the key is handled after it: once it shows, the key has been.
+    run.command(ID_AUTO_REFRESH);
+    ASSERT_TRUE(waitUntil([&] { return run.controlText(IDC_NEXT_REFRESH) == "Manual Refresh"; }));
+    EXPECT_TRUE(run.running());
+    EXPECT_TRUE(IsWindowVisible(run.window()));
+}
+
+TEST(MainWindow, SecondStartBringsTheHiddenFirstCopyBackAndEnds) {
+    ScenarioFile noDrives;
+    ProgramRun first(Program::Scripted);
+    ASSERT_TRUE(first.waitForFirstRefresh());
+    first.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(first.window()); }));
+
+    ProgramRun second(Program::Scripted);
+    EXPECT_TRUE(second.waitForExit(patientMs));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(first.window()) != FALSE; }));
+    EXPECT_EQ(countWindows(mainTitle, 0), 1);
+    EXPECT_TRUE(first.running());
+}
+
+TEST(MainWindow, AboutOpensFromHelpMenuAndSystemMenuAndCloses) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_HELP_ABOUT);
+    HWND about = waitForOwnedWindow("About This Program", run.window());
+    ASSERT_NE(about, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(run.window()));
+    clickButton(GetDlgItem(about, IDOK));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(run.window()) != FALSE; }));
+
+    PostMessageA(run.window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    about = waitForOwnedWindow("About This Program", run.window());
+    ASSERT_NE(about, nullptr);
+    postKey(about, VK_ESCAPE);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(run.running());
+}
+
+TEST(MainWindow, HelpOpensAndClosesWithEnterWhileTheCountdownGoesOn) {
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_HELP_NOTES);
+    HWND help = waitForOwnedWindow("Help", run.window());
+    ASSERT_NE(help, nullptr);
+    std::string before = run.controlText(IDC_NEXT_REFRESH);
+    EXPECT_TRUE(waitUntil([&] { return run.controlText(IDC_NEXT_REFRESH) != before; }));
+    postKey(help, VK_RETURN);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(help); }));
+    EXPECT_TRUE(run.running());
+}
+
+}  // namespace
+}  // namespace kestrine::e2e

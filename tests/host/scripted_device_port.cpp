@@ -1,0 +1,191 @@
+#include "scripted_device_port.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace kestrine::scripted {
+namespace {
+
+constexpr std::uint32_t ioctlStorageQueryProperty = 0x002D1400;
+constexpr std::uint32_t smartGetVersion = 0x00074080;
+constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
+constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
+
+// Sizes of the structures as the Windows SDK lays them out.
+constexpr std::uint32_t propertyQuerySize = 12;        // STORAGE_PROPERTY_QUERY
+constexpr std::uint32_t descriptorHeaderSize = 36;     // STORAGE_DEVICE_DESCRIPTOR up to RawDeviceProperties
+constexpr std::uint32_t versionReplySize = 24;         // GETVERSIONINPARAMS
+constexpr std::uint32_t predictReplySize = 516;        // STORAGE_PREDICT_FAILURE
+constexpr std::uint32_t smartCommandSize = 33;         // SENDCMDINPARAMS, byte-packed
+constexpr std::uint32_t smartRegistersEnd = 24;        // SENDCMDOUTPARAMS header + IDEREGS
+
+void put32(std::uint8_t* at, std::uint32_t value) {
+    for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(value >> (8 * k));
+}
+
+std::uint32_t get32(const std::uint8_t* at) {
+    std::uint32_t value = 0;
+    for (int k = 3; k >= 0; --k) value = (value << 8) | at[k];
+    return value;
+}
+
+class ScriptedDevice : public OpenDevice {
+public:
+    ScriptedDevice(int number, DriveScript drive) : number_(number), drive_(std::move(drive)) {}
+
+    std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
+                          std::uint8_t* out, std::uint32_t outSize) override {
+        switch (code) {
+        case ioctlStorageQueryProperty: return describe(in, inSize, out, outSize);
+        case smartGetVersion: return version(out, outSize);
+        case ioctlStoragePredictFailure: return predict(out, outSize);
+        case smartSendDriveCommand: return smartStatus(in, inSize, out, outSize);
+        default: return errorInvalidFunction;
+        }
+    }
+
+private:
+    bool is(DriveState state) const { return drive_.state == state; }
+
+    // STORAGE_DEVICE_DESCRIPTOR: the fixed header, then the identity strings, each
+    // zero-terminated, found through their offsets from the start of the descriptor.
+    std::uint32_t describe(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                           std::uint32_t outSize) const {
+        if (is(DriveState::IdentityFails)) return failureCode(drive_);
+        if (in == nullptr || inSize < propertyQuerySize || get32(in) != 0 || get32(in + 4) != 0)
+            return errorInvalidParameter;
+        std::vector<std::uint8_t> reply(descriptorHeaderSize, 0);
+        auto appendString = [&reply](const std::string& text) -> std::uint32_t {
+            if (text.empty()) return 0;  // drivers give offset 0 for a string they lack
+            auto offset = static_cast<std::uint32_t>(reply.size());
+            reply.insert(reply.end(), text.begin(), text.end());
+            reply.push_back(0);
+            return offset;
+        };
+        std::uint32_t vendor = appendString(drive_.vendor);
+        std::uint32_t product = appendString(drive_.product);
+        std::uint32_t revision = appendString("1.0");
+        std::uint32_t serial = appendString(drive_.serial);
+        if (outSize < reply.size() || out == nullptr) return errorInsufficientBuffer;
+        put32(&reply[0], 1);                                          // Version
+        put32(&reply[4], static_cast<std::uint32_t>(reply.size()));  // Size
+        reply[10] = drive_.removable ? 1 : 0;                         // RemovableMedia
+        put32(&reply[12], vendor);
+        put32(&reply[16], product);
+        put32(&reply[20], revision);
+        put32(&reply[24], serial);
+        put32(&reply[28], drive_.bus);
+        std::memcpy(out, reply.data(), reply.size());
+        return 0;
+    }
+
+    // GETVERSIONINPARAMS: version 1.1, one IDE device, capabilities at offset 4.
+    std::uint32_t version(std::uint8_t* out, std::uint32_t outSize) const {
+        if (is(DriveState::VersionFails)) return failureCode(drive_);
+        if (out == nullptr || outSize < versionReplySize) return errorInsufficientBuffer;
+        std::memset(out, 0, versionReplySize);
+        out[0] = 1;
+        out[1] = 1;
+        out[3] = 1;
+        std::uint32_t ataIdentify = 0x01, atapiIdentify = 0x02, smartCommands = 0x04;
+        put32(out + 4, ataIdentify | atapiIdentify |
+                           (is(DriveState::SmartUnsupported) ? 0 : smartCommands));
+        return 0;
+    }
+
+    // STORAGE_PREDICT_FAILURE: PredictFailure at offset 0, vendor bytes after it.
+    std::uint32_t predict(std::uint8_t* out, std::uint32_t outSize) const {
+        if (is(DriveState::PredictFails)) return failureCode(drive_);
+        if (out == nullptr || outSize < predictReplySize) return errorInsufficientBuffer;
+        std::memset(out, 0, predictReplySize);
+        put32(out, is(DriveState::FailingSpf) ? 1 : 0);
+        return 0;
+    }
+
+    // SMART RETURN STATUS through SMART_SEND_DRIVE_COMMAND. The request must be exactly the
+    // ATA command for this drive; the reply carries the returned task-file registers after
+    // the 16-byte SENDCMDOUTPARAMS header.
+    std::uint32_t smartStatus(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                              std::uint32_t outSize) const {
+        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails))
+            return errorInvalidFunction;
+        if (is(DriveState::SmartQueryFails)) return failureCode(drive_);
+        bool wellFormed = in != nullptr && inSize >= smartCommandSize && in[4] == 0xDA &&
+                          in[7] == 0x4F && in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 &&
+                          in[12] == static_cast<std::uint8_t>(number_);
+        if (!wellFormed) return errorInvalidParameter;
+        if (out == nullptr || outSize < smartRegistersEnd) return errorInsufficientBuffer;
+        std::memset(out, 0, smartRegistersEnd);
+        put32(out, 8);  // cBufferSize: one IDEREGS follows
+        bool exceeded = is(DriveState::ThresholdExceeded);
+        out[16] = 0xDA;                     // features
+        out[19] = exceeded ? 0xF4 : 0x4F;   // cylinder low
+        out[20] = exceeded ? 0x2C : 0xC2;   // cylinder high
+        out[21] = 0xA0;                     // drive/head
+        out[22] = 0x50;                     // status: drive ready, seek complete
+        return 0;
+    }
+
+    int number_;
+    DriveScript drive_;
+};
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::ostringstream content;
+    content << file.rdbuf();
+    text = content.str();
+    return true;
+}
+
+}  // namespace
+
+int physicalDriveNumber(const std::string& path) {
+    const std::string prefix = "\\\\.\\PhysicalDrive";
+    if (path.compare(0, prefix.size(), prefix) != 0) return -1;
+    std::string digits = path.substr(prefix.size());
+    if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
+    int number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive) {
+    return std::make_unique<ScriptedDevice>(number, drive);
+}
+
+ScriptedDevicePort::ScriptedDevicePort(std::string scenarioPath)
+    : scenarioPath_(std::move(scenarioPath)) {}
+
+OpenResult ScriptedDevicePort::open(const std::string& path) {
+    OpenResult result;
+    result.error = errorFileNotFound;
+    int number = physicalDriveNumber(path);
+    std::string text;
+    if (number < 0 || scenarioPath_.empty() || !readFile(scenarioPath_, text)) return result;
+    Scenario scenario;
+    std::string problem;
+    if (!parseScenario(text, scenario, problem)) {
+        result.error = errorInvalidData;
+        return result;
+    }
+    auto found = scenario.find(number);
+    if (found == scenario.end()) return result;
+    const DriveScript& drive = found->second;
+    if (drive.state == DriveState::AccessDenied || drive.state == DriveState::OpenFails) {
+        result.error = failureCode(drive);
+        return result;
+    }
+    result.error = 0;
+    result.device = makeScriptedDevice(number, drive);
+    return result;
+}
+
+}  // namespace kestrine::scripted

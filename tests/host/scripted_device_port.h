@@ -1,0 +1,38 @@
+#pragma once
+// A DevicePort that answers like a storage stack, from a scenario file (see
+// scripted_scenario.h). The file is read again at every open, so a test can change the
+// drives between two refreshes of the running program. Replies are built byte for byte in
+// the layouts of the Windows storage and SMART structures.
+#include <cstdint>
+#include <string>
+
+#include "probe/device_port.h"
+#include "scripted_scenario.h"
+
+namespace kestrine::scripted {
+
+inline constexpr std::uint32_t errorFileNotFound = 2;
+inline constexpr std::uint32_t errorInvalidFunction = 1;
+inline constexpr std::uint32_t errorInvalidData = 13;
+inline constexpr std::uint32_t errorInvalidParameter = 87;
+inline constexpr std::uint32_t errorInsufficientBuffer = 122;
+
+class ScriptedDevicePort : public DevicePort {
+public:
+    // An empty path, or a file that cannot be read, scripts no drive at all. A file that is
+    // not a valid scenario makes every open fail with ERROR_INVALID_DATA, so the mistake
+    // shows as sixteen unreadable drives instead of passing for an empty machine.
+    explicit ScriptedDevicePort(std::string scenarioPath);
+    OpenResult open(const std::string& path) override;
+
+private:
+    std::string scenarioPath_;
+};
+
+// The drive number of a "\\.\PhysicalDriveN" path (decimal, no leading zeros), or -1.
+int physicalDriveNumber(const std::string& path);
+
+// One open scripted drive: answers the four storage requests the probe sends.
+std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive);
+
+}  // namespace kestrine::scripted
