@@ -38,12 +38,6 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
     return TRUE;
 }
 
-std::vector<HWND> findWindows(const char* title, DWORD processId) {
-    WindowQuery query{title, processId, {}};
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-
 bool isProgramImage(DWORD processId) {
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry = {};
@@ -116,6 +110,12 @@ std::string ProgramRun::windowText(HWND window) {
                              SMTO_ABORTIFHUNG, patientMs, &copied))
         return "";
     return std::string(text, copied);
+}
+
+std::vector<HWND> findWindows(const char* title, DWORD processId) {
+    WindowQuery query{title, processId, {}};
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
 
 int countWindows(const char* title, DWORD processId) {

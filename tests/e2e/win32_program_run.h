@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/win32_handle.h"
 
@@ -47,6 +48,7 @@ private:
 
 // Top-level windows of process `processId` with this title (hidden ones included); with
 // `processId` 0, of every process.
+std::vector<HWND> findWindows(const char* title, DWORD processId);
 int countWindows(const char* title, DWORD processId);
 // Waits for the top-level window with this title whose owner is `owner`; null if none shows.
 HWND waitForOwnedWindow(const char* title, HWND owner);

@@ -47,6 +47,12 @@ FILETIME preparedWriteTime() {
     return time;
 }
 
+bool unchangedSincePrepared() {
+    FILETIME written = {};
+    FILETIME prepared = preparedWriteTime();
+    return settingsWriteTime(written) && CompareFileTime(&written, &prepared) == 0;
+}
+
 bool writeSettings(const Bytes& bytes) {
     std::string vtn = commonAppData() + "\\VTN";
     CreateDirectoryA(vtn.c_str(), nullptr);

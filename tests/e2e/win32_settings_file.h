@@ -29,5 +29,7 @@ bool readSettings(Bytes& bytes);
 bool settingsWriteTime(FILETIME& time);
 // The year-2001 modification time that writeSettings gives the file.
 FILETIME preparedWriteTime();
+// True while nothing has written the file since writeSettings prepared it.
+bool unchangedSincePrepared();
 
 }  // namespace kestrine::e2e

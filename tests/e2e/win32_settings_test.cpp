@@ -11,12 +11,6 @@
 namespace kestrine::e2e {
 namespace {
 
-bool unchangedSincePrepared() {
-    FILETIME written = {};
-    FILETIME prepared = preparedWriteTime();
-    return settingsWriteTime(written) && CompareFileTime(&written, &prepared) == 0;
-}
-
 TEST(SettingsFile, FirstStartWritesTheDefaultRecord) {
     removeSettings();
     ProgramRun run(Program::Real);

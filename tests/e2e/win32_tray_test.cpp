@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "win32_polling.h"
 #include "win32_program_run.h"
+#include "win32_remote_list.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
 
@@ -150,6 +151,24 @@ TEST(StatusIndication, FailingDriveShowsTheWarningIconAndRecoveryTheOkIcon) {
     ASSERT_TRUE(readIcons(window, icons));
     EXPECT_EQ(icons.big, IDI_PROGRAM);
     EXPECT_TRUE(trayIconExists(window));
+}
+
+// A window hidden in the tray stays there when a problem appears: only the tray shows it.
+TEST(StatusIndication, FailingDriveLeavesAHiddenWindowHidden) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy\n");
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntilHidden(run));
+    drives.write("0 failing-spf\n");
+    // Sent, not posted: the refresh has run when the call returns.
+    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+    const std::vector<ListItem> listed = readListItems(run.control(IDC_DRIVE_LIST));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].image, 2);
+    EXPECT_FALSE(IsWindowVisible(run.window()));
+    EXPECT_TRUE(trayIconExists(run.window()));
 }
 
 TEST(StatusIndication, FailingDriveBringsAMinimizedWindowBack) {

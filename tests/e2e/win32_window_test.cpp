@@ -132,6 +132,24 @@ TEST(MainWindow, EnterDoesNothing) {
     EXPECT_TRUE(IsWindowVisible(run.window()));
 }
 
+// Another kind of object holding the hand-over block's name makes the block impossible to
+// create: the program says so, ends when the box is closed, and touches no setting.
+TEST(MainWindow, HandOverBlockFailureShowsTheMessageAndEnds) {
+    ASSERT_TRUE(writeSettings(defaultSettings()));
+    UniqueHandle squatter(CreateMutexA(nullptr, FALSE, "Kestrine"));
+    ASSERT_TRUE(squatter.valid());
+    ScenarioFile noDrives;
+    ProgramRun run(Program::Scripted);
+    // Message boxes carry the executable's base name as their caption.
+    std::vector<HWND> boxes;
+    ASSERT_TRUE(waitUntil([&] { return !(boxes = findWindows("kestrine_scripted", run.processId())).empty(); }));
+    HWND box = boxes.front();
+    EXPECT_EQ(ProgramRun::windowText(GetDlgItem(box, 0xFFFF)), "Memory initialization error");
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(run.waitForExit(patientMs));
+    EXPECT_TRUE(unchangedSincePrepared());
+}
+
 TEST(MainWindow, SecondStartBringsTheHiddenFirstCopyBackAndEnds) {
     ScenarioFile noDrives;
     ProgramRun first(Program::Scripted);
