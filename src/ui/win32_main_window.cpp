@@ -163,8 +163,13 @@ void MainWindow::setUpImageList() {
     statusImages_.reset(ImageList_LoadImageA(resources(), MAKEINTRESOURCEA(IDB_STATUS), 16, 0, 0xFFFFFF,
                                              IMAGE_BITMAP, LR_CREATEDIBSECTION));
     const auto images = reinterpret_cast<LPARAM>(statusImages_.get());
-    SendDlgItemMessageA(hwnd(), IDC_DRIVE_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, images);
-    SendDlgItemMessageA(hwnd(), IDC_VOLUME_LIST, LVM_SETIMAGELIST, LVSIL_SMALL, images);
+    for (const int list : {IDC_DRIVE_LIST, IDC_VOLUME_LIST}) {
+        // The window owns the strip: a list view without this style would destroy it with
+        // itself, and the window would release it a second time.
+        HWND control = GetDlgItem(hwnd(), list);
+        SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+        SendMessageA(control, LVM_SETIMAGELIST, LVSIL_SMALL, images);
+    }
 }
 
 Reply MainWindow::OnSysCommand(WPARAM wParam, LPARAM) {

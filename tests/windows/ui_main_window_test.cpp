@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -143,6 +144,26 @@ TEST_F(MainWindowTest, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize
     EXPECT_TRUE(items[6].separator);
     EXPECT_EQ(items[7].id, static_cast<UINT>(IDM_ABOUTBOX));
     EXPECT_EQ(items[7].text, "&About this program...");
+}
+
+// Both lists show the window's status strip without owning it, so destroying them leaves
+// the strip to its one owner.
+TEST_F(MainWindowTest, ListsShareTheStatusStripWithoutOwningIt) {
+    std::vector<LONG_PTR> styles;
+    std::vector<LRESULT> strips;
+    runMainWindow({[&](HWND window) {
+                       for (const int list : {IDC_DRIVE_LIST, IDC_VOLUME_LIST}) {
+                           styles.push_back(GetWindowLongPtrA(GetDlgItem(window, list), GWL_STYLE));
+                           strips.push_back(SendDlgItemMessageA(window, list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+                       }
+                       return true;
+                   },
+                   escape()},
+                  script);
+    ASSERT_EQ(styles.size(), 2u);
+    for (const LONG_PTR style : styles) EXPECT_NE(style & LVS_SHAREIMAGELISTS, 0);
+    EXPECT_NE(strips[0], 0);
+    EXPECT_EQ(strips[0], strips[1]);
 }
 
 TEST_F(MainWindowTest, EnterDoesNothingAndEscapeEndsWithCancel) {
