@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -38,6 +39,9 @@ public:
 
     std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
                           std::uint8_t* out, std::uint32_t outSize) override {
+        if (is(DriveState::Hostile) && out != nullptr) {
+            if (std::optional<std::uint32_t> broken = hostile(code, out, outSize)) return *broken;
+        }
         switch (code) {
         case ioctlStorageQueryProperty: return describe(in, inSize, out, outSize);
         case smartGetVersion: return version(out, outSize);
@@ -129,8 +133,51 @@ private:
         return 0;
     }
 
+    // A broken driver: it claims success, but what it writes is not a sane reply. Nothing
+    // (the other requests of the offset kinds) means: answer like a healthy drive, so that
+    // only the descriptor is at fault.
+    std::optional<std::uint32_t> hostile(std::uint32_t code, std::uint8_t* out, std::uint32_t outSize) {
+        switch (drive_.hostile) {
+        case HostileReply::OffsetsPastEnd:
+            if (code == ioctlStorageQueryProperty)
+                return brokenDescriptor(out, outSize, {outSize, 0x7FFFFFFF, outSize + 1, 0x0000FFFF});
+            break;
+        case HostileReply::NegativeOffsets:
+            if (code == ioctlStorageQueryProperty)
+                return brokenDescriptor(out, outSize, {0x80000000, 0xFFFFFFFF, 0xFFFFFFDC, 0xFFFFFFFE});
+            break;
+        case HostileReply::Unterminated:
+            std::memset(out, 'A', outSize);
+            if (code == ioctlStorageQueryProperty && outSize >= descriptorHeaderSize)
+                return brokenDescriptor(out, outSize, {descriptorHeaderSize, outSize - 1, 100, 200});
+            return 0;
+        case HostileReply::RandomBytes:
+            for (std::uint32_t k = 0; k < outSize; ++k) out[k] = random_.next();
+            return 0;
+        case HostileReply::ShortReplies:
+            std::memset(out, 0xFF, outSize < 2 ? outSize : 2);
+            return 0;
+        case HostileReply::SilentOpenFailure:
+            break;  // never opened
+        }
+        return std::nullopt;
+    }
+
+    // A descriptor header with these vendor, product, revision and serial offsets, over
+    // whatever the buffer already holds.
+    static std::uint32_t brokenDescriptor(std::uint8_t* out, std::uint32_t outSize,
+                                          const std::uint32_t (&offsets)[4]) {
+        if (outSize < descriptorHeaderSize) return errorInsufficientBuffer;
+        put32(out, 1);
+        put32(out + 4, outSize);
+        for (int k = 0; k < 4; ++k) put32(out + 12 + 4 * k, offsets[k]);
+        put32(out + 28, 11);
+        return 0;
+    }
+
     int number_;
     DriveScript drive_;
+    ReplyBytes random_{drive_.seed};
 };
 
 bool readFile(const std::string& path, std::string& text) {
@@ -181,6 +228,10 @@ OpenResult ScriptedDevicePort::open(const std::string& path) {
     const DriveScript& drive = found->second;
     if (drive.state == DriveState::AccessDenied || drive.state == DriveState::OpenFails) {
         result.error = failureCode(drive);
+        return result;
+    }
+    if (drive.state == DriveState::Hostile && drive.hostile == HostileReply::SilentOpenFailure) {
+        result.error = 0;
         return result;
     }
     result.error = 0;

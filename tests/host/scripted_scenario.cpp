@@ -10,7 +10,7 @@
 namespace kestrine::scripted {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, DriveState>, 10> stateNames{{
+constexpr std::array<std::pair<std::string_view, DriveState>, 11> stateNames{{
     {"healthy", DriveState::Healthy},
     {"failing-spf", DriveState::FailingSpf},
     {"threshold-exceeded", DriveState::ThresholdExceeded},
@@ -21,6 +21,16 @@ constexpr std::array<std::pair<std::string_view, DriveState>, 10> stateNames{{
     {"identity-fails", DriveState::IdentityFails},
     {"access-denied", DriveState::AccessDenied},
     {"open-fails", DriveState::OpenFails},
+    {"hostile", DriveState::Hostile},
+}};
+
+constexpr std::array<std::pair<std::string_view, HostileReply>, 6> hostileNames{{
+    {"offsets-past-end", HostileReply::OffsetsPastEnd},
+    {"negative-offsets", HostileReply::NegativeOffsets},
+    {"unterminated", HostileReply::Unterminated},
+    {"random-bytes", HostileReply::RandomBytes},
+    {"short-replies", HostileReply::ShortReplies},
+    {"silent-open-failure", HostileReply::SilentOpenFailure},
 }};
 
 constexpr std::uint32_t errorAccessDenied = 5;
@@ -59,6 +69,19 @@ bool splitWords(std::string_view line, std::vector<std::string>& words) {
     return true;
 }
 
+// Looks `word` up in a table of names; false when it is not there.
+template <typename Value, std::size_t N>
+bool lookUp(const std::array<std::pair<std::string_view, Value>, N>& names, std::string_view word,
+            Value& value) {
+    for (const auto& [name, named] : names) {
+        if (word == name) {
+            value = named;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool applyKey(const std::string& word, DriveScript& drive, std::string& problem) {
     std::size_t equals = word.find('=');
     if (equals == std::string::npos) {
@@ -80,6 +103,10 @@ bool applyKey(const std::string& word, DriveScript& drive, std::string& problem)
         drive.removable = value == "1";
     } else if (key == "code" && parseUnsigned(value, number) && number != 0) {
         drive.code = number;
+    } else if (key == "reply" && lookUp(hostileNames, value, drive.hostile)) {
+        // the look-up has stored the kind of reply
+    } else if (key == "seed" && parseUnsigned(value, number)) {
+        drive.seed = number;
     } else {
         problem = "bad key or value '" + word + "'";
         return false;
@@ -108,14 +135,7 @@ bool parseLine(std::string_view line, Scenario& scenario, std::string& problem) 
         return false;
     }
     DriveScript drive;
-    bool known = false;
-    for (const auto& [name, state] : stateNames) {
-        if (words[1] == name) {
-            drive.state = state;
-            known = true;
-        }
-    }
-    if (!known) {
+    if (!lookUp(stateNames, words[1], drive.state)) {
         problem = "unknown state '" + words[1] + "'";
         return false;
     }
@@ -153,6 +173,14 @@ std::uint32_t failureCode(const DriveScript& drive) {
     case DriveState::SmartQueryFails: return errorGenFailure;
     default: return errorInvalidFunction;
     }
+}
+
+std::uint8_t ReplyBytes::next() {
+    // xorshift32: cheap, and every seed but 0 cycles through all other 32-bit values.
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return static_cast<std::uint8_t>(state_ >> 24);
 }
 
 }  // namespace kestrine::scripted

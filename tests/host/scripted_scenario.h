@@ -5,9 +5,11 @@
 //     NUMBER STATE [key=value ...]
 // e.g.   0 healthy vendor=ACME product="X100 Pro" serial=3132333435 bus=11 removable=1
 // STATE is one of the words of `DriveState` below (spelled with hyphens); keys are vendor,
-// product, serial (the descriptor's raw serial text), bus, removable (0 or 1) and code (the
-// system error code of the failing request or open). Quoted values may contain blanks but
-// no quote. Drive numbers that no line names answer "file not found".
+// product, serial (the descriptor's raw serial text), bus, removable (0 or 1), code (the
+// system error code of the failing request or open), and for the hostile state reply (one of
+// the words of `HostileReply`, spelled with hyphens) and seed (for random replies). Quoted
+// values may contain blanks but no quote. Drive numbers that no line names answer "file not
+// found".
 #include <cstdint>
 #include <map>
 #include <string>
@@ -25,6 +27,17 @@ enum class DriveState {
     IdentityFails,      // the storage property query fails with `code`
     AccessDenied,       // the open fails with ERROR_ACCESS_DENIED
     OpenFails,          // the open fails with `code`
+    Hostile,            // answers every request with the broken reply `hostile`
+};
+
+// How a hostile drive breaks its replies. Every request but the open succeeds unless noted.
+enum class HostileReply {
+    OffsetsPastEnd,     // descriptor string offsets at or past the end of the buffer
+    NegativeOffsets,    // descriptor string offsets with the sign bit set
+    Unterminated,       // every reply filled to its last byte, strings without a zero
+    RandomBytes,        // every reply filled with bytes from a generator seeded by `seed`
+    ShortReplies,       // only the first two bytes of every reply are written, as 0xFF
+    SilentOpenFailure,  // the open fails and leaves error code 0 behind
 };
 
 struct DriveScript {
@@ -35,6 +48,8 @@ struct DriveScript {
     std::uint32_t bus = 11;  // SATA
     bool removable = false;
     std::uint32_t code = 0;  // 0: the state's usual error code
+    HostileReply hostile = HostileReply::RandomBytes;
+    std::uint32_t seed = 1;
 };
 
 using Scenario = std::map<int, DriveScript>;
@@ -46,5 +61,16 @@ bool parseScenario(const std::string& text, Scenario& scenario, std::string& err
 
 // The error code a failing open or request of this drive answers.
 std::uint32_t failureCode(const DriveScript& drive);
+
+// The byte generator behind random replies: the same seed always gives the same bytes, so a
+// test can work out what a random drive answered.
+class ReplyBytes {
+public:
+    explicit ReplyBytes(std::uint32_t seed) : state_(seed != 0 ? seed : 1) {}
+    std::uint8_t next();
+
+private:
+    std::uint32_t state_;
+};
 
 }  // namespace kestrine::scripted

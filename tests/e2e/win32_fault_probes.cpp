@@ -1,0 +1,94 @@
+#include "win32_fault_probes.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "win32_program_run.h"
+
+namespace kestrine::e2e {
+namespace {
+
+struct WindowsOf {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOf(HWND window, LPARAM context) {
+    auto* query = reinterpret_cast<WindowsOf*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == query->processId) query->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> topLevelWindows(DWORD processId) {
+    WindowsOf query{processId, {}};
+    EnumWindows(collectOf, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+std::vector<HWND> dialogWindows(DWORD processId) {
+    std::vector<HWND> dialogs;
+    for (HWND window : topLevelWindows(processId)) {
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (std::string(name) == "#32770") dialogs.push_back(window);
+    }
+    return dialogs;
+}
+
+std::string messageBoxText(HWND box) { return ProgramRun::windowText(GetDlgItem(box, 0xFFFF)); }
+
+std::string settingsFolder() {
+    std::string path = settingsPath();
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+bool isFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void removePath(const std::string& path) {
+    if (isFolder(path)) {
+        RemoveDirectoryA(path.c_str());
+        return;
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+void resetSettingsFolder() {
+    const std::string folder = settingsFolder();
+    if (!isFolder(folder)) removePath(folder);
+    for (const std::string& name : folderEntries(folder)) removePath(folder + "\\" + name);
+    CreateDirectoryA(folder.substr(0, folder.find_last_of('\\')).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+bool settingsEqual(const Bytes& expected) {
+    Bytes bytes;
+    return readSettings(bytes) && bytes.size() == settingsSize && bytes == expected;
+}
+
+bool settingsUntouched() {
+    FILETIME written = {};
+    FILETIME prepared = preparedWriteTime();
+    return settingsWriteTime(written) && CompareFileTime(&written, &prepared) == 0;
+}
+
+void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+}
+
+}  // namespace kestrine::e2e
