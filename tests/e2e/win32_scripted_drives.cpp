@@ -90,4 +90,10 @@ bool readIcons(HWND window, scripted::IconDump& icons) {
            scripted::parseIconDump(dump, icons);
 }
 
+bool readObjectCounts(HWND window, scripted::ObjectCounts& counts) {
+    std::string dump;
+    return askInspector(window, scripted::countObjectsRequest, dump) &&
+           scripted::parseObjectCounts(dump, counts);
+}
+
 }  // namespace kestrine::e2e

@@ -30,5 +30,8 @@ private:
 std::vector<scripted::MenuLine> readMenus(HWND window);
 // Which icon resources the window's small and big icons show; false on failure.
 bool readIcons(HWND window, scripted::IconDump& icons);
+// What the host process of `window` holds (icons, brushes, image lists, windows); false on
+// failure.
+bool readObjectCounts(HWND window, scripted::ObjectCounts& counts);
 
 }  // namespace kestrine::e2e

@@ -90,6 +90,31 @@ HICON windowIcon(HWND window, WPARAM which) {
     return reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, which, 0));
 }
 
+BOOL CALLBACK countChildWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<long*>(count);
+    return TRUE;
+}
+
+// Every top-level window of this process with all its descendants (EnumChildWindows goes
+// down the whole tree).
+BOOL CALLBACK countProcessWindow(HWND window, LPARAM count) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != GetCurrentProcessId()) return TRUE;
+    ++*reinterpret_cast<long*>(count);
+    EnumChildWindows(window, countChildWindow, count);
+    return TRUE;
+}
+
+ObjectCounts countObjects() {
+    ObjectCounts counts;
+    counts.icons = liveGdiObjectCount(GdiKind::Icon);
+    counts.brushes = liveGdiObjectCount(GdiKind::Brush);
+    counts.imageLists = liveGdiObjectCount(GdiKind::ImageList);
+    EnumWindows(countProcessWindow, reinterpret_cast<LPARAM>(&counts.windows));
+    return counts;
+}
+
 bool writeAnswer(ULONG_PTR request, HWND window, std::ofstream& out) {
     if (request == dumpMenusRequest) {
         if (HMENU bar = GetMenu(window)) dumpMenu(out, bar, "bar", true);
@@ -100,6 +125,10 @@ bool writeAnswer(ULONG_PTR request, HWND window, std::ofstream& out) {
         IconDump icons{identifyIcon(windowIcon(window, ICON_SMALL)),
                        identifyIcon(windowIcon(window, ICON_BIG))};
         out << formatIconDump(icons);
+        return true;
+    }
+    if (request == countObjectsRequest) {
+        out << formatObjectCounts(countObjects());
         return true;
     }
     return false;

@@ -1,5 +1,6 @@
 #pragma once
-// The scripted host's answering thread for menu and icon dumps (see window_inspection.h).
+// The scripted host's answering thread for menu, icon and object-count dumps (see
+// window_inspection.h).
 #include <windows.h>
 
 #include "platform/win32_handle.h"

@@ -1,6 +1,7 @@
 #include "window_inspection.h"
 
 #include <charconv>
+#include <iterator>
 #include <sstream>
 
 namespace kestrine::scripted {
@@ -51,6 +52,40 @@ bool parseIconDump(const std::string& text, IconDump& icons) {
         if (name == "big") big = parseNumber(value, icons.big);
     }
     return small && big;
+}
+
+namespace {
+
+struct CountField {
+    const char* name;
+    long ObjectCounts::*count;
+};
+
+constexpr CountField countFields[] = {{"icons", &ObjectCounts::icons},
+                                      {"brushes", &ObjectCounts::brushes},
+                                      {"imagelists", &ObjectCounts::imageLists},
+                                      {"windows", &ObjectCounts::windows}};
+
+}  // namespace
+
+std::string formatObjectCounts(const ObjectCounts& counts) {
+    std::string text;
+    for (const CountField& field : countFields)
+        text += std::string(field.name) + '\t' + std::to_string(counts.*field.count) + '\n';
+    return text;
+}
+
+bool parseObjectCounts(const std::string& text, ObjectCounts& counts) {
+    std::istringstream input(text);
+    std::string name, value;
+    unsigned found = 0;
+    while (std::getline(input, name, '\t') && std::getline(input, value)) {
+        for (std::size_t index = 0; index < std::size(countFields); ++index) {
+            if (name == countFields[index].name && parseNumber(value, counts.*countFields[index].count))
+                found |= 1u << index;
+        }
+    }
+    return found == (1u << std::size(countFields)) - 1;
 }
 
 }  // namespace kestrine::scripted
