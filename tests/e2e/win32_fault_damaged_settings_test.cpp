@@ -124,7 +124,7 @@ TEST_F(FaultDamagedSettings, OddLengthFieldOrTrailingBytesAreReadAndLeftAlone) {
         Bytes after;
         ASSERT_TRUE(readSettings(after));
         EXPECT_EQ(after, bytes);
-        EXPECT_TRUE(settingsUntouched());
+        EXPECT_TRUE(unchangedSincePrepared());
     }
 }
 
@@ -166,7 +166,7 @@ TEST_F(FaultDamagedSettings, OutOfRangeFileIsUsedAndNotWrittenWhenNothingChanged
         startShowing(shownDefault(bytes));
         exitQuietly();
         EXPECT_TRUE(settingsEqual(bytes));
-        EXPECT_TRUE(settingsUntouched());
+        EXPECT_TRUE(unchangedSincePrepared());
     }
 }
 
@@ -182,7 +182,7 @@ TEST_F(FaultDamagedSettings, OutOfRangeFileWithAChangeShowsTheBoxAndKeepsTheFile
         press(IDC_DEFAULT_DOWN);
         exitThroughBadDataBox();
         EXPECT_TRUE(settingsEqual(bytes));
-        EXPECT_TRUE(settingsUntouched());
+        EXPECT_TRUE(unchangedSincePrepared());
     }
 }
 

@@ -6,28 +6,6 @@
 #include "win32_program_run.h"
 
 namespace kestrine::e2e {
-namespace {
-
-struct WindowsOf {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectOf(HWND window, LPARAM context) {
-    auto* query = reinterpret_cast<WindowsOf*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == query->processId) query->found.push_back(window);
-    return TRUE;
-}
-
-}  // namespace
-
-std::vector<HWND> topLevelWindows(DWORD processId) {
-    WindowsOf query{processId, {}};
-    EnumWindows(collectOf, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
 
 std::vector<HWND> dialogWindows(DWORD processId) {
     std::vector<HWND> dialogs;
@@ -79,12 +57,6 @@ void resetSettingsFolder() {
 bool settingsEqual(const Bytes& expected) {
     Bytes bytes;
     return readSettings(bytes) && bytes.size() == settingsSize && bytes == expected;
-}
-
-bool settingsUntouched() {
-    FILETIME written = {};
-    FILETIME prepared = preparedWriteTime();
-    return settingsWriteTime(written) && CompareFileTime(&written, &prepared) == 0;
 }
 
 void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {

@@ -10,8 +10,6 @@
 
 namespace kestrine::e2e {
 
-// Every top-level window of the process, hidden ones included.
-std::vector<HWND> topLevelWindows(DWORD processId);
 // The dialog-class ("#32770") top-level windows of the process: message boxes and the like.
 std::vector<HWND> dialogWindows(DWORD processId);
 // The text of a message box (its static control 0xFFFF).
@@ -28,8 +26,6 @@ void removePath(const std::string& path);
 void resetSettingsFolder();
 // A record of exactly 272 bytes equal to `expected`.
 bool settingsEqual(const Bytes& expected);
-// The file still carries the modification time that writeSettings gave it.
-bool settingsUntouched();
 // Stores a little-endian 32-bit field of a prepared record.
 void put32(Bytes& bytes, std::size_t at, std::uint32_t value);
 

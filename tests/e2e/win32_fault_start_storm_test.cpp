@@ -92,7 +92,7 @@ TEST(FaultStartStorm, StartsAgainstARunningCopyLeaveItsFileAlone) {
     first.command(ID_FILE_EXIT);
     ASSERT_TRUE(first.waitForExit(patientMs));
     EXPECT_TRUE(settingsEqual(prepared));
-    EXPECT_TRUE(settingsUntouched());
+    EXPECT_TRUE(unchangedSincePrepared());
 }
 
 }  // namespace

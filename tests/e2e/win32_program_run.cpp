@@ -23,7 +23,6 @@ const char* exeName(Program program) {
 }
 
 struct WindowQuery {
-    const char* title;
     DWORD processId;
     std::vector<HWND> found;
 };
@@ -32,9 +31,7 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
     auto* query = reinterpret_cast<WindowQuery*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if ((query->processId == 0 || owner == query->processId) &&
-        ProgramRun::windowText(window) == query->title)
-        query->found.push_back(window);
+    if (query->processId == 0 || owner == query->processId) query->found.push_back(window);
     return TRUE;
 }
 
@@ -112,10 +109,17 @@ std::string ProgramRun::windowText(HWND window) {
     return std::string(text, copied);
 }
 
-std::vector<HWND> findWindows(const char* title, DWORD processId) {
-    WindowQuery query{title, processId, {}};
+std::vector<HWND> topLevelWindows(DWORD processId) {
+    WindowQuery query{processId, {}};
     EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+std::vector<HWND> findWindows(const char* title, DWORD processId) {
+    std::vector<HWND> found;
+    for (HWND window : topLevelWindows(processId))
+        if (ProgramRun::windowText(window) == title) found.push_back(window);
+    return found;
 }
 
 int countWindows(const char* title, DWORD processId) {

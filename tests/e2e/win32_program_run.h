@@ -46,8 +46,10 @@ private:
     HWND window_ = nullptr;
 };
 
-// Top-level windows of process `processId` with this title (hidden ones included); with
-// `processId` 0, of every process.
+// Top-level windows of process `processId` (hidden ones included); with `processId` 0, of
+// every process.
+std::vector<HWND> topLevelWindows(DWORD processId);
+// The same, only those with this title.
 std::vector<HWND> findWindows(const char* title, DWORD processId);
 int countWindows(const char* title, DWORD processId);
 // Waits for the top-level window with this title whose owner is `owner`; null if none shows.

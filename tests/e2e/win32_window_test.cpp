@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resource.h"
+#include "win32_fault_probes.h"
 #include "win32_polling.h"
 #include "win32_program_run.h"
 #include "win32_remote_list.h"
@@ -140,11 +141,12 @@ TEST(MainWindow, HandOverBlockFailureShowsTheMessageAndEnds) {
     ASSERT_TRUE(squatter.valid());
     ScenarioFile noDrives;
     ProgramRun run(Program::Scripted);
-    // Message boxes carry the executable's base name as their caption.
     std::vector<HWND> boxes;
-    ASSERT_TRUE(waitUntil([&] { return !(boxes = findWindows("kestrine_scripted", run.processId())).empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !(boxes = dialogWindows(run.processId())).empty(); }));
     HWND box = boxes.front();
-    EXPECT_EQ(ProgramRun::windowText(GetDlgItem(box, 0xFFFF)), "Memory initialization error");
+    // Message boxes carry the executable's base name as their caption.
+    EXPECT_EQ(ProgramRun::windowText(box), "kestrine_scripted");
+    EXPECT_EQ(messageBoxText(box), "Memory initialization error");
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(run.waitForExit(patientMs));
     EXPECT_TRUE(unchangedSincePrepared());
