@@ -10,56 +10,24 @@
 namespace kestrine {
 namespace {
 
+using testing::DescriptorFields;
 using testing::FakeDevicePort;
+using testing::descriptorReply;
+using testing::predictReply;
 using testing::putLe32;
+using testing::smartReply;
+using testing::versionReply;
 
 constexpr std::uint32_t queryProperty = device::ioctlStorageQueryProperty;
 constexpr std::uint32_t getVersion = device::smartGetVersion;
 constexpr std::uint32_t predictFailure = device::ioctlStoragePredictFailure;
 constexpr std::uint32_t smartCommand = device::smartSendDriveCommand;
 
-struct Identity {
-    std::string vendor = "  ACME ";
-    std::string product = "ACME X100\t";
-    std::string serial = "2041422020";  // " AB  " once decoded
-    std::uint32_t busType = 11;
-    std::uint8_t removable = 0;
+// The identity most tests use: blanks around vendor and product, a serial that decodes to
+// " AB  ".
+struct Identity : DescriptorFields {
+    Identity() : DescriptorFields{"  ACME ", "ACME X100\t", "2041422020"} {}
 };
-
-// A storage device descriptor with the identity strings behind the fixed header.
-std::vector<std::uint8_t> descriptorReply(const Identity& identity) {
-    std::vector<std::uint8_t> bytes(device::deviceDescriptor::rawDeviceProperties, 0);
-    bytes[device::deviceDescriptor::removableMedia] = identity.removable;
-    putLe32(bytes, device::deviceDescriptor::busType, identity.busType);
-    const auto append = [&bytes](std::size_t offsetField, const std::string& text) {
-        putLe32(bytes, offsetField, static_cast<std::uint32_t>(bytes.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-        bytes.push_back(0);
-    };
-    append(device::deviceDescriptor::vendorIdOffset, identity.vendor);
-    append(device::deviceDescriptor::productIdOffset, identity.product);
-    append(device::deviceDescriptor::serialNumberOffset, identity.serial);
-    return bytes;
-}
-
-std::vector<std::uint8_t> versionReply(std::uint32_t capabilities) {
-    std::vector<std::uint8_t> bytes(device::versionReply::size, 0);
-    putLe32(bytes, device::versionReply::capabilities, capabilities);
-    return bytes;
-}
-
-std::vector<std::uint8_t> predictReply(std::uint32_t value) {
-    std::vector<std::uint8_t> bytes(device::predictFailureReply::size, 0);
-    putLe32(bytes, device::predictFailureReply::predictFailure, value);
-    return bytes;
-}
-
-std::vector<std::uint8_t> smartReply(std::uint8_t cylLow, std::uint8_t cylHigh) {
-    std::vector<std::uint8_t> bytes(device::smartReply::size, 0);
-    bytes[device::smartReply::cylLowReg] = cylLow;
-    bytes[device::smartReply::cylHighReg] = cylHigh;
-    return bytes;
-}
 
 // A SMART-capable drive that answers all four requests with good news.
 FakeDevicePort::Device healthyDrive(const Identity& identity = {}) {

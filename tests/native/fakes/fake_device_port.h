@@ -11,15 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/device_replies.h"
 #include "probe/device_port.h"
 
 namespace kestrine::testing {
-
-// Writes a little-endian 32-bit field into a scripted reply, growing it as needed.
-inline void putLe32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-    if (bytes.size() < offset + 4) bytes.resize(offset + 4);
-    for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 class FakeDevicePort : public DevicePort {
 public:

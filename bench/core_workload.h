@@ -1,0 +1,108 @@
+#pragma once
+// The core work of one window refresh and one idle tick, over fakes that answer at once:
+// healthy drives 0..N-1 behind the device port, volumes C: onwards behind the volume source,
+// and in-memory lists. The steps and their order are those of the main window's refresh and
+// tick, so the figures measure the core and nothing of the operating system.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_list_control.h"
+#include "probe/device_port.h"
+#include "probe/drive_record.h"
+#include "settings/settings_record.h"
+#include "ui/drive_panel.h"
+#include "ui/message_sink.h"
+#include "ui/refresh_cycle.h"
+#include "tray/status_evaluation.h"
+#include "volumes/volume_panel.h"
+#include "volumes/volume_source.h"
+#include "volumes/volume_table.h"
+
+namespace kestrine::bench {
+
+// Drives 0..count-1 answer all four requests with good news; every other number is missing.
+class HealthyDevicePort : public DevicePort {
+public:
+    explicit HealthyDevicePort(int count);
+    OpenResult open(const std::string& path) override;
+
+    struct Replies {
+        std::vector<std::uint8_t> descriptor, version, predict, smart;
+    };
+
+private:
+    std::vector<Replies> drives_;
+};
+
+// Letters C: onwards, `count` of them, every sixth one below the default warning percent.
+class InstantVolumeSource : public VolumeSource {
+public:
+    explicit InstantVolumeSource(int count);
+    std::uint32_t logicalDrives() override { return mask_; }
+    bool freeSpace(const std::string& root, VolumeSpace& space) override;
+    bool label(const std::string& root, std::string& label) override;
+
+private:
+    std::uint32_t mask_ = 0;
+    VolumeSpace spaces_[kVolumeSlotCount] = {};
+    std::string labels_[kVolumeSlotCount];
+};
+
+class NoSystemMessages : public SystemMessages {
+public:
+    bool lookup(std::uint32_t, std::string&) const override { return false; }
+};
+
+class SilentMessageSink : public MessageSink {
+public:
+    void show(const std::string&) override { ++shown; }
+    int shown = 0;
+};
+
+// The main window's state that a refresh and a tick touch, with the same steps.
+class CoreWorkload {
+public:
+    CoreWorkload(int drives, int volumes);
+
+    // The whole refresh: probe, drive list, volume scan, both panels, countdown restart,
+    // status decision.
+    void refresh();
+    // One tick with nothing to do but the selection checks and the countdown.
+    void idleTick();
+
+    // The refresh's parts, for per-part figures.
+    void probeDrives();
+    void refillDrives();
+    void scanAllVolumes();
+    void updateDrivePanel();
+    void updateVolumePanel();
+    void evaluate();
+
+    testing::FakeListControl driveList;
+    testing::FakeListControl volumeList;
+    RefreshCycle cycle;
+    int failingDrives = 0;
+    int volumeWarnings = 0;
+    // What the window would have written into its controls, kept so no step can be dropped.
+    DrivePanelTexts drivePanel;
+    VolumePanelView volumePanel;
+    StatusDecision status;
+    std::size_t countdownWrites = 0;
+
+private:
+    HealthyDevicePort devices_;
+    InstantVolumeSource volumes_;
+    NoSystemMessages systemMessages_;
+    SilentMessageSink messageSink_;
+    DriveTable driveTable_{};
+    VolumeTable volumeTable_{};
+    SettingsRecord settings_ = defaultSettings();
+    int lastDriveSelection_ = -1;
+    int lastVolumeSelection_ = -1;
+    int oldFailingDrives_ = 0;
+    int oldVolumeWarnings_ = 0;
+};
+
+}  // namespace kestrine::bench

@@ -1,0 +1,375 @@
+// The core through two thousand refreshes while drives fail, recover, appear and vanish,
+// volumes come and go, the user moves the list marks and the warning percents change. After
+// every refresh the two lists must show exactly what is there and the counts must agree with
+// them; nothing may pile up. Under the sanitized suite this is also the leak check.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_device_port.h"
+#include "fakes/fake_file_store.h"
+#include "fakes/fake_list_control.h"
+#include "fakes/fake_message_sink.h"
+#include "fakes/fake_volume_source.h"
+#include "probe/device_layouts.h"
+#include "probe/drive_probe.h"
+#include "settings/settings_store.h"
+#include "tray/status_evaluation.h"
+#include "ui/drive_list.h"
+#include "ui/drive_panel.h"
+#include "ui/refresh_cycle.h"
+#include "volumes/volume_panel.h"
+#include "volumes/volume_scan.h"
+
+namespace kestrine {
+namespace {
+
+using testing::FakeDevicePort;
+using testing::FakeFileStore;
+using testing::FakeListControl;
+using testing::FakeVolumeSource;
+using testing::RecordingMessageSink;
+using testing::descriptorReply;
+using testing::predictReply;
+using testing::smartReply;
+using testing::versionReply;
+
+constexpr int refreshesToRun = 2000;
+constexpr char baseFolder[] = "C:\\ProgramData";
+
+enum class DriveState { Missing, Healthy, PredictsFailure, ThresholdExceeded, NoSmart, AccessDenied, IdentityFails };
+// How often each state comes up: failing drives are rare enough for the overall state to
+// swing between ok and warning.
+constexpr std::array<int, 7> driveStateWeights = {6, 12, 1, 1, 2, 2, 2};
+
+// The states in which this refresh read the drive's identity.
+bool identityReadNow(DriveState state) {
+    return state == DriveState::Healthy || state == DriveState::PredictsFailure ||
+           state == DriveState::ThresholdExceeded || state == DriveState::NoSmart;
+}
+
+// Scripted drives as the test suite's port scripts them, minus its record of every request
+// (with a zero check of each 8 KB reply buffer), which would outweigh the core here.
+class SoakDevicePort : public DevicePort {
+public:
+    std::map<std::string, FakeDevicePort::Device> devices;
+    std::map<std::string, std::uint32_t> openErrors;
+    int opens = 0;
+    bool overlapped = false;
+
+    OpenResult open(const std::string& path) override {
+        ++opens;
+        if (const auto error = openErrors.find(path); error != openErrors.end()) return {nullptr, error->second};
+        const auto device = devices.find(path);
+        if (device == devices.end()) return {nullptr, FakeDevicePort::fileNotFound};
+        overlapped |= openNow_ > 0;
+        return {std::make_unique<Drive>(device->second, openNow_), 0};
+    }
+
+private:
+    class Drive : public OpenDevice {
+    public:
+        Drive(const FakeDevicePort::Device& answers, int& openNow) : answers_(answers), openNow_(openNow) {
+            ++openNow_;
+        }
+        ~Drive() override { --openNow_; }
+        std::uint32_t control(std::uint32_t code, const std::uint8_t*, std::uint32_t, std::uint8_t* out,
+                              std::uint32_t outSize) override {
+            const auto answer = answers_.find(code);
+            if (answer == answers_.end()) return FakeDevicePort::invalidFunction;
+            const std::vector<std::uint8_t>& reply = answer->second.reply;
+            std::copy_n(reply.begin(), std::min<std::size_t>(reply.size(), outSize), out);
+            return answer->second.error;
+        }
+
+    private:
+        const FakeDevicePort::Device& answers_;
+        int& openNow_;
+    };
+    int openNow_ = 0;
+};
+
+class NoSystemMessages : public SystemMessages {
+public:
+    bool lookup(std::uint32_t, std::string&) const override { return false; }
+};
+
+// "ACME" and "Disk N rev V": another revision at the same number is another device.
+std::string displayNameOf(int number, int revision) {
+    return "ACME Disk " + std::to_string(number) + " rev " + std::to_string(revision);
+}
+
+std::vector<std::uint8_t> descriptorOf(int number, int revision) {
+    return descriptorReply({"ACME ", " Disk " + std::to_string(number) + " rev " + std::to_string(revision),
+                            "3132"});  // serial "12"
+}
+
+FakeDevicePort::Device scriptedDrive(DriveState state, int number, int revision) {
+    const bool exceeded = state == DriveState::ThresholdExceeded;
+    const std::uint32_t capabilities = state == DriveState::NoSmart ? 0x03 : 0x07;
+    return {{device::ioctlStorageQueryProperty,
+             {state == DriveState::IdentityFails ? FakeDevicePort::accessDenied : 0, descriptorOf(number, revision)}},
+            {device::smartGetVersion, {0, versionReply(capabilities)}},
+            {device::ioctlStoragePredictFailure, {0, predictReply(state == DriveState::PredictsFailure ? 1 : 0)}},
+            {device::smartSendDriveCommand, {0, exceeded ? smartReply(0xF4, 0x2C) : smartReply(0x4F, 0xC2)}}};
+}
+
+class CoreSoak : public ::testing::Test {
+protected:
+    CoreSoak() {
+        files.folders.insert(baseFolder);
+        store.runStartUpSequence();
+        cycle.refreshPeriod = 2;  // an automatic refresh every third tick
+    }
+
+    int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
+    bool chance(int oneIn) { return pick(oneIn) == 0; }
+
+    void changeDrive() {
+        const int number = pick(driveTableSize);
+        std::discrete_distribution<int> weighted(driveStateWeights.begin(), driveStateWeights.end());
+        const auto state = static_cast<DriveState>(weighted(random));
+        const std::string path = devicePath(number);
+        if (chance(4)) ++revision[number];
+        port.devices.erase(path);
+        port.openErrors.erase(path);
+        if (state == DriveState::AccessDenied) port.openErrors[path] = FakeDevicePort::accessDenied;
+        else if (state != DriveState::Missing) port.devices[path] = scriptedDrive(state, number, revision[number]);
+        drives[number] = state;
+    }
+
+    void changeVolume() {
+        const char letter = static_cast<char>('C' + pick(24));
+        auto found = volumes.volumes.find(letter);
+        if (found == volumes.volumes.end() || chance(4)) {
+            // Now and then 0.5 % to 9.5 % free, else 30.5 % to 99.5 %: never exactly on a
+            // whole-number limit.
+            const std::int64_t total = (1 + pick(2000)) * std::int64_t{1'000'000'000};
+            const int percent = chance(20) ? pick(10) : 30 + pick(70);
+            volumes.add(letter, total, total / 1000 * (10 * percent + 5), chance(3) ? "" : "Data");
+        } else if (chance(3)) {
+            volumes.volumes.erase(found);
+        } else {
+            found->second.freeSpaceFails = !found->second.freeSpaceFails;
+            found->second.labelFails = chance(5);
+        }
+    }
+
+    void changeThreshold() {
+        SettingsRecord& settings = store.working();
+        switch (pick(5)) {
+            case 0: lowerDefaultWarningPercent(settings); break;
+            case 1: raiseDefaultWarningPercent(settings); break;
+            case 2: lowerVolumeWarningPercent(settings, volumeList, sink); break;
+            case 3: raiseVolumeWarningPercent(settings, volumeList, sink); break;
+            default: toggleVolumeUsesOwnPercent(settings, volumeList, chance(2)); break;
+        }
+    }
+
+    void moveMarks() {
+        driveList.mark = pick(driveList.itemCount() + 1) - 1;
+        volumeList.mark = pick(volumeList.itemCount() + 1) - 1;
+    }
+
+    void updateDrivePanel() {
+        lastDriveSelection = driveList.selectionMark();
+        drivePanel = drivePanelTexts(markedDrive(table, driveList), systemMessages);
+    }
+
+    void updateVolumePanel() {
+        lastVolumeSelection = volumeList.selectionMark();
+        volumePanel = volumePanelView(volumeList, volumeTable, store.working(), sink);
+    }
+
+    // The window's refresh, step for step.
+    void refresh() {
+        const int oldFailing = failing;
+        const int oldWarnings = warnings;
+        port.opens = 0;
+        probeAllDrives(table, port);
+        failing = refillDriveList(table, driveList, [this] { updateDrivePanel(); });
+        warnings = scanVolumes(volumes, volumeList, store.working(), volumeTable, [this] { updateVolumePanel(); });
+        updateDrivePanel();
+        updateVolumePanel();
+        cycle.refreshed();
+        status = evaluateStatus(oldFailing, oldWarnings, failing, warnings);
+        ++refreshes;
+        stateChanges += status.stateChanged ? 1 : 0;
+        sawFailingDrive |= failing > 0;
+        sawVolumeWarning |= warnings > 0;
+        checkDriveList();
+        checkVolumeList();
+        checkPanelsAndStatus(oldFailing, oldWarnings);
+    }
+
+    // The window's tick: selection follow-up, then the clock.
+    void tick() {
+        if (driveList.selectionMark() != lastDriveSelection) updateDrivePanel();
+        if (volumeList.selectionMark() != lastVolumeSelection) updateVolumePanel();
+        ASSERT_EQ(lastDriveSelection, driveList.mark);
+        ASSERT_EQ(lastVolumeSelection, volumeList.mark);
+        const bool counting = cycle.autoRefresh;
+        const bool pending = cycle.refreshPending;
+        const TickPlan plan = cycle.tick();
+        ASSERT_TRUE(counting || pending || !plan.refresh) << "refreshed by itself while automatic refresh was off";
+        if (plan.refresh) refresh();
+    }
+
+    void checkDriveList() {
+        ASSERT_FALSE(port.overlapped) << "two devices open at once";
+        ASSERT_LE(port.opens, 2 * driveTableSize);
+        std::set<std::intptr_t> shown;
+        int warningImages = 0;
+        for (const FakeListControl::Item& item : driveList.items) {
+            ASSERT_TRUE(shown.insert(item.data).second) << "drive " << item.data << " listed twice";
+            ASSERT_TRUE(item.data >= 0 && item.data < driveTableSize);
+            if (item.image == 2) ++warningImages;
+        }
+        for (int number = 0; number < driveTableSize; ++number) {
+            const DriveState state = drives[number];
+            // A failed identity query alone changes nothing about being listed.
+            if (state != DriveState::IdentityFails) listed[number] = state != DriveState::Missing;
+            ASSERT_EQ(shown.count(number) == 1, listed[number]) << "drive " << number;
+            if (!listed[number]) continue;
+            const FakeListControl::Item& item = driveList.items[driveList.findByData(number)];
+            if (state == DriveState::IdentityFails) {
+                ASSERT_EQ(item.text, "Disk " + std::to_string(number));
+            } else if (identityReadNow(state)) {
+                ASSERT_EQ(item.text, "Disk " + std::to_string(number) + " - " + displayNameOf(number, revision[number]));
+                const bool failingState =
+                    state == DriveState::PredictsFailure || state == DriveState::ThresholdExceeded;
+                ASSERT_EQ(item.image, failingState ? 2 : 1) << "drive " << number;
+            }
+        }
+        ASSERT_EQ(failing, warningImages);
+    }
+
+    void checkVolumeList() {
+        std::set<std::intptr_t> expected;
+        for (const auto& [letter, volume] : volumes.volumes)
+            if (!volume.freeSpaceFails) expected.insert(letter - 'A');
+        // With no letter at all the scan leaves the list as it was.
+        if (volumes.volumes.empty()) expected = volumeSlotsShown;
+        std::set<std::intptr_t> shown;
+        for (const FakeListControl::Item& item : volumeList.items)
+            ASSERT_TRUE(shown.insert(item.data).second) << "slot " << item.data << " listed twice";
+        ASSERT_EQ(shown, expected);
+        volumeSlotsShown = shown;
+        if (volumes.volumes.empty()) {
+            ASSERT_EQ(warnings, 0);
+            return;
+        }
+
+        const SettingsRecord& settings = store.working();
+        int expectedWarnings = 0;
+        for (const FakeListControl::Item& item : volumeList.items) {
+            const char letter = static_cast<char>('A' + item.data);
+            const FakeVolumeSource::Volume& volume = volumes.volumes.at(letter);
+            const std::int64_t limit =
+                settings.useDefault[item.data] != 0 ? settings.defaultWarningPercent : settings.warningPercent[item.data];
+            const bool inWarning = volume.freeBytes * 100 < limit * volume.totalBytes;
+            expectedWarnings += inWarning ? 1 : 0;
+            ASSERT_EQ(item.image, inWarning ? kVolumeWarningImage : kVolumeOkImage) << letter;
+            ASSERT_EQ(item.text.substr(0, 3), (std::string{letter, ':', ' '}));
+            const std::string label = volume.labelFails ? "" : volume.label;
+            const std::string ending = label.empty() ? "% Free " : "% Free (" + label + ")";
+            ASSERT_TRUE(item.text.ends_with(ending)) << item.text;
+        }
+        ASSERT_EQ(warnings, expectedWarnings);
+    }
+
+    void checkPanelsAndStatus(int oldFailing, int oldWarnings) {
+        const DriveRecord* marked = markedDrive(table, driveList);
+        if (marked == nullptr) {
+            ASSERT_EQ(drivePanel.name, "None Selected");
+        } else if (identityReadNow(drives[marked->driveNumber])) {
+            ASSERT_EQ(drivePanel.name, displayNameOf(marked->driveNumber, revision[marked->driveNumber]));
+        }
+        if (volumeList.mark >= 0) {
+            ASSERT_EQ(volumePanel.letterText, volumeList.items[volumeList.mark].text.substr(0, 2));
+        } else {
+            ASSERT_EQ(volumePanel.percentText, "...");
+        }
+
+        ASSERT_EQ(status.isOk, failing == 0 && warnings == 0);
+        ASSERT_EQ(status.stateChanged, status.isOk != (oldFailing == 0 && oldWarnings == 0));
+        ASSERT_EQ(status.bringForward, failing > oldFailing || warnings > oldWarnings);
+    }
+
+    void checkThresholds() {
+        const SettingsRecord& settings = store.working();
+        ASSERT_GE(settings.defaultWarningPercent, 1u);
+        ASSERT_LE(settings.defaultWarningPercent, 20u);
+        for (const std::uint32_t own : settings.warningPercent) {
+            ASSERT_GE(own, 1u);
+            ASSERT_LE(own, 30u);
+        }
+    }
+
+    std::mt19937 random{20240611};
+    SoakDevicePort port;
+    FakeVolumeSource volumes;
+    FakeListControl driveList;
+    FakeListControl volumeList;
+    FakeFileStore files;
+    RecordingMessageSink sink;
+    NoSystemMessages systemMessages;
+    SettingsStore store{files, sink, baseFolder};
+    DriveTable table{};
+    VolumeTable volumeTable{};
+    RefreshCycle cycle;
+    int failing = 0;
+    int warnings = 0;
+    int lastDriveSelection = -1;
+    int lastVolumeSelection = -1;
+    DrivePanelTexts drivePanel;
+    VolumePanelView volumePanel;
+    StatusDecision status;
+    int refreshes = 0;
+    // Evidence that the run went through the situations it is meant to.
+    int stateChanges = 0;
+    bool sawFailingDrive = false;
+    bool sawVolumeWarning = false;
+
+    std::array<DriveState, driveTableSize> drives{};  // all Missing
+    std::array<int, driveTableSize> revision{};
+    std::array<bool, driveTableSize> listed{};
+    std::set<std::intptr_t> volumeSlotsShown;
+};
+
+TEST_F(CoreSoak, ListsCountsAndPanelsFollowAChangingSystemThroughTwoThousandRefreshes) {
+    while (refreshes < refreshesToRun) {
+        if (chance(2)) changeDrive();
+        if (chance(2)) changeVolume();
+        if (chance(3)) changeThreshold();
+        if (chance(4)) moveMarks();
+        if (chance(60)) cycle.toggleAutoRefresh();
+        if (!cycle.autoRefresh && chance(4)) refresh();  // "&Refresh Data"
+        tick();
+        if (HasFatalFailure()) return;
+        checkThresholds();
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_TRUE(sink.shown.empty()) << sink.shown.front();
+    EXPECT_TRUE(sawFailingDrive);
+    EXPECT_TRUE(sawVolumeWarning);
+    EXPECT_GT(stateChanges, 40);
+
+    // The thresholds the user left behind are written as one 272-byte record.
+    ASSERT_TRUE(store.saveSettings());
+    const std::vector<std::uint8_t>& saved = files.files.at(std::string(baseFolder) + "\\VTN\\KSTM\\KSTMC.dat");
+    ASSERT_EQ(saved.size(), kSettingsRecordSize);
+    EXPECT_EQ(std::memcmp(saved.data(), &store.working(), kSettingsRecordSize), 0);
+}
+
+}  // namespace
+}  // namespace kestrine
