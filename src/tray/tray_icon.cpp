@@ -40,14 +40,23 @@ bool TrayIcon::remove() {
 
 bool TrayIcon::restore() {
     if (!wanted_) return false;
-    return add();
+    return addOrAdopt();
 }
 
 bool TrayIcon::retryAddIfDue() {
     if (!wanted_ || added_) return false;
     if (++ticksSinceAttempt_ < retryTicks) return false;
-    add();
+    addOrAdopt();
     return true;
+}
+
+// A refused add does not always mean the icon is missing: a taskbar that kept it across
+// "TaskbarCreated" (a DPI change) refuses a second add, and an add at a busy login can fail
+// after the icon went up. A modify that goes through proves the icon is there.
+bool TrayIcon::addOrAdopt() {
+    if (add()) return true;
+    added_ = shell_.notify(NotifyAction::Modify, data_);
+    return added_;
 }
 
 bool TrayIcon::update() {

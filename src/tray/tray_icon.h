@@ -24,8 +24,9 @@ public:
     bool setTooltip(std::string_view text);  // cut to 63 characters, or at a zero byte
     bool add();
     bool remove();  // also stops restore and the retries
-    // The taskbar was re-created (registered "TaskbarCreated"): the shell has forgotten the
-    // icon, so add it again with its current picture and tooltip. Nothing after remove().
+    // The taskbar was re-created (registered "TaskbarCreated"): the shell may have forgotten
+    // the icon, so add it again with its current picture and tooltip, or find it still
+    // there. Nothing after remove().
     bool restore();
     // Called on every tick: while an added icon is wanted but the shell has refused it,
     // tries add() again every retryTicks ticks. Returns whether it tried.
@@ -36,6 +37,7 @@ public:
 
 private:
     bool update();
+    bool addOrAdopt();
 
     NotifyShell& shell_;
     TrayIconRecord data_;
