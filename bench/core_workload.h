@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_device_port.h"
 #include "fakes/fake_list_control.h"
 #include "probe/device_port.h"
 #include "probe/drive_record.h"
@@ -50,11 +51,6 @@ private:
     std::string labels_[kVolumeSlotCount];
 };
 
-class NoSystemMessages : public SystemMessages {
-public:
-    bool lookup(std::uint32_t, std::string&) const override { return false; }
-};
-
 class SilentMessageSink : public MessageSink {
 public:
     void show(const std::string&) override { ++shown; }
@@ -94,7 +90,7 @@ public:
 private:
     HealthyDevicePort devices_;
     InstantVolumeSource volumes_;
-    NoSystemMessages systemMessages_;
+    testing::NoSystemMessages systemMessages_;
     SilentMessageSink messageSink_;
     DriveTable driveTable_{};
     VolumeTable volumeTable_{};

@@ -117,7 +117,7 @@ void check(const std::uint8_t* data, std::size_t size) {
 
     const int level = indicatorLevel(record);
     require(level >= 0 && level <= 2, "the indicator is one of three pictures");
-    const NoMessages messages;
+    const testing::NoSystemMessages messages;
     const DrivePanelTexts texts = drivePanelTexts(&record, messages);
     require(!texts.spfStatus.empty() && !texts.smartStatus.empty(), "both verdicts are always worded");
 }

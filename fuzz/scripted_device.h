@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_device_port.h"
 #include "fuzz_support.h"
 #include "probe/device_layouts.h"
 #include "probe/device_port.h"
@@ -73,9 +74,5 @@ private:
     };
 };
 
-class NoMessages : public SystemMessages {
-public:
-    bool lookup(std::uint32_t, std::string&) const override { return false; }
-};
 
 }  // namespace kestrine::fuzz

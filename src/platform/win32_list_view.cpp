@@ -1,6 +1,5 @@
 #include "platform/win32_list_view.h"
 
-
 #include <cstring>
 #include <vector>
 

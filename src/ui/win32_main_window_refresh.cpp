@@ -95,14 +95,10 @@ void MainWindow::applyStatus(const StatusDecision& status) {
         trayIcon_.setTooltip(status.tooltip);
     }
     if (status.bringForward) {
-        const bool minimised = IsIconic(hwnd()) != FALSE;
-        if (minimised) showWindow(SW_SHOWNORMAL);
-        BringWindowToTop(hwnd());
-        if (minimised) {
-            SetActiveWindow(hwnd());
-            SetFocus(hwnd());
-            SetForegroundWindow(hwnd());
-        }
+        if (IsIconic(hwnd()))
+            bringToFront();
+        else
+            BringWindowToTop(hwnd());
     }
 }
 

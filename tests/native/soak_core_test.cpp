@@ -34,6 +34,7 @@ namespace kestrine {
 namespace {
 
 using testing::FakeDevicePort;
+using testing::NoSystemMessages;
 using testing::FakeFileStore;
 using testing::FakeListControl;
 using testing::FakeVolumeSource;
@@ -56,52 +57,6 @@ bool identityReadNow(DriveState state) {
     return state == DriveState::Healthy || state == DriveState::PredictsFailure ||
            state == DriveState::ThresholdExceeded || state == DriveState::NoSmart;
 }
-
-// Scripted drives as the test suite's port scripts them, minus its record of every request
-// (with a zero check of each 8 KB reply buffer), which would outweigh the core here.
-class SoakDevicePort : public DevicePort {
-public:
-    std::map<std::string, FakeDevicePort::Device> devices;
-    std::map<std::string, std::uint32_t> openErrors;
-    int opens = 0;
-    bool overlapped = false;
-
-    OpenResult open(const std::string& path) override {
-        ++opens;
-        if (const auto error = openErrors.find(path); error != openErrors.end()) return {nullptr, error->second};
-        const auto device = devices.find(path);
-        if (device == devices.end()) return {nullptr, FakeDevicePort::fileNotFound};
-        overlapped |= openNow_ > 0;
-        return {std::make_unique<Drive>(device->second, openNow_), 0};
-    }
-
-private:
-    class Drive : public OpenDevice {
-    public:
-        Drive(const FakeDevicePort::Device& answers, int& openNow) : answers_(answers), openNow_(openNow) {
-            ++openNow_;
-        }
-        ~Drive() override { --openNow_; }
-        std::uint32_t control(std::uint32_t code, const std::uint8_t*, std::uint32_t, std::uint8_t* out,
-                              std::uint32_t outSize) override {
-            const auto answer = answers_.find(code);
-            if (answer == answers_.end()) return FakeDevicePort::invalidFunction;
-            const std::vector<std::uint8_t>& reply = answer->second.reply;
-            std::copy_n(reply.begin(), std::min<std::size_t>(reply.size(), outSize), out);
-            return answer->second.error;
-        }
-
-    private:
-        const FakeDevicePort::Device& answers_;
-        int& openNow_;
-    };
-    int openNow_ = 0;
-};
-
-class NoSystemMessages : public SystemMessages {
-public:
-    bool lookup(std::uint32_t, std::string&) const override { return false; }
-};
 
 // "ACME" and "Disk N rev V": another revision at the same number is another device.
 std::string displayNameOf(int number, int revision) {
@@ -126,6 +81,7 @@ FakeDevicePort::Device scriptedDrive(DriveState state, int number, int revision)
 class CoreSoak : public ::testing::Test {
 protected:
     CoreSoak() {
+        port.recordRequests = false;
         files.folders.insert(baseFolder);
         store.runStartUpSequence();
         cycle.refreshPeriod = 2;  // an automatic refresh every third tick
@@ -194,7 +150,7 @@ protected:
     void refresh() {
         const int oldFailing = failing;
         const int oldWarnings = warnings;
-        port.opens = 0;
+        port.opens.clear();
         probeAllDrives(table, port);
         failing = refillDriveList(table, driveList, [this] { updateDrivePanel(); });
         warnings = scanVolumes(volumes, volumeList, store.working(), volumeTable, [this] { updateVolumePanel(); });
@@ -226,7 +182,7 @@ protected:
 
     void checkDriveList() {
         ASSERT_FALSE(port.overlapped) << "two devices open at once";
-        ASSERT_LE(port.opens, 2 * driveTableSize);
+        ASSERT_LE(port.opens.size(), static_cast<std::size_t>(2 * driveTableSize));
         std::set<std::intptr_t> shown;
         int warningImages = 0;
         for (const FakeListControl::Item& item : driveList.items) {
@@ -316,7 +272,7 @@ protected:
     }
 
     std::mt19937 random{20240611};
-    SoakDevicePort port;
+    FakeDevicePort port;
     FakeVolumeSource volumes;
     FakeListControl driveList;
     FakeListControl volumeList;

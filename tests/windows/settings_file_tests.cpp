@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "fakes/fake_message_sink.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
 #include "settings/settings_store.h"
@@ -17,11 +18,6 @@ namespace kestrine {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-struct RecordingSink : MessageSink {
-    std::vector<std::string> shown;
-    void show(const std::string& text) override { shown.push_back(text); }
-};
 
 Bytes bytesOf(const SettingsRecord& record) {
     Bytes bytes(sizeof record);
@@ -81,7 +77,7 @@ protected:
     const std::string base = settingsBaseFolder() + "\\KestrineSettingsTest";
     const std::string file = base + "\\VTN\\KSTM\\KSTMC.dat";
     Win32FileStore files;
-    RecordingSink messages;
+    testing::RecordingMessageSink messages;
     SettingsStore store{files, messages, base};
 };
 
@@ -191,7 +187,7 @@ TEST(SettingsAtHome, FirstStartWritesDefaultRecordInVtnKstm) {
     removeFile(file);
 
     Win32FileStore files;
-    RecordingSink messages;
+    testing::RecordingMessageSink messages;
     SettingsStore store(files, messages, base);
     EXPECT_TRUE(store.runStartUpSequence());
     EXPECT_EQ(fileBytes(file), bytesOf(defaultSettings()));

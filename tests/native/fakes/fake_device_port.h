@@ -66,6 +66,9 @@ public:
         return found;
     }
 
+    // Off for long runs, where keeping every request would outweigh the code under test.
+    bool recordRequests = true;
+
 private:
     class FakeOpenDevice : public OpenDevice {
     public:
@@ -74,9 +77,11 @@ private:
 
         std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) override {
-            Request request{path_, code, std::vector<std::uint8_t>(in, in + inSize), outSize,
-                            std::all_of(out, out + outSize, [](std::uint8_t b) { return b == 0; })};
-            port_.requests.push_back(std::move(request));
+            if (port_.recordRequests) {
+                Request request{path_, code, std::vector<std::uint8_t>(in, in + inSize), outSize,
+                                std::all_of(out, out + outSize, [](std::uint8_t b) { return b == 0; })};
+                port_.requests.push_back(std::move(request));
+            }
             const Device& device = port_.devices.at(path_);
             auto answer = device.find(code);
             if (answer == device.end()) return invalidFunction;
@@ -89,6 +94,12 @@ private:
         FakeDevicePort& port_;
         std::string path_;
     };
+};
+
+// A system without message texts: every identity error reads "Unknown Error".
+class NoSystemMessages : public SystemMessages {
+public:
+    bool lookup(std::uint32_t, std::string&) const override { return false; }
 };
 
 }  // namespace kestrine::testing
