@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "platform/win32_handle.h"
-#include "settings/settings_store.h"
 
 namespace kestrine {
 

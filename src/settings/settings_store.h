@@ -11,10 +11,6 @@
 
 namespace kestrine {
 
-// The base folder used when the all-users application-data folder cannot be found; being
-// relative, it normally does not exist, so every load and save then fails silently.
-inline constexpr const char* kBadPathBase = "BadPath";
-
 class SettingsStore {
 public:
     SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder);

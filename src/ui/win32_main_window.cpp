@@ -52,13 +52,16 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
     registeredMessageEntry(taskbarCreatedMessage, &MainWindow::OnTaskbarCreated),
 };
 
-MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, DevicePort& devices)
+MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const MainWindowPorts& ports)
     : Dialog(resources, IDD_MAIN),
       application_(std::move(application)),
-      devices_(devices),
-      settings_(files_, *this, settingsBaseFolder()),
+      devices_(ports.devices),
+      systemMessages_(ports.systemMessages),
+      volumeSource_(ports.volumes),
+      settings_(ports.files, *this, ports.settingsFolder),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
-      programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())) {}
+      programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
+      trayIcon_(ports.notifyShell) {}
 
 Reply MainWindow::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     return dispatchMessage(*this, std::span<const MessageEntry<MainWindow>>(messageTable), msg, wParam, lParam);

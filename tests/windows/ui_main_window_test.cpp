@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/win32_application.h"
 #include "platform/win32_shared_memory.h"
 #include "resource.h"
-#include "ui/win32_main_window.h"
 #include "ui_program_resources.h"
 
 namespace kestrine {
@@ -66,7 +66,8 @@ void CALLBACK advance(HWND, UINT, UINT_PTR, DWORD) {
 // Runs the real main window over drives that never answer; the script's last step must end it.
 INT_PTR runMainWindow(std::vector<Step> steps, Script& script) {
     NoDevices devices;
-    MainWindow window(programResources(), ApplicationInfo{"kestrine", ""}, devices);
+    Win32Platform platform;
+    MainWindow window(programResources(), ApplicationInfo{"kestrine", ""}, mainWindowPorts(platform, devices));
     script.steps = std::move(steps);
     running = &script;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, advance);
