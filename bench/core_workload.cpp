@@ -8,7 +8,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "ui/drive_list.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
 
 namespace kestrine::bench {
 
@@ -125,8 +125,9 @@ void CoreWorkload::refillDrives() {
 }
 
 void CoreWorkload::scanAllVolumes() {
-    volumeWarnings =
-        scanVolumes(volumes_, volumeList, settings_, volumeTable_, [this] { updateVolumePanel(); });
+    const VolumeScanResult scan = scanVolumes(volumes_, settings_, volumeTable_);
+    volumeWarnings = scan.warningCount;
+    refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
 }
 
 void CoreWorkload::updateDrivePanel() {

@@ -14,10 +14,10 @@
 #include "probe/drive_record.h"
 #include "settings/settings_record.h"
 #include "ui/drive_panel.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 #include "ui/refresh_cycle.h"
 #include "tray/status_evaluation.h"
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 #include "volumes/volume_source.h"
 #include "volumes/volume_table.h"
 

@@ -14,7 +14,7 @@
 #include "fakes/fake_message_sink.h"
 #include "fuzz_support.h"
 #include "settings/settings_store.h"
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 
 namespace kestrine::fuzz {
 namespace {

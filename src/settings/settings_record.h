@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "volumes/volume_table.h"
+#include "settings/volume_slots.h"
 
 namespace kestrine {
 

@@ -7,7 +7,7 @@
 
 #include "settings/file_store.h"
 #include "settings/settings_record.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 
 namespace kestrine {
 

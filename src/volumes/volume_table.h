@@ -4,9 +4,10 @@
 #include <array>
 #include <cstdint>
 
+#include "settings/volume_slots.h"
+
 namespace kestrine {
 
-inline constexpr int kVolumeSlotCount = 26;
 inline constexpr int kFirstScannedSlot = 2;  // C:
 
 struct VolumeEntry {
@@ -17,7 +18,5 @@ struct VolumeEntry {
 
 // Entries change only when their volume is queried successfully; nothing ever clears them.
 using VolumeTable = std::array<VolumeEntry, kVolumeSlotCount>;
-
-inline constexpr bool isVolumeSlot(std::intptr_t slot) { return slot >= 0 && slot < kVolumeSlotCount; }
 
 }  // namespace kestrine

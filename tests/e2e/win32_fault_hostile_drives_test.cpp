@@ -11,6 +11,7 @@
 #include "probe/drive_texts.h"
 #include "resource.h"
 #include "scripted_device_port.h"
+#include "ui/drive_list.h"
 #include "win32_fault_probes.h"
 #include "win32_polling.h"
 #include "win32_program_run.h"
@@ -94,7 +95,7 @@ TEST_F(FaultHostileDrives, ListedVerdictsMatchTheProbeOfTheSameReplies) {
     for (const ListItem& item : list) {
         ASSERT_GE(item.data, 0);
         ASSERT_LT(item.data, driveTableSize);
-        EXPECT_EQ(item.image, indicatorLevel(table[static_cast<std::size_t>(item.data)])) << item.data;
+        EXPECT_EQ(item.image, driveImage(indicatorLevel(table[static_cast<std::size_t>(item.data)]))) << item.data;
     }
 }
 

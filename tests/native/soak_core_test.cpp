@@ -27,8 +27,8 @@
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/refresh_cycle.h"
-#include "volumes/volume_panel.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
+#include "ui/volume_panel.h"
 
 namespace kestrine {
 namespace {
@@ -153,7 +153,9 @@ protected:
         port.opens.clear();
         probeAllDrives(table, port);
         failing = refillDriveList(table, driveList, [this] { updateDrivePanel(); });
-        warnings = scanVolumes(volumes, volumeList, store.working(), volumeTable, [this] { updateVolumePanel(); });
+        const VolumeScanResult scan = scanVolumes(volumes, store.working(), volumeTable);
+        warnings = scan.warningCount;
+        refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
         updateDrivePanel();
         updateVolumePanel();
         cycle.refreshed();

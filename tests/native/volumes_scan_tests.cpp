@@ -2,7 +2,7 @@
 
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_volume_source.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
 
 namespace kestrine {
 namespace {
@@ -15,7 +15,9 @@ constexpr int C = 2, D = 3, E = 4;
 class VolumeScan : public ::testing::Test {
 protected:
     int scan() {
-        return scanVolumes(source, list, settings, table, [this] { ++panelUpdates; });
+        const VolumeScanResult result = scanVolumes(source, settings, table);
+        refillVolumeList(result, list, [this] { ++panelUpdates; });
+        return result.warningCount;
     }
     std::vector<std::string> texts() const {
         std::vector<std::string> result;
@@ -197,6 +199,34 @@ TEST_F(VolumeScan, ZeroSizeVolumeShowsZeroPercentAndIsInWarning) {
     EXPECT_EQ(texts(), (std::vector<std::string>{"C:  0.0% Free "}));
     EXPECT_EQ(imageOf(C), kVolumeWarningImage);
     EXPECT_EQ(table[C].percentFree, 0.0);
+}
+
+// The pass alone, as a front end without a list uses it.
+TEST_F(VolumeScan, PassGivesAVerdictForEveryScannedLetterWithoutAList) {
+    source.add('C', 1000, 50, "System");
+    source.add('E', 1000, 500).freeSpaceFails = true;
+    const VolumeScanResult result = scanVolumes(source, settings, table);
+    ASSERT_TRUE(result.answered);
+    ASSERT_EQ(result.verdicts.size(), 24u);
+    EXPECT_EQ(result.verdicts.front().slot, C);
+    EXPECT_EQ(result.verdicts.back().slot, 25);
+    const VolumeVerdict& c = result.verdicts[0];
+    EXPECT_TRUE(c.present && c.inWarning);
+    EXPECT_DOUBLE_EQ(c.percentFree, 5.0);
+    EXPECT_EQ(c.label, "System");
+    EXPECT_FALSE(result.verdicts[D - C].present);
+    EXPECT_FALSE(result.verdicts[E - C].present);
+    EXPECT_EQ(result.warningCount, 1);
+}
+
+TEST_F(VolumeScan, PassWithoutAnyLetterAnswersNothing) {
+    source.add('C', 1000, 50);
+    source.maskOverride = 0;
+    const VolumeScanResult result = scanVolumes(source, settings, table);
+    EXPECT_FALSE(result.answered);
+    EXPECT_TRUE(result.verdicts.empty());
+    EXPECT_EQ(result.warningCount, 0);
+    EXPECT_EQ(table[C].totalBytes, 1);
 }
 
 TEST_F(VolumeScan, FailedInsertNeitherSelectsNorUpdatesPanel) {

@@ -1,4 +1,4 @@
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 
 #include <cstdio>
 
@@ -50,11 +50,11 @@ VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& tabl
                                 const SettingsRecord& settings, MessageSink& messages) {
     VolumePanelView view;
     view.shownPercent = settings.defaultWarningPercent;
-    view.selection = list.selectionMark();
-    if (view.selection == -1) return view;
+    const int marked = list.selectionMark();
+    if (marked == -1) return view;
 
-    view.letterText = list.text(view.selection).substr(0, 2);
-    const std::intptr_t slot = list.data(view.selection);
+    view.letterText = list.text(marked).substr(0, 2);
+    const std::intptr_t slot = list.data(marked);
     if (!isValidVolumeIndex(slot, messages)) return view;
     const VolumeEntry& entry = table[static_cast<std::size_t>(slot)];
     view.totalText = formatByteSize(entry.totalBytes);
