@@ -18,7 +18,7 @@
 #include "tray/status_evaluation.h"
 #include "tray/notify_shell.h"
 #include "tray/tray_icon.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 #include "ui/refresh_cycle.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
@@ -107,7 +107,7 @@ private:
     UniqueIcon arrowDownIcon_;  // the buttons show them but do not own them
     UniqueIcon arrowUpIcon_;
     UniqueImageList statusImages_;  // shared by both lists, owned here
-    UINT_PTR timerId_ = 0;
+    UniqueTimer tick_;
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
     TrayIcon trayIcon_;

@@ -10,7 +10,7 @@
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
 #include "settings/settings_store.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 
 namespace {
 

@@ -76,7 +76,7 @@ bool readPicture(HICON icon, IconPicture& picture) {
 int identifyIcon(HICON icon) {
     IconPicture shown;
     if (!readPicture(icon, shown)) return 0;
-    for (int resource : {IDI_PROGRAM, IDI_WARNING, IDI_OK}) {
+    for (int resource : {IDI_PROGRAM, IDI_DRIVE_WARNING, IDI_OK}) {
         UniqueIcon candidate = loadIcon(GetModuleHandleA(nullptr), resource, shown.width);
         IconPicture expected;
         if (readPicture(candidate.get(), expected) && expected.color == shown.color &&
@@ -108,9 +108,9 @@ BOOL CALLBACK countProcessWindow(HWND window, LPARAM count) {
 
 ObjectCounts countObjects() {
     ObjectCounts counts;
-    counts.icons = liveGdiObjectCount(GdiKind::Icon);
-    counts.brushes = liveGdiObjectCount(GdiKind::Brush);
-    counts.imageLists = liveGdiObjectCount(GdiKind::ImageList);
+    counts.icons = ownedHandleCount<UniqueIcon>.load();
+    counts.brushes = ownedHandleCount<UniqueBrush>.load();
+    counts.imageLists = ownedHandleCount<UniqueImageList>.load();
     EnumWindows(countProcessWindow, reinterpret_cast<LPARAM>(&counts.windows));
     return counts;
 }
