@@ -14,6 +14,7 @@
 #include "resource.h"
 #include "win32_fault_probes.h"
 #include "win32_polling.h"
+#include "win32_process.h"
 #include "win32_program_run.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
@@ -60,21 +61,10 @@ private:
 // One saver process, killed `delayMs` after its first finished save. False when it could
 // not be started or killed.
 bool runAndKillSaver(CounterBlock& counters, int delayMs) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string self = path;
-    std::string command = "\"";
-    command.append(self, 0, self.find_last_of('\\') + 1);
-    command.append("kestrine_fault_saver.exe\" ").append(counterBlockName);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
     counters.clear();
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        return false;
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
+    const support::StartedProcess saver = support::startBesideMe("kestrine_fault_saver.exe", counterBlockName);
+    if (!saver.started()) return false;
+    const UniqueHandle& process = saver.process;
     // Wait for the first completed save (or for the saver to end, which is a failure).
     while (counters.get()->savesDone + counters.get()->savesFailed == 0 &&
            WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT)

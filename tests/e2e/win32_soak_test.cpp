@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "../../bench/wine/win32_process_meter.h"
+#include "win32_process_meter.h"
 #include "platform/win32_gdi.h"
 #include "resource.h"
 #include "win32_polling.h"
