@@ -47,8 +47,8 @@ public:
 
 private:
     std::uint32_t mask_ = 0;
-    VolumeSpace spaces_[kVolumeSlotCount] = {};
-    std::string labels_[kVolumeSlotCount];
+    VolumeSpace spaces_[volumeSlotCount] = {};
+    std::string labels_[volumeSlotCount];
 };
 
 class SilentMessageSink : public MessageSink {

@@ -68,7 +68,7 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
 std::string settingsBaseFolder() {
     char folder[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return kBadPathBase;
+        return badPathBase;
     return folder;
 }
 

@@ -10,7 +10,7 @@ namespace kestrine {
 
 // The base folder used when the all-users application-data folder cannot be found; being
 // relative, it normally does not exist, so every load and save then fails silently.
-inline constexpr const char* kBadPathBase = "BadPath";
+inline constexpr const char* badPathBase = "BadPath";
 
 class FileStore {
 public:

@@ -5,8 +5,8 @@
 
 namespace kestrine {
 
-inline constexpr int kVolumeSlotCount = 26;
+inline constexpr int volumeSlotCount = 26;
 
-inline constexpr bool isVolumeSlot(std::intptr_t slot) { return slot >= 0 && slot < kVolumeSlotCount; }
+inline constexpr bool isVolumeSlot(std::intptr_t slot) { return slot >= 0 && slot < volumeSlotCount; }
 
 }  // namespace kestrine

@@ -13,7 +13,7 @@ void refillVolumeList(const VolumeScanResult& scan, ListControl& list, const std
             continue;
         }
         sync.keep(volume.slot, volumeItemText(volume.slot, volume.percentFree, volume.label),
-                  volume.inWarning ? kVolumeWarningImage : kVolumeOkImage);
+                  volume.inWarning ? volumeWarningImage : volumeOkImage);
     }
 }
 

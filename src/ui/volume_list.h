@@ -8,8 +8,8 @@
 namespace kestrine {
 
 // Images of the shared status strip that stand for a volume's state.
-inline constexpr int kVolumeOkImage = 1;
-inline constexpr int kVolumeWarningImage = 2;
+inline constexpr int volumeOkImage = 1;
+inline constexpr int volumeWarningImage = 2;
 
 // One item per present volume (item data: the slot) with its list line as text; an absent
 // volume loses its item. A pass that got no answer leaves the list alone. When the list was

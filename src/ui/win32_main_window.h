@@ -78,8 +78,8 @@ private:
     void updateDrivePanel();
     void updateVolumePanel();
     void applyStatus(const StatusDecision& status);
-    LRESULT onDriveListClick(const NMHDR&);
-    LRESULT onVolumeListClick(const NMHDR&);
+    LRESULT OnDriveListClick(const NMHDR&);
+    LRESULT OnVolumeListClick(const NMHDR&);
 
     // The threshold controls of the volume panel.
     void lowerDefaultWarningPercent();

@@ -58,9 +58,9 @@ void MainWindow::toggleAutoRefresh() {
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
     const DrivePanelTexts texts = drivePanelTexts(markedDrive(drives_, driveList_), systemMessages_);
-    if (texts.stateColours) {
-        spfStatus_.setTextColor(texts.spfColour);
-        smartStatus_.setTextColor(texts.smartColour);
+    if (texts.stateColors) {
+        spfStatus_.setTextColor(texts.spfColor);
+        smartStatus_.setTextColor(texts.smartColor);
     } else {
         spfStatus_.resetTextColor();
         smartStatus_.resetTextColor();
@@ -103,12 +103,12 @@ void MainWindow::applyStatus(const StatusDecision& status) {
     }
 }
 
-LRESULT MainWindow::onDriveListClick(const NMHDR&) {
+LRESULT MainWindow::OnDriveListClick(const NMHDR&) {
     updateDrivePanel();
     return 0;
 }
 
-LRESULT MainWindow::onVolumeListClick(const NMHDR&) {
+LRESULT MainWindow::OnVolumeListClick(const NMHDR&) {
     updateVolumePanel();
     return 0;
 }

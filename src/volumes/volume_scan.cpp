@@ -34,7 +34,7 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
     const std::uint32_t mask = source.logicalDrives();
     if (mask == 0) return result;
     result.answered = true;
-    for (int slot = kFirstScannedSlot; slot < kVolumeSlotCount; ++slot) {
+    for (int slot = firstScannedSlot; slot < volumeSlotCount; ++slot) {
         VolumeVerdict& verdict = result.verdicts.emplace_back();
         verdict.slot = slot;
         const std::string root = letterOf(slot) + '\\';

@@ -8,7 +8,7 @@
 
 namespace kestrine {
 
-inline constexpr int kFirstScannedSlot = 2;  // C:
+inline constexpr int firstScannedSlot = 2;  // C:
 
 struct VolumeEntry {
     std::int64_t totalBytes = 1;
@@ -17,6 +17,6 @@ struct VolumeEntry {
 };
 
 // Entries change only when their volume is queried successfully; nothing ever clears them.
-using VolumeTable = std::array<VolumeEntry, kVolumeSlotCount>;
+using VolumeTable = std::array<VolumeEntry, volumeSlotCount>;
 
 }  // namespace kestrine

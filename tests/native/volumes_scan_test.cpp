@@ -63,8 +63,8 @@ TEST_F(VolumeScan, VolumeExactlyAtItsLimitIsOkAndJustBelowWarns) {
     source.add('C', 1000, 100);
     source.add('D', 1000, 99);
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeOkImage);
-    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeOkImage);
+    EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
 TEST_F(VolumeScan, SlotWithoutDefaultFlagIsJudgedByItsOwnPercent) {
@@ -74,8 +74,8 @@ TEST_F(VolumeScan, SlotWithoutDefaultFlagIsJudgedByItsOwnPercent) {
     settings.warningPercent[C] = 20;
     settings.warningPercent[D] = 20;
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeOkImage);
-    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeOkImage);
+    EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
 TEST_F(VolumeScan, LimitOfZeroNeverWarnsAndAboveHundredAlwaysWarns) {
@@ -85,8 +85,8 @@ TEST_F(VolumeScan, LimitOfZeroNeverWarnsAndAboveHundredAlwaysWarns) {
     settings.useDefault[D] = 0;
     settings.warningPercent[D] = 101;
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeOkImage);
-    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeOkImage);
+    EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
 TEST_F(VolumeScan, TableKeepsSizesAndPercentOfEachQueriedVolume) {
@@ -161,7 +161,7 @@ TEST_F(VolumeScan, EmptyMaskLeavesListUntouchedAndCountsNothing) {
     source.maskOverride = 0;
     EXPECT_EQ(scan(), 0);
     EXPECT_EQ(texts(), before);
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(source.freeSpaceQueries['C'], 1);
 }
 
@@ -179,7 +179,7 @@ TEST_F(VolumeScan, ChangedFreeSpaceRewritesTextAndImage) {
     source.volumes['C'].freeBytes = 50;
     EXPECT_EQ(scan(), 1);
     EXPECT_EQ(texts(), (std::vector<std::string>{"C:  5.0% Free (System)"}));
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(list.textWrites, 1);
 }
 
@@ -188,7 +188,7 @@ TEST_F(VolumeScan, ChangedThresholdReimagesWithoutRewritingText) {
     scan();
     settings.defaultWarningPercent = 20;
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(list.textWrites, 0);
 }
 
@@ -197,7 +197,7 @@ TEST_F(VolumeScan, ZeroSizeVolumeShowsZeroPercentAndIsInWarning) {
     settings.defaultWarningPercent = 0;  // even a limit that never warns
     EXPECT_EQ(scan(), 1);
     EXPECT_EQ(texts(), (std::vector<std::string>{"C:  0.0% Free "}));
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(table[C].percentFree, 0.0);
 }
 

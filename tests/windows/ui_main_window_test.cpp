@@ -118,7 +118,7 @@ Step escape() {
     };
 }
 
-class MainWindowTest : public testing::Test {
+class MainWindowRun : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests";
@@ -126,7 +126,7 @@ protected:
     Script script;
 };
 
-TEST_F(MainWindowTest, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize) {
+TEST_F(MainWindowRun, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize) {
     std::vector<MenuItem> items;
     runMainWindow({[&](HWND window) {
                        items = menuItems(GetSystemMenu(window, FALSE));
@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize
 
 // Both lists show the window's status strip without owning it, so destroying them leaves
 // the strip to its one owner.
-TEST_F(MainWindowTest, ListsShareTheStatusStripWithoutOwningIt) {
+TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
     std::vector<LONG_PTR> styles;
     std::vector<LRESULT> strips;
     runMainWindow({[&](HWND window) {
@@ -167,7 +167,7 @@ TEST_F(MainWindowTest, ListsShareTheStatusStripWithoutOwningIt) {
     EXPECT_EQ(strips[0], strips[1]);
 }
 
-TEST_F(MainWindowTest, EnterDoesNothingAndEscapeEndsWithCancel) {
+TEST_F(MainWindowRun, EnterDoesNothingAndEscapeEndsWithCancel) {
     bool openAfterEnter = false;
     const INT_PTR result = runMainWindow({[](HWND window) {
                                               PostMessageA(GetFocus() != nullptr ? GetFocus() : window, WM_KEYDOWN,
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, EnterDoesNothingAndEscapeEndsWithCancel) {
     EXPECT_FALSE(script.gaveUp);
 }
 
-TEST_F(MainWindowTest, ExitEndsWithCancel) {
+TEST_F(MainWindowRun, ExitEndsWithCancel) {
     const INT_PTR result = runMainWindow({[](HWND window) {
                                              PostMessageA(window, WM_COMMAND, ID_FILE_EXIT, 0);
                                              return true;
@@ -194,7 +194,7 @@ TEST_F(MainWindowTest, ExitEndsWithCancel) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST_F(MainWindowTest, HiddenWindowComesBackOnlyOnALeftDoubleClickOnTheTrayIcon) {
+TEST_F(MainWindowRun, HiddenWindowComesBackOnlyOnALeftDoubleClickOnTheTrayIcon) {
     const UINT trayMessage = RegisterWindowMessageA("MySysTray");
     bool hidden = false;
     bool hiddenAfterSingleClick = false;
@@ -219,7 +219,7 @@ TEST_F(MainWindowTest, HiddenWindowComesBackOnlyOnALeftDoubleClickOnTheTrayIcon)
     EXPECT_TRUE(shownAfterDoubleClick);
 }
 
-TEST_F(MainWindowTest, MinimizeToTrayHidesWithoutMinimizing) {
+TEST_F(MainWindowRun, MinimizeToTrayHidesWithoutMinimizing) {
     bool hidden = false;
     bool minimized = true;
     runMainWindow({[](HWND window) {
@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, MinimizeToTrayHidesWithoutMinimizing) {
     EXPECT_FALSE(minimized);
 }
 
-TEST_F(MainWindowTest, LaterStartsRequestBringsAHiddenWindowBackAndIsCleared) {
+TEST_F(MainWindowRun, LaterStartsRequestBringsAHiddenWindowBackAndIsCleared) {
     SharedMemory later;
     bool shown = false;
     runMainWindow({[](HWND window) {
@@ -260,7 +260,7 @@ TEST_F(MainWindowTest, LaterStartsRequestBringsAHiddenWindowBackAndIsCleared) {
     EXPECT_TRUE(shown);
 }
 
-TEST_F(MainWindowTest, AutomaticRefreshSwitchesItsCheckMarkAndShowsManualRefresh) {
+TEST_F(MainWindowRun, AutomaticRefreshSwitchesItsCheckMarkAndShowsManualRefresh) {
     UINT stateOff = 0;
     UINT stateOn = 0;
     std::string textOff;
@@ -285,7 +285,7 @@ TEST_F(MainWindowTest, AutomaticRefreshSwitchesItsCheckMarkAndShowsManualRefresh
     EXPECT_NE(stateOn & MF_CHECKED, 0u);
 }
 
-TEST_F(MainWindowTest, DefaultPercentButtonsStepTheShownValue) {
+TEST_F(MainWindowRun, DefaultPercentButtonsStepTheShownValue) {
     UINT before = 0;
     UINT lowered = 0;
     UINT raised = 0;
