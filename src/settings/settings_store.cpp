@@ -15,13 +15,16 @@ SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, std::strin
     : files_(files), messages_(messages), baseFolder_(std::move(baseFolder)) {}
 
 bool SettingsStore::runStartUpSequence() {
-    resetSettings();
-    if (loadSettings()) {
-        working_ = stored_;
-        return false;
-    }
+    if (loadWorkingSettings()) return false;
     saveSettings();
     if (loadSettings()) working_ = stored_;
+    return true;
+}
+
+bool SettingsStore::loadWorkingSettings() {
+    resetSettings();
+    if (!loadSettings()) return false;
+    working_ = stored_;
     return true;
 }
 

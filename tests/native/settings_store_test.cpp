@@ -54,6 +54,24 @@ TEST_F(SettingsFile, ExistingFileIsLoadedIntoTheWorkingRecord) {
     EXPECT_EQ(store.working().defaultWarningPercent, 17u);
 }
 
+TEST_F(SettingsFile, ReadOnlyLoadTakesTheFileOrKeepsTheDefaultsAndWritesNothing) {
+    EXPECT_FALSE(store.loadWorkingSettings());
+    EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
+    EXPECT_TRUE(files.files.empty());
+
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 17;
+    storeFile(record);
+    EXPECT_TRUE(store.loadWorkingSettings());
+    EXPECT_EQ(store.working().defaultWarningPercent, 17u);
+
+    record.version = 2;  // a file of another version is not loaded, and not replaced
+    storeFile(record);
+    EXPECT_FALSE(store.loadWorkingSettings());
+    EXPECT_EQ(store.working().defaultWarningPercent, 10u);
+    EXPECT_EQ(files.replacements, 0);
+}
+
 TEST_F(SettingsFile, UnchangedRecordWritesNothingAtExit) {
     storeFile(defaultSettings());
     store.runStartUpSequence();
