@@ -10,7 +10,8 @@ std::string binFolder() {
 }
 
 StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments) {
-    std::string commandLine = "\"" + binFolder() + exeName + "\"";
+    std::string commandLine = "\"";
+    commandLine.append(binFolder()).append(exeName).append("\"");
     if (!arguments.empty()) commandLine += " " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
