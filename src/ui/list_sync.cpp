@@ -1,11 +1,9 @@
 #include "ui/list_sync.h"
 
-#include <utility>
-
 namespace kestrine {
 
-ListSync::ListSync(ListControl& list, std::function<void()> updatePanel)
-    : list_(list), updatePanel_(std::move(updatePanel)), startedEmpty_(list.itemCount() == 0) {}
+ListSync::ListSync(ListControl& list, const std::function<void()>& updatePanel)
+    : list_(list), updatePanel_(updatePanel), startedEmpty_(list.itemCount() == 0) {}
 
 void ListSync::keep(std::intptr_t key, const std::string& text, int image) {
     const int index = list_.findByData(key);

@@ -14,14 +14,14 @@ class ListSync {
 public:
     // `updatePanel` runs after each insertion into a list that was empty when the sync began;
     // each such insertion also selects and focuses the first item.
-    ListSync(ListControl& list, std::function<void()> updatePanel);
+    ListSync(ListControl& list, const std::function<void()>& updatePanel);
 
     void keep(std::intptr_t key, const std::string& text, int image);
     void drop(std::intptr_t key);
 
 private:
     ListControl& list_;
-    std::function<void()> updatePanel_;
+    const std::function<void()>& updatePanel_;  // outlives the sync: both live for one pass
     bool startedEmpty_;
 };
 
