@@ -1,6 +1,6 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes and image lists. Each kind names its close function and what a held
+// views, icons, brushes, bitmaps and image lists. Each kind names its close function and what a held
 // handle looks like; the owner closes a held handle exactly once. A window timer, which is
 // no handle but must be killed as surely, has its own owner below.
 #include <windows.h>
@@ -80,6 +80,7 @@ inline void closeFind(HANDLE handle) { FindClose(handle); }
 inline void unmapView(std::uint8_t* view) { UnmapViewOfFile(view); }
 inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void deleteBrush(HBRUSH brush) { DeleteObject(brush); }
+inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 
 }  // namespace handle_kinds
@@ -89,6 +90,7 @@ using UniqueFindHandle = UniqueOwner<HANDLE, handle_kinds::closeFind, handle_kin
 using UniqueView = UniqueOwner<std::uint8_t*, handle_kinds::unmapView, handle_kinds::isNonNull<std::uint8_t*>>;
 using UniqueIcon = UniqueOwner<HICON, handle_kinds::destroyIcon, handle_kinds::isNonNull<HICON>>;
 using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds::isNonNull<HBRUSH>>;
+using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kinds::isNonNull<HBITMAP>>;
 using UniqueImageList = UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>>;
 
 // A window's timer: started with SetTimer, killed with KillTimer exactly once, at stop() or

@@ -43,19 +43,15 @@ public:
     CounterBlock()
         : mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                       sizeof(faults::SaverCounters), counterBlockName)),
-          view_(mapping_.valid() ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr) {}
-    ~CounterBlock() {
-        if (view_ != nullptr) UnmapViewOfFile(view_);
-    }
-    CounterBlock(const CounterBlock&) = delete;
-    CounterBlock& operator=(const CounterBlock&) = delete;
+          view_(mapping_.valid() ? static_cast<std::uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0))
+                                 : nullptr) {}
 
-    faults::SaverCounters* get() const { return static_cast<faults::SaverCounters*>(view_); }
-    void clear() { std::memset(view_, 0, sizeof(faults::SaverCounters)); }
+    faults::SaverCounters* get() const { return reinterpret_cast<faults::SaverCounters*>(view_.get()); }
+    void clear() { std::memset(view_.get(), 0, sizeof(faults::SaverCounters)); }
 
 private:
     UniqueHandle mapping_;
-    void* view_;
+    UniqueView view_;  // declared after the mapping, so it is unmapped first
 };
 
 // One saver process, killed `delayMs` after its first finished save. False when it could

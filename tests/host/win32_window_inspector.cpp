@@ -3,9 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "platform/win32_gdi.h"
@@ -14,11 +12,6 @@
 
 namespace kestrine::scripted {
 namespace {
-
-struct BitmapDeleter {
-    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
 std::string itemText(HMENU menu, int position) {
     char text[256] = {};
