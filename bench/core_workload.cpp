@@ -8,7 +8,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "ui/drive_list.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
 
 namespace kestrine::bench {
 
@@ -74,8 +74,8 @@ OpenResult HealthyDevicePort::open(const std::string& path) {
 }
 
 InstantVolumeSource::InstantVolumeSource(int count) {
-    for (int i = 0; i < count && kFirstScannedSlot + i < kVolumeSlotCount; ++i) {
-        const int slot = kFirstScannedSlot + i;
+    for (int i = 0; i < count && firstScannedSlot + i < volumeSlotCount; ++i) {
+        const int slot = firstScannedSlot + i;
         mask_ |= 1u << slot;
         const std::int64_t total = 500'107'862'016 + std::int64_t{i} * 1'000'000'000;
         const std::int64_t free = i % 6 == 5 ? total / 20 : total / 3;
@@ -125,8 +125,9 @@ void CoreWorkload::refillDrives() {
 }
 
 void CoreWorkload::scanAllVolumes() {
-    volumeWarnings =
-        scanVolumes(volumes_, volumeList, settings_, volumeTable_, [this] { updateVolumePanel(); });
+    const VolumeScanResult scan = scanVolumes(volumes_, settings_, volumeTable_);
+    volumeWarnings = scan.warningCount;
+    refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
 }
 
 void CoreWorkload::updateDrivePanel() {

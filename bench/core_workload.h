@@ -14,10 +14,10 @@
 #include "probe/drive_record.h"
 #include "settings/settings_record.h"
 #include "ui/drive_panel.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 #include "ui/refresh_cycle.h"
 #include "tray/status_evaluation.h"
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 #include "volumes/volume_source.h"
 #include "volumes/volume_table.h"
 
@@ -47,8 +47,8 @@ public:
 
 private:
     std::uint32_t mask_ = 0;
-    VolumeSpace spaces_[kVolumeSlotCount] = {};
-    std::string labels_[kVolumeSlotCount];
+    VolumeSpace spaces_[volumeSlotCount] = {};
+    std::string labels_[volumeSlotCount];
 };
 
 class SilentMessageSink : public MessageSink {

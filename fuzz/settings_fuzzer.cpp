@@ -14,7 +14,7 @@
 #include "fakes/fake_message_sink.h"
 #include "fuzz_support.h"
 #include "settings/settings_store.h"
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 
 namespace kestrine::fuzz {
 namespace {
@@ -58,11 +58,11 @@ void check(const std::uint8_t* data, std::size_t size) {
     testing::RecordingMessageSink messages;
     SettingsStore store(files, messages, base);
 
-    const bool loadable = size >= kSettingsRecordSize && le32At(data, size, 0) == kSettingsVersion;
+    const bool loadable = size >= settingsRecordSize && le32At(data, size, 0) == settingsVersion;
     const bool firstStart = store.runStartUpSequence();
     require(firstStart == !loadable, "a first start exactly when the file is short or of another version");
     const std::vector<std::uint8_t> loaded =
-        loadable ? std::vector<std::uint8_t>(data, data + kSettingsRecordSize) : bytesOf(defaultSettings());
+        loadable ? std::vector<std::uint8_t>(data, data + settingsRecordSize) : bytesOf(defaultSettings());
     require(bytesOf(store.working()) == loaded, "the working record is the file's first 272 bytes or the defaults");
     require(files.replacements == (loadable ? 0 : 1), "only a first start writes at start-up");
     require(files.files.at(filePath) == (loadable ? file : bytesOf(defaultSettings())),
@@ -76,7 +76,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     const bool saved = store.saveSettings();
 
     const std::vector<std::uint8_t>& fileAfter = files.files.at(filePath);
-    require(fileAfter.size() == (files.replacements > replacementsBefore ? kSettingsRecordSize : fileBefore.size()),
+    require(fileAfter.size() == (files.replacements > replacementsBefore ? settingsRecordSize : fileBefore.size()),
             "a save writes exactly 272 bytes or nothing");
     if (changed == loaded) {
         require(saved && files.replacements == replacementsBefore, "an unchanged record is not written");
@@ -90,8 +90,8 @@ void check(const std::uint8_t* data, std::size_t size) {
     }
 
     SettingsStore reader(files, messages, base);
-    require(reader.loadSettings() == (fileAfter.size() >= kSettingsRecordSize &&
-                                      le32At(fileAfter.data(), fileAfter.size(), 0) == kSettingsVersion),
+    require(reader.loadSettings() == (fileAfter.size() >= settingsRecordSize &&
+                                      le32At(fileAfter.data(), fileAfter.size(), 0) == settingsVersion),
             "a load succeeds exactly on 272 bytes of version 3");
 }
 

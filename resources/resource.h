@@ -1,10 +1,6 @@
 #pragma once
-// Identifiers of the program's resources, shared by the resource script and the code.
-
-// <windows.h> names the stock exclamation icon IDI_WARNING as well. It is included first, so
-// that in every file, whatever its include order, the program's own icon 134 takes the name.
-#include <windows.h>
-#undef IDI_WARNING
+// Identifiers of the program's resources, shared by the resource script and the code. Plain
+// numbers: the header needs no system header.
 
 // Dialog templates
 #define IDD_ABOUT 100
@@ -19,7 +15,7 @@
 
 // Icons
 #define IDI_PROGRAM 128
-#define IDI_WARNING 134
+#define IDI_DRIVE_WARNING 134
 #define IDI_OK 135
 #define IDI_NODATA 139
 #define IDI_CHECK 140

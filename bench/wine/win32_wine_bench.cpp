@@ -14,6 +14,7 @@
 
 #include "resource.h"
 #include "win32_polling.h"
+#include "win32_process.h"
 #include "win32_process_meter.h"
 #include "win32_program_run.h"
 #include "win32_remote_list.h"
@@ -97,22 +98,13 @@ int measureIdle(int seconds) {
 
 // The bare dialog, started as ProgramRun starts the program, and ended the same way.
 SIZE_T bareDialogWorkingSet() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    folder.resize(folder.find_last_of("\\/") + 1);
-    std::string commandLine = "\"";
-    commandLine.append(folder).append("kestrine_bare_dialog.exe\"");
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return 0;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
+    const support::StartedProcess dialog = support::startBesideMe("kestrine_bare_dialog.exe");
+    if (!dialog.started()) return 0;
+    const UniqueHandle& process = dialog.process;
     SIZE_T bytes = 0;
-    if (e2e::waitUntil([&] { return e2e::countWindows(e2e::mainTitle, info.dwProcessId) > 0; })) {
+    if (e2e::waitUntil([&] { return e2e::countWindows(e2e::mainTitle, dialog.id) > 0; })) {
         Sleep(settleMs);
-        bytes = workingSetBytes(info.dwProcessId);
+        bytes = workingSetBytes(dialog.id);
     }
     TerminateProcess(process.get(), 1);
     WaitForSingleObject(process.get(), e2e::patientMs);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/program_name.h"
-#include "ui/win32_main_window.h"
 
 namespace kestrine {
 
@@ -20,6 +19,11 @@ std::string applicationName(HINSTANCE instance) {
 
 }  // namespace
 
+MainWindowPorts mainWindowPorts(Win32Platform& platform, DevicePort& devices) {
+    return {devices, platform.systemMessages, platform.volumes, platform.files, platform.notifyShell,
+            platform.settingsFolder};
+}
+
 int runApplication(HINSTANCE instance, const char* commandTail, DevicePort& devices) {
     // A card reader without a card or an empty optical drive fails its free-space query
     // quietly instead of stopping the scan with the system's "no disk" box.
@@ -30,7 +34,8 @@ int runApplication(HINSTANCE instance, const char* commandTail, DevicePort& devi
     InitCommonControlsEx(&controls);
 
     const ApplicationInfo application{applicationName(instance), commandTail != nullptr ? commandTail : ""};
-    MainWindow window(instance, application, devices);
+    Win32Platform platform;
+    MainWindow window(instance, application, mainWindowPorts(platform, devices));
     window.runModal(nullptr);
     return 0;
 }

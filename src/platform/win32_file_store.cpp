@@ -4,27 +4,10 @@
 #include <shlobj.h>
 
 #include "platform/win32_handle.h"
-#include "settings/settings_store.h"
 
 namespace kestrine {
 
 namespace {
-
-// The one owner of a directory search handle, which FindClose (not CloseHandle) releases.
-class FindHandle {
-public:
-    explicit FindHandle(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &found_)) {}
-    ~FindHandle() {
-        if (found()) FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool found() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    WIN32_FIND_DATAA found_{};
-    HANDLE handle_;
-};
 
 bool writeAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
     while (size > 0) {
@@ -51,7 +34,10 @@ bool writeFlushed(const std::string& path, const std::uint8_t* bytes, std::size_
 
 }  // namespace
 
-bool Win32FileStore::exists(const std::string& path) { return FindHandle(path).found(); }
+bool Win32FileStore::exists(const std::string& path) {
+    WIN32_FIND_DATAA found{};
+    return UniqueFindHandle(FindFirstFileA(path.c_str(), &found)).valid();
+}
 
 void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
@@ -82,7 +68,7 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
 std::string settingsBaseFolder() {
     char folder[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return kBadPathBase;
+        return badPathBase;
     return folder;
 }
 

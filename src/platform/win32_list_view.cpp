@@ -6,8 +6,8 @@
 namespace kestrine {
 
 namespace {
-constexpr std::size_t kFirstTextBuffer = 256;
-constexpr std::size_t kLongestText = 65536;
+constexpr std::size_t firstTextBuffer = 256;
+constexpr std::size_t longestText = 65536;
 }  // namespace
 
 LRESULT Win32ListView::send(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -70,7 +70,7 @@ void Win32ListView::setImage(int index, int image) {
 
 std::string Win32ListView::text(int index) const {
     // The control copies at most the buffer's size less one; a full buffer may mean more.
-    for (std::size_t size = kFirstTextBuffer; size <= kLongestText; size *= 2) {
+    for (std::size_t size = firstTextBuffer; size <= longestText; size *= 2) {
         std::vector<char> buffer(size, '\0');
         LVITEMA item{};
         item.mask = LVIF_TEXT;

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 
 #include "platform/win32_handle.h"
 
@@ -21,13 +20,9 @@ public:
     void close();
 
 private:
-    struct ViewDeleter {
-        void operator()(std::uint8_t* view) const { UnmapViewOfFile(view); }
-    };
-
     UniqueHandle mapping_;
     // Declared after the mapping, so the view is unmapped before the mapping closes.
-    std::unique_ptr<std::uint8_t, ViewDeleter> view_;
+    UniqueView view_;
     std::uint32_t size_ = 0;
     bool createdNew_ = false;
 };

@@ -24,34 +24,34 @@ SmartState smartState(const DriveRecord& r) {
 
 namespace {
 
-int level(SpfState state) {
+IndicatorLevel level(SpfState state) {
     switch (state) {
-        case SpfState::Ok: return 1;
-        case SpfState::FailurePredicted: return 2;
+        case SpfState::Ok: return IndicatorLevel::Ok;
+        case SpfState::FailurePredicted: return IndicatorLevel::FailurePredicted;
         case SpfState::NoData: break;
     }
-    return 0;
+    return IndicatorLevel::NoData;
 }
 
-int level(SmartState state) {
+IndicatorLevel level(SmartState state) {
     switch (state) {
-        case SmartState::Ok: return 1;
-        case SmartState::FailurePredicted: return 2;
+        case SmartState::Ok: return IndicatorLevel::Ok;
+        case SmartState::FailurePredicted: return IndicatorLevel::FailurePredicted;
         case SmartState::NoData:
         case SmartState::QueryFailed: break;
     }
-    return 0;
+    return IndicatorLevel::NoData;
 }
 
 }  // namespace
 
-int indicatorLevel(const DriveRecord& r) {
+IndicatorLevel indicatorLevel(const DriveRecord& r) {
     return std::max(level(spfState(r)), level(smartState(r)));
 }
 
 int failingDriveCount(const DriveTable& table) {
     return static_cast<int>(std::count_if(table.begin(), table.end(), [](const DriveRecord& r) {
-        return isListed(r) && indicatorLevel(r) == 2;
+        return isListed(r) && indicatorLevel(r) == IndicatorLevel::FailurePredicted;
     }));
 }
 

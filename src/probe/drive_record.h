@@ -39,10 +39,11 @@ bool hasDetails(const DriveRecord& r);
 bool smartUsable(const DriveRecord& r);
 SpfState spfState(const DriveRecord& r);
 SmartState smartState(const DriveRecord& r);
-// 0 no data (question mark), 1 ok (check mark), 2 failure predicted (warning triangle):
-// also the drive's image index in the status strip.
-int indicatorLevel(const DriveRecord& r);
-// Listed records whose indicator level is 2.
+// The worse of the two verdicts. In the order of the status strip's first three pictures:
+// question mark, check mark, warning triangle.
+enum class IndicatorLevel { NoData = 0, Ok = 1, FailurePredicted = 2 };
+IndicatorLevel indicatorLevel(const DriveRecord& r);
+// Listed records whose indicator level is FailurePredicted.
 int failingDriveCount(const DriveTable& table);
 
 }  // namespace kestrine

@@ -6,21 +6,21 @@ namespace kestrine {
 
 StateDescription describeState(SpfState state) {
     switch (state) {
-        case SpfState::Ok: return {"Ok", greenColour};
-        case SpfState::FailurePredicted: return {"Failure Predicted", redColour};
+        case SpfState::Ok: return {"Ok", greenColor};
+        case SpfState::FailurePredicted: return {"Failure Predicted", redColor};
         case SpfState::NoData: break;
     }
-    return {"No Data Available", greyColour};
+    return {"No Data Available", greyColor};
 }
 
 StateDescription describeState(SmartState state) {
     switch (state) {
-        case SmartState::QueryFailed: return {"Query Fail", greyColour};
-        case SmartState::Ok: return {"Ok", greenColour};
-        case SmartState::FailurePredicted: return {"Failure Predicted", redColour};
+        case SmartState::QueryFailed: return {"Query Fail", greyColor};
+        case SmartState::Ok: return {"Ok", greenColor};
+        case SmartState::FailurePredicted: return {"Failure Predicted", redColor};
         case SmartState::NoData: break;
     }
-    return {"No Data Available", greyColour};
+    return {"No Data Available", greyColor};
 }
 
 std::string busTypeName(std::uint32_t busType) {

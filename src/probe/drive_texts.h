@@ -11,15 +11,15 @@
 namespace kestrine {
 
 // A COLORREF: 0x00BBGGRR.
-using Colour = std::uint32_t;
+using Color = std::uint32_t;
 
-inline constexpr Colour greyColour = 0x606060;
-inline constexpr Colour greenColour = 0x00A000;
-inline constexpr Colour redColour = 0x0000A0;
+inline constexpr Color greyColor = 0x606060;
+inline constexpr Color greenColor = 0x00A000;
+inline constexpr Color redColor = 0x0000A0;
 
 struct StateDescription {
     const char* text;
-    Colour colour;
+    Color color;
 };
 
 StateDescription describeState(SpfState state);

@@ -8,6 +8,10 @@
 
 namespace kestrine {
 
+// The base folder used when the all-users application-data folder cannot be found; being
+// relative, it normally does not exist, so every load and save then fails silently.
+inline constexpr const char* badPathBase = "BadPath";
+
 class FileStore {
 public:
     virtual ~FileStore() = default;

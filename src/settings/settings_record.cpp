@@ -5,23 +5,23 @@
 namespace kestrine {
 
 namespace {
-constexpr std::uint32_t kDefaultPercent = 10;
-constexpr std::uint32_t kLowestStoredPercent = 1;
-constexpr std::uint32_t kHighestStoredPercent = 50;
+constexpr std::uint32_t defaultPercent = 10;
+constexpr std::uint32_t lowestStoredPercent = 1;
+constexpr std::uint32_t highestStoredPercent = 50;
 
 bool storablePercent(std::uint32_t percent) {
-    return percent >= kLowestStoredPercent && percent <= kHighestStoredPercent;
+    return percent >= lowestStoredPercent && percent <= highestStoredPercent;
 }
 }  // namespace
 
 SettingsRecord defaultSettings() {
     SettingsRecord record;
     std::memset(&record, 0, sizeof record);
-    record.version = kSettingsVersion;
-    record.recordLength = kSettingsRecordSize;
-    record.defaultWarningPercent = kDefaultPercent;
-    for (int slot = 0; slot < kVolumeSlotCount; ++slot) {
-        record.warningPercent[slot] = kDefaultPercent;
+    record.version = settingsVersion;
+    record.recordLength = settingsRecordSize;
+    record.defaultWarningPercent = defaultPercent;
+    for (int slot = 0; slot < volumeSlotCount; ++slot) {
+        record.warningPercent[slot] = defaultPercent;
         record.slotIndex[slot] = static_cast<std::uint32_t>(slot);
         record.useDefault[slot] = 1;
     }
@@ -29,8 +29,8 @@ SettingsRecord defaultSettings() {
 }
 
 bool validateSettings(const SettingsRecord& record) {
-    if (record.version != kSettingsVersion || !storablePercent(record.defaultWarningPercent)) return false;
-    for (int slot = 0; slot < kVolumeSlotCount; ++slot) {
+    if (record.version != settingsVersion || !storablePercent(record.defaultWarningPercent)) return false;
+    for (int slot = 0; slot < volumeSlotCount; ++slot) {
         if (record.slotIndex[slot] != static_cast<std::uint32_t>(slot)) return false;
         if (!storablePercent(record.warningPercent[slot])) return false;
     }

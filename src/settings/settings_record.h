@@ -7,28 +7,28 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "volumes/volume_table.h"
+#include "settings/volume_slots.h"
 
 namespace kestrine {
 
-inline constexpr std::uint32_t kSettingsVersion = 3;
-inline constexpr std::size_t kSettingsRecordSize = 272;
+inline constexpr std::uint32_t settingsVersion = 3;
+inline constexpr std::size_t settingsRecordSize = 272;
 
 struct SettingsRecord {
     std::uint32_t version;
     std::uint32_t recordLength;
     std::array<std::uint8_t, 24> reserved;  // never interpreted, carried from load to save
     std::uint32_t defaultWarningPercent;
-    std::array<std::uint32_t, kVolumeSlotCount> warningPercent;
-    std::array<std::uint32_t, kVolumeSlotCount> slotIndex;  // slot i holds i: a consistency marker
-    std::array<std::uint8_t, kVolumeSlotCount> useDefault;  // nonzero: the slot follows the default
+    std::array<std::uint32_t, volumeSlotCount> warningPercent;
+    std::array<std::uint32_t, volumeSlotCount> slotIndex;  // slot i holds i: a consistency marker
+    std::array<std::uint8_t, volumeSlotCount> useDefault;  // nonzero: the slot follows the default
     std::array<std::uint8_t, 2> padding;
 };
 
 // The file stores integers little-endian; the record is the file's image only on such hosts.
 static_assert(std::endian::native == std::endian::little);
 static_assert(std::is_standard_layout_v<SettingsRecord> && std::is_trivially_copyable_v<SettingsRecord>);
-static_assert(sizeof(SettingsRecord) == kSettingsRecordSize);
+static_assert(sizeof(SettingsRecord) == settingsRecordSize);
 static_assert(offsetof(SettingsRecord, version) == 0);
 static_assert(offsetof(SettingsRecord, recordLength) == 4);
 static_assert(offsetof(SettingsRecord, reserved) == 8);

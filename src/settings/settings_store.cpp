@@ -5,23 +5,26 @@
 namespace kestrine {
 
 namespace {
-constexpr const char* kFirstSubFolder = "VTN";
-constexpr const char* kSecondSubFolder = "KSTM";
-constexpr const char* kFileName = "KSTMC.dat";
-constexpr const char* kBadDataOnSave = "Bad Config Data On Save";
+constexpr const char* firstSubFolder = "VTN";
+constexpr const char* secondSubFolder = "KSTM";
+constexpr const char* fileName = "KSTMC.dat";
+constexpr const char* badDataOnSave = "Bad Config Data On Save";
 }  // namespace
 
 SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder)
     : files_(files), messages_(messages), baseFolder_(std::move(baseFolder)) {}
 
 bool SettingsStore::runStartUpSequence() {
-    resetSettings();
-    if (loadSettings()) {
-        working_ = stored_;
-        return false;
-    }
+    if (loadWorkingSettings()) return false;
     saveSettings();
     if (loadSettings()) working_ = stored_;
+    return true;
+}
+
+bool SettingsStore::loadWorkingSettings() {
+    resetSettings();
+    if (!loadSettings()) return false;
+    working_ = stored_;
     return true;
 }
 
@@ -33,7 +36,7 @@ bool SettingsStore::loadSettings() {
     SettingsRecord read;
     std::size_t got = 0;
     if (!files_.read(*path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return false;
-    if (got != sizeof read || read.version != kSettingsVersion) return false;
+    if (got != sizeof read || read.version != settingsVersion) return false;
     stored_ = read;
     storedLoaded_ = true;
     return true;
@@ -42,7 +45,7 @@ bool SettingsStore::loadSettings() {
 bool SettingsStore::saveSettings() {
     if (storedLoaded_ && sameSettings(working_, stored_)) return true;
     if (!validateSettings(working_)) {
-        messages_.show(kBadDataOnSave);
+        messages_.show(badDataOnSave);
         return false;
     }
     const std::optional<std::string> path = prepareFilePath();
@@ -53,13 +56,13 @@ bool SettingsStore::saveSettings() {
 std::optional<std::string> SettingsStore::prepareFilePath() {
     if (!files_.exists(baseFolder_)) return std::nullopt;
     std::string path = baseFolder_;
-    for (const char* folder : {kFirstSubFolder, kSecondSubFolder}) {
+    for (const char* folder : {firstSubFolder, secondSubFolder}) {
         path += '\\';
         path += folder;
         if (!files_.exists(path)) files_.createFolder(path);
     }
     path += '\\';
-    path += kFileName;
+    path += fileName;
     return path;
 }
 

@@ -7,13 +7,9 @@
 
 #include "settings/file_store.h"
 #include "settings/settings_record.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 
 namespace kestrine {
-
-// The base folder used when the all-users application-data folder cannot be found; being
-// relative, it normally does not exist, so every load and save then fails silently.
-inline constexpr const char* kBadPathBase = "BadPath";
 
 class SettingsStore {
 public:
@@ -26,6 +22,10 @@ public:
     // firstStart: true when that first load failed. Without a readable file the working
     // record keeps the defaults.
     bool runStartUpSequence();
+    // The same load without the first-start write: the working record gets the file, or the
+    // defaults when it cannot be loaded. Writes no file, so a front end that only reads the
+    // settings can run it over a store whose createFolder and replace do nothing.
+    bool loadWorkingSettings();
 
     void resetSettings();
     // Reads the file into the stored copy; a short file or a version other than 3 fails and

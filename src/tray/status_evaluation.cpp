@@ -7,7 +7,6 @@ StatusDecision evaluateStatus(int oldDrives, int oldVolumes, int newDrives, int 
     const bool wasOk = oldDrives == 0 && oldVolumes == 0;
     decision.isOk = newDrives == 0 && newVolumes == 0;
     decision.stateChanged = wasOk != decision.isOk;
-    decision.icon = decision.isOk ? okIconId : warningIconId;
     decision.tooltip = decision.isOk ? "Drive Status Ok" : "Drive Status Warning";
     decision.bringForward = oldVolumes < newVolumes || oldDrives < newDrives;
     return decision;

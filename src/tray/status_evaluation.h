@@ -4,16 +4,12 @@
 
 namespace kestrine {
 
-// Resource icons of the two states.
-inline constexpr int okIconId = 135;
-inline constexpr int warningIconId = 134;
 // The tray tooltip from start until the state first changes.
 inline constexpr char startTooltip[] = "Smart Status Ok";
 
 struct StatusDecision {
     bool stateChanged = false;  // swap the small window icon, tray picture and tooltip
     bool isOk = true;           // the state after the refresh
-    int icon = okIconId;        // okIconId or warningIconId, for the new state
     std::string tooltip;        // "Drive Status Ok" or "Drive Status Warning"
     bool bringForward = false;  // a count grew: restore a minimized window
 };

@@ -20,9 +20,9 @@ DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const SystemMessages& 
     const StateDescription smart = describeState(smartState(*drive));
     texts.spfStatus = spf.text;
     texts.smartStatus = smart.text;
-    texts.stateColours = true;
-    texts.spfColour = spf.colour;
-    texts.smartColour = smart.colour;
+    texts.stateColors = true;
+    texts.spfColor = spf.color;
+    texts.smartColor = smart.color;
 
     if (drive->identityError != 0) {
         // The old identity block is stale: the name stays "None Selected".

@@ -17,9 +17,9 @@ struct DrivePanelTexts {
     std::string spfStatus;       // 1002
     std::string smartStatus;     // 1003
     // False: reset both status labels to the window-text colour. True: use the two below.
-    bool stateColours = false;
-    std::uint32_t spfColour = 0;    // COLORREF, 0x00BBGGRR
-    std::uint32_t smartColour = 0;  // COLORREF
+    bool stateColors = false;
+    std::uint32_t spfColor = 0;    // COLORREF, 0x00BBGGRR
+    std::uint32_t smartColor = 0;  // COLORREF
 };
 
 // The record behind the list's selection mark, or null when there is no mark or the entry's

@@ -30,9 +30,9 @@ TickPlan RefreshCycle::tick() {
 
 void RefreshCycle::refreshed() { tickCount = 0; }
 
-AutoRefreshSwitch RefreshCycle::toggleAutoRefresh() {
+bool RefreshCycle::toggleAutoRefresh() {
     autoRefresh = !autoRefresh;
-    return {autoRefresh, !autoRefresh};
+    return autoRefresh;
 }
 
 }  // namespace kestrine

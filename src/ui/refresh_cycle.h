@@ -15,11 +15,6 @@ struct TickPlan {
     bool refresh = false;  // run a refresh, then call RefreshCycle::refreshed()
 };
 
-struct AutoRefreshSwitch {
-    bool autoRefresh = true;          // the new state: the menu item's check mark
-    bool writeManualRefresh = false;  // set the "Next Refresh" text to manualRefreshText
-};
-
 class RefreshCycle {
 public:
     std::int32_t tickCount = 0;          // ticks since the last refresh, while counting
@@ -32,7 +27,8 @@ public:
     // A refresh (automatic or by command) has finished: the countdown starts again.
     void refreshed();
     // "&Automatic Refresh ": switching off freezes the count, switching on resumes it.
-    AutoRefreshSwitch toggleAutoRefresh();
+    // Returns the new state: the menu item's check mark; off also shows manualRefreshText.
+    bool toggleAutoRefresh();
 };
 
 }  // namespace kestrine

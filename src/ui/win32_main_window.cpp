@@ -23,6 +23,9 @@ const UINT taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 constexpr char handOverName[] = "Kestrine";
 constexpr UINT_PTR tickTimer = 1;
 constexpr UINT tickMilliseconds = 200;
+// Not a timer that runs: a WM_TIMER with this id is posted once, so the start option is
+// looked at after the window has been shown by the dialog loop, which is the moment hiding it
+// works. Posting it keeps the order the window has always had with the first tick.
 constexpr WPARAM startOptionTimer = 2;
 
 std::uintptr_t handleValue(HICON icon) { return reinterpret_cast<std::uintptr_t>(icon); }
@@ -34,8 +37,8 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
     messageEntry(WM_PAINT, &MainWindow::OnPaint),
     messageEntry(WM_QUERYDRAGICON, &MainWindow::OnQueryDragIcon),
     commandEntry(ID_REFRESH_DATA, &MainWindow::refresh),
-    notifyEntry(IDC_DRIVE_LIST, NM_CLICK, &MainWindow::onDriveListClick),
-    notifyEntry(IDC_VOLUME_LIST, NM_CLICK, &MainWindow::onVolumeListClick),
+    notifyEntry(IDC_DRIVE_LIST, NM_CLICK, &MainWindow::OnDriveListClick),
+    notifyEntry(IDC_VOLUME_LIST, NM_CLICK, &MainWindow::OnVolumeListClick),
     messageEntry(WM_TIMER, &MainWindow::OnTimer),
     commandEntry(ID_HELP_ABOUT, &MainWindow::showAbout),
     commandEntry(ID_FILE_EXIT, &MainWindow::exit),
@@ -52,13 +55,16 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
     registeredMessageEntry(taskbarCreatedMessage, &MainWindow::OnTaskbarCreated),
 };
 
-MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, DevicePort& devices)
+MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const MainWindowPorts& ports)
     : Dialog(resources, IDD_MAIN),
       application_(std::move(application)),
-      devices_(devices),
-      settings_(files_, *this, settingsBaseFolder()),
+      devices_(ports.devices),
+      systemMessages_(ports.systemMessages),
+      volumeSource_(ports.volumes),
+      settings_(ports.files, *this, ports.settingsFolder),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
-      programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())) {}
+      programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
+      trayIcon_(ports.notifyShell) {}
 
 Reply MainWindow::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     return dispatchMessage(*this, std::span<const MessageEntry<MainWindow>>(messageTable), msg, wParam, lParam);
@@ -98,9 +104,7 @@ bool MainWindow::onInitDialog() {
     showDefaultPercent(settings_.working().defaultWarningPercent);
     showVolumePercent(settings_.working().defaultWarningPercent);
     if (!firstStart) PostMessageA(hwnd(), WM_TIMER, startOptionTimer, 0);
-    lastDriveSelection_ = -1;
-    lastVolumeSelection_ = -1;
-    timerId_ = SetTimer(hwnd(), tickTimer, tickMilliseconds, nullptr);
+    tick_.start(hwnd(), tickTimer, tickMilliseconds);
     return true;
 }
 
@@ -140,7 +144,7 @@ void MainWindow::setUpIcons() {
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(programIcon_.get()));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programSmallIcon_.get()));
     okIcon_ = loadIcon(resources(), IDI_OK, smallIconSize());
-    warningIcon_ = loadIcon(resources(), IDI_WARNING, smallIconSize());
+    warningIcon_ = loadIcon(resources(), IDI_DRIVE_WARNING, smallIconSize());
     arrowDownIcon_ = loadIcon(resources(), IDI_ARROW_DOWN, smallIconSize());
     arrowUpIcon_ = loadIcon(resources(), IDI_ARROW_UP, smallIconSize());
     defaultDown_.setIcon(arrowDownIcon_.get());
@@ -218,7 +222,7 @@ Reply MainWindow::OnTimer(WPARAM wParam, LPARAM) {
 // to stop, remove or save.
 Reply MainWindow::OnDestroy(WPARAM, LPARAM) {
     if (activation_.view() != nullptr && !isDuplicate_) {
-        KillTimer(hwnd(), tickTimer);
+        tick_.stop();
         trayIcon_.remove();
         settings_.saveSettings();
     }

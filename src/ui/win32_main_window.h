@@ -7,33 +7,40 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/win32_device_port.h"
-#include "platform/win32_file_store.h"
+#include "app/application_info.h"
 #include "platform/win32_gdi.h"
 #include "platform/win32_list_view.h"
-#include "platform/win32_notify_shell.h"
 #include "platform/win32_shared_memory.h"
-#include "platform/win32_volume_source.h"
+#include "probe/device_port.h"
 #include "probe/drive_record.h"
+#include "settings/file_store.h"
 #include "settings/settings_store.h"
 #include "tray/status_evaluation.h"
+#include "tray/notify_shell.h"
 #include "tray/tray_icon.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 #include "ui/refresh_cycle.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
+#include "volumes/volume_source.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
 
-struct ApplicationInfo {
-    std::string name;         // the executable's base name: the caption of every message box
-    std::string commandTail;  // the command line after the program's name
+// The ports the window works through; the composition root builds their adapters, and they
+// outlive the window.
+struct MainWindowPorts {
+    DevicePort& devices;
+    SystemMessages& systemMessages;
+    VolumeSource& volumes;
+    FileStore& files;
+    NotifyShell& notifyShell;
+    std::string settingsFolder;  // the folder that holds "VTN\KSTM\KSTMC.dat"
 };
 
 class MainWindow : public Dialog, private MessageSink {
 public:
-    MainWindow(HINSTANCE resources, ApplicationInfo application, DevicePort& devices);
+    MainWindow(HINSTANCE resources, ApplicationInfo application, const MainWindowPorts& ports);
 
 private:
     static const MessageEntry<MainWindow> messageTable[];
@@ -71,8 +78,8 @@ private:
     void updateDrivePanel();
     void updateVolumePanel();
     void applyStatus(const StatusDecision& status);
-    LRESULT onDriveListClick(const NMHDR&);
-    LRESULT onVolumeListClick(const NMHDR&);
+    LRESULT OnDriveListClick(const NMHDR&);
+    LRESULT OnVolumeListClick(const NMHDR&);
 
     // The threshold controls of the volume panel.
     void lowerDefaultWarningPercent();
@@ -89,9 +96,8 @@ private:
 
     ApplicationInfo application_;
     DevicePort& devices_;
-    Win32SystemMessages systemMessages_;
-    Win32VolumeSource volumeSource_;
-    Win32FileStore files_;
+    SystemMessages& systemMessages_;
+    VolumeSource& volumeSource_;
     SettingsStore settings_;
     DriveTable drives_{};
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
@@ -101,11 +107,10 @@ private:
     UniqueIcon arrowDownIcon_;  // the buttons show them but do not own them
     UniqueIcon arrowUpIcon_;
     UniqueImageList statusImages_;  // shared by both lists, owned here
-    UINT_PTR timerId_ = 0;
+    UniqueTimer tick_;
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
-    Win32NotifyShell notifyShell_;
-    TrayIcon trayIcon_{notifyShell_};
+    TrayIcon trayIcon_;
     int failingDriveCount_ = 0;
     int volumeWarningCount_ = 0;
     RefreshCycle cycle_;

@@ -7,9 +7,9 @@
 #include "resource.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
+#include "ui/volume_list.h"
+#include "ui/volume_panel.h"
 #include "ui/win32_wait_cursor.h"
-#include "volumes/volume_panel.h"
-#include "volumes/volume_scan.h"
 
 namespace kestrine {
 
@@ -37,8 +37,9 @@ void MainWindow::refresh() {
         const WaitCursor wait;
         probeAllDrives(drives_, devices_);
         failingDriveCount_ = refillDriveList(drives_, driveList_, [this] { updateDrivePanel(); });
-        volumeWarningCount_ = scanVolumes(volumeSource_, volumeList_, settings_.working(), volumes_,
-                                          [this] { updateVolumePanel(); });
+        const VolumeScanResult volumes = scanVolumes(volumeSource_, settings_.working(), volumes_);
+        volumeWarningCount_ = volumes.warningCount;
+        refillVolumeList(volumes, volumeList_, [this] { updateVolumePanel(); });
     }
     updateDrivePanel();
     updateVolumePanel();
@@ -47,19 +48,19 @@ void MainWindow::refresh() {
 }
 
 void MainWindow::toggleAutoRefresh() {
-    const AutoRefreshSwitch change = cycle_.toggleAutoRefresh();
+    const bool autoRefresh = cycle_.toggleAutoRefresh();
     if (HMENU menu = GetMenu(hwnd())) {
-        CheckMenuItem(menu, ID_AUTO_REFRESH, MF_BYCOMMAND | (change.autoRefresh ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, ID_AUTO_REFRESH, MF_BYCOMMAND | (autoRefresh ? MF_CHECKED : MF_UNCHECKED));
     }
-    if (change.writeManualRefresh) SetDlgItemTextA(hwnd(), IDC_NEXT_REFRESH, manualRefreshText);
+    if (!autoRefresh) SetDlgItemTextA(hwnd(), IDC_NEXT_REFRESH, manualRefreshText);
 }
 
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
     const DrivePanelTexts texts = drivePanelTexts(markedDrive(drives_, driveList_), systemMessages_);
-    if (texts.stateColours) {
-        spfStatus_.setTextColor(texts.spfColour);
-        smartStatus_.setTextColor(texts.smartColour);
+    if (texts.stateColors) {
+        spfStatus_.setTextColor(texts.spfColor);
+        smartStatus_.setTextColor(texts.smartColor);
     } else {
         spfStatus_.resetTextColor();
         smartStatus_.resetTextColor();
@@ -102,12 +103,12 @@ void MainWindow::applyStatus(const StatusDecision& status) {
     }
 }
 
-LRESULT MainWindow::onDriveListClick(const NMHDR&) {
+LRESULT MainWindow::OnDriveListClick(const NMHDR&) {
     updateDrivePanel();
     return 0;
 }
 
-LRESULT MainWindow::onVolumeListClick(const NMHDR&) {
+LRESULT MainWindow::OnVolumeListClick(const NMHDR&) {
     updateVolumePanel();
     return 0;
 }

@@ -1,27 +1,36 @@
 #pragma once
-// One pass over the drive letters C: to Z: that updates the volume table and keeps the
-// volume list in step with what was found.
-#include <functional>
+// One pass over the drive letters C: to Z: that fills the volume table from the volume source
+// and judges each volume against its warning percent. No list and no window: the window's
+// volume list and any other front end read the verdicts.
+#include <string>
+#include <vector>
 
 #include "settings/settings_record.h"
-#include "ui/list_control.h"
 #include "volumes/volume_source.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
 
-// Images of the shared status strip that stand for a volume's state.
-inline constexpr int kVolumeOkImage = 1;
-inline constexpr int kVolumeWarningImage = 2;
+// What the pass found at one scanned letter.
+struct VolumeVerdict {
+    int slot = 0;
+    bool present = false;  // in the logical-drive mask and its free-space query succeeded
+    bool inWarning = false;
+    double percentFree = 0.0;
+    std::string label;  // empty when the volume has none or the query failed
+};
 
-// Queries every present letter, stores the results in `table`, inserts, removes, re-images
-// and re-texts list items (item data: the slot), and returns the number of volumes below
-// their warning percent (the new volumeWarningCount). A letter that is absent or whose
-// free-space query fails loses its item but keeps its table entry. When the logical-drive
-// mask is 0 nothing is queried and the list is left alone. When the list was empty at the
-// start, every insertion selects the first item and calls `updateVolumePanel`.
-int scanVolumes(VolumeSource& source, ListControl& list, const SettingsRecord& thresholds,
-                VolumeTable& table, const std::function<void()>& updateVolumePanel);
+struct VolumeScanResult {
+    // False when the logical-drive mask was 0: nothing was queried, and whoever shows the
+    // volumes is better off keeping what it shows.
+    bool answered = false;
+    std::vector<VolumeVerdict> verdicts;  // one per slot from C: to Z:, in slot order
+    int warningCount = 0;                 // present volumes below their warning percent
+};
+
+// Queries every present letter and stores what a successful free-space query found in
+// `table`. A letter that is absent or whose free-space query fails keeps its table entry.
+VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresholds, VolumeTable& table);
 
 // The list line of a volume: "C: 45.3% Free (System)"; no label leaves a trailing blank.
 std::string volumeItemText(int slot, double percentFree, const std::string& label);

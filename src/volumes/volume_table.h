@@ -4,10 +4,11 @@
 #include <array>
 #include <cstdint>
 
+#include "settings/volume_slots.h"
+
 namespace kestrine {
 
-inline constexpr int kVolumeSlotCount = 26;
-inline constexpr int kFirstScannedSlot = 2;  // C:
+inline constexpr int firstScannedSlot = 2;  // C:
 
 struct VolumeEntry {
     std::int64_t totalBytes = 1;
@@ -16,8 +17,6 @@ struct VolumeEntry {
 };
 
 // Entries change only when their volume is queried successfully; nothing ever clears them.
-using VolumeTable = std::array<VolumeEntry, kVolumeSlotCount>;
-
-inline constexpr bool isVolumeSlot(std::intptr_t slot) { return slot >= 0 && slot < kVolumeSlotCount; }
+using VolumeTable = std::array<VolumeEntry, volumeSlotCount>;
 
 }  // namespace kestrine

@@ -14,6 +14,7 @@
 #include "resource.h"
 #include "win32_fault_probes.h"
 #include "win32_polling.h"
+#include "win32_process.h"
 #include "win32_program_run.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
@@ -42,39 +43,24 @@ public:
     CounterBlock()
         : mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                       sizeof(faults::SaverCounters), counterBlockName)),
-          view_(mapping_.valid() ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr) {}
-    ~CounterBlock() {
-        if (view_ != nullptr) UnmapViewOfFile(view_);
-    }
-    CounterBlock(const CounterBlock&) = delete;
-    CounterBlock& operator=(const CounterBlock&) = delete;
+          view_(mapping_.valid() ? static_cast<std::uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0))
+                                 : nullptr) {}
 
-    faults::SaverCounters* get() const { return static_cast<faults::SaverCounters*>(view_); }
-    void clear() { std::memset(view_, 0, sizeof(faults::SaverCounters)); }
+    faults::SaverCounters* get() const { return reinterpret_cast<faults::SaverCounters*>(view_.get()); }
+    void clear() { std::memset(view_.get(), 0, sizeof(faults::SaverCounters)); }
 
 private:
     UniqueHandle mapping_;
-    void* view_;
+    UniqueView view_;  // declared after the mapping, so it is unmapped first
 };
 
 // One saver process, killed `delayMs` after its first finished save. False when it could
 // not be started or killed.
 bool runAndKillSaver(CounterBlock& counters, int delayMs) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string self = path;
-    std::string command = "\"";
-    command.append(self, 0, self.find_last_of('\\') + 1);
-    command.append("kestrine_fault_saver.exe\" ").append(counterBlockName);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
     counters.clear();
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        return false;
-    UniqueHandle process(info.hProcess);
-    UniqueHandle thread(info.hThread);
+    const support::StartedProcess saver = support::startBesideMe("kestrine_fault_saver.exe", counterBlockName);
+    if (!saver.started()) return false;
+    const UniqueHandle& process = saver.process;
     // Wait for the first completed save (or for the saver to end, which is a failure).
     while (counters.get()->savesDone + counters.get()->savesFailed == 0 &&
            WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT)

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "../../bench/wine/win32_process_meter.h"
+#include "win32_process_meter.h"
 #include "platform/win32_gdi.h"
 #include "resource.h"
 #include "win32_polling.h"
@@ -147,29 +147,29 @@ TEST_F(Soak, HandlesObjectsAndMemoryHoldThroughManyRefreshes) {
 
 // The object counts the soak compares are only worth something if the owners keep them right.
 TEST(LiveObjectCount, FollowsWhatTheOwnersHold) {
-    const long icons = liveGdiObjectCount(GdiKind::Icon);
-    const long brushes = liveGdiObjectCount(GdiKind::Brush);
+    const long icons = ownedHandleCount<UniqueIcon>.load();
+    const long brushes = ownedHandleCount<UniqueBrush>.load();
     {
         UniqueIcon first(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));  // IDI_APPLICATION
         ASSERT_TRUE(first);
-        EXPECT_EQ(liveGdiObjectCount(GdiKind::Icon), icons + 1);
+        EXPECT_EQ(ownedHandleCount<UniqueIcon>.load(), icons + 1);
         UniqueIcon second(std::move(first));
-        EXPECT_EQ(liveGdiObjectCount(GdiKind::Icon), icons + 1) << "a move hands over, it does not add";
+        EXPECT_EQ(ownedHandleCount<UniqueIcon>.load(), icons + 1) << "a move hands over, it does not add";
         UniqueBrush brush(CreateSolidBrush(RGB(1, 2, 3)));
         brush = UniqueBrush(CreateSolidBrush(RGB(4, 5, 6)));
-        EXPECT_EQ(liveGdiObjectCount(GdiKind::Brush), brushes + 1) << "the replaced brush was released";
+        EXPECT_EQ(ownedHandleCount<UniqueBrush>.load(), brushes + 1) << "the replaced brush was released";
         second.reset();
-        EXPECT_EQ(liveGdiObjectCount(GdiKind::Icon), icons);
+        EXPECT_EQ(ownedHandleCount<UniqueIcon>.load(), icons);
     }
-    EXPECT_EQ(liveGdiObjectCount(GdiKind::Brush), brushes);
+    EXPECT_EQ(ownedHandleCount<UniqueBrush>.load(), brushes);
 }
 
 TEST(LiveObjectCount, AnEmptyOwnerHoldsNothing) {
-    const long icons = liveGdiObjectCount(GdiKind::Icon);
+    const long icons = ownedHandleCount<UniqueIcon>.load();
     UniqueIcon none(nullptr);
     UniqueIcon failed = loadIcon(GetModuleHandleA(nullptr), 9999, 16);  // no such resource
     EXPECT_FALSE(failed);
-    EXPECT_EQ(liveGdiObjectCount(GdiKind::Icon), icons);
+    EXPECT_EQ(ownedHandleCount<UniqueIcon>.load(), icons);
 }
 
 // Likewise the readings taken from outside: they must see a change when there is one.

@@ -143,7 +143,7 @@ TEST(StatusIndication, FailingDriveShowsTheWarningIconAndRecoveryTheOkIcon) {
 
     drives.write("0 failing-spf product=Steady\n");
     run.command(ID_REFRESH_DATA);
-    EXPECT_TRUE(waitUntil([&] { return smallIconShown(window) == IDI_WARNING; }));
+    EXPECT_TRUE(waitUntil([&] { return smallIconShown(window) == IDI_DRIVE_WARNING; }));
 
     drives.write("0 healthy product=Steady\n");
     run.command(ID_REFRESH_DATA);

@@ -4,13 +4,14 @@
 // goes to the named shared block MAPPING (fault_saver_protocol.h). Runs until killed.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "fault_saver_protocol.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
 #include "settings/settings_store.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 
 namespace {
 
@@ -24,16 +25,14 @@ public:
 class CountersView {
 public:
     explicit CountersView(HANDLE mapping)
-        : view_(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(kestrine::faults::SaverCounters))) {}
-    ~CountersView() {
-        if (view_ != nullptr) UnmapViewOfFile(view_);
+        : view_(static_cast<std::uint8_t*>(
+              MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(kestrine::faults::SaverCounters)))) {}
+    kestrine::faults::SaverCounters* get() const {
+        return reinterpret_cast<kestrine::faults::SaverCounters*>(view_.get());
     }
-    CountersView(const CountersView&) = delete;
-    CountersView& operator=(const CountersView&) = delete;
-    kestrine::faults::SaverCounters* get() const { return static_cast<kestrine::faults::SaverCounters*>(view_); }
 
 private:
-    void* view_;
+    kestrine::UniqueView view_;
 };
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "platform/win32_gdi.h"
@@ -14,11 +12,6 @@
 
 namespace kestrine::scripted {
 namespace {
-
-struct BitmapDeleter {
-    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
 std::string itemText(HMENU menu, int position) {
     char text[256] = {};
@@ -76,7 +69,7 @@ bool readPicture(HICON icon, IconPicture& picture) {
 int identifyIcon(HICON icon) {
     IconPicture shown;
     if (!readPicture(icon, shown)) return 0;
-    for (int resource : {IDI_PROGRAM, IDI_WARNING, IDI_OK}) {
+    for (int resource : {IDI_PROGRAM, IDI_DRIVE_WARNING, IDI_OK}) {
         UniqueIcon candidate = loadIcon(GetModuleHandleA(nullptr), resource, shown.width);
         IconPicture expected;
         if (readPicture(candidate.get(), expected) && expected.color == shown.color &&
@@ -108,9 +101,9 @@ BOOL CALLBACK countProcessWindow(HWND window, LPARAM count) {
 
 ObjectCounts countObjects() {
     ObjectCounts counts;
-    counts.icons = liveGdiObjectCount(GdiKind::Icon);
-    counts.brushes = liveGdiObjectCount(GdiKind::Brush);
-    counts.imageLists = liveGdiObjectCount(GdiKind::ImageList);
+    counts.icons = ownedHandleCount<UniqueIcon>.load();
+    counts.brushes = ownedHandleCount<UniqueBrush>.load();
+    counts.imageLists = ownedHandleCount<UniqueImageList>.load();
     EnumWindows(countProcessWindow, reinterpret_cast<LPARAM>(&counts.windows));
     return counts;
 }

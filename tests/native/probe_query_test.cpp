@@ -77,7 +77,7 @@ TEST_F(DriveProbe, DrivesZeroAndTwoAreListedAndTheGapIsNot) {
     EXPECT_EQ(table[0].serial, "AB");
     EXPECT_EQ(table[0].busTypeText, "SATA");
     EXPECT_FALSE(table[0].removable);
-    EXPECT_EQ(indicatorLevel(table[0]), 1);
+    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::Ok);
     EXPECT_EQ(table[2].displayName, "Stick");
     EXPECT_EQ(table[2].busTypeText, "USB");
     EXPECT_TRUE(table[2].removable);
@@ -99,7 +99,7 @@ TEST_F(DriveProbe, AccessDeniedListsDriveWithoutIdentity) {
         EXPECT_TRUE(isListed(table[number]));
         EXPECT_FALSE(hasDetails(table[number]));
         EXPECT_EQ(table[number].displayName, "");
-        EXPECT_EQ(indicatorLevel(table[number]), 0);
+        EXPECT_EQ(indicatorLevel(table[number]), IndicatorLevel::NoData);
         EXPECT_EQ(table[number].identityError, 0u);
         EXPECT_EQ(port.opensOf(devicePath(number)), 2) << "pass 2 is still attempted";
     }
@@ -205,7 +205,7 @@ TEST_F(DriveProbe, NonZeroPredictFailurePredictsFailure) {
         refresh();
         EXPECT_TRUE(table[0].predictQueried);
         EXPECT_FALSE(table[0].predictOk);
-        EXPECT_EQ(indicatorLevel(table[0]), 2);
+        EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::FailurePredicted);
         EXPECT_EQ(failingDriveCount(table), 1);
     }
 }
@@ -249,7 +249,7 @@ TEST_F(DriveProbe, DeniedOpenAfterSuccessKeepsEarlierValues) {
     EXPECT_TRUE(isListed(table[0]));
     EXPECT_FALSE(table[0].identityValid);
     EXPECT_EQ(table[0].displayName, "ACME X100");
-    EXPECT_EQ(indicatorLevel(table[0]), 2);
+    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::FailurePredicted);
 }
 
 TEST_F(DriveProbe, NewDeviceAtTheSameNumberReplacesTheIdentity) {

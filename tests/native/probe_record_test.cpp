@@ -31,7 +31,7 @@ TEST(DriveRecord, FreshTableListsNothingAndCountsNoFailure) {
     for (const DriveRecord& r : table) {
         EXPECT_FALSE(isListed(r));
         EXPECT_FALSE(hasDetails(r));
-        EXPECT_EQ(indicatorLevel(r), 0);
+        EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
     }
     EXPECT_EQ(failingDriveCount(table), 0);
 }
@@ -80,30 +80,30 @@ TEST(DriveRecord, SmartStateReportsAFailedQueryBeforeAnyThreshold) {
 TEST(DriveRecord, PredictedFailureWinsOverEverySmartState) {
     DriveRecord r;
     setPrediction(r, true);
-    EXPECT_EQ(indicatorLevel(r), 2);  // SMART no data
+    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);  // SMART no data
     setSmart(r, 0, false);
-    EXPECT_EQ(indicatorLevel(r), 2);  // SMART ok
+    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);  // SMART ok
     setSmart(r, 31, false);
-    EXPECT_EQ(indicatorLevel(r), 2);  // SMART query failed
+    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);  // SMART query failed
 }
 
 TEST(DriveRecord, SmartThresholdWinsWhenPredictionIsMissing) {
     DriveRecord r;
     setSmart(r, 0, true);
-    EXPECT_EQ(indicatorLevel(r), 2);
+    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);
 }
 
 TEST(DriveRecord, FailedSmartQueryWithHealthyPredictionIsOk) {
     DriveRecord r;
     setPrediction(r, false);
     setSmart(r, 31, false);
-    EXPECT_EQ(indicatorLevel(r), 1);
+    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::Ok);
 }
 
 TEST(DriveRecord, FailedSmartQueryAloneGivesNoData) {
     DriveRecord r;
     setSmart(r, 31, false);
-    EXPECT_EQ(indicatorLevel(r), 0);
+    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
 }
 
 TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {

@@ -84,9 +84,9 @@ TEST(DriveTexts, IdentityErrorWithoutSystemTextIsUnknown) {
 }
 
 TEST(DriveTexts, StatesHaveTheirTextsAndColours) {
-    const auto expect = [](StateDescription d, const std::string& text, Colour colour) {
+    const auto expect = [](StateDescription d, const std::string& text, Color color) {
         EXPECT_EQ(d.text, text);
-        EXPECT_EQ(d.colour, colour);
+        EXPECT_EQ(d.color, color);
     };
     expect(describeState(SpfState::NoData), "No Data Available", 0x606060);
     expect(describeState(SpfState::Ok), "Ok", 0x00A000);

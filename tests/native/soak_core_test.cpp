@@ -27,8 +27,8 @@
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/refresh_cycle.h"
-#include "volumes/volume_panel.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
+#include "ui/volume_panel.h"
 
 namespace kestrine {
 namespace {
@@ -153,7 +153,9 @@ protected:
         port.opens.clear();
         probeAllDrives(table, port);
         failing = refillDriveList(table, driveList, [this] { updateDrivePanel(); });
-        warnings = scanVolumes(volumes, volumeList, store.working(), volumeTable, [this] { updateVolumePanel(); });
+        const VolumeScanResult scan = scanVolumes(volumes, store.working(), volumeTable);
+        warnings = scan.warningCount;
+        refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
         updateDrivePanel();
         updateVolumePanel();
         cycle.refreshed();
@@ -234,7 +236,7 @@ protected:
                 settings.useDefault[item.data] != 0 ? settings.defaultWarningPercent : settings.warningPercent[item.data];
             const bool inWarning = volume.freeBytes * 100 < limit * volume.totalBytes;
             expectedWarnings += inWarning ? 1 : 0;
-            ASSERT_EQ(item.image, inWarning ? kVolumeWarningImage : kVolumeOkImage) << letter;
+            ASSERT_EQ(item.image, inWarning ? volumeWarningImage : volumeOkImage) << letter;
             ASSERT_EQ(item.text.substr(0, 3), (std::string{letter, ':', ' '}));
             const std::string label = volume.labelFails ? "" : volume.label;
             const std::string ending = label.empty() ? "% Free " : "% Free (" + label + ")";
@@ -323,8 +325,8 @@ TEST_F(CoreSoak, ListsCountsAndPanelsFollowAChangingSystemThroughTwoThousandRefr
     // The thresholds the user left behind are written as one 272-byte record.
     ASSERT_TRUE(store.saveSettings());
     const std::vector<std::uint8_t>& saved = files.files.at(std::string(baseFolder) + "\\VTN\\KSTM\\KSTMC.dat");
-    ASSERT_EQ(saved.size(), kSettingsRecordSize);
-    EXPECT_EQ(std::memcmp(saved.data(), &store.working(), kSettingsRecordSize), 0);
+    ASSERT_EQ(saved.size(), settingsRecordSize);
+    EXPECT_EQ(std::memcmp(saved.data(), &store.working(), settingsRecordSize), 0);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ public:
     }
 };
 
-class TrayIconTest : public ::testing::Test {
+class TrayIconCalls : public ::testing::Test {
 protected:
     FakeNotifyShell shell;
     TrayIcon tray{shell};
@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(TrayIconTest, StartsWithIdTwoAllFlagsAndDefaultCallback) {
+TEST_F(TrayIconCalls, StartsWithIdTwoAllFlagsAndDefaultCallback) {
     EXPECT_FALSE(tray.added());
     EXPECT_EQ(tray.data().iconId, 2u);
     EXPECT_EQ(tray.data().flags, 7u);
@@ -48,14 +48,14 @@ TEST_F(TrayIconTest, StartsWithIdTwoAllFlagsAndDefaultCallback) {
     EXPECT_EQ(tray.data().tooltip, "");
 }
 
-TEST_F(TrayIconTest, SettersBeforeAddStoreWithoutCallingTheShell) {
+TEST_F(TrayIconCalls, SettersBeforeAddStoreWithoutCallingTheShell) {
     EXPECT_TRUE(tray.setCallbackMessage(0xC123));
     EXPECT_TRUE(tray.setIcon(135));
     EXPECT_TRUE(tray.setTooltip("Smart Status Ok"));
     EXPECT_TRUE(shell.calls.empty());
 }
 
-TEST_F(TrayIconTest, AddSendsTheStoredValuesWithOwnerAndId) {
+TEST_F(TrayIconCalls, AddSendsTheStoredValuesWithOwnerAndId) {
     setUpAndAdd();
     ASSERT_EQ(shell.calls.size(), 1u);
     const FakeNotifyShell::Call& call = shell.calls[0];
@@ -69,14 +69,14 @@ TEST_F(TrayIconTest, AddSendsTheStoredValuesWithOwnerAndId) {
     EXPECT_TRUE(tray.added());
 }
 
-TEST_F(TrayIconTest, ZeroCallbackMessageClearsTheMessageFlag) {
+TEST_F(TrayIconCalls, ZeroCallbackMessageClearsTheMessageFlag) {
     tray.setCallbackMessage(0);
     EXPECT_EQ(tray.data().flags, notifyFlagIcon | notifyFlagTip);
     tray.setCallbackMessage(0xC123);
     EXPECT_EQ(tray.data().flags, 7u);
 }
 
-TEST_F(TrayIconTest, FailedAddLeavesTheIconNotAdded) {
+TEST_F(TrayIconCalls, FailedAddLeavesTheIconNotAdded) {
     shell.succeed = false;
     setUpAndAdd();
     EXPECT_FALSE(tray.added());
@@ -84,7 +84,7 @@ TEST_F(TrayIconTest, FailedAddLeavesTheIconNotAdded) {
     EXPECT_EQ(shell.calls.size(), 1u);  // only the add
 }
 
-TEST_F(TrayIconTest, SettersOnAnAddedIconModifyWithTheWholeRecord) {
+TEST_F(TrayIconCalls, SettersOnAnAddedIconModifyWithTheWholeRecord) {
     setUpAndAdd();
     EXPECT_TRUE(tray.setIcon(134));
     ASSERT_EQ(shell.calls.size(), 2u);
@@ -94,7 +94,7 @@ TEST_F(TrayIconTest, SettersOnAnAddedIconModifyWithTheWholeRecord) {
     EXPECT_EQ(shell.calls[1].record.owner, 0x4242u);
 }
 
-TEST_F(TrayIconTest, FailedModifyKeepsTheValueForTheNextModify) {
+TEST_F(TrayIconCalls, FailedModifyKeepsTheValueForTheNextModify) {
     setUpAndAdd();
     shell.succeed = false;
     EXPECT_FALSE(tray.setIcon(134));
@@ -108,7 +108,7 @@ TEST_F(TrayIconTest, FailedModifyKeepsTheValueForTheNextModify) {
     EXPECT_EQ(sent.tooltip, "Drive Status Warning");
 }
 
-TEST_F(TrayIconTest, RemoveDeletesAndClearsAdded) {
+TEST_F(TrayIconCalls, RemoveDeletesAndClearsAdded) {
     setUpAndAdd();
     EXPECT_TRUE(tray.remove());
     EXPECT_EQ(shell.calls.back().action, NotifyAction::Remove);
@@ -117,20 +117,20 @@ TEST_F(TrayIconTest, RemoveDeletesAndClearsAdded) {
     EXPECT_EQ(shell.calls.size(), 2u);  // no modify after removal
 }
 
-TEST_F(TrayIconTest, FailedRemoveKeepsTheIconAdded) {
+TEST_F(TrayIconCalls, FailedRemoveKeepsTheIconAdded) {
     setUpAndAdd();
     shell.succeed = false;
     EXPECT_FALSE(tray.remove());
     EXPECT_TRUE(tray.added());
 }
 
-TEST_F(TrayIconTest, RemoveCallsTheShellEvenWhenNeverAdded) {
+TEST_F(TrayIconCalls, RemoveCallsTheShellEvenWhenNeverAdded) {
     EXPECT_TRUE(tray.remove());
     ASSERT_EQ(shell.calls.size(), 1u);
     EXPECT_EQ(shell.calls[0].action, NotifyAction::Remove);
 }
 
-TEST_F(TrayIconTest, LongTooltipIsCutToSixtyThreeCharacters) {
+TEST_F(TrayIconCalls, LongTooltipIsCutToSixtyThreeCharacters) {
     const std::string exact(63, 'x');
     tray.setTooltip(exact);
     EXPECT_EQ(tray.data().tooltip, exact);
@@ -138,12 +138,12 @@ TEST_F(TrayIconTest, LongTooltipIsCutToSixtyThreeCharacters) {
     EXPECT_EQ(tray.data().tooltip, std::string(63, 'y'));
 }
 
-TEST_F(TrayIconTest, TooltipEndsAtAZeroByte) {
+TEST_F(TrayIconCalls, TooltipEndsAtAZeroByte) {
     tray.setTooltip(std::string_view("Drive\0Status", 12));
     EXPECT_EQ(tray.data().tooltip, "Drive");
 }
 
-TEST_F(TrayIconTest, RestoreAfterTaskbarRecreationAddsTheCurrentPicture) {
+TEST_F(TrayIconCalls, RestoreAfterTaskbarRecreationAddsTheCurrentPicture) {
     setUpAndAdd();
     tray.setIcon(134);
     tray.setTooltip("Drive Status Warning");
@@ -154,7 +154,7 @@ TEST_F(TrayIconTest, RestoreAfterTaskbarRecreationAddsTheCurrentPicture) {
     EXPECT_TRUE(tray.added());
 }
 
-TEST_F(TrayIconTest, RestoreAfterRemoveDoesNothing) {
+TEST_F(TrayIconCalls, RestoreAfterRemoveDoesNothing) {
     setUpAndAdd();
     tray.remove();
     const std::size_t before = shell.calls.size();
@@ -162,12 +162,12 @@ TEST_F(TrayIconTest, RestoreAfterRemoveDoesNothing) {
     EXPECT_EQ(shell.calls.size(), before);
 }
 
-TEST_F(TrayIconTest, RestoreBeforeTheFirstAddDoesNothing) {
+TEST_F(TrayIconCalls, RestoreBeforeTheFirstAddDoesNothing) {
     EXPECT_FALSE(tray.restore());
     EXPECT_TRUE(shell.calls.empty());
 }
 
-TEST_F(TrayIconTest, RefusedAddIsRetriedEveryTwentyFiveTicks) {
+TEST_F(TrayIconCalls, RefusedAddIsRetriedEveryTwentyFiveTicks) {
     shell.succeed = false;
     setUpAndAdd();
     for (int i = 1; i < TrayIcon::retryTicks; ++i) EXPECT_FALSE(tray.retryAddIfDue()) << i;
@@ -190,7 +190,7 @@ TEST_F(TrayIconTest, RefusedAddIsRetriedEveryTwentyFiveTicks) {
 
 // After a DPI change the taskbar announces itself again but keeps the icon: the second add
 // is refused, and the icon must still take its later pictures and tooltips.
-TEST_F(TrayIconTest, RestoreFindsAnIconTheShellStillShows) {
+TEST_F(TrayIconCalls, RestoreFindsAnIconTheShellStillShows) {
     setUpAndAdd();
     shell.showsTheIcon = true;
     EXPECT_TRUE(tray.restore());
@@ -202,7 +202,7 @@ TEST_F(TrayIconTest, RestoreFindsAnIconTheShellStillShows) {
 
 // An add that failed although the icon went up (a busy shell at login) is noticed by the
 // next retry, which then stops.
-TEST_F(TrayIconTest, RetryFindsAnIconThatWentUpDespiteAFailedAdd) {
+TEST_F(TrayIconCalls, RetryFindsAnIconThatWentUpDespiteAFailedAdd) {
     shell.succeed = false;
     setUpAndAdd();
     shell.succeed = true;
@@ -214,7 +214,7 @@ TEST_F(TrayIconTest, RetryFindsAnIconThatWentUpDespiteAFailedAdd) {
     EXPECT_EQ(shell.calls.size(), calls);
 }
 
-TEST_F(TrayIconTest, FailedRestoreFallsBackToTheRetries) {
+TEST_F(TrayIconCalls, FailedRestoreFallsBackToTheRetries) {
     setUpAndAdd();
     shell.succeed = false;
     tray.restore();
@@ -224,7 +224,7 @@ TEST_F(TrayIconTest, FailedRestoreFallsBackToTheRetries) {
     EXPECT_TRUE(tray.added());
 }
 
-TEST_F(TrayIconTest, NoRetriesBeforeAddOrAfterRemove) {
+TEST_F(TrayIconCalls, NoRetriesBeforeAddOrAfterRemove) {
     for (int i = 0; i < 2 * TrayIcon::retryTicks; ++i) EXPECT_FALSE(tray.retryAddIfDue());
     EXPECT_TRUE(shell.calls.empty());
     shell.succeed = false;

@@ -21,7 +21,7 @@ DriveRecord listedDrive(int number, const std::string& name, int level = 1) {
     return r;
 }
 
-class DriveListTest : public ::testing::Test {
+class DriveListRefill : public ::testing::Test {
 protected:
     DriveTable drives;
     FakeListControl list;
@@ -33,7 +33,7 @@ protected:
     std::string textOf(int index) const { return list.text(index); }
 };
 
-TEST_F(DriveListTest, FirstRefillListsDrivesInNumberOrderAndSelectsTheFirst) {
+TEST_F(DriveListRefill, FirstRefillListsDrivesInNumberOrderAndSelectsTheFirst) {
     drives[0] = listedDrive(0, "ACME X100");
     drives[1] = listedDrive(1, "ACME X200");
     drives[3] = listedDrive(3, "Other Disk", 0);
@@ -53,21 +53,21 @@ TEST_F(DriveListTest, FirstRefillListsDrivesInNumberOrderAndSelectsTheFirst) {
     EXPECT_GE(panelUpdates, 1);
 }
 
-TEST_F(DriveListTest, FreshTableListsNothing) {
+TEST_F(DriveListRefill, FreshTableListsNothing) {
     EXPECT_EQ(refill(), 0);
     EXPECT_EQ(list.itemCount(), 0);
     EXPECT_EQ(panelUpdates, 0);
     EXPECT_EQ(list.mark, -1);
 }
 
-TEST_F(DriveListTest, OpenableDeviceWithoutIdentityStaysUnlisted) {
+TEST_F(DriveListRefill, OpenableDeviceWithoutIdentityStaysUnlisted) {
     drives[5].present = true;  // opened, identity query failed since the first probe
     drives[5].identityError = 31;
     refill();
     EXPECT_EQ(list.itemCount(), 0);
 }
 
-TEST_F(DriveListTest, DriveRefusedAtFirstOpenShowsNumberAndDashWithQuestionMark) {
+TEST_F(DriveListRefill, DriveRefusedAtFirstOpenShowsNumberAndDashWithQuestionMark) {
     drives[4].present = drives[4].probed = true;
     refill();
     ASSERT_EQ(list.itemCount(), 1);
@@ -75,7 +75,7 @@ TEST_F(DriveListTest, DriveRefusedAtFirstOpenShowsNumberAndDashWithQuestionMark)
     EXPECT_EQ(list.image(0), 0);
 }
 
-TEST_F(DriveListTest, FailingCountHasEveryListedDriveAtLevelTwo) {
+TEST_F(DriveListRefill, FailingCountHasEveryListedDriveAtLevelTwo) {
     drives[0] = listedDrive(0, "Spf Failing", 2);
     drives[1] = listedDrive(1, "Smart Failing", 0);
     drives[1].smartCapable = drives[1].thresholdExceeded = true;
@@ -89,7 +89,7 @@ TEST_F(DriveListTest, FailingCountHasEveryListedDriveAtLevelTwo) {
     EXPECT_EQ(list.image(2), 1);
 }
 
-TEST_F(DriveListTest, LaterRefillWritesOnlyChangedImages) {
+TEST_F(DriveListRefill, LaterRefillWritesOnlyChangedImages) {
     drives[0] = listedDrive(0, "A");
     drives[1] = listedDrive(1, "B");
     refill();
@@ -109,7 +109,7 @@ TEST_F(DriveListTest, LaterRefillWritesOnlyChangedImages) {
     EXPECT_EQ(panelUpdates, updatesAfterFirst);
 }
 
-TEST_F(DriveListTest, DriveAppearingLaterIsAppendedWithoutMovingTheSelection) {
+TEST_F(DriveListRefill, DriveAppearingLaterIsAppendedWithoutMovingTheSelection) {
     drives[2] = listedDrive(2, "B");
     drives[3] = listedDrive(3, "C");
     refill();
@@ -123,7 +123,7 @@ TEST_F(DriveListTest, DriveAppearingLaterIsAppendedWithoutMovingTheSelection) {
     EXPECT_EQ(panelUpdates, updatesAfterFirst);
 }
 
-TEST_F(DriveListTest, OtherDeviceAtTheSameNumberRenamesTheEntryOnce) {
+TEST_F(DriveListRefill, OtherDeviceAtTheSameNumberRenamesTheEntryOnce) {
     drives[0] = listedDrive(0, "ACME X100");
     refill();
     drives[0] = listedDrive(0, "Other Y7");
@@ -134,7 +134,7 @@ TEST_F(DriveListTest, OtherDeviceAtTheSameNumberRenamesTheEntryOnce) {
     EXPECT_EQ(list.textWrites, 1);
 }
 
-TEST_F(DriveListTest, FailingIdentityQueryShowsTheNumberAlone) {
+TEST_F(DriveListRefill, FailingIdentityQueryShowsTheNumberAlone) {
     drives[2] = listedDrive(2, "ACME X100");
     refill();
     drives[2].identityError = 5;
@@ -142,7 +142,7 @@ TEST_F(DriveListTest, FailingIdentityQueryShowsTheNumberAlone) {
     EXPECT_EQ(textOf(0), "Disk 2");
 }
 
-TEST_F(DriveListTest, UnpluggedDriveLeavesTheListAndTheCount) {
+TEST_F(DriveListRefill, UnpluggedDriveLeavesTheListAndTheCount) {
     drives[0] = listedDrive(0, "A");
     drives[1] = listedDrive(1, "B", 2);
     drives[2] = listedDrive(2, "C");
@@ -154,7 +154,7 @@ TEST_F(DriveListTest, UnpluggedDriveLeavesTheListAndTheCount) {
     EXPECT_EQ(list.data(1), 2);
 }
 
-TEST_F(DriveListTest, ReplugAfterTheListEmptiedSelectsAgain) {
+TEST_F(DriveListRefill, ReplugAfterTheListEmptiedSelectsAgain) {
     drives[1] = listedDrive(1, "A");
     refill();
     drives[1].present = false;
@@ -169,7 +169,7 @@ TEST_F(DriveListTest, ReplugAfterTheListEmptiedSelectsAgain) {
     EXPECT_GT(panelUpdates, updatesBefore);
 }
 
-TEST_F(DriveListTest, FailedInsertionLeavesTheDriveForTheNextRefill) {
+TEST_F(DriveListRefill, FailedInsertionLeavesTheDriveForTheNextRefill) {
     drives[0] = listedDrive(0, "A", 2);
     list.failInserts = true;
     EXPECT_EQ(refill(), 1);

@@ -41,7 +41,7 @@ void expectNoDetails(const DrivePanelTexts& t) {
     EXPECT_EQ(t.fixedRemovable, "...");
     EXPECT_EQ(t.spfStatus, "...");
     EXPECT_EQ(t.smartStatus, "...");
-    EXPECT_FALSE(t.stateColours);
+    EXPECT_FALSE(t.stateColors);
 }
 
 const FakeMessages messages;
@@ -71,9 +71,9 @@ TEST(DrivePanel, ReadDriveShowsIdentityAndGreenStates) {
     EXPECT_EQ(t.fixedRemovable, "Fixed");
     EXPECT_EQ(t.spfStatus, "Ok");
     EXPECT_EQ(t.smartStatus, "Ok");
-    EXPECT_TRUE(t.stateColours);
-    EXPECT_EQ(t.spfColour, green);
-    EXPECT_EQ(t.smartColour, green);
+    EXPECT_TRUE(t.stateColors);
+    EXPECT_EQ(t.spfColor, green);
+    EXPECT_EQ(t.smartColor, green);
 }
 
 TEST(DrivePanel, RemovableDriveSaysRemovable) {
@@ -88,9 +88,9 @@ TEST(DrivePanel, PredictedFailureIsRedAndFailedQueryGrey) {
     r.statusError = 31;
     const DrivePanelTexts t = drivePanelTexts(&r, messages);
     EXPECT_EQ(t.spfStatus, "Failure Predicted");
-    EXPECT_EQ(t.spfColour, red);
+    EXPECT_EQ(t.spfColor, red);
     EXPECT_EQ(t.smartStatus, "Query Fail");
-    EXPECT_EQ(t.smartColour, grey);
+    EXPECT_EQ(t.smartColor, grey);
 }
 
 TEST(DrivePanel, MissingDataIsGreyNoDataAvailable) {
@@ -100,8 +100,8 @@ TEST(DrivePanel, MissingDataIsGreyNoDataAvailable) {
     const DrivePanelTexts t = drivePanelTexts(&r, messages);
     EXPECT_EQ(t.spfStatus, "No Data Available");
     EXPECT_EQ(t.smartStatus, "No Data Available");
-    EXPECT_EQ(t.spfColour, grey);
-    EXPECT_EQ(t.smartColour, grey);
+    EXPECT_EQ(t.spfColor, grey);
+    EXPECT_EQ(t.smartColor, grey);
 }
 
 TEST(DrivePanel, FailingIdentityShowsCannotReadButKeepsStates) {
@@ -115,8 +115,8 @@ TEST(DrivePanel, FailingIdentityShowsCannotReadButKeepsStates) {
     EXPECT_EQ(t.fixedRemovable, t.serial);
     EXPECT_EQ(t.spfStatus, "Ok");
     EXPECT_EQ(t.smartStatus, "Failure Predicted");
-    EXPECT_TRUE(t.stateColours);
-    EXPECT_EQ(t.smartColour, red);
+    EXPECT_TRUE(t.stateColors);
+    EXPECT_EQ(t.smartColor, red);
 }
 
 TEST(DrivePanel, ErrorWithoutSystemTextIsUnknownError) {

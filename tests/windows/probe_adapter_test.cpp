@@ -94,7 +94,7 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_EQ(table[0].identityError, 0u);
     EXPECT_EQ(table[0].busTypeText, busTypeName(table[0].busType));
     EXPECT_NE(table[0].versionError, 0u);
-    EXPECT_EQ(indicatorLevel(table[0]), 0);
+    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::NoData);
     for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;
     EXPECT_EQ(failingDriveCount(table), 0);
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/win32_application.h"
 #include "platform/win32_shared_memory.h"
-#include "ui/win32_main_window.h"
 #include "ui_program_resources.h"
 
 namespace kestrine {
@@ -28,7 +28,8 @@ TEST(HandOver, LaterStartSetsTheByteAndEndsWithoutAWindow) {
     *running.view() = 0;
 
     NoDevices devices;
-    MainWindow later(programResources(), ApplicationInfo{"kestrine", ""}, devices);
+    Win32Platform platform;
+    MainWindow later(programResources(), ApplicationInfo{"kestrine", ""}, mainWindowPorts(platform, devices));
     EXPECT_EQ(later.runModal(nullptr), IDCANCEL);
     EXPECT_EQ(*running.view(), 1);
     EXPECT_EQ(devices.opens, 0);

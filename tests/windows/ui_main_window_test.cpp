@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/win32_application.h"
 #include "platform/win32_shared_memory.h"
 #include "resource.h"
-#include "ui/win32_main_window.h"
 #include "ui_program_resources.h"
 
 namespace kestrine {
@@ -66,7 +66,8 @@ void CALLBACK advance(HWND, UINT, UINT_PTR, DWORD) {
 // Runs the real main window over drives that never answer; the script's last step must end it.
 INT_PTR runMainWindow(std::vector<Step> steps, Script& script) {
     NoDevices devices;
-    MainWindow window(programResources(), ApplicationInfo{"kestrine", ""}, devices);
+    Win32Platform platform;
+    MainWindow window(programResources(), ApplicationInfo{"kestrine", ""}, mainWindowPorts(platform, devices));
     script.steps = std::move(steps);
     running = &script;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, advance);
@@ -117,7 +118,7 @@ Step escape() {
     };
 }
 
-class MainWindowTest : public testing::Test {
+class MainWindowRun : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests";
@@ -125,7 +126,7 @@ protected:
     Script script;
 };
 
-TEST_F(MainWindowTest, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize) {
+TEST_F(MainWindowRun, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize) {
     std::vector<MenuItem> items;
     runMainWindow({[&](HWND window) {
                        items = menuItems(GetSystemMenu(window, FALSE));
@@ -148,7 +149,7 @@ TEST_F(MainWindowTest, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize
 
 // Both lists show the window's status strip without owning it, so destroying them leaves
 // the strip to its one owner.
-TEST_F(MainWindowTest, ListsShareTheStatusStripWithoutOwningIt) {
+TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
     std::vector<LONG_PTR> styles;
     std::vector<LRESULT> strips;
     runMainWindow({[&](HWND window) {
@@ -166,7 +167,7 @@ TEST_F(MainWindowTest, ListsShareTheStatusStripWithoutOwningIt) {
     EXPECT_EQ(strips[0], strips[1]);
 }
 
-TEST_F(MainWindowTest, EnterDoesNothingAndEscapeEndsWithCancel) {
+TEST_F(MainWindowRun, EnterDoesNothingAndEscapeEndsWithCancel) {
     bool openAfterEnter = false;
     const INT_PTR result = runMainWindow({[](HWND window) {
                                               PostMessageA(GetFocus() != nullptr ? GetFocus() : window, WM_KEYDOWN,
@@ -184,7 +185,7 @@ TEST_F(MainWindowTest, EnterDoesNothingAndEscapeEndsWithCancel) {
     EXPECT_FALSE(script.gaveUp);
 }
 
-TEST_F(MainWindowTest, ExitEndsWithCancel) {
+TEST_F(MainWindowRun, ExitEndsWithCancel) {
     const INT_PTR result = runMainWindow({[](HWND window) {
                                              PostMessageA(window, WM_COMMAND, ID_FILE_EXIT, 0);
                                              return true;
@@ -193,7 +194,7 @@ TEST_F(MainWindowTest, ExitEndsWithCancel) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST_F(MainWindowTest, HiddenWindowComesBackOnlyOnALeftDoubleClickOnTheTrayIcon) {
+TEST_F(MainWindowRun, HiddenWindowComesBackOnlyOnALeftDoubleClickOnTheTrayIcon) {
     const UINT trayMessage = RegisterWindowMessageA("MySysTray");
     bool hidden = false;
     bool hiddenAfterSingleClick = false;
@@ -218,7 +219,7 @@ TEST_F(MainWindowTest, HiddenWindowComesBackOnlyOnALeftDoubleClickOnTheTrayIcon)
     EXPECT_TRUE(shownAfterDoubleClick);
 }
 
-TEST_F(MainWindowTest, MinimizeToTrayHidesWithoutMinimizing) {
+TEST_F(MainWindowRun, MinimizeToTrayHidesWithoutMinimizing) {
     bool hidden = false;
     bool minimized = true;
     runMainWindow({[](HWND window) {
@@ -236,7 +237,7 @@ TEST_F(MainWindowTest, MinimizeToTrayHidesWithoutMinimizing) {
     EXPECT_FALSE(minimized);
 }
 
-TEST_F(MainWindowTest, LaterStartsRequestBringsAHiddenWindowBackAndIsCleared) {
+TEST_F(MainWindowRun, LaterStartsRequestBringsAHiddenWindowBackAndIsCleared) {
     SharedMemory later;
     bool shown = false;
     runMainWindow({[](HWND window) {
@@ -259,7 +260,7 @@ TEST_F(MainWindowTest, LaterStartsRequestBringsAHiddenWindowBackAndIsCleared) {
     EXPECT_TRUE(shown);
 }
 
-TEST_F(MainWindowTest, AutomaticRefreshSwitchesItsCheckMarkAndShowsManualRefresh) {
+TEST_F(MainWindowRun, AutomaticRefreshSwitchesItsCheckMarkAndShowsManualRefresh) {
     UINT stateOff = 0;
     UINT stateOn = 0;
     std::string textOff;
@@ -284,7 +285,7 @@ TEST_F(MainWindowTest, AutomaticRefreshSwitchesItsCheckMarkAndShowsManualRefresh
     EXPECT_NE(stateOn & MF_CHECKED, 0u);
 }
 
-TEST_F(MainWindowTest, DefaultPercentButtonsStepTheShownValue) {
+TEST_F(MainWindowRun, DefaultPercentButtonsStepTheShownValue) {
     UINT before = 0;
     UINT lowered = 0;
     UINT raised = 0;

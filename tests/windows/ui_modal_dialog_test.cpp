@@ -121,24 +121,24 @@ TEST_F(ModalDialog, TableThatHandlesCancelKeepsTheDialogOpen) {
     EXPECT_EQ(dialog.cancelsSeen, 1);
 }
 
-TEST_F(ModalDialog, BoundLabelAnswersTheReflectedColourQuery) {
+TEST_F(ModalDialog, BoundLabelAnswersTheReflectedColorQuery) {
     HBRUSH answered = nullptr;
-    COLORREF textColour = 0;
-    COLORREF backgroundColour = 0;
+    COLORREF textColor = 0;
+    COLORREF backgroundColor = 0;
     ScriptedDialog dialog([&](ScriptedDialog& d) {
         d.label.setTextColor(0x0000A0);
         HDC dc = GetDC(d.label.hwnd());
         answered = reinterpret_cast<HBRUSH>(
             SendMessageA(d.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(d.label.hwnd())));
-        textColour = GetTextColor(dc);
-        backgroundColour = GetBkColor(dc);
+        textColor = GetTextColor(dc);
+        backgroundColor = GetBkColor(dc);
         ReleaseDC(d.label.hwnd(), dc);
         d.endDialog(IDCANCEL);
     });
     dialog.runModal(nullptr);
     ASSERT_NE(answered, nullptr);
-    EXPECT_EQ(textColour, 0x0000A0u);
-    EXPECT_EQ(backgroundColour, GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(textColor, 0x0000A0u);
+    EXPECT_EQ(backgroundColor, GetSysColor(COLOR_BTNFACE));
     LOGBRUSH brush{};
     ASSERT_NE(GetObjectA(answered, sizeof(brush), &brush), 0);
     EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_BTNFACE));
@@ -160,7 +160,7 @@ TEST_F(ModalDialog, UnboundStaticGetsTheDialogsOwnColours) {
     EXPECT_NE(answered, labelBrush);
 }
 
-TEST_F(ModalDialog, ResetTextColourFollowsTheSystemWindowTextColour) {
+TEST_F(ModalDialog, ResetTextColorFollowsTheSystemWindowTextColor) {
     COLORREF afterReset = 1;
     ScriptedDialog dialog([&](ScriptedDialog& d) {
         d.label.setTextColor(0x00A000);

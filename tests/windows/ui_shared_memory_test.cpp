@@ -73,12 +73,11 @@ TEST(SharedMemory, ZeroSizeFailsWithoutAView) {
 
 TEST(SharedMemory, NameTakenByAnotherKindOfObjectFails) {
     const std::string name = blockName("event");
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, name.c_str());
-    ASSERT_NE(event, nullptr);
+    const UniqueHandle event(CreateEventA(nullptr, FALSE, FALSE, name.c_str()));
+    ASSERT_TRUE(event.valid());
     SharedMemory block;
     EXPECT_FALSE(block.create(name.c_str(), 1));
     EXPECT_EQ(block.view(), nullptr);
-    CloseHandle(event);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "platform/win32_list_view.h"
 #include "platform/win32_volume_source.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
 
 namespace kestrine {
 namespace {
@@ -111,7 +111,7 @@ TEST_F(ListViewAdapter, VolumeScanListsTheSystemDrives) {
     SettingsRecord settings = defaultSettings();
     VolumeTable table;
     int panelUpdates = 0;
-    scanVolumes(source, list, settings, table, [&] { ++panelUpdates; });
+    refillVolumeList(scanVolumes(source, settings, table), list, [&] { ++panelUpdates; });
     const int c = list.findByData(2), z = list.findByData(25);
     ASSERT_GE(c, 0);
     ASSERT_GT(z, c);

@@ -1,4 +1,4 @@
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 
 #include <cstdio>
 
@@ -8,12 +8,12 @@ namespace kestrine {
 
 namespace {
 
-constexpr std::uint32_t kLowestPercent = 1;
-constexpr std::uint32_t kHighestDefaultPercent = 20;
-constexpr std::uint32_t kHighestOwnPercent = 30;
+constexpr std::uint32_t lowestPercent = 1;
+constexpr std::uint32_t highestDefaultPercent = 20;
+constexpr std::uint32_t highestOwnPercent = 30;
 
 std::optional<std::uint32_t> stepDown(std::uint32_t& percent) {
-    if (percent <= kLowestPercent) return std::nullopt;
+    if (percent <= lowestPercent) return std::nullopt;
     return --percent;
 }
 
@@ -50,11 +50,11 @@ VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& tabl
                                 const SettingsRecord& settings, MessageSink& messages) {
     VolumePanelView view;
     view.shownPercent = settings.defaultWarningPercent;
-    view.selection = list.selectionMark();
-    if (view.selection == -1) return view;
+    const int marked = list.selectionMark();
+    if (marked == -1) return view;
 
-    view.letterText = list.text(view.selection).substr(0, 2);
-    const std::intptr_t slot = list.data(view.selection);
+    view.letterText = list.text(marked).substr(0, 2);
+    const std::intptr_t slot = list.data(marked);
     if (!isValidVolumeIndex(slot, messages)) return view;
     const VolumeEntry& entry = table[static_cast<std::size_t>(slot)];
     view.totalText = formatByteSize(entry.totalBytes);
@@ -70,7 +70,7 @@ std::optional<std::uint32_t> lowerDefaultWarningPercent(SettingsRecord& settings
 }
 
 std::optional<std::uint32_t> raiseDefaultWarningPercent(SettingsRecord& settings) {
-    return stepUp(settings.defaultWarningPercent, kHighestDefaultPercent);
+    return stepUp(settings.defaultWarningPercent, highestDefaultPercent);
 }
 
 std::optional<std::uint32_t> lowerVolumeWarningPercent(SettingsRecord& settings, const ListControl& list,
@@ -84,7 +84,7 @@ std::optional<std::uint32_t> raiseVolumeWarningPercent(SettingsRecord& settings,
                                                        MessageSink& messages) {
     const std::optional<int> slot = markedSlot(list, messages);
     if (!slot) return std::nullopt;
-    return stepUp(settings.warningPercent[*slot], kHighestOwnPercent);
+    return stepUp(settings.warningPercent[*slot], highestOwnPercent);
 }
 
 void toggleVolumeUsesOwnPercent(SettingsRecord& settings, const ListControl& list, bool boxTicked) {

@@ -14,8 +14,8 @@ using testing::FakeFileStore;
 using testing::RecordingMessageSink;
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kBase = "C:\\ProgramData";
-const std::string kFile = "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat";
+const std::string programData = "C:\\ProgramData";
+const std::string settingsPath = "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat";
 
 Bytes bytesOf(const SettingsRecord& record) {
     Bytes bytes(sizeof record);
@@ -25,22 +25,22 @@ Bytes bytesOf(const SettingsRecord& record) {
 
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override { files.folders.insert(kBase); }
+    void SetUp() override { files.folders.insert(programData); }
     void storeFile(const SettingsRecord& record) {
-        files.folders.insert(kBase + "\\VTN");
-        files.folders.insert(kBase + "\\VTN\\KSTM");
-        files.files[kFile] = bytesOf(record);
+        files.folders.insert(programData + "\\VTN");
+        files.folders.insert(programData + "\\VTN\\KSTM");
+        files.files[settingsPath] = bytesOf(record);
     }
 
     FakeFileStore files;
     RecordingMessageSink messages;
-    SettingsStore store{files, messages, kBase};
+    SettingsStore store{files, messages, programData};
 };
 
 TEST_F(SettingsFile, FirstStartCreatesFoldersAndWritesTheDefaultRecord) {
     EXPECT_TRUE(store.runStartUpSequence());
-    EXPECT_EQ(files.files[kFile], bytesOf(defaultSettings()));
-    EXPECT_TRUE(files.folders.count(kBase + "\\VTN\\KSTM"));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(defaultSettings()));
+    EXPECT_TRUE(files.folders.count(programData + "\\VTN\\KSTM"));
     EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
     EXPECT_TRUE(store.saveSettings());  // nothing changed since: no second write
     EXPECT_EQ(files.replacements, 1);
@@ -52,6 +52,24 @@ TEST_F(SettingsFile, ExistingFileIsLoadedIntoTheWorkingRecord) {
     storeFile(record);
     EXPECT_FALSE(store.runStartUpSequence());
     EXPECT_EQ(store.working().defaultWarningPercent, 17u);
+}
+
+TEST_F(SettingsFile, ReadOnlyLoadTakesTheFileOrKeepsTheDefaultsAndWritesNothing) {
+    EXPECT_FALSE(store.loadWorkingSettings());
+    EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
+    EXPECT_TRUE(files.files.empty());
+
+    SettingsRecord record = defaultSettings();
+    record.defaultWarningPercent = 17;
+    storeFile(record);
+    EXPECT_TRUE(store.loadWorkingSettings());
+    EXPECT_EQ(store.working().defaultWarningPercent, 17u);
+
+    record.version = 2;  // a file of another version is not loaded, and not replaced
+    storeFile(record);
+    EXPECT_FALSE(store.loadWorkingSettings());
+    EXPECT_EQ(store.working().defaultWarningPercent, 10u);
+    EXPECT_EQ(files.replacements, 0);
 }
 
 TEST_F(SettingsFile, UnchangedRecordWritesNothingAtExit) {
@@ -75,7 +93,7 @@ TEST_F(SettingsFile, ChangedRecordIsWrittenWhole) {
     store.runStartUpSequence();
     store.working().useDefault[3] = 0;
     EXPECT_TRUE(store.saveSettings());
-    EXPECT_EQ(files.files[kFile], bytesOf(store.working()));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(store.working()));
 }
 
 TEST_F(SettingsFile, UnusualLengthAndReservedBytesSurviveASave) {
@@ -87,7 +105,7 @@ TEST_F(SettingsFile, UnusualLengthAndReservedBytesSurviveASave) {
     store.working().defaultWarningPercent = 11;
     ASSERT_TRUE(store.saveSettings());
     record.defaultWarningPercent = 11;
-    EXPECT_EQ(files.files[kFile], bytesOf(record));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(record));
 }
 
 TEST_F(SettingsFile, StoredDefaultOfZeroLoadsButAChangeIsRefusedAtSave) {
@@ -99,16 +117,16 @@ TEST_F(SettingsFile, StoredDefaultOfZeroLoadsButAChangeIsRefusedAtSave) {
     store.working().warningPercent[2] = 11;
     EXPECT_FALSE(store.saveSettings());
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Bad Config Data On Save"});
-    EXPECT_EQ(files.files[kFile], bytesOf(record));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(record));
     EXPECT_EQ(files.replacements, 0);
 }
 
 TEST_F(SettingsFile, ShortFileIsReplacedByDefaultsAsAFirstStart) {
     storeFile(defaultSettings());
     store.working().defaultWarningPercent = 3;  // the start resets it
-    files.files[kFile].resize(271);
+    files.files[settingsPath].resize(271);
     EXPECT_TRUE(store.runStartUpSequence());
-    EXPECT_EQ(files.files[kFile], bytesOf(defaultSettings()));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(defaultSettings()));
     EXPECT_EQ(store.working().defaultWarningPercent, 10u);
 }
 
@@ -118,19 +136,19 @@ TEST_F(SettingsFile, WrongVersionIsReplacedByDefaultsAsAFirstStart) {
     record.defaultWarningPercent = 15;
     storeFile(record);
     EXPECT_TRUE(store.runStartUpSequence());
-    EXPECT_EQ(files.files[kFile], bytesOf(defaultSettings()));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(defaultSettings()));
 }
 
 TEST_F(SettingsFile, LongerFileLoadsItsFirstRecordAndASaveTruncatesIt) {
     SettingsRecord record = defaultSettings();
     record.defaultWarningPercent = 15;
     storeFile(record);
-    files.files[kFile].resize(400, 0xEE);
+    files.files[settingsPath].resize(400, 0xEE);
     EXPECT_FALSE(store.runStartUpSequence());
     EXPECT_EQ(store.working().defaultWarningPercent, 15u);
     store.working().defaultWarningPercent = 16;
     ASSERT_TRUE(store.saveSettings());
-    EXPECT_EQ(files.files[kFile].size(), 272u);
+    EXPECT_EQ(files.files[settingsPath].size(), 272u);
 }
 
 TEST_F(SettingsFile, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
@@ -163,13 +181,13 @@ TEST_F(SettingsFile, FailedReplaceKeepsTheOldBytes) {
     files.failReplaces = true;
     store.working().defaultWarningPercent = 16;
     EXPECT_FALSE(store.saveSettings());
-    EXPECT_EQ(files.files[kFile], bytesOf(record));
+    EXPECT_EQ(files.files[settingsPath], bytesOf(record));
 }
 
 TEST_F(SettingsFile, FailedLoadKeepsThePreviouslyLoadedCopy) {
     storeFile(defaultSettings());
     store.runStartUpSequence();
-    files.files[kFile].resize(10);
+    files.files[settingsPath].resize(10);
     EXPECT_FALSE(store.loadSettings());
     EXPECT_TRUE(store.saveSettings());  // still equal to what was loaded: nothing to write
     EXPECT_EQ(files.replacements, 0);

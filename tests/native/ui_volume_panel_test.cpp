@@ -3,7 +3,7 @@
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_message_sink.h"
 #include "volumes/byte_size.h"
-#include "volumes/volume_panel.h"
+#include "ui/volume_panel.h"
 
 namespace kestrine {
 namespace {
@@ -49,7 +49,6 @@ TEST_F(VolumePanel, NothingMarkedShowsPlaceholdersAndTheDefault) {
     EXPECT_EQ(shown.totalText, "...");
     EXPECT_TRUE(shown.usesOwnPercent);
     EXPECT_EQ(shown.shownPercent, 12u);
-    EXPECT_EQ(shown.selection, -1);
 }
 
 TEST_F(VolumePanel, MarkedVolumeShowsItsTableEntryAndOwnPercent) {
@@ -61,7 +60,6 @@ TEST_F(VolumePanel, MarkedVolumeShowsItsTableEntryAndOwnPercent) {
     EXPECT_EQ(shown.totalText, "80.0 GB");
     EXPECT_FALSE(shown.usesOwnPercent);
     EXPECT_EQ(shown.shownPercent, 7u);
-    EXPECT_EQ(shown.selection, 0);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -80,7 +78,6 @@ TEST_F(VolumePanel, ItemThatIsNoSlotShowsBadVolumeIdAndOnlyTheLetter) {
     EXPECT_EQ(shown.percentText, "...");
     EXPECT_TRUE(shown.usesOwnPercent);
     EXPECT_EQ(shown.shownPercent, 10u);
-    EXPECT_EQ(shown.selection, 2);
 }
 
 TEST_F(VolumePanel, SlotIndexesOutsideZeroToTwentyFiveAreRejected) {

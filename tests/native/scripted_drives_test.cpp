@@ -170,7 +170,7 @@ TEST(ScriptedDevice, FailingRequestsAnswerTheirCodes) {
     EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 healthy")), 0x12345678, out), errorInvalidFunction);
 }
 
-class ScriptedDevicePortTest : public ::testing::Test {
+class ScriptedReplies : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::remove(path_); }
     void script(const std::string& text) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << text; }
@@ -184,7 +184,7 @@ protected:
     ScriptedDevicePort port_{path_};
 };
 
-TEST_F(ScriptedDevicePortTest, AnswersListedDrivesAndNotFoundForOthers) {
+TEST_F(ScriptedReplies, AnswersListedDrivesAndNotFoundForOthers) {
     script("0 healthy\n3 access-denied\n4 open-fails code=21\n");
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 0u);
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive1"), errorFileNotFound);
@@ -195,20 +195,20 @@ TEST_F(ScriptedDevicePortTest, AnswersListedDrivesAndNotFoundForOthers) {
     EXPECT_EQ(openError("C:\\PhysicalDrive0"), errorFileNotFound);
 }
 
-TEST_F(ScriptedDevicePortTest, ReadsTheScenarioAgainAtEveryOpen) {
+TEST_F(ScriptedReplies, ReadsTheScenarioAgainAtEveryOpen) {
     script("0 healthy\n");
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 0u);
     script("0 access-denied\n");
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 5u);
 }
 
-TEST_F(ScriptedDevicePortTest, InvalidScenarioFailsEveryOpenWithInvalidData) {
+TEST_F(ScriptedReplies, InvalidScenarioFailsEveryOpenWithInvalidData) {
     script("0 healthy\n1 bogus\n");
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), errorInvalidData);
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive9"), errorInvalidData);
 }
 
-TEST_F(ScriptedDevicePortTest, MissingScenarioFileScriptsNoDrive) {
+TEST_F(ScriptedReplies, MissingScenarioFileScriptsNoDrive) {
     std::filesystem::remove(path_);
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), errorFileNotFound);
     ScriptedDevicePort unnamed("");

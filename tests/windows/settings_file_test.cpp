@@ -55,7 +55,7 @@ void removeFile(const std::string& path) {
 class SettingsOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_NE(settingsBaseFolder(), kBadPathBase);
+        ASSERT_NE(settingsBaseFolder(), badPathBase);
         ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr)) << base;
     }
     void TearDown() override {
@@ -149,11 +149,11 @@ TEST_F(SettingsOnDisk, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
 }
 
 TEST_F(SettingsOnDisk, BadPathBaseFailsSilentlyAndCreatesNothing) {
-    ASSERT_FALSE(pathExists(kBadPathBase));
-    SettingsStore unknown(files, messages, kBadPathBase);
+    ASSERT_FALSE(pathExists(badPathBase));
+    SettingsStore unknown(files, messages, badPathBase);
     EXPECT_TRUE(unknown.runStartUpSequence());
     EXPECT_FALSE(unknown.saveSettings());
-    EXPECT_FALSE(pathExists(kBadPathBase));
+    EXPECT_FALSE(pathExists(badPathBase));
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -180,7 +180,7 @@ TEST_F(SettingsOnDisk, FileStoreReadsAtMostTheAskedBytes) {
 // was there before is put back afterwards.
 TEST(SettingsAtHome, FirstStartWritesDefaultRecordInVtnKstm) {
     const std::string base = settingsBaseFolder();
-    ASSERT_NE(base, kBadPathBase);
+    ASSERT_NE(base, badPathBase);
     const std::string vtn = base + "\\VTN", kstm = vtn + "\\KSTM", file = kstm + "\\KSTMC.dat";
     const bool hadVtn = pathExists(vtn), hadKstm = pathExists(kstm);
     const std::optional<Bytes> previous = fileBytes(file);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 
 namespace kestrine::testing {
 

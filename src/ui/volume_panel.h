@@ -8,7 +8,7 @@
 
 #include "settings/settings_record.h"
 #include "ui/list_control.h"
-#include "ui/message_sink.h"
+#include "settings/message_sink.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
@@ -20,7 +20,6 @@ struct VolumePanelView {
     std::string totalText = "...";     // 1017
     bool usesOwnPercent = true;        // 1012: ticked when the volume uses its own percent
     std::uint32_t shownPercent = 0;    // 1023
-    int selection = -1;                // the new lastVolumeSelection
 };
 
 // True for the slots 0..25; any other value shows "BadVolumeID".

@@ -2,7 +2,7 @@
 
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_volume_source.h"
-#include "volumes/volume_scan.h"
+#include "ui/volume_list.h"
 
 namespace kestrine {
 namespace {
@@ -15,7 +15,9 @@ constexpr int C = 2, D = 3, E = 4;
 class VolumeScan : public ::testing::Test {
 protected:
     int scan() {
-        return scanVolumes(source, list, settings, table, [this] { ++panelUpdates; });
+        const VolumeScanResult result = scanVolumes(source, settings, table);
+        refillVolumeList(result, list, [this] { ++panelUpdates; });
+        return result.warningCount;
     }
     std::vector<std::string> texts() const {
         std::vector<std::string> result;
@@ -61,8 +63,8 @@ TEST_F(VolumeScan, VolumeExactlyAtItsLimitIsOkAndJustBelowWarns) {
     source.add('C', 1000, 100);
     source.add('D', 1000, 99);
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeOkImage);
-    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeOkImage);
+    EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
 TEST_F(VolumeScan, SlotWithoutDefaultFlagIsJudgedByItsOwnPercent) {
@@ -72,8 +74,8 @@ TEST_F(VolumeScan, SlotWithoutDefaultFlagIsJudgedByItsOwnPercent) {
     settings.warningPercent[C] = 20;
     settings.warningPercent[D] = 20;
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeOkImage);
-    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeOkImage);
+    EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
 TEST_F(VolumeScan, LimitOfZeroNeverWarnsAndAboveHundredAlwaysWarns) {
@@ -83,8 +85,8 @@ TEST_F(VolumeScan, LimitOfZeroNeverWarnsAndAboveHundredAlwaysWarns) {
     settings.useDefault[D] = 0;
     settings.warningPercent[D] = 101;
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeOkImage);
-    EXPECT_EQ(imageOf(D), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeOkImage);
+    EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
 TEST_F(VolumeScan, TableKeepsSizesAndPercentOfEachQueriedVolume) {
@@ -159,7 +161,7 @@ TEST_F(VolumeScan, EmptyMaskLeavesListUntouchedAndCountsNothing) {
     source.maskOverride = 0;
     EXPECT_EQ(scan(), 0);
     EXPECT_EQ(texts(), before);
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(source.freeSpaceQueries['C'], 1);
 }
 
@@ -177,7 +179,7 @@ TEST_F(VolumeScan, ChangedFreeSpaceRewritesTextAndImage) {
     source.volumes['C'].freeBytes = 50;
     EXPECT_EQ(scan(), 1);
     EXPECT_EQ(texts(), (std::vector<std::string>{"C:  5.0% Free (System)"}));
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(list.textWrites, 1);
 }
 
@@ -186,7 +188,7 @@ TEST_F(VolumeScan, ChangedThresholdReimagesWithoutRewritingText) {
     scan();
     settings.defaultWarningPercent = 20;
     EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(list.textWrites, 0);
 }
 
@@ -195,8 +197,36 @@ TEST_F(VolumeScan, ZeroSizeVolumeShowsZeroPercentAndIsInWarning) {
     settings.defaultWarningPercent = 0;  // even a limit that never warns
     EXPECT_EQ(scan(), 1);
     EXPECT_EQ(texts(), (std::vector<std::string>{"C:  0.0% Free "}));
-    EXPECT_EQ(imageOf(C), kVolumeWarningImage);
+    EXPECT_EQ(imageOf(C), volumeWarningImage);
     EXPECT_EQ(table[C].percentFree, 0.0);
+}
+
+// The pass alone, as a front end without a list uses it.
+TEST_F(VolumeScan, PassGivesAVerdictForEveryScannedLetterWithoutAList) {
+    source.add('C', 1000, 50, "System");
+    source.add('E', 1000, 500).freeSpaceFails = true;
+    const VolumeScanResult result = scanVolumes(source, settings, table);
+    ASSERT_TRUE(result.answered);
+    ASSERT_EQ(result.verdicts.size(), 24u);
+    EXPECT_EQ(result.verdicts.front().slot, C);
+    EXPECT_EQ(result.verdicts.back().slot, 25);
+    const VolumeVerdict& c = result.verdicts[0];
+    EXPECT_TRUE(c.present && c.inWarning);
+    EXPECT_DOUBLE_EQ(c.percentFree, 5.0);
+    EXPECT_EQ(c.label, "System");
+    EXPECT_FALSE(result.verdicts[D - C].present);
+    EXPECT_FALSE(result.verdicts[E - C].present);
+    EXPECT_EQ(result.warningCount, 1);
+}
+
+TEST_F(VolumeScan, PassWithoutAnyLetterAnswersNothing) {
+    source.add('C', 1000, 50);
+    source.maskOverride = 0;
+    const VolumeScanResult result = scanVolumes(source, settings, table);
+    EXPECT_FALSE(result.answered);
+    EXPECT_TRUE(result.verdicts.empty());
+    EXPECT_EQ(result.warningCount, 0);
+    EXPECT_EQ(table[C].totalBytes, 1);
 }
 
 TEST_F(VolumeScan, FailedInsertNeitherSelectsNorUpdatesPanel) {

@@ -3,20 +3,15 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <utility>
 #include <vector>
 
 #include "resource.h"
 #include "win32_polling.h"
+#include "win32_process.h"
 
 namespace kestrine::e2e {
 namespace {
-
-std::string binFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
 
 const char* exeName(Program program) {
     return program == Program::Real ? "kestrine.exe" : "kestrine_scripted.exe";
@@ -51,20 +46,13 @@ bool isProgramImage(DWORD processId) {
 }  // namespace
 
 ProgramRun::ProgramRun(Program program, const std::string& commandTail) {
-    std::string commandLine = "\"";
-    commandLine.append(binFolder()).append(exeName(program)).append("\"");
-    if (!commandTail.empty()) commandLine += " " + commandTail;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << commandLine << ", error " << GetLastError();
+    support::StartedProcess started = support::startBesideMe(exeName(program), commandTail);
+    if (!started.started()) {
+        ADD_FAILURE() << "cannot start " << exeName(program) << " " << commandTail << ", error " << started.error;
         return;
     }
-    UniqueHandle thread(info.hThread);
-    process_.reset(info.hProcess);
-    processId_ = info.dwProcessId;
+    process_ = std::move(started.process);
+    processId_ = started.id;
 }
 
 ProgramRun::~ProgramRun() {

@@ -1,0 +1,22 @@
+#pragma once
+// The real adapters behind the core's ports, built once by an entry point and lent by
+// reference to whatever front end it runs. The device port stays outside: the scripted test
+// host brings its own.
+#include <string>
+
+#include "platform/win32_device_port.h"
+#include "platform/win32_file_store.h"
+#include "platform/win32_notify_shell.h"
+#include "platform/win32_volume_source.h"
+
+namespace kestrine {
+
+struct Win32Platform {
+    Win32SystemMessages systemMessages;
+    Win32VolumeSource volumes;
+    Win32FileStore files;
+    Win32NotifyShell notifyShell;
+    std::string settingsFolder = settingsBaseFolder();
+};
+
+}  // namespace kestrine

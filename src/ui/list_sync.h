@@ -1,0 +1,28 @@
+#pragma once
+// Keeps a list in step with a table, one key (the item data) at a time, for the drive list and
+// the volume list alike: new keys are appended, vanished keys removed, and an item's image and
+// text are rewritten only when they differ, so a refresh does not make the list flicker.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ui/list_control.h"
+
+namespace kestrine {
+
+class ListSync {
+public:
+    // `updatePanel` runs after each insertion into a list that was empty when the sync began;
+    // each such insertion also selects and focuses the first item.
+    ListSync(ListControl& list, const std::function<void()>& updatePanel);
+
+    void keep(std::intptr_t key, const std::string& text, int image);
+    void drop(std::intptr_t key);
+
+private:
+    ListControl& list_;
+    const std::function<void()>& updatePanel_;  // outlives the sync: both live for one pass
+    bool startedEmpty_;
+};
+
+}  // namespace kestrine
