@@ -41,44 +41,34 @@ std::string integer(std::int64_t value) { return std::to_string(value); }
 // JSON has no literal for a value that is not finite.
 std::string number(double value) { return std::isfinite(value) ? decimalNumber(value) : "null"; }
 
-class DriveWriter {
-public:
-    explicit DriveWriter(const AnsiConverter& converter) : converter_(converter) {}
-
-    std::string operator()(const DriveEntry& drive) const {
-        const DriveRecord& r = drive.record;
-        const bool read = drive.identity == IdentityState::Read;
-        // The status error means nothing while SMART is unusable.
-        const std::uint32_t statusError = drive.smart == SmartState::NoData ? 0 : r.statusError;
-        return object({
-            {"number", integer(r.driveNumber)},
-            {"label", string(driveLabel(r.driveNumber, r.identityError, r.displayName))},
-            {"identity", string(identityIdentifier(drive.identity))},
-            {"identityError", integer(r.identityError)},
-            {"identityErrorText", string(drive.cannotReadText)},
-            {"name", string(r.displayName)},
-            {"vendor", string(r.vendor)},
-            {"product", string(r.product)},
-            {"serial", string(r.serial)},
-            {"bus", string(r.busTypeText)},
-            {"busType", read ? integer(r.busType) : "null"},
-            {"removable", read ? boolean(r.removable) : "null"},
-            {"spf", object({{"state", string(spfIdentifier(drive.spf))},
-                            {"text", string(describeState(drive.spf).text)}})},
-            {"smart", object({{"state", string(smartIdentifier(drive.smart))},
-                              {"text", string(describeState(drive.smart).text)},
-                              {"capable", boolean(smartUsable(r))},
-                              {"versionError", integer(r.versionError)},
-                              {"statusError", integer(statusError)}})},
-            {"failurePredicted", boolean(drive.failurePredicted)},
-        });
-    }
-
-private:
-    std::string string(const std::string& text) const { return jsonString(text, converter_); }
-
-    const AnsiConverter& converter_;
-};
+std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter) {
+    const auto string = [&converter](const std::string& text) { return jsonString(text, converter); };
+    const DriveRecord& r = drive.record;
+    const bool read = drive.identity == IdentityState::Read;
+    // The status error means nothing while SMART is unusable.
+    const std::uint32_t statusError = drive.smart == SmartState::NoData ? 0 : r.statusError;
+    return object({
+        {"number", integer(r.driveNumber)},
+        {"label", string(driveLabel(r.driveNumber, r.identityError, r.displayName))},
+        {"identity", string(identityIdentifier(drive.identity))},
+        {"identityError", integer(r.identityError)},
+        {"identityErrorText", string(drive.cannotReadText)},
+        {"name", string(r.displayName)},
+        {"vendor", string(r.vendor)},
+        {"product", string(r.product)},
+        {"serial", string(r.serial)},
+        {"bus", string(r.busTypeText)},
+        {"busType", read ? integer(r.busType) : "null"},
+        {"removable", read ? boolean(r.removable) : "null"},
+        {"spf", object({{"state", string(spfIdentifier(drive.spf))}, {"text", string(describeState(drive.spf).text)}})},
+        {"smart", object({{"state", string(smartIdentifier(drive.smart))},
+                          {"text", string(describeState(drive.smart).text)},
+                          {"capable", boolean(smartUsable(r))},
+                          {"versionError", integer(r.versionError)},
+                          {"statusError", integer(statusError)}})},
+        {"failurePredicted", boolean(drive.failurePredicted)},
+    });
+}
 
 std::string volumeObject(const VolumeRow& volume, const AnsiConverter& converter) {
     return object({
@@ -100,7 +90,7 @@ std::string volumeObject(const VolumeRow& volume, const AnsiConverter& converter
 
 std::string writeJsonReport(const Report& report, const AnsiConverter& converter) {
     std::vector<std::string> drives;
-    for (const DriveEntry& drive : report.drives) drives.push_back(DriveWriter(converter)(drive));
+    for (const DriveEntry& drive : report.drives) drives.push_back(driveObject(drive, converter));
     std::vector<std::string> volumes;
     for (const VolumeRow& volume : report.volumes) volumes.push_back(volumeObject(volume, converter));
 

@@ -114,6 +114,20 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
     EXPECT_TRUE(has(unreadable, "\"busType\": null, \"removable\": null"));
 }
 
+TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
+    DriveTable drives;
+    drives[0] = testing::healthyDrive(0, "ACME", "X100", "S1");
+    drives[0].statusError = 31;  // from a refresh when SMART still worked
+    drives[0].versionError = testing::kInvalidFunction;
+    const testing::ScenarioMessages messages;
+    const Report report = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"capable\": false, \"versionError\": 1, \"statusError\": 0}"));
+    drives[0].versionError = 0;
+    const Report usable = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    EXPECT_TRUE(has(writeJsonReport(usable, codePage), "\"state\": \"query_failed\", \"text\": \"Query Fail\", "
+                                                       "\"capable\": true, \"versionError\": 0, \"statusError\": 31}"));
+}
+
 TEST_F(ReportWriters, JsonEscapesHostileDescriptorStrings) {
     const std::string hostile = json("hostile_strings");
     EXPECT_TRUE(has(hostile, "\"vendor\": \"A\\\"C\\\\ME\", \"product\": \"X1\\n00\\t\\u0001\\u001F\\u007F\""));
