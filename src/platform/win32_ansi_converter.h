@@ -1,0 +1,16 @@
+#pragma once
+// Text in the system's ANSI code page to UTF-8, through UTF-16.
+#include <string>
+#include <string_view>
+
+#include "report/text_encoding.h"
+
+namespace kestrine {
+
+// MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS) and WideCharToMultiByte(CP_UTF8).
+class Win32AnsiConverter : public AnsiConverter {
+public:
+    bool toUtf8(std::string_view ansi, std::string& utf8) const override;
+};
+
+}  // namespace kestrine

@@ -1,0 +1,79 @@
+#include "report/report_arguments.h"
+
+#include <optional>
+#include <utility>
+
+namespace kestrine {
+
+namespace {
+
+std::optional<ReportFormat> formatNamed(const std::string& name) {
+    if (name == "text") return ReportFormat::Text;
+    if (name == "json") return ReportFormat::Json;
+    if (name == "nagios") return ReportFormat::Nagios;
+    return std::nullopt;
+}
+
+ParsedArguments refused(std::string error) { return {false, {}, std::move(error)}; }
+
+}  // namespace
+
+ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) {
+    ParsedArguments parsed{true, {}, {}};
+    bool formatGiven = false;
+    bool prometheusGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help") {
+            parsed.options.help = true;
+        } else if (argument == "--version") {
+            parsed.options.version = true;
+        } else if (argument == "--format" || argument == "--prometheus") {
+            bool& given = argument == "--format" ? formatGiven : prometheusGiven;
+            if (given) return refused("option '" + argument + "' given twice");
+            given = true;
+            // An option word is never taken for a value: "--prometheus --help" lacks the file.
+            if (i + 1 == arguments.size() || arguments[i + 1].empty() || arguments[i + 1].starts_with("--"))
+                return refused("option '" + argument + "' needs a value");
+            const std::string& value = arguments[++i];
+            if (argument == "--prometheus") {
+                parsed.options.prometheusFile = value;
+            } else if (const std::optional<ReportFormat> format = formatNamed(value)) {
+                parsed.options.format = *format;
+            } else {
+                return refused("unknown format '" + value + "' (text, json or nagios)");
+            }
+        } else if (argument.starts_with("-")) {
+            return refused("unknown option '" + argument + "'");
+        } else {
+            return refused("unexpected argument '" + argument + "'");
+        }
+    }
+    return parsed;
+}
+
+std::string reportUsage() {
+    return "usage: kestrine-report [--format text|json|nagios] [--prometheus FILE] [--help] [--version]\n";
+}
+
+std::string reportHelp() {
+    return reportUsage() +
+           "\n"
+           "Probes the physical drives 0 to 15 and the volumes C: to Z: as the Kestrine window does,\n"
+           "judges each volume against its warning percent, prints one report and exits.\n"
+           "\n"
+           "  --format text     a report for people (the default)\n"
+           "  --format json     one JSON document\n"
+           "  --format nagios   one status line with performance data, for monitoring plugins\n"
+           "  --prometheus FILE also write the metrics in the Prometheus text format to FILE\n"
+           "  --help            this text\n"
+           "  --version         the program's version\n"
+           "\n"
+           "Exit status:\n"
+           "  0  ok: no drive predicts failure and every volume is at or above its warning percent\n"
+           "  1  warning: a volume is below its warning percent\n"
+           "  2  critical: a drive predicts failure (storage prediction or SMART status)\n"
+           "  3  unknown: bad arguments, or the report could not be made\n";
+}
+
+}  // namespace kestrine

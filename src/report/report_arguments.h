@@ -1,0 +1,36 @@
+#pragma once
+// The command line of the console report:
+//   kestrine-report [--format text|json|nagios] [--prometheus FILE] [--help] [--version]
+#include <string>
+#include <vector>
+
+namespace kestrine {
+
+enum class ReportFormat { Text, Json, Nagios };
+
+struct ReportOptions {
+    ReportFormat format = ReportFormat::Text;
+    std::string prometheusFile;  // empty: no metrics file
+    bool help = false;
+    bool version = false;
+};
+
+struct ParsedArguments {
+    bool ok = false;
+    ReportOptions options;  // meaningful when ok
+    std::string error;      // one line naming the offending argument, when not ok
+};
+
+// The arguments after the program name. An unknown option, an option without its value, a
+// value that is no format, an option given twice or a stray argument is an error.
+ParsedArguments parseReportArguments(const std::vector<std::string>& arguments);
+
+// The one-line usage, printed after an error.
+std::string reportUsage();
+// Usage, options and the meaning of each exit code.
+std::string reportHelp();
+
+// The exit code of a command line that is refused.
+inline constexpr int badArgumentsExitCode = 3;
+
+}  // namespace kestrine

@@ -1,0 +1,112 @@
+#include "report/report_json.h"
+
+#include <cmath>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "probe/drive_texts.h"
+#include "volumes/byte_size.h"
+
+namespace kestrine {
+
+namespace {
+
+using Fields = std::vector<std::pair<std::string_view, std::string>>;  // name, JSON value
+
+std::string object(const Fields& fields, std::string_view open = "{", std::string_view between = ", ",
+                   std::string_view close = "}") {
+    std::string text(open);
+    for (const auto& [name, value] : fields) {
+        if (text.size() > open.size()) text += between;
+        text += '"';
+        text += name;
+        text += "\": " + value;
+    }
+    return text += close;
+}
+
+// Items one per line, inside a member of the top-level object.
+std::string array(const std::vector<std::string>& items) {
+    if (items.empty()) return "[]";
+    std::string text = "[";
+    for (const std::string& item : items) text += (text.size() > 1 ? ",\n    " : "\n    ") + item;
+    return text + "\n  ]";
+}
+
+std::string boolean(bool value) { return value ? "true" : "false"; }
+
+std::string integer(std::int64_t value) { return std::to_string(value); }
+
+// JSON has no literal for a value that is not finite.
+std::string number(double value) { return std::isfinite(value) ? decimalNumber(value) : "null"; }
+
+std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter) {
+    const auto string = [&converter](const std::string& text) { return jsonString(text, converter); };
+    const DriveRecord& r = drive.record;
+    const bool read = drive.identity == IdentityState::Read;
+    // The status error means nothing while SMART is unusable.
+    const std::uint32_t statusError = drive.smart == SmartState::NoData ? 0 : r.statusError;
+    return object({
+        {"number", integer(r.driveNumber)},
+        {"label", string(driveLabel(r.driveNumber, r.identityError, r.displayName))},
+        {"identity", string(identityIdentifier(drive.identity))},
+        {"identityError", integer(r.identityError)},
+        {"identityErrorText", string(drive.cannotReadText)},
+        {"name", string(r.displayName)},
+        {"vendor", string(r.vendor)},
+        {"product", string(r.product)},
+        {"serial", string(r.serial)},
+        {"bus", string(r.busTypeText)},
+        {"busType", read ? integer(r.busType) : "null"},
+        {"removable", read ? boolean(r.removable) : "null"},
+        {"spf", object({{"state", string(spfIdentifier(drive.spf))}, {"text", string(describeState(drive.spf).text)}})},
+        {"smart", object({{"state", string(smartIdentifier(drive.smart))},
+                          {"text", string(describeState(drive.smart).text)},
+                          {"capable", boolean(smartUsable(r))},
+                          {"versionError", integer(r.versionError)},
+                          {"statusError", integer(statusError)}})},
+        {"failurePredicted", boolean(drive.failurePredicted)},
+    });
+}
+
+std::string volumeObject(const VolumeRow& volume, const AnsiConverter& converter) {
+    return object({
+        {"volume", jsonString(volumeName(volume.slot), converter)},
+        {"label", jsonString(volume.label, converter)},
+        {"totalBytes", integer(volume.totalBytes)},
+        {"freeBytes", integer(volume.freeBytes)},
+        {"percentFree", number(volume.percentFree)},
+        {"totalText", jsonString(formatByteSize(volume.totalBytes), converter)},
+        {"freeText", jsonString(formatByteSize(volume.freeBytes), converter)},
+        {"percentText", jsonString(volumePercentText(volume.percentFree), converter)},
+        {"warningPercent", integer(volume.warningPercent)},
+        {"warningPercentFrom", jsonString(volume.usesDefault ? "default" : "own", converter)},
+        {"state", jsonString(volume.inWarning ? "warning" : "ok", converter)},
+    });
+}
+
+}  // namespace
+
+std::string writeJsonReport(const Report& report, const AnsiConverter& converter) {
+    std::vector<std::string> drives;
+    for (const DriveEntry& drive : report.drives) drives.push_back(driveObject(drive, converter));
+    std::vector<std::string> volumes;
+    for (const VolumeRow& volume : report.volumes) volumes.push_back(volumeObject(volume, converter));
+
+    const Fields members = {
+        {"format", integer(reportJsonFormat)},
+        {"programVersion", jsonString(report.programVersion, converter)},
+        {"time", jsonString(report.utcTime, converter)},
+        {"status", jsonString(statusIdentifier(report.status), converter)},
+        {"exitCode", integer(exitCode(report.status))},
+        {"reason", jsonString(report.reason, converter)},
+        {"thresholds", object({{"source", jsonString(thresholdSourceIdentifier(report.thresholds), converter)},
+                               {"text", jsonString(thresholdSourceText(report.thresholds), converter)}})},
+        {"drives", array(drives)},
+        {"volumes", array(volumes)},
+    };
+    return object(members, "{\n  ", ",\n  ", "\n}\n");
+}
+
+}  // namespace kestrine

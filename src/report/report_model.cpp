@@ -1,0 +1,164 @@
+#include "report/report_model.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "probe/drive_texts.h"
+#include "volumes/volume_table.h"
+
+namespace kestrine {
+
+namespace {
+
+IdentityState identityOf(const DriveRecord& record) {
+    if (record.identityError != 0) return IdentityState::CannotRead;
+    return hasDetails(record) ? IdentityState::Read : IdentityState::NotRead;
+}
+
+DriveRecord blankIdentity(DriveRecord record) {
+    record.removable = false;
+    record.vendor.clear();
+    record.product.clear();
+    record.serial.clear();
+    record.busType = 0;
+    record.busTypeText.clear();
+    record.displayName.clear();
+    return record;
+}
+
+DriveEntry entryOf(const DriveRecord& record, const SystemMessages& messages) {
+    DriveEntry entry;
+    entry.record = record;
+    entry.identity = identityOf(record);
+    // Like the window, no format shows an identity block that is not current.
+    if (entry.identity != IdentityState::Read) entry.record = blankIdentity(record);
+    if (entry.identity == IdentityState::CannotRead)
+        entry.cannotReadText = identityErrorText(record.identityError, messages);
+    entry.spf = spfState(record);
+    entry.smart = smartState(record);
+    entry.failurePredicted = indicatorLevel(record) == IndicatorLevel::FailurePredicted;
+    return entry;
+}
+
+std::string countOf(std::size_t count, const char* noun) {
+    return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
+}
+
+void addProblem(std::string& reason, const std::string& problem) {
+    if (!reason.empty()) reason += "; ";
+    reason += problem;
+}
+
+}  // namespace
+
+Report buildReport(const ReportInput& input, const SystemMessages& messages) {
+    Report report;
+    report.programVersion = input.programVersion;
+    report.utcTime = input.utcTime;
+    report.thresholds = input.thresholds;
+    for (const DriveRecord& record : input.drives)
+        if (isListed(record)) report.drives.push_back(entryOf(record, messages));
+    for (const VolumeRow& row : input.volumes)
+        if (isVolumeSlot(row.slot)) report.volumes.push_back(row);
+
+    bool critical = false;
+    bool warning = false;
+    for (const DriveEntry& drive : report.drives) {
+        if (!drive.failurePredicted) continue;
+        critical = true;
+        addProblem(report.reason, "Disk " + std::to_string(drive.record.driveNumber) + " predicts failure");
+    }
+    for (const VolumeRow& volume : report.volumes) {
+        if (!volume.inWarning) continue;
+        warning = true;
+        addProblem(report.reason, volumeName(volume.slot) + ' ' + volumePercentText(volume.percentFree) +
+                                      " free, below " + std::to_string(volume.warningPercent) + " %");
+    }
+    report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
+    if (report.status == OverallStatus::Ok)
+        report.reason = countOf(report.drives.size(), "drive") + " and " + countOf(report.volumes.size(), "volume") + " ok";
+    return report;
+}
+
+void markUnknown(Report& report, std::string reason) {
+    report.status = OverallStatus::Unknown;
+    report.reason = std::move(reason);
+}
+
+int exitCode(OverallStatus status) { return static_cast<int>(status); }
+
+const char* statusIdentifier(OverallStatus status) {
+    switch (status) {
+        case OverallStatus::Ok: return "ok";
+        case OverallStatus::Warning: return "warning";
+        case OverallStatus::Critical: return "critical";
+        case OverallStatus::Unknown: break;
+    }
+    return "unknown";
+}
+
+const char* statusWord(OverallStatus status) {
+    switch (status) {
+        case OverallStatus::Ok: return "OK";
+        case OverallStatus::Warning: return "WARNING";
+        case OverallStatus::Critical: return "CRITICAL";
+        case OverallStatus::Unknown: break;
+    }
+    return "UNKNOWN";
+}
+
+const char* thresholdSourceIdentifier(ThresholdSource source) {
+    switch (source) {
+        case ThresholdSource::DefaultsFileMissing: return "defaults_file_missing";
+        case ThresholdSource::DefaultsFileInvalid: return "defaults_file_invalid";
+        case ThresholdSource::SettingsFile: break;
+    }
+    return "settings_file";
+}
+
+const char* identityIdentifier(IdentityState identity) {
+    switch (identity) {
+        case IdentityState::Read: return "read";
+        case IdentityState::CannotRead: return "cannot_read";
+        case IdentityState::NotRead: break;
+    }
+    return "not_read";
+}
+
+const char* spfIdentifier(SpfState state) {
+    switch (state) {
+        case SpfState::Ok: return "ok";
+        case SpfState::FailurePredicted: return "failure_predicted";
+        case SpfState::NoData: break;
+    }
+    return "no_data";
+}
+
+const char* smartIdentifier(SmartState state) {
+    switch (state) {
+        case SmartState::QueryFailed: return "query_failed";
+        case SmartState::Ok: return "ok";
+        case SmartState::FailurePredicted: return "failure_predicted";
+        case SmartState::NoData: break;
+    }
+    return "no_data";
+}
+
+const char* thresholdSourceText(ThresholdSource source) {
+    switch (source) {
+        case ThresholdSource::DefaultsFileMissing: return "defaults (no settings file)";
+        case ThresholdSource::DefaultsFileInvalid: return "defaults (the settings file is not valid)";
+        case ThresholdSource::SettingsFile: break;
+    }
+    return "settings file";
+}
+
+std::string volumeName(int slot) { return std::string(1, static_cast<char>('A' + slot)) + ':'; }
+
+std::string volumePercentText(double percent) {
+    char text[400];  // room for any double the caller hands in, not only 0 to 100
+    std::snprintf(text, sizeof text, "%3.1f %%", percent);
+    return text;
+}
+
+}  // namespace kestrine

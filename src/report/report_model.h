@@ -1,0 +1,92 @@
+#pragma once
+// What one report says: the listed drives after a probe, the listed volumes with the verdicts
+// the volume judgement gave them, where the warning percents came from, and the overall
+// status with its exit code and reason. Every writer reads this and nothing else.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "probe/device_port.h"
+#include "probe/drive_record.h"
+
+namespace kestrine {
+
+// Exit codes as monitoring plugins use them.
+enum class OverallStatus { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
+
+enum class ThresholdSource {
+    SettingsFile,         // the settings file was loaded
+    DefaultsFileMissing,  // no readable settings file: the defaults
+    DefaultsFileInvalid,  // the file failed the load or the test: the defaults
+};
+
+// read: the identity block is current; cannotRead: the last identity query failed (the
+// window shows "Cannot Read - " instead); notRead: no identity query ever succeeded (the open
+// failed, as for a standard user).
+enum class IdentityState { Read, CannotRead, NotRead };
+
+// One listed volume, as the scan and the volume judgement left it.
+struct VolumeRow {
+    int slot = 0;  // 2..25 for C: to Z:
+    std::string label;
+    std::int64_t totalBytes = 0;
+    std::int64_t freeBytes = 0;
+    double percentFree = 0.0;
+    std::uint32_t warningPercent = 0;  // the percent in effect
+    bool usesDefault = true;           // the default percent, not the volume's own
+    bool inWarning = false;            // the judgement's verdict
+};
+
+struct DriveEntry {
+    DriveRecord record;  // a listed record as the probe left it, its identity block blank unless read
+    IdentityState identity = IdentityState::NotRead;
+    std::string cannotReadText;  // "Cannot Read - " and the system's text, for cannotRead
+    SpfState spf = SpfState::NoData;
+    SmartState smart = SmartState::NoData;
+    bool failurePredicted = false;  // by either verdict
+};
+
+struct Report {
+    std::string programVersion;
+    std::string utcTime;  // "2026-12-07T15:24:30Z"
+    ThresholdSource thresholds = ThresholdSource::SettingsFile;
+    std::vector<DriveEntry> drives;  // listed drives, by number
+    std::vector<VolumeRow> volumes;  // in the caller's order
+    OverallStatus status = OverallStatus::Unknown;
+    std::string reason;  // one line: the problems, or what was found well
+};
+
+struct ReportInput {
+    const DriveTable& drives;
+    std::vector<VolumeRow> volumes;  // rows whose slot is no volume slot are left out
+    ThresholdSource thresholds;
+    std::string programVersion;
+    std::string utcTime;
+};
+
+// Critical when a listed drive predicts failure, else warning when a volume is below its
+// limit, else ok.
+Report buildReport(const ReportInput& input, const SystemMessages& messages);
+
+// The report could not be made as a whole (the caller says why): unknown, exit code 3.
+void markUnknown(Report& report, std::string reason);
+
+int exitCode(OverallStatus status);
+
+// Stable lowercase identifiers of the machine-read formats.
+const char* statusIdentifier(OverallStatus status);
+const char* thresholdSourceIdentifier(ThresholdSource source);
+const char* identityIdentifier(IdentityState identity);
+const char* spfIdentifier(SpfState state);
+const char* smartIdentifier(SmartState state);
+
+// "OK", "WARNING", "CRITICAL", "UNKNOWN".
+const char* statusWord(OverallStatus status);
+// Words for people: "settings file", "defaults (no settings file)", ...
+const char* thresholdSourceText(ThresholdSource source);
+// "C:" for slot 2.
+std::string volumeName(int slot);
+// The volume panel's percent: "45.3 %".
+std::string volumePercentText(double percent);
+
+}  // namespace kestrine

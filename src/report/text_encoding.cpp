@@ -1,0 +1,105 @@
+#include "report/text_encoding.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace kestrine {
+
+namespace {
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The UTF-8 form of the character U+00XX for every byte XX above 127.
+std::string latin1ToUtf8(std::string_view bytes) {
+    std::string utf8;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | byte >> 6));
+            utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
+void appendUnicodeEscape(std::string& out, unsigned char byte) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(byte));
+    out += escape;
+}
+
+// Escapes one byte of UTF-8 (or ASCII) text for a JSON string; bytes above 127 pass through.
+void appendJsonByte(std::string& out, char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+        case '"': out += "\\\""; return;
+        case '\\': out += "\\\\"; return;
+        case '\n': out += "\\n"; return;
+        case '\r': out += "\\r"; return;
+        case '\t': out += "\\t"; return;
+        default: break;
+    }
+    if (byte < 0x20 || byte == 0x7F) {
+        appendUnicodeEscape(out, byte);
+    } else {
+        out.push_back(c);
+    }
+}
+
+}  // namespace
+
+std::string jsonString(std::string_view ansi, const AnsiConverter& converter) {
+    std::string out = "\"";
+    std::string utf8;
+    if (isAscii(ansi)) {
+        for (const char c : ansi) appendJsonByte(out, c);
+    } else if (converter.toUtf8(ansi, utf8)) {
+        for (const char c : utf8) appendJsonByte(out, c);
+    } else {
+        for (const char c : ansi) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80) {
+                appendJsonByte(out, c);
+            } else {
+                appendUnicodeEscape(out, byte);
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
+    std::string utf8;
+    if (isAscii(ansi)) {
+        utf8 = ansi;
+    } else if (!converter.toUtf8(ansi, utf8)) {
+        utf8 = latin1ToUtf8(ansi);
+    }
+    std::string out;
+    for (const char c : utf8) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            default: out.push_back(c); break;
+        }
+    }
+    return out;
+}
+
+std::string decimalNumber(double value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
+    char text[32];
+    const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+}  // namespace kestrine

@@ -1,0 +1,32 @@
+#pragma once
+// How report values become bytes in the machine-read formats. Device strings are arbitrary
+// bytes in the system's ANSI code page; JSON and the Prometheus exposition format both need
+// valid UTF-8, so bytes above 127 go through a converter the platform provides.
+#include <string>
+#include <string_view>
+
+namespace kestrine {
+
+// ANSI code page text to UTF-8 (MultiByteToWideChar and WideCharToMultiByte on Windows).
+class AnsiConverter {
+public:
+    virtual ~AnsiConverter() = default;
+    // False when the bytes are not valid text in the code page; `utf8` is then unspecified.
+    // On success `utf8` is valid UTF-8.
+    virtual bool toUtf8(std::string_view ansi, std::string& utf8) const = 0;
+};
+
+// A JSON string literal, quotes included. Quotes, backslashes and control characters are
+// escaped; when the converter refuses the text, every byte above 127 becomes \u00XX.
+std::string jsonString(std::string_view ansi, const AnsiConverter& converter);
+
+// A Prometheus label value without its quotes: backslash, quote and line feed escaped. When
+// the converter refuses the text, every byte above 127 stands for the character U+00XX, as
+// in the JSON output.
+std::string labelValue(std::string_view ansi, const AnsiConverter& converter);
+
+// The shortest decimal that reads back as the same double ("30.5", "1e-05"); "NaN", "+Inf"
+// or "-Inf" for values that are not finite.
+std::string decimalNumber(double value);
+
+}  // namespace kestrine

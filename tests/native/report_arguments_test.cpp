@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "report/report_arguments.h"
+
+namespace kestrine {
+namespace {
+
+struct Accepted {
+    std::vector<std::string> arguments;
+    ReportFormat format;
+    const char* prometheusFile;
+    bool help, version;
+};
+
+const Accepted accepted[] = {
+    {{}, ReportFormat::Text, "", false, false},
+    {{"--format", "text"}, ReportFormat::Text, "", false, false},
+    {{"--format", "json"}, ReportFormat::Json, "", false, false},
+    {{"--format", "nagios", "--prometheus", "C:\\exporter\\kestrine.prom"}, ReportFormat::Nagios,
+     "C:\\exporter\\kestrine.prom", false, false},
+    {{"--prometheus", "-"}, ReportFormat::Text, "-", false, false},
+    {{"--help"}, ReportFormat::Text, "", true, false},
+    {{"--version", "--format", "json"}, ReportFormat::Json, "", false, true},
+};
+
+TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
+    for (const Accepted& a : accepted) {
+        const ParsedArguments parsed = parseReportArguments(a.arguments);
+        const std::string what = ::testing::PrintToString(a.arguments);
+        ASSERT_TRUE(parsed.ok) << what << ": " << parsed.error;
+        EXPECT_EQ(parsed.options.format, a.format) << what;
+        EXPECT_EQ(parsed.options.prometheusFile, a.prometheusFile) << what;
+        EXPECT_EQ(parsed.options.help, a.help) << what;
+        EXPECT_EQ(parsed.options.version, a.version) << what;
+    }
+}
+
+struct Refused {
+    std::vector<std::string> arguments;
+    const char* error;
+};
+
+const Refused refused[] = {
+    {{"--verbose"}, "unknown option '--verbose'"},
+    {{"--format=json"}, "unknown option '--format=json'"},
+    {{"-h"}, "unknown option '-h'"},
+    {{"/SystemTray"}, "unexpected argument '/SystemTray'"},
+    {{"--format"}, "option '--format' needs a value"},
+    {{"--prometheus"}, "option '--prometheus' needs a value"},
+    {{"--prometheus", ""}, "option '--prometheus' needs a value"},
+    {{"--prometheus", "--help"}, "option '--prometheus' needs a value"},
+    {{"--format", "xml"}, "unknown format 'xml' (text, json or nagios)"},
+    {{"--format", "JSON"}, "unknown format 'JSON' (text, json or nagios)"},
+    {{"--format", "json", "--format", "text"}, "option '--format' given twice"},
+    {{"--prometheus", "a", "--prometheus", "b"}, "option '--prometheus' given twice"},
+    {{"--help", "--bogus"}, "unknown option '--bogus'"},
+};
+
+TEST(ReportArguments, EveryBadCommandLineIsRefusedWithOneLineNamingIt) {
+    for (const Refused& r : refused) {
+        const ParsedArguments parsed = parseReportArguments(r.arguments);
+        const std::string what = ::testing::PrintToString(r.arguments);
+        EXPECT_FALSE(parsed.ok) << what;
+        EXPECT_EQ(parsed.error, r.error) << what;
+    }
+    EXPECT_EQ(badArgumentsExitCode, 3);
+}
+
+TEST(ReportArguments, HelpStartsWithTheUsageAndGivesEveryExitCode) {
+    const std::string help = reportHelp();
+    EXPECT_TRUE(help.starts_with(reportUsage()));
+    EXPECT_EQ(reportUsage().find('\n'), reportUsage().size() - 1) << "the usage is one line";
+    for (const char* line : {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json",
+                             "--prometheus FILE", "--version"})
+        EXPECT_NE(help.find(line), std::string::npos) << line;
+}
+
+}  // namespace
+}  // namespace kestrine

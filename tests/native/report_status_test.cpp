@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "fakes/report_scenarios.h"
+#include "report/report_model.h"
+
+namespace kestrine {
+namespace {
+
+using testing::accessDeniedDrive;
+using testing::healthyDrive;
+using testing::volumeRow;
+
+Report reportOf(const DriveTable& drives, std::vector<VolumeRow> volumes) {
+    const testing::ScenarioMessages messages;
+    return buildReport({drives, std::move(volumes), ThresholdSource::SettingsFile, "1.0", "2026-12-07T15:24:30Z"},
+                       messages);
+}
+
+struct StatusCase {
+    const char* what;
+    void (*spoil)(DriveRecord&);  // applied to a healthy disk 4
+    bool volumeBelowLimit;        // D: gets a verdict of warning
+    int volumeSlot;               // where the volume row claims to be
+    OverallStatus status;
+    const char* reason;
+};
+
+void nothing(DriveRecord&) {}
+
+const StatusCase statusCases[] = {
+    {"all well", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok"},
+    {"a volume below its limit", nothing, true, 3, OverallStatus::Warning, "D: 5.0 % free, below 20 %"},
+    {"storage prediction", [](DriveRecord& r) { r.predictOk = false; }, false, 3, OverallStatus::Critical,
+     "Disk 4 predicts failure"},
+    {"SMART threshold exceeded", [](DriveRecord& r) { r.thresholdExceeded = true; }, false, 3,
+     OverallStatus::Critical, "Disk 4 predicts failure"},
+    {"both verdicts and a volume", [](DriveRecord& r) { r.predictOk = false; r.thresholdExceeded = true; }, true, 3,
+     OverallStatus::Critical, "Disk 4 predicts failure; D: 5.0 % free, below 20 %"},
+    {"prediction without an answer", [](DriveRecord& r) { r.predictQueried = r.predictOk = false; }, false, 3,
+     OverallStatus::Ok, "1 drive and 1 volume ok"},
+    {"old threshold while SMART is unusable",
+     [](DriveRecord& r) { r.thresholdExceeded = true; r.versionError = 1; }, false, 3, OverallStatus::Ok,
+     "1 drive and 1 volume ok"},
+    {"threshold beside a failed status query",
+     [](DriveRecord& r) { r.thresholdExceeded = true; r.statusError = 31; }, false, 3, OverallStatus::Ok,
+     "1 drive and 1 volume ok"},
+    {"a failing drive that is gone", [](DriveRecord& r) { r.predictOk = false; r.present = false; }, false, 3,
+     OverallStatus::Ok, "0 drives and 1 volume ok"},
+    {"a volume row for no slot", nothing, true, 26, OverallStatus::Ok, "1 drive and 0 volumes ok"},
+    {"a volume row for a negative slot", nothing, true, -1, OverallStatus::Ok, "1 drive and 0 volumes ok"},
+};
+
+TEST(ReportStatus, DrivesMakeItCriticalAndVolumesAWarningByTheWindowsRules) {
+    for (const StatusCase& c : statusCases) {
+        DriveTable drives;
+        drives[4] = healthyDrive(4, "ACME", "X100", "S1");
+        c.spoil(drives[4]);
+        VolumeRow volume = volumeRow(3, "Data", 1000, 50, 20, false);
+        volume.slot = c.volumeSlot;
+        volume.inWarning = c.volumeBelowLimit;
+        const Report report = reportOf(drives, {volume});
+        EXPECT_EQ(report.status, c.status) << c.what;
+        EXPECT_EQ(report.reason, c.reason) << c.what;
+        EXPECT_EQ(exitCode(report.status), static_cast<int>(c.status)) << c.what;
+    }
+}
+
+TEST(ReportStatus, ExitCodesAreThoseOfMonitoringPlugins) {
+    EXPECT_EQ(exitCode(OverallStatus::Ok), 0);
+    EXPECT_EQ(exitCode(OverallStatus::Warning), 1);
+    EXPECT_EQ(exitCode(OverallStatus::Critical), 2);
+    EXPECT_EQ(exitCode(OverallStatus::Unknown), 3);
+}
+
+TEST(ReportStatus, TheVolumeVerdictIsTheCallersNotRecomputed) {
+    // 5 % free against 20 % but judged ok by the caller, and the reverse: the report follows.
+    VolumeRow judgedOk = volumeRow(3, "Data", 1000, 50, 20, false);
+    judgedOk.inWarning = false;
+    EXPECT_EQ(reportOf({}, {judgedOk}).status, OverallStatus::Ok);
+    VolumeRow judgedLow = volumeRow(2, "System", 1000, 900, 10, true);
+    judgedLow.inWarning = true;
+    EXPECT_EQ(reportOf({}, {judgedLow}).status, OverallStatus::Warning);
+}
+
+TEST(ReportStatus, AReportThatCouldNotBeMadeIsUnknownAndKeepsItsData) {
+    DriveTable drives;
+    drives[0] = healthyDrive(0, "ACME", "X100", "S1");
+    drives[0].predictOk = false;
+    Report report = reportOf(drives, {});
+    markUnknown(report, "the metrics file could not be written");
+    EXPECT_EQ(report.status, OverallStatus::Unknown);
+    EXPECT_EQ(exitCode(report.status), 3);
+    EXPECT_EQ(report.reason, "the metrics file could not be written");
+    EXPECT_EQ(report.drives.size(), 1u);
+}
+
+TEST(ReportDrives, OnlyListedDrivesInNumberOrderWithTheirVerdicts) {
+    DriveTable drives;
+    drives[7] = healthyDrive(7, "ACME", "X100", "S7");
+    drives[7].statusError = 31;
+    drives[2] = accessDeniedDrive(2);
+    drives[5].present = true;  // answered but never probed conclusively: not listed
+    const Report report = reportOf(drives, {});
+    ASSERT_EQ(report.drives.size(), 2u);
+    EXPECT_EQ(report.drives[0].record.driveNumber, 2);
+    EXPECT_EQ(report.drives[0].spf, SpfState::NoData);
+    EXPECT_EQ(report.drives[0].smart, SmartState::NoData);
+    EXPECT_EQ(report.drives[1].record.driveNumber, 7);
+    EXPECT_EQ(report.drives[1].spf, SpfState::Ok);
+    EXPECT_EQ(report.drives[1].smart, SmartState::QueryFailed);
+    EXPECT_FALSE(report.drives[1].failurePredicted);
+}
+
+TEST(ReportDrives, IdentityIsReadCannotBeReadOrWasNeverRead) {
+    DriveTable drives;
+    drives[0] = healthyDrive(0, "ACME", "X100", "S1");
+    drives[1] = healthyDrive(1, "OLD", "Stale", "STALE");
+    drives[1].identityError = testing::accessDenied;
+    drives[2] = healthyDrive(2, "NEW", "Unknown Code", "S2");
+    drives[2].identityError = 1117;
+    drives[3] = accessDeniedDrive(3);
+    const Report report = reportOf(drives, {});
+    ASSERT_EQ(report.drives.size(), 4u);
+
+    EXPECT_EQ(report.drives[0].identity, IdentityState::Read);
+    EXPECT_EQ(report.drives[0].record.displayName, "ACME X100");
+    EXPECT_EQ(report.drives[0].cannotReadText, "");
+
+    EXPECT_EQ(report.drives[1].identity, IdentityState::CannotRead);
+    EXPECT_EQ(report.drives[1].cannotReadText, "Cannot Read - Access is denied.\r\n");
+    // As in the window, the identity block from before the failure is not reported.
+    EXPECT_EQ(report.drives[1].record.displayName, "");
+    EXPECT_EQ(report.drives[1].record.serial, "");
+    EXPECT_EQ(report.drives[1].record.busTypeText, "");
+    EXPECT_EQ(report.drives[1].record.identityError, testing::accessDenied);
+
+    EXPECT_EQ(report.drives[2].cannotReadText, "Cannot Read - Unknown Error");
+    EXPECT_EQ(report.drives[3].identity, IdentityState::NotRead);
+    EXPECT_EQ(report.drives[3].cannotReadText, "");
+}
+
+TEST(ReportIdentifiers, VerdictsHaveStableLowercaseNames) {
+    EXPECT_STREQ(statusIdentifier(OverallStatus::Critical), "critical");
+    EXPECT_STREQ(statusWord(OverallStatus::Unknown), "UNKNOWN");
+    EXPECT_STREQ(spfIdentifier(SpfState::FailurePredicted), "failure_predicted");
+    EXPECT_STREQ(smartIdentifier(SmartState::QueryFailed), "query_failed");
+    EXPECT_STREQ(smartIdentifier(SmartState::NoData), "no_data");
+    EXPECT_STREQ(identityIdentifier(IdentityState::CannotRead), "cannot_read");
+    EXPECT_STREQ(thresholdSourceIdentifier(ThresholdSource::DefaultsFileInvalid), "defaults_file_invalid");
+    EXPECT_EQ(volumeName(2), "C:");
+    EXPECT_EQ(volumeName(25), "Z:");
+    EXPECT_EQ(volumePercentText(45.349), "45.3 %");
+    EXPECT_EQ(volumePercentText(5.0), "5.0 %");
+}
+
+}  // namespace
+}  // namespace kestrine

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "fakes/report_scenarios.h"
+#include "report/text_encoding.h"
+
+namespace kestrine {
+namespace {
+
+// Counts the texts it is asked about: ASCII text must never need the code page.
+class CountingCodePage : public testing::FakeCodePage {
+public:
+    mutable int calls = 0;
+    bool toUtf8(std::string_view ansi, std::string& utf8) const override {
+        ++calls;
+        return FakeCodePage::toUtf8(ansi, utf8);
+    }
+};
+
+TEST(JsonText, QuotesBackslashesAndControlCharactersAreEscaped) {
+    CountingCodePage codePage;
+    EXPECT_EQ(jsonString("ACME X100", codePage), "\"ACME X100\"");
+    EXPECT_EQ(jsonString("A\"C\\ME", codePage), "\"A\\\"C\\\\ME\"");
+    EXPECT_EQ(jsonString("Access is denied.\r\n\tx", codePage), "\"Access is denied.\\r\\n\\tx\"");
+    EXPECT_EQ(jsonString(std::string("a\0b\x01\x1f\x7f", 6), codePage), "\"a\\u0000b\\u0001\\u001F\\u007F\"");
+    EXPECT_EQ(jsonString("", codePage), "\"\"");
+    EXPECT_EQ(codePage.calls, 0);
+}
+
+TEST(JsonText, BytesAbove127GoThroughTheCodePage) {
+    const testing::FakeCodePage codePage;
+    EXPECT_EQ(jsonString("Caf\xe9 \x80", codePage), "\"Caf\xC3\xA9 \xE2\x82\xAC\"");
+    // Characters the code page gives back are escaped like any other.
+    EXPECT_EQ(jsonString("\xe9\"\n", codePage), "\"\xC3\xA9\\\"\\n\"");
+}
+
+TEST(JsonText, TextTheCodePageRefusesKeepsEveryByteAsACodePoint) {
+    const testing::FakeCodePage codePage;
+    EXPECT_EQ(jsonString("Caf\xe9\x81\"\n\x80", codePage), "\"Caf\\u00E9\\u0081\\\"\\n\\u0080\"");
+}
+
+TEST(MetricLabels, BackslashQuoteAndLineFeedAreEscaped) {
+    const testing::FakeCodePage codePage;
+    EXPECT_EQ(labelValue("Sys\"tem\\\nX", codePage), "Sys\\\"tem\\\\\\nX");
+    EXPECT_EQ(labelValue("tab\tand\rCR", codePage), "tab\tand\rCR") << "the format needs no other escapes";
+}
+
+TEST(MetricLabels, BytesAbove127BecomeUtf8EvenWhenTheCodePageRefuses) {
+    const testing::FakeCodePage codePage;
+    EXPECT_EQ(labelValue("Caf\xe9 \x80", codePage), "Caf\xC3\xA9 \xE2\x82\xAC");
+    // Refused: 0x80 is U+0080 and 0xE9 U+00E9, the same code points the JSON output names.
+    EXPECT_EQ(labelValue("\x81\x80\xe9\"", codePage), "\xC2\x81\xC2\x80\xC3\xA9\\\"");
+}
+
+TEST(Numbers, ShortestTextThatReadsBackAsTheSameValue) {
+    EXPECT_EQ(decimalNumber(30.5), "30.5");
+    EXPECT_EQ(decimalNumber(60.0), "60");
+    EXPECT_EQ(decimalNumber(0.1), "0.1");
+    EXPECT_EQ(decimalNumber(45.300000000000004), "45.300000000000004");
+    EXPECT_EQ(decimalNumber(1e-5), "1e-05");
+    EXPECT_EQ(decimalNumber(-2.5), "-2.5");
+    EXPECT_EQ(decimalNumber(std::numeric_limits<double>::quiet_NaN()), "NaN");
+    EXPECT_EQ(decimalNumber(std::numeric_limits<double>::infinity()), "+Inf");
+    EXPECT_EQ(decimalNumber(-std::numeric_limits<double>::infinity()), "-Inf");
+}
+
+}  // namespace
+}  // namespace kestrine

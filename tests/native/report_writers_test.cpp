@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "fakes/format_checks.h"
+#include "fakes/report_scenarios.h"
+#include "report/report_json.h"
+#include "report/report_nagios.h"
+#include "report/report_prometheus.h"
+#include "report/report_text.h"
+
+namespace kestrine {
+namespace {
+
+using testing::ReportScenario;
+
+class ReportWriters : public ::testing::Test {
+protected:
+    static Report scenario(const std::string& name) {
+        for (const ReportScenario& s : testing::reportScenarios())
+            if (s.name == name) return s.report();
+        ADD_FAILURE() << "no scenario " << name;
+        return {};
+    }
+    std::string json(const std::string& name) const { return writeJsonReport(scenario(name), codePage); }
+    std::string metrics(const std::string& name) const { return writePrometheusMetrics(scenario(name), codePage); }
+    static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    testing::FakeCodePage codePage;
+};
+
+TEST_F(ReportWriters, EveryScenarioGivesStrictJsonAndWellFormedMetrics) {
+    for (const ReportScenario& s : testing::reportScenarios()) {
+        const Report report = s.report();
+        const std::string document = writeJsonReport(report, codePage);
+        EXPECT_TRUE(testing::StrictJson::accepts(document)) << s.name << "\n" << document;
+        std::string badLine;
+        EXPECT_TRUE(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine)) << s.name << ": " << badLine;
+        const std::string nagios = writeNagiosReport(report);
+        EXPECT_EQ(nagios.find('\n'), nagios.size() - 1) << s.name << ": one line";
+        EXPECT_TRUE(nagios.starts_with(std::string("KESTRINE ") + statusWord(report.status) + " - ")) << s.name;
+    }
+}
+
+TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
+    EXPECT_EQ(writeTextReport(scenario("healthy")),
+              "Kestrine 1.0, 2026-12-07T15:24:30Z\n"
+              "Warning percents: settings file\n"
+              "\n"
+              "Drive   Name        Serial  Bus   Type       SPF Status  SMART Status\n"
+              "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
+              "Disk 1  Stick Go 8  -       USB   Removable  Ok          No Data Available\n"
+              "\n"
+              "Volume  Label   Free    Free Space  Total Size  Warning At      State\n"
+              "C:      System  45.3 %  45.3 GB     100.0 GB    10 % (default)  ok\n"
+              "D:      Data    60.0 %  1.2 TB      2.0 TB      20 % (own)      ok\n"
+              "\n"
+              "Status: OK - 2 drives and 2 volumes ok\n");
+}
+
+TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
+    const std::string low = writeTextReport(scenario("volume_below_limit"));
+    EXPECT_TRUE(has(low, "D:      Data    5.0 %   100.0 GB    2.0 TB      20 % (own)      warning\n")) << low;
+    EXPECT_TRUE(has(low, "Status: WARNING - D: 5.0 % free, below 20 %\n"));
+    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure")), "Disk 1  Stick Go 8  -       USB   Removable  Failure Predicted"));
+    EXPECT_TRUE(has(writeTextReport(scenario("smart_failure")), "Status: CRITICAL - Disk 0 predicts failure\n"));
+
+    const std::string unreadable = writeTextReport(scenario("identity_unreadable"));
+    EXPECT_TRUE(has(unreadable, "Disk 2  Cannot Read - Access is denied.  -       -     -          Ok                 Query Fail\n"))
+        << unreadable;
+    EXPECT_TRUE(has(unreadable, "Disk 3  -                                -       -     -          No Data Available  No Data Available\n"));
+
+    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_missing")), "Warning percents: defaults (no settings file)\n"));
+    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_invalid")),
+                    "Warning percents: defaults (the settings file is not valid)\n"));
+    const std::string nothing = writeTextReport(scenario("nothing_listed"));
+    EXPECT_TRUE(has(nothing, "\nNo drives listed.\n\nNo volumes listed.\n\nStatus: OK - 0 drives and 0 volumes ok\n"));
+}
+
+TEST_F(ReportWriters, TextKeepsEveryDriveAndVolumeOnOneLine) {
+    const std::string text = writeTextReport(scenario("hostile_strings"));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12) << text;
+    EXPECT_TRUE(has(text, "Disk 0  A\"C\\ME X1?00????")) << text;
+    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %"));
+}
+
+TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
+    const std::string healthy = json("healthy");
+    for (const char* part : {"\"format\": 1,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
+                             "\"status\": \"ok\",", "\"exitCode\": 0,",
+                             "\"thresholds\": {\"source\": \"settings_file\", \"text\": \"settings file\"}",
+                             "\"totalBytes\": 2000000000000, \"freeBytes\": 1200000000000, \"percentFree\": 60,",
+                             "\"warningPercent\": 20, \"warningPercentFrom\": \"own\", \"state\": \"ok\"",
+                             "\"busType\": 7, \"removable\": true,",
+                             "\"smart\": {\"state\": \"no_data\", \"text\": \"No Data Available\", \"capable\": false, "
+                             "\"versionError\": 1, \"statusError\": 0}"})
+        EXPECT_TRUE(has(healthy, part)) << part;
+
+    EXPECT_TRUE(has(json("spf_failure"), "\"spf\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\"}"));
+    EXPECT_TRUE(has(json("spf_failure"), "\"exitCode\": 2,"));
+    EXPECT_TRUE(has(json("smart_failure"), "\"smart\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\""));
+    EXPECT_TRUE(has(json("volume_below_limit"), "\"percentText\": \"5.0 %\", \"warningPercent\": 20, "
+                                                "\"warningPercentFrom\": \"own\", \"state\": \"warning\""));
+    EXPECT_TRUE(has(json("defaults_file_invalid"), "\"source\": \"defaults_file_invalid\""));
+    EXPECT_TRUE(has(json("unknown"), "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"the metrics file"));
+
+    const std::string unreadable = json("identity_unreadable");
+    EXPECT_TRUE(has(unreadable, "\"label\": \"Disk 2\", \"identity\": \"cannot_read\", \"identityError\": 5, "
+                                "\"identityErrorText\": \"Cannot Read - Access is denied.\\r\\n\", \"name\": \"\""));
+    EXPECT_TRUE(has(unreadable, "\"statusError\": 1}"));
+    EXPECT_TRUE(has(unreadable, "\"label\": \"Disk 3 - \", \"identity\": \"not_read\""));
+    EXPECT_TRUE(has(unreadable, "\"busType\": null, \"removable\": null"));
+}
+
+TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
+    DriveTable drives;
+    drives[0] = testing::healthyDrive(0, "ACME", "X100", "S1");
+    drives[0].statusError = 31;  // from a refresh when SMART still worked
+    drives[0].versionError = testing::invalidFunction;
+    const testing::ScenarioMessages messages;
+    const Report report = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"capable\": false, \"versionError\": 1, \"statusError\": 0}"));
+    drives[0].versionError = 0;
+    const Report usable = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    EXPECT_TRUE(has(writeJsonReport(usable, codePage), "\"state\": \"query_failed\", \"text\": \"Query Fail\", "
+                                                       "\"capable\": true, \"versionError\": 0, \"statusError\": 31}"));
+}
+
+TEST_F(ReportWriters, JsonEscapesHostileDescriptorStrings) {
+    const std::string hostile = json("hostile_strings");
+    EXPECT_TRUE(has(hostile, "\"vendor\": \"A\\\"C\\\\ME\", \"product\": \"X1\\n00\\t\\u0001\\u001F\\u007F\""));
+    EXPECT_TRUE(has(hostile, "\"serial\": \"S\xE2\x82\xAC\xC3\xA9\""));
+    EXPECT_TRUE(has(hostile, "\"vendor\": \"\\u0081\\u00FF\""));
+    EXPECT_TRUE(has(hostile, "\"label\": \"Sys\\\"tem\\\\\\n|\\u0081\""));
+    EXPECT_TRUE(has(hostile, "\"label\": \"Caf\xC3\xA9 \xE2\x82\xAC\""));
+}
+
+TEST_F(ReportWriters, JsonWritesNullForAPercentThatIsNoNumber) {
+    Report report = scenario("healthy");
+    report.volumes[0].percentFree = std::numeric_limits<double>::quiet_NaN();
+    report.volumes[1].percentFree = std::numeric_limits<double>::infinity();
+    const std::string document = writeJsonReport(report, codePage);
+    EXPECT_TRUE(testing::StrictJson::accepts(document));
+    EXPECT_TRUE(has(document, "\"freeBytes\": 45300000000, \"percentFree\": null,"));
+    EXPECT_TRUE(has(document, "\"freeBytes\": 1200000000000, \"percentFree\": null,"));
+}
+
+TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
+    EXPECT_EQ(writeNagiosReport(scenario("healthy")),
+              "KESTRINE OK - 2 drives and 2 volumes ok | 'C:'=45.30%;10:;;0;100 'D:'=60.00%;20:;;0;100 "
+              "'failing drives'=0;;0;0;2 'volumes below limit'=0;0;;0;2\n");
+    EXPECT_EQ(writeNagiosReport(scenario("volume_below_limit")),
+              "KESTRINE WARNING - D: 5.0 % free, below 20 % | 'C:'=45.30%;10:;;0;100 'D:'=5.00%;20:;;0;100 "
+              "'failing drives'=0;;0;0;2 'volumes below limit'=1;0;;0;2\n");
+    EXPECT_TRUE(writeNagiosReport(scenario("spf_failure"))
+                    .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
+    EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
+    EXPECT_TRUE(writeNagiosReport(scenario("defaults_file_missing"))
+                    .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
+    EXPECT_TRUE(writeNagiosReport(scenario("unknown")).starts_with("KESTRINE UNKNOWN - the metrics file could not be written |"));
+}
+
+TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) {
+    Report report = scenario("healthy");
+    report.volumes[0].percentFree = 9.999;
+    report.volumes[1].percentFree = std::numeric_limits<double>::quiet_NaN();
+    const std::string line = writeNagiosReport(report);
+    EXPECT_TRUE(has(line, "'C:'=9.99%;10:;;0;100 'D:'=U;20:;;0;100")) << line;
+}
+
+TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
+    Report report = scenario("healthy");
+    markUnknown(report, "pipe | and\nnew line");
+    EXPECT_TRUE(writeNagiosReport(report).starts_with("KESTRINE UNKNOWN - pipe / and new line | 'C:'"));
+}
+
+TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {
+    const std::string healthy = metrics("healthy");
+    for (const char* line : {"# TYPE kestrine_report_info gauge\nkestrine_report_info{version=\"1.0\",thresholds=\"settings_file\"} 1\n",
+                             "kestrine_status{state=\"ok\"} 1\nkestrine_status{state=\"warning\"} 0\n"
+                             "kestrine_status{state=\"critical\"} 0\nkestrine_status{state=\"unknown\"} 0\n",
+                             "kestrine_drive_info{drive=\"0\",name=\"ACME X100\",vendor=\"ACME\",product=\"X100\","
+                             "serial=\"S1234\",bus=\"SATA\",removable=\"false\",identity=\"read\"} 1\n",
+                             "kestrine_volume_info{volume=\"D:\",label=\"Data\",warning_percent_from=\"own\"} 1\n",
+                             "kestrine_volume_size_bytes{volume=\"C:\"} 100000000000\n",
+                             "kestrine_volume_free_bytes{volume=\"D:\"} 1200000000000\n",
+                             "kestrine_volume_free_ratio{volume=\"D:\"} 0.6\n",
+                             "kestrine_volume_warning_ratio{volume=\"C:\"} 0.1\n",
+                             "kestrine_volume_state{volume=\"C:\",state=\"ok\"} 1\nkestrine_volume_state{volume=\"C:\",state=\"warning\"} 0\n",
+                             "kestrine_drive_smart_state{drive=\"1\",state=\"no_data\"} 1\n"})
+        EXPECT_TRUE(has(healthy, line)) << line;
+
+    const std::string spf = metrics("spf_failure");
+    EXPECT_TRUE(has(spf, "kestrine_drive_spf_state{drive=\"1\",state=\"failure_predicted\"} 1\n"));
+    EXPECT_TRUE(has(spf, "kestrine_drive_failure_predicted{drive=\"1\"} 1\n"));
+    EXPECT_TRUE(has(spf, "kestrine_status{state=\"critical\"} 1\n"));
+    EXPECT_TRUE(has(metrics("smart_failure"), "kestrine_drive_smart_state{drive=\"0\",state=\"failure_predicted\"} 1\n"));
+    EXPECT_TRUE(has(metrics("volume_below_limit"), "kestrine_volume_state{volume=\"D:\",state=\"warning\"} 1\n"));
+    EXPECT_TRUE(has(metrics("defaults_file_missing"), "thresholds=\"defaults_file_missing\"} 1\n"));
+    EXPECT_TRUE(has(metrics("identity_unreadable"), "kestrine_drive_info{drive=\"2\",name=\"\",vendor=\"\",product=\"\","
+                                                    "serial=\"\",bus=\"\",removable=\"\",identity=\"cannot_read\"} 1\n"));
+    EXPECT_FALSE(has(metrics("nothing_listed"), "kestrine_drive")) << "no family without samples";
+}
+
+TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {
+    const std::string hostile = metrics("hostile_strings");
+    EXPECT_TRUE(has(hostile, "vendor=\"A\\\"C\\\\ME\",product=\"X1\\n00\t\x01\x1f\x7f\",serial=\"S\xE2\x82\xAC\xC3\xA9\""));
+    EXPECT_TRUE(has(hostile, "vendor=\"\xC2\x81\xC3\xBF\""));
+    EXPECT_TRUE(has(hostile, "label=\"Sys\\\"tem\\\\\\n|\xC2\x81\""));
+    EXPECT_TRUE(testing::isUtf8(hostile));
+}
+
+}  // namespace
+}  // namespace kestrine

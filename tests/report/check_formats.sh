@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Writes the report of every scenario in every format and checks each with a real validator:
+# the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
+# UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
+# plugin output grammar and the JSON's status. Two spoiled copies must be refused, so a
+# validator that accepts anything cannot pass. Ends with "report-formats: N passed, M failed".
+#   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+[ $# -eq 2 ] || { sed -n '7p' "$0" | sed 's/^# //' >&2; exit 2; }
+samples=$1 out=$2
+rm -rf "$out"; mkdir -p "$out"
+passed=0; failed=0
+pass() { passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+
+if ! "$samples" "$out"; then
+    echo "report-formats: 0 passed, 1 failed"; exit 1
+fi
+
+# One line per JSON document and per Nagios line: "ok NAME" or "FAIL NAME: why".
+check_json_and_nagios() {
+    /usr/bin/python3 - "$root/docs/report.schema.json" "$@" <<'PY'
+import json, re, sys
+from jsonschema import Draft202012Validator
+
+def refuse(constant):
+    raise ValueError("not JSON: " + constant)
+
+schema = json.load(open(sys.argv[1]))
+Draft202012Validator.check_schema(schema)
+validator = Draft202012Validator(schema)
+perf = r"'[^'=]+'=(-?[0-9]+(\.[0-9]+)?%?|U);[0-9:]*;[0-9:]*;[0-9]*;[0-9]*"
+nagios = re.compile(r"KESTRINE (OK|WARNING|CRITICAL|UNKNOWN) - [^|\r\n]* \|( " + perf + r")+\n")
+for path in sys.argv[2:]:
+    try:
+        with open(path, "rb") as f:
+            document = json.loads(f.read().decode("utf-8"), parse_constant=refuse)
+        errors = sorted(validator.iter_errors(document), key=str)
+        if errors:
+            raise ValueError(errors[0].message)
+        print("ok", path)
+    except Exception as error:
+        print("FAIL", path + ":", error)
+        continue
+    line = open(path[:-len(".json")] + ".nagios", "rb").read().decode("utf-8")
+    match = nagios.fullmatch(line)
+    if match is None:
+        print("FAIL", path[:-5] + ".nagios: not one plugin line with performance data")
+    elif match.group(1).lower() != document["status"]:
+        print("FAIL", path[:-5] + ".nagios: status", match.group(1), "against", document["status"])
+    else:
+        print("ok", path[:-5] + ".nagios")
+PY
+}
+
+while read -r verdict name rest; do
+    if [ "$verdict" = ok ]; then pass; else fail "$name $rest"; fi
+done < <(check_json_and_nagios "$out"/*.json)
+
+for metrics in "$out"/*.prom; do
+    if report=$(promtool check metrics <"$metrics" 2>&1); then pass; else fail "$metrics: $report"; fi
+done
+
+# Spoiled copies: a status that disagrees with its exit code, and a label value that is not UTF-8.
+sed 's/"exitCode": 0/"exitCode": 1/' "$out/healthy.json" >"$out/spoiled.json"
+cp "$out/healthy.nagios" "$out/spoiled.nagios"
+if check_json_and_nagios "$out/spoiled.json" | grep -q '^FAIL .*spoiled.json'; then pass; else fail "the schema accepted a wrong exit code"; fi
+sed 's/label="System"/label="Sys\xfftem"/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
+if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
+
+echo "report-formats: $passed passed, $failed failed"
+[ $failed -eq 0 ]

@@ -1,0 +1,42 @@
+// Writes every report scenario in every format into one folder, for the real validators
+// (tests/report/check_formats.sh): NAME.txt, NAME.json, NAME.nagios and NAME.prom.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "fakes/report_scenarios.h"
+#include "report/report_json.h"
+#include "report/report_nagios.h"
+#include "report/report_prometheus.h"
+#include "report/report_text.h"
+
+namespace {
+
+bool writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    return static_cast<bool>(file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kestrine_report_samples FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const kestrine::testing::FakeCodePage codePage;
+    for (const kestrine::testing::ReportScenario& scenario : kestrine::testing::reportScenarios()) {
+        const kestrine::Report report = scenario.report();
+        const std::string base = folder + "/" + scenario.name;
+        if (!writeFile(base + ".txt", kestrine::writeTextReport(report)) ||
+            !writeFile(base + ".json", kestrine::writeJsonReport(report, codePage)) ||
+            !writeFile(base + ".nagios", kestrine::writeNagiosReport(report)) ||
+            !writeFile(base + ".prom", kestrine::writePrometheusMetrics(report, codePage))) {
+            std::fprintf(stderr, "cannot write %s.*\n", base.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}

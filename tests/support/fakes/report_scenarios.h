@@ -1,0 +1,160 @@
+#pragma once
+// Drive tables and volume rows for the report's writers: the cases a monitoring system must
+// tell apart, shared by the native tests and the sample outputs the format validators check.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "probe/drive_texts.h"
+#include "report/report_model.h"
+#include "report/text_encoding.h"
+
+namespace kestrine::testing {
+
+// Code page 1252 as far as the tests need it: 0x80 is the euro sign, 0x81 is refused (as
+// with MB_ERR_INVALID_CHARS), every other byte XX is U+00XX.
+class FakeCodePage : public AnsiConverter {
+public:
+    bool toUtf8(std::string_view ansi, std::string& utf8) const override {
+        utf8.clear();
+        for (const char c : ansi) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte == 0x81) return false;
+            if (byte == 0x80) {
+                utf8 += "\xE2\x82\xAC";
+            } else if (byte < 0x80) {
+                utf8.push_back(c);
+            } else {
+                utf8.push_back(static_cast<char>(0xC0 | byte >> 6));
+                utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+            }
+        }
+        return true;
+    }
+};
+
+// The system's texts for the error codes the scenarios use, line break included.
+class ScenarioMessages : public SystemMessages {
+public:
+    std::map<std::uint32_t, std::string> texts{{5, "Access is denied.\r\n"}};
+    bool lookup(std::uint32_t code, std::string& text) const override {
+        const auto found = texts.find(code);
+        if (found == texts.end()) return false;
+        text = found->second;
+        return true;
+    }
+};
+
+inline constexpr std::uint32_t accessDenied = 5;
+inline constexpr std::uint32_t invalidFunction = 1;
+
+// A drive whose every request succeeded and predicts nothing.
+inline DriveRecord healthyDrive(int number, std::string vendor, std::string product, std::string serial,
+                                std::uint32_t busType = 11, std::string busText = "SATA", bool removable = false) {
+    DriveRecord r;
+    r.present = r.probed = r.identityValid = true;
+    r.driveNumber = number;
+    r.smartCapable = true;
+    r.predictQueried = r.predictOk = true;
+    r.removable = removable;
+    r.displayName = composeDisplayName(vendor, product);
+    r.vendor = std::move(vendor);
+    r.product = std::move(product);
+    r.serial = std::move(serial);
+    r.busType = busType;
+    r.busTypeText = std::move(busText);
+    return r;
+}
+
+// A drive the open refused from its first probe on, as for a standard user.
+inline DriveRecord accessDeniedDrive(int number) {
+    DriveRecord r;
+    r.present = r.probed = true;
+    r.driveNumber = number;
+    return r;
+}
+
+inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
+                           std::uint32_t warningPercent, bool usesDefault) {
+    const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
+    return {slot, std::move(label), total, free, percent, warningPercent, usesDefault,
+            percent < static_cast<double>(warningPercent)};
+}
+
+struct ReportScenario {
+    std::string name;
+    DriveTable drives;
+    std::vector<VolumeRow> volumes;
+    ThresholdSource thresholds = ThresholdSource::SettingsFile;
+    std::string unknownReason;  // not empty: the report is marked unknown with it
+
+    Report report() const {
+        ScenarioMessages messages;
+        Report made = buildReport({drives, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z"}, messages);
+        if (!unknownReason.empty()) markUnknown(made, unknownReason);
+        return made;
+    }
+};
+
+// Disk 0 a SATA drive, disk 1 a USB stick without SMART; C: and D: well above their limits.
+inline ReportScenario healthyScenario(std::string name = "healthy") {
+    ReportScenario s{std::move(name), {}, {}, ThresholdSource::SettingsFile, {}};
+    s.drives[0] = healthyDrive(0, "ACME", "X100", "S1234");
+    s.drives[1] = healthyDrive(1, "Stick", "Go 8", "", 7, "USB", true);
+    s.drives[1].smartCapable = false;
+    s.drives[1].versionError = invalidFunction;
+    s.volumes = {volumeRow(2, "System", 100'000'000'000, 45'300'000'000, 10, true),
+                 volumeRow(3, "Data", 2'000'000'000'000, 1'200'000'000'000, 20, false)};
+    return s;
+}
+
+inline std::vector<ReportScenario> reportScenarios() {
+    std::vector<ReportScenario> all{healthyScenario()};
+
+    ReportScenario low = healthyScenario("volume_below_limit");
+    low.volumes[1] = volumeRow(3, "Data", 2'000'000'000'000, 100'000'000'000, 20, false);
+    all.push_back(low);
+
+    ReportScenario spf = healthyScenario("spf_failure");
+    spf.drives[1].predictOk = false;
+    spf.volumes = low.volumes;
+    all.push_back(spf);
+
+    ReportScenario smart = healthyScenario("smart_failure");
+    smart.drives[0].thresholdExceeded = true;
+    all.push_back(smart);
+
+    ReportScenario unreadable = healthyScenario("identity_unreadable");
+    unreadable.drives[2] = healthyDrive(2, "OLD", "Stale 1", "STALE");
+    unreadable.drives[2].identityError = accessDenied;
+    unreadable.drives[2].statusError = invalidFunction;
+    unreadable.drives[3] = accessDeniedDrive(3);
+    all.push_back(unreadable);
+
+    ReportScenario missing = healthyScenario("defaults_file_missing");
+    missing.thresholds = ThresholdSource::DefaultsFileMissing;
+    all.push_back(missing);
+
+    ReportScenario invalid = healthyScenario("defaults_file_invalid");
+    invalid.thresholds = ThresholdSource::DefaultsFileInvalid;
+    all.push_back(invalid);
+
+    // Descriptor and label bytes that break naive writers; 0x81 makes the code page refuse.
+    ReportScenario hostile = healthyScenario("hostile_strings");
+    hostile.drives[0] = healthyDrive(0, "A\"C\\ME", "X1\n00\t\x01\x1f\x7f", "S\x80\xe9", 11, "SATA");
+    hostile.drives[1] = healthyDrive(1, "\x81\xff", "'quoted' } {", "\\n\"", 7, "USB", true);
+    hostile.volumes[0].label = "Sys\"tem\\\n|\x81";
+    hostile.volumes[1].label = "Caf\xe9 \x80";
+    all.push_back(hostile);
+
+    all.push_back({"nothing_listed", {}, {}, ThresholdSource::SettingsFile, {}});
+
+    ReportScenario unknown = healthyScenario("unknown");
+    unknown.unknownReason = "the metrics file could not be written";
+    all.push_back(unknown);
+    return all;
+}
+
+}  // namespace kestrine::testing
