@@ -14,7 +14,6 @@ namespace kestrine {
 namespace {
 
 using testing::AttributeRow;
-using testing::NvmeLogFields;
 using testing::putLe32;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -256,11 +255,11 @@ TEST(AtaHealth, WellKnownIdsHaveNamesAndOthersNone) {
 // --- NVMe ---------------------------------------------------------------------------------
 
 TEST(NvmeHealth, DriveWithSpareBelowThresholdWarnsAndIsCritical) {
-    NvmeLogFields fields;
+    NvmeHealth fields;
     fields.criticalWarning = 0x01;
-    fields.kelvin = 318;
+    fields.compositeKelvin = 318;
     fields.availableSpare = 4;
-    fields.spareThreshold = 10;
+    fields.availableSpareThreshold = 10;
     fields.percentageUsed = 107;
     fields.dataUnitsRead = {123456789, 0};
     fields.dataUnitsWritten = {0, 1};
@@ -294,19 +293,19 @@ TEST(NvmeHealth, DriveWithSpareBelowThresholdWarnsAndIsCritical) {
 }
 
 TEST(NvmeHealth, HealthyDriveIsNotCriticalAndZeroKelvinIsNoTemperature) {
-    NvmeLogFields fields;
+    NvmeHealth fields;
     fields.availableSpare = 100;
-    fields.spareThreshold = 10;
+    fields.availableSpareThreshold = 10;
     DriveHealth health = nvmeFrom(testing::nvmeHealthReply(fields));
     ASSERT_EQ(health.source, HealthSource::NvmeLog);
     EXPECT_FALSE(health.nvme.compositeCelsius.has_value());
     EXPECT_FALSE(isHealthCritical(health));
-    fields.kelvin = 200;  // below freezing
+    fields.compositeKelvin = 200;  // below freezing
     EXPECT_EQ(nvmeFrom(testing::nvmeHealthReply(fields)).nvme.compositeCelsius, -73);
 }
 
 TEST(NvmeHealth, LogIsReadWhereTheDescriptorSaysItStarts) {
-    NvmeLogFields fields;
+    NvmeHealth fields;
     fields.percentageUsed = 42;
     fields.mediaErrors = {9, 0};
     const DriveHealth health = nvmeFrom(testing::nvmeHealthReply(fields, 64));
@@ -370,7 +369,7 @@ TEST(NvmeHealth, CriticalWarningBitsAreNamedLowBitFirst) {
     EXPECT_EQ(two[0].name, "reliability degraded");
     EXPECT_EQ(two[1].name, "volatile memory backup failed");
 
-    NvmeLogFields fields;
+    NvmeHealth fields;
     fields.criticalWarning = 0x80;  // a bit this program has no name for still counts
     EXPECT_TRUE(isHealthCritical(nvmeFrom(testing::nvmeHealthReply(fields))));
 }

@@ -7,6 +7,7 @@
 
 #include "fakes/device_replies.h"
 #include "probe/counter128.h"
+#include "probe/drive_health.h"
 #include "probe/health_layouts.h"
 
 namespace kestrine::testing {
@@ -33,53 +34,41 @@ struct AttributeRow {
     std::uint8_t threshold = 0;
 };
 
-// SENDCMDOUTPARAMS header (no driver error) and a sector with the rows as entries 0, 1, ...
-inline std::vector<std::uint8_t> smartDataReply(const std::vector<AttributeRow>& rows) {
+// SENDCMDOUTPARAMS header (no driver error) and a sector whose entries 0, 1, ... `fill` writes
+// from the rows.
+template <typename Fill>
+std::vector<std::uint8_t> smartSectorReply(const std::vector<AttributeRow>& rows, Fill fill) {
     namespace layout = device::smartSector;
     std::vector<std::uint8_t> bytes(device::smartRead::replySize, 0);
     putLe32(bytes, 0, device::smartRead::sectorSize);
-    for (std::size_t index = 0; index < rows.size(); ++index) {
-        const std::size_t entry = device::smartRead::sector + layout::firstEntry + index * layout::entrySize;
-        bytes.at(entry + layout::id) = rows[index].id;
-        putLe16(bytes, entry + layout::flags, rows[index].flags);
-        bytes.at(entry + layout::current) = rows[index].current;
-        bytes.at(entry + layout::worst) = rows[index].worst;
-        for (std::size_t i = 0; i < layout::rawSize; ++i)
-            bytes.at(entry + layout::raw + i) = static_cast<std::uint8_t>(rows[index].raw >> (8 * i));
-    }
+    for (std::size_t index = 0; index < rows.size(); ++index)
+        fill(bytes, device::smartRead::sector + layout::firstEntry + index * layout::entrySize, rows[index]);
     return bytes;
+}
+
+inline std::vector<std::uint8_t> smartDataReply(const std::vector<AttributeRow>& rows) {
+    namespace layout = device::smartSector;
+    return smartSectorReply(rows, [](std::vector<std::uint8_t>& bytes, std::size_t entry, const AttributeRow& row) {
+        bytes.at(entry + layout::id) = row.id;
+        putLe16(bytes, entry + layout::flags, row.flags);
+        bytes.at(entry + layout::current) = row.current;
+        bytes.at(entry + layout::worst) = row.worst;
+        for (std::size_t i = 0; i < layout::rawSize; ++i)
+            bytes.at(entry + layout::raw + i) = static_cast<std::uint8_t>(row.raw >> (8 * i));
+    });
 }
 
 inline std::vector<std::uint8_t> smartThresholdsReply(const std::vector<AttributeRow>& rows) {
     namespace layout = device::smartSector;
-    std::vector<std::uint8_t> bytes(device::smartRead::replySize, 0);
-    putLe32(bytes, 0, device::smartRead::sectorSize);
-    for (std::size_t index = 0; index < rows.size(); ++index) {
-        const std::size_t entry = device::smartRead::sector + layout::firstEntry + index * layout::entrySize;
-        bytes.at(entry + layout::id) = rows[index].id;
-        bytes.at(entry + layout::threshold) = rows[index].threshold;
-    }
-    return bytes;
+    return smartSectorReply(rows, [](std::vector<std::uint8_t>& bytes, std::size_t entry, const AttributeRow& row) {
+        bytes.at(entry + layout::id) = row.id;
+        bytes.at(entry + layout::threshold) = row.threshold;
+    });
 }
 
-struct NvmeLogFields {
-    std::uint8_t criticalWarning = 0;
-    std::uint16_t kelvin = 0;
-    std::uint8_t availableSpare = 0;
-    std::uint8_t spareThreshold = 0;
-    std::uint8_t percentageUsed = 0;
-    Counter128 dataUnitsRead;
-    Counter128 dataUnitsWritten;
-    Counter128 powerCycles;
-    Counter128 powerOnHours;
-    Counter128 unsafeShutdowns;
-    Counter128 mediaErrors;
-    Counter128 errorLogEntries;
-};
-
-// A protocol data descriptor as the driver fills it, the log page `offset` bytes after the
-// protocol data (right behind it by default).
-inline std::vector<std::uint8_t> nvmeHealthReply(const NvmeLogFields& fields,
+// A protocol data descriptor as the driver fills it, with the log page holding `fields` (its
+// Celsius is not sent) `offset` bytes after the protocol data (right behind it by default).
+inline std::vector<std::uint8_t> nvmeHealthReply(const NvmeHealth& fields,
                                                  std::uint32_t offset = device::nvmeQuery::protocolDataSize) {
     namespace layout = device::nvmeQuery;
     namespace log = device::nvmeHealthLog;
@@ -93,9 +82,9 @@ inline std::vector<std::uint8_t> nvmeHealthReply(const NvmeLogFields& fields,
     putLe32(bytes, layout::dataLength, layout::logSize);
     const std::size_t page = layout::protocolData + offset;
     bytes.at(page + log::criticalWarning) = fields.criticalWarning;
-    putLe16(bytes, page + log::compositeTemperature, fields.kelvin);
+    putLe16(bytes, page + log::compositeTemperature, fields.compositeKelvin);
     bytes.at(page + log::availableSpare) = fields.availableSpare;
-    bytes.at(page + log::availableSpareThreshold) = fields.spareThreshold;
+    bytes.at(page + log::availableSpareThreshold) = fields.availableSpareThreshold;
     bytes.at(page + log::percentageUsed) = fields.percentageUsed;
     putCounter(bytes, page + log::dataUnitsRead, fields.dataUnitsRead);
     putCounter(bytes, page + log::dataUnitsWritten, fields.dataUnitsWritten);
