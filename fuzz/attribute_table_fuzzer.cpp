@@ -1,0 +1,102 @@
+// The SMART READ DATA and READ THRESHOLDS replies, of any length and content, turned into the
+// attribute table: what is read must be what the sectors hold, and nothing past a reply.
+//   the first 528 bytes: the data reply (fewer when the input is shorter)
+//   the next 528 bytes: the thresholds reply
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "probe/attribute_names.h"
+#include "probe/drive_health.h"
+#include "probe/health_layouts.h"
+
+namespace kestrine::fuzz {
+namespace {
+
+constexpr std::size_t replySize = device::smartRead::replySize;
+constexpr std::size_t sector = device::smartRead::sector;
+
+// An entry of a sector read the plain way: bytes 2 + 12 * index onward.
+const std::uint8_t* entry(const std::vector<std::uint8_t>& reply, std::size_t index) {
+    return reply.data() + sector + 2 + 12 * index;
+}
+
+bool usable(const std::vector<std::uint8_t>& reply) {
+    return reply.size() >= replySize && reply[4] == 0;
+}
+
+void check(const std::uint8_t* data, std::size_t size) {
+    // Each reply in a buffer of its own exact length, so that reading past one is caught.
+    const std::size_t dataLength = std::min(size, replySize);
+    const std::vector<std::uint8_t> attributes(data, data + dataLength);
+    const std::vector<std::uint8_t> thresholds(data + dataLength, data + std::min(size, 2 * replySize));
+
+    DriveHealth health = ataHealth(attributes.data(), attributes.size());
+    applyAtaThresholds(health, thresholds.data(), thresholds.size());
+
+    std::vector<std::size_t> used;  // the entries with an id
+    if (usable(attributes))
+        for (std::size_t index = 0; index < 30; ++index)
+            if (entry(attributes, index)[0] != 0) used.push_back(index);
+
+    if (used.empty()) {
+        require(health.source == HealthSource::None && !health.unavailableReason.empty(),
+                "an unusable or empty table gives no source and a reason");
+        require(health.attributes.empty() && !isHealthCritical(health), "no source, no attribute, not critical");
+        require(health.thresholdsUnavailableReason.empty(), "thresholds are not read without attributes");
+        return;
+    }
+    require(health.source == HealthSource::AtaSmart && health.unavailableReason.empty(), "a usable table is read");
+    require(health.attributes.size() == used.size(), "one attribute per entry with an id");
+    require(health.thresholdsUnavailableReason.empty() == usable(thresholds),
+            "a reason exactly when the thresholds reply is unusable");
+
+    bool anyFailing = false;
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        const AtaAttribute& attribute = health.attributes[i];
+        const std::uint8_t* bytes = entry(attributes, used[i]);
+        std::uint64_t raw = 0;
+        for (int b = 5; b >= 0; --b) raw = raw << 8 | bytes[5 + b];
+        require(attribute.id == bytes[0] && attribute.name == ataAttributeName(bytes[0]), "id and name as sent");
+        require(attribute.flags == (bytes[1] | bytes[2] << 8), "flags as sent");
+        require(attribute.current == bytes[3] && attribute.worst == bytes[4] && attribute.raw == raw,
+                "values as sent");
+        require(attribute.preFailure == ((bytes[1] & 1) != 0), "pre-failure is flag bit 0");
+
+        std::uint8_t threshold = 0;
+        bool matched = false;
+        if (usable(thresholds))
+            for (std::size_t index = 0; index < 30 && !matched; ++index)
+                if (entry(thresholds, index)[0] == attribute.id) {
+                    threshold = entry(thresholds, index)[1];
+                    matched = true;
+                }
+        require(attribute.hasThreshold == matched && attribute.threshold == threshold,
+                "the threshold is the first entry with the same id");
+        require(attribute.failingNow == (attribute.preFailure && threshold != 0 && attribute.current <= threshold),
+                "failing now by the rule");
+        anyFailing = anyFailing || attribute.failingNow;
+    }
+    require(isHealthCritical(health) == anyFailing, "critical exactly when an attribute is failing now");
+
+    const auto first = [&health](std::uint8_t id) -> const AtaAttribute* {
+        for (const AtaAttribute& attribute : health.attributes)
+            if (attribute.id == id) return &attribute;
+        return nullptr;
+    };
+    const AtaAttribute* temperature = first(194) ? first(194) : first(190);
+    require(health.ataTemperatureCelsius.has_value() == (temperature != nullptr), "a temperature from 194 or 190");
+    if (temperature) require(*health.ataTemperatureCelsius == (temperature->raw & 0xFF), "its raw low byte");
+    require(health.ataPowerOnHours.has_value() == (first(9) != nullptr), "hours from attribute 9");
+    if (first(9)) require(*health.ataPowerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");
+}
+
+}  // namespace
+}  // namespace kestrine::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kestrine::fuzz::check(data, size);
+    return 0;
+}

@@ -1,0 +1,102 @@
+#pragma once
+// What a drive tells about its health beyond the two failure verdicts: the ATA SMART attribute
+// table, or the NVMe SMART / Health log, and the storage temperature property. Each reader
+// takes a reply exactly as long as the driver returned it and checks every count, version,
+// size and offset before it reads a field; a reply that does not hold what it claims leaves
+// the part "not available" with a reason.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "probe/counter128.h"
+
+namespace kestrine {
+
+enum class HealthSource { None, AtaSmart, NvmeLog };
+
+// "none", "ata_smart", "nvme_log".
+std::string_view healthSourceName(HealthSource source);
+
+struct AtaAttribute {
+    std::uint8_t id = 0;
+    std::string_view name;  // empty for a vendor-defined id
+    std::uint16_t flags = 0;
+    std::uint8_t current = 0;
+    std::uint8_t worst = 0;
+    std::uint8_t threshold = 0;  // 0 while no threshold entry has this id
+    bool hasThreshold = false;
+    std::uint64_t raw = 0;  // 48 bits, vendor-defined
+    bool preFailure = false;
+    bool failingNow = false;  // pre-failure, a threshold above 0, current at or below it
+};
+
+struct NvmeHealth {
+    std::uint8_t criticalWarning = 0;
+    std::uint16_t compositeKelvin = 0;
+    std::optional<int> compositeCelsius;  // none when the drive reports 0 kelvin
+    std::uint8_t availableSpare = 0;      // percent
+    std::uint8_t availableSpareThreshold = 0;
+    std::uint8_t percentageUsed = 0;  // may pass 100
+    Counter128 dataUnitsRead;         // units of `nvmeDataUnitBytes`
+    Counter128 dataUnitsWritten;
+    Counter128 powerCycles;
+    Counter128 powerOnHours;
+    Counter128 unsafeShutdowns;
+    Counter128 mediaErrors;
+    Counter128 errorLogEntries;
+};
+
+inline constexpr std::uint32_t nvmeDataUnitBytes = 512000;
+
+// The storage stack's temperature property, in degrees Celsius.
+struct TemperatureReading {
+    bool available = false;
+    std::string unavailableReason;
+    std::optional<std::int16_t> current;  // none when the reply carries no sensor entry
+    std::int16_t warning = 0;
+    std::int16_t critical = 0;
+};
+
+struct DriveHealth {
+    HealthSource source = HealthSource::None;
+    std::string unavailableReason;  // why the source is none
+    // ATA SMART.
+    std::vector<AtaAttribute> attributes;  // in table order, id 0 left out
+    std::string thresholdsUnavailableReason;
+    std::optional<int> ataTemperatureCelsius;  // low byte of 194's raw value, else of 190's
+    std::optional<std::uint32_t> ataPowerOnHours;  // low 32 bits of 9's raw value
+    // NVMe.
+    NvmeHealth nvme;
+    TemperatureReading temperature;
+};
+
+// The reason for a request the driver refused.
+std::string requestFailedReason(std::uint32_t error);
+
+// A SMART READ DATA reply: the attributes, with no thresholds yet.
+DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned);
+// A SMART READ THRESHOLDS reply, matched to the attributes by id; judges `failingNow`.
+// Leaves a health whose source is not ATA SMART as it is.
+void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size_t bytesReturned);
+// The reply to the NVMe health log request (a protocol data descriptor and the log page).
+DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned);
+// The reply to the temperature property query.
+TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t bytesReturned);
+
+struct WarningBit {
+    int bit = 0;
+    std::string_view name;
+};
+// The named NVMe critical-warning bits, 0 to 5.
+extern const std::array<WarningBit, 6> criticalWarningBits;
+// The bits set in `criticalWarning`, low bit first; bits 6 and 7 are named "reserved bit N".
+std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning);
+
+// A failing-now ATA attribute or any NVMe critical-warning bit.
+bool isHealthCritical(const DriveHealth& health);
+
+}  // namespace kestrine
