@@ -30,8 +30,9 @@ int refillDriveList(const DriveTable& drives, ListControl& list,
             }
             continue;
         }
-        // Another device at the same number must not keep the old device's name.
-        if (list.text(entry) != label) list.setText(entry, label);
+        // Another device at the same number must not keep the old device's name; a drive whose
+        // identity query fails keeps the name it was listed with.
+        if (drive.identityError == 0 && list.text(entry) != label) list.setText(entry, label);
         if (list.image(entry) != level) list.setImage(entry, level);
     }
     return failing;

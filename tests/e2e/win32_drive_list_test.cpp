@@ -109,6 +109,7 @@ TEST_F(DriveList, IdentityFailureAfterAGoodProbeShowsTheSystemMessage) {
     EXPECT_EQ(field(IDC_FIXED_REMOVABLE), field(IDC_SERIAL));
     EXPECT_EQ(field(IDC_DRIVE_NAME), "None Selected");
     EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+    EXPECT_EQ(items()[0].text, "Disk 2 - ACME X100") << "the entry keeps its name";
 }
 
 TEST_F(DriveList, RefreshCarriesAChangedStateIntoTheSameEntry) {
