@@ -22,10 +22,17 @@ std::optional<std::uint32_t> stepUp(std::uint32_t& percent, std::uint32_t highes
     return ++percent;
 }
 
+// The marked item, or -1 when nothing is marked. List views differ on whether deleting an
+// item moves the mark, so a mark left at or past the end counts as no mark.
+int markedItem(const ListControl& list) {
+    const int mark = list.selectionMark();
+    return mark >= 0 && mark < list.itemCount() ? mark : -1;
+}
+
 // The slot of the marked item, or nothing when no item is marked or (after telling the user)
 // when the item's data is not a slot.
 std::optional<int> markedSlot(const ListControl& list, MessageSink& messages) {
-    const int mark = list.selectionMark();
+    const int mark = markedItem(list);
     if (mark == -1) return std::nullopt;
     const std::intptr_t slot = list.data(mark);
     if (!isValidVolumeIndex(slot, messages)) return std::nullopt;
@@ -51,10 +58,11 @@ VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& tabl
     VolumePanelView view;
     view.shownPercent = settings.defaultWarningPercent;
     view.selection = list.selectionMark();
-    if (view.selection == -1) return view;
+    const int mark = markedItem(list);
+    if (mark == -1) return view;
 
-    view.letterText = list.text(view.selection).substr(0, 2);
-    const std::intptr_t slot = list.data(view.selection);
+    view.letterText = list.text(mark).substr(0, 2);
+    const std::intptr_t slot = list.data(mark);
     if (!isValidVolumeIndex(slot, messages)) return view;
     const VolumeEntry& entry = table[static_cast<std::size_t>(slot)];
     view.totalText = formatByteSize(entry.totalBytes);
@@ -88,7 +96,7 @@ std::optional<std::uint32_t> raiseVolumeWarningPercent(SettingsRecord& settings,
 }
 
 void toggleVolumeUsesOwnPercent(SettingsRecord& settings, const ListControl& list, bool boxTicked) {
-    const int mark = list.selectionMark();
+    const int mark = markedItem(list);
     if (mark == -1) return;
     const std::intptr_t slot = list.data(mark);
     if (!isVolumeSlot(slot)) return;
