@@ -46,6 +46,7 @@ private:
 
     // Initialisation steps.
     bool startHandOver();
+    void endUnseen();
     void rebuildSystemMenu();
     void setUpIcons();
     void setUpTrayIcon();
