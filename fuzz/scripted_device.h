@@ -33,7 +33,7 @@ public:
     bool smartCommandSent = false;
     std::vector<std::uint8_t> smartCommand;
 
-    OpenResult open(const std::string&) override {
+    OpenResult open(const std::string&, DeviceAccess) override {
         const std::uint32_t error = opens++ == 0 ? openError : secondOpenError;
         if (error != 0) return {nullptr, error};
         return {std::make_unique<Device>(*this), 0};

@@ -19,7 +19,7 @@ namespace {
 
 class NoDevices : public DevicePort {
 public:
-    OpenResult open(const std::string&) override { return OpenResult{nullptr, 2}; }
+    OpenResult open(const std::string&, DeviceAccess) override { return OpenResult{nullptr, 2}; }
 };
 
 // One step of a script run inside the window's modal loop. False: not there yet, try again
