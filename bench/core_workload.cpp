@@ -65,7 +65,7 @@ HealthyDevicePort::HealthyDevicePort(int count) {
     }
 }
 
-OpenResult HealthyDevicePort::open(const std::string& path) {
+OpenResult HealthyDevicePort::open(const std::string& path, DeviceAccess) {
     // The number is whatever follows the last non-digit of the path.
     const std::size_t digits = path.find_last_not_of("0123456789") + 1;
     const int number = std::atoi(path.c_str() + digits);

@@ -27,7 +27,7 @@ namespace kestrine::bench {
 class HealthyDevicePort : public DevicePort {
 public:
     explicit HealthyDevicePort(int count);
-    OpenResult open(const std::string& path) override;
+    OpenResult open(const std::string& path, DeviceAccess access) override;
 
     struct Replies {
         std::vector<std::uint8_t> descriptor, version, predict, smart;

@@ -81,7 +81,8 @@ void check(const std::uint8_t* data, std::size_t size) {
 
     require(probeIdentity(record, drive), "a drive that exists goes on to pass 2");
     const bool passTwoOpened = probeFailureStatus(record, drive);
-    require(drive.opens == 2, "each pass opens the drive once");
+    const int refused = (flags & 8 ? 1 : 0) + (flags & 16 ? 1 : 0);
+    require(drive.opens == 2 + refused, "each pass opens the drive once, and once more without access when refused");
 
     if (flags & 8) {
         require(record.present && record.probed && !record.identityValid, "a denied open lists the drive bare");

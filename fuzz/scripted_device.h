@@ -27,19 +27,25 @@ public:
     };
 
     std::map<std::uint32_t, Answer> answers;
-    std::uint32_t openError = 0;        // the first open fails with this code when not 0
-    std::uint32_t secondOpenError = 0;  // the same for every later open
-    int opens = 0;
+    std::uint32_t openError = 0;        // the first read/write open fails with this code when not 0
+    std::uint32_t secondOpenError = 0;  // the same for every later read/write open
+    int opens = 0;                      // all opens, those without access included
     bool smartCommandSent = false;
     std::vector<std::uint8_t> smartCommand;
 
-    OpenResult open(const std::string&) override {
-        const std::uint32_t error = opens++ == 0 ? openError : secondOpenError;
+    // An open without access is refused as the read/write open before it was.
+    OpenResult open(const std::string&, DeviceAccess access) override {
+        ++opens;
+        if (access == DeviceAccess::ReadWrite) lastError_ = ++readWriteOpens_ == 1 ? openError : secondOpenError;
+        const std::uint32_t error = lastError_;
         if (error != 0) return {nullptr, error};
         return {std::make_unique<Device>(*this), 0};
     }
 
 private:
+    int readWriteOpens_ = 0;
+    std::uint32_t lastError_ = 0;
+
     static std::uint32_t replySize(std::uint32_t code) {
         switch (code) {
             case device::ioctlStorageQueryProperty: return device::deviceDescriptor::bufferSize;

@@ -16,16 +16,32 @@ build_windows() {
     cmake --build "$win" -j"$jobs" "$@"
 }
 
+# The prefix's set-up version, kept in its marker file: a prefix made by an older set-up gets
+# the later steps once (a marker without a version is version 1).
+prefix_version=2
+
 # Creates the prefix once (about 15 s); later runs reuse it. Every program of the prefix runs
 # in one 1024x768 virtual desktop, which also provides a notification area.
 prepare_wine() {
-    if [ ! -f "$WINEPREFIX/.kestrine-ready" ]; then
+    local marker="$WINEPREFIX/.kestrine-ready"
+    if [ ! -f "$marker" ]; then
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.kestrine-ready"
+        echo 1 >"$marker"
+    fi
+    if [ "$(cat "$marker")" != "$prefix_version" ]; then
+        # Wine has no MS Sans Serif here and falls back on a face so wide that two labels of the
+        # main window ("Fixed / Removable: ", "Default Free Space Warning %: ") wrap out of
+        # sight. DejaVu Serif Condensed at 108 dots per inch (8 points = 12 pixels) gives every
+        # label of the dialogs room to spare.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+            /v 'MS Sans Serif' /d 'DejaVu Serif Condensed' /f >/dev/null 2>&1
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 108 /f >/dev/null 2>&1
+        wineserver -w
+        echo "$prefix_version" >"$marker"
     fi
 }
 

@@ -7,11 +7,11 @@
 
 namespace kestrine {
 
-// Opens device paths with CreateFileA (read and write access, shared, synchronous) and
-// sends synchronous DeviceIoControl requests on them.
+// Opens device paths with CreateFileA (read and write access or none, shared, synchronous)
+// and sends synchronous DeviceIoControl requests on them.
 class Win32DevicePort : public DevicePort {
 public:
-    OpenResult open(const std::string& path) override;
+    OpenResult open(const std::string& path, DeviceAccess access) override;
 };
 
 // The system's own text for an error code, in the default language (FormatMessageA).

@@ -32,6 +32,13 @@ bool writeFlushed(const std::string& path, const std::uint8_t* bytes, std::size_
     return file.valid() && writeAll(file.get(), bytes, size) && FlushFileBuffers(file.get());
 }
 
+// A save cut short between writing the temporary file and the replace leaves it behind;
+// read-only, it would refuse every later save.
+void removeLeftover(const std::string& temporary) {
+    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(temporary.c_str());
+}
+
 }  // namespace
 
 bool Win32FileStore::exists(const std::string& path) {
@@ -58,6 +65,7 @@ bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::si
 bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
     if (readOnly(path)) return false;
     const std::string temporary = temporaryPathFor(path);
+    removeLeftover(temporary);
     if (writeFlushed(temporary, bytes, size) &&
         MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;

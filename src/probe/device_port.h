@@ -23,10 +23,16 @@ struct OpenResult {
     std::uint32_t error = 0;             // the system error code of a failed open
 };
 
+// What an open asks for. A standard user may not open a physical drive for reading and
+// writing, but may open it without any access: requests whose control code needs no access
+// (the storage property query and the predict-failure request) still work on such a handle;
+// the SMART requests need read access and are refused with ERROR_ACCESS_DENIED.
+enum class DeviceAccess { ReadWrite, None };
+
 class DevicePort {
 public:
     virtual ~DevicePort() = default;
-    virtual OpenResult open(const std::string& path) = 0;
+    virtual OpenResult open(const std::string& path, DeviceAccess access) = 0;
 };
 
 // The system's message text for an error code (FormatMessageA on Windows).

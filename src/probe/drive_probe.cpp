@@ -74,10 +74,19 @@ void querySmartStatus(DriveRecord& record, OpenDevice& drive) {
     record.thresholdExceeded = error == 0 && device::isThresholdExceeded(reply);
 }
 
+// Read and write access, or no access when that is refused (a standard user): the failure
+// of the second open counts as the open's failure.
+OpenResult openDrive(const DriveRecord& record, DevicePort& port) {
+    const std::string path = devicePath(record.driveNumber);
+    OpenResult opened = port.open(path, DeviceAccess::ReadWrite);
+    if (!opened.device && opened.error == errorAccessDenied) opened = port.open(path, DeviceAccess::None);
+    return opened;
+}
+
 }  // namespace
 
 bool probeIdentity(DriveRecord& record, DevicePort& port) {
-    const OpenResult opened = port.open(devicePath(record.driveNumber));
+    const OpenResult opened = openDrive(record, port);
     if (!opened.device) {
         const bool exists = opened.error != errorFileNotFound;
         record.probed = true;
@@ -91,7 +100,7 @@ bool probeIdentity(DriveRecord& record, DevicePort& port) {
 }
 
 bool probeFailureStatus(DriveRecord& record, DevicePort& port) {
-    const OpenResult opened = port.open(devicePath(record.driveNumber));
+    const OpenResult opened = openDrive(record, port);
     if (!opened.device) return false;
     queryPredictFailure(record, *opened.device);
     if (smartUsable(record)) querySmartStatus(record, *opened.device);

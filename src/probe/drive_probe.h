@@ -1,7 +1,9 @@
 #pragma once
 // The walk over physical drives 0 to 15 that fills the drive table on every refresh.
 // Each existing drive is opened twice: once for its identity and SMART version, once for
-// its two failure-prediction verdicts. At most one device is open at a time.
+// its two failure-prediction verdicts. At most one device is open at a time. Both opens ask
+// for read and write access, and, when that is refused, again for no access at all, so that
+// a standard user still learns the identity and the storage stack's prediction.
 #include <cstdint>
 #include <string>
 
@@ -11,6 +13,7 @@
 namespace kestrine {
 
 inline constexpr std::uint32_t errorFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+inline constexpr std::uint32_t errorAccessDenied = 5;  // ERROR_ACCESS_DENIED
 
 // "\\.\PhysicalDriveN".
 std::string devicePath(std::int32_t driveNumber);

@@ -20,7 +20,10 @@ int refillDriveList(const DriveTable& drives, ListControl& list,
         }
         const IndicatorLevel level = indicatorLevel(drive);
         if (level == IndicatorLevel::FailurePredicted) ++failing;
-        sync.keep(number, driveLabel(number, drive.identityError, drive.displayName), driveImage(level));
+        // Another device at the same number must not keep the old device's name; a drive whose
+        // identity query fails keeps the name it was listed with.
+        sync.keep(number, driveLabel(number, drive.identityError, drive.displayName), driveImage(level),
+                  drive.identityError == 0);
     }
     return failing;
 }

@@ -12,7 +12,8 @@ inline int driveImage(IndicatorLevel level) { return static_cast<int>(level); }
 
 // One entry per listed drive, keyed by its drive number in the item data, with the drive's
 // label as text and its indicator level as image. New drives are appended; an entry whose
-// label changed (another device at that number) is renamed; an entry whose drive is no
+// label differs after a successful identity query (another device at that number) is
+// renamed, while a failing identity query leaves the text alone; an entry whose drive is no
 // longer listed (unplugged) is removed. Texts and images are written only when they differ.
 // When the list was empty, each insertion selects the first entry and runs `updateDrivePanel`.
 // Returns the failing-drive count: listed drives whose failure is predicted.

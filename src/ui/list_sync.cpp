@@ -5,12 +5,12 @@ namespace kestrine {
 ListSync::ListSync(ListControl& list, const std::function<void()>& updatePanel)
     : list_(list), updatePanel_(updatePanel), startedEmpty_(list.itemCount() == 0) {}
 
-void ListSync::keep(std::intptr_t key, const std::string& text, int image) {
+void ListSync::keep(std::intptr_t key, const std::string& text, int image, bool textIsCurrent) {
     const int index = list_.findByData(key);
     if (index >= 0) {
         // A key now standing for another device or state is rewritten where it differs.
         if (list_.image(index) != image) list_.setImage(index, image);
-        if (list_.text(index) != text) list_.setText(index, text);
+        if (textIsCurrent && list_.text(index) != text) list_.setText(index, text);
         return;
     }
     if (list_.insert(list_.itemCount(), text, image, key) < 0 || !startedEmpty_) return;

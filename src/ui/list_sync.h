@@ -16,7 +16,8 @@ public:
     // each such insertion also selects and focuses the first item.
     ListSync(ListControl& list, const std::function<void()>& updatePanel);
 
-    void keep(std::intptr_t key, const std::string& text, int image);
+    // With `textIsCurrent` false a listed item keeps its text; a new item still takes `text`.
+    void keep(std::intptr_t key, const std::string& text, int image, bool textIsCurrent = true);
     void drop(std::intptr_t key);
 
 private:

@@ -19,6 +19,7 @@ TickPlan RefreshCycle::tick() {
         }
         ++tickCount;
     }
+    if (refreshing) return plan;
     if (refreshPending) {
         refreshPending = false;
         plan.refresh = true;
@@ -28,7 +29,16 @@ TickPlan RefreshCycle::tick() {
     return plan;
 }
 
-void RefreshCycle::refreshed() { tickCount = 0; }
+bool RefreshCycle::beginRefresh() {
+    if (refreshing) return false;
+    refreshing = true;
+    return true;
+}
+
+void RefreshCycle::refreshed() {
+    tickCount = 0;
+    refreshing = false;
+}
 
 bool RefreshCycle::toggleAutoRefresh() {
     autoRefresh = !autoRefresh;

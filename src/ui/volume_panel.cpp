@@ -22,10 +22,17 @@ std::optional<std::uint32_t> stepUp(std::uint32_t& percent, std::uint32_t highes
     return ++percent;
 }
 
+// The marked item, or -1 when nothing is marked. List views differ on whether deleting an
+// item moves the mark, so a mark left at or past the end counts as no mark.
+int markedItem(const ListControl& list) {
+    const int mark = list.selectionMark();
+    return mark >= 0 && mark < list.itemCount() ? mark : -1;
+}
+
 // The slot of the marked item, or nothing when no item is marked or (after telling the user)
 // when the item's data is not a slot.
 std::optional<int> markedSlot(const ListControl& list, MessageSink& messages) {
-    const int mark = list.selectionMark();
+    const int mark = markedItem(list);
     if (mark == -1) return std::nullopt;
     const std::intptr_t slot = list.data(mark);
     if (!isValidVolumeIndex(slot, messages)) return std::nullopt;
@@ -50,11 +57,11 @@ VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& tabl
                                 const SettingsRecord& settings, MessageSink& messages) {
     VolumePanelView view;
     view.shownPercent = settings.defaultWarningPercent;
-    const int marked = list.selectionMark();
-    if (marked == -1) return view;
+    const int mark = markedItem(list);
+    if (mark == -1) return view;
 
-    view.letterText = list.text(marked).substr(0, 2);
-    const std::intptr_t slot = list.data(marked);
+    view.letterText = list.text(mark).substr(0, 2);
+    const std::intptr_t slot = list.data(mark);
     if (!isValidVolumeIndex(slot, messages)) return view;
     const VolumeEntry& entry = table[static_cast<std::size_t>(slot)];
     view.totalText = formatByteSize(entry.totalBytes);
@@ -88,7 +95,7 @@ std::optional<std::uint32_t> raiseVolumeWarningPercent(SettingsRecord& settings,
 }
 
 void toggleVolumeUsesOwnPercent(SettingsRecord& settings, const ListControl& list, bool boxTicked) {
-    const int mark = list.selectionMark();
+    const int mark = markedItem(list);
     if (mark == -1) return;
     const std::intptr_t slot = list.data(mark);
     if (!isVolumeSlot(slot)) return;

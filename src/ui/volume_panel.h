@@ -25,7 +25,8 @@ struct VolumePanelView {
 // True for the slots 0..25; any other value shows "BadVolumeID".
 bool isValidVolumeIndex(std::intptr_t slot, MessageSink& messages);
 
-// What the panel shows for the list's selection mark (not the selected state).
+// What the panel shows for the list's selection mark (not the selected state). A mark
+// outside the list's items counts as no mark, here and in the buttons and the check box.
 VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& table,
                                 const SettingsRecord& settings, MessageSink& messages);
 

@@ -113,16 +113,24 @@ bool MainWindow::onInitDialog() {
 bool MainWindow::startHandOver() {
     if (!activation_.create(handOverName, 1) || activation_.view() == nullptr) {
         show("Memory initialization error");
-        endDialog(IDCANCEL);
+        endUnseen();
         return false;
     }
     isDuplicate_ = !activation_.createdNew();
     *activation_.view() = isDuplicate_ ? 1 : 0;
     if (isDuplicate_) {
-        endDialog(IDCANCEL);
+        endUnseen();
         return false;
     }
     return true;
+}
+
+// Ends the dialog before it was ever shown. Some dialog managers (Wine's) show a template
+// marked visible right after its initialisation even when that ended the dialog: the window
+// is kept hidden so that the show does not go through.
+void MainWindow::endUnseen() {
+    hideUntilShown();
+    endDialog(IDCANCEL);
 }
 
 // Restore, Move, "Minimize To Tray", Minimize, separator, Close, separator, About.

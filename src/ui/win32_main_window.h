@@ -53,6 +53,7 @@ private:
 
     // Initialisation steps.
     bool startHandOver();
+    void endUnseen();
     void rebuildSystemMenu();
     void setUpIcons();
     void setUpTrayIcon();

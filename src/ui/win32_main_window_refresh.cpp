@@ -31,6 +31,7 @@ void MainWindow::tick() {
 }
 
 void MainWindow::refresh() {
+    if (!cycle_.beginRefresh()) return;
     const int oldDrives = failingDriveCount_;
     const int oldVolumes = volumeWarningCount_;
     {

@@ -99,6 +99,31 @@ TEST_F(DriveList, AccessDeniedDriveIsListedWithoutIdentity) {
     EXPECT_EQ(field(IDC_SPF_STATUS), "...");
 }
 
+// Without administrator rights a drive opens only without access: its identity and the
+// storage stack's prediction still show, the SMART state does not.
+TEST_F(DriveList, StandardUserSeesIdentityAndPredictionButNoSmartState) {
+    start("standard-user\n0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
+          "1 failing-spf product=Old bus=7 removable=1\n",
+          2);
+    auto list = items();
+    EXPECT_EQ(list[0].text, "Disk 0 - ACME X100");
+    EXPECT_EQ(list[0].image, 1);
+    EXPECT_EQ(list[1].text, "Disk 1 - Old");
+    EXPECT_EQ(list[1].image, 2);
+    EXPECT_EQ(field(IDC_DRIVE_NAME), "ACME X100");
+    EXPECT_EQ(field(IDC_SERIAL), "Z10");
+    EXPECT_EQ(field(IDC_BUS), "SATA");
+    EXPECT_EQ(field(IDC_FIXED_REMOVABLE), "Fixed");
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+    EXPECT_EQ(field(IDC_SMART_STATUS), "No Data Available");
+    moveSelectionDown();
+    EXPECT_TRUE(waitUntil([&] { return field(IDC_DRIVE_NAME) == "Old"; }));
+    EXPECT_EQ(field(IDC_BUS), "USB");
+    EXPECT_EQ(field(IDC_FIXED_REMOVABLE), "Removable");
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Failure Predicted");
+    EXPECT_EQ(field(IDC_SMART_STATUS), "No Data Available");
+}
+
 TEST_F(DriveList, IdentityFailureAfterAGoodProbeShowsTheSystemMessage) {
     start("2 healthy vendor=ACME product=X100\n", 1);
     ASSERT_EQ(field(IDC_DRIVE_NAME), "ACME X100");
@@ -109,6 +134,7 @@ TEST_F(DriveList, IdentityFailureAfterAGoodProbeShowsTheSystemMessage) {
     EXPECT_EQ(field(IDC_FIXED_REMOVABLE), field(IDC_SERIAL));
     EXPECT_EQ(field(IDC_DRIVE_NAME), "None Selected");
     EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+    EXPECT_EQ(items()[0].text, "Disk 2 - ACME X100") << "the entry keeps its name";
 }
 
 TEST_F(DriveList, RefreshCarriesAChangedStateIntoTheSameEntry) {

@@ -24,7 +24,7 @@ DriveScript parsedDrive(const std::string& line) {
     Scenario scenario;
     std::string error;
     EXPECT_TRUE(parseScenario(line, scenario, error)) << error;
-    return scenario.empty() ? DriveScript{} : scenario.begin()->second;
+    return scenario.drives.empty() ? DriveScript{} : scenario.drives.begin()->second;
 }
 
 std::uint32_t at32(const Buffer& b, std::size_t at) {
@@ -102,10 +102,10 @@ TEST(FaultHostileReplies, SilentOpenFailureOpensNothingAndLeavesNoCode) {
     GetTempFileNameA(folder, "hos", 0, path);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << "4 hostile reply=silent-open-failure\n";
     ScriptedDevicePort port(path);
-    OpenResult opened = port.open("\\\\.\\PhysicalDrive4");
+    OpenResult opened = port.open("\\\\.\\PhysicalDrive4", DeviceAccess::ReadWrite);
     EXPECT_EQ(opened.device, nullptr);
     EXPECT_EQ(opened.error, 0u);
-    EXPECT_EQ(port.open("\\\\.\\PhysicalDrive5").error, errorFileNotFound);
+    EXPECT_EQ(port.open("\\\\.\\PhysicalDrive5", DeviceAccess::ReadWrite).error, errorFileNotFound);
     DeleteFileA(path);
 }
 

@@ -2,6 +2,8 @@
 // boxes, and what a second start does.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "resource.h"
 #include "win32_fault_probes.h"
 #include "win32_polling.h"
@@ -26,6 +28,22 @@ std::vector<std::string> textsOf(const std::vector<MenuLine>& lines, const std::
     for (const MenuLine& line : lines)
         if (line.menu == menu) texts.push_back(line.text);
     return texts;
+}
+
+// Watches the top-level windows of a copy (those with `title`, or all) every few milliseconds
+// until it ends; true when one of them was ever visible.
+bool showedAWindowUntilItEnded(ProgramRun& run, const char* title = nullptr) {
+    bool shown = false;
+    const DWORD start = GetTickCount();
+    while (run.running() && GetTickCount() - start < patientMs) {
+        for (HWND window : topLevelWindows(run.processId())) {
+            char text[64] = {};
+            GetWindowTextA(window, text, sizeof text);  // another process's window: no message sent
+            if (title == nullptr || std::string(text) == title) shown |= IsWindowVisible(window) != FALSE;
+        }
+        Sleep(2);
+    }
+    return shown;
 }
 
 TEST(MainWindow, OpensWithTitleDefaultPercentsAndUntouchedFields) {
@@ -134,7 +152,8 @@ TEST(MainWindow, EnterDoesNothing) {
 }
 
 // Another kind of object holding the hand-over block's name makes the block impossible to
-// create: the program says so, ends when the box is closed, and touches no setting.
+// create: the program says so, ends when the box is closed without ever showing its window,
+// and touches no setting.
 TEST(MainWindow, HandOverBlockFailureShowsTheMessageAndEnds) {
     ASSERT_TRUE(writeSettings(defaultSettings()));
     UniqueHandle squatter(CreateMutexA(nullptr, FALSE, "Kestrine"));
@@ -148,6 +167,7 @@ TEST(MainWindow, HandOverBlockFailureShowsTheMessageAndEnds) {
     EXPECT_EQ(messageBoxText(boxes.front()), "Memory initialization error");
     HWND box = boxes.front();
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_FALSE(showedAWindowUntilItEnded(run, mainTitle)) << "the main window must never appear";
     EXPECT_TRUE(run.waitForExit(patientMs));
     EXPECT_TRUE(unchangedSincePrepared());
 }
@@ -162,6 +182,57 @@ TEST(MainWindow, SecondStartBringsTheHiddenFirstCopyBackAndEnds) {
     ProgramRun second(Program::Scripted);
     EXPECT_TRUE(second.waitForExit(patientMs));
     EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(first.window()) != FALSE; }));
+    EXPECT_EQ(countWindows(mainTitle, 0), 1);
+    EXPECT_TRUE(first.running());
+}
+
+// How the user may have left the first copy's window when the second start comes.
+enum class Display { Visible, HiddenByMenu, HiddenToTray, Minimized };
+
+void leaveWindow(ProgramRun& first, Display display) {
+    switch (display) {
+        case Display::Visible:
+            break;  // as the previous hand-over left it: shown, in front
+        case Display::HiddenByMenu:
+            first.command(ID_WINDOW_HIDE);
+            break;
+        case Display::HiddenToTray:
+            PostMessageA(first.window(), WM_SYSCOMMAND, IDM_MINIMIZE_TO_TRAY, 0);
+            break;
+        case Display::Minimized:
+            PostMessageA(first.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            break;
+    }
+    ASSERT_TRUE(waitUntil([&] {
+        const bool visible = IsWindowVisible(first.window()) != FALSE;
+        const bool iconic = IsIconic(first.window()) != FALSE;
+        switch (display) {
+            case Display::Visible: return visible && !iconic;
+            case Display::Minimized: return iconic;
+            default: return !visible;
+        }
+    }));
+}
+
+// A later start hands over without its window ever appearing, whatever state the running
+// copy's window is in, and the running copy comes forward in its normal state.
+TEST(MainWindow, SecondStartsNeverShowAWindowAndBringTheFirstCopyForward) {
+    ScenarioFile noDrives;
+    ProgramRun first(Program::Scripted);
+    ASSERT_TRUE(first.waitForFirstRefresh());
+    const Display states[] = {Display::Visible, Display::HiddenByMenu, Display::HiddenToTray, Display::Minimized};
+    for (int start = 0; start < 20; ++start) {
+        const Display display = states[start % 4];
+        SCOPED_TRACE(start);
+        leaveWindow(first, display);
+        ProgramRun second(Program::Scripted);
+        EXPECT_FALSE(showedAWindowUntilItEnded(second));
+        ASSERT_TRUE(second.waitForExit(patientMs));
+        EXPECT_TRUE(waitUntil([&] {
+            return IsWindowVisible(first.window()) && !IsIconic(first.window()) &&
+                   GetForegroundWindow() == first.window();
+        }));
+    }
     EXPECT_EQ(countWindows(mainTitle, 0), 1);
     EXPECT_TRUE(first.running());
 }

@@ -14,6 +14,7 @@ constexpr std::uint32_t ioctlStorageQueryProperty = 0x002D1400;
 constexpr std::uint32_t smartGetVersion = 0x00074080;
 constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
 constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
+constexpr std::uint32_t errorAccessDenied = 5;
 
 // Sizes of the structures as the Windows SDK lays them out.
 constexpr std::uint32_t propertyQuerySize = 12;        // STORAGE_PROPERTY_QUERY
@@ -35,10 +36,14 @@ std::uint32_t get32(const std::uint8_t* at) {
 
 class ScriptedDevice : public OpenDevice {
 public:
-    ScriptedDevice(int number, DriveScript drive) : number_(number), drive_(std::move(drive)) {}
+    ScriptedDevice(int number, DriveScript drive, DeviceAccess access)
+        : number_(number), drive_(std::move(drive)), access_(access) {}
 
     std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
                           std::uint8_t* out, std::uint32_t outSize) override {
+        // The system checks the handle's access against bits 14 and 15 of the control code
+        // before any driver sees the request.
+        if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return errorAccessDenied;
         if (is(DriveState::Hostile) && out != nullptr) {
             if (std::optional<std::uint32_t> broken = hostile(code, out, outSize)) return *broken;
         }
@@ -177,6 +182,7 @@ private:
 
     int number_;
     DriveScript drive_;
+    DeviceAccess access_;
     ReplyBytes random_{drive_.seed};
 };
 
@@ -204,14 +210,14 @@ int physicalDriveNumber(const std::string& path) {
     return number;
 }
 
-std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive) {
-    return std::make_unique<ScriptedDevice>(number, drive);
+std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive, DeviceAccess access) {
+    return std::make_unique<ScriptedDevice>(number, drive, access);
 }
 
 ScriptedDevicePort::ScriptedDevicePort(std::string scenarioPath)
     : scenarioPath_(std::move(scenarioPath)) {}
 
-OpenResult ScriptedDevicePort::open(const std::string& path) {
+OpenResult ScriptedDevicePort::open(const std::string& path, DeviceAccess access) {
     OpenResult result;
     result.error = errorFileNotFound;
     int number = physicalDriveNumber(path);
@@ -223,8 +229,8 @@ OpenResult ScriptedDevicePort::open(const std::string& path) {
         result.error = errorInvalidData;
         return result;
     }
-    auto found = scenario.find(number);
-    if (found == scenario.end()) return result;
+    auto found = scenario.drives.find(number);
+    if (found == scenario.drives.end()) return result;
     const DriveScript& drive = found->second;
     if (drive.state == DriveState::AccessDenied || drive.state == DriveState::OpenFails) {
         result.error = failureCode(drive);
@@ -234,8 +240,12 @@ OpenResult ScriptedDevicePort::open(const std::string& path) {
         result.error = 0;
         return result;
     }
+    if (scenario.standardUser && access == DeviceAccess::ReadWrite) {
+        result.error = errorAccessDenied;
+        return result;
+    }
     result.error = 0;
-    result.device = makeScriptedDevice(number, drive);
+    result.device = makeScriptedDevice(number, drive, access);
     return result;
 }
 

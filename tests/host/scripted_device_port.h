@@ -23,7 +23,7 @@ public:
     // not a valid scenario makes every open fail with ERROR_INVALID_DATA, so the mistake
     // shows as sixteen unreadable drives instead of passing for an empty machine.
     explicit ScriptedDevicePort(std::string scenarioPath);
-    OpenResult open(const std::string& path) override;
+    OpenResult open(const std::string& path, DeviceAccess access) override;
 
 private:
     std::string scenarioPath_;
@@ -32,7 +32,9 @@ private:
 // The drive number of a "\\.\PhysicalDriveN" path (decimal, no leading zeros), or -1.
 int physicalDriveNumber(const std::string& path);
 
-// One open scripted drive: answers the four storage requests the probe sends.
-std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive);
+// One open scripted drive: answers the four storage requests the probe sends. A handle
+// opened without access refuses the requests whose control code needs access.
+std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive,
+                                               DeviceAccess access = DeviceAccess::ReadWrite);
 
 }  // namespace kestrine::scripted

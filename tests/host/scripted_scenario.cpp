@@ -121,12 +121,20 @@ bool parseLine(std::string_view line, Scenario& scenario, std::string& problem) 
         return false;
     }
     if (words.empty()) return true;
+    if (words[0] == "standard-user") {
+        if (words.size() == 1) {
+            scenario.standardUser = true;
+            return true;
+        }
+        problem = "standard-user takes nothing after it";
+        return false;
+    }
     std::uint32_t number = 0;
     if (!parseUnsigned(words[0], number) || number > highestScriptedDrive) {
         problem = "bad drive number '" + words[0] + "'";
         return false;
     }
-    if (scenario.count(static_cast<int>(number)) != 0) {
+    if (scenario.drives.count(static_cast<int>(number)) != 0) {
         problem = "drive " + words[0] + " named twice";
         return false;
     }
@@ -142,14 +150,14 @@ bool parseLine(std::string_view line, Scenario& scenario, std::string& problem) 
     for (std::size_t k = 2; k < words.size(); ++k) {
         if (!applyKey(words[k], drive, problem)) return false;
     }
-    scenario[static_cast<int>(number)] = drive;
+    scenario.drives[static_cast<int>(number)] = drive;
     return true;
 }
 
 }  // namespace
 
 bool parseScenario(const std::string& text, Scenario& scenario, std::string& error) {
-    scenario.clear();
+    scenario = Scenario{};
     std::istringstream lines(text);
     std::string line;
     for (int lineNumber = 1; std::getline(lines, line); ++lineNumber) {
@@ -158,7 +166,7 @@ bool parseScenario(const std::string& text, Scenario& scenario, std::string& err
         std::string problem;
         if (!parseLine(content, scenario, problem)) {
             error = "line " + std::to_string(lineNumber) + ": " + problem;
-            scenario.clear();
+            scenario = Scenario{};
             return false;
         }
     }

@@ -9,7 +9,10 @@
 // system error code of the failing request or open), and for the hostile state reply (one of
 // the words of `HostileReply`, spelled with hyphens) and seed (for random replies). Quoted
 // values may contain blanks but no quote. Drive numbers that no line names answer "file not
-// found".
+// found". A line with the single word `standard-user` makes the whole machine answer as to a
+// program without administrator rights: every read/write open of a drive that would open is
+// refused with ERROR_ACCESS_DENIED, an open without access succeeds, and on such a handle the
+// requests that need access (the SMART ones) are refused with ERROR_ACCESS_DENIED.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -52,7 +55,10 @@ struct DriveScript {
     std::uint32_t seed = 1;
 };
 
-using Scenario = std::map<int, DriveScript>;
+struct Scenario {
+    std::map<int, DriveScript> drives;
+    bool standardUser = false;
+};
 
 inline constexpr int highestScriptedDrive = 99;
 

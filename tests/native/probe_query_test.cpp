@@ -90,7 +90,8 @@ TEST_F(DriveProbe, SeventeenthDriveIsNeverOpened) {
     EXPECT_EQ(port.opens.size(), 16u);
 }
 
-TEST_F(DriveProbe, AccessDeniedListsDriveWithoutIdentity) {
+// Refused even without access rights: each pass tries twice and records nothing but the refusal.
+TEST_F(DriveProbe, AccessDeniedEvenWithoutRightsListsDriveWithoutIdentity) {
     port.openErrors[devicePath(0)] = FakeDevicePort::accessDenied;
     port.openErrors[devicePath(1)] = FakeDevicePort::accessDenied;
     refresh();
@@ -101,11 +102,56 @@ TEST_F(DriveProbe, AccessDeniedListsDriveWithoutIdentity) {
         EXPECT_EQ(table[number].displayName, "");
         EXPECT_EQ(indicatorLevel(table[number]), IndicatorLevel::NoData);
         EXPECT_EQ(table[number].identityError, 0u);
-        EXPECT_EQ(port.opensOf(devicePath(number)), 2) << "pass 2 is still attempted";
+        EXPECT_EQ(port.opensOf(devicePath(number)), 4) << "pass 2 is still attempted";
     }
+    EXPECT_EQ(port.openAccesses[0], DeviceAccess::ReadWrite);
+    EXPECT_EQ(port.openAccesses[1], DeviceAccess::None);
     EXPECT_FALSE(isListed(table[2]));
     EXPECT_TRUE(port.requests.empty());
     EXPECT_EQ(failingDriveCount(table), 0);
+}
+
+// A standard user may not open a drive for reading and writing, but may open it without
+// access: the identity and the storage stack's prediction come through, the SMART requests
+// are refused, and the SMART state reads "no data".
+TEST_F(DriveProbe, StandardUserReadsIdentityAndPredictionWithoutSmart) {
+    port.standardUser = true;
+    drive(0) = healthyDrive();
+    drive(1) = healthyDrive();
+    drive(1)[predictFailure] = {0, predictReply(1)};
+    refresh();
+
+    for (int number : {0, 1}) {
+        SCOPED_TRACE(number);
+        EXPECT_TRUE(hasDetails(table[number]));
+        EXPECT_EQ(table[number].displayName, "ACME X100");
+        EXPECT_EQ(table[number].busTypeText, "SATA");
+        EXPECT_EQ(table[number].versionError, FakeDevicePort::accessDenied);
+        EXPECT_EQ(smartState(table[number]), SmartState::NoData);
+        EXPECT_EQ(port.opensOf(devicePath(number)), 4);
+    }
+    EXPECT_EQ(spfState(table[0]), SpfState::Ok);
+    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::Ok);
+    EXPECT_EQ(spfState(table[1]), SpfState::FailurePredicted);
+    EXPECT_EQ(failingDriveCount(table), 1);
+    EXPECT_EQ(port.openAccesses[0], DeviceAccess::ReadWrite);
+    EXPECT_EQ(port.openAccesses[1], DeviceAccess::None);
+    EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
+    EXPECT_EQ(port.requestsWithCode(predictFailure).size(), 2u);
+}
+
+// Only a refusal for lack of rights is tried again without access; an administrator opens once.
+TEST_F(DriveProbe, OtherOpenFailuresAndAnAdministratorOpenOncePerPass) {
+    port.openErrors[devicePath(0)] = 21;  // ERROR_NOT_READY
+    port.openErrors[devicePath(1)] = 32;  // ERROR_SHARING_VIOLATION
+    drive(2) = healthyDrive();
+    refresh();
+    for (int number : {0, 1, 2}) {
+        EXPECT_TRUE(isListed(table[number])) << number;
+        EXPECT_EQ(port.opensOf(devicePath(number)), 2) << number;
+    }
+    for (const DeviceAccess access : port.openAccesses) EXPECT_EQ(access, DeviceAccess::ReadWrite);
+    EXPECT_EQ(smartState(table[2]), SmartState::Ok);
 }
 
 TEST_F(DriveProbe, RequestsAreSentByteForByte) {

@@ -27,7 +27,7 @@ DriveScript parsedDrive(const std::string& line) {
     Scenario scenario;
     std::string error;
     EXPECT_TRUE(parseScenario(line, scenario, error)) << error;
-    return scenario.begin()->second;
+    return scenario.drives.begin()->second;
 }
 
 Buffer smartCommand(int driveNumber) {
@@ -52,26 +52,31 @@ TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
                               "bus=7 removable=1\n6 identity-fails code=5  # refused\n",
                               scenario, error))
         << error;
-    ASSERT_EQ(scenario.size(), 2u);
-    EXPECT_EQ(scenario[0].vendor, "ACME");
-    EXPECT_EQ(scenario[0].product, "X100 Pro");
-    EXPECT_EQ(scenario[0].serial, "5A31");
-    EXPECT_EQ(scenario[0].bus, 7u);
-    EXPECT_TRUE(scenario[0].removable);
-    EXPECT_EQ(scenario[6].state, DriveState::IdentityFails);
-    EXPECT_EQ(failureCode(scenario[6]), 5u);
+    ASSERT_EQ(scenario.drives.size(), 2u);
+    EXPECT_EQ(scenario.drives[0].vendor, "ACME");
+    EXPECT_EQ(scenario.drives[0].product, "X100 Pro");
+    EXPECT_EQ(scenario.drives[0].serial, "5A31");
+    EXPECT_EQ(scenario.drives[0].bus, 7u);
+    EXPECT_TRUE(scenario.drives[0].removable);
+    EXPECT_EQ(scenario.drives[6].state, DriveState::IdentityFails);
+    EXPECT_EQ(failureCode(scenario.drives[6]), 5u);
+    EXPECT_FALSE(scenario.standardUser);
+    ASSERT_TRUE(parseScenario("standard-user  # no administrator\n0 healthy\n", scenario, error)) << error;
+    EXPECT_TRUE(scenario.standardUser);
+    EXPECT_EQ(scenario.drives.size(), 1u);
 }
 
 TEST(ScriptedScenario, RejectsMalformedLinesNamingTheLine) {
     const char* bad[] = {"x healthy", "100 healthy", "1", "1 sleepy", "1 healthy colour=red",
                          "1 healthy bus=SATA", "1 healthy code=0", "1 healthy vendor=\"open",
-                         "1 healthy removable=yes", "1 healthy\n1 failing-spf"};
+                         "1 healthy removable=yes", "1 healthy\n1 failing-spf", "standard-user 1",
+                         "0 standard-user"};
     for (const char* text : bad) {
         Scenario scenario;
         std::string error;
         EXPECT_FALSE(parseScenario(text, scenario, error)) << text;
         EXPECT_EQ(error.rfind("line ", 0), 0u) << text;
-        EXPECT_TRUE(scenario.empty()) << text;
+        EXPECT_TRUE(scenario.drives.empty() && !scenario.standardUser) << text;
     }
 }
 
@@ -174,8 +179,8 @@ class ScriptedReplies : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::remove(path_); }
     void script(const std::string& text) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << text; }
-    std::uint32_t openError(const std::string& devicePath) {
-        OpenResult result = port_.open(devicePath);
+    std::uint32_t openError(const std::string& devicePath, DeviceAccess access = DeviceAccess::ReadWrite) {
+        OpenResult result = port_.open(devicePath, access);
         EXPECT_EQ(result.device == nullptr, result.error != 0) << devicePath;
         return result.error;
     }
@@ -212,7 +217,28 @@ TEST_F(ScriptedReplies, MissingScenarioFileScriptsNoDrive) {
     std::filesystem::remove(path_);
     EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), errorFileNotFound);
     ScriptedDevicePort unnamed("");
-    EXPECT_EQ(unnamed.open("\\\\.\\PhysicalDrive0").error, errorFileNotFound);
+    EXPECT_EQ(unnamed.open("\\\\.\\PhysicalDrive0", DeviceAccess::ReadWrite).error, errorFileNotFound);
+}
+
+// Without administrator rights a drive opens only without access, and such a handle takes
+// the requests that need no access and refuses the SMART ones; drives that fail to open
+// fail as before, whatever the access.
+TEST_F(ScriptedReplies, StandardUserOpensOnlyWithoutAccessAndGetsNoSmart) {
+    script("standard-user\n0 healthy vendor=ACME\n3 access-denied\n4 open-fails code=21\n");
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0"), 5u);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive0", DeviceAccess::None), 0u);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive1", DeviceAccess::None), errorFileNotFound);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive3", DeviceAccess::None), 5u);
+    EXPECT_EQ(openError("\\\\.\\PhysicalDrive4", DeviceAccess::None), 21u);
+
+    OpenResult opened = port_.open("\\\\.\\PhysicalDrive0", DeviceAccess::None);
+    ASSERT_NE(opened.device, nullptr);
+    Buffer descriptor(8192, 0), version(24, 0), predict(516, 0), status(25, 0);
+    EXPECT_EQ(send(*opened.device, 0x002D1400, descriptor, Buffer(12, 0)), 0u);
+    EXPECT_EQ(stringAt(descriptor, at32(descriptor, 12)), "ACME");
+    EXPECT_EQ(send(*opened.device, 0x002D1100, predict), 0u);
+    EXPECT_EQ(send(*opened.device, 0x00074080, version), 5u);
+    EXPECT_EQ(send(*opened.device, 0x0007C084, status, smartCommand(0)), 5u);
 }
 
 TEST(MenuInspection, LinesRoundTripWithBlanksInTextAndBadLinesAreSkipped) {

@@ -134,12 +134,16 @@ TEST_F(DriveListRefill, OtherDeviceAtTheSameNumberRenamesTheEntryOnce) {
     EXPECT_EQ(list.textWrites, 1);
 }
 
-TEST_F(DriveListRefill, FailingIdentityQueryShowsTheNumberAlone) {
+TEST_F(DriveListRefill, FailingIdentityQueryKeepsTheEntryTextUntilAQuerySucceeds) {
     drives[2] = listedDrive(2, "ACME X100");
     refill();
     drives[2].identityError = 5;
     refill();
-    EXPECT_EQ(textOf(0), "Disk 2");
+    EXPECT_EQ(textOf(0), "Disk 2 - ACME X100");
+    EXPECT_EQ(list.textWrites, 0);
+    drives[2] = listedDrive(2, "Other Y7");  // the next query succeeds: another device
+    refill();
+    EXPECT_EQ(textOf(0), "Disk 2 - Other Y7");
 }
 
 TEST_F(DriveListRefill, UnpluggedDriveLeavesTheListAndTheCount) {

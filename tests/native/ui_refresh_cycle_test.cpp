@@ -73,6 +73,28 @@ TEST(RefreshCycle, AutomaticRefreshRunsOnTheTickThatReaches36001) {
     EXPECT_EQ(cycle.tick().countdown, "2:00:00");
 }
 
+// A message box inside a refresh keeps the ticks coming while the count is past the period.
+TEST(RefreshCycle, NoRefreshStartsWhileOneIsRunning) {
+    RefreshCycle cycle = afterRefresh();
+    textsOver(cycle, 36000);
+    ASSERT_TRUE(cycle.tick().refresh);
+    ASSERT_TRUE(cycle.beginRefresh());
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(cycle.tick().refresh) << "tick " << i;
+    EXPECT_FALSE(cycle.beginRefresh()) << "a command inside the running refresh";
+    cycle.refreshed();
+    EXPECT_EQ(cycle.tickCount, 0);
+    EXPECT_TRUE(cycle.beginRefresh()) << "the next refresh after the first has finished";
+}
+
+TEST(RefreshCycle, StartUpRefreshWaitsForARunningOne) {
+    RefreshCycle cycle;
+    ASSERT_TRUE(cycle.beginRefresh());  // "&Refresh Data" before the first tick
+    EXPECT_FALSE(cycle.tick().refresh);
+    EXPECT_TRUE(cycle.refreshPending);
+    cycle.refreshed();
+    EXPECT_TRUE(cycle.tick().refresh);
+}
+
 TEST(RefreshCycle, SwitchingOffFreezesTheCountAndAsksForManualRefreshText) {
     RefreshCycle cycle = afterRefresh();
     textsOver(cycle, 5);

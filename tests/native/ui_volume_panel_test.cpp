@@ -80,6 +80,19 @@ TEST_F(VolumePanel, ItemThatIsNoSlotShowsBadVolumeIdAndOnlyTheLetter) {
     EXPECT_EQ(shown.shownPercent, 10u);
 }
 
+// A list view may leave the mark where a deleted item was: past the end, it marks nothing.
+TEST_F(VolumePanel, MarkPastTheLastItemShowsNothingMarkedWithoutAMessage) {
+    for (const int stale : {2, 7}) {
+        list.mark = stale;
+        const VolumePanelView shown = view();
+        EXPECT_EQ(shown.letterText, "..") << stale;
+        EXPECT_EQ(shown.percentText, "...") << stale;
+        EXPECT_TRUE(shown.usesOwnPercent) << stale;
+        EXPECT_EQ(shown.shownPercent, 10u) << stale;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(VolumePanel, SlotIndexesOutsideZeroToTwentyFiveAreRejected) {
     EXPECT_TRUE(isValidVolumeIndex(0, messages));
     EXPECT_TRUE(isValidVolumeIndex(25, messages));
@@ -132,6 +145,10 @@ TEST_F(VolumePanel, OwnPercentButtonsChangeNothingWithoutAValidMark) {
     list.mark = 2;
     EXPECT_EQ(lowerVolumeWarningPercent(settings, list, messages), std::nullopt);
     EXPECT_EQ(messages.shown, std::vector<std::string>{"BadVolumeID"});
+    list.mark = 3;  // stale: past the last item
+    EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), std::nullopt);
+    EXPECT_EQ(lowerVolumeWarningPercent(settings, list, messages), std::nullopt);
+    EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(sameSettings(settings, before));
 }
 
@@ -148,6 +165,8 @@ TEST_F(VolumePanel, CheckBoxChangesNothingWithoutAValidMark) {
     toggleVolumeUsesOwnPercent(settings, list, true);
     list.insert(2, "Q: odd", 1, -3);
     list.mark = 2;
+    toggleVolumeUsesOwnPercent(settings, list, true);
+    list.mark = 3;  // stale: past the last item
     toggleVolumeUsesOwnPercent(settings, list, true);
     EXPECT_TRUE(sameSettings(settings, before));
     EXPECT_TRUE(messages.shown.empty());

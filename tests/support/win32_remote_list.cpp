@@ -61,17 +61,33 @@ bool readItem(HWND list, HANDLE process, const RemoteBlock& block, int index, Li
     return true;
 }
 
+UniqueHandle openListProcess(HWND list) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    return UniqueHandle(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+}
+
 }  // namespace
 
 int listItemCount(HWND list) { return static_cast<int>(send(list, LVM_GETITEMCOUNT)); }
 
 int listSelectionMark(HWND list) { return static_cast<int>(send(list, LVM_GETSELECTIONMARK)); }
 
+bool setListItemData(HWND list, int index, LPARAM data) {
+    UniqueHandle process = openListProcess(list);
+    if (!process.valid()) return false;
+    RemoteBlock block(process.get(), sizeof(LVITEMA));
+    LVITEMA request = {};
+    request.mask = LVIF_PARAM;
+    request.iItem = index;
+    request.lParam = data;
+    return block.address() != nullptr &&
+           WriteProcessMemory(process.get(), block.address(), &request, sizeof request, nullptr) &&
+           send(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(block.address())) == TRUE;
+}
+
 std::vector<ListItem> readListItems(HWND list) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                     FALSE, processId));
+    UniqueHandle process = openListProcess(list);
     if (!process.valid()) return {};
     RemoteBlock block(process.get(), sizeof(LVITEMA) + textCapacity);
     if (block.address() == nullptr) return {};

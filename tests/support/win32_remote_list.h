@@ -20,5 +20,7 @@ struct ListItem {
 std::vector<ListItem> readListItems(HWND list);
 int listItemCount(HWND list);
 int listSelectionMark(HWND list);
+// Gives item `index` another item data (LVM_SETITEMA with LVIF_PARAM); false on failure.
+bool setListItemData(HWND list, int index, LPARAM data);
 
 }  // namespace kestrine::e2e

@@ -23,8 +23,8 @@ public:
     };
     std::map<std::string, Seen> seen;
 
-    OpenResult open(const std::string& path) override {
-        OpenResult result = real_.open(path);
+    OpenResult open(const std::string& path, DeviceAccess access) override {
+        OpenResult result = real_.open(path, access);
         seen[path].openErrors.push_back(result.error);
         if (result.device) result.device = std::make_unique<ObservingDevice>(std::move(result.device), seen[path]);
         return result;
@@ -97,6 +97,19 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::NoData);
     for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;
     EXPECT_EQ(failingDriveCount(table), 0);
+}
+
+// Opened without access, as a standard user may, the disk still describes itself.
+TEST(Win32DevicePort, OpenWithoutAccessTakesTheStoragePropertyQuery) {
+    Win32DevicePort port;
+    const OpenResult opened = port.open(devicePath(0), DeviceAccess::None);
+    ASSERT_NE(opened.device, nullptr) << opened.error;
+    const device::PropertyQuery query = device::makePropertyQuery();
+    device::DescriptorBuffer descriptor{};
+    EXPECT_EQ(opened.device->control(device::ioctlStorageQueryProperty, query.data(), device::propertyQuery::size,
+                                     descriptor.data(), static_cast<std::uint32_t>(descriptor.size())),
+              0u);
+    EXPECT_EQ(port.open(devicePath(9), DeviceAccess::None).error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 
 std::string formatMessageText(DWORD code) {

@@ -61,6 +61,7 @@ protected:
     void TearDown() override {
         removeFile(file);
         removeFile(temporaryPathFor(file));
+        RemoveDirectoryA(temporaryPathFor(file).c_str());
         RemoveDirectoryA((base + "\\VTN\\KSTM").c_str());
         RemoveDirectoryA((base + "\\VTN").c_str());
         RemoveDirectoryA(base.c_str());
@@ -136,6 +137,35 @@ TEST_F(SettingsOnDisk, ReadOnlyFileMakesTheSaveFailAndKeepsItsBytes) {
     EXPECT_FALSE(store.saveSettings());
     EXPECT_EQ(fileBytes(file), old);
     EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// A save cut short before its replace leaves the temporary file. Read-only, or hidden (which
+// a create-or-truncate open refuses too), it must not block the saves that follow.
+TEST_F(SettingsOnDisk, LeftoverTemporaryFileIsRemovedBeforeTheSave) {
+    storedRecord(15);
+    ASSERT_FALSE(store.runStartUpSequence());
+    std::uint32_t percent = 15;
+    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_READONLY}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+        SCOPED_TRACE(attributes);
+        writeFile(temporaryPathFor(file), Bytes(100, 0xEE));
+        ASSERT_TRUE(SetFileAttributesA(temporaryPathFor(file).c_str(), attributes));
+        store.working().defaultWarningPercent = ++percent;
+        EXPECT_TRUE(store.saveSettings());
+        EXPECT_EQ(fileBytes(file), bytesOf(store.working()));
+        EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+    }
+}
+
+// A folder in the temporary file's place can be neither removed nor written: the save fails
+// as before, and the stored file stays whole.
+TEST_F(SettingsOnDisk, TemporaryPathThatCannotBeWrittenFailsTheSaveAndKeepsTheFile) {
+    const Bytes old = bytesOf(storedRecord(15));
+    ASSERT_FALSE(store.runStartUpSequence());
+    ASSERT_TRUE(CreateDirectoryA(temporaryPathFor(file).c_str(), nullptr));
+    store.working().defaultWarningPercent = 16;
+    EXPECT_FALSE(store.saveSettings());
+    EXPECT_EQ(fileBytes(file), old);
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -12,7 +12,7 @@ namespace {
 // No drive answers: a window that got as far as probing would still run.
 class NoDevices : public DevicePort {
 public:
-    OpenResult open(const std::string&) override {
+    OpenResult open(const std::string&, DeviceAccess) override {
         ++opens;
         return OpenResult{nullptr, 2};
     }

@@ -19,7 +19,7 @@ namespace {
 
 class NoDevices : public DevicePort {
 public:
-    OpenResult open(const std::string&) override { return OpenResult{nullptr, 2}; }
+    OpenResult open(const std::string&, DeviceAccess) override { return OpenResult{nullptr, 2}; }
 };
 
 // One step of a script run inside the window's modal loop. False: not there yet, try again
@@ -309,6 +309,37 @@ TEST_F(MainWindowRun, DefaultPercentButtonsStepTheShownValue) {
     ASSERT_LE(before, 20u);
     EXPECT_EQ(lowered, before - 1);
     EXPECT_EQ(raised, before);
+}
+
+INT_PTR CALLBACK plainDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Each label of the main window fits on its one line in the dialog font, also where the
+// system has no MS Sans Serif (the scripts' Wine prefix shows a narrow stand-in).
+TEST(MainWindowTemplate, EveryLabelFitsOnOneLine) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&controls));
+    HWND dialog = CreateDialogParamA(programResources(), MAKEINTRESOURCEA(IDD_MAIN), nullptr, plainDialog, 0);
+    ASSERT_NE(dialog, nullptr);
+    HDC dc = GetDC(dialog);
+    const HGDIOBJ before = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    RECT line{0, 0, 1000, 0};
+    DrawTextA(dc, "X", -1, &line, DT_CALCRECT | DT_WORDBREAK);
+    std::vector<std::string> labels;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        std::array<char, 64> kind{}, text{};
+        GetClassNameA(child, kind.data(), static_cast<int>(kind.size()));
+        GetWindowTextA(child, text.data(), static_cast<int>(text.size()));
+        if (lstrcmpiA(kind.data(), "Static") != 0 || text[0] == 0 || std::strcmp(text.data(), "...") == 0) continue;
+        RECT needed{};
+        GetClientRect(child, &needed);
+        DrawTextA(dc, text.data(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        EXPECT_EQ(needed.bottom - needed.top, line.bottom) << "'" << text.data() << "' wraps";
+        labels.push_back(text.data());
+    }
+    SelectObject(dc, before);
+    ReleaseDC(dialog, dc);
+    DestroyWindow(dialog);
+    EXPECT_EQ(labels.size(), 12u);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // A scripted storage stack: per device path either an open error or a device whose answer
 // to each control code is scripted (reply bytes, or an error code). It records every open
 // and every request with its input bytes, and notes any moment when two devices were open.
+// As a standard user's system it refuses read/write opens of its devices, and on a handle
+// opened without access it refuses the requests whose control code needs access, as Windows
+// does.
 #include <algorithm>
 #include <iterator>
 #include <cstdint>
@@ -41,18 +44,23 @@ public:
     std::map<std::string, Device> devices;
     std::map<std::string, std::uint32_t> openErrors;
 
+    bool standardUser = false;
+
     std::vector<std::string> opens;
+    std::vector<DeviceAccess> openAccesses;  // the access each open asked for
     std::vector<Request> requests;
     int openNow = 0;
     bool overlapped = false;
 
-    OpenResult open(const std::string& path) override {
+    OpenResult open(const std::string& path, DeviceAccess access) override {
         opens.push_back(path);
+        openAccesses.push_back(access);
         if (auto error = openErrors.find(path); error != openErrors.end()) return {nullptr, error->second};
         auto device = devices.find(path);
         if (device == devices.end()) return {nullptr, fileNotFound};
+        if (standardUser && access == DeviceAccess::ReadWrite) return {nullptr, accessDenied};
         if (++openNow > 1) overlapped = true;
-        return {std::make_unique<FakeOpenDevice>(*this, path), 0};
+        return {std::make_unique<FakeOpenDevice>(*this, path, access), 0};
     }
 
     int opensOf(const std::string& path) const {
@@ -72,7 +80,8 @@ public:
 private:
     class FakeOpenDevice : public OpenDevice {
     public:
-        FakeOpenDevice(FakeDevicePort& port, std::string path) : port_(port), path_(std::move(path)) {}
+        FakeOpenDevice(FakeDevicePort& port, std::string path, DeviceAccess access)
+            : port_(port), path_(std::move(path)), access_(access) {}
         ~FakeOpenDevice() override { --port_.openNow; }
 
         std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
@@ -82,6 +91,8 @@ private:
                                 std::all_of(out, out + outSize, [](std::uint8_t b) { return b == 0; })};
                 port_.requests.push_back(std::move(request));
             }
+            // Bits 14 and 15 of a control code: the access the handle needs for the request.
+            if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return accessDenied;
             const Device& device = port_.devices.at(path_);
             auto answer = device.find(code);
             if (answer == device.end()) return invalidFunction;
@@ -93,6 +104,7 @@ private:
     private:
         FakeDevicePort& port_;
         std::string path_;
+        DeviceAccess access_;
     };
 };
 
