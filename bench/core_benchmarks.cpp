@@ -44,9 +44,7 @@ void IdleTick(benchmark::State& state) {
     }
 }
 
-void sizes(benchmark::internal::Benchmark* b) {
-    b->Args({4, 6})->Args({8, 12})->Args({16, 24});
-}
+void sizes(benchmark::internal::Benchmark* b) { b->Args({4, 6})->Args({8, 12})->Args({16, 24}); }
 
 BENCHMARK(runSteady<&CoreWorkload::refresh>)->Name("Refresh")->Apply(sizes);
 BENCHMARK(FirstRefresh)->Apply(sizes);

@@ -38,8 +38,16 @@ int main(int argc, char** argv) {
         {"volume-panel", [&] { core.updateVolumePanel(); }},
         {"status", [&] { core.evaluate(); }},
         {"idle", [&] { core.idleTick(); }},
-        {"idle-quiet", [&] { core.cycle.tickCount = 1; core.idleTick(); }},
-        {"idle-countdown", [&] { core.cycle.tickCount = 8; core.idleTick(); }},
+        {"idle-quiet",
+         [&] {
+             core.cycle.tickCount = 1;
+             core.idleTick();
+         }},
+        {"idle-countdown",
+         [&] {
+             core.cycle.tickCount = 8;
+             core.idleTick();
+         }},
         {"refresh", [&] { core.refresh(); }},
     };
     const auto step = steps.find(mode);
@@ -63,9 +71,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Printing the outcome keeps every step's work observable.
-    std::printf("%s x%ld: %d failing drives, %d volume warnings, %d+%d items, panel '%s' '%s', %zu\n",
-                mode.c_str(), runs, core.failingDrives, core.volumeWarnings, core.driveList.itemCount(),
-                core.volumeList.itemCount(), core.drivePanel.name.c_str(), core.volumePanel.percentText.c_str(),
-                core.countdownWrites);
+    std::printf("%s x%ld: %d failing drives, %d volume warnings, %d+%d items, panel '%s' '%s', %zu\n", mode.c_str(),
+                runs, core.failingDrives, core.volumeWarnings, core.driveList.itemCount(), core.volumeList.itemCount(),
+                core.drivePanel.name.c_str(), core.volumePanel.percentText.c_str(), core.countdownWrites);
     return 0;
 }

@@ -23,9 +23,7 @@ const std::uint8_t* entry(const std::vector<std::uint8_t>& reply, std::size_t in
     return reply.data() + sector + 2 + 12 * index;
 }
 
-bool usable(const std::vector<std::uint8_t>& reply) {
-    return reply.size() >= replySize && reply[4] == 0;
-}
+bool usable(const std::vector<std::uint8_t>& reply) { return reply.size() >= replySize && reply[4] == 0; }
 
 void check(const std::uint8_t* data, std::size_t size) {
     // Each reply in a buffer of its own exact length, so that reading past one is caught.
@@ -61,8 +59,7 @@ void check(const std::uint8_t* data, std::size_t size) {
         for (int b = 5; b >= 0; --b) raw = raw << 8 | bytes[5 + b];
         require(attribute.id == bytes[0] && attribute.name == ataAttributeName(bytes[0]), "id and name as sent");
         require(attribute.flags == (bytes[1] | bytes[2] << 8), "flags as sent");
-        require(attribute.current == bytes[3] && attribute.worst == bytes[4] && attribute.raw == raw,
-                "values as sent");
+        require(attribute.current == bytes[3] && attribute.worst == bytes[4] && attribute.raw == raw, "values as sent");
         require(attribute.preFailure == ((bytes[1] & 1) != 0), "pre-failure is flag bit 0");
 
         std::uint8_t threshold = 0;

@@ -20,8 +20,8 @@ constexpr std::size_t bufferSize = device::deviceDescriptor::bufferSize;
 
 bool cleanText(const std::string& text) {
     if (text.find('\0') != std::string::npos) return false;
-    return text.empty() || (blanks.find(text.front()) == std::string_view::npos &&
-                            blanks.find(text.back()) == std::string_view::npos);
+    return text.empty() ||
+           (blanks.find(text.front()) == std::string_view::npos && blanks.find(text.back()) == std::string_view::npos);
 }
 
 // The raw string one offset field selects, read the plain way: inside the buffer, up to its

@@ -101,7 +101,8 @@ void check(const std::uint8_t* data, std::size_t size) {
     const testing::FakeCodePage codePage;
     require(testing::StrictJson::accepts(writeJsonReport(report, codePage)), "the JSON document parses");
     std::string badLine;
-    require(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine), "every metric line is well formed");
+    require(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine),
+            "every metric line is well formed");
     const std::string nagios = writeNagiosReport(report);
     require(nagios.starts_with(std::string("KESTRINE ") + statusWord(report.status) + " - "), "the status word leads");
     require(nagios.find('\n') == nagios.size() - 1, "the plugin output is one line");
@@ -109,7 +110,8 @@ void check(const std::uint8_t* data, std::size_t size) {
     const std::string text = writeTextReport(report);
     const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     // Two heading lines, three blank ones, the status, and each table's header or its "No ... listed."
-    require(lines == 8 + report.drives.size() + report.volumes.size(), "the text report has one line per drive and per volume");
+    require(lines == 8 + report.drives.size() + report.volumes.size(),
+            "the text report has one line per drive and per volume");
 }
 
 }  // namespace

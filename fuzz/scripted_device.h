@@ -80,5 +80,4 @@ private:
     };
 };
 
-
 }  // namespace kestrine::fuzz

@@ -68,8 +68,8 @@ int measureRefresh(int runs) {
     std::size_t middle = times.size() / 2;
     double median = times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
     std::printf("refreshes timed: %d\n", runs);
-    std::printf("refresh median ms: %.2f\nrefresh min ms: %.2f\nrefresh max ms: %.2f\n", median,
-                times.front(), times.back());
+    std::printf("refresh median ms: %.2f\nrefresh min ms: %.2f\nrefresh max ms: %.2f\n", median, times.front(),
+                times.back());
     return 0;
 }
 
@@ -140,9 +140,7 @@ int measureMemory(int runs) {
     return 0;
 }
 
-int number(int argc, char** argv, int fallback) {
-    return argc > 2 ? std::max(1, std::atoi(argv[2])) : fallback;
-}
+int number(int argc, char** argv, int fallback) { return argc > 2 ? std::max(1, std::atoi(argv[2])) : fallback; }
 
 }  // namespace
 }  // namespace kestrine::bench

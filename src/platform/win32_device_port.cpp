@@ -114,8 +114,8 @@ private:
 
 OpenResult Win32DevicePort::open(const std::string& path, DeviceAccess access) {
     const DWORD desired = access == DeviceAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : 0;
-    UniqueHandle handle(CreateFileA(path.c_str(), desired, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
+    UniqueHandle handle(
+        CreateFileA(path.c_str(), desired, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!handle.valid()) return {nullptr, GetLastError()};
     return {std::make_unique<Win32OpenDevice>(std::move(handle)), 0};
 }

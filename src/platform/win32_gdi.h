@@ -9,8 +9,7 @@ namespace kestrine {
 // An icon resource's image nearest to `size` pixels square, owned by the caller (not shared,
 // so the owner may destroy it). Null when the resource is missing.
 inline UniqueIcon loadIcon(HINSTANCE module, int resourceId, int size) {
-    return UniqueIcon(static_cast<HICON>(
-        LoadImageA(module, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, size, size, 0)));
+    return UniqueIcon(static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, size, size, 0)));
 }
 
 inline int smallIconSize() { return GetSystemMetrics(SM_CXSMICON); }

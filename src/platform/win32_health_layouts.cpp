@@ -2,8 +2,8 @@
 // build checks those numbers against the SDK's structures. The SDK here has no
 // STORAGE_TEMPERATURE_DATA_DESCRIPTOR, so the temperature reply's offsets are not checked.
 #include <windows.h>
-#include <winioctl.h>
 #include <nvme.h>
+#include <winioctl.h>
 
 #include <cstddef>
 

@@ -18,9 +18,7 @@ bool Win32ListView::getItem(LVITEMA& item) const {
     return send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
-bool Win32ListView::setItem(LVITEMA& item) {
-    return send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
-}
+bool Win32ListView::setItem(LVITEMA& item) { return send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE; }
 
 int Win32ListView::itemCount() const { return static_cast<int>(send(LVM_GETITEMCOUNT, 0, 0)); }
 

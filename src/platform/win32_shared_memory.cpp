@@ -14,8 +14,7 @@ bool SharedMemory::create(const char* name, std::uint32_t size) {
     attributes.lpSecurityDescriptor = &descriptor;
     attributes.bInheritHandle = FALSE;
 
-    UniqueHandle mapping(
-        CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, size, name));
+    UniqueHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, size, name));
     const bool createdNew = GetLastError() != ERROR_ALREADY_EXISTS;
     if (!mapping.valid()) return false;
 

@@ -17,10 +17,9 @@ Counter128 readCounter128(const std::uint8_t* bytes) {
 std::string decimalText(Counter128 value) {
     // Long division by ten over four 32-bit limbs, most significant first; no 128-bit type
     // is portable to every compiler the program builds with.
-    std::array<std::uint32_t, 4> limbs = {static_cast<std::uint32_t>(value.high >> 32),
-                                          static_cast<std::uint32_t>(value.high),
-                                          static_cast<std::uint32_t>(value.low >> 32),
-                                          static_cast<std::uint32_t>(value.low)};
+    std::array<std::uint32_t, 4> limbs = {
+        static_cast<std::uint32_t>(value.high >> 32), static_cast<std::uint32_t>(value.high),
+        static_cast<std::uint32_t>(value.low >> 32), static_cast<std::uint32_t>(value.low)};
     std::string digits;
     do {
         std::uint64_t remainder = 0;

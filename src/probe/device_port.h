@@ -14,8 +14,8 @@ public:
     virtual ~OpenDevice() = default;
     // Sends one synchronous control request. Returns 0 on success, else the system error
     // code. `out` is zero-filled by the caller; the adapter never writes past outSize.
-    virtual std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
-                                  std::uint8_t* out, std::uint32_t outSize) = 0;
+    virtual std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                                  std::uint32_t outSize) = 0;
 };
 
 struct OpenResult {

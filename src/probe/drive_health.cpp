@@ -11,9 +11,7 @@ namespace kestrine {
 namespace {
 
 // Little-endian fields; every caller has checked that the bytes lie inside the reply.
-std::uint16_t le16(const std::uint8_t* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
+std::uint16_t le16(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8); }
 
 std::uint32_t le32(const std::uint8_t* bytes) {
     return static_cast<std::uint32_t>(le16(bytes)) | static_cast<std::uint32_t>(le16(bytes + 2)) << 16;
@@ -23,9 +21,7 @@ std::uint64_t le48(const std::uint8_t* bytes) {
     return static_cast<std::uint64_t>(le32(bytes)) | static_cast<std::uint64_t>(le16(bytes + 4)) << 32;
 }
 
-std::string count(std::size_t value) {
-    return std::to_string(value);
-}
+std::string count(std::size_t value) { return std::to_string(value); }
 
 DriveHealth unavailable(std::string reason) {
     DriveHealth health;
@@ -128,8 +124,8 @@ DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     namespace layout = device::nvmeQuery;
     namespace log = device::nvmeHealthLog;
     if (data == nullptr || bytesReturned < layout::expectedVersion)
-        return unavailable("the health log reply holds " + count(data ? bytesReturned : 0) +
-                           " bytes, fewer than its " + count(layout::expectedVersion) + "-byte header");
+        return unavailable("the health log reply holds " + count(data ? bytesReturned : 0) + " bytes, fewer than its " +
+                           count(layout::expectedVersion) + "-byte header");
     const std::uint32_t version = le32(data + layout::version);
     const std::uint32_t size = le32(data + layout::descriptorSize);
     if (version != layout::expectedVersion || size != layout::expectedVersion)
@@ -144,8 +140,8 @@ DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     // In 64 bits, so that no offset a driver writes can wrap around.
     const std::uint64_t logEnd = std::uint64_t{layout::protocolData} + offset + layout::logSize;
     if (logEnd > bytesReturned)
-        return unavailable("the health log at offset " + count(offset) + " lies outside the " +
-                           count(bytesReturned) + " bytes returned");
+        return unavailable("the health log at offset " + count(offset) + " lies outside the " + count(bytesReturned) +
+                           " bytes returned");
 
     const std::uint8_t* page = data + layout::protocolData + offset;
     DriveHealth health;
@@ -183,8 +179,8 @@ TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t byte
         return reading;
     }
     if (size < layout::firstInfo) {
-        reading.unavailableReason = "the temperature reply has descriptor size " + count(size) +
-                                    ", smaller than its " + count(layout::firstInfo) + "-byte header";
+        reading.unavailableReason = "the temperature reply has descriptor size " + count(size) + ", smaller than its " +
+                                    count(layout::firstInfo) + "-byte header";
         return reading;
     }
     reading.available = true;

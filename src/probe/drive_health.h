@@ -67,7 +67,7 @@ struct DriveHealth {
     // ATA SMART.
     std::vector<AtaAttribute> attributes;  // in table order, id 0 left out
     std::string thresholdsUnavailableReason;
-    std::optional<int> ataTemperatureCelsius;  // low byte of 194's raw value, else of 190's
+    std::optional<int> ataTemperatureCelsius;      // low byte of 194's raw value, else of 190's
     std::optional<std::uint32_t> ataPowerOnHours;  // low 32 bits of 9's raw value
     // NVMe.
     NvmeHealth nvme;

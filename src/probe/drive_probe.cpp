@@ -8,9 +8,7 @@
 
 namespace kestrine {
 
-std::string devicePath(std::int32_t driveNumber) {
-    return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber);
-}
+std::string devicePath(std::int32_t driveNumber) { return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber); }
 
 namespace {
 

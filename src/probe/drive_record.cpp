@@ -45,9 +45,7 @@ IndicatorLevel level(SmartState state) {
 
 }  // namespace
 
-IndicatorLevel indicatorLevel(const DriveRecord& r) {
-    return std::max(level(spfState(r)), level(smartState(r)));
-}
+IndicatorLevel indicatorLevel(const DriveRecord& r) { return std::max(level(spfState(r)), level(smartState(r))); }
 
 int failingDriveCount(const DriveTable& table) {
     return static_cast<int>(std::count_if(table.begin(), table.end(), [](const DriveRecord& r) {

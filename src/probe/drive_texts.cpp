@@ -24,8 +24,8 @@ StateDescription describeState(SmartState state) {
 }
 
 std::string busTypeName(std::uint32_t busType) {
-    static constexpr std::array<const char*, 12> names = {
-        "Unknown", "SCSI", "ATAPI", "ATA", "1394", "SSA", "Fibre", "USB", "RAID", "iSCSI", "SAS", "SATA"};
+    static constexpr std::array<const char*, 12> names = {"Unknown", "SCSI", "ATAPI", "ATA",   "1394", "SSA",
+                                                          "Fibre",   "USB",  "RAID",  "iSCSI", "SAS",  "SATA"};
     return busType < names.size() ? names[busType] : "Unspecified";
 }
 

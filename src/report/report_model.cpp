@@ -76,7 +76,8 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
     if (report.status == OverallStatus::Ok)
-        report.reason = countOf(report.drives.size(), "drive") + " and " + countOf(report.volumes.size(), "volume") + " ok";
+        report.reason =
+            countOf(report.drives.size(), "drive") + " and " + countOf(report.volumes.size(), "volume") + " ok";
     return report;
 }
 

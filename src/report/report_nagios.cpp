@@ -47,7 +47,8 @@ std::string writeNagiosReport(const Report& report) {
                     std::to_string(volume.warningPercent) + ":;;0;100";
     }
     perfdata += " 'failing drives'=" + std::to_string(failing) + ";;0;0;" + std::to_string(report.drives.size());
-    perfdata += " 'volumes below limit'=" + std::to_string(inWarning) + ";0;;0;" + std::to_string(report.volumes.size());
+    perfdata +=
+        " 'volumes below limit'=" + std::to_string(inWarning) + ";0;;0;" + std::to_string(report.volumes.size());
     return line + " |" + perfdata + '\n';
 }
 

@@ -33,8 +33,7 @@ public:
 
     // One series per possible state, 1 for `current`.
     template <typename State>
-    void stateSet(Labels labels, std::initializer_list<State> states, State current,
-                  const char* (*identifier)(State)) {
+    void stateSet(Labels labels, std::initializer_list<State> states, State current, const char* (*identifier)(State)) {
         labels.emplace_back("state", "");
         for (const State state : states) {
             labels.back().second = identifier(state);
@@ -66,7 +65,9 @@ Labels identityLabels(const DriveEntry& drive) {
                                  {"product", r.product},
                                  {"serial", r.serial},
                                  {"bus", r.busTypeText},
-                                 {"removable", drive.identity != IdentityState::Read ? "" : r.removable ? "true" : "false"},
+                                 {"removable", drive.identity != IdentityState::Read ? ""
+                                               : r.removable                         ? "true"
+                                                                                     : "false"},
                                  {"identity", identityIdentifier(drive.identity)}});
     return labels;
 }
@@ -103,7 +104,8 @@ void volumeFamilies(MetricText& metrics, const std::vector<VolumeRow>& volumes) 
     metrics.family("volume_warning_ratio", "The free share below which the volume is in warning.");
     for (const VolumeRow& v : volumes) metrics.sample(volumeLabels(v), ratio(v.warningPercent));
     metrics.family("volume_state", "The volume's free-space verdict.");
-    for (const VolumeRow& v : volumes) metrics.stateSet(volumeLabels(v), {false, true}, v.inWarning, volumeStateIdentifier);
+    for (const VolumeRow& v : volumes)
+        metrics.stateSet(volumeLabels(v), {false, true}, v.inWarning, volumeStateIdentifier);
 }
 
 }  // namespace

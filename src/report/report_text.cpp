@@ -47,7 +47,8 @@ Row driveRow(const DriveEntry& drive) {
     const DriveRecord& r = drive.record;
     Row row{"Disk " + std::to_string(r.driveNumber)};
     if (drive.identity == IdentityState::Read) {
-        row.insert(row.end(), {cell(r.displayName), cell(r.serial), cell(r.busTypeText), r.removable ? "Removable" : "Fixed"});
+        row.insert(row.end(),
+                   {cell(r.displayName), cell(r.serial), cell(r.busTypeText), r.removable ? "Removable" : "Fixed"});
     } else {
         row.insert(row.end(), {cell(drive.cannotReadText), "-", "-", "-"});
     }

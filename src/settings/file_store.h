@@ -20,8 +20,7 @@ public:
     virtual void createFolder(const std::string& path) = 0;
     // Opens an existing file for reading without sharing and reads up to `size` bytes.
     // False when it cannot be opened or the read fails; `got` is what arrived.
-    virtual bool read(const std::string& path, std::uint8_t* buffer, std::size_t size,
-                      std::size_t& got) = 0;
+    virtual bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) = 0;
     // Writes the bytes to a temporary file beside `path`, flushes it and replaces `path`
     // with it in one step. On any failure the temporary file is gone and `path` unchanged.
     virtual bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) = 0;

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "settings/file_store.h"
-#include "settings/settings_record.h"
 #include "settings/message_sink.h"
+#include "settings/settings_record.h"
 
 namespace kestrine {
 

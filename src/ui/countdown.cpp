@@ -17,8 +17,7 @@ std::string countdownText(std::int32_t ticksLeft) {
     const std::int32_t s = seconds - 3600 * h - 60 * m;
     char text[32];
     if (h > 0)
-        std::snprintf(text, sizeof text, "%d:%02d:%02d", static_cast<int>(h), static_cast<int>(m),
-                      static_cast<int>(s));
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", static_cast<int>(h), static_cast<int>(m), static_cast<int>(s));
     else if (m > 0)
         std::snprintf(text, sizeof text, "%d:%02d", static_cast<int>(m), static_cast<int>(s));
     else if (s >= 2)

@@ -7,8 +7,7 @@
 
 namespace kestrine {
 
-int refillDriveList(const DriveTable& drives, ListControl& list,
-                    const std::function<void()>& updateDrivePanel) {
+int refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel) {
     ListSync sync(list, updateDrivePanel);
     int failing = 0;
     for (int number = 0; number < driveTableSize; ++number) {

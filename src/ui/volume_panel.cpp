@@ -53,8 +53,8 @@ bool isValidVolumeIndex(std::intptr_t slot, MessageSink& messages) {
     return false;
 }
 
-VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& table,
-                                const SettingsRecord& settings, MessageSink& messages) {
+VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& table, const SettingsRecord& settings,
+                                MessageSink& messages) {
     VolumePanelView view;
     view.shownPercent = settings.defaultWarningPercent;
     const int mark = markedItem(list);

@@ -6,20 +6,20 @@
 #include <optional>
 #include <string>
 
+#include "settings/message_sink.h"
 #include "settings/settings_record.h"
 #include "ui/list_control.h"
-#include "settings/message_sink.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
 
 struct VolumePanelView {
-    std::string letterText = "..";     // 1014: the first two characters of the item text
-    std::string percentText = "...";   // 1015
-    std::string freeText = "...";      // 1016
-    std::string totalText = "...";     // 1017
-    bool usesOwnPercent = true;        // 1012: ticked when the volume uses its own percent
-    std::uint32_t shownPercent = 0;    // 1023
+    std::string letterText = "..";    // 1014: the first two characters of the item text
+    std::string percentText = "...";  // 1015
+    std::string freeText = "...";     // 1016
+    std::string totalText = "...";    // 1017
+    bool usesOwnPercent = true;       // 1012: ticked when the volume uses its own percent
+    std::uint32_t shownPercent = 0;   // 1023
 };
 
 // True for the slots 0..25; any other value shows "BadVolumeID".
@@ -27,8 +27,8 @@ bool isValidVolumeIndex(std::intptr_t slot, MessageSink& messages);
 
 // What the panel shows for the list's selection mark (not the selected state). A mark
 // outside the list's items counts as no mark, here and in the buttons and the check box.
-VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& table,
-                                const SettingsRecord& settings, MessageSink& messages);
+VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& table, const SettingsRecord& settings,
+                                MessageSink& messages);
 
 // The four arrow buttons. Each returns the new value to show (1020 for the default, 1023
 // for the marked volume's own percent), or nothing when the value did not change. The

@@ -18,10 +18,8 @@ bool returnsResultDirectly(UINT msg) {
         case WM_VKEYTOITEM:
         case WM_CHARTOITEM:
         case WM_QUERYDRAGICON:
-        case WM_INITDIALOG:
-            return true;
-        default:
-            return false;
+        case WM_INITDIALOG: return true;
+        default: return false;
     }
 }
 
@@ -127,8 +125,7 @@ INT_PTR Dialog::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, *reply);
         return TRUE;
     }
-    if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED &&
-        (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+    if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         endDialog(LOWORD(wParam));
         return TRUE;
     }

@@ -107,16 +107,12 @@ constexpr MessageEntry<T> notifyEntry(int id, UINT code, LRESULT (T::*handler)(c
 
 // Runs the first entry of `table` that matches; nothing when none does.
 template <class T>
-Reply dispatchMessage(T& target, std::span<const MessageEntry<T>> table, UINT msg, WPARAM wParam,
-                      LPARAM lParam) {
+Reply dispatchMessage(T& target, std::span<const MessageEntry<T>> table, UINT msg, WPARAM wParam, LPARAM lParam) {
     for (const MessageEntry<T>& entry : table) {
         if (!entry.matches(msg, wParam, lParam)) continue;
         switch (entry.kind) {
-            case MessageEntry<T>::Kind::Message:
-                return (target.*entry.onMessage)(wParam, lParam);
-            case MessageEntry<T>::Kind::Command:
-                (target.*entry.onCommand)();
-                return 0;
+            case MessageEntry<T>::Kind::Message: return (target.*entry.onMessage)(wParam, lParam);
+            case MessageEntry<T>::Kind::Command: (target.*entry.onCommand)(); return 0;
             case MessageEntry<T>::Kind::Notify:
                 return (target.*entry.onNotify)(*reinterpret_cast<const NMHDR*>(lParam));
         }

@@ -70,9 +70,7 @@ Reply MainWindow::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     return dispatchMessage(*this, std::span<const MessageEntry<MainWindow>>(messageTable), msg, wParam, lParam);
 }
 
-void MainWindow::show(const std::string& text) {
-    MessageBoxA(hwnd(), text.c_str(), application_.name.c_str(), MB_OK);
-}
+void MainWindow::show(const std::string& text) { MessageBoxA(hwnd(), text.c_str(), application_.name.c_str(), MB_OK); }
 
 void MainWindow::bindControls() {
     bind(useOwnPercent_, IDC_USE_OWN_PERCENT);
@@ -172,8 +170,8 @@ void MainWindow::setUpTrayIcon() {
 void MainWindow::setUpImageList() {
     // As a DIB section the strip keeps its colours; loaded as a device bitmap some systems
     // cut it down to 16 colours.
-    statusImages_.reset(ImageList_LoadImageA(resources(), MAKEINTRESOURCEA(IDB_STATUS), 16, 0, 0xFFFFFF,
-                                             IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    statusImages_.reset(ImageList_LoadImageA(resources(), MAKEINTRESOURCEA(IDB_STATUS), 16, 0, 0xFFFFFF, IMAGE_BITMAP,
+                                             LR_CREATEDIBSECTION));
     const auto images = reinterpret_cast<LPARAM>(statusImages_.get());
     for (const int list : {IDC_DRIVE_LIST, IDC_VOLUME_LIST}) {
         // The window owns the strip: a list view without this style would destroy it with
@@ -186,14 +184,9 @@ void MainWindow::setUpImageList() {
 
 Reply MainWindow::OnSysCommand(WPARAM wParam, LPARAM) {
     switch (wParam & 0xFFF0) {
-        case IDM_ABOUTBOX:
-            showAbout();
-            return 0;
-        case IDM_MINIMIZE_TO_TRAY:
-            hideWindow();
-            return 0;
-        default:
-            return std::nullopt;
+        case IDM_ABOUTBOX: showAbout(); return 0;
+        case IDM_MINIMIZE_TO_TRAY: hideWindow(); return 0;
+        default: return std::nullopt;
     }
 }
 
@@ -212,9 +205,7 @@ Reply MainWindow::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-Reply MainWindow::OnQueryDragIcon(WPARAM, LPARAM) {
-    return reinterpret_cast<LRESULT>(programIcon_.get());
-}
+Reply MainWindow::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(programIcon_.get()); }
 
 // Every WM_TIMER goes on to the default processing.
 Reply MainWindow::OnTimer(WPARAM wParam, LPARAM) {

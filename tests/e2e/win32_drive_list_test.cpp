@@ -36,10 +36,11 @@ protected:
 };
 
 TEST_F(DriveList, ListsDrivesInOrderAndShowsTheFirst) {
-    start("0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
-          "1 healthy vendor=WDC product=Blue bus=7 removable=1\n"
-          "3 healthy product=Solo\n",
-          3);
+    start(
+        "0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
+        "1 healthy vendor=WDC product=Blue bus=7 removable=1\n"
+        "3 healthy product=Solo\n",
+        3);
     auto list = items();
     EXPECT_EQ(list[0].text, "Disk 0 - ACME X100");
     EXPECT_EQ(list[1].text, "Disk 1 - WDC Blue");
@@ -102,9 +103,10 @@ TEST_F(DriveList, AccessDeniedDriveIsListedWithoutIdentity) {
 // Without administrator rights a drive opens only without access: its identity and the
 // storage stack's prediction still show, the SMART state does not.
 TEST_F(DriveList, StandardUserSeesIdentityAndPredictionButNoSmartState) {
-    start("standard-user\n0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
-          "1 failing-spf product=Old bus=7 removable=1\n",
-          2);
+    start(
+        "standard-user\n0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
+        "1 failing-spf product=Old bus=7 removable=1\n",
+        2);
     auto list = items();
     EXPECT_EQ(list[0].text, "Disk 0 - ACME X100");
     EXPECT_EQ(list[0].image, 1);

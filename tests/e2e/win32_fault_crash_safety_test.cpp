@@ -41,8 +41,8 @@ bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 class CounterBlock {
 public:
     CounterBlock()
-        : mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      sizeof(faults::SaverCounters), counterBlockName)),
+        : mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(faults::SaverCounters),
+                                      counterBlockName)),
           view_(mapping_.valid() ? static_cast<std::uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0))
                                  : nullptr) {}
 
@@ -109,8 +109,8 @@ TEST(FaultCrashSafety, KilledSaverAlwaysLeavesAWholeRecord) {
         const std::vector<std::string> alone{"KSTMC.dat"}, withStray{"KSTMC.dat", "KSTMC.dat.new"};
         ASSERT_TRUE(names == alone || names == withStray) << "attempt " << tally.attempts;
     }
-    std::printf("[ faults   ] %d kills, %d inside a save, %d left the temporary file, %d saves done\n",
-                tally.attempts, tally.inSave, tally.strayLeft, savesDone);
+    std::printf("[ faults   ] %d kills, %d inside a save, %d left the temporary file, %d saves done\n", tally.attempts,
+                tally.inSave, tally.strayLeft, savesDone);
     EXPECT_GE(tally.inSave, killsInSaveWanted);
     // Nearly every save ends with the temporary file renamed; a kill found it still there
     // at least once, or this test never reached the moment it is about.

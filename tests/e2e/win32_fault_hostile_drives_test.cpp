@@ -29,7 +29,9 @@ const std::string hostileDrives =
     "0 hostile reply=offsets-past-end vendor=ACME product=X100\n"
     "1 hostile reply=negative-offsets vendor=ACME product=X100\n"
     "2 hostile reply=unterminated\n"
-    "3 hostile reply=random-bytes seed=" + std::to_string(randomSeed) + "\n"
+    "3 hostile reply=random-bytes seed=" +
+    std::to_string(randomSeed) +
+    "\n"
     "4 hostile reply=short-replies\n"
     "5 hostile reply=silent-open-failure\n"
     "6 healthy product=Good\n";

@@ -14,10 +14,10 @@
 #include <string>
 #include <utility>
 
-#include "win32_process_meter.h"
 #include "platform/win32_gdi.h"
 #include "resource.h"
 #include "win32_polling.h"
+#include "win32_process_meter.h"
 #include "win32_program_run.h"
 #include "win32_remote_list.h"
 #include "win32_scripted_drives.h"
@@ -91,8 +91,8 @@ protected:
     void step(int index) {
         scenario_.write(scenarios[index % scenarios.size()]);
         DWORD_PTR ignored = 0;
-        ASSERT_TRUE(SendMessageTimeoutA(run_->window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0,
-                                        SMTO_ABORTIFHUNG, patientMs, &ignored))
+        ASSERT_TRUE(SendMessageTimeoutA(run_->window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0, SMTO_ABORTIFHUNG,
+                                        patientMs, &ignored))
             << "refresh " << index << " did not return";
         sendKeyDown(run_->control(IDC_DRIVE_LIST), markKeys[index % markKeys.size()]);
         sendKeyDown(run_->control(IDC_VOLUME_LIST), markKeys[(index + 1) % markKeys.size()]);

@@ -30,7 +30,6 @@ bool notifyShell(DWORD action, HWND owner) {
 bool trayIconExists(HWND owner) { return notifyShell(NIM_MODIFY, owner); }
 bool deleteTrayIcon(HWND owner) { return notifyShell(NIM_DELETE, owner); }
 
-
 // Volumes warn only below 1 % free, so that the drives alone decide the overall state.
 Bytes quietVolumeSettings() {
     Bytes bytes = defaultSettings();

@@ -123,8 +123,8 @@ TEST(MainWindow, SystemMenuOffersTrayAndAboutInsteadOfSizeAndMaximize) {
         commands.push_back(item.state & MF_SEPARATOR ? 0 : item.command);
         shown += "[" + item.text + "]";
     }
-    EXPECT_EQ(commands, (std::vector<long long>{SC_RESTORE, SC_MOVE, IDM_MINIMIZE_TO_TRAY, SC_MINIMIZE, 0,
-                                                SC_CLOSE, 0, IDM_ABOUTBOX}))
+    EXPECT_EQ(commands, (std::vector<long long>{SC_RESTORE, SC_MOVE, IDM_MINIMIZE_TO_TRAY, SC_MINIMIZE, 0, SC_CLOSE, 0,
+                                                IDM_ABOUTBOX}))
         << shown;
     ASSERT_EQ(items.size(), 8u) << shown;
     EXPECT_EQ(items[2].text, "Minimize To Tray");
@@ -191,17 +191,10 @@ enum class Display { Visible, HiddenByMenu, HiddenToTray, Minimized };
 
 void leaveWindow(ProgramRun& first, Display display) {
     switch (display) {
-        case Display::Visible:
-            break;  // as the previous hand-over left it: shown, in front
-        case Display::HiddenByMenu:
-            first.command(ID_WINDOW_HIDE);
-            break;
-        case Display::HiddenToTray:
-            PostMessageA(first.window(), WM_SYSCOMMAND, IDM_MINIMIZE_TO_TRAY, 0);
-            break;
-        case Display::Minimized:
-            PostMessageA(first.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-            break;
+        case Display::Visible: break;  // as the previous hand-over left it: shown, in front
+        case Display::HiddenByMenu: first.command(ID_WINDOW_HIDE); break;
+        case Display::HiddenToTray: PostMessageA(first.window(), WM_SYSCOMMAND, IDM_MINIMIZE_TO_TRAY, 0); break;
+        case Display::Minimized: PostMessageA(first.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0); break;
     }
     ASSERT_TRUE(waitUntil([&] {
         const bool visible = IsWindowVisible(first.window()) != FALSE;

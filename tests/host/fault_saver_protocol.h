@@ -23,10 +23,10 @@ inline SettingsRecord saverRecord(int which) {
 // saver and read by the test once the saver has ended. Volatile, so that every store lands
 // in the block in program order and a kill finds the fields as they were at that moment.
 struct SaverCounters {
-    volatile std::int32_t inSave;           // 1 from just before a save until it returned
-    volatile std::int32_t savesDone;        // saves that returned success
-    volatile std::int32_t savesFailed;      // saves that returned failure
-    volatile std::int32_t loadsFailed;      // loads that found no valid record in the file
+    volatile std::int32_t inSave;       // 1 from just before a save until it returned
+    volatile std::int32_t savesDone;    // saves that returned success
+    volatile std::int32_t savesFailed;  // saves that returned failure
+    volatile std::int32_t loadsFailed;  // loads that found no valid record in the file
 };
 
 }  // namespace kestrine::faults

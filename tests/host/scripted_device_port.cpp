@@ -17,12 +17,12 @@ constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
 constexpr std::uint32_t errorAccessDenied = 5;
 
 // Sizes of the structures as the Windows SDK lays them out.
-constexpr std::uint32_t propertyQuerySize = 12;        // STORAGE_PROPERTY_QUERY
-constexpr std::uint32_t descriptorHeaderSize = 36;     // STORAGE_DEVICE_DESCRIPTOR up to RawDeviceProperties
-constexpr std::uint32_t versionReplySize = 24;         // GETVERSIONINPARAMS
-constexpr std::uint32_t predictReplySize = 516;        // STORAGE_PREDICT_FAILURE
-constexpr std::uint32_t smartCommandSize = 33;         // SENDCMDINPARAMS, byte-packed
-constexpr std::uint32_t smartRegistersEnd = 24;        // SENDCMDOUTPARAMS header + IDEREGS
+constexpr std::uint32_t propertyQuerySize = 12;     // STORAGE_PROPERTY_QUERY
+constexpr std::uint32_t descriptorHeaderSize = 36;  // STORAGE_DEVICE_DESCRIPTOR up to RawDeviceProperties
+constexpr std::uint32_t versionReplySize = 24;      // GETVERSIONINPARAMS
+constexpr std::uint32_t predictReplySize = 516;     // STORAGE_PREDICT_FAILURE
+constexpr std::uint32_t smartCommandSize = 33;      // SENDCMDINPARAMS, byte-packed
+constexpr std::uint32_t smartRegistersEnd = 24;     // SENDCMDOUTPARAMS header + IDEREGS
 
 void put32(std::uint8_t* at, std::uint32_t value) {
     for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(value >> (8 * k));
@@ -39,8 +39,8 @@ public:
     ScriptedDevice(int number, DriveScript drive, DeviceAccess access)
         : number_(number), drive_(std::move(drive)), access_(access) {}
 
-    std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize,
-                          std::uint8_t* out, std::uint32_t outSize) override {
+    std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                          std::uint32_t outSize) override {
         // The system checks the handle's access against bits 14 and 15 of the control code
         // before any driver sees the request.
         if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return errorAccessDenied;
@@ -48,11 +48,11 @@ public:
             if (std::optional<std::uint32_t> broken = hostile(code, out, outSize)) return *broken;
         }
         switch (code) {
-        case ioctlStorageQueryProperty: return describe(in, inSize, out, outSize);
-        case smartGetVersion: return version(out, outSize);
-        case ioctlStoragePredictFailure: return predict(out, outSize);
-        case smartSendDriveCommand: return smartStatus(in, inSize, out, outSize);
-        default: return errorInvalidFunction;
+            case ioctlStorageQueryProperty: return describe(in, inSize, out, outSize);
+            case smartGetVersion: return version(out, outSize);
+            case ioctlStoragePredictFailure: return predict(out, outSize);
+            case smartSendDriveCommand: return smartStatus(in, inSize, out, outSize);
+            default: return errorInvalidFunction;
         }
     }
 
@@ -79,9 +79,9 @@ private:
         std::uint32_t revision = appendString("1.0");
         std::uint32_t serial = appendString(drive_.serial);
         if (outSize < reply.size() || out == nullptr) return errorInsufficientBuffer;
-        put32(&reply[0], 1);                                          // Version
+        put32(&reply[0], 1);                                         // Version
         put32(&reply[4], static_cast<std::uint32_t>(reply.size()));  // Size
-        reply[10] = drive_.removable ? 1 : 0;                         // RemovableMedia
+        reply[10] = drive_.removable ? 1 : 0;                        // RemovableMedia
         put32(&reply[12], vendor);
         put32(&reply[16], product);
         put32(&reply[20], revision);
@@ -100,8 +100,7 @@ private:
         out[1] = 1;
         out[3] = 1;
         std::uint32_t ataIdentify = 0x01, atapiIdentify = 0x02, smartCommands = 0x04;
-        put32(out + 4, ataIdentify | atapiIdentify |
-                           (is(DriveState::SmartUnsupported) ? 0 : smartCommands));
+        put32(out + 4, ataIdentify | atapiIdentify | (is(DriveState::SmartUnsupported) ? 0 : smartCommands));
         return 0;
     }
 
@@ -119,22 +118,20 @@ private:
     // the 16-byte SENDCMDOUTPARAMS header.
     std::uint32_t smartStatus(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) const {
-        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails))
-            return errorInvalidFunction;
+        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails)) return errorInvalidFunction;
         if (is(DriveState::SmartQueryFails)) return failureCode(drive_);
-        bool wellFormed = in != nullptr && inSize >= smartCommandSize && in[4] == 0xDA &&
-                          in[7] == 0x4F && in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 &&
-                          in[12] == static_cast<std::uint8_t>(number_);
+        bool wellFormed = in != nullptr && inSize >= smartCommandSize && in[4] == 0xDA && in[7] == 0x4F &&
+                          in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 && in[12] == static_cast<std::uint8_t>(number_);
         if (!wellFormed) return errorInvalidParameter;
         if (out == nullptr || outSize < smartRegistersEnd) return errorInsufficientBuffer;
         std::memset(out, 0, smartRegistersEnd);
         put32(out, 8);  // cBufferSize: one IDEREGS follows
         bool exceeded = is(DriveState::ThresholdExceeded);
-        out[16] = 0xDA;                     // features
-        out[19] = exceeded ? 0xF4 : 0x4F;   // cylinder low
-        out[20] = exceeded ? 0x2C : 0xC2;   // cylinder high
-        out[21] = 0xA0;                     // drive/head
-        out[22] = 0x50;                     // status: drive ready, seek complete
+        out[16] = 0xDA;                    // features
+        out[19] = exceeded ? 0xF4 : 0x4F;  // cylinder low
+        out[20] = exceeded ? 0x2C : 0xC2;  // cylinder high
+        out[21] = 0xA0;                    // drive/head
+        out[22] = 0x50;                    // status: drive ready, seek complete
         return 0;
     }
 
@@ -143,35 +140,31 @@ private:
     // only the descriptor is at fault.
     std::optional<std::uint32_t> hostile(std::uint32_t code, std::uint8_t* out, std::uint32_t outSize) {
         switch (drive_.hostile) {
-        case HostileReply::OffsetsPastEnd:
-            if (code == ioctlStorageQueryProperty)
-                return brokenDescriptor(out, outSize, {outSize, 0x7FFFFFFF, outSize + 1, 0x0000FFFF});
-            break;
-        case HostileReply::NegativeOffsets:
-            if (code == ioctlStorageQueryProperty)
-                return brokenDescriptor(out, outSize, {0x80000000, 0xFFFFFFFF, 0xFFFFFFDC, 0xFFFFFFFE});
-            break;
-        case HostileReply::Unterminated:
-            std::memset(out, 'A', outSize);
-            if (code == ioctlStorageQueryProperty && outSize >= descriptorHeaderSize)
-                return brokenDescriptor(out, outSize, {descriptorHeaderSize, outSize - 1, 100, 200});
-            return 0;
-        case HostileReply::RandomBytes:
-            for (std::uint32_t k = 0; k < outSize; ++k) out[k] = random_.next();
-            return 0;
-        case HostileReply::ShortReplies:
-            std::memset(out, 0xFF, outSize < 2 ? outSize : 2);
-            return 0;
-        case HostileReply::SilentOpenFailure:
-            break;  // never opened
+            case HostileReply::OffsetsPastEnd:
+                if (code == ioctlStorageQueryProperty)
+                    return brokenDescriptor(out, outSize, {outSize, 0x7FFFFFFF, outSize + 1, 0x0000FFFF});
+                break;
+            case HostileReply::NegativeOffsets:
+                if (code == ioctlStorageQueryProperty)
+                    return brokenDescriptor(out, outSize, {0x80000000, 0xFFFFFFFF, 0xFFFFFFDC, 0xFFFFFFFE});
+                break;
+            case HostileReply::Unterminated:
+                std::memset(out, 'A', outSize);
+                if (code == ioctlStorageQueryProperty && outSize >= descriptorHeaderSize)
+                    return brokenDescriptor(out, outSize, {descriptorHeaderSize, outSize - 1, 100, 200});
+                return 0;
+            case HostileReply::RandomBytes:
+                for (std::uint32_t k = 0; k < outSize; ++k) out[k] = random_.next();
+                return 0;
+            case HostileReply::ShortReplies: std::memset(out, 0xFF, outSize < 2 ? outSize : 2); return 0;
+            case HostileReply::SilentOpenFailure: break;  // never opened
         }
         return std::nullopt;
     }
 
     // A descriptor header with these vendor, product, revision and serial offsets, over
     // whatever the buffer already holds.
-    static std::uint32_t brokenDescriptor(std::uint8_t* out, std::uint32_t outSize,
-                                          const std::uint32_t (&offsets)[4]) {
+    static std::uint32_t brokenDescriptor(std::uint8_t* out, std::uint32_t outSize, const std::uint32_t (&offsets)[4]) {
         if (outSize < descriptorHeaderSize) return errorInsufficientBuffer;
         put32(out, 1);
         put32(out + 4, outSize);
@@ -214,8 +207,7 @@ std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& dr
     return std::make_unique<ScriptedDevice>(number, drive, access);
 }
 
-ScriptedDevicePort::ScriptedDevicePort(std::string scenarioPath)
-    : scenarioPath_(std::move(scenarioPath)) {}
+ScriptedDevicePort::ScriptedDevicePort(std::string scenarioPath) : scenarioPath_(std::move(scenarioPath)) {}
 
 OpenResult ScriptedDevicePort::open(const std::string& path, DeviceAccess access) {
     OpenResult result;

@@ -71,8 +71,7 @@ bool splitWords(std::string_view line, std::vector<std::string>& words) {
 
 // Looks `word` up in a table of names; false when it is not there.
 template <typename Value, std::size_t N>
-bool lookUp(const std::array<std::pair<std::string_view, Value>, N>& names, std::string_view word,
-            Value& value) {
+bool lookUp(const std::array<std::pair<std::string_view, Value>, N>& names, std::string_view word, Value& value) {
     for (const auto& [name, named] : names) {
         if (word == name) {
             value = named;
@@ -176,10 +175,10 @@ bool parseScenario(const std::string& text, Scenario& scenario, std::string& err
 std::uint32_t failureCode(const DriveScript& drive) {
     if (drive.code != 0) return drive.code;
     switch (drive.state) {
-    case DriveState::AccessDenied: return errorAccessDenied;
-    case DriveState::IdentityFails: return errorIoDevice;
-    case DriveState::SmartQueryFails: return errorGenFailure;
-    default: return errorInvalidFunction;
+        case DriveState::AccessDenied: return errorAccessDenied;
+        case DriveState::IdentityFails: return errorIoDevice;
+        case DriveState::SmartQueryFails: return errorGenFailure;
+        default: return errorInvalidFunction;
     }
 }
 

@@ -10,8 +10,8 @@
 #include "fault_saver_protocol.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
-#include "settings/settings_store.h"
 #include "settings/message_sink.h"
+#include "settings/settings_store.h"
 
 namespace {
 

@@ -30,8 +30,7 @@ void dumpMenu(std::ofstream& out, HMENU menu, const std::string& name, bool with
         line.text = itemText(menu, position);
         out << formatMenuLine(line);
         HMENU popup = GetSubMenu(menu, position);
-        if (withPopups && popup != nullptr)
-            dumpMenu(out, popup, name + "." + std::to_string(position), false);
+        if (withPopups && popup != nullptr) dumpMenu(out, popup, name + "." + std::to_string(position), false);
     }
 }
 
@@ -72,8 +71,7 @@ int identifyIcon(HICON icon) {
     for (int resource : {IDI_PROGRAM, IDI_DRIVE_WARNING, IDI_OK}) {
         UniqueIcon candidate = loadIcon(GetModuleHandleA(nullptr), resource, shown.width);
         IconPicture expected;
-        if (readPicture(candidate.get(), expected) && expected.color == shown.color &&
-            expected.mask == shown.mask)
+        if (readPicture(candidate.get(), expected) && expected.color == shown.color && expected.mask == shown.mask)
             return resource;
     }
     return 0;
@@ -115,8 +113,7 @@ bool writeAnswer(ULONG_PTR request, HWND window, std::ofstream& out) {
         return true;
     }
     if (request == dumpIconsRequest) {
-        IconDump icons{identifyIcon(windowIcon(window, ICON_SMALL)),
-                       identifyIcon(windowIcon(window, ICON_BIG))};
+        IconDump icons{identifyIcon(windowIcon(window, ICON_SMALL)), identifyIcon(windowIcon(window, ICON_BIG))};
         out << formatIconDump(icons);
         return true;
     }
@@ -155,8 +152,8 @@ DWORD WINAPI inspectorThread(LPVOID) {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = inspectorClass;
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, inspectorClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  windowClass.hInstance, nullptr);
+    HWND window =
+        CreateWindowExA(0, inspectorClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
     if (window != nullptr) DestroyWindow(window);
@@ -165,14 +162,12 @@ DWORD WINAPI inspectorThread(LPVOID) {
 
 }  // namespace
 
-WindowInspector::WindowInspector()
-    : thread_(CreateThread(nullptr, 0, inspectorThread, nullptr, 0, &threadId_)) {}
+WindowInspector::WindowInspector() : thread_(CreateThread(nullptr, 0, inspectorThread, nullptr, 0, &threadId_)) {}
 
 WindowInspector::~WindowInspector() {
     if (!thread_.valid()) return;
     // The thread may not have its queue yet; retry until the quit request is taken.
-    while (!PostThreadMessageA(threadId_, WM_QUIT, 0, 0) &&
-           WaitForSingleObject(thread_.get(), 10) == WAIT_TIMEOUT) {
+    while (!PostThreadMessageA(threadId_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_.get(), 10) == WAIT_TIMEOUT) {
     }
     WaitForSingleObject(thread_.get(), INFINITE);
 }

@@ -16,8 +16,8 @@ bool parseNumber(const std::string& text, Number& value) {
 }  // namespace
 
 std::string formatMenuLine(const MenuLine& line) {
-    return line.menu + '\t' + std::to_string(line.position) + '\t' + std::to_string(line.command) +
-           '\t' + std::to_string(line.state) + '\t' + line.text + '\n';
+    return line.menu + '\t' + std::to_string(line.position) + '\t' + std::to_string(line.command) + '\t' +
+           std::to_string(line.state) + '\t' + line.text + '\n';
 }
 
 std::vector<MenuLine> parseMenuDump(const std::string& text) {

@@ -30,13 +30,9 @@ DriveHealth ataFrom(const std::vector<AttributeRow>& rows) {
     return ataFrom(testing::smartDataReply(rows), testing::smartThresholdsReply(rows));
 }
 
-DriveHealth nvmeFrom(const Bytes& reply) {
-    return nvmeHealth(reply.data(), reply.size());
-}
+DriveHealth nvmeFrom(const Bytes& reply) { return nvmeHealth(reply.data(), reply.size()); }
 
-TemperatureReading temperatureFrom(const Bytes& reply) {
-    return temperatureReading(reply.data(), reply.size());
-}
+TemperatureReading temperatureFrom(const Bytes& reply) { return temperatureReading(reply.data(), reply.size()); }
 
 // --- requests ---------------------------------------------------------------------------
 
@@ -158,8 +154,8 @@ TEST(AtaHealth, ZeroIdEntriesAreSkippedWhereverTheyStand) {
 }
 
 TEST(AtaHealth, ThresholdsAreMatchedByIdNotByPosition) {
-    const Bytes data = testing::smartDataReply(
-        {{5, preFailure, 20, 20, 0, 0}, {10, preFailure, 100, 100, 0, 0}, {7, 0, 1, 1, 0, 0}});
+    const Bytes data =
+        testing::smartDataReply({{5, preFailure, 20, 20, 0, 0}, {10, preFailure, 100, 100, 0, 0}, {7, 0, 1, 1, 0, 0}});
     // The threshold sector lists 10 first, 5 twice (the first one counts) and nothing for 7.
     const Bytes thresholds =
         testing::smartThresholdsReply({{10, 0, 0, 0, 0, 97}, {5, 0, 0, 0, 0, 36}, {5, 0, 0, 0, 0, 3}});
@@ -355,10 +351,14 @@ TEST(NvmeHealth, InconsistentRepliesGiveNoSourceAndAReason) {
 TEST(NvmeHealth, CriticalWarningBitsAreNamedLowBitFirst) {
     EXPECT_TRUE(criticalWarnings(0).empty());
     const std::vector<WarningBit> all = criticalWarnings(0xFF);
-    const std::vector<std::string> names = {"spare below threshold",         "temperature",
-                                            "reliability degraded",          "read-only",
-                                            "volatile memory backup failed", "persistent memory read-only",
-                                            "reserved bit 6",                "reserved bit 7"};
+    const std::vector<std::string> names = {"spare below threshold",
+                                            "temperature",
+                                            "reliability degraded",
+                                            "read-only",
+                                            "volatile memory backup failed",
+                                            "persistent memory read-only",
+                                            "reserved bit 6",
+                                            "reserved bit 7"};
     ASSERT_EQ(all.size(), names.size());
     for (std::size_t i = 0; i < all.size(); ++i) {
         EXPECT_EQ(all[i].bit, static_cast<int>(i));
@@ -394,9 +394,9 @@ TEST(TemperatureProperty, WithoutAReadableSensorEntryOnlyTheLimitsAreKnown) {
     const Bytes good = testing::temperatureReply(41, 70, 80);
     Bytes smallSize = good;
     putLe32(smallSize, device::temperatureQuery::descriptorSize, 39);
-    for (const auto& [reply, returned] : {std::pair{testing::temperatureReply(41, 70, 80, 0), std::size_t{40}},
-                                          std::pair{good, std::size_t{39}}, std::pair{good, std::size_t{24}},
-                                          std::pair{smallSize, std::size_t{40}}}) {
+    for (const auto& [reply, returned] :
+         {std::pair{testing::temperatureReply(41, 70, 80, 0), std::size_t{40}}, std::pair{good, std::size_t{39}},
+          std::pair{good, std::size_t{24}}, std::pair{smallSize, std::size_t{40}}}) {
         const TemperatureReading reading = temperatureReading(reply.data(), returned);
         EXPECT_TRUE(reading.available) << returned;
         EXPECT_FALSE(reading.current.has_value()) << returned;

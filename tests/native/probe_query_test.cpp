@@ -11,8 +11,8 @@ namespace kestrine {
 namespace {
 
 using testing::DescriptorFields;
-using testing::FakeDevicePort;
 using testing::descriptorReply;
+using testing::FakeDevicePort;
 using testing::predictReply;
 using testing::putLe32;
 using testing::smartReply;
@@ -225,8 +225,8 @@ TEST_F(DriveProbe, OnlyF4And2CMeansThresholdExceeded) {
         std::uint8_t low, high;
         bool exceeded;
     };
-    for (const Case c : {Case{0xF4, 0x2C, true}, Case{0xF4, 0xC2, false}, Case{0x4F, 0xC2, false},
-                         Case{0x4F, 0x2C, false}}) {
+    for (const Case c :
+         {Case{0xF4, 0x2C, true}, Case{0xF4, 0xC2, false}, Case{0x4F, 0xC2, false}, Case{0x4F, 0x2C, false}}) {
         drive(0) = healthyDrive();
         drive(0)[smartCommand] = {0, smartReply(c.low, c.high)};
         refresh();

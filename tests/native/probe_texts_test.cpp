@@ -42,8 +42,8 @@ TEST(DriveTexts, SerialOfOddLengthIgnoresItsLastCharacter) {
 }
 
 TEST(DriveTexts, SerialLettersBeyondHexCountOnAndOtherBytesCountZero) {
-    EXPECT_EQ(decodeSerial("zz"), "3");     // 35 << 4 | 35 = 0x233, low byte 0x33
-    EXPECT_EQ(decodeSerial("4!"), "@");     // '!' counts 0: 0x40
+    EXPECT_EQ(decodeSerial("zz"), "3");      // 35 << 4 | 35 = 0x233, low byte 0x33
+    EXPECT_EQ(decodeSerial("4!"), "@");      // '!' counts 0: 0x40
     EXPECT_EQ(decodeSerial("41g041"), "A");  // 'g' is 16: 0x100 leaves a zero byte and ends the text
 }
 

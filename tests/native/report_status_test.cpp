@@ -32,20 +32,34 @@ const StatusCase statusCases[] = {
     {"a volume below its limit", nothing, true, 3, OverallStatus::Warning, "D: 5.0 % free, below 20 %"},
     {"storage prediction", [](DriveRecord& r) { r.predictOk = false; }, false, 3, OverallStatus::Critical,
      "Disk 4 predicts failure"},
-    {"SMART threshold exceeded", [](DriveRecord& r) { r.thresholdExceeded = true; }, false, 3,
-     OverallStatus::Critical, "Disk 4 predicts failure"},
-    {"both verdicts and a volume", [](DriveRecord& r) { r.predictOk = false; r.thresholdExceeded = true; }, true, 3,
-     OverallStatus::Critical, "Disk 4 predicts failure; D: 5.0 % free, below 20 %"},
+    {"SMART threshold exceeded", [](DriveRecord& r) { r.thresholdExceeded = true; }, false, 3, OverallStatus::Critical,
+     "Disk 4 predicts failure"},
+    {"both verdicts and a volume",
+     [](DriveRecord& r) {
+         r.predictOk = false;
+         r.thresholdExceeded = true;
+     },
+     true, 3, OverallStatus::Critical, "Disk 4 predicts failure; D: 5.0 % free, below 20 %"},
     {"prediction without an answer", [](DriveRecord& r) { r.predictQueried = r.predictOk = false; }, false, 3,
      OverallStatus::Ok, "1 drive and 1 volume ok"},
     {"old threshold while SMART is unusable",
-     [](DriveRecord& r) { r.thresholdExceeded = true; r.versionError = 1; }, false, 3, OverallStatus::Ok,
-     "1 drive and 1 volume ok"},
+     [](DriveRecord& r) {
+         r.thresholdExceeded = true;
+         r.versionError = 1;
+     },
+     false, 3, OverallStatus::Ok, "1 drive and 1 volume ok"},
     {"threshold beside a failed status query",
-     [](DriveRecord& r) { r.thresholdExceeded = true; r.statusError = 31; }, false, 3, OverallStatus::Ok,
-     "1 drive and 1 volume ok"},
-    {"a failing drive that is gone", [](DriveRecord& r) { r.predictOk = false; r.present = false; }, false, 3,
-     OverallStatus::Ok, "0 drives and 1 volume ok"},
+     [](DriveRecord& r) {
+         r.thresholdExceeded = true;
+         r.statusError = 31;
+     },
+     false, 3, OverallStatus::Ok, "1 drive and 1 volume ok"},
+    {"a failing drive that is gone",
+     [](DriveRecord& r) {
+         r.predictOk = false;
+         r.present = false;
+     },
+     false, 3, OverallStatus::Ok, "0 drives and 1 volume ok"},
     {"a volume row for no slot", nothing, true, 26, OverallStatus::Ok, "1 drive and 0 volumes ok"},
     {"a volume row for a negative slot", nothing, true, -1, OverallStatus::Ok, "1 drive and 0 volumes ok"},
 };

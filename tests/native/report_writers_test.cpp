@@ -37,7 +37,8 @@ TEST_F(ReportWriters, EveryScenarioGivesStrictJsonAndWellFormedMetrics) {
         const std::string document = writeJsonReport(report, codePage);
         EXPECT_TRUE(testing::StrictJson::accepts(document)) << s.name << "\n" << document;
         std::string badLine;
-        EXPECT_TRUE(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine)) << s.name << ": " << badLine;
+        EXPECT_TRUE(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine))
+            << s.name << ": " << badLine;
         const std::string nagios = writeNagiosReport(report);
         EXPECT_EQ(nagios.find('\n'), nagios.size() - 1) << s.name << ": one line";
         EXPECT_TRUE(nagios.starts_with(std::string("KESTRINE ") + statusWord(report.status) + " - ")) << s.name;
@@ -64,15 +65,21 @@ TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
     const std::string low = writeTextReport(scenario("volume_below_limit"));
     EXPECT_TRUE(has(low, "D:      Data    5.0 %   100.0 GB    2.0 TB      20 % (own)      warning\n")) << low;
     EXPECT_TRUE(has(low, "Status: WARNING - D: 5.0 % free, below 20 %\n"));
-    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure")), "Disk 1  Stick Go 8  -       USB   Removable  Failure Predicted"));
+    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure")),
+                    "Disk 1  Stick Go 8  -       USB   Removable  Failure Predicted"));
     EXPECT_TRUE(has(writeTextReport(scenario("smart_failure")), "Status: CRITICAL - Disk 0 predicts failure\n"));
 
     const std::string unreadable = writeTextReport(scenario("identity_unreadable"));
-    EXPECT_TRUE(has(unreadable, "Disk 2  Cannot Read - Access is denied.  -       -     -          Ok                 Query Fail\n"))
+    EXPECT_TRUE(
+        has(unreadable,
+            "Disk 2  Cannot Read - Access is denied.  -       -     -          Ok                 Query Fail\n"))
         << unreadable;
-    EXPECT_TRUE(has(unreadable, "Disk 3  -                                -       -     -          No Data Available  No Data Available\n"));
+    EXPECT_TRUE(has(
+        unreadable,
+        "Disk 3  -                                -       -     -          No Data Available  No Data Available\n"));
 
-    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_missing")), "Warning percents: defaults (no settings file)\n"));
+    EXPECT_TRUE(
+        has(writeTextReport(scenario("defaults_file_missing")), "Warning percents: defaults (no settings file)\n"));
     EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_invalid")),
                     "Warning percents: defaults (the settings file is not valid)\n"));
     const std::string nothing = writeTextReport(scenario("nothing_listed"));
@@ -98,17 +105,21 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
                              "\"versionError\": 1, \"statusError\": 0}"})
         EXPECT_TRUE(has(healthy, part)) << part;
 
-    EXPECT_TRUE(has(json("spf_failure"), "\"spf\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\"}"));
+    EXPECT_TRUE(
+        has(json("spf_failure"), "\"spf\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\"}"));
     EXPECT_TRUE(has(json("spf_failure"), "\"exitCode\": 2,"));
-    EXPECT_TRUE(has(json("smart_failure"), "\"smart\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\""));
-    EXPECT_TRUE(has(json("volume_below_limit"), "\"percentText\": \"5.0 %\", \"warningPercent\": 20, "
-                                                "\"warningPercentFrom\": \"own\", \"state\": \"warning\""));
+    EXPECT_TRUE(
+        has(json("smart_failure"), "\"smart\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\""));
+    EXPECT_TRUE(has(json("volume_below_limit"),
+                    "\"percentText\": \"5.0 %\", \"warningPercent\": 20, "
+                    "\"warningPercentFrom\": \"own\", \"state\": \"warning\""));
     EXPECT_TRUE(has(json("defaults_file_invalid"), "\"source\": \"defaults_file_invalid\""));
     EXPECT_TRUE(has(json("unknown"), "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"the metrics file"));
 
     const std::string unreadable = json("identity_unreadable");
-    EXPECT_TRUE(has(unreadable, "\"label\": \"Disk 2\", \"identity\": \"cannot_read\", \"identityError\": 5, "
-                                "\"identityErrorText\": \"Cannot Read - Access is denied.\\r\\n\", \"name\": \"\""));
+    EXPECT_TRUE(has(unreadable,
+                    "\"label\": \"Disk 2\", \"identity\": \"cannot_read\", \"identityError\": 5, "
+                    "\"identityErrorText\": \"Cannot Read - Access is denied.\\r\\n\", \"name\": \"\""));
     EXPECT_TRUE(has(unreadable, "\"statusError\": 1}"));
     EXPECT_TRUE(has(unreadable, "\"label\": \"Disk 3 - \", \"identity\": \"not_read\""));
     EXPECT_TRUE(has(unreadable, "\"busType\": null, \"removable\": null"));
@@ -124,8 +135,9 @@ TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
     EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"capable\": false, \"versionError\": 1, \"statusError\": 0}"));
     drives[0].versionError = 0;
     const Report usable = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
-    EXPECT_TRUE(has(writeJsonReport(usable, codePage), "\"state\": \"query_failed\", \"text\": \"Query Fail\", "
-                                                       "\"capable\": true, \"versionError\": 0, \"statusError\": 31}"));
+    EXPECT_TRUE(has(writeJsonReport(usable, codePage),
+                    "\"state\": \"query_failed\", \"text\": \"Query Fail\", "
+                    "\"capable\": true, \"versionError\": 0, \"statusError\": 31}"));
 }
 
 TEST_F(ReportWriters, JsonEscapesHostileDescriptorStrings) {
@@ -157,9 +169,11 @@ TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
     EXPECT_TRUE(writeNagiosReport(scenario("spf_failure"))
                     .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
-    EXPECT_TRUE(writeNagiosReport(scenario("defaults_file_missing"))
-                    .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
-    EXPECT_TRUE(writeNagiosReport(scenario("unknown")).starts_with("KESTRINE UNKNOWN - the metrics file could not be written |"));
+    EXPECT_TRUE(
+        writeNagiosReport(scenario("defaults_file_missing"))
+            .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
+    EXPECT_TRUE(writeNagiosReport(scenario("unknown"))
+                    .starts_with("KESTRINE UNKNOWN - the metrics file could not be written |"));
 }
 
 TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) {
@@ -178,35 +192,39 @@ TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
 
 TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {
     const std::string healthy = metrics("healthy");
-    for (const char* line : {"# TYPE kestrine_report_info gauge\nkestrine_report_info{version=\"1.0\",thresholds=\"settings_file\"} 1\n",
-                             "kestrine_status{state=\"ok\"} 1\nkestrine_status{state=\"warning\"} 0\n"
-                             "kestrine_status{state=\"critical\"} 0\nkestrine_status{state=\"unknown\"} 0\n",
-                             "kestrine_drive_info{drive=\"0\",name=\"ACME X100\",vendor=\"ACME\",product=\"X100\","
-                             "serial=\"S1234\",bus=\"SATA\",removable=\"false\",identity=\"read\"} 1\n",
-                             "kestrine_volume_info{volume=\"D:\",label=\"Data\",warning_percent_from=\"own\"} 1\n",
-                             "kestrine_volume_size_bytes{volume=\"C:\"} 100000000000\n",
-                             "kestrine_volume_free_bytes{volume=\"D:\"} 1200000000000\n",
-                             "kestrine_volume_free_ratio{volume=\"D:\"} 0.6\n",
-                             "kestrine_volume_warning_ratio{volume=\"C:\"} 0.1\n",
-                             "kestrine_volume_state{volume=\"C:\",state=\"ok\"} 1\nkestrine_volume_state{volume=\"C:\",state=\"warning\"} 0\n",
-                             "kestrine_drive_smart_state{drive=\"1\",state=\"no_data\"} 1\n"})
+    for (const char* line :
+         {"# TYPE kestrine_report_info gauge\nkestrine_report_info{version=\"1.0\",thresholds=\"settings_file\"} 1\n",
+          "kestrine_status{state=\"ok\"} 1\nkestrine_status{state=\"warning\"} 0\n"
+          "kestrine_status{state=\"critical\"} 0\nkestrine_status{state=\"unknown\"} 0\n",
+          "kestrine_drive_info{drive=\"0\",name=\"ACME X100\",vendor=\"ACME\",product=\"X100\","
+          "serial=\"S1234\",bus=\"SATA\",removable=\"false\",identity=\"read\"} 1\n",
+          "kestrine_volume_info{volume=\"D:\",label=\"Data\",warning_percent_from=\"own\"} 1\n",
+          "kestrine_volume_size_bytes{volume=\"C:\"} 100000000000\n",
+          "kestrine_volume_free_bytes{volume=\"D:\"} 1200000000000\n",
+          "kestrine_volume_free_ratio{volume=\"D:\"} 0.6\n", "kestrine_volume_warning_ratio{volume=\"C:\"} 0.1\n",
+          "kestrine_volume_state{volume=\"C:\",state=\"ok\"} 1\nkestrine_volume_state{volume=\"C:\",state=\"warning\"} "
+          "0\n",
+          "kestrine_drive_smart_state{drive=\"1\",state=\"no_data\"} 1\n"})
         EXPECT_TRUE(has(healthy, line)) << line;
 
     const std::string spf = metrics("spf_failure");
     EXPECT_TRUE(has(spf, "kestrine_drive_spf_state{drive=\"1\",state=\"failure_predicted\"} 1\n"));
     EXPECT_TRUE(has(spf, "kestrine_drive_failure_predicted{drive=\"1\"} 1\n"));
     EXPECT_TRUE(has(spf, "kestrine_status{state=\"critical\"} 1\n"));
-    EXPECT_TRUE(has(metrics("smart_failure"), "kestrine_drive_smart_state{drive=\"0\",state=\"failure_predicted\"} 1\n"));
+    EXPECT_TRUE(
+        has(metrics("smart_failure"), "kestrine_drive_smart_state{drive=\"0\",state=\"failure_predicted\"} 1\n"));
     EXPECT_TRUE(has(metrics("volume_below_limit"), "kestrine_volume_state{volume=\"D:\",state=\"warning\"} 1\n"));
     EXPECT_TRUE(has(metrics("defaults_file_missing"), "thresholds=\"defaults_file_missing\"} 1\n"));
-    EXPECT_TRUE(has(metrics("identity_unreadable"), "kestrine_drive_info{drive=\"2\",name=\"\",vendor=\"\",product=\"\","
-                                                    "serial=\"\",bus=\"\",removable=\"\",identity=\"cannot_read\"} 1\n"));
+    EXPECT_TRUE(has(metrics("identity_unreadable"),
+                    "kestrine_drive_info{drive=\"2\",name=\"\",vendor=\"\",product=\"\","
+                    "serial=\"\",bus=\"\",removable=\"\",identity=\"cannot_read\"} 1\n"));
     EXPECT_FALSE(has(metrics("nothing_listed"), "kestrine_drive")) << "no family without samples";
 }
 
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {
     const std::string hostile = metrics("hostile_strings");
-    EXPECT_TRUE(has(hostile, "vendor=\"A\\\"C\\\\ME\",product=\"X1\\n00\t\x01\x1f\x7f\",serial=\"S\xE2\x82\xAC\xC3\xA9\""));
+    EXPECT_TRUE(
+        has(hostile, "vendor=\"A\\\"C\\\\ME\",product=\"X1\\n00\t\x01\x1f\x7f\",serial=\"S\xE2\x82\xAC\xC3\xA9\""));
     EXPECT_TRUE(has(hostile, "vendor=\"\xC2\x81\xC3\xBF\""));
     EXPECT_TRUE(has(hostile, "label=\"Sys\\\"tem\\\\\\n|\xC2\x81\""));
     EXPECT_TRUE(testing::isUtf8(hostile));

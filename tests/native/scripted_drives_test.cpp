@@ -7,8 +7,8 @@
 #include <fstream>
 #include <vector>
 
-#include "window_inspection.h"
 #include "scripted_device_port.h"
+#include "window_inspection.h"
 
 namespace kestrine::scripted {
 namespace {
@@ -41,16 +41,17 @@ Buffer smartCommand(int driveNumber) {
 }
 
 std::uint32_t send(OpenDevice& device, std::uint32_t code, Buffer& out, const Buffer& in = {}) {
-    return device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()),
-                          out.data(), static_cast<std::uint32_t>(out.size()));
+    return device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()), out.data(),
+                          static_cast<std::uint32_t>(out.size()));
 }
 
 TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
     Scenario scenario;
     std::string error;
-    ASSERT_TRUE(parseScenario("# drives\n\n0 healthy vendor=ACME product=\"X100 Pro\" serial=5A31 "
-                              "bus=7 removable=1\n6 identity-fails code=5  # refused\n",
-                              scenario, error))
+    ASSERT_TRUE(
+        parseScenario("# drives\n\n0 healthy vendor=ACME product=\"X100 Pro\" serial=5A31 "
+                      "bus=7 removable=1\n6 identity-fails code=5  # refused\n",
+                      scenario, error))
         << error;
     ASSERT_EQ(scenario.drives.size(), 2u);
     EXPECT_EQ(scenario.drives[0].vendor, "ACME");
@@ -67,9 +68,17 @@ TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
 }
 
 TEST(ScriptedScenario, RejectsMalformedLinesNamingTheLine) {
-    const char* bad[] = {"x healthy", "100 healthy", "1", "1 sleepy", "1 healthy colour=red",
-                         "1 healthy bus=SATA", "1 healthy code=0", "1 healthy vendor=\"open",
-                         "1 healthy removable=yes", "1 healthy\n1 failing-spf", "standard-user 1",
+    const char* bad[] = {"x healthy",
+                         "100 healthy",
+                         "1",
+                         "1 sleepy",
+                         "1 healthy colour=red",
+                         "1 healthy bus=SATA",
+                         "1 healthy code=0",
+                         "1 healthy vendor=\"open",
+                         "1 healthy removable=yes",
+                         "1 healthy\n1 failing-spf",
+                         "standard-user 1",
                          "0 standard-user"};
     for (const char* text : bad) {
         Scenario scenario;
@@ -88,7 +97,8 @@ TEST(ScriptedScenario, FailingStatesHaveTheirUsualCodes) {
 }
 
 TEST(ScriptedDevice, DescriptorCarriesIdentityAtItsOffsets) {
-    auto device = makeScriptedDevice(0, parsedDrive("0 healthy vendor=ACME product=X100 serial=5A31 bus=11 removable=1"));
+    auto device =
+        makeScriptedDevice(0, parsedDrive("0 healthy vendor=ACME product=X100 serial=5A31 bus=11 removable=1"));
     Buffer out(8192, 0);
     ASSERT_EQ(send(*device, 0x002D1400, out, Buffer(12, 0)), 0u);
     EXPECT_EQ(out[10], 1);
@@ -243,8 +253,8 @@ TEST_F(ScriptedReplies, StandardUserOpensOnlyWithoutAccessAndGetsNoSmart) {
 
 TEST(MenuInspection, LinesRoundTripWithBlanksInTextAndBadLinesAreSkipped) {
     MenuLine item{"bar.2", 0, 32776, 8, "&Automatic Refresh "};
-    std::string dump = formatMenuLine(item) + "garbage\n" + "sys\tx\t1\t0\tMove\n" +
-                       formatMenuLine(MenuLine{"sys", 4, 0, 0x800, ""});
+    std::string dump =
+        formatMenuLine(item) + "garbage\n" + "sys\tx\t1\t0\tMove\n" + formatMenuLine(MenuLine{"sys", 4, 0, 0x800, ""});
     auto lines = parseMenuDump(dump);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].menu, "bar.2");

@@ -33,14 +33,14 @@
 namespace kestrine {
 namespace {
 
+using testing::descriptorReply;
 using testing::FakeDevicePort;
-using testing::NoSystemMessages;
 using testing::FakeFileStore;
 using testing::FakeListControl;
 using testing::FakeVolumeSource;
-using testing::RecordingMessageSink;
-using testing::descriptorReply;
+using testing::NoSystemMessages;
 using testing::predictReply;
+using testing::RecordingMessageSink;
 using testing::smartReply;
 using testing::versionReply;
 
@@ -64,8 +64,8 @@ std::string displayNameOf(int number, int revision) {
 }
 
 std::vector<std::uint8_t> descriptorOf(int number, int revision) {
-    return descriptorReply({"ACME ", " Disk " + std::to_string(number) + " rev " + std::to_string(revision),
-                            "3132"});  // serial "12"
+    return descriptorReply(
+        {"ACME ", " Disk " + std::to_string(number) + " rev " + std::to_string(revision), "3132"});  // serial "12"
 }
 
 FakeDevicePort::Device scriptedDrive(DriveState state, int number, int revision) {
@@ -98,8 +98,10 @@ protected:
         if (chance(4)) ++revision[number];
         port.devices.erase(path);
         port.openErrors.erase(path);
-        if (state == DriveState::AccessDenied) port.openErrors[path] = FakeDevicePort::accessDenied;
-        else if (state != DriveState::Missing) port.devices[path] = scriptedDrive(state, number, revision[number]);
+        if (state == DriveState::AccessDenied)
+            port.openErrors[path] = FakeDevicePort::accessDenied;
+        else if (state != DriveState::Missing)
+            port.devices[path] = scriptedDrive(state, number, revision[number]);
         drives[number] = state;
     }
 
@@ -203,7 +205,8 @@ protected:
             if (state == DriveState::IdentityFails) {
                 ASSERT_EQ(item.text, entryTexts[number]) << "a failing identity query keeps the entry's text";
             } else if (identityReadNow(state)) {
-                ASSERT_EQ(item.text, "Disk " + std::to_string(number) + " - " + displayNameOf(number, revision[number]));
+                ASSERT_EQ(item.text,
+                          "Disk " + std::to_string(number) + " - " + displayNameOf(number, revision[number]));
                 const bool failingState =
                     state == DriveState::PredictsFailure || state == DriveState::ThresholdExceeded;
                 ASSERT_EQ(item.image, failingState ? 2 : 1) << "drive " << number;
@@ -234,8 +237,8 @@ protected:
         for (const FakeListControl::Item& item : volumeList.items) {
             const char letter = static_cast<char>('A' + item.data);
             const FakeVolumeSource::Volume& volume = volumes.volumes.at(letter);
-            const std::int64_t limit =
-                settings.useDefault[item.data] != 0 ? settings.defaultWarningPercent : settings.warningPercent[item.data];
+            const std::int64_t limit = settings.useDefault[item.data] != 0 ? settings.defaultWarningPercent
+                                                                           : settings.warningPercent[item.data];
             const bool inWarning = volume.freeBytes * 100 < limit * volume.totalBytes;
             expectedWarnings += inWarning ? 1 : 0;
             ASSERT_EQ(item.image, inWarning ? volumeWarningImage : volumeOkImage) << letter;

@@ -5,9 +5,7 @@
 namespace kestrine {
 namespace {
 
-TEST(StatusEvaluation, StartsWithTheStartTooltip) {
-    EXPECT_STREQ(startTooltip, "Smart Status Ok");
-}
+TEST(StatusEvaluation, StartsWithTheStartTooltip) { EXPECT_STREQ(startTooltip, "Smart Status Ok"); }
 
 TEST(StatusEvaluation, TurningToWarningShowsTheWarningPicture) {
     const StatusDecision d = evaluateStatus(0, 0, 1, 0);
@@ -42,8 +40,7 @@ const Transition transitions[] = {
 
 TEST(StatusEvaluation, EveryTransitionSwapsAndBringsForwardAsItShould) {
     for (const Transition& t : transitions) {
-        const StatusDecision d =
-            evaluateStatus(t.oldDrives, t.oldVolumes, t.newDrives, t.newVolumes);
+        const StatusDecision d = evaluateStatus(t.oldDrives, t.oldVolumes, t.newDrives, t.newVolumes);
         EXPECT_EQ(d.stateChanged, t.stateChanged) << t.what;
         EXPECT_EQ(d.bringForward, t.bringForward) << t.what;
         EXPECT_EQ(d.isOk, t.newDrives == 0 && t.newVolumes == 0) << t.what;

@@ -46,9 +46,7 @@ void expectNoDetails(const DrivePanelTexts& t) {
 
 const FakeMessages messages;
 
-TEST(DrivePanel, NothingMarkedShowsNoneSelected) {
-    expectNoDetails(drivePanelTexts(nullptr, messages));
-}
+TEST(DrivePanel, NothingMarkedShowsNoneSelected) { expectNoDetails(drivePanelTexts(nullptr, messages)); }
 
 TEST(DrivePanel, DriveRefusedAtFirstOpenShowsNoneSelected) {
     DriveRecord r;

@@ -2,8 +2,8 @@
 
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_message_sink.h"
-#include "volumes/byte_size.h"
 #include "ui/volume_panel.h"
+#include "volumes/byte_size.h"
 
 namespace kestrine {
 namespace {
@@ -20,9 +20,7 @@ TEST(ByteSize, CountsInDecimalThousands) {
     EXPECT_EQ(formatByteSize(80023715840), "80.0 GB");
 }
 
-TEST(ByteSize, UnitStopsAtTerabytes) {
-    EXPECT_EQ(formatByteSize(5000000000000000), "5000.0 TB");
-}
+TEST(ByteSize, UnitStopsAtTerabytes) { EXPECT_EQ(formatByteSize(5000000000000000), "5000.0 TB"); }
 
 class VolumePanel : public ::testing::Test {
 protected:

@@ -17,8 +17,7 @@ StartedProcess startBesideMe(const std::string& exeName, const std::string& argu
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     StartedProcess started;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         started.error = GetLastError();
         return started;
     }

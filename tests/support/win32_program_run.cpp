@@ -13,9 +13,7 @@
 namespace kestrine::e2e {
 namespace {
 
-const char* exeName(Program program) {
-    return program == Program::Real ? "kestrine.exe" : "kestrine_scripted.exe";
-}
+const char* exeName(Program program) { return program == Program::Real ? "kestrine.exe" : "kestrine_scripted.exe"; }
 
 struct WindowQuery {
     DWORD processId;
@@ -60,9 +58,7 @@ ProgramRun::~ProgramRun() {
     if (started()) WaitForSingleObject(process_.get(), patientMs);
 }
 
-bool ProgramRun::running() const {
-    return started() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
-}
+bool ProgramRun::running() const { return started() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 bool ProgramRun::waitForExit(DWORD limitMs) {
     return started() && WaitForSingleObject(process_.get(), limitMs) == WAIT_OBJECT_0;
@@ -90,9 +86,8 @@ bool ProgramRun::waitForFirstRefresh() {
 std::string ProgramRun::windowText(HWND window) {
     char text[512] = {};
     DWORD_PTR copied = 0;
-    if (window == nullptr ||
-        !SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, patientMs, &copied))
+    if (window == nullptr || !SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                                                  SMTO_ABORTIFHUNG, patientMs, &copied))
         return "";
     return std::string(text, copied);
 }
@@ -110,9 +105,7 @@ std::vector<HWND> findWindows(const char* title, DWORD processId) {
     return found;
 }
 
-int countWindows(const char* title, DWORD processId) {
-    return static_cast<int>(findWindows(title, processId).size());
-}
+int countWindows(const char* title, DWORD processId) { return static_cast<int>(findWindows(title, processId).size()); }
 
 HWND waitForOwnedWindow(const char* title, HWND owner) {
     HWND found = nullptr;
@@ -146,8 +139,7 @@ HWND focusedControl(HWND window) {
 void postKey(HWND target, WPARAM key) {
     UINT scanCode = MapVirtualKeyA(static_cast<UINT>(key), 0);
     PostMessageA(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(scanCode) << 16));
-    PostMessageA(target, WM_KEYUP, key,
-                 1 | (static_cast<LPARAM>(scanCode) << 16) | (3u << 30));
+    PostMessageA(target, WM_KEYUP, key, 1 | (static_cast<LPARAM>(scanCode) << 16) | (3u << 30));
 }
 
 void sendKeyDown(HWND control, WPARAM key) {

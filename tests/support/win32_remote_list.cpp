@@ -16,8 +16,7 @@ constexpr int textCapacity = 260;
 class RemoteBlock {
 public:
     RemoteBlock(HANDLE process, SIZE_T size)
-        : process_(process),
-          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
     ~RemoteBlock() {
         if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
     }
@@ -32,8 +31,7 @@ private:
 
 LRESULT send(HWND list, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(list, message, wParam, lParam, SMTO_ABORTIFHUNG, patientMs, &result))
-        return -1;
+    if (!SendMessageTimeoutA(list, message, wParam, lParam, SMTO_ABORTIFHUNG, patientMs, &result)) return -1;
     return static_cast<LRESULT>(result);
 }
 

@@ -49,8 +49,8 @@ bool askInspector(HWND window, ULONG_PTR request, std::string& answer) {
     message.cbData = static_cast<DWORD>(data.size());
     message.lpData = data.data();
     DWORD_PTR result = 0;
-    bool answered = SendMessageTimeoutA(inspector, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&message),
-                                        SMTO_ABORTIFHUNG, patientMs, &result) &&
+    bool answered = SendMessageTimeoutA(inspector, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&message), SMTO_ABORTIFHUNG,
+                                        patientMs, &result) &&
                     result == 1;
     std::ostringstream text;
     text << std::ifstream(answerPath, std::ios::binary).rdbuf();
@@ -86,14 +86,12 @@ std::vector<scripted::MenuLine> readMenus(HWND window) {
 
 bool readIcons(HWND window, scripted::IconDump& icons) {
     std::string dump;
-    return askInspector(window, scripted::dumpIconsRequest, dump) &&
-           scripted::parseIconDump(dump, icons);
+    return askInspector(window, scripted::dumpIconsRequest, dump) && scripted::parseIconDump(dump, icons);
 }
 
 bool readObjectCounts(HWND window, scripted::ObjectCounts& counts) {
     std::string dump;
-    return askInspector(window, scripted::countObjectsRequest, dump) &&
-           scripted::parseObjectCounts(dump, counts);
+    return askInspector(window, scripted::countObjectsRequest, dump) && scripted::parseObjectCounts(dump, counts);
 }
 
 }  // namespace kestrine::e2e

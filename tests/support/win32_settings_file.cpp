@@ -9,8 +9,7 @@ namespace {
 
 std::string commonAppData() {
     char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return "";
     return folder;
 }
 
@@ -57,23 +56,21 @@ bool writeSettings(const Bytes& bytes) {
     std::string vtn = commonAppData() + "\\VTN";
     CreateDirectoryA(vtn.c_str(), nullptr);
     CreateDirectoryA((vtn + "\\KSTM").c_str(), nullptr);
-    UniqueHandle file(CreateFileA(settingsPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(
+        CreateFileA(settingsPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     FILETIME old = preparedWriteTime();
-    return file.valid() &&
-           WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    return file.valid() && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size() && SetFileTime(file.get(), nullptr, nullptr, &old);
 }
 
 bool readSettings(Bytes& bytes) {
-    UniqueHandle file(CreateFileA(settingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    UniqueHandle file(
+        CreateFileA(settingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file.valid()) return false;
     bytes.assign(4096, 0);
     DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
-        return false;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) return false;
     bytes.resize(got);
     return true;
 }

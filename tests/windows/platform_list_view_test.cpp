@@ -14,8 +14,9 @@ namespace {
 // The one owner of the test's hidden window; the list view dies with it.
 class HiddenWindow {
 public:
-    HiddenWindow() : window_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200,
-                                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)) {}
+    HiddenWindow()
+        : window_(CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr)) {}
     ~HiddenWindow() {
         if (window_ != nullptr) DestroyWindow(window_);
     }
@@ -33,10 +34,10 @@ protected:
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
         ASSERT_TRUE(InitCommonControlsEx(&controls));
         ASSERT_NE(window.get(), nullptr);
-        list.attach(CreateWindowExA(0, WC_LISTVIEWA, "",
-                                    WS_CHILD | WS_BORDER | LVS_SMALLICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                                        LVS_NOCOLUMNHEADER,
-                                    0, 0, 200, 150, window.get(), nullptr, GetModuleHandleA(nullptr), nullptr));
+        list.attach(CreateWindowExA(
+            0, WC_LISTVIEWA, "",
+            WS_CHILD | WS_BORDER | LVS_SMALLICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER, 0, 0, 200,
+            150, window.get(), nullptr, GetModuleHandleA(nullptr), nullptr));
         ASSERT_NE(list.handle(), nullptr);
     }
     void fill() {

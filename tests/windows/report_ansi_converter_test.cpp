@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -11,13 +11,13 @@ namespace {
 // The system's own way back from UTF-8 to the ANSI code page, to check the way there.
 std::string backToAnsi(const std::string& utf8) {
     std::wstring wide(utf8.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                                             static_cast<int>(utf8.size()), wide.data(),
+                                                             static_cast<int>(wide.size()))));
     std::string ansi(wide.size() * 2, '\0');
-    ansi.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                                             ansi.data(), static_cast<int>(ansi.size()), nullptr,
-                                                             nullptr)));
+    ansi.resize(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                                                     static_cast<int>(ansi.size()), nullptr, nullptr)));
     return ansi;
 }
 

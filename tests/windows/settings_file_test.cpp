@@ -146,7 +146,8 @@ TEST_F(SettingsOnDisk, LeftoverTemporaryFileIsRemovedBeforeTheSave) {
     storedRecord(15);
     ASSERT_FALSE(store.runStartUpSequence());
     std::uint32_t percent = 15;
-    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_READONLY}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+    for (const DWORD attributes :
+         {DWORD{FILE_ATTRIBUTE_READONLY}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
         SCOPED_TRACE(attributes);
         writeFile(temporaryPathFor(file), Bytes(100, 0xEE));
         ASSERT_TRUE(SetFileAttributesA(temporaryPathFor(file).c_str(), attributes));

@@ -19,9 +19,7 @@ TrayIconRecord sampleRecord() {
     return record;
 }
 
-TEST(NotifyIconData, UsesTheVersionOneSize) {
-    EXPECT_EQ(notifyIconData(sampleRecord()).cbSize, 88u);
-}
+TEST(NotifyIconData, UsesTheVersionOneSize) { EXPECT_EQ(notifyIconData(sampleRecord()).cbSize, 88u); }
 
 TEST(NotifyIconData, CopiesEveryMemberOfTheRecord) {
     const NOTIFYICONDATAA data = notifyIconData(sampleRecord());

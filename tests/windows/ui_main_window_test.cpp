@@ -120,9 +120,7 @@ Step escape() {
 
 class MainWindowRun : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests";
-    }
+    void SetUp() override { ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests"; }
     Script script;
 };
 
@@ -169,17 +167,17 @@ TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
 
 TEST_F(MainWindowRun, EnterDoesNothingAndEscapeEndsWithCancel) {
     bool openAfterEnter = false;
-    const INT_PTR result = runMainWindow({[](HWND window) {
-                                              PostMessageA(GetFocus() != nullptr ? GetFocus() : window, WM_KEYDOWN,
-                                                           VK_RETURN, 0);
-                                              return true;
-                                          },
-                                          [&](HWND window) {
-                                              openAfterEnter = IsWindowVisible(window) != FALSE;
-                                              return true;
-                                          },
-                                          escape()},
-                                         script);
+    const INT_PTR result =
+        runMainWindow({[](HWND window) {
+                           PostMessageA(GetFocus() != nullptr ? GetFocus() : window, WM_KEYDOWN, VK_RETURN, 0);
+                           return true;
+                       },
+                       [&](HWND window) {
+                           openAfterEnter = IsWindowVisible(window) != FALSE;
+                           return true;
+                       },
+                       escape()},
+                      script);
     EXPECT_TRUE(openAfterEnter);
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(script.gaveUp);

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "resource.h"
-#include "ui_program_resources.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
+#include "ui_program_resources.h"
 
 namespace kestrine {
 namespace {
@@ -81,9 +81,7 @@ Reply ScriptedDialog::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 class ModalDialog : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests";
-    }
+    void SetUp() override { ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests"; }
 };
 
 TEST_F(ModalDialog, CloseBoxEndsWithCancel) {
@@ -99,16 +97,14 @@ TEST_F(ModalDialog, StaysHiddenUntilTheProgramShowsIt) {
 }
 
 TEST_F(ModalDialog, EscapeEndsWithCancel) {
-    ScriptedDialog dialog([](ScriptedDialog& d) {
-        PostMessageA(GetDlgItem(d.hwnd(), IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-    });
+    ScriptedDialog dialog(
+        [](ScriptedDialog& d) { PostMessageA(GetDlgItem(d.hwnd(), IDOK), WM_KEYDOWN, VK_ESCAPE, 0); });
     EXPECT_EQ(dialog.runModal(nullptr), IDCANCEL);
 }
 
 TEST_F(ModalDialog, OkButtonEndsWithOk) {
-    ScriptedDialog dialog([](ScriptedDialog& d) {
-        PostMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
+    ScriptedDialog dialog(
+        [](ScriptedDialog& d) { PostMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); });
     EXPECT_EQ(dialog.runModal(nullptr), IDOK);
 }
 
@@ -128,8 +124,8 @@ TEST_F(ModalDialog, BoundLabelAnswersTheReflectedColorQuery) {
     ScriptedDialog dialog([&](ScriptedDialog& d) {
         d.label.setTextColor(0x0000A0);
         HDC dc = GetDC(d.label.hwnd());
-        answered = reinterpret_cast<HBRUSH>(
-            SendMessageA(d.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(d.label.hwnd())));
+        answered = reinterpret_cast<HBRUSH>(SendMessageA(d.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(d.label.hwnd())));
         textColor = GetTextColor(dc);
         backgroundColor = GetBkColor(dc);
         ReleaseDC(d.label.hwnd(), dc);

@@ -6,8 +6,8 @@
 // opened without access it refuses the requests whose control code needs access, as Windows
 // does.
 #include <algorithm>
-#include <iterator>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>

@@ -42,8 +42,10 @@ public:
         if (!valid(index)) return;
         items.erase(items.begin() + index);
         // A list view drops the mark of a deleted item and shifts the ones behind it.
-        if (mark == index) mark = -1;
-        else if (mark > index) --mark;
+        if (mark == index)
+            mark = -1;
+        else if (mark > index)
+            --mark;
     }
     int image(int index) const override { return valid(index) ? items[index].image : -1; }
     void setImage(int index, int image) override {

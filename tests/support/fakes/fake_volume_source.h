@@ -21,9 +21,9 @@ public:
         bool labelFails = false;
     };
 
-    std::map<char, Volume> volumes;          // by letter, 'A' to 'Z'
+    std::map<char, Volume> volumes;  // by letter, 'A' to 'Z'
     std::optional<std::uint32_t> maskOverride;
-    std::map<char, int> freeSpaceQueries;    // how often each letter was asked
+    std::map<char, int> freeSpaceQueries;  // how often each letter was asked
 
     Volume& add(char letter, std::int64_t totalBytes, std::int64_t freeBytes, std::string label = {}) {
         return volumes[letter] = Volume{totalBytes, freeBytes, std::move(label)};

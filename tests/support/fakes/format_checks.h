@@ -205,7 +205,8 @@ inline bool isMetricText(std::string_view text, std::string& why) {
                 at += n + 2;
                 while (at < line.size() && line[at] != '"') {
                     if (line[at] == '\\') {
-                        if (at + 1 >= line.size() || std::string_view("\\\"n").find(line[at + 1]) == std::string_view::npos)
+                        if (at + 1 >= line.size() ||
+                            std::string_view("\\\"n").find(line[at + 1]) == std::string_view::npos)
                             return false;
                         ++at;
                     }

@@ -79,8 +79,8 @@ inline DriveRecord accessDeniedDrive(int number) {
 inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
                            std::uint32_t warningPercent, bool usesDefault) {
     const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
-    return {slot, std::move(label), total, free, percent, warningPercent, usesDefault,
-            percent < static_cast<double>(warningPercent)};
+    return {slot,    std::move(label), total,       free,
+            percent, warningPercent,   usesDefault, percent < static_cast<double>(warningPercent)};
 }
 
 struct ReportScenario {
