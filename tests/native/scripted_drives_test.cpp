@@ -40,9 +40,14 @@ Buffer smartCommand(int driveNumber) {
     return in;
 }
 
-std::uint32_t send(OpenDevice& device, std::uint32_t code, Buffer& out, const Buffer& in = {}) {
-    return device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()), out.data(),
-                          static_cast<std::uint32_t>(out.size()));
+// The request's error code; its byte count goes to `returned` when asked for.
+std::uint32_t send(OpenDevice& device, std::uint32_t code, Buffer& out, const Buffer& in = {},
+                   std::uint32_t* returned = nullptr) {
+    const ControlResult result =
+        device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()), out.data(),
+                       static_cast<std::uint32_t>(out.size()));
+    if (returned != nullptr) *returned = result.bytesReturned;
+    return result.error;
 }
 
 TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
@@ -183,6 +188,32 @@ TEST(ScriptedDevice, FailingRequestsAnswerTheirCodes) {
     EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 version-fails")), 0x00074080, out), 1u);
     EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 predict-fails code=50")), 0x002D1100, out), 50u);
     EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 healthy")), 0x12345678, out), errorInvalidFunction);
+}
+
+// A reply's byte count: what a driver writes for the request, nothing for a refused one.
+TEST(ScriptedDevice, RepliesCountTheBytesTheyWrote) {
+    const struct {
+        const char* line;
+        std::uint32_t code;
+        Buffer in;
+        std::uint32_t returned;
+    } rows[] = {
+        {"0 healthy vendor=ACME", 0x002D1400, Buffer(12, 0), 36 + 5 + 4},  // header, "ACME", "1.0"
+        {"0 healthy", 0x00074080, {}, 24},
+        {"0 healthy", 0x002D1100, {}, 516},
+        {"0 healthy", 0x0007C084, smartCommand(0), 24},  // SENDCMDOUTPARAMS without bBuffer, IDEREGS
+        {"0 version-fails", 0x00074080, {}, 0},
+        {"0 healthy", 0x0007C084, smartCommand(1), 0},
+    };
+    for (const auto& row : rows) {
+        Buffer out(8192, 0);
+        std::uint32_t returned = 99;
+        send(*makeScriptedDevice(0, parsedDrive(row.line)), row.code, out, row.in, &returned);
+        EXPECT_EQ(returned, row.returned) << row.line << " " << row.code;
+        if (row.code == 0x002D1400) {
+            EXPECT_EQ(at32(out, 4), row.returned) << "the descriptor's Size";
+        }
+    }
 }
 
 class ScriptedReplies : public ::testing::Test {

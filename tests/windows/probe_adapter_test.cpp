@@ -34,9 +34,11 @@ private:
     class ObservingDevice : public OpenDevice {
     public:
         ObservingDevice(std::unique_ptr<OpenDevice> real, Seen& seen) : real_(std::move(real)), seen_(seen) {}
-        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+        ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) override {
-            return seen_.answers[code] = real_->control(code, in, inSize, out, outSize);
+            const ControlResult result = real_->control(code, in, inSize, out, outSize);
+            seen_.answers[code] = result.error;
+            return result;
         }
 
     private:
@@ -106,9 +108,13 @@ TEST(Win32DevicePort, OpenWithoutAccessTakesTheStoragePropertyQuery) {
     ASSERT_NE(opened.device, nullptr) << opened.error;
     const device::PropertyQuery query = device::makePropertyQuery();
     device::DescriptorBuffer descriptor{};
-    EXPECT_EQ(opened.device->control(device::ioctlStorageQueryProperty, query.data(), device::propertyQuery::size,
-                                     descriptor.data(), static_cast<std::uint32_t>(descriptor.size())),
-              0u);
+    const ControlResult result =
+        opened.device->control(device::ioctlStorageQueryProperty, query.data(), device::propertyQuery::size,
+                               descriptor.data(), static_cast<std::uint32_t>(descriptor.size()));
+    EXPECT_EQ(result.error, 0u);
+    // The count the driver reports covers at least the descriptor's fixed header.
+    EXPECT_GE(result.bytesReturned, device::deviceDescriptor::rawDeviceProperties);
+    EXPECT_LE(result.bytesReturned, descriptor.size());
     EXPECT_EQ(port.open(devicePath(9), DeviceAccess::None).error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 

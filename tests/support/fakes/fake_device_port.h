@@ -45,6 +45,9 @@ public:
     std::map<std::string, std::uint32_t> openErrors;
 
     bool standardUser = false;
+    // A success reports the bytes copied, unless a lying driver claims another count here
+    // (control code -> count).
+    std::map<std::uint32_t, std::uint32_t> claimedBytes;
 
     std::vector<std::string> opens;
     std::vector<DeviceAccess> openAccesses;  // the access each open asked for
@@ -84,7 +87,7 @@ private:
             : port_(port), path_(std::move(path)), access_(access) {}
         ~FakeOpenDevice() override { --port_.openNow; }
 
-        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+        ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) override {
             if (port_.recordRequests) {
                 Request request{path_, code, std::vector<std::uint8_t>(in, in + inSize), outSize,
@@ -92,13 +95,16 @@ private:
                 port_.requests.push_back(std::move(request));
             }
             // Bits 14 and 15 of a control code: the access the handle needs for the request.
-            if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return accessDenied;
+            if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return {accessDenied, 0};
             const Device& device = port_.devices.at(path_);
-            auto answer = device.find(code);
-            if (answer == device.end()) return invalidFunction;
-            const std::size_t count = std::min<std::size_t>(answer->second.reply.size(), outSize);
-            std::copy_n(answer->second.reply.begin(), count, out);
-            return answer->second.error;
+            const auto found = device.find(code);
+            if (found == device.end()) return {invalidFunction, 0};
+            const Answer* answer = &found->second;
+            const std::size_t count = std::min<std::size_t>(answer->reply.size(), outSize);
+            std::copy_n(answer->reply.begin(), count, out);
+            if (answer->error != 0) return {answer->error, 0};
+            const auto claimed = port_.claimedBytes.find(code);
+            return {0, claimed != port_.claimedBytes.end() ? claimed->second : static_cast<std::uint32_t>(count)};
         }
 
     private:
