@@ -77,6 +77,9 @@ struct DriveHealth {
 // The reason for a request the driver refused.
 std::string requestFailedReason(std::uint32_t error);
 
+// A health with no source, for this reason.
+DriveHealth unavailableHealth(std::string reason);
+
 // A SMART READ DATA reply: the attributes, with no thresholds yet.
 DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned);
 // A SMART READ THRESHOLDS reply, matched to the attributes by id; judges `failingNow`.
