@@ -14,7 +14,12 @@ constexpr std::uint32_t ioctlStorageQueryProperty = 0x002D1400;
 constexpr std::uint32_t smartGetVersion = 0x00074080;
 constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
 constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
+constexpr std::uint32_t smartRcvDriveData = 0x0007C088;
 constexpr std::uint32_t errorAccessDenied = 5;
+
+// Storage property ids besides the device descriptor's 0.
+constexpr std::uint32_t protocolSpecificProperty = 50;
+constexpr std::uint32_t temperatureProperty = 52;
 
 // Sizes of the structures as the Windows SDK lays them out.
 constexpr std::uint32_t propertyQuerySize = 12;     // STORAGE_PROPERTY_QUERY
@@ -23,6 +28,7 @@ constexpr std::uint32_t versionReplySize = 24;      // GETVERSIONINPARAMS
 constexpr std::uint32_t predictReplySize = 516;     // STORAGE_PREDICT_FAILURE
 constexpr std::uint32_t smartCommandSize = 33;      // SENDCMDINPARAMS, byte-packed
 constexpr std::uint32_t smartRegistersEnd = 24;     // SENDCMDOUTPARAMS header + IDEREGS
+constexpr std::uint32_t protocolQuerySize = 48;     // STORAGE_PROPERTY_QUERY up to the protocol data's end
 
 void put32(std::uint8_t* at, std::uint32_t value) {
     for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(value >> (8 * k));
@@ -36,6 +42,13 @@ std::uint32_t get32(const std::uint8_t* at) {
 
 ControlResult failed(std::uint32_t error) { return {error, 0}; }
 ControlResult wrote(std::uint32_t count) { return {0, count}; }
+
+// A whole reply, or nothing when the caller's buffer cannot hold it.
+ControlResult copyReply(const std::vector<std::uint8_t>& reply, std::uint8_t* out, std::uint32_t outSize) {
+    if (out == nullptr || outSize < reply.size()) return failed(errorInsufficientBuffer);
+    std::memcpy(out, reply.data(), reply.size());
+    return wrote(static_cast<std::uint32_t>(reply.size()));
+}
 
 class ScriptedDevice : public OpenDevice {
 public:
@@ -51,16 +64,27 @@ public:
             if (std::optional<ControlResult> broken = hostile(code, out, outSize)) return *broken;
         }
         switch (code) {
-            case ioctlStorageQueryProperty: return describe(in, inSize, out, outSize);
+            case ioctlStorageQueryProperty: return queryProperty(in, inSize, out, outSize);
             case smartGetVersion: return version(out, outSize);
             case ioctlStoragePredictFailure: return predict(out, outSize);
             case smartSendDriveCommand: return smartStatus(in, inSize, out, outSize);
+            case smartRcvDriveData: return smartRead(in, inSize, out, outSize);
             default: return failed(errorInvalidFunction);
         }
     }
 
 private:
     bool is(DriveState state) const { return drive_.state == state; }
+
+    // The property id picks the device descriptor, the NVMe health log or the temperature.
+    ControlResult queryProperty(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                                std::uint32_t outSize) const {
+        if (in != nullptr && inSize >= propertyQuerySize) {
+            if (get32(in) == protocolSpecificProperty) return nvmeLog(in, inSize, out, outSize);
+            if (get32(in) == temperatureProperty) return temperature(in, out, outSize);
+        }
+        return describe(in, inSize, out, outSize);
+    }
 
     // STORAGE_DEVICE_DESCRIPTOR: the fixed header, then the identity strings, each
     // zero-terminated, found through their offsets from the start of the descriptor.
@@ -81,7 +105,6 @@ private:
         std::uint32_t product = appendString(drive_.product);
         std::uint32_t revision = appendString("1.0");
         std::uint32_t serial = appendString(drive_.serial);
-        if (outSize < reply.size() || out == nullptr) return failed(errorInsufficientBuffer);
         put32(&reply[0], 1);                                         // Version
         put32(&reply[4], static_cast<std::uint32_t>(reply.size()));  // Size
         reply[10] = drive_.removable ? 1 : 0;                        // RemovableMedia
@@ -90,8 +113,28 @@ private:
         put32(&reply[20], revision);
         put32(&reply[24], serial);
         put32(&reply[28], drive_.bus);
-        std::memcpy(out, reply.data(), reply.size());
-        return wrote(static_cast<std::uint32_t>(reply.size()));
+        return copyReply(reply, out, outSize);
+    }
+
+    // STORAGE_PROTOCOL_DATA_DESCRIPTOR with the log page behind it, for a standard query that
+    // asks for exactly the NVMe SMART / Health log: protocol NVMe (3), data type log page (2),
+    // page 2, placed right behind the 40-byte protocol data, 512 bytes.
+    ControlResult nvmeLog(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                          std::uint32_t outSize) const {
+        if (!drive_.nvmeLog) return failed(errorNotSupported);
+        const bool wellFormed = inSize >= protocolQuerySize && get32(in + 4) == 0 && get32(in + 8) == 3 &&
+                                get32(in + 12) == 2 && get32(in + 16) == 2 && get32(in + 24) == 40 &&
+                                get32(in + 28) == 512;
+        if (!wellFormed) return failed(errorInvalidParameter);
+        return copyReply(testing::nvmeHealthReply(*drive_.nvmeLog), out, outSize);
+    }
+
+    // STORAGE_TEMPERATURE_DATA_DESCRIPTOR with one sensor entry, for a standard query.
+    ControlResult temperature(const std::uint8_t* in, std::uint8_t* out, std::uint32_t outSize) const {
+        if (!drive_.temperature) return failed(errorNotSupported);
+        if (get32(in + 4) != 0) return failed(errorInvalidParameter);
+        const TemperatureScript& degrees = *drive_.temperature;
+        return copyReply(testing::temperatureReply(degrees.current, degrees.warning, degrees.critical), out, outSize);
     }
 
     // GETVERSIONINPARAMS: version 1.1, one IDE device, capabilities at offset 4.
@@ -138,9 +181,28 @@ private:
         return wrote(smartRegistersEnd);
     }
 
+    // SMART READ DATA (0xD0) or READ THRESHOLDS (0xD1) through SMART_RCV_DRIVE_DATA: exactly
+    // the one-sector command for this drive. The reply is SENDCMDOUTPARAMS without its bBuffer
+    // byte (16 bytes) and the sector.
+    ControlResult smartRead(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                            std::uint32_t outSize) const {
+        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails) || drive_.attributes.empty())
+            return failed(errorInvalidFunction);
+        if (is(DriveState::SmartQueryFails)) return failed(failureCode(drive_));
+        const bool wellFormed = in != nullptr && inSize >= smartCommandSize && get32(in) == 512 &&
+                                (in[4] == 0xD0 || in[4] == 0xD1) && in[5] == 1 && in[6] == 1 && in[7] == 0x4F &&
+                                in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 &&
+                                in[12] == static_cast<std::uint8_t>(number_);
+        if (!wellFormed) return failed(errorInvalidParameter);
+        return copyReply(in[4] == 0xD0 ? testing::smartDataReply(drive_.attributes)
+                                       : testing::smartThresholdsReply(drive_.attributes),
+                         out, outSize);
+    }
+
     // A broken driver: it claims success, but what it writes is not a sane reply. Nothing
     // (the other requests of the offset kinds) means: answer like a healthy drive, so that
-    // only the descriptor is at fault.
+    // only the property queries are at fault (the health properties share the descriptor's
+    // control code, and get the broken descriptor too).
     std::optional<ControlResult> hostile(std::uint32_t code, std::uint8_t* out, std::uint32_t outSize) {
         switch (drive_.hostile) {
             case HostileReply::OffsetsPastEnd:
