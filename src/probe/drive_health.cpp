@@ -224,4 +224,11 @@ bool isHealthCritical(const DriveHealth& health) {
     return false;
 }
 
+std::optional<int> driveTemperature(const DriveHealth& health) {
+    if (health.source == HealthSource::AtaSmart && health.ataTemperatureCelsius) return health.ataTemperatureCelsius;
+    if (health.source == HealthSource::NvmeLog && health.nvme.compositeCelsius) return health.nvme.compositeCelsius;
+    if (health.temperature.current) return *health.temperature.current;
+    return std::nullopt;
+}
+
 }  // namespace kestrine

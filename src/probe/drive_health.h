@@ -102,4 +102,8 @@ std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning);
 // A failing-now ATA attribute or any NVMe critical-warning bit.
 bool isHealthCritical(const DriveHealth& health);
 
+// The drive's temperature in degrees Celsius: its SMART data's (attribute 194 or 190, or the
+// NVMe composite temperature), else the temperature property's current one, else none.
+std::optional<int> driveTemperature(const DriveHealth& health);
+
 }  // namespace kestrine

@@ -62,10 +62,19 @@ for metrics in "$out"/*.prom; do
     if report=$(promtool check metrics <"$metrics" 2>&1); then pass; else fail "$metrics: $report"; fi
 done
 
-# Spoiled copies: a status that disagrees with its exit code, and a label value that is not UTF-8.
-sed 's/"exitCode": 0/"exitCode": 1/' "$out/healthy.json" >"$out/spoiled.json"
-cp "$out/healthy.nagios" "$out/spoiled.nagios"
-if check_json_and_nagios "$out/spoiled.json" | grep -q '^FAIL .*spoiled.json'; then pass; else fail "the schema accepted a wrong exit code"; fi
+# Spoiled copies: a status that disagrees with its exit code, a 128-bit counter as a number (it
+# would lose digits), a health without a source but with attributes, and a label value that is
+# not UTF-8.
+spoil() {
+    local name=$1 from=$2 expression=$3 what=$4
+    sed "$expression" "$out/$from.json" >"$out/$name.json"
+    cp "$out/$from.nagios" "$out/$name.nagios"
+    if check_json_and_nagios "$out/$name.json" | grep -q "^FAIL .*$name.json"; then pass; else fail "the schema accepted $what"; fi
+}
+spoil spoiled healthy 's/"exitCode": 0/"exitCode": 1/' "a wrong exit code"
+spoil spoiled-counter nvme_critical_warning 's/"dataUnitsWritten": "\([0-9]*\)"/"dataUnitsWritten": \1/' \
+    "a 128-bit counter as a number"
+spoil spoiled-source healthy '0,/"source": "ata_smart"/s//"source": "none"/' "attributes without a source"
 sed 's/label="System"/label="Sys\xfftem"/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 
