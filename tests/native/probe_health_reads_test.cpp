@@ -31,15 +31,6 @@ const std::vector<AttributeRow> healthySsd = {
     {5, preFailure, 100, 100, 0, 10}, {9, advisory, 99, 99, 8000, 0}, {194, advisory, 67, 52, 33, 0}};
 const std::vector<AttributeRow> failingDisk = {{1, preFailure, 200, 200, 0, 51}, {5, preFailure, 36, 36, 1864, 36}};
 
-NvmeHealth spareBelowThreshold() {
-    NvmeHealth fields;
-    fields.criticalWarning = 0x01;
-    fields.compositeKelvin = 318;
-    fields.availableSpare = 4;
-    fields.availableSpareThreshold = 10;
-    return fields;
-}
-
 Bytes cut(Bytes bytes, std::size_t size) {
     bytes.resize(size);
     return bytes;
@@ -89,7 +80,7 @@ TEST(HealthProbe, EachKindOfDriveGetsItsRequestsAndEveryBadReplyAReason) {
     thresholdsRefused.smartThresholds = Answer{31, {}};
     HealthScript noTemperature = ataDrive(healthySsd);
     noTemperature.temperature.reset();
-    const Bytes spareLog = testing::nvmeHealthReply(spareBelowThreshold());
+    const Bytes spareLog = testing::nvmeHealthReply(testing::spareBelowThresholdLog());
     const struct {
         const char* name;
         std::uint32_t bus;
@@ -124,7 +115,7 @@ TEST(HealthProbe, EachKindOfDriveGetsItsRequestsAndEveryBadReplyAReason) {
         {"short NVMe log", busNvme, false, nvmeDrive(cut(spareLog, 300)), HealthSource::None,
          "the health log at offset 40 lies outside the 300 bytes returned", "", false, true, 2},
         {"NVMe log offset outside the buffer", busNvme, false,
-         nvmeDrive(testing::nvmeHealthReply(spareBelowThreshold(), 600)), HealthSource::None,
+         nvmeDrive(testing::nvmeHealthReply(testing::spareBelowThresholdLog(), 600)), HealthSource::None,
          "the health log at offset 600 lies outside the 560 bytes returned", "", false, true, 2},
         {"SMART refused",
          busSata,
@@ -153,7 +144,7 @@ TEST(HealthProbe, EachKindOfDriveGetsItsRequestsAndEveryBadReplyAReason) {
         {"driver claiming one byte short", busSata, true, ataDrive(failingDisk), HealthSource::None,
          "the SMART data reply holds 527 of 528 bytes", "", false, true, 2, false, 527},
         {"NVMe driver claiming more than the buffer", busNvme, false,
-         nvmeDrive(testing::nvmeHealthReply(spareBelowThreshold(), 600)), HealthSource::None,
+         nvmeDrive(testing::nvmeHealthReply(testing::spareBelowThresholdLog(), 600)), HealthSource::None,
          "the health log at offset 600 lies outside the 560 bytes returned", "", false, true, 2, false, 4096},
     };
     for (const auto& row : rows) {
@@ -181,7 +172,7 @@ TEST(HealthProbe, EachKindOfDriveGetsItsRequestsAndEveryBadReplyAReason) {
 TEST(HealthProbe, RepliesAreReadAsTheDriveSentThem) {
     FakeDevicePort port;
     install(port, devicePath(0), ataDrive(failingDisk));
-    install(port, devicePath(1), nvmeDrive(testing::nvmeHealthReply(spareBelowThreshold())));
+    install(port, devicePath(1), nvmeDrive(testing::nvmeHealthReply(testing::spareBelowThresholdLog())));
 
     const DriveHealth ata = probeHealth(listedDrive(0, busSata, true), port);
     ASSERT_EQ(ata.attributes.size(), 2u);

@@ -66,6 +66,24 @@ inline std::vector<std::uint8_t> smartThresholdsReply(const std::vector<Attribut
     });
 }
 
+// An NVMe drive whose spare fell below its threshold, with counters past 64 bits.
+inline NvmeHealth spareBelowThresholdLog() {
+    NvmeHealth log;
+    log.criticalWarning = 0x01;
+    log.compositeKelvin = 318;
+    log.availableSpare = 4;
+    log.availableSpareThreshold = 10;
+    log.percentageUsed = 107;
+    log.dataUnitsRead = {123456789, 0};
+    log.dataUnitsWritten = {0, 1};
+    log.powerCycles = {1520, 0};
+    log.powerOnHours = {21345, 0};
+    log.unsafeShutdowns = {61, 0};
+    log.mediaErrors = {3, 0};
+    log.errorLogEntries = {0xFFFF'FFFF'FFFF'FFFF, 0xFFFF'FFFF'FFFF'FFFF};
+    return log;
+}
+
 // A protocol data descriptor as the driver fills it, with the log page holding `fields` (its
 // Celsius is not sent) `offset` bytes after the protocol data (right behind it by default).
 inline std::vector<std::uint8_t> nvmeHealthReply(const NvmeHealth& fields,

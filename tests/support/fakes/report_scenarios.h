@@ -118,24 +118,6 @@ inline const std::vector<AttributeRow> healthySsdRows = {
     {198, advisory, 100, 100, 0, 0},  {241, advisory, 100, 100, 0xFFFF'FFFF'FFFF, 0},
 };
 
-// An NVMe drive whose spare fell below its threshold, with counters past 64 bits.
-inline NvmeHealth spareBelowThresholdLog() {
-    NvmeHealth log;
-    log.criticalWarning = 0x01;
-    log.compositeKelvin = 318;
-    log.availableSpare = 4;
-    log.availableSpareThreshold = 10;
-    log.percentageUsed = 107;
-    log.dataUnitsRead = {123456789, 0};
-    log.dataUnitsWritten = {0, 1};
-    log.powerCycles = {1520, 0};
-    log.powerOnHours = {21345, 0};
-    log.unsafeShutdowns = {61, 0};
-    log.mediaErrors = {3, 0};
-    log.errorLogEntries = {0xFFFF'FFFF'FFFF'FFFF, 0xFFFF'FFFF'FFFF'FFFF};
-    return log;
-}
-
 inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
                            std::uint32_t warningPercent, bool usesDefault) {
     const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
