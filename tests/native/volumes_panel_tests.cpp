@@ -128,6 +128,18 @@ TEST_F(VolumePanel, StoredOwnPercentOfZeroCanOnlyBeRaised) {
     EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), 1u);
 }
 
+// A mark left behind the last item (the list shrank under it) finds no item data: the list
+// answers -1, which is no slot.
+TEST_F(VolumePanel, MarkBehindTheLastItemShowsBadVolumeIdAndNoFigures) {
+    list.mark = 2;
+    const VolumePanelView shown = view();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"BadVolumeID"});
+    EXPECT_EQ(shown.percentText, "...");
+    EXPECT_EQ(shown.freeText, "...");
+    EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), std::nullopt);
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
 TEST_F(VolumePanel, OwnPercentButtonsChangeNothingWithoutAValidMark) {
     const SettingsRecord before = settings;
     EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), std::nullopt);

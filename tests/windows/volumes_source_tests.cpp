@@ -35,12 +35,29 @@ TEST_P(VolumeSourceOnSystem, SizesArePositiveAndMatchTheSystemPercent) {
     EXPECT_NEAR(percent, systemPercentFree(GetParam()), 0.1);
 }
 
-TEST_P(VolumeSourceOnSystem, LabelQueryAnswersWithoutFailingTheVolume) {
+// The label as GetVolumeInformationA reports it for the same root: a query that claims success
+// without writing the label leaves "stale" behind.
+void expectSystemLabel(Win32VolumeSource& source, const char* root) {
+    char expected[MAX_PATH] = {};
+    const bool known = GetVolumeInformationA(root, expected, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) != FALSE;
     std::string label = "stale";
-    if (!source.label(GetParam(), label)) {
-        EXPECT_EQ(label, "");
-    }
-    EXPECT_LT(label.size(), static_cast<std::size_t>(MAX_PATH));
+    EXPECT_EQ(source.label(root, label), known);
+    EXPECT_EQ(label, known ? std::string(expected) : std::string());
+}
+
+TEST_P(VolumeSourceOnSystem, LabelIsWhatTheSystemReports) { expectSystemLabel(source, GetParam()); }
+
+// C: with a label set for the test, so the expected text is not empty; the old one comes back.
+TEST(VolumeSourceLabel, LabelSetOnCIsRead) {
+    char previous[MAX_PATH] = {};
+    ASSERT_TRUE(GetVolumeInformationA("C:\\", previous, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0));
+    ASSERT_TRUE(SetVolumeLabelA("C:\\", "KESTRINE TEST")) << GetLastError();
+    char now[MAX_PATH] = {};
+    GetVolumeInformationA("C:\\", now, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+    EXPECT_STRNE(now, "");
+    Win32VolumeSource source;
+    expectSystemLabel(source, "C:\\");
+    SetVolumeLabelA("C:\\", previous[0] != '\0' ? previous : nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(DrivesCAndZ, VolumeSourceOnSystem, ::testing::Values("C:\\", "Z:\\"));
