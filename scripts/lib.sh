@@ -17,7 +17,7 @@ build_windows() {
 }
 
 # Creates the prefix once (about 15 s); later runs reuse it. Every program of the prefix runs
-# in one 1024x768 virtual desktop, which also provides a notification area.
+# in one 1024x768 virtual desktop, which also provides a notification area; C: is labelled.
 prepare_wine() {
     if [ ! -f "$WINEPREFIX/.kestrine-ready" ]; then
         mkdir -p "$WINEPREFIX"
@@ -27,6 +27,8 @@ prepare_wine() {
         wineserver -w
         touch "$WINEPREFIX/.kestrine-ready"
     fi
+    # A label on C:, read when Wine starts, so the volume-label tests have text to compare.
+    printf 'KESTRINE' >"$WINEPREFIX/drive_c/.windows-label"
 }
 
 xvfb_pid=""

@@ -47,17 +47,13 @@ void expectSystemLabel(Win32VolumeSource& source, const char* root) {
 
 TEST_P(VolumeSourceOnSystem, LabelIsWhatTheSystemReports) { expectSystemLabel(source, GetParam()); }
 
-// C: with a label set for the test, so the expected text is not empty; the old one comes back.
-TEST(VolumeSourceLabel, LabelSetOnCIsRead) {
-    char previous[MAX_PATH] = {};
-    ASSERT_TRUE(GetVolumeInformationA("C:\\", previous, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0));
-    ASSERT_TRUE(SetVolumeLabelA("C:\\", "KESTRINE TEST")) << GetLastError();
-    char now[MAX_PATH] = {};
-    GetVolumeInformationA("C:\\", now, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
-    EXPECT_STRNE(now, "");
+// scripts/lib.sh gives the prefix's C: the label "KESTRINE", so the expected text is not empty.
+TEST(VolumeSourceLabel, LabelOfCIsRead) {
+    char expected[MAX_PATH] = {};
+    ASSERT_TRUE(GetVolumeInformationA("C:\\", expected, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0));
+    ASSERT_STRNE(expected, "") << "C: has no label to read";
     Win32VolumeSource source;
     expectSystemLabel(source, "C:\\");
-    SetVolumeLabelA("C:\\", previous[0] != '\0' ? previous : nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(DrivesCAndZ, VolumeSourceOnSystem, ::testing::Values("C:\\", "Z:\\"));
