@@ -196,6 +196,7 @@ void check(const std::uint8_t* data, std::size_t size) {
         std::size_t expected = 8 + report.drives.size() + report.volumes.size();
         for (const DriveEntry& drive : report.drives) expected += healthLines(drive.health, details);
         require(lines == expected, "the text report has one line per drive and per volume, and its health block");
+        require(text.find(" \n") == std::string::npos, "no blank ends a line");
     }
 }
 

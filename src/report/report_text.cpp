@@ -97,14 +97,17 @@ std::string headline(const DriveHealth& health) {
 // attribute or critical-warning bit on a line of its own.
 std::string healthBlock(const DriveHealth& health) {
     std::string block(healthIndent);
+    std::string_view separator = ": ";
     switch (health.source) {
-        case HealthSource::AtaSmart: block += "Health (ATA SMART): "; break;
-        case HealthSource::NvmeLog: block += "Health (NVMe log): "; break;
-        case HealthSource::None: block += "Health: not available - " + cell(health.unavailableReason); break;
+        case HealthSource::AtaSmart: block += "Health (ATA SMART)"; break;
+        case HealthSource::NvmeLog: block += "Health (NVMe log)"; break;
+        case HealthSource::None:
+            block += "Health: not available - " + cell(health.unavailableReason);
+            separator = "; ";
+            break;
     }
-    const std::string numbers = headline(health);
-    if (health.source == HealthSource::None && !numbers.empty()) block += "; ";
-    block += numbers + '\n';
+    if (const std::string numbers = headline(health); !numbers.empty()) block += std::string(separator) + numbers;
+    block += '\n';
     for (const AtaAttribute& attribute : health.attributes)
         if (attribute.failingNow)
             block += std::string(healthIndent) + "Failing now: attribute " + attributeName(attribute) + " (current " +

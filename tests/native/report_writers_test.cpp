@@ -129,6 +129,13 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
     }
 }
 
+TEST_F(ReportWriters, TextHealthLineWithoutNumbersEndsWithoutABlank) {
+    Report report = scenario("healthy");
+    report.drives[0].health = testing::ataDriveHealth({{1, testing::preFailure, 100, 100, 0, 6}}, 0);
+    report.drives[0].health.temperature = {};
+    EXPECT_TRUE(has(writeTextReport(report, false), "  Health (ATA SMART)\nDisk 1"));
+}
+
 TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
     const std::string healthy = writeTextReport(scenario("healthy"), true);
     for (const char* part :
