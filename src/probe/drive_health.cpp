@@ -213,6 +213,12 @@ std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning) {
     return set;
 }
 
+std::string attributeTitle(const AtaAttribute& attribute) {
+    std::string title = std::to_string(attribute.id);
+    if (!attribute.name.empty()) title.append(" ").append(attribute.name);
+    return title;
+}
+
 bool isHealthCritical(const DriveHealth& health) {
     switch (health.source) {
         case HealthSource::AtaSmart:

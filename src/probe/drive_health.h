@@ -99,6 +99,9 @@ extern const std::array<WarningBit, 6> criticalWarningBits;
 // The bits set in `criticalWarning`, low bit first; bits 6 and 7 are named "reserved bit N".
 std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning);
 
+// The attribute's id and, for a well-known one, its name: "5 Reallocated Sectors Count", "230".
+std::string attributeTitle(const AtaAttribute& attribute);
+
 // A failing-now ATA attribute or any NVMe critical-warning bit.
 bool isHealthCritical(const DriveHealth& health);
 

@@ -48,9 +48,7 @@ DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const S
 std::string healthProblem(const DriveHealth& health) {
     std::vector<std::string> items;
     for (const AtaAttribute& attribute : health.attributes)
-        if (attribute.failingNow)
-            items.push_back(std::to_string(attribute.id) + (attribute.name.empty() ? "" : " ") +
-                            std::string(attribute.name));
+        if (attribute.failingNow) items.push_back(attributeTitle(attribute));
     for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning)) items.emplace_back(bit.name);
     std::string problem = health.source == HealthSource::NvmeLog ? "NVMe critical warning"
                           : items.size() == 1                    ? "SMART attribute failing now"

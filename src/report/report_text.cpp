@@ -65,10 +65,6 @@ const AtaAttribute* attributeWithId(const DriveHealth& health, std::uint8_t id) 
     return nullptr;
 }
 
-std::string attributeName(const AtaAttribute& attribute) {
-    return std::to_string(attribute.id) + (attribute.name.empty() ? "" : " " + std::string(attribute.name));
-}
-
 // The numbers a person checks first, ", " apart.
 std::string headline(const DriveHealth& health) {
     std::vector<std::string> parts;
@@ -110,7 +106,7 @@ std::string healthBlock(const DriveHealth& health) {
     block += '\n';
     for (const AtaAttribute& attribute : health.attributes)
         if (attribute.failingNow)
-            block += std::string(healthIndent) + "Failing now: attribute " + attributeName(attribute) + " (current " +
+            block += std::string(healthIndent) + "Failing now: attribute " + attributeTitle(attribute) + " (current " +
                      std::to_string(attribute.current) + ", threshold " + std::to_string(attribute.threshold) + ")\n";
     if (!health.thresholdsUnavailableReason.empty())
         block += std::string(healthIndent) + "Thresholds: not available - " + cell(health.thresholdsUnavailableReason) +

@@ -210,7 +210,8 @@ bool parseHealthLine(const std::vector<std::string>& words, DriveScript& drive, 
     KeyValues keys;
     if (kind == "attribute") {
         if (drive.attributes.size() == maxScriptedAttributes) {
-            problem = "more than " + std::to_string(maxScriptedAttributes) + " attributes";
+            problem = "more than ";  // appended in steps: GCC 12 misreads one chain of + as overlapping copies
+            problem.append(std::to_string(maxScriptedAttributes)).append(" attributes");
             return false;
         }
         testing::AttributeRow row;
