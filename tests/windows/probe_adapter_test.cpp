@@ -10,6 +10,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
+#include "probe/health_probe.h"
 
 namespace kestrine {
 namespace {
@@ -100,6 +101,27 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::NoData);
     for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;
     EXPECT_EQ(failingDriveCount(table), 0);
+}
+
+// The health reads on Wine's disk: no ATA or NVMe source on its SCSI bus, a reason for it, and
+// the temperature property as the storage stack answered it (the last property query sent;
+// Wine refuses it with ERROR_NOT_SUPPORTED).
+TEST_F(Win32DriveProbe, WineDiskHealthHasNoSourceAndSaysWhy) {
+    probeAllDrives(table, port);
+    const HealthTable health = probeAllHealth(table, port);
+
+    ASSERT_TRUE(hasDetails(table[0]));
+    EXPECT_EQ(healthSourceFor(table[0]), HealthSource::None) << "bus " << table[0].busType;
+    EXPECT_EQ(health[0].source, HealthSource::None);
+    EXPECT_EQ(health[0].unavailableReason, "bus type " + std::to_string(table[0].busType) + " (" +
+                                               table[0].busTypeText +
+                                               ") carries neither ATA SMART data nor an NVMe health log");
+    const std::uint32_t temperature = port.seen[devicePath(0)].answers.at(device::ioctlStorageQueryProperty);
+    EXPECT_EQ(health[0].temperature.available, temperature == 0 && health[0].temperature.unavailableReason.empty());
+    if (temperature != 0) {
+        EXPECT_EQ(health[0].temperature.unavailableReason, requestFailedReason(temperature));
+    }
+    for (int number = 1; number < driveTableSize; ++number) EXPECT_EQ(health[number].unavailableReason, "") << number;
 }
 
 // Opened without access, as a standard user may, the disk still describes itself.
