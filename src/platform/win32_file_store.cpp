@@ -39,19 +39,15 @@ void removeLeftover(const std::string& temporary) {
     DeleteFileA(temporary.c_str());
 }
 
-}  // namespace
-
-bool Win32FileStore::exists(const std::string& path) {
-    WIN32_FIND_DATAA found{};
-    return UniqueFindHandle(FindFirstFileA(path.c_str(), &found)).valid();
+bool found(const std::string& path) {
+    WIN32_FIND_DATAA data{};
+    return UniqueFindHandle(FindFirstFileA(path.c_str(), &data)).valid();
 }
 
-void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
-
-bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+bool readUpTo(const std::string& path, DWORD sharing, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     got = 0;
     const UniqueHandle file(
-        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     while (got < size) {
         DWORD read = 0;
@@ -60,6 +56,16 @@ bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::si
         got += read;
     }
     return true;
+}
+
+}  // namespace
+
+bool Win32FileStore::exists(const std::string& path) { return found(path); }
+
+void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+    return readUpTo(path, 0, buffer, size, got);
 }
 
 bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
@@ -71,6 +77,12 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
         return true;
     DeleteFileA(temporary.c_str());
     return false;
+}
+
+bool Win32ReadOnlyFileStore::exists(const std::string& path) { return found(path); }
+
+bool Win32ReadOnlyFileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+    return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
 }
 
 std::string settingsBaseFolder() {
