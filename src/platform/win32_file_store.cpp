@@ -39,6 +39,20 @@ void removeLeftover(const std::string& temporary) {
     DeleteFileA(temporary.c_str());
 }
 
+// Whoever holds the target open, even sharing read, write and delete (as the console report
+// reads the settings), makes the replacing rename fail for that moment with access denied or
+// a sharing violation. Such a reader lets go within milliseconds, so the rename is tried
+// again for up to a second.
+bool moveIntoPlace(const std::string& from, const std::string& to) {
+    constexpr int retries = 100;
+    for (int retry = 0;; ++retry) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || retry == retries) return false;
+        Sleep(10);
+    }
+}
+
 bool found(const std::string& path) {
     WIN32_FIND_DATAA data{};
     return UniqueFindHandle(FindFirstFileA(path.c_str(), &data)).valid();
@@ -72,9 +86,7 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
     if (readOnly(path)) return false;
     const std::string temporary = temporaryPathFor(path);
     removeLeftover(temporary);
-    if (writeFlushed(temporary, bytes, size) &&
-        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    if (writeFlushed(temporary, bytes, size) && moveIntoPlace(temporary, path)) return true;
     DeleteFileA(temporary.c_str());
     return false;
 }
