@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# kestrine-report.exe --format json under Wine beside a bare console program built the same
+# way (kestrine_bare_console.exe, one line of output): the median wall time of 20 runs (or
+# $1) of each, taken in turns, and their ratio; and the stripped size of kestrine-report.exe.
+# The bench prefix lists 24 volumes (C: to Z:). Exits 1 when a figure misses its target:
+# a ratio of at most 1.5, a size of at most 300 KB.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+start_bench kestrine_report kestrine_bare_console
+runs="${1:-20}"
+wineserver -p  # one server for every run, as on a machine that is already up
+
+# Wall time of one run in milliseconds; its output goes nowhere.
+milliseconds() {
+    local start end
+    start=$(date +%s%N)
+    wine "$bin/$1" "${@:2}" >/dev/null 2>&1 || [ $? -lt 3 ]
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+milliseconds kestrine-report.exe --format json >/dev/null  # warm the prefix and the file cache
+milliseconds kestrine_bare_console.exe >/dev/null
+report_times=() bare_times=()
+for _ in $(seq "$runs"); do
+    report_times+=("$(milliseconds kestrine-report.exe --format json)")
+    bare_times+=("$(milliseconds kestrine_bare_console.exe)")
+done
+report=$(printf '%s\n' "${report_times[@]}" | median)
+bare=$(printf '%s\n' "${bare_times[@]}" | median)
+ratio=$(awk -v r="$report" -v b="$bare" 'BEGIN {printf "%.2f", r / b}')
+
+copy=$(mktemp)
+trap 'rm -f "$copy"; stop_services' EXIT
+cp "$bin/kestrine-report.exe" "$copy"
+i686-w64-mingw32-strip "$copy"
+size=$(stat -c %s "$copy")
+
+echo "runs: $runs each, taken in turns"
+echo "kestrine-report.exe --format json median ms: $report"
+echo "kestrine_bare_console.exe median ms: $bare"
+echo "ratio: $ratio (target at most 1.5)"
+echo "kestrine-report.exe stripped bytes: $size (target at most 307200)"
+status=0
+awk -v r="$ratio" 'BEGIN {exit !(r > 1.5)}' && { echo "MISS: ratio $ratio, target at most 1.5"; status=1; }
+[ "$size" -gt 307200 ] && { echo "MISS: stripped size $size bytes, target at most 307200"; status=1; }
+exit $status
