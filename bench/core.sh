@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # Builds the core benchmarks (-O2 with symbols), runs them, then counts instructions under
 # callgrind: each figure is (total at K=1001 - total at K=1) / 1000, so the program's start-up
-# cancels out; the first refresh is (total at K=1 - total at K=0).
+# cancels out; the first refresh is (total at K=1 - total at K=0). Then it checks the figures
+# against their targets and exits non-zero, naming the figure and the target, on a miss:
+#   - a refresh at 16 drives and 24 volumes: at most 250,000 instructions;
+#   - an idle tick, on average, quiet and with the countdown text: at most 2,000 each;
+#   - linear growth: for every part, the step from 8/12 to 16/24 is at most 2.2 times the step
+#     from 4/6 to 8/12 (twice, with a tenth of room), plus 1 % of its 16/24 figure for parts
+#     that do not depend on the counts at all.
 #   bench/core.sh            everything
 #   bench/core.sh --counts   instruction counts only (no wall-clock benchmarks)
 # Build folder: $KESTRINE_BUILD/bench (default build/bench below the work tree).
@@ -41,6 +47,7 @@ per_run() {
 echo
 echo "== instructions per run (callgrind, Ir)"
 printf '%-16s %12s %12s %12s\n' "drives/volumes" "4/6" "8/12" "16/24"
+declare -A figure
 for mode in refresh first-refresh probe drive-list volume-scan drive-panel volume-panel status; do
     row=()
     for size in "4 6" "8 12" "16 24"; do
@@ -50,11 +57,31 @@ for mode in refresh first-refresh probe drive-list volume-scan drive-panel volum
             row+=("$(per_run "$mode" 1 1001 $size)")
         fi
     done
+    figure[$mode]="${row[*]}"
     printf '%-16s %12s %12s %12s\n' "$mode" "${row[@]}"
 done
 for mode in idle idle-quiet idle-countdown; do
-    printf '%-16s %12s %12s %12s\n' "$mode" "" "" "$(per_run "$mode" 1 1001 16 24)"
+    figure[$mode]=$(per_run "$mode" 1 1001 16 24)
+    printf '%-16s %12s %12s %12s\n' "$mode" "" "" "${figure[$mode]}"
 done
-echo
-echo "targets: refresh at 16/24 at most 250000, idle at most 2000"
 echo "callgrind files: $cg (callgrind_annotate --inclusive=yes FILE shows where they go)"
+
+echo
+echo "== targets"
+missed=0
+# check DESCRIPTION FIGURE LIMIT: one line, "met" when FIGURE <= LIMIT.
+check() {
+    if [ "$2" -le "$3" ]; then
+        echo "met: $1: $2 (target at most $3)"
+    else
+        echo "MISSED: $1: $2 (target at most $3)"; missed=$((missed + 1))
+    fi
+}
+check "refresh at 16/24, instructions" "${figure[refresh]##* }" 250000
+for mode in idle idle-quiet idle-countdown; do check "$mode tick, instructions" "${figure[$mode]}" 2000; done
+for mode in refresh first-refresh probe drive-list volume-scan drive-panel volume-panel status; do
+    read -r small middle large <<<"${figure[$mode]}"
+    check "$mode, growth 8/12 to 16/24 (4/6 to 8/12 grew $((middle - small)))" \
+        $((large - middle)) $(((middle - small) * 22 / 10 + large / 100))
+done
+[ "$missed" -eq 0 ] || { echo "bench/core.sh: $missed targets missed"; exit 1; }

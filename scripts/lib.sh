@@ -21,7 +21,7 @@ build_windows() {
 prefix_version=2
 
 # Creates the prefix once (about 15 s); later runs reuse it. Every program of the prefix runs
-# in one 1024x768 virtual desktop, which also provides a notification area.
+# in one 1024x768 virtual desktop, which also provides a notification area; C: is labelled.
 prepare_wine() {
     local marker="$WINEPREFIX/.kestrine-ready"
     if [ ! -f "$marker" ]; then
@@ -43,6 +43,8 @@ prepare_wine() {
         wineserver -w
         echo "$prefix_version" >"$marker"
     fi
+    # A label on C:, read when Wine starts, so the volume-label tests have text to compare.
+    printf 'KESTRINE' >"$WINEPREFIX/drive_c/.windows-label"
 }
 
 xvfb_pid=""

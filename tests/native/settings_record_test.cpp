@@ -67,20 +67,25 @@ TEST(SettingsValidation, DefaultPercentMustLieWithinOneToFifty) {
     }
 }
 
+// Every slot, A: and B: included, is tested: a bad own percent or slot index in any one fails.
 TEST(SettingsValidation, EveryOwnPercentMustLieWithinOneToFifty) {
-    SettingsRecord record = defaultSettings();
-    record.warningPercent[0] = 50;
-    EXPECT_TRUE(validateSettings(record));
-    record.warningPercent[25] = 0;
-    EXPECT_FALSE(validateSettings(record));
-    record.warningPercent[25] = 51;
-    EXPECT_FALSE(validateSettings(record));
+    for (int slot = 0; slot < volumeSlotCount; ++slot) {
+        SettingsRecord record = defaultSettings();
+        record.warningPercent[slot] = 50;
+        EXPECT_TRUE(validateSettings(record)) << slot;
+        for (std::uint32_t percent : {0u, 51u}) {
+            record.warningPercent[slot] = percent;
+            EXPECT_FALSE(validateSettings(record)) << "slot " << slot << ", " << percent;
+        }
+    }
 }
 
 TEST(SettingsValidation, SlotIndexOutOfPlaceFails) {
-    SettingsRecord record = defaultSettings();
-    record.slotIndex[7] = 8;
-    EXPECT_FALSE(validateSettings(record));
+    for (int slot = 0; slot < volumeSlotCount; ++slot) {
+        SettingsRecord record = defaultSettings();
+        record.slotIndex[slot] = static_cast<std::uint32_t>(slot + 1);
+        EXPECT_FALSE(validateSettings(record)) << slot;
+    }
 }
 
 TEST(SettingsValidation, LengthReservedBytesFlagsAndPaddingAreNotTested) {

@@ -136,6 +136,17 @@ TEST_F(VolumePanel, StoredOwnPercentOfZeroCanOnlyBeRaised) {
     EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), 1u);
 }
 
+// A mark left behind the last item (the list shrank under it) is no mark: the panel reads no
+// item data for it (the list would answer -1), shows no figures and opens no box.
+TEST_F(VolumePanel, MarkBehindTheLastItemShowsNoFiguresAndChangesNothing) {
+    list.mark = 2;
+    const VolumePanelView shown = view();
+    EXPECT_EQ(shown.percentText, "...");
+    EXPECT_EQ(shown.freeText, "...");
+    EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), std::nullopt);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(VolumePanel, OwnPercentButtonsChangeNothingWithoutAValidMark) {
     const SettingsRecord before = settings;
     EXPECT_EQ(raiseVolumeWarningPercent(settings, list, messages), std::nullopt);

@@ -85,14 +85,15 @@ TEST_F(Win32DriveProbe, RecordsAgreeWithWhatTheStorageStackAnswered) {
     }
 }
 
-// Wine's storage stack has one disk at number 0: it describes itself (without vendor,
-// product or serial) but takes neither SMART nor predict-failure requests.
+// Wine's storage stack has one disk at number 0: it describes itself as a SCSI disk (without
+// vendor, product or serial) but takes neither SMART nor predict-failure requests.
 TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     probeAllDrives(table, port);
 
     EXPECT_TRUE(hasDetails(table[0]));
     EXPECT_EQ(table[0].identityError, 0u);
-    EXPECT_EQ(table[0].busTypeText, busTypeName(table[0].busType));
+    EXPECT_EQ(table[0].busType, 1u);  // BusTypeScsi
+    EXPECT_EQ(table[0].busTypeText, "SCSI");
     EXPECT_NE(table[0].versionError, 0u);
     EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::NoData);
     for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;

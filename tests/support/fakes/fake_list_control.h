@@ -59,7 +59,8 @@ public:
         items[index].text = text;
         ++textWrites;
     }
-    std::intptr_t data(int index) const override { return valid(index) ? items[index].data : 0; }
+    // Like the Win32 list view, -1 for an item that is not there (0 would be slot A:).
+    std::intptr_t data(int index) const override { return valid(index) ? items[index].data : -1; }
     int selectionMark() const override { return mark; }
     void setSelectionMark(int index) override { mark = index; }
     void selectAndFocus(int index) override {
