@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -26,11 +25,7 @@ const std::string programData = "C:\\ProgramData";
 const std::string settingsPath = programData + "\\VTN\\KSTM\\KSTMC.dat";
 const std::string metricsPath = "C:\\textfile\\kestrine.prom";
 
-Bytes bytesOf(const SettingsRecord& record) {
-    Bytes bytes(sizeof record);
-    std::memcpy(bytes.data(), &record, sizeof record);
-    return bytes;
-}
+using testing::bytesOf;
 
 // One run over scripted drives, C: (45 % free, its own percent from the file when there is
 // one) and D: (5 % free), a settings file and a folder for the metrics file.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "fakes/fake_file_store.h"
@@ -17,11 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 const std::string programData = "C:\\ProgramData";
 const std::string settingsPath = "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat";
 
-Bytes bytesOf(const SettingsRecord& record) {
-    Bytes bytes(sizeof record);
-    std::memcpy(bytes.data(), &record, sizeof record);
-    return bytes;
-}
+using testing::bytesOf;
 
 class SettingsFile : public ::testing::Test {
 protected:
