@@ -45,6 +45,7 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
     commandEntry(ID_WINDOW_HIDE, &MainWindow::hideWindow),
     commandEntry(ID_HELP_NOTES, &MainWindow::showNotes),
     messageEntry(WM_DESTROY, &MainWindow::OnDestroy),
+    messageEntry(WM_ENDSESSION, &MainWindow::OnEndSession),
     commandEntry(ID_AUTO_REFRESH, &MainWindow::toggleAutoRefresh),
     commandEntry(IDC_USE_OWN_PERCENT, &MainWindow::toggleVolumeUsesOwnPercent),
     commandEntry(IDC_DEFAULT_DOWN, &MainWindow::lowerDefaultWarningPercent),
@@ -220,13 +221,30 @@ Reply MainWindow::OnTimer(WPARAM wParam, LPARAM) {
 // A copy that only handed over, or that could not open the hand-over block, set up nothing
 // to stop, remove or save.
 Reply MainWindow::OnDestroy(WPARAM, LPARAM) {
-    if (activation_.view() != nullptr && !isDuplicate_) {
+    if (isRunningCopy()) {
         tick_.stop();
         trayIcon_.remove();
         settings_.saveSettings();
     }
     return std::nullopt;
 }
+
+// At sign-out or shutdown Windows ends the process after this message without destroying the
+// window, so changed thresholds are saved here. An installer that must replace the program's
+// files asks it to close through the Restart Manager (ENDSESSION_CLOSEAPP): it ends as "E&xit"
+// does, which also removes the tray icon.
+Reply MainWindow::OnEndSession(WPARAM ending, LPARAM reason) {
+    if (ending == FALSE || !isRunningCopy()) return 0;
+    if ((reason & ENDSESSION_CLOSEAPP) != 0) {
+        exit();
+    } else {
+        settings_.saveSettings();
+    }
+    return 0;
+}
+
+// False for a later copy that only handed over, and for one that ended before the hand-over.
+bool MainWindow::isRunningCopy() const { return activation_.view() != nullptr && !isDuplicate_; }
 
 // Only a left double-click on the tray icon does something: it shows the window.
 Reply MainWindow::OnTrayNotify(WPARAM, LPARAM lParam) {

@@ -64,10 +64,12 @@ private:
     Reply OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
     Reply OnTimer(WPARAM wParam, LPARAM lParam);
     Reply OnDestroy(WPARAM wParam, LPARAM lParam);
+    Reply OnEndSession(WPARAM wParam, LPARAM lParam);
     Reply OnTrayNotify(WPARAM wParam, LPARAM lParam);
     Reply OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
 
     void exit();
+    bool isRunningCopy() const;
     void hideWindow();
     void showAbout();
     void showNotes();

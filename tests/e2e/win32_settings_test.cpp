@@ -68,6 +68,35 @@ TEST(SettingsFile, EscapeSavesAChangeOnTheWayOut) {
     EXPECT_EQ(after[defaultPercentAt], 9);
 }
 
+// Windows ends the process after WM_ENDSESSION without destroying the window: a sign-out keeps
+// the program running until then, a Restart Manager close (an installer) ends it as Exit does.
+TEST(SettingsFile, SessionEndSavesAChange) {
+    struct Case {
+        LPARAM reason;
+        bool ends;
+    };
+    for (const Case c : {Case{static_cast<LPARAM>(ENDSESSION_LOGOFF), false}, Case{ENDSESSION_CLOSEAPP, true}}) {
+        SCOPED_TRACE(c.reason);
+        ASSERT_TRUE(writeSettings(defaultSettings()));
+        Bytes raisedDefault = defaultSettings();
+        raisedDefault[defaultPercentAt] = 11;
+        ScenarioFile noDrives;
+        ProgramRun run(Program::Scripted);
+        ASSERT_TRUE(run.waitForFirstRefresh());
+        clickButton(run.control(IDC_DEFAULT_UP));
+        ASSERT_EQ(run.controlText(IDC_DEFAULT_PERCENT), "11");
+        EXPECT_NE(SendMessageA(run.window(), WM_QUERYENDSESSION, 0, c.reason), 0);
+        SendMessageA(run.window(), WM_ENDSESSION, TRUE, c.reason);
+        Bytes after;
+        EXPECT_TRUE(waitUntil([&] { return readSettings(after) && after == raisedDefault; }));
+        if (c.ends) {
+            EXPECT_TRUE(run.waitForExit(patientMs));
+        } else {
+            EXPECT_TRUE(run.running());
+        }
+    }
+}
+
 TEST(SettingsFile, ChangeUndoneBeforeExitWritesNothing) {
     ASSERT_TRUE(writeSettings(defaultSettings()));
     ScenarioFile noDrives;
