@@ -10,6 +10,7 @@
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
 #include "probe/health_probe.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 
@@ -89,9 +90,5 @@ const char* smartIdentifier(SmartState state);
 const char* statusWord(OverallStatus status);
 // Words for people: "settings file", "defaults (no settings file)", ...
 const char* thresholdSourceText(ThresholdSource source);
-// "C:" for slot 2.
-std::string volumeName(int slot);
-// The volume panel's percent: "45.3 %".
-std::string volumePercentText(double percent);
 
 }  // namespace kestrine

@@ -2,20 +2,24 @@
 # Writes the report of every scenario in every format and checks each with a real validator:
 # the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
 # UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
-# plugin output grammar and the JSON's status. Two spoiled copies must be refused, so a
-# validator that accepts anything cannot pass. Ends with "report-formats: N passed, M failed".
-#   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER
+# plugin output grammar and the JSON's status. Four spoiled copies must be refused, so a
+# validator that accepts anything cannot pass. SAMPLES_PROGRAM writes NAME.json, NAME.prom and
+# NAME.nagios into the folder it is given, with scenarios named healthy, ata_failing_now and
+# nvme_critical_warning: the native sample writer, or tests/report/scripted_samples.sh for the
+# report program under Wine. Ends with
+# "SUITE: N passed, M failed" (SUITE defaults to report-formats).
+#   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER [SUITE]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-[ $# -eq 2 ] || { sed -n '7p' "$0" | sed 's/^# //' >&2; exit 2; }
-samples=$1 out=$2
+[ $# -eq 2 ] || [ $# -eq 3 ] || { sed -n '10p' "$0" | sed 's/^# //' >&2; exit 2; }
+samples=$1 out=$2 suite=${3:-report-formats}
 rm -rf "$out"; mkdir -p "$out"
 passed=0; failed=0
 pass() { passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 
 if ! "$samples" "$out"; then
-    echo "report-formats: 0 passed, 1 failed"; exit 1
+    echo "$suite: 0 passed, 1 failed"; exit 1
 fi
 
 # One line per JSON document and per Nagios line: "ok NAME" or "FAIL NAME: why".
@@ -63,7 +67,7 @@ for metrics in "$out"/*.prom; do
 done
 
 # Spoiled copies: a status that disagrees with its exit code, a 128-bit counter as a number (it
-# would lose digits), a health without a source but with attributes, and a label value that is
+# would lose digits), attributes under a health without a source, and a label value that is
 # not UTF-8.
 spoil() {
     local name=$1 from=$2 expression=$3 what=$4
@@ -71,12 +75,12 @@ spoil() {
     cp "$out/$from.nagios" "$out/$name.nagios"
     if check_json_and_nagios "$out/$name.json" | grep -q "^FAIL .*$name.json"; then pass; else fail "the schema accepted $what"; fi
 }
-spoil spoiled healthy 's/"exitCode": 0/"exitCode": 1/' "a wrong exit code"
+spoil spoiled healthy 's/"exitCode": 0/"exitCode": 1/;t;s/"exitCode": [1-3]/"exitCode": 0/' "a wrong exit code"
 spoil spoiled-counter nvme_critical_warning 's/"dataUnitsWritten": "\([0-9]*\)"/"dataUnitsWritten": \1/' \
     "a 128-bit counter as a number"
-spoil spoiled-source healthy '0,/"source": "ata_smart"/s//"source": "none"/' "attributes without a source"
-sed 's/label="System"/label="Sys\xfftem"/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
+spoil spoiled-source ata_failing_now '0,/"source": "ata_smart"/s//"source": "none"/' "attributes without a source"
+sed 's/version="/version="\xff/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 
-echo "report-formats: $passed passed, $failed failed"
+echo "$suite: $passed passed, $failed failed"
 [ $failed -eq 0 ]
