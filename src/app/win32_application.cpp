@@ -25,9 +25,7 @@ MainWindowPorts mainWindowPorts(Win32Platform& platform, DevicePort& devices) {
 }
 
 int runApplication(HINSTANCE instance, const char* commandTail, DevicePort& devices) {
-    // A card reader without a card or an empty optical drive fails its free-space query
-    // quietly instead of stopping the scan with the system's "no disk" box.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    failDriveErrorsQuietly();
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_LISTVIEW_CLASSES;

@@ -39,19 +39,29 @@ void removeLeftover(const std::string& temporary) {
     DeleteFileA(temporary.c_str());
 }
 
-}  // namespace
-
-bool Win32FileStore::exists(const std::string& path) {
-    WIN32_FIND_DATAA found{};
-    return UniqueFindHandle(FindFirstFileA(path.c_str(), &found)).valid();
+// Whoever holds the target open, even sharing read, write and delete (as the console report
+// reads the settings), makes the replacing rename fail for that moment with access denied or
+// a sharing violation. Such a reader lets go within milliseconds, so the rename is tried
+// again for up to a second.
+bool moveIntoPlace(const std::string& from, const std::string& to) {
+    constexpr int retries = 100;
+    for (int retry = 0;; ++retry) {
+        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || retry == retries) return false;
+        Sleep(10);
+    }
 }
 
-void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+bool found(const std::string& path) {
+    WIN32_FIND_DATAA data{};
+    return UniqueFindHandle(FindFirstFileA(path.c_str(), &data)).valid();
+}
 
-bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+bool readUpTo(const std::string& path, DWORD sharing, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     got = 0;
     const UniqueHandle file(
-        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     while (got < size) {
         DWORD read = 0;
@@ -62,15 +72,29 @@ bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::si
     return true;
 }
 
+}  // namespace
+
+bool Win32FileStore::exists(const std::string& path) { return found(path); }
+
+void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+    return readUpTo(path, 0, buffer, size, got);
+}
+
 bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
     if (readOnly(path)) return false;
     const std::string temporary = temporaryPathFor(path);
     removeLeftover(temporary);
-    if (writeFlushed(temporary, bytes, size) &&
-        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+    if (writeFlushed(temporary, bytes, size) && moveIntoPlace(temporary, path)) return true;
     DeleteFileA(temporary.c_str());
     return false;
+}
+
+bool Win32ReadOnlyFileStore::exists(const std::string& path) { return found(path); }
+
+bool Win32ReadOnlyFileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+    return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
 }
 
 std::string settingsBaseFolder() {

@@ -16,6 +16,17 @@ public:
     bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) override;
 };
 
+// The files of a front end that only reads them: a file is opened with full sharing (read,
+// write and delete), so that the window can load, save and replace it meanwhile, and nothing
+// is ever created or written.
+class Win32ReadOnlyFileStore : public FileStore {
+public:
+    bool exists(const std::string& path) override;
+    void createFolder(const std::string&) override {}
+    bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
+    bool replace(const std::string&, const std::uint8_t*, std::size_t) override { return false; }
+};
+
 // The all-users application-data folder, or "BadPath" when it cannot be found.
 std::string settingsBaseFolder();
 

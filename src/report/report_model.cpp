@@ -1,6 +1,5 @@
 #include "report/report_model.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "probe/drive_texts.h"
@@ -152,14 +151,6 @@ const char* thresholdSourceText(ThresholdSource source) {
         case ThresholdSource::SettingsFile: break;
     }
     return "settings file";
-}
-
-std::string volumeName(int slot) { return std::string(1, static_cast<char>('A' + slot)) + ':'; }
-
-std::string volumePercentText(double percent) {
-    char text[400];  // room for any double the caller hands in, not only 0 to 100
-    std::snprintf(text, sizeof text, "%3.1f %%", percent);
-    return text;
 }
 
 }  // namespace kestrine

@@ -8,6 +8,7 @@
 
 #include "probe/device_port.h"
 #include "probe/drive_record.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 
@@ -84,9 +85,5 @@ const char* smartIdentifier(SmartState state);
 const char* statusWord(OverallStatus status);
 // Words for people: "settings file", "defaults (no settings file)", ...
 const char* thresholdSourceText(ThresholdSource source);
-// "C:" for slot 2.
-std::string volumeName(int slot);
-// The volume panel's percent: "45.3 %".
-std::string volumePercentText(double percent);
 
 }  // namespace kestrine

@@ -1,9 +1,9 @@
 #include "report/text_encoding.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace kestrine {
 
@@ -94,12 +94,37 @@ std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
     return out;
 }
 
+// The fewest significant digits that read back as `value` (printf's %e with 0 to 16
+// decimals, tried in turn), written plainly or with an exponent, whichever is shorter and
+// plainly on a tie. This is what std::to_chars gives, without its tables of powers, which
+// would more than double the size of the report program.
 std::string decimalNumber(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
-    char text[32];
-    const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    char scientific[32];
+    for (int decimals = 0; decimals <= 16; ++decimals) {
+        std::snprintf(scientific, sizeof scientific, "%.*e", decimals, value);
+        if (std::strtod(scientific, nullptr) == value) break;
+    }
+    const std::string text = scientific;
+    const std::size_t e = text.find('e');
+    const int exponent = std::atoi(text.c_str() + e + 1);
+    const bool negative = text[0] == '-';
+    std::string digits;
+    for (std::size_t i = negative ? 1 : 0; i < e; ++i)
+        if (text[i] != '.') digits += text[i];
+
+    std::string plain = negative ? "-" : "";
+    if (exponent < 0) {
+        plain += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    } else if (const auto whole = static_cast<std::size_t>(exponent) + 1; digits.size() > whole) {
+        plain += digits.substr(0, whole) + '.' + digits.substr(whole);
+    } else {
+        char integer[400];  // a whole number is written with all its digits, as %f does
+        std::snprintf(integer, sizeof integer, "%.0f", value);
+        plain = integer;
+    }
+    return text.size() < plain.size() ? text : plain;
 }
 
 }  // namespace kestrine

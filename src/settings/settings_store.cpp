@@ -15,31 +15,33 @@ SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, std::strin
     : files_(files), messages_(messages), baseFolder_(std::move(baseFolder)) {}
 
 bool SettingsStore::runStartUpSequence() {
-    if (loadWorkingSettings()) return false;
+    if (loadWorkingSettings() == SettingsLoad::Loaded) return false;
     saveSettings();
     if (loadSettings()) working_ = stored_;
     return true;
 }
 
-bool SettingsStore::loadWorkingSettings() {
+SettingsLoad SettingsStore::loadWorkingSettings() {
     resetSettings();
-    if (!loadSettings()) return false;
-    working_ = stored_;
-    return true;
+    const SettingsLoad load = readStoredCopy();
+    if (load == SettingsLoad::Loaded) working_ = stored_;
+    return load;
 }
 
 void SettingsStore::resetSettings() { working_ = defaultSettings(); }
 
-bool SettingsStore::loadSettings() {
+bool SettingsStore::loadSettings() { return readStoredCopy() == SettingsLoad::Loaded; }
+
+SettingsLoad SettingsStore::readStoredCopy() {
     const std::optional<std::string> path = prepareFilePath();
-    if (!path) return false;
+    if (!path) return SettingsLoad::Unreadable;
     SettingsRecord read;
     std::size_t got = 0;
-    if (!files_.read(*path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return false;
-    if (got != sizeof read || read.version != settingsVersion) return false;
+    if (!files_.read(*path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return SettingsLoad::Unreadable;
+    if (got != sizeof read || read.version != settingsVersion) return SettingsLoad::Rejected;
     stored_ = read;
     storedLoaded_ = true;
-    return true;
+    return SettingsLoad::Loaded;
 }
 
 bool SettingsStore::saveSettings() {

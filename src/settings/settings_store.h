@@ -11,6 +11,10 @@
 
 namespace kestrine {
 
+// How a load of the file ended: read and taken; no file could be opened and read; or a file
+// was read but is shorter than a record or of another version.
+enum class SettingsLoad { Loaded, Unreadable, Rejected };
+
 class SettingsStore {
 public:
     SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder);
@@ -25,7 +29,7 @@ public:
     // The same load without the first-start write: the working record gets the file, or the
     // defaults when it cannot be loaded. Writes no file, so a front end that only reads the
     // settings can run it over a store whose createFolder and replace do nothing.
-    bool loadWorkingSettings();
+    SettingsLoad loadWorkingSettings();
 
     void resetSettings();
     // Reads the file into the stored copy; a short file or a version other than 3 fails and
@@ -39,6 +43,7 @@ private:
     // Builds the file's path, creating "VTN" and "KSTM" when missing; nothing when the base
     // folder is missing.
     std::optional<std::string> prepareFilePath();
+    SettingsLoad readStoredCopy();
 
     FileStore& files_;
     MessageSink& messages_;

@@ -1,8 +1,7 @@
 #include "ui/volume_panel.h"
 
-#include <cstdio>
-
 #include "volumes/byte_size.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 
@@ -39,12 +38,6 @@ std::optional<int> markedSlot(const ListControl& list, MessageSink& messages) {
     return static_cast<int>(slot);
 }
 
-std::string percentText(double percentFree) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%3.1f %%", percentFree);
-    return text;
-}
-
 }  // namespace
 
 bool isValidVolumeIndex(std::intptr_t slot, MessageSink& messages) {
@@ -66,7 +59,7 @@ VolumePanelView volumePanelView(const ListControl& list, const VolumeTable& tabl
     const VolumeEntry& entry = table[static_cast<std::size_t>(slot)];
     view.totalText = formatByteSize(entry.totalBytes);
     view.freeText = formatByteSize(entry.freeBytes);
-    view.percentText = percentText(entry.percentFree);
+    view.percentText = volumePercentText(entry.percentFree);
     view.shownPercent = settings.warningPercent[slot];
     view.usesOwnPercent = settings.useDefault[slot] == 0;
     return view;

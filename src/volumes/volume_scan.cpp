@@ -6,8 +6,6 @@ namespace kestrine {
 
 namespace {
 
-std::string letterOf(int slot) { return std::string(1, static_cast<char>('A' + slot)) + ':'; }
-
 // A volume reporting no size has no meaningful percent: it shows 0.0 and is in warning.
 void judge(const VolumeSpace& space, std::uint32_t limit, VolumeVerdict& verdict) {
     if (space.totalBytes <= 0) {
@@ -21,10 +19,18 @@ void judge(const VolumeSpace& space, std::uint32_t limit, VolumeVerdict& verdict
 
 }  // namespace
 
+std::string volumeName(int slot) { return std::string(1, static_cast<char>('A' + slot)) + ':'; }
+
+std::string volumePercentText(double percentFree) {
+    char text[400];  // room for any double the caller hands in, not only 0 to 100
+    std::snprintf(text, sizeof text, "%3.1f %%", percentFree);
+    return text;
+}
+
 std::string volumeItemText(int slot, double percentFree, const std::string& label) {
     char number[32];
     std::snprintf(number, sizeof number, "%4.1f", percentFree);
-    std::string text = letterOf(slot) + ' ' + number + "% Free ";
+    std::string text = volumeName(slot) + ' ' + number + "% Free ";
     if (!label.empty()) text += '(' + label + ')';
     return text;
 }
@@ -37,7 +43,7 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
     for (int slot = firstScannedSlot; slot < volumeSlotCount; ++slot) {
         VolumeVerdict& verdict = result.verdicts.emplace_back();
         verdict.slot = slot;
-        const std::string root = letterOf(slot) + '\\';
+        const std::string root = volumeName(slot) + '\\';
         VolumeSpace space;
         if ((mask & (1u << slot)) == 0 || !source.freeSpace(root, space)) continue;
         verdict.present = true;

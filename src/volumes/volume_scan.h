@@ -32,6 +32,11 @@ struct VolumeScanResult {
 // `table`. A letter that is absent or whose free-space query fails keeps its table entry.
 VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresholds, VolumeTable& table);
 
+// "C:" for slot 2.
+std::string volumeName(int slot);
+// A volume's percent free as its panel and the report show it: "45.3 %".
+std::string volumePercentText(double percentFree);
+
 // The list line of a volume: "C: 45.3% Free (System)"; no label leaves a trailing blank.
 std::string volumeItemText(int slot, double percentFree, const std::string& label);
 

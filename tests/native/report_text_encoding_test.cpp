@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "fakes/report_scenarios.h"
@@ -62,6 +66,24 @@ TEST(Numbers, ShortestTextThatReadsBackAsTheSameValue) {
     EXPECT_EQ(decimalNumber(45.300000000000004), "45.300000000000004");
     EXPECT_EQ(decimalNumber(1e-5), "1e-05");
     EXPECT_EQ(decimalNumber(-2.5), "-2.5");
+    // Plain or with an exponent, whichever is shorter; plain on a tie.
+    EXPECT_EQ(decimalNumber(0.0), "0");
+    EXPECT_EQ(decimalNumber(100.0), "100");
+    EXPECT_EQ(decimalNumber(0.0001), "1e-04");
+    EXPECT_EQ(decimalNumber(0.00012), "0.00012");
+    EXPECT_EQ(decimalNumber(1e20), "1e+20");
+    EXPECT_EQ(decimalNumber(270553174016.0), "270553174016");
+    EXPECT_EQ(decimalNumber(5e-324), "5e-324");
+    EXPECT_EQ(decimalNumber(1.7976931348623157e308), "1.7976931348623157e+308");
+    // The same text as std::to_chars, for values of every magnitude.
+    std::mt19937_64 bits(12);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = std::bit_cast<double>(bits());
+        if (!std::isfinite(value)) continue;
+        char expected[32];
+        const std::to_chars_result end = std::to_chars(expected, expected + sizeof expected, value);
+        ASSERT_EQ(decimalNumber(value), std::string(expected, end.ptr));
+    }
     EXPECT_EQ(decimalNumber(std::numeric_limits<double>::quiet_NaN()), "NaN");
     EXPECT_EQ(decimalNumber(std::numeric_limits<double>::infinity()), "+Inf");
     EXPECT_EQ(decimalNumber(-std::numeric_limits<double>::infinity()), "-Inf");

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
+#include "fakes/fake_file_store.h"
 #include "settings/settings_record.h"
 
 namespace kestrine {
 namespace {
 
-std::vector<std::uint8_t> bytesOf(const SettingsRecord& record) {
-    std::vector<std::uint8_t> bytes(sizeof record);
-    std::memcpy(bytes.data(), &record, sizeof record);
-    return bytes;
-}
+using testing::bytesOf;
 
 std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
     return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | std::uint32_t{bytes[offset + 3]} << 24;

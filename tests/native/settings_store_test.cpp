@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "fakes/fake_file_store.h"
@@ -17,11 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 const std::string programData = "C:\\ProgramData";
 const std::string settingsPath = "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat";
 
-Bytes bytesOf(const SettingsRecord& record) {
-    Bytes bytes(sizeof record);
-    std::memcpy(bytes.data(), &record, sizeof record);
-    return bytes;
-}
+using testing::bytesOf;
 
 class SettingsFile : public ::testing::Test {
 protected:
@@ -55,19 +50,19 @@ TEST_F(SettingsFile, ExistingFileIsLoadedIntoTheWorkingRecord) {
 }
 
 TEST_F(SettingsFile, ReadOnlyLoadTakesTheFileOrKeepsTheDefaultsAndWritesNothing) {
-    EXPECT_FALSE(store.loadWorkingSettings());
+    EXPECT_EQ(store.loadWorkingSettings(), SettingsLoad::Unreadable);
     EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
     EXPECT_TRUE(files.files.empty());
 
     SettingsRecord record = defaultSettings();
     record.defaultWarningPercent = 17;
     storeFile(record);
-    EXPECT_TRUE(store.loadWorkingSettings());
+    EXPECT_EQ(store.loadWorkingSettings(), SettingsLoad::Loaded);
     EXPECT_EQ(store.working().defaultWarningPercent, 17u);
 
     record.version = 2;  // a file of another version is not loaded, and not replaced
     storeFile(record);
-    EXPECT_FALSE(store.loadWorkingSettings());
+    EXPECT_EQ(store.loadWorkingSettings(), SettingsLoad::Rejected);
     EXPECT_EQ(store.working().defaultWarningPercent, 10u);
     EXPECT_EQ(files.replacements, 0);
 }

@@ -3,19 +3,22 @@
 # the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
 # UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
 # plugin output grammar and the JSON's status. Two spoiled copies must be refused, so a
-# validator that accepts anything cannot pass. Ends with "report-formats: N passed, M failed".
-#   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER
+# validator that accepts anything cannot pass. SAMPLES_PROGRAM writes NAME.json, NAME.prom and
+# NAME.nagios into the folder it is given, with one scenario named healthy: the native sample
+# writer, or tests/report/scripted_samples.sh for the report program under Wine. Ends with
+# "SUITE: N passed, M failed" (SUITE defaults to report-formats).
+#   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER [SUITE]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-[ $# -eq 2 ] || { sed -n '7p' "$0" | sed 's/^# //' >&2; exit 2; }
-samples=$1 out=$2
+[ $# -eq 2 ] || [ $# -eq 3 ] || { sed -n '10p' "$0" | sed 's/^# //' >&2; exit 2; }
+samples=$1 out=$2 suite=${3:-report-formats}
 rm -rf "$out"; mkdir -p "$out"
 passed=0; failed=0
 pass() { passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 
 if ! "$samples" "$out"; then
-    echo "report-formats: 0 passed, 1 failed"; exit 1
+    echo "$suite: 0 passed, 1 failed"; exit 1
 fi
 
 # One line per JSON document and per Nagios line: "ok NAME" or "FAIL NAME: why".
@@ -63,11 +66,11 @@ for metrics in "$out"/*.prom; do
 done
 
 # Spoiled copies: a status that disagrees with its exit code, and a label value that is not UTF-8.
-sed 's/"exitCode": 0/"exitCode": 1/' "$out/healthy.json" >"$out/spoiled.json"
+sed -e 's/"exitCode": 0/"exitCode": 1/;t' -e 's/"exitCode": [1-3]/"exitCode": 0/' "$out/healthy.json" >"$out/spoiled.json"
 cp "$out/healthy.nagios" "$out/spoiled.nagios"
 if check_json_and_nagios "$out/spoiled.json" | grep -q '^FAIL .*spoiled.json'; then pass; else fail "the schema accepted a wrong exit code"; fi
-sed 's/label="System"/label="Sys\xfftem"/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
+sed 's/version="/version="\xff/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 
-echo "report-formats: $passed passed, $failed failed"
+echo "$suite: $passed passed, $failed failed"
 [ $failed -eq 0 ]

@@ -9,15 +9,18 @@ std::string binFolder() {
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
-StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments) {
+namespace {
+
+StartedProcess start(const std::string& exeName, const std::string& arguments, STARTUPINFOA& startup,
+                     BOOL inheritHandles) {
     std::string commandLine = "\"";
     commandLine.append(binFolder()).append(exeName).append("\"");
     if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     StartedProcess started;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, inheritHandles, 0, nullptr, nullptr, &startup,
+                        &info)) {
         started.error = GetLastError();
         return started;
     }
@@ -25,6 +28,55 @@ StartedProcess startBesideMe(const std::string& exeName, const std::string& argu
     started.process.reset(info.hProcess);
     started.id = info.dwProcessId;
     return started;
+}
+
+// A temporary file the child inherits as a standard handle; gone when closed.
+UniqueHandle captureFile() {
+    char folder[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "kst", 0, path);
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    return UniqueHandle(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inheritable, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
+
+std::string captured(const UniqueHandle& file) {
+    std::string text;
+    if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    return text;
+}
+
+}  // namespace
+
+StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments) {
+    STARTUPINFOA startup = {};
+    return start(exeName, arguments, startup, FALSE);
+}
+
+ConsoleRun runConsoleBesideMe(const std::string& exeName, const std::string& arguments, DWORD limitMs) {
+    const UniqueHandle output = captureFile();
+    const UniqueHandle errors = captureFile();
+    ConsoleRun run;
+    if (!output.valid() || !errors.valid()) return run;
+    STARTUPINFOA startup = {};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.get();
+    startup.hStdError = errors.get();
+    const StartedProcess started = start(exeName, arguments, startup, TRUE);
+    if (!started.started()) return run;
+    run.finished = WaitForSingleObject(started.process.get(), limitMs) == WAIT_OBJECT_0;
+    if (!run.finished) {
+        TerminateProcess(started.process.get(), 1);
+        WaitForSingleObject(started.process.get(), limitMs);
+    }
+    GetExitCodeProcess(started.process.get(), &run.exitCode);
+    run.output = captured(output);
+    run.errors = captured(errors);
+    return run;
 }
 
 }  // namespace kestrine::support

@@ -22,4 +22,15 @@ struct StartedProcess {
 // Runs `exeName` from binFolder() with `arguments` after its quoted path.
 StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments = "");
 
+struct ConsoleRun {
+    bool finished = false;  // ended by itself within the limit (else it was terminated)
+    DWORD exitCode = 0;
+    std::string output;  // its standard output, byte for byte
+    std::string errors;  // its standard error
+};
+
+// Runs the console program `exeName` like startBesideMe, its standard output and error
+// caught in temporary files, and waits up to `limitMs` for it to end.
+ConsoleRun runConsoleBesideMe(const std::string& exeName, const std::string& arguments, DWORD limitMs);
+
 }  // namespace kestrine::support

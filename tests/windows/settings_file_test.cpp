@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "fakes/fake_message_sink.h"
@@ -205,6 +206,46 @@ TEST_F(SettingsOnDisk, FileStoreReadsAtMostTheAskedBytes) {
     EXPECT_EQ(buffer, Bytes(bytes.begin(), bytes.begin() + 272));
     EXPECT_FALSE(files.read(file + ".missing", buffer.data(), buffer.size(), got));
     EXPECT_EQ(got, 0u);
+}
+
+// A reader that only reads: it creates no folder, writes no file, and reads a file that
+// someone else holds open for writing, where the window's exclusive open is refused. While
+// such a reader holds the file, the window's save waits for it and then replaces it.
+TEST_F(SettingsOnDisk, ReadOnlyStoreReadsAlongsideWritersAndNeverWrites) {
+    Win32ReadOnlyFileStore reader;
+    reader.createFolder(base + "\\VTN");
+    EXPECT_FALSE(pathExists(base + "\\VTN"));
+    const SettingsRecord stored = storedRecord(17);
+    EXPECT_FALSE(reader.replace(file, bytesOf(defaultSettings()).data(), sizeof(SettingsRecord)));
+    EXPECT_EQ(fileBytes(file), bytesOf(stored));
+    EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+
+    constexpr DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Bytes buffer(sizeof(SettingsRecord));
+    std::size_t got = 0;
+    {
+        const UniqueHandle writer(
+            CreateFileA(file.c_str(), GENERIC_WRITE, everyone, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(writer.valid());
+        EXPECT_FALSE(files.read(file, buffer.data(), buffer.size(), got));
+        ASSERT_TRUE(reader.read(file, buffer.data(), buffer.size(), got));
+        EXPECT_EQ(buffer, bytesOf(stored));
+    }
+    // A reader that holds the file while the window saves makes the save wait for it, not fail.
+    UniqueHandle held(
+        CreateFileA(file.c_str(), GENERIC_READ, everyone, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.valid());
+    std::thread letGo([&held] {
+        Sleep(50);
+        held.reset();
+    });
+    testing::RecordingMessageSink messages;
+    SettingsStore window(files, messages, base);
+    window.working().defaultWarningPercent = 18;
+    EXPECT_TRUE(window.saveSettings());
+    letGo.join();
+    ASSERT_TRUE(reader.read(file, buffer.data(), buffer.size(), got));
+    EXPECT_EQ(reinterpret_cast<const SettingsRecord*>(buffer.data())->defaultWarningPercent, 18u);
 }
 
 // The real settings file: a first start on a clean system writes it in "VTN\KSTM". Whatever

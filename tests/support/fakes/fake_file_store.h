@@ -1,16 +1,26 @@
 #pragma once
 // An in-memory file system: folders, files as byte vectors, switches that make reads or
-// replacements fail, and a count of the replacements actually made.
+// replacements fail, and a count of the replacements actually made; and the settings record
+// as such a file holds it.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "settings/file_store.h"
+#include "settings/settings_record.h"
 
 namespace kestrine::testing {
+
+// The 272 bytes of a settings file that holds `record`.
+inline std::vector<std::uint8_t> bytesOf(const SettingsRecord& record) {
+    std::vector<std::uint8_t> bytes(sizeof record);
+    std::memcpy(bytes.data(), &record, sizeof record);
+    return bytes;
+}
 
 class FakeFileStore : public FileStore {
 public:

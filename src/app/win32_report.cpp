@@ -1,0 +1,65 @@
+#include "app/win32_report.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "platform/win32_ansi_converter.h"
+#include "platform/win32_device_port.h"
+#include "platform/win32_file_store.h"
+#include "platform/win32_volume_source.h"
+#include "report/report_run.h"
+#include "version.h"
+
+namespace kestrine {
+
+namespace {
+
+constexpr int unknownExitCode = 3;
+
+std::string utcTimeNow() {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    return text;
+}
+
+// The bytes exactly as the writers made them: no line-end translation.
+bool writeAll(std::FILE* stream, const std::string& text) {
+    if (_setmode(_fileno(stream), _O_BINARY) == -1) return false;
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
+int report(const std::vector<std::string>& arguments, DevicePort& devices) {
+    failDriveErrorsQuietly();
+    Win32SystemMessages messages;
+    Win32VolumeSource volumes;
+    Win32ReadOnlyFileStore settingsFiles;
+    Win32FileStore metricsFiles;
+    Win32AnsiConverter converter;
+    ReportPorts ports{devices, messages, volumes, settingsFiles, settingsBaseFolder(), metricsFiles, converter};
+    const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
+    const bool printed = writeAll(stdout, outcome.output);
+    writeAll(stderr, outcome.errors);
+    return printed ? outcome.exitCode : unknownExitCode;
+}
+
+}  // namespace
+
+int runReportProgram(int argc, char** argv, DevicePort& devices) {
+    try {
+        return report(std::vector<std::string>(argv + 1, argv + argc), devices);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kestrine-report: %s\n", error.what());
+        return unknownExitCode;
+    }
+}
+
+}  // namespace kestrine

@@ -1,0 +1,94 @@
+#include "report/report_run.h"
+
+#include "probe/drive_probe.h"
+#include "report/report_arguments.h"
+#include "report/report_json.h"
+#include "report/report_nagios.h"
+#include "report/report_prometheus.h"
+#include "report/report_text.h"
+#include "settings/settings_store.h"
+#include "volumes/volume_scan.h"
+
+namespace kestrine {
+
+namespace {
+
+constexpr const char* programName = "kestrine-report";
+
+// Loading shows no message; the sink only completes the store.
+class NoMessages : public MessageSink {
+public:
+    void show(const std::string&) override {}
+};
+
+std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTable& table,
+                                  const SettingsRecord& thresholds) {
+    std::vector<VolumeRow> rows;
+    for (const VolumeVerdict& verdict : scan.verdicts) {
+        if (!verdict.present) continue;
+        const VolumeEntry& entry = table[verdict.slot];
+        rows.push_back({verdict.slot, verdict.label, entry.totalBytes, entry.freeBytes, verdict.percentFree,
+                        effectiveWarningPercent(thresholds, verdict.slot), thresholds.useDefault[verdict.slot] != 0,
+                        verdict.inWarning});
+    }
+    return rows;
+}
+
+std::string written(const Report& report, ReportFormat format, const AnsiConverter& converter) {
+    switch (format) {
+        case ReportFormat::Json: return writeJsonReport(report, converter);
+        case ReportFormat::Nagios: return writeNagiosReport(report);
+        case ReportFormat::Text: break;
+    }
+    return writeTextReport(report);
+}
+
+}  // namespace
+
+Thresholds readThresholds(FileStore& files, const std::string& settingsFolder) {
+    NoMessages messages;
+    SettingsStore store(files, messages, settingsFolder);
+    switch (store.loadWorkingSettings()) {
+        case SettingsLoad::Unreadable: return {defaultSettings(), ThresholdSource::DefaultsFileMissing};
+        case SettingsLoad::Rejected: return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
+        case SettingsLoad::Loaded: break;
+    }
+    if (!validateSettings(store.working())) return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
+    return {store.working(), ThresholdSource::SettingsFile};
+}
+
+ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,
+                        const std::string& programVersion, const std::string& utcTime) {
+    const ParsedArguments parsed = parseReportArguments(arguments);
+    if (!parsed.ok)
+        return {"", std::string(programName) + ": " + parsed.error + '\n' + reportUsage(), badArgumentsExitCode};
+    const ReportOptions& options = parsed.options;
+    if (options.help) return {reportHelp(), "", 0};
+    if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
+
+    DriveTable drives{};
+    probeAllDrives(drives, ports.devices);
+    const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
+    VolumeTable volumes{};
+    const VolumeScanResult scan = scanVolumes(ports.volumes, thresholds.record, volumes);
+    Report report =
+        buildReport({drives, volumeRows(scan, volumes, thresholds.record), thresholds.source, programVersion, utcTime},
+                    ports.messages);
+    if (!scan.answered) markUnknown(report, "the system listed no drive letters");
+
+    ReportOutcome outcome;
+    if (!options.prometheusFile.empty()) {
+        const std::string metrics = writePrometheusMetrics(report, ports.converter);
+        if (!ports.metricsFiles.replace(options.prometheusFile, reinterpret_cast<const std::uint8_t*>(metrics.data()),
+                                        metrics.size())) {
+            outcome.errors =
+                std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile + "'\n";
+            markUnknown(report, "the metrics file could not be written");
+        }
+    }
+    outcome.output = written(report, options.format, ports.converter);
+    outcome.exitCode = exitCode(report.status);
+    return outcome;
+}
+
+}  // namespace kestrine

@@ -1,0 +1,48 @@
+#pragma once
+// One run of the console report as data: the command line in, what goes to standard output
+// and standard error and the exit code out. Drives, volumes and the settings file are reached
+// through the same ports as the window's refresh, so the report judges exactly as it does.
+#include <string>
+#include <vector>
+
+#include "probe/device_port.h"
+#include "report/report_model.h"
+#include "report/text_encoding.h"
+#include "settings/file_store.h"
+#include "settings/settings_record.h"
+#include "volumes/volume_source.h"
+
+namespace kestrine {
+
+struct ReportPorts {
+    DevicePort& devices;
+    const SystemMessages& messages;
+    VolumeSource& volumes;
+    FileStore& settingsFiles;  // read only: its createFolder and replace are never relied on
+    std::string settingsFolder;
+    FileStore& metricsFiles;  // its replace writes the --prometheus file
+    const AnsiConverter& converter;
+};
+
+struct ReportOutcome {
+    std::string output;  // standard output
+    std::string errors;  // standard error
+    int exitCode = 3;
+};
+
+struct Thresholds {
+    SettingsRecord record;
+    ThresholdSource source;
+};
+
+// The warning percents in the settings file, loaded by the window's rules; the defaults when
+// there is no readable file, or when it is refused by the load or by the test before writing.
+Thresholds readThresholds(FileStore& files, const std::string& settingsFolder);
+
+// `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on
+// standard error, exit 3. A metrics file that cannot be written, or a system that lists no
+// drive letter at all, makes the report unknown (exit 3); it is printed all the same.
+ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,
+                        const std::string& programVersion, const std::string& utcTime);
+
+}  // namespace kestrine

@@ -1,0 +1,223 @@
+// The console report from outside, as a scheduler or a monitoring agent runs it: its exit
+// status, its standard output and error, the settings file it only reads, and a window
+// program running beside it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "resource.h"
+#include "version.h"
+#include "win32_fault_probes.h"
+#include "win32_polling.h"
+#include "win32_process.h"
+#include "win32_program_run.h"
+#include "win32_scripted_drives.h"
+#include "win32_settings_file.h"
+
+namespace kestrine::e2e {
+namespace {
+
+using support::ConsoleRun;
+
+ConsoleRun report(const std::string& arguments, const char* exeName = "kestrine_report_scripted.exe") {
+    ConsoleRun run = support::runConsoleBesideMe(exeName, arguments, patientMs);
+    EXPECT_TRUE(run.finished) << exeName << " " << arguments;
+    return run;
+}
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Volumes warn only below 1 % free, so that the drives alone decide the status.
+Bytes quietVolumeSettings() {
+    Bytes bytes = defaultSettings();
+    bytes[defaultPercentAt] = 1;
+    return bytes;
+}
+
+double percentFreeOfC() {
+    ULARGE_INTEGER available, total, free;
+    if (!GetDiskFreeSpaceExA("C:\\", &available, &total, &free) || total.QuadPart == 0) return 100.0;
+    return 100.0 * static_cast<double>(free.QuadPart) / static_cast<double>(total.QuadPart);
+}
+
+TEST(Report, ExitStatusFollowsTheScriptedDrives) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    struct Case {
+        const char* drives;
+        DWORD exitCode;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"0 healthy vendor=ACME product=X100\n1 smart-unsupported bus=7 removable=1\n", 0,
+         "KESTRINE OK - 2 drives and "},
+        {"0 healthy\n3 failing-spf\n", 2, "KESTRINE CRITICAL - Disk 3 predicts failure |"},
+        {"standard-user\n0 failing-spf\n", 2, "KESTRINE CRITICAL - Disk 0 predicts failure |"},
+        {"0 threshold-exceeded\n", 2, "KESTRINE CRITICAL - Disk 0 predicts failure |"},
+    };
+    for (const Case& c : cases) {
+        ScenarioFile drives(c.drives);
+        const ConsoleRun run = report("--format nagios");
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.drives;
+        EXPECT_TRUE(run.output.starts_with(c.line)) << c.drives << run.output;
+        EXPECT_EQ(run.errors, "") << c.drives;
+    }
+}
+
+// Wine's volumes are real: C: is put below a percent of its own just above what it has free.
+TEST(Report, VolumeBelowItsOwnPercentExitsOne) {
+    const double percent = percentFreeOfC();
+    const auto limit = static_cast<std::uint32_t>(std::floor(percent)) + 2;
+    if (limit > 50) GTEST_SKIP() << "C: has " << percent << " % free; a warning percent stops at 50";
+    Bytes settings = quietVolumeSettings();
+    put32(settings, ownPercentAt(2), limit);
+    settings[useDefaultAt(2)] = 0;
+    ASSERT_TRUE(writeSettings(settings));
+    ScenarioFile drives("0 healthy\n");
+    const ConsoleRun run = report("--format nagios");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(run.output.starts_with("KESTRINE WARNING - C: ")) << run.output;
+    EXPECT_TRUE(has(run.output, " free, below " + std::to_string(limit) + " % |")) << run.output;
+    EXPECT_TRUE(unchangedSincePrepared());
+}
+
+TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
+    const ConsoleRun run = report("--format xml", "kestrine-report.exe");
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors,
+              "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
+              "usage: kestrine-report [--format text|json|nagios] [--prometheus FILE] [--help] [--version]\n");
+}
+
+TEST(Report, VersionIsTheProgramsVersion) {
+    const ConsoleRun run = report("--version", "kestrine-report.exe");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output, "kestrine-report " KESTRINE_VERSION "\n");
+}
+
+TEST(Report, MissingSettingsFileGivesTheDefaultsAndCreatesNoFolder) {
+    resetSettingsFolder();
+    removePath(settingsFolder());
+    const std::string vtn = settingsFolder().substr(0, settingsFolder().rfind('\\'));
+    removePath(vtn);
+    ASSERT_FALSE(isFolder(vtn));
+    ScenarioFile drives("0 healthy\n");
+    const ConsoleRun run = report("--format json");
+    EXPECT_LE(run.exitCode, 1u);
+    EXPECT_TRUE(has(run.output, "\"source\": \"defaults_file_missing\"")) << run.output;
+    EXPECT_TRUE(has(run.output, "\"warningPercent\": 10, \"warningPercentFrom\": \"default\"")) << run.output;
+    EXPECT_FALSE(isFolder(vtn));
+}
+
+TEST(Report, InvalidSettingsFileGivesTheDefaultsAndStaysUntouched) {
+    Bytes shortFile = quietVolumeSettings();
+    shortFile.resize(100);
+    Bytes oldVersion = quietVolumeSettings();
+    oldVersion[0] = 2;
+    Bytes zeroPercent = defaultSettings();
+    zeroPercent[defaultPercentAt] = 0;
+    ScenarioFile drives("0 healthy\n");
+    for (const Bytes& file : {shortFile, oldVersion, zeroPercent}) {
+        resetSettingsFolder();
+        ASSERT_TRUE(writeSettings(file));
+        const ConsoleRun run = report("--format json");
+        EXPECT_LE(run.exitCode, 1u);
+        EXPECT_TRUE(has(run.output, "\"source\": \"defaults_file_invalid\"")) << run.output;
+        Bytes after;
+        ASSERT_TRUE(readSettings(after));
+        EXPECT_EQ(after, file);
+        EXPECT_TRUE(unchangedSincePrepared());
+        EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    }
+}
+
+bool trayIconExists(HWND owner) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = 2;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+// Reports one after another on a thread of their own, until stopped.
+class ReportLoop {
+public:
+    ReportLoop()
+        : thread_([this] {
+              while (!stop_) {
+                  ConsoleRun run =
+                      support::runConsoleBesideMe("kestrine_report_scripted.exe", "--format json", patientMs);
+                  const std::lock_guard<std::mutex> lock(mutex_);
+                  runs_.push_back(std::move(run));
+              }
+          }) {}
+    ~ReportLoop() { finish(); }
+    std::size_t count() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return runs_.size();
+    }
+    std::vector<ConsoleRun> finish() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return runs_;
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<ConsoleRun> runs_;
+    std::thread thread_;
+};
+
+// Reports keep running while the window runs hidden, hands over to a second start and saves
+// a change at its end: the report never brings the window forward, the tray icon stays, the
+// hand-over works, the save lands, and every report read the file as it stood.
+TEST(Report, RunsBesideTheWindowWhileItRunsHandsOverAndSaves) {
+    resetSettingsFolder();
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy vendor=ACME\n");
+    ProgramRun window(Program::Scripted);
+    ASSERT_TRUE(window.waitForFirstRefresh());
+    window.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindowVisible(window.window()); }));
+
+    ReportLoop reports;
+    ASSERT_TRUE(waitUntil([&] { return reports.count() >= 3; }));
+    EXPECT_FALSE(IsWindowVisible(window.window()));
+    EXPECT_TRUE(trayIconExists(window.window()));
+
+    ProgramRun second(Program::Scripted);
+    EXPECT_TRUE(second.waitForExit(patientMs));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(window.window()) != FALSE; }));
+    EXPECT_EQ(countWindows(mainTitle, 0), 1);
+
+    clickButton(window.control(IDC_DEFAULT_UP));
+    ASSERT_EQ(window.controlText(IDC_DEFAULT_PERCENT), "2");
+    const std::size_t beforeExit = reports.count();
+    window.command(ID_FILE_EXIT);
+    ASSERT_TRUE(window.waitForExit(patientMs));
+    ASSERT_TRUE(waitUntil([&] { return reports.count() >= beforeExit + 2; }));
+    const std::vector<ConsoleRun> runs = reports.finish();
+
+    Bytes saved;
+    ASSERT_TRUE(readSettings(saved));
+    ASSERT_EQ(saved.size(), settingsSize);
+    EXPECT_EQ(saved[defaultPercentAt], 2);
+    EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    for (const ConsoleRun& run : runs) {
+        EXPECT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u) << run.output << run.errors;
+        EXPECT_TRUE(has(run.output, "\"source\": \"settings_file\"")) << run.output;
+    }
+}
+
+}  // namespace
+}  // namespace kestrine::e2e

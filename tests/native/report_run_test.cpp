@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_device_port.h"
+#include "fakes/fake_file_store.h"
+#include "fakes/fake_volume_source.h"
+#include "fakes/format_checks.h"
+#include "fakes/report_scenarios.h"
+#include "report/report_arguments.h"
+#include "report/report_prometheus.h"
+#include "report/report_run.h"
+#include "scripted_device_port.h"
+
+namespace kestrine {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string programData = "C:\\ProgramData";
+const std::string settingsPath = programData + "\\VTN\\KSTM\\KSTMC.dat";
+const std::string metricsPath = "C:\\textfile\\kestrine.prom";
+
+using testing::bytesOf;
+
+// One run over scripted drives, C: (45 % free, its own percent from the file when there is
+// one) and D: (5 % free), a settings file and a folder for the metrics file.
+class ReportRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsFiles.folders = {programData, programData + "\\VTN", programData + "\\VTN\\KSTM"};
+        metricsFiles.folders.insert("C:\\textfile");
+        volumes.add('C', 100'000'000'000, 45'000'000'000, "System");
+        volumes.add('D', 100'000'000'000, 5'000'000'000, "Data");
+        SettingsRecord record = defaultSettings();
+        record.defaultWarningPercent = 1;
+        storeSettings(bytesOf(record));
+    }
+    void TearDown() override { std::filesystem::remove(scenarioPath); }
+
+    void storeSettings(const Bytes& bytes) { settingsFiles.files[settingsPath] = bytes; }
+    void script(const std::string& drives) { std::ofstream(scenarioPath, std::ios::binary) << drives; }
+    ReportOutcome run(const std::vector<std::string>& arguments) {
+        scripted::ScriptedDevicePort devices(scenarioPath);
+        ReportPorts ports{devices, messages, volumes, settingsFiles, programData, metricsFiles, codePage};
+        return runReport(arguments, ports, "1.0", "2026-12-07T15:24:30Z");
+    }
+    static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    std::string scenarioPath = (std::filesystem::temp_directory_path() / "kestrine_report_run.txt").string();
+    testing::ScenarioMessages messages;
+    testing::FakeVolumeSource volumes;
+    testing::FakeFileStore settingsFiles;
+    testing::FakeFileStore metricsFiles;
+    testing::FakeCodePage codePage;
+};
+
+TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
+    struct Case {
+        const char* drives;
+        std::uint32_t defaultPercent;
+        int exitCode;
+        const char* nagiosStart;
+    };
+    const Case cases[] = {
+        {"0 healthy vendor=ACME\n1 smart-unsupported\n", 1, 0, "KESTRINE OK - "},
+        {"0 healthy\n", 10, 1, "KESTRINE WARNING - D: 5.0 % free, below 10 %"},
+        {"0 healthy\n2 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 2 predicts failure"},
+        {"0 threshold-exceeded\n", 10, 2, "KESTRINE CRITICAL - Disk 0 predicts failure; D: 5.0 % free"},
+        {"standard-user\n0 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 0 predicts failure"},
+        {"", 1, 0, "KESTRINE OK - 0 drives and 2 volumes ok"},
+    };
+    for (const Case& c : cases) {
+        script(c.drives);
+        SettingsRecord record = defaultSettings();
+        record.defaultWarningPercent = c.defaultPercent;
+        storeSettings(bytesOf(record));
+        const ReportOutcome outcome = run({"--format", "nagios"});
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.drives;
+        EXPECT_TRUE(outcome.output.starts_with(c.nagiosStart)) << c.drives << outcome.output;
+        EXPECT_EQ(outcome.errors, "") << c.drives;
+    }
+}
+
+TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing) {
+    script("0 failing-spf\n");
+    for (const auto& [arguments, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--bogus"}, "unknown option '--bogus'"},
+             {{"--format"}, "option '--format' needs a value"},
+             {{"--format", "xml"}, "unknown format 'xml' (text, json or nagios)"},
+             {{"--prometheus", "--format", "json"}, "option '--prometheus' needs a value"},
+         }) {
+        const ReportOutcome outcome = run(arguments);
+        EXPECT_EQ(outcome.exitCode, 3) << error;
+        EXPECT_EQ(outcome.output, "") << error;
+        EXPECT_EQ(outcome.errors, "kestrine-report: " + error + "\n" + reportUsage());
+    }
+    EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
+    EXPECT_EQ(metricsFiles.replacements, 0);
+}
+
+TEST_F(ReportRun, HelpAndVersionPrintAndProbeNothing) {
+    EXPECT_EQ(run({"--help"}).output, reportHelp());
+    EXPECT_EQ(run({"--help"}).exitCode, 0);
+    const ReportOutcome version = run({"--version"});
+    EXPECT_EQ(version.output, "kestrine-report 1.0\n");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
+}
+
+TEST_F(ReportRun, WarningPercentsComeFromAValidFileOrElseTheDefaults) {
+    SettingsRecord own = defaultSettings();
+    own.useDefault[2] = 0;
+    own.warningPercent[2] = 50;  // C: at 45 % free is below its own 50 %
+    SettingsRecord zero = defaultSettings();
+    zero.defaultWarningPercent = 0;  // loads, but fails the test before writing
+    SettingsRecord tooHigh = own;
+    tooHigh.warningPercent[2] = 51;
+    SettingsRecord oldVersion = own;
+    oldVersion.version = 2;
+    Bytes shortFile = bytesOf(own);
+    shortFile.pop_back();
+
+    struct Case {
+        const char* name;
+        std::optional<Bytes> file;
+        ThresholdSource source;
+        std::uint32_t percentOfC;
+    };
+    const Case cases[] = {
+        {"own percent", bytesOf(own), ThresholdSource::SettingsFile, 50},
+        {"missing", std::nullopt, ThresholdSource::DefaultsFileMissing, 10},
+        {"short", shortFile, ThresholdSource::DefaultsFileInvalid, 10},
+        {"old version", bytesOf(oldVersion), ThresholdSource::DefaultsFileInvalid, 10},
+        {"default percent 0", bytesOf(zero), ThresholdSource::DefaultsFileInvalid, 10},
+        {"own percent 51", bytesOf(tooHigh), ThresholdSource::DefaultsFileInvalid, 10},
+    };
+    for (const Case& c : cases) {
+        settingsFiles.files.clear();
+        if (c.file) storeSettings(*c.file);
+        const Thresholds thresholds = readThresholds(settingsFiles, programData);
+        EXPECT_EQ(thresholds.source, c.source) << c.name;
+        EXPECT_EQ(effectiveWarningPercent(thresholds.record, 2), c.percentOfC) << c.name;
+        EXPECT_EQ(settingsFiles.replacements, 0) << c.name;
+
+        const std::string json = run({"--format", "json"}).output;
+        EXPECT_TRUE(has(json, std::string("\"source\": \"") + thresholdSourceIdentifier(c.source) + '"')) << c.name;
+    }
+    storeSettings(bytesOf(own));
+    const ReportOutcome outcome = run({});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(has(outcome.output, "C: 45.0 % free, below 50 %")) << outcome.output;
+}
+
+TEST_F(ReportRun, MetricsFileIsReplacedWhole) {
+    script("0 healthy\n");
+    const ReportOutcome outcome = run({"--prometheus", metricsPath});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.errors, "");
+    const Bytes& written = metricsFiles.files[metricsPath];
+    const std::string metrics(written.begin(), written.end());
+    EXPECT_TRUE(has(metrics, "kestrine_volume_free_bytes{volume=\"C:\"} 45000000000\n")) << metrics;
+    std::string badLine;
+    EXPECT_TRUE(testing::isMetricText(metrics, badLine)) << badLine;
+    EXPECT_TRUE(outcome.output.starts_with("Kestrine 1.0, 2026-12-07T15:24:30Z\n"));
+}
+
+// The report is still printed, but as unknown: a monitoring system must not read "ok" from a
+// run that left its metrics file stale.
+TEST_F(ReportRun, MetricsFileThatCannotBeWrittenMakesTheReportUnknown) {
+    script("0 failing-spf\n");
+    metricsFiles.failReplaces = true;
+    const ReportOutcome outcome = run({"--format", "json", "--prometheus", metricsPath});
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_EQ(outcome.errors, "kestrine-report: cannot write the metrics file '" + metricsPath + "'\n");
+    EXPECT_TRUE(has(outcome.output, "\"status\": \"unknown\",\n  \"exitCode\": 3,")) << outcome.output;
+    EXPECT_TRUE(has(outcome.output, "\"failurePredicted\": true")) << outcome.output;
+}
+
+TEST_F(ReportRun, SystemWithoutDriveLettersIsUnknown) {
+    volumes.maskOverride = 0;
+    const ReportOutcome outcome = run({"--format", "nagios"});
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_TRUE(outcome.output.starts_with("KESTRINE UNKNOWN - the system listed no drive letters")) << outcome.output;
+}
+
+}  // namespace
+}  // namespace kestrine
