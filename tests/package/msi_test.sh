@@ -2,10 +2,12 @@
 # The Windows Installer package, checked as an administrator would meet it: its tables with
 # msiinfo, then silent installs, an upgrade, a repeated install and uninstalls with Wine's
 # msiexec in a private prefix of its own, made fresh for every run.
-#   tests/package/msi_test.sh BIN_DIR VERSION
-# BIN_DIR holds kestrine.exe and kestrine-report.exe. Prints "msi: N passed, M failed".
+#   tests/package/msi_test.sh PACKAGE BIN_DIR VERSION
+# PACKAGE is the build's kestrine-VERSION.msi; BIN_DIR holds the kestrine.exe and
+# kestrine-report.exe it was made from, for the other builds the test makes (the same version
+# again, an older one). Prints "msi: N passed, M failed".
 set -uo pipefail
-bin=$(cd "$1" && pwd) version=$2
+msi=$(realpath "$1") bin=$(cd "$2" && pwd) version=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work="$root/build/package-test"
 rm -rf "$work"; mkdir -p "$work"
@@ -23,8 +25,7 @@ lnk_has() { [ -f "$1" ] && { strings -a "$1"; strings -a -el "$1"; } | grep -F -
 build() {  # build VERSION FOLDER: a package of the same programs under another version
     "$root/packaging/build-msi.sh" "$1" "$bin" "$2" >/dev/null 2>"$work/build-$1.log"
 }
-build "$version" "$work/current" || { cat "$work/build-$version.log"; echo "msi: 0 passed, 1 failed"; exit 1; }
-msi="$work/current/kestrine-$version.msi"
+[ -f "$msi" ] || { echo "no package at $msi"; echo "msi: 0 passed, 1 failed"; exit 1; }
 
 # The tables.
 property() { msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
