@@ -101,9 +101,10 @@ Labels attributeLabels(const DriveEntry& drive, const AtaAttribute& attribute) {
     return labels;
 }
 
-// One sample per ATA attribute of every drive that has them.
-template <typename Value>
-void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Value value) {
+using Shown = std::optional<std::string>;
+
+// One sample per ATA attribute of every drive that has them (none where `value` gives none).
+void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Shown (*value)(const AtaAttribute&)) {
     for (const DriveEntry& d : drives)
         for (const AtaAttribute& attribute : d.health.attributes)
             if (std::optional<std::string> shown = value(attribute))
@@ -111,8 +112,7 @@ void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives
 }
 
 // One sample per drive with an NVMe health log.
-template <typename Value>
-void nvmeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Value value) {
+void nvmeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, std::string (*value)(const NvmeHealth&)) {
     for (const DriveEntry& d : drives)
         if (d.health.source == HealthSource::NvmeLog) metrics.sample(driveLabels(d), value(d.health.nvme));
 }
@@ -151,7 +151,6 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
         if (const std::optional<double> hours = powerOnHours(d.health))
             metrics.sample(driveLabels(d), decimalNumber(*hours * 3600.0));
 
-    using Shown = std::optional<std::string>;
     metrics.family("drive_ata_attribute_value", "The normalised current value of an ATA SMART attribute.");
     attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(std::to_string(a.current)); });
     metrics.family("drive_ata_attribute_worst", "The worst normalised value an ATA SMART attribute has had.");
