@@ -36,7 +36,7 @@ class InstantDevice : public OpenDevice {
 public:
     explicit InstantDevice(const HealthyDevicePort::Replies& replies) : replies_(replies) {}
 
-    std::uint32_t control(std::uint32_t code, const std::uint8_t*, std::uint32_t, std::uint8_t* out,
+    ControlResult control(std::uint32_t code, const std::uint8_t*, std::uint32_t, std::uint8_t* out,
                           std::uint32_t outSize) override {
         const std::vector<std::uint8_t>* reply = nullptr;
         switch (code) {
@@ -44,10 +44,11 @@ public:
             case device::smartGetVersion: reply = &replies_.version; break;
             case device::ioctlStoragePredictFailure: reply = &replies_.predict; break;
             case device::smartSendDriveCommand: reply = &replies_.smart; break;
-            default: return 1;  // ERROR_INVALID_FUNCTION
+            default: return {1, 0};  // ERROR_INVALID_FUNCTION
         }
-        std::memcpy(out, reply->data(), std::min<std::size_t>(reply->size(), outSize));
-        return 0;
+        const std::size_t count = std::min<std::size_t>(reply->size(), outSize);
+        std::memcpy(out, reply->data(), count);
+        return {0, static_cast<std::uint32_t>(count)};
     }
 
 private:

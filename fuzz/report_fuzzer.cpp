@@ -1,18 +1,21 @@
-// Random drive records and volume rows through the report's writers: whatever the devices and
-// the volume scan left behind, the JSON parses strictly, every metric line is well formed, the
-// Nagios output is one plugin line and the text report one line per drive and volume.
+// Random drive records, drive health and volume rows through the report's writers: whatever
+// the devices and the volume scan left behind, the JSON parses strictly, every metric line is
+// well formed, the Nagios output is one plugin line and the text report one line per drive and
+// volume plus the lines of each drive's health block (and of its details).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fakes/format_checks.h"
 #include "fakes/report_scenarios.h"
 #include "fuzz_support.h"
+#include "probe/attribute_names.h"
 #include "report/report_json.h"
 #include "report/report_nagios.h"
 #include "report/report_prometheus.h"
@@ -61,6 +64,79 @@ DriveRecord someDrive(FuzzedDataProvider& in, int number) {
     return r;
 }
 
+Counter128 someCounter(FuzzedDataProvider& in) {
+    return {in.ConsumeIntegral<std::uint64_t>(), in.ConsumeIntegral<std::uint64_t>()};
+}
+
+template <typename Number>
+std::optional<Number> maybe(FuzzedDataProvider& in) {
+    if (!in.ConsumeBool()) return std::nullopt;
+    return in.ConsumeIntegral<Number>();
+}
+
+AtaAttribute someAttribute(FuzzedDataProvider& in) {
+    AtaAttribute a;
+    a.id = in.ConsumeIntegral<std::uint8_t>();
+    a.name = ataAttributeName(a.id);
+    a.flags = in.ConsumeIntegral<std::uint16_t>();
+    a.current = in.ConsumeIntegral<std::uint8_t>();
+    a.worst = in.ConsumeIntegral<std::uint8_t>();
+    a.threshold = in.ConsumeIntegral<std::uint8_t>();
+    a.hasThreshold = in.ConsumeBool();
+    a.raw = in.ConsumeIntegralInRange<std::uint64_t>(0, 0xFFFF'FFFF'FFFF);
+    a.preFailure = in.ConsumeBool();
+    a.failingNow = in.ConsumeBool();
+    return a;
+}
+
+// A health as the reads could leave it: ATA attributes only with their source, the NVMe log
+// only with its.
+DriveHealth someHealth(FuzzedDataProvider& in) {
+    DriveHealth h;
+    h.source = static_cast<HealthSource>(in.ConsumeIntegralInRange(0, 2));
+    if (h.source == HealthSource::None) h.unavailableReason = someText(in);
+    if (h.source == HealthSource::AtaSmart) {
+        h.attributes.resize(in.ConsumeIntegralInRange(1, 30));
+        for (AtaAttribute& a : h.attributes) a = someAttribute(in);
+        if (in.ConsumeBool()) h.thresholdsUnavailableReason = someText(in);
+        h.ataTemperatureCelsius = maybe<std::uint8_t>(in);
+        h.ataPowerOnHours = maybe<std::uint32_t>(in);
+    }
+    if (h.source == HealthSource::NvmeLog) {
+        NvmeHealth& log = h.nvme;
+        log.criticalWarning = in.ConsumeIntegral<std::uint8_t>();
+        log.compositeKelvin = in.ConsumeIntegral<std::uint16_t>();
+        if (log.compositeKelvin != 0) log.compositeCelsius = log.compositeKelvin - 273;
+        log.availableSpare = in.ConsumeIntegral<std::uint8_t>();
+        log.availableSpareThreshold = in.ConsumeIntegral<std::uint8_t>();
+        log.percentageUsed = in.ConsumeIntegral<std::uint8_t>();
+        for (Counter128* c : {&log.dataUnitsRead, &log.dataUnitsWritten, &log.powerCycles, &log.powerOnHours,
+                              &log.unsafeShutdowns, &log.mediaErrors, &log.errorLogEntries})
+            *c = someCounter(in);
+    }
+    TemperatureReading& t = h.temperature;
+    t.available = in.ConsumeBool();
+    if (t.available) {
+        t.current = maybe<std::int16_t>(in);
+        t.warning = in.ConsumeIntegral<std::int16_t>();
+        t.critical = in.ConsumeIntegral<std::int16_t>();
+    } else {
+        t.unavailableReason = someText(in);
+    }
+    return h;
+}
+
+// The lines of a drive's health block, and of its details.
+std::size_t healthLines(const DriveHealth& h, bool details) {
+    std::size_t lines = 1 + (h.thresholdsUnavailableReason.empty() ? 0 : 1);
+    for (const AtaAttribute& a : h.attributes) lines += a.failingNow ? 1 : 0;
+    if (h.source == HealthSource::NvmeLog) lines += static_cast<std::size_t>(std::popcount(h.nvme.criticalWarning));
+    if (!details) return lines;
+    if (h.source == HealthSource::AtaSmart) lines += 1 + h.attributes.size();
+    if (h.source == HealthSource::NvmeLog) lines += 11;
+    return lines + 1;  // the temperature property
+}
+
 VolumeRow someVolume(FuzzedDataProvider& in) {
     VolumeRow v;
     v.slot = in.ConsumeIntegralInRange(-2, 28);
@@ -80,22 +156,28 @@ void check(const std::uint8_t* data, std::size_t size) {
     messages.known = in.ConsumeBool();
     messages.text = someText(in);
     DriveTable drives;
-    for (int number = 0; number < driveTableSize; ++number)
-        if (in.ConsumeBool()) drives[static_cast<std::size_t>(number)] = someDrive(in, number);
+    HealthTable health;
+    for (std::size_t number = 0; number < drives.size(); ++number) {
+        if (in.ConsumeBool()) drives[number] = someDrive(in, static_cast<int>(number));
+        if (in.ConsumeBool()) health[number] = someHealth(in);
+    }
     std::vector<VolumeRow> volumes(in.ConsumeIntegralInRange(0, 30));
     for (VolumeRow& v : volumes) v = someVolume(in);
     const auto thresholds = static_cast<ThresholdSource>(in.ConsumeIntegralInRange(0, 2));
     const std::string version = someText(in);
     const std::string time = someText(in);
 
-    Report report = buildReport({drives, volumes, thresholds, version, time}, messages);
-    const bool critical = failingDriveCount(drives) > 0;
+    Report report = buildReport({drives, volumes, thresholds, version, time, health}, messages);
+    bool critical = failingDriveCount(drives) > 0;
+    for (std::size_t number = 0; number < drives.size(); ++number)
+        critical = critical || (isListed(drives[number]) && isHealthCritical(health[number]));
     const bool belowLimit = std::any_of(volumes.begin(), volumes.end(),
                                         [](const VolumeRow& v) { return v.inWarning && isVolumeSlot(v.slot); });
     require(report.status == (critical     ? OverallStatus::Critical
                               : belowLimit ? OverallStatus::Warning
                                            : OverallStatus::Ok),
-            "critical exactly when a listed drive fails, warning when a volume is below its limit");
+            "critical exactly when a listed drive fails or its health is critical, warning when a volume is "
+            "below its limit");
     if (in.ConsumeBool()) markUnknown(report, someText(in));
 
     const testing::FakeCodePage codePage;
@@ -107,11 +189,15 @@ void check(const std::uint8_t* data, std::size_t size) {
     require(nagios.starts_with(std::string("KESTRINE ") + statusWord(report.status) + " - "), "the status word leads");
     require(nagios.find('\n') == nagios.size() - 1, "the plugin output is one line");
     require(nagios.find('|') == nagios.rfind('|'), "one separator before the performance data");
-    const std::string text = writeTextReport(report);
-    const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    // Two heading lines, three blank ones, the status, and each table's header or its "No ... listed."
-    require(lines == 8 + report.drives.size() + report.volumes.size(),
-            "the text report has one line per drive and per volume");
+    for (const bool details : {false, true}) {
+        const std::string text = writeTextReport(report, details);
+        const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        // Two heading lines, three blank ones, the status, and each table's header or its "No ... listed."
+        std::size_t expected = 8 + report.drives.size() + report.volumes.size();
+        for (const DriveEntry& drive : report.drives) expected += healthLines(drive.health, details);
+        require(lines == expected, "the text report has one line per drive and per volume, and its health block");
+        require(text.find(" \n") == std::string::npos, "no blank ends a line");
+    }
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ private:
     class Device : public OpenDevice {
     public:
         explicit Device(ScriptedDrive& drive) : drive_(drive) {}
-        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+        ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) override {
             require(outSize == replySize(code), "every reply buffer has its documented size");
             require(std::all_of(out, out + outSize, [](std::uint8_t b) { return b == 0; }),
@@ -69,10 +69,11 @@ private:
                 drive_.smartCommand.assign(in, in + inSize);
             }
             const auto answer = drive_.answers.find(code);
-            if (answer == drive_.answers.end()) return 1;  // ERROR_INVALID_FUNCTION
+            if (answer == drive_.answers.end()) return {1, 0};  // ERROR_INVALID_FUNCTION
             const std::size_t count = std::min<std::size_t>(answer->second.size, outSize);
             if (count > 0) std::memcpy(out, answer->second.bytes, count);
-            return answer->second.error;
+            if (answer->second.error != 0) return {answer->second.error, 0};
+            return {0, static_cast<std::uint32_t>(count)};
         }
 
     private:

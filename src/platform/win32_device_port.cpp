@@ -78,15 +78,15 @@ class Win32OpenDevice : public OpenDevice {
 public:
     explicit Win32OpenDevice(UniqueHandle handle) : handle_(std::move(handle)) {}
 
-    std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+    ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                           std::uint32_t outSize) override {
-        DWORD returned = 0;  // required by a synchronous call; the reply is read at fixed offsets
+        DWORD returned = 0;
         if (DeviceIoControl(handle_.get(), code, const_cast<std::uint8_t*>(in), inSize, out, outSize, &returned,
                             nullptr))
-            return 0;
+            return {0, returned};
         const DWORD error = GetLastError();
         // A failure must never read as success, even from a driver that leaves no code.
-        return error != 0 ? error : ERROR_GEN_FAILURE;
+        return {error != 0 ? error : ERROR_GEN_FAILURE, 0};
     }
 
 private:

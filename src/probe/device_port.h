@@ -8,13 +8,20 @@
 
 namespace kestrine {
 
+// What one control request gave back.
+struct ControlResult {
+    std::uint32_t error = 0;          // 0 on success, else the system error code
+    std::uint32_t bytesReturned = 0;  // the count the driver reported writing into `out`; 0 on failure
+};
+
 // One open device. Destroying it closes the handle, so a pass can never leak one.
 class OpenDevice {
 public:
     virtual ~OpenDevice() = default;
-    // Sends one synchronous control request. Returns 0 on success, else the system error
-    // code. `out` is zero-filled by the caller; the adapter never writes past outSize.
-    virtual std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+    // Sends one synchronous control request. `out` is zero-filled by the caller; the adapter
+    // never writes past outSize. The count comes from the driver: a reader trusts it no
+    // further than outSize.
+    virtual ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                                   std::uint32_t outSize) = 0;
 };
 

@@ -23,12 +23,6 @@ std::uint64_t le48(const std::uint8_t* bytes) {
 
 std::string count(std::size_t value) { return std::to_string(value); }
 
-DriveHealth unavailable(std::string reason) {
-    DriveHealth health;
-    health.unavailableReason = std::move(reason);
-    return health;
-}
-
 // Why a SMART READ reply cannot be used, or empty when its sector can be read.
 std::string smartReadProblem(std::string_view what, const std::uint8_t* data, std::size_t bytesReturned) {
     namespace layout = device::smartRead;
@@ -87,16 +81,22 @@ std::string requestFailedReason(std::uint32_t error) {
     return "the driver refused the request with error " + std::to_string(error);
 }
 
+DriveHealth unavailableHealth(std::string reason) {
+    DriveHealth health;
+    health.unavailableReason = std::move(reason);
+    return health;
+}
+
 DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     if (std::string problem = smartReadProblem("data", data, bytesReturned); !problem.empty())
-        return unavailable(std::move(problem));
+        return unavailableHealth(std::move(problem));
     const std::uint8_t* sector = data + device::smartRead::sector;
     DriveHealth health;
     for (std::size_t index = 0; index < device::smartSector::entryCount; ++index) {
         const std::uint8_t* entry = entryAt(sector, index);
         if (entry[device::smartSector::id] != 0) health.attributes.push_back(attributeFrom(entry));
     }
-    if (health.attributes.empty()) return unavailable("the SMART data holds no attribute");
+    if (health.attributes.empty()) return unavailableHealth("the SMART data holds no attribute");
     health.source = HealthSource::AtaSmart;
     decodeCommonRawValues(health);
     return health;
@@ -124,24 +124,25 @@ DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     namespace layout = device::nvmeQuery;
     namespace log = device::nvmeHealthLog;
     if (data == nullptr || bytesReturned < layout::expectedVersion)
-        return unavailable("the health log reply holds " + count(data ? bytesReturned : 0) + " bytes, fewer than its " +
-                           count(layout::expectedVersion) + "-byte header");
+        return unavailableHealth("the health log reply holds " + count(data ? bytesReturned : 0) +
+                                 " bytes, fewer than its " + count(layout::expectedVersion) + "-byte header");
     const std::uint32_t version = le32(data + layout::version);
     const std::uint32_t size = le32(data + layout::descriptorSize);
     if (version != layout::expectedVersion || size != layout::expectedVersion)
-        return unavailable("the health log reply has descriptor version " + count(version) + " and size " +
-                           count(size) + ", not " + count(layout::expectedVersion));
+        return unavailableHealth("the health log reply has descriptor version " + count(version) + " and size " +
+                                 count(size) + ", not " + count(layout::expectedVersion));
     const std::uint32_t offset = le32(data + layout::dataOffset);
     const std::uint32_t length = le32(data + layout::dataLength);
     if (offset < layout::protocolDataSize)
-        return unavailable("the health log offset " + count(offset) + " points into the descriptor");
+        return unavailableHealth("the health log offset " + count(offset) + " points into the descriptor");
     if (length < layout::logSize)
-        return unavailable("the health log is " + count(length) + " bytes, shorter than " + count(layout::logSize));
+        return unavailableHealth("the health log is " + count(length) + " bytes, shorter than " +
+                                 count(layout::logSize));
     // In 64 bits, so that no offset a driver writes can wrap around.
     const std::uint64_t logEnd = std::uint64_t{layout::protocolData} + offset + layout::logSize;
     if (logEnd > bytesReturned)
-        return unavailable("the health log at offset " + count(offset) + " lies outside the " + count(bytesReturned) +
-                           " bytes returned");
+        return unavailableHealth("the health log at offset " + count(offset) + " lies outside the " +
+                                 count(bytesReturned) + " bytes returned");
 
     const std::uint8_t* page = data + layout::protocolData + offset;
     DriveHealth health;
@@ -212,6 +213,12 @@ std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning) {
     return set;
 }
 
+std::string attributeTitle(const AtaAttribute& attribute) {
+    std::string title = std::to_string(attribute.id);
+    if (!attribute.name.empty()) title.append(" ").append(attribute.name);
+    return title;
+}
+
 bool isHealthCritical(const DriveHealth& health) {
     switch (health.source) {
         case HealthSource::AtaSmart:
@@ -221,6 +228,13 @@ bool isHealthCritical(const DriveHealth& health) {
         case HealthSource::None: break;
     }
     return false;
+}
+
+std::optional<int> driveTemperature(const DriveHealth& health) {
+    if (health.source == HealthSource::AtaSmart && health.ataTemperatureCelsius) return health.ataTemperatureCelsius;
+    if (health.source == HealthSource::NvmeLog && health.nvme.compositeCelsius) return health.nvme.compositeCelsius;
+    if (health.temperature.current) return *health.temperature.current;
+    return std::nullopt;
 }
 
 }  // namespace kestrine

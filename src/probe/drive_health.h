@@ -77,6 +77,9 @@ struct DriveHealth {
 // The reason for a request the driver refused.
 std::string requestFailedReason(std::uint32_t error);
 
+// A health with no source, for this reason.
+DriveHealth unavailableHealth(std::string reason);
+
 // A SMART READ DATA reply: the attributes, with no thresholds yet.
 DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned);
 // A SMART READ THRESHOLDS reply, matched to the attributes by id; judges `failingNow`.
@@ -96,7 +99,14 @@ extern const std::array<WarningBit, 6> criticalWarningBits;
 // The bits set in `criticalWarning`, low bit first; bits 6 and 7 are named "reserved bit N".
 std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning);
 
+// The attribute's id and, for a well-known one, its name: "5 Reallocated Sectors Count", "230".
+std::string attributeTitle(const AtaAttribute& attribute);
+
 // A failing-now ATA attribute or any NVMe critical-warning bit.
 bool isHealthCritical(const DriveHealth& health);
+
+// The drive's temperature in degrees Celsius: its SMART data's (attribute 194 or 190, or the
+// NVMe composite temperature), else the temperature property's current one, else none.
+std::optional<int> driveTemperature(const DriveHealth& health);
 
 }  // namespace kestrine

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "probe/device_layouts.h"
+#include "probe/device_request.h"
 #include "probe/drive_texts.h"
 
 namespace kestrine {
@@ -11,13 +12,6 @@ namespace kestrine {
 std::string devicePath(std::int32_t driveNumber) { return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber); }
 
 namespace {
-
-// Sends one request whose reply goes into the fixed-size buffer `reply`.
-template <std::size_t N>
-std::uint32_t request(OpenDevice& drive, std::uint32_t code, std::array<std::uint8_t, N>& reply,
-                      const std::uint8_t* input = nullptr, std::uint32_t inputSize = 0) {
-    return drive.control(code, input, inputSize, reply.data(), static_cast<std::uint32_t>(N));
-}
 
 // Replaces the identity block as a whole from a descriptor the driver filled in.
 void storeIdentity(DriveRecord& record, const device::DescriptorBuffer& descriptor) {
@@ -35,7 +29,7 @@ void queryIdentity(DriveRecord& record, OpenDevice& drive) {
     const device::PropertyQuery query = device::makePropertyQuery();
     device::DescriptorBuffer descriptor{};
     const std::uint32_t error =
-        request(drive, device::ioctlStorageQueryProperty, descriptor, query.data(), device::propertyQuery::size);
+        request(drive, device::ioctlStorageQueryProperty, descriptor, query.data(), device::propertyQuery::size).error;
     if (error != 0) {
         record.identityError = error;
         return;
@@ -49,7 +43,7 @@ void queryIdentity(DriveRecord& record, OpenDevice& drive) {
 
 void querySmartVersion(DriveRecord& record, OpenDevice& drive) {
     device::VersionReply reply{};
-    const std::uint32_t error = request(drive, device::smartGetVersion, reply);
+    const std::uint32_t error = request(drive, device::smartGetVersion, reply).error;
     record.versionError = error;
     record.smartCapable = error == 0 && device::isSmartCapable(reply);
 }
@@ -57,7 +51,7 @@ void querySmartVersion(DriveRecord& record, OpenDevice& drive) {
 void queryPredictFailure(DriveRecord& record, OpenDevice& drive) {
     device::PredictFailureReply reply{};
     // A failing request leaves no error code behind: the state simply reads "no data".
-    const bool answered = request(drive, device::ioctlStoragePredictFailure, reply) == 0;
+    const bool answered = request(drive, device::ioctlStoragePredictFailure, reply).error == 0;
     record.predictQueried = answered;
     record.predictOk = answered && !device::isFailurePredicted(reply);
 }
@@ -67,24 +61,22 @@ void querySmartStatus(DriveRecord& record, OpenDevice& drive) {
     // Zero-filled, so a driver that answers without writing the registers reads as no threshold.
     device::SmartReply reply{};
     const std::uint32_t error =
-        request(drive, device::smartSendDriveCommand, reply, command.data(), device::smartCommand::size);
+        request(drive, device::smartSendDriveCommand, reply, command.data(), device::smartCommand::size).error;
     record.statusError = error;
     record.thresholdExceeded = error == 0 && device::isThresholdExceeded(reply);
 }
 
-// Read and write access, or no access when that is refused (a standard user): the failure
-// of the second open counts as the open's failure.
-OpenResult openDrive(const DriveRecord& record, DevicePort& port) {
-    const std::string path = devicePath(record.driveNumber);
+}  // namespace
+
+OpenResult openDrive(std::int32_t driveNumber, DevicePort& port) {
+    const std::string path = devicePath(driveNumber);
     OpenResult opened = port.open(path, DeviceAccess::ReadWrite);
     if (!opened.device && opened.error == errorAccessDenied) opened = port.open(path, DeviceAccess::None);
     return opened;
 }
 
-}  // namespace
-
 bool probeIdentity(DriveRecord& record, DevicePort& port) {
-    const OpenResult opened = openDrive(record, port);
+    const OpenResult opened = openDrive(record.driveNumber, port);
     if (!opened.device) {
         const bool exists = opened.error != errorFileNotFound;
         record.probed = true;
@@ -98,7 +90,7 @@ bool probeIdentity(DriveRecord& record, DevicePort& port) {
 }
 
 bool probeFailureStatus(DriveRecord& record, DevicePort& port) {
-    const OpenResult opened = openDrive(record, port);
+    const OpenResult opened = openDrive(record.driveNumber, port);
     if (!opened.device) return false;
     queryPredictFailure(record, *opened.device);
     if (smartUsable(record)) querySmartStatus(record, *opened.device);

@@ -18,6 +18,10 @@ inline constexpr std::uint32_t errorAccessDenied = 5;  // ERROR_ACCESS_DENIED
 // "\\.\PhysicalDriveN".
 std::string devicePath(std::int32_t driveNumber);
 
+// Opens the drive with read and write access, or with no access when that is refused (a
+// standard user); the failure of the second open counts as the open's failure.
+OpenResult openDrive(std::int32_t driveNumber, DevicePort& port);
+
 // Opens the drive, reads its identity and SMART version. False exactly when no device
 // exists at this number.
 bool probeIdentity(DriveRecord& record, DevicePort& port);

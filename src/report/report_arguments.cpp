@@ -28,6 +28,8 @@ ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) 
             parsed.options.help = true;
         } else if (argument == "--version") {
             parsed.options.version = true;
+        } else if (argument == "--details") {
+            parsed.options.details = true;
         } else if (argument == "--format" || argument == "--prometheus") {
             bool& given = argument == "--format" ? formatGiven : prometheusGiven;
             if (given) return refused("option '" + argument + "' given twice");
@@ -53,26 +55,31 @@ ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) 
 }
 
 std::string reportUsage() {
-    return "usage: kestrine-report [--format text|json|nagios] [--prometheus FILE] [--help] [--version]\n";
+    return "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] "
+           "[--version]\n";
 }
 
 std::string reportHelp() {
     return reportUsage() +
            "\n"
            "Probes the physical drives 0 to 15 and the volumes C: to Z: as the Kestrine window does,\n"
+           "reads each drive's health (SMART attributes, or the NVMe health log, and its temperature),\n"
            "judges each volume against its warning percent, prints one report and exits.\n"
            "\n"
            "  --format text     a report for people (the default)\n"
            "  --format json     one JSON document\n"
            "  --format nagios   one status line with performance data, for monitoring plugins\n"
+           "  --details         text format: each drive's whole attribute table or health log\n"
            "  --prometheus FILE also write the metrics in the Prometheus text format to FILE\n"
            "  --help            this text\n"
            "  --version         the program's version\n"
            "\n"
            "Exit status:\n"
-           "  0  ok: no drive predicts failure and every volume is at or above its warning percent\n"
+           "  0  ok: no drive predicts failure or has critical health, and every volume is at or\n"
+           "     above its warning percent\n"
            "  1  warning: a volume is below its warning percent\n"
-           "  2  critical: a drive predicts failure (storage prediction or SMART status)\n"
+           "  2  critical: a drive predicts failure (storage prediction or SMART status), a SMART\n"
+           "     attribute of a drive is failing now, or an NVMe drive sets a critical-warning bit\n"
            "  3  unknown: bad arguments, or the report could not be made\n";
 }
 

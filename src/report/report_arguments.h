@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the console report:
-//   kestrine-report [--format text|json|nagios] [--prometheus FILE] [--help] [--version]
+//   kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] [--version]
 #include <string>
 #include <vector>
 
@@ -10,6 +10,7 @@ enum class ReportFormat { Text, Json, Nagios };
 
 struct ReportOptions {
     ReportFormat format = ReportFormat::Text;
+    bool details = false;        // the text format's whole attribute tables and health logs
     std::string prometheusFile;  // empty: no metrics file
     bool help = false;
     bool version = false;

@@ -1,6 +1,7 @@
 #include "report/report_json.h"
 
 #include <cmath>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -41,6 +42,89 @@ std::string integer(std::int64_t value) { return std::to_string(value); }
 // JSON has no literal for a value that is not finite.
 std::string number(double value) { return std::isfinite(value) ? decimalNumber(value) : "null"; }
 
+std::string optionalInteger(const std::optional<int>& value) { return value ? integer(*value) : "null"; }
+
+std::string attributeObject(const AtaAttribute& attribute) {
+    return object({
+        {"id", integer(attribute.id)},
+        {"name", '"' + std::string(attribute.name) + '"'},  // plain ASCII from the program's own table
+        {"flags", integer(attribute.flags)},
+        {"current", integer(attribute.current)},
+        {"worst", integer(attribute.worst)},
+        {"threshold", attribute.hasThreshold ? integer(attribute.threshold) : "null"},
+        {"raw", integer(static_cast<std::int64_t>(attribute.raw))},
+        {"preFailure", boolean(attribute.preFailure)},
+        {"failingNow", boolean(attribute.failingNow)},
+    });
+}
+
+std::string ataObject(const DriveHealth& health, const AnsiConverter& converter) {
+    std::string attributes = "[";
+    for (const AtaAttribute& attribute : health.attributes)
+        attributes += (attributes.size() > 1 ? ", " : "") + attributeObject(attribute);
+    return object({
+        {"attributes", attributes + ']'},
+        {"thresholdsUnavailableReason", jsonString(health.thresholdsUnavailableReason, converter)},
+        {"temperatureCelsius", optionalInteger(health.ataTemperatureCelsius)},
+        {"powerOnHours", health.ataPowerOnHours ? integer(*health.ataPowerOnHours) : "null"},
+    });
+}
+
+// The 128-bit counters as exact decimal text.
+std::string counter(Counter128 value) { return '"' + decimalText(value) + '"'; }
+
+std::string nvmeObject(const NvmeHealth& log) {
+    std::string warnings = "[";
+    for (const WarningBit& bit : criticalWarnings(log.criticalWarning))
+        warnings += (warnings.size() > 1 ? ", \"" : "\"") + std::string(bit.name) + '"';
+    return object({
+        {"criticalWarning", integer(log.criticalWarning)},
+        {"criticalWarnings", warnings + ']'},
+        {"compositeTemperatureKelvin", integer(log.compositeKelvin)},
+        {"compositeTemperatureCelsius", optionalInteger(log.compositeCelsius)},
+        {"availableSparePercent", integer(log.availableSpare)},
+        {"availableSpareThresholdPercent", integer(log.availableSpareThreshold)},
+        {"percentageUsed", integer(log.percentageUsed)},
+        {"dataUnitBytes", integer(nvmeDataUnitBytes)},
+        {"dataUnitsRead", counter(log.dataUnitsRead)},
+        {"dataUnitsWritten", counter(log.dataUnitsWritten)},
+        {"powerCycles", counter(log.powerCycles)},
+        {"powerOnHours", counter(log.powerOnHours)},
+        {"unsafeShutdowns", counter(log.unsafeShutdowns)},
+        {"mediaErrors", counter(log.mediaErrors)},
+        {"errorLogEntries", counter(log.errorLogEntries)},
+    });
+}
+
+std::string temperatureObject(const TemperatureReading& reading, const AnsiConverter& converter) {
+    const auto limit = [&reading](std::int16_t degrees) { return reading.available ? integer(degrees) : "null"; };
+    return object({
+        {"available", boolean(reading.available)},
+        {"currentCelsius", reading.current ? integer(*reading.current) : "null"},
+        {"warningCelsius", limit(reading.warning)},
+        {"criticalCelsius", limit(reading.critical)},
+        {"unavailableReason", jsonString(reading.unavailableReason, converter)},
+    });
+}
+
+std::string healthObject(const DriveEntry& drive, const AnsiConverter& converter) {
+    const DriveHealth& health = drive.health;
+    Fields fields = {
+        {"source", '"' + std::string(healthSourceName(health.source)) + '"'},
+        {"critical", boolean(drive.healthCritical)},
+        {"temperatureCelsius", optionalInteger(driveTemperature(health))},
+    };
+    switch (health.source) {
+        case HealthSource::AtaSmart: fields.emplace_back("ata", ataObject(health, converter)); break;
+        case HealthSource::NvmeLog: fields.emplace_back("nvme", nvmeObject(health.nvme)); break;
+        case HealthSource::None:
+            fields.emplace_back("unavailableReason", jsonString(health.unavailableReason, converter));
+            break;
+    }
+    fields.emplace_back("temperatureProperty", temperatureObject(health.temperature, converter));
+    return object(fields);
+}
+
 std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter) {
     const auto string = [&converter](const std::string& text) { return jsonString(text, converter); };
     const DriveRecord& r = drive.record;
@@ -67,6 +151,7 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
                           {"versionError", integer(r.versionError)},
                           {"statusError", integer(statusError)}})},
         {"failurePredicted", boolean(drive.failurePredicted)},
+        {"health", healthObject(drive, converter)},
     });
 }
 

@@ -1,6 +1,7 @@
 #include "report/report_model.h"
 
 #include <utility>
+#include <vector>
 
 #include "probe/drive_texts.h"
 #include "volumes/volume_table.h"
@@ -25,7 +26,7 @@ DriveRecord blankIdentity(DriveRecord record) {
     return record;
 }
 
-DriveEntry entryOf(const DriveRecord& record, const SystemMessages& messages) {
+DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const SystemMessages& messages) {
     DriveEntry entry;
     entry.record = record;
     entry.identity = identityOf(record);
@@ -36,7 +37,23 @@ DriveEntry entryOf(const DriveRecord& record, const SystemMessages& messages) {
     entry.spf = spfState(record);
     entry.smart = smartState(record);
     entry.failurePredicted = indicatorLevel(record) == IndicatorLevel::FailurePredicted;
+    entry.health = health;
+    entry.healthCritical = isHealthCritical(health);
     return entry;
+}
+
+// "SMART attribute failing now: 5 Reallocated Sectors Count" or "NVMe critical warning:
+// spare below threshold", each item named, several joined by ", ".
+std::string healthProblem(const DriveHealth& health) {
+    std::vector<std::string> items;
+    for (const AtaAttribute& attribute : health.attributes)
+        if (attribute.failingNow) items.push_back(attributeTitle(attribute));
+    for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning)) items.emplace_back(bit.name);
+    std::string problem = health.source == HealthSource::NvmeLog ? "NVMe critical warning"
+                          : items.size() == 1                    ? "SMART attribute failing now"
+                                                                 : "SMART attributes failing now";
+    for (std::size_t i = 0; i < items.size(); ++i) problem += (i == 0 ? ": " : ", ") + items[i];
+    return problem;
 }
 
 std::string countOf(std::size_t count, const char* noun) {
@@ -55,17 +72,19 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     report.programVersion = input.programVersion;
     report.utcTime = input.utcTime;
     report.thresholds = input.thresholds;
-    for (const DriveRecord& record : input.drives)
-        if (isListed(record)) report.drives.push_back(entryOf(record, messages));
+    for (std::size_t number = 0; number < input.drives.size(); ++number)
+        if (isListed(input.drives[number]))
+            report.drives.push_back(entryOf(input.drives[number], input.health[number], messages));
     for (const VolumeRow& row : input.volumes)
         if (isVolumeSlot(row.slot)) report.volumes.push_back(row);
 
     bool critical = false;
     bool warning = false;
     for (const DriveEntry& drive : report.drives) {
-        if (!drive.failurePredicted) continue;
-        critical = true;
-        addProblem(report.reason, "Disk " + std::to_string(drive.record.driveNumber) + " predicts failure");
+        const std::string disk = "Disk " + std::to_string(drive.record.driveNumber);
+        if (drive.failurePredicted) addProblem(report.reason, disk + " predicts failure");
+        if (drive.healthCritical) addProblem(report.reason, disk + ' ' + healthProblem(drive.health));
+        critical = critical || drive.failurePredicted || drive.healthCritical;
     }
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;

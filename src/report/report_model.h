@@ -1,5 +1,5 @@
 #pragma once
-// What one report says: the listed drives after a probe, the listed volumes with the verdicts
+// What one report says: the listed drives after a probe with their health, the listed volumes with the verdicts
 // the volume judgement gave them, where the warning percents came from, and the overall
 // status with its exit code and reason. Every writer reads this and nothing else.
 #include <cstdint>
@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "probe/device_port.h"
+#include "probe/drive_health.h"
 #include "probe/drive_record.h"
+#include "probe/health_probe.h"
 #include "volumes/volume_scan.h"
 
 namespace kestrine {
@@ -45,6 +47,8 @@ struct DriveEntry {
     SpfState spf = SpfState::NoData;
     SmartState smart = SmartState::NoData;
     bool failurePredicted = false;  // by either verdict
+    DriveHealth health;             // what the health reads found
+    bool healthCritical = false;    // a failing-now attribute or an NVMe critical-warning bit
 };
 
 struct Report {
@@ -63,10 +67,11 @@ struct ReportInput {
     ThresholdSource thresholds;
     std::string programVersion;
     std::string utcTime;
+    HealthTable health{};  // by drive number, as probeAllHealth left it
 };
 
-// Critical when a listed drive predicts failure, else warning when a volume is below its
-// limit, else ok.
+// Critical when a listed drive predicts failure or its health is critical, else warning when
+// a volume is below its limit, else ok.
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
 
 // The report could not be made as a whole (the caller says why): unknown, exit code 3.

@@ -1,6 +1,7 @@
 #include "report/report_prometheus.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -15,13 +16,16 @@ class MetricText {
 public:
     explicit MetricText(const AnsiConverter& converter) : converter_(converter) {}
 
-    // Starts a family: its HELP and TYPE lines; the samples that follow belong to it.
-    void family(std::string_view name, std::string_view help) {
+    // Starts a family: the samples that follow belong to it. Its HELP and TYPE lines come
+    // with its first sample, so a family without samples leaves no trace.
+    void family(std::string_view name, std::string_view help, std::string_view type = "gauge") {
         name_ = "kestrine_" + std::string(name);
-        text_ += "# HELP " + name_ + ' ' + std::string(help) + "\n# TYPE " + name_ + " gauge\n";
+        header_ = "# HELP " + name_ + ' ' + std::string(help) + "\n# TYPE " + name_ + ' ' + std::string(type) + '\n';
     }
 
     void sample(const Labels& labels, const std::string& value) {
+        text_ += header_;
+        header_.clear();
         text_ += name_;
         for (std::size_t i = 0; i < labels.size(); ++i) {
             text_ += i == 0 ? '{' : ',';
@@ -32,11 +36,11 @@ public:
     }
 
     // One series per possible state, 1 for `current`.
-    template <typename State>
-    void stateSet(Labels labels, std::initializer_list<State> states, State current, const char* (*identifier)(State)) {
+    template <typename State, typename Identifier>
+    void stateSet(Labels labels, std::initializer_list<State> states, State current, Identifier identifier) {
         labels.emplace_back("state", "");
         for (const State state : states) {
-            labels.back().second = identifier(state);
+            labels.back().second = std::string(identifier(state));
             sample(labels, state == current ? "1" : "0");
         }
     }
@@ -46,6 +50,7 @@ public:
 private:
     const AnsiConverter& converter_;
     std::string name_;
+    std::string header_;
     std::string text_;
 };
 
@@ -88,6 +93,110 @@ void driveFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
     for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), d.failurePredicted ? "1" : "0");
 }
 
+std::string flag(bool value) { return value ? "1" : "0"; }
+
+Labels attributeLabels(const DriveEntry& drive, const AtaAttribute& attribute) {
+    Labels labels = driveLabels(drive);
+    labels.insert(labels.end(), {{"attribute", std::to_string(attribute.id)}, {"name", std::string(attribute.name)}});
+    return labels;
+}
+
+using Shown = std::optional<std::string>;
+
+// One sample per ATA attribute of every drive that has them (none where `value` gives none).
+void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Shown (*value)(const AtaAttribute&)) {
+    for (const DriveEntry& d : drives)
+        for (const AtaAttribute& attribute : d.health.attributes)
+            if (std::optional<std::string> shown = value(attribute))
+                metrics.sample(attributeLabels(d, attribute), *shown);
+}
+
+// One sample per drive with an NVMe health log.
+void nvmeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, std::string (*value)(const NvmeHealth&)) {
+    for (const DriveEntry& d : drives)
+        if (d.health.source == HealthSource::NvmeLog) metrics.sample(driveLabels(d), value(d.health.nvme));
+}
+
+std::string counterValue(Counter128 value, double scale = 1.0) { return decimalNumber(toDouble(value) * scale); }
+
+std::optional<double> powerOnHours(const DriveHealth& health) {
+    if (health.source == HealthSource::AtaSmart && health.ataPowerOnHours) return *health.ataPowerOnHours;
+    if (health.source == HealthSource::NvmeLog) return toDouble(health.nvme.powerOnHours);
+    return std::nullopt;
+}
+
+void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
+    metrics.family("drive_health_source", "Where the drive's health data came from.");
+    for (const DriveEntry& d : drives)
+        metrics.stateSet(driveLabels(d), {HealthSource::None, HealthSource::AtaSmart, HealthSource::NvmeLog},
+                         d.health.source, healthSourceName);
+    metrics.family("drive_health_critical",
+                   "1 when an ATA attribute is failing now or an NVMe critical warning is set.");
+    for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), flag(d.healthCritical));
+    metrics.family("drive_temperature_celsius", "The drive's temperature, from its SMART data or the storage stack.");
+    for (const DriveEntry& d : drives)
+        if (const std::optional<int> degrees = driveTemperature(d.health))
+            metrics.sample(driveLabels(d), std::to_string(*degrees));
+    metrics.family("drive_temperature_limit_celsius", "The storage stack's warning and critical temperature.");
+    for (const DriveEntry& d : drives) {
+        if (!d.health.temperature.available) continue;
+        Labels labels = driveLabels(d);
+        labels.emplace_back("limit", "warning");
+        metrics.sample(labels, std::to_string(d.health.temperature.warning));
+        labels.back().second = "critical";
+        metrics.sample(labels, std::to_string(d.health.temperature.critical));
+    }
+    metrics.family("drive_power_on_seconds", "The drive's power-on time (counted by it in hours).");
+    for (const DriveEntry& d : drives)
+        if (const std::optional<double> hours = powerOnHours(d.health))
+            metrics.sample(driveLabels(d), decimalNumber(*hours * 3600.0));
+
+    metrics.family("drive_ata_attribute_value", "The normalised current value of an ATA SMART attribute.");
+    attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(std::to_string(a.current)); });
+    metrics.family("drive_ata_attribute_worst", "The worst normalised value an ATA SMART attribute has had.");
+    attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(std::to_string(a.worst)); });
+    metrics.family("drive_ata_attribute_threshold",
+                   "The threshold of an ATA SMART attribute, where the drive has one.");
+    attributeSamples(metrics, drives, [](const AtaAttribute& a) {
+        return a.hasThreshold ? Shown(std::to_string(a.threshold)) : std::nullopt;
+    });
+    metrics.family("drive_ata_attribute_raw", "The 48-bit raw value of an ATA SMART attribute (vendor-defined).");
+    attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(std::to_string(a.raw)); });
+    metrics.family("drive_ata_attribute_failing_now", "1 when a pre-failure attribute is at or below its threshold.");
+    attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(flag(a.failingNow)); });
+
+    metrics.family("drive_nvme_critical_warning", "The bits of the NVMe critical warning, 1 when set.");
+    for (const DriveEntry& d : drives) {
+        if (d.health.source != HealthSource::NvmeLog) continue;
+        for (const WarningBit& bit : criticalWarnings(0xFF)) {
+            Labels labels = driveLabels(d);
+            labels.insert(labels.end(), {{"bit", std::to_string(bit.bit)}, {"name", std::string(bit.name)}});
+            metrics.sample(labels, flag((d.health.nvme.criticalWarning >> bit.bit) & 1));
+        }
+    }
+    metrics.family("drive_nvme_percentage_used_ratio", "The NVMe drive's estimate of its life used; may pass 1.");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return ratio(log.percentageUsed); });
+    metrics.family("drive_nvme_available_spare_ratio", "The NVMe drive's spare capacity left, 0 to 1.");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return ratio(log.availableSpare); });
+    metrics.family("drive_nvme_available_spare_threshold_ratio",
+                   "The spare capacity below which the NVMe drive warns.");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return ratio(log.availableSpareThreshold); });
+    metrics.family("drive_nvme_data_read_bytes_total", "Bytes the host read from the NVMe drive.", "counter");
+    nvmeSamples(metrics, drives,
+                [](const NvmeHealth& log) { return counterValue(log.dataUnitsRead, nvmeDataUnitBytes); });
+    metrics.family("drive_nvme_data_written_bytes_total", "Bytes the host wrote to the NVMe drive.", "counter");
+    nvmeSamples(metrics, drives,
+                [](const NvmeHealth& log) { return counterValue(log.dataUnitsWritten, nvmeDataUnitBytes); });
+    metrics.family("drive_nvme_power_cycles_total", "Power cycles of the NVMe drive.", "counter");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return counterValue(log.powerCycles); });
+    metrics.family("drive_nvme_unsafe_shutdowns_total", "Unsafe shutdowns of the NVMe drive.", "counter");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return counterValue(log.unsafeShutdowns); });
+    metrics.family("drive_media_errors_total", "Media and data integrity errors the NVMe drive counted.", "counter");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return counterValue(log.mediaErrors); });
+    metrics.family("drive_nvme_error_log_entries_total", "Error log entries over the NVMe drive's life.", "counter");
+    nvmeSamples(metrics, drives, [](const NvmeHealth& log) { return counterValue(log.errorLogEntries); });
+}
+
 void volumeFamilies(MetricText& metrics, const std::vector<VolumeRow>& volumes) {
     metrics.family("volume_info", "A listed volume's label and whose warning percent applies to it.");
     for (const VolumeRow& v : volumes)
@@ -118,8 +227,9 @@ std::string writePrometheusMetrics(const Report& report, const AnsiConverter& co
     metrics.family("status", "The overall status, whose exit code is 0 ok, 1 warning, 2 critical, 3 unknown.");
     metrics.stateSet({}, {OverallStatus::Ok, OverallStatus::Warning, OverallStatus::Critical, OverallStatus::Unknown},
                      report.status, statusIdentifier);
-    if (!report.drives.empty()) driveFamilies(metrics, report.drives);
-    if (!report.volumes.empty()) volumeFamilies(metrics, report.volumes);
+    driveFamilies(metrics, report.drives);
+    healthFamilies(metrics, report.drives);
+    volumeFamilies(metrics, report.volumes);
     return metrics.text();
 }
 

@@ -1,6 +1,7 @@
 #include "report/report_run.h"
 
 #include "probe/drive_probe.h"
+#include "probe/health_probe.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
 #include "report/report_nagios.h"
@@ -34,13 +35,13 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
     return rows;
 }
 
-std::string written(const Report& report, ReportFormat format, const AnsiConverter& converter) {
-    switch (format) {
+std::string written(const Report& report, const ReportOptions& options, const AnsiConverter& converter) {
+    switch (options.format) {
         case ReportFormat::Json: return writeJsonReport(report, converter);
         case ReportFormat::Nagios: return writeNagiosReport(report);
         case ReportFormat::Text: break;
     }
-    return writeTextReport(report);
+    return writeTextReport(report, options.details);
 }
 
 }  // namespace
@@ -68,12 +69,13 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
 
     DriveTable drives{};
     probeAllDrives(drives, ports.devices);
+    const HealthTable health = probeAllHealth(drives, ports.devices);
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
     VolumeTable volumes{};
     const VolumeScanResult scan = scanVolumes(ports.volumes, thresholds.record, volumes);
-    Report report =
-        buildReport({drives, volumeRows(scan, volumes, thresholds.record), thresholds.source, programVersion, utcTime},
-                    ports.messages);
+    Report report = buildReport(
+        {drives, volumeRows(scan, volumes, thresholds.record), thresholds.source, programVersion, utcTime, health},
+        ports.messages);
     if (!scan.answered) markUnknown(report, "the system listed no drive letters");
 
     ReportOutcome outcome;
@@ -86,7 +88,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
             markUnknown(report, "the metrics file could not be written");
         }
     }
-    outcome.output = written(report, options.format, ports.converter);
+    outcome.output = written(report, options, ports.converter);
     outcome.exitCode = exitCode(report.status);
     return outcome;
 }

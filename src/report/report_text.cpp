@@ -1,6 +1,10 @@
 #include "report/report_text.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,23 +28,147 @@ std::string cell(const std::string& text) {
     return shown.empty() ? "-" : shown;
 }
 
-// Columns two blanks apart, each as wide as its widest cell; no blanks at line ends.
-std::string alignedTable(const std::vector<Row>& rows) {
+std::vector<std::size_t> columnWidths(const std::vector<Row>& rows) {
     std::vector<std::size_t> widths;
     for (const Row& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
         for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
     }
-    std::string table;
-    for (const Row& row : rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
-        }
-        table += line + '\n';
+    return widths;
+}
+
+// Columns two blanks apart, each as wide as its widest cell; no blanks at line ends.
+std::string alignedLine(const Row& row, const std::vector<std::size_t>& widths, std::string_view indent = "") {
+    std::string line(indent);
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        line += row[i];
+        if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
     }
+    return line + '\n';
+}
+
+std::string alignedTable(const std::vector<Row>& rows, std::string_view indent) {
+    const std::vector<std::size_t> widths = columnWidths(rows);
+    std::string table;
+    for (const Row& row : rows) table += alignedLine(row, widths, indent);
     return table;
+}
+
+// --- health ------------------------------------------------------------------------------
+
+constexpr std::string_view healthIndent = "  ";
+constexpr std::string_view detailIndent = "    ";
+
+const AtaAttribute* attributeWithId(const DriveHealth& health, std::uint8_t id) {
+    for (const AtaAttribute& attribute : health.attributes)
+        if (attribute.id == id) return &attribute;
+    return nullptr;
+}
+
+// The numbers a person checks first, ", " apart.
+std::string headline(const DriveHealth& health) {
+    std::vector<std::string> parts;
+    if (const std::optional<int> degrees = driveTemperature(health))
+        parts.push_back("temperature " + std::to_string(*degrees) + " C");
+    if (health.source == HealthSource::AtaSmart) {
+        if (health.ataPowerOnHours) parts.push_back("power-on " + std::to_string(*health.ataPowerOnHours) + " hours");
+        for (const auto& [id, what] :
+             {std::pair<std::uint8_t, const char*>{5, "reallocated "}, {197, "pending "}, {198, "uncorrectable "}})
+            if (const AtaAttribute* attribute = attributeWithId(health, id))
+                parts.push_back(what + std::to_string(attribute->raw));
+    } else if (health.source == HealthSource::NvmeLog) {
+        const NvmeHealth& log = health.nvme;
+        parts.push_back("power-on " + decimalText(log.powerOnHours) + " hours");
+        parts.push_back("used " + std::to_string(log.percentageUsed) + " %");
+        parts.push_back("available spare " + std::to_string(log.availableSpare) + " % (threshold " +
+                        std::to_string(log.availableSpareThreshold) + " %)");
+        parts.push_back("media errors " + decimalText(log.mediaErrors));
+    }
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+
+// One indented block: where the health came from with its headline, then every failing
+// attribute or critical-warning bit on a line of its own.
+std::string healthBlock(const DriveHealth& health) {
+    std::string block(healthIndent);
+    std::string_view separator = ": ";
+    switch (health.source) {
+        case HealthSource::AtaSmart: block += "Health (ATA SMART)"; break;
+        case HealthSource::NvmeLog: block += "Health (NVMe log)"; break;
+        case HealthSource::None:
+            block += "Health: not available - " + cell(health.unavailableReason);
+            separator = "; ";
+            break;
+    }
+    if (const std::string numbers = headline(health); !numbers.empty()) block += std::string(separator) + numbers;
+    block += '\n';
+    for (const AtaAttribute& attribute : health.attributes)
+        if (attribute.failingNow)
+            block += std::string(healthIndent) + "Failing now: attribute " + attributeTitle(attribute) + " (current " +
+                     std::to_string(attribute.current) + ", threshold " + std::to_string(attribute.threshold) + ")\n";
+    if (!health.thresholdsUnavailableReason.empty())
+        block += std::string(healthIndent) + "Thresholds: not available - " + cell(health.thresholdsUnavailableReason) +
+                 '\n';
+    if (health.source == HealthSource::NvmeLog)
+        for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning))
+            block += std::string(healthIndent) + "Critical warning: " + std::string(bit.name) + '\n';
+    return block;
+}
+
+std::string attributeTable(const DriveHealth& health) {
+    std::vector<Row> rows{
+        {"ID", "Attribute", "Flags", "Current", "Worst", "Threshold", "Raw", "Pre-failure", "Failing now"}};
+    for (const AtaAttribute& a : health.attributes) {
+        char flags[8];
+        std::snprintf(flags, sizeof flags, "0x%04X", static_cast<unsigned>(a.flags));
+        rows.push_back({std::to_string(a.id), cell(std::string(a.name)), flags, std::to_string(a.current),
+                        std::to_string(a.worst), a.hasThreshold ? std::to_string(a.threshold) : "-",
+                        std::to_string(a.raw), a.preFailure ? "yes" : "no", a.failingNow ? "yes" : "no"});
+    }
+    return alignedTable(rows, detailIndent);
+}
+
+std::string healthLog(const NvmeHealth& log) {
+    char warning[8];
+    std::snprintf(warning, sizeof warning, "0x%02X", static_cast<unsigned>(log.criticalWarning));
+    std::string warnings;
+    for (const WarningBit& bit : criticalWarnings(log.criticalWarning))
+        warnings += (warnings.empty() ? " (" : ", ") + std::string(bit.name);
+    const std::string kelvin = std::to_string(log.compositeKelvin) + " K";
+    const std::vector<Row> rows = {
+        {"Critical warning:", warning + warnings + (warnings.empty() ? "" : ")")},
+        {"Composite temperature:",
+         log.compositeCelsius ? std::to_string(*log.compositeCelsius) + " C (" + kelvin + ")" : kelvin},
+        {"Available spare:",
+         std::to_string(log.availableSpare) + " % (threshold " + std::to_string(log.availableSpareThreshold) + " %)"},
+        {"Percentage used:", std::to_string(log.percentageUsed) + " %"},
+        {"Data units read:", decimalText(log.dataUnitsRead) + " (512,000 bytes each)"},
+        {"Data units written:", decimalText(log.dataUnitsWritten) + " (512,000 bytes each)"},
+        {"Power cycles:", decimalText(log.powerCycles)},
+        {"Power-on hours:", decimalText(log.powerOnHours)},
+        {"Unsafe shutdowns:", decimalText(log.unsafeShutdowns)},
+        {"Media and data integrity errors:", decimalText(log.mediaErrors)},
+        {"Error log entries:", decimalText(log.errorLogEntries)},
+    };
+    return alignedTable(rows, detailIndent);
+}
+
+std::string temperatureLine(const TemperatureReading& reading) {
+    std::string line = std::string(detailIndent) + "Temperature property: ";
+    if (!reading.available) return line + "not available - " + cell(reading.unavailableReason) + "\n";
+    line += reading.current ? std::to_string(*reading.current) + " C" : "no sensor reading";
+    return line + " (warning " + std::to_string(reading.warning) + " C, critical " + std::to_string(reading.critical) +
+           " C)\n";
+}
+
+// The whole attribute table or health log, and the temperature property.
+std::string healthDetails(const DriveHealth& health) {
+    std::string details;
+    if (health.source == HealthSource::AtaSmart) details += attributeTable(health);
+    if (health.source == HealthSource::NvmeLog) details += healthLog(health.nvme);
+    return details + temperatureLine(health.temperature);
 }
 
 Row driveRow(const DriveEntry& drive) {
@@ -67,23 +195,34 @@ Row volumeRow(const VolumeRow& volume) {
             volume.inWarning ? "warning" : "ok"};
 }
 
-// A header and one row per item, or `none` when there are no items.
+// A header and one row per item, each followed by what `below` gives for it, or `none` when
+// there are no items.
 template <typename Item>
-std::string table(const std::vector<Item>& items, Row header, Row (*rowOf)(const Item&), const char* none) {
+std::string table(const std::vector<Item>& items, Row header, Row (*rowOf)(const Item&), const char* none,
+                  const std::function<std::string(const Item&)>& below = {}) {
     if (items.empty()) return none;
     std::vector<Row> rows{std::move(header)};
     for (const Item& item : items) rows.push_back(rowOf(item));
-    return alignedTable(rows);
+    const std::vector<std::size_t> widths = columnWidths(rows);
+    std::string text = alignedLine(rows[0], widths);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        text += alignedLine(rows[i + 1], widths);
+        if (below) text += below(items[i]);
+    }
+    return text;
 }
 
 }  // namespace
 
-std::string writeTextReport(const Report& report) {
+std::string writeTextReport(const Report& report, bool details) {
     std::string text = "Kestrine " + cell(report.programVersion) + ", " + cell(report.utcTime) + '\n';
     text += std::string("Warning percents: ") + thresholdSourceText(report.thresholds) + "\n\n";
 
+    const std::function<std::string(const DriveEntry&)> health = [details](const DriveEntry& drive) {
+        return healthBlock(drive.health) + (details ? healthDetails(drive.health) : "");
+    };
     text += table(report.drives, {"Drive", "Name", "Serial", "Bus", "Type", "SPF Status", "SMART Status"}, driveRow,
-                  "No drives listed.\n");
+                  "No drives listed.\n", health);
     text += '\n';
     text += table(report.volumes, {"Volume", "Label", "Free", "Free Space", "Total Size", "Warning At", "State"},
                   volumeRow, "No volumes listed.\n");

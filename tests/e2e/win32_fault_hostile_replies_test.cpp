@@ -32,7 +32,7 @@ std::uint32_t at32(const Buffer& b, std::size_t at) {
 }
 
 // One reply of a freshly opened hostile drive, into a zero-filled buffer of `size` bytes.
-Buffer reply(const std::string& line, std::uint32_t code, std::size_t size, std::uint32_t& result) {
+Buffer reply(const std::string& line, std::uint32_t code, std::size_t size, ControlResult& result) {
     auto device = makeScriptedDevice(0, parsedDrive(line));
     Buffer in(12, 0), out(size, 0);
     result = device->control(code, in.data(), static_cast<std::uint32_t>(in.size()), out.data(),
@@ -55,40 +55,42 @@ TEST(FaultHostileReplies, ScenarioNamesEveryKindAndRejectsUnknownOnes) {
 }
 
 TEST(FaultHostileReplies, OffsetKindsPointOutsideTheReplyAndClaimSuccess) {
-    std::uint32_t result = 1;
+    ControlResult result;
     Buffer past = reply("0 hostile reply=offsets-past-end vendor=V", queryProperty, 8192, result);
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(result.error, 0u);
     for (std::size_t field : {12u, 16u, 24u}) EXPECT_GE(at32(past, field), 8192u) << field;
     Buffer negative = reply("0 hostile reply=negative-offsets", queryProperty, 8192, result);
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(result.error, 0u);
     for (std::size_t field : {12u, 16u, 20u, 24u})
         EXPECT_LT(static_cast<std::int32_t>(at32(negative, field)), 0) << field;
     // Only the descriptor is broken: the predict-failure reply is a healthy one.
     Buffer predict = reply("0 hostile reply=negative-offsets", predictFailure, 516, result);
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(result.error, 0u);
     EXPECT_EQ(at32(predict, 0), 0u);
 }
 
 TEST(FaultHostileReplies, UnterminatedFillsEveryByteAndShortWritesTwo) {
-    std::uint32_t result = 1;
+    ControlResult result;
     Buffer full = reply("0 hostile reply=unterminated", queryProperty, 8192, result);
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(result.error, 0u);
     // Past the 36-byte header there is no zero: the vendor runs on to the very end.
     EXPECT_EQ(std::count(full.begin() + 36, full.end(), 0), 0);
     EXPECT_EQ(at32(full, 12), 36u);
+    EXPECT_EQ(result.bytesReturned, 8192u);
     Buffer shortOne = reply("0 hostile reply=short-replies", predictFailure, 516, result);
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(result.error, 0u);
+    EXPECT_EQ(result.bytesReturned, 2u);
     EXPECT_EQ(shortOne[0], 0xFF);
     EXPECT_EQ(shortOne[1], 0xFF);
     EXPECT_EQ(std::count(shortOne.begin() + 2, shortOne.end(), 0), 514);
 }
 
 TEST(FaultHostileReplies, RandomRepliesFollowTheirSeed) {
-    std::uint32_t result = 1;
+    ControlResult result;
     Buffer a = reply("0 hostile reply=random-bytes seed=5", predictFailure, 516, result);
     Buffer again = reply("0 hostile reply=random-bytes seed=5", predictFailure, 516, result);
     Buffer other = reply("0 hostile reply=random-bytes seed=6", predictFailure, 516, result);
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(result.error, 0u);
     EXPECT_EQ(a, again);
     EXPECT_NE(a, other);
     ReplyBytes generator(5);

@@ -88,13 +88,89 @@ TEST(Report, VolumeBelowItsOwnPercentExitsOne) {
     EXPECT_TRUE(unchangedSincePrepared());
 }
 
+// An ATA drive's attribute table and an NVMe drive's health log, replayed by the scripted
+// drives: the text's health block, the whole table with --details, and the JSON's health.
+TEST(Report, AtaDriveGivesItsAttributesAndTemperature) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives(
+        "0 healthy vendor=ACME product=X100 bus=11\n"
+        "0 attribute id=5 flags=0x33 current=100 worst=100 raw=0 threshold=10\n"
+        "0 attribute id=9 flags=0x32 current=95 worst=95 raw=8000\n"
+        "0 attribute id=194 flags=0x22 current=67 worst=52 raw=0x2D00140021\n"
+        "0 temperature current=34 warning=70 critical=80\n");
+    const ConsoleRun text = report("--details");
+    EXPECT_EQ(text.exitCode, 0u) << text.output;
+    EXPECT_TRUE(has(text.output,
+                    "  Health (ATA SMART): temperature 33 C, power-on 8000 hours, reallocated 0\n"
+                    "    ID   Attribute                  Flags   Current  Worst  Threshold  Raw           "
+                    "Pre-failure  Failing now\n"
+                    "    5    Reallocated Sectors Count  0x0033  100      100    10         0             yes          "
+                    "no\n"))
+        << text.output;
+    EXPECT_TRUE(has(text.output, "    Temperature property: 34 C (warning 70 C, critical 80 C)\n")) << text.output;
+
+    const ConsoleRun json = report("--format json");
+    EXPECT_TRUE(has(json.output,
+                    "\"health\": {\"source\": \"ata_smart\", \"critical\": false, "
+                    "\"temperatureCelsius\": 33, \"ata\": {\"attributes\": [{\"id\": 5,"))
+        << json.output;
+    EXPECT_TRUE(has(json.output, "\"raw\": 193274839073, \"preFailure\": false")) << json.output;
+}
+
+TEST(Report, NvmeCriticalWarningExitsTwo) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives(
+        "0 healthy vendor=ACME bus=11\n"
+        "1 healthy vendor=NVMe product=Fast bus=17\n"
+        "1 nvme-log warning=1 kelvin=318 spare=4 spare-threshold=10 used=107 written=18446744073709551615 "
+        "hours=21345 media-errors=3\n");
+    const ConsoleRun nagios = report("--format nagios");
+    EXPECT_EQ(nagios.exitCode, 2u);
+    EXPECT_TRUE(nagios.output.starts_with("KESTRINE CRITICAL - Disk 1 NVMe critical warning: spare below threshold |"))
+        << nagios.output;
+    const ConsoleRun json = report("--format json");
+    EXPECT_EQ(json.exitCode, 2u);
+    EXPECT_TRUE(has(json.output,
+                    "\"health\": {\"source\": \"nvme_log\", \"critical\": true, "
+                    "\"temperatureCelsius\": 45, \"nvme\": {\"criticalWarning\": 1, "
+                    "\"criticalWarnings\": [\"spare below threshold\"]"))
+        << json.output;
+    EXPECT_TRUE(has(json.output, "\"dataUnitsWritten\": \"18446744073709551615\"")) << json.output;
+    // Drive 0 scripts no attribute table: its driver refuses the SMART reads.
+    EXPECT_TRUE(has(json.output,
+                    "\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": null, "
+                    "\"unavailableReason\": \"the driver refused the request with error 1\""))
+        << json.output;
+}
+
+// The real program on Wine's own disk: its requests fail, and the report says why.
+TEST(Report, WinesDiskHasNoHealthSourceAndAReason) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    const ConsoleRun json = report("--format json", "kestrine-report.exe");
+    EXPECT_EQ(json.exitCode, 0u) << json.output;
+    EXPECT_TRUE(has(json.output,
+                    "\"health\": {\"source\": \"none\", \"critical\": false, "
+                    "\"temperatureCelsius\": null, \"unavailableReason\": \"bus type 1 (SCSI) carries "
+                    "neither ATA SMART data nor an NVMe health log\", \"temperatureProperty\": "
+                    "{\"available\": false, \"currentCelsius\": null, \"warningCelsius\": null, "
+                    "\"criticalCelsius\": null, \"unavailableReason\": \"the driver refused the "
+                    "request with error 50\"}}"))
+        << json.output;
+    const ConsoleRun text = report("", "kestrine-report.exe");
+    EXPECT_TRUE(has(text.output,
+                    "  Health: not available - bus type 1 (SCSI) carries neither ATA SMART data nor an "
+                    "NVMe health log\n"))
+        << text.output;
+}
+
 TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
     const ConsoleRun run = report("--format xml", "kestrine-report.exe");
     EXPECT_EQ(run.exitCode, 3u);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.errors,
               "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
-              "usage: kestrine-report [--format text|json|nagios] [--prometheus FILE] [--help] [--version]\n");
+              "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] "
+              "[--version]\n");
 }
 
 TEST(Report, VersionIsTheProgramsVersion) {

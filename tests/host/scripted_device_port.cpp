@@ -14,7 +14,12 @@ constexpr std::uint32_t ioctlStorageQueryProperty = 0x002D1400;
 constexpr std::uint32_t smartGetVersion = 0x00074080;
 constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
 constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
+constexpr std::uint32_t smartRcvDriveData = 0x0007C088;
 constexpr std::uint32_t errorAccessDenied = 5;
+
+// Storage property ids besides the device descriptor's 0.
+constexpr std::uint32_t protocolSpecificProperty = 50;
+constexpr std::uint32_t temperatureProperty = 52;
 
 // Sizes of the structures as the Windows SDK lays them out.
 constexpr std::uint32_t propertyQuerySize = 12;     // STORAGE_PROPERTY_QUERY
@@ -23,6 +28,7 @@ constexpr std::uint32_t versionReplySize = 24;      // GETVERSIONINPARAMS
 constexpr std::uint32_t predictReplySize = 516;     // STORAGE_PREDICT_FAILURE
 constexpr std::uint32_t smartCommandSize = 33;      // SENDCMDINPARAMS, byte-packed
 constexpr std::uint32_t smartRegistersEnd = 24;     // SENDCMDOUTPARAMS header + IDEREGS
+constexpr std::uint32_t protocolQuerySize = 48;     // STORAGE_PROPERTY_QUERY up to the protocol data's end
 
 void put32(std::uint8_t* at, std::uint32_t value) {
     for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(value >> (8 * k));
@@ -34,38 +40,59 @@ std::uint32_t get32(const std::uint8_t* at) {
     return value;
 }
 
+ControlResult failed(std::uint32_t error) { return {error, 0}; }
+ControlResult wrote(std::uint32_t count) { return {0, count}; }
+
+// A whole reply, or nothing when the caller's buffer cannot hold it.
+ControlResult copyReply(const std::vector<std::uint8_t>& reply, std::uint8_t* out, std::uint32_t outSize) {
+    if (out == nullptr || outSize < reply.size()) return failed(errorInsufficientBuffer);
+    std::memcpy(out, reply.data(), reply.size());
+    return wrote(static_cast<std::uint32_t>(reply.size()));
+}
+
 class ScriptedDevice : public OpenDevice {
 public:
     ScriptedDevice(int number, DriveScript drive, DeviceAccess access)
         : number_(number), drive_(std::move(drive)), access_(access) {}
 
-    std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+    ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                           std::uint32_t outSize) override {
         // The system checks the handle's access against bits 14 and 15 of the control code
         // before any driver sees the request.
-        if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return errorAccessDenied;
+        if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return failed(errorAccessDenied);
         if (is(DriveState::Hostile) && out != nullptr) {
-            if (std::optional<std::uint32_t> broken = hostile(code, out, outSize)) return *broken;
+            if (std::optional<ControlResult> broken = hostile(code, out, outSize)) return *broken;
         }
         switch (code) {
-            case ioctlStorageQueryProperty: return describe(in, inSize, out, outSize);
+            case ioctlStorageQueryProperty: return queryProperty(in, inSize, out, outSize);
             case smartGetVersion: return version(out, outSize);
             case ioctlStoragePredictFailure: return predict(out, outSize);
             case smartSendDriveCommand: return smartStatus(in, inSize, out, outSize);
-            default: return errorInvalidFunction;
+            case smartRcvDriveData: return smartRead(in, inSize, out, outSize);
+            default: return failed(errorInvalidFunction);
         }
     }
 
 private:
     bool is(DriveState state) const { return drive_.state == state; }
 
+    // The property id picks the device descriptor, the NVMe health log or the temperature.
+    ControlResult queryProperty(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                                std::uint32_t outSize) const {
+        if (in != nullptr && inSize >= propertyQuerySize) {
+            if (get32(in) == protocolSpecificProperty) return nvmeLog(in, inSize, out, outSize);
+            if (get32(in) == temperatureProperty) return temperature(in, out, outSize);
+        }
+        return describe(in, inSize, out, outSize);
+    }
+
     // STORAGE_DEVICE_DESCRIPTOR: the fixed header, then the identity strings, each
     // zero-terminated, found through their offsets from the start of the descriptor.
-    std::uint32_t describe(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+    ControlResult describe(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                            std::uint32_t outSize) const {
-        if (is(DriveState::IdentityFails)) return failureCode(drive_);
+        if (is(DriveState::IdentityFails)) return failed(failureCode(drive_));
         if (in == nullptr || inSize < propertyQuerySize || get32(in) != 0 || get32(in + 4) != 0)
-            return errorInvalidParameter;
+            return failed(errorInvalidParameter);
         std::vector<std::uint8_t> reply(descriptorHeaderSize, 0);
         auto appendString = [&reply](const std::string& text) -> std::uint32_t {
             if (text.empty()) return 0;  // drivers give offset 0 for a string they lack
@@ -78,7 +105,6 @@ private:
         std::uint32_t product = appendString(drive_.product);
         std::uint32_t revision = appendString("1.0");
         std::uint32_t serial = appendString(drive_.serial);
-        if (outSize < reply.size() || out == nullptr) return errorInsufficientBuffer;
         put32(&reply[0], 1);                                         // Version
         put32(&reply[4], static_cast<std::uint32_t>(reply.size()));  // Size
         reply[10] = drive_.removable ? 1 : 0;                        // RemovableMedia
@@ -87,43 +113,63 @@ private:
         put32(&reply[20], revision);
         put32(&reply[24], serial);
         put32(&reply[28], drive_.bus);
-        std::memcpy(out, reply.data(), reply.size());
-        return 0;
+        return copyReply(reply, out, outSize);
+    }
+
+    // STORAGE_PROTOCOL_DATA_DESCRIPTOR with the log page behind it, for a standard query that
+    // asks for exactly the NVMe SMART / Health log: protocol NVMe (3), data type log page (2),
+    // page 2, placed right behind the 40-byte protocol data, 512 bytes.
+    ControlResult nvmeLog(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                          std::uint32_t outSize) const {
+        if (!drive_.nvmeLog) return failed(errorNotSupported);
+        const bool wellFormed = inSize >= protocolQuerySize && get32(in + 4) == 0 && get32(in + 8) == 3 &&
+                                get32(in + 12) == 2 && get32(in + 16) == 2 && get32(in + 24) == 40 &&
+                                get32(in + 28) == 512;
+        if (!wellFormed) return failed(errorInvalidParameter);
+        return copyReply(testing::nvmeHealthReply(*drive_.nvmeLog), out, outSize);
+    }
+
+    // STORAGE_TEMPERATURE_DATA_DESCRIPTOR with one sensor entry, for a standard query.
+    ControlResult temperature(const std::uint8_t* in, std::uint8_t* out, std::uint32_t outSize) const {
+        if (!drive_.temperature) return failed(errorNotSupported);
+        if (get32(in + 4) != 0) return failed(errorInvalidParameter);
+        const TemperatureScript& degrees = *drive_.temperature;
+        return copyReply(testing::temperatureReply(degrees.current, degrees.warning, degrees.critical), out, outSize);
     }
 
     // GETVERSIONINPARAMS: version 1.1, one IDE device, capabilities at offset 4.
-    std::uint32_t version(std::uint8_t* out, std::uint32_t outSize) const {
-        if (is(DriveState::VersionFails)) return failureCode(drive_);
-        if (out == nullptr || outSize < versionReplySize) return errorInsufficientBuffer;
+    ControlResult version(std::uint8_t* out, std::uint32_t outSize) const {
+        if (is(DriveState::VersionFails)) return failed(failureCode(drive_));
+        if (out == nullptr || outSize < versionReplySize) return failed(errorInsufficientBuffer);
         std::memset(out, 0, versionReplySize);
         out[0] = 1;
         out[1] = 1;
         out[3] = 1;
         std::uint32_t ataIdentify = 0x01, atapiIdentify = 0x02, smartCommands = 0x04;
         put32(out + 4, ataIdentify | atapiIdentify | (is(DriveState::SmartUnsupported) ? 0 : smartCommands));
-        return 0;
+        return wrote(versionReplySize);
     }
 
     // STORAGE_PREDICT_FAILURE: PredictFailure at offset 0, vendor bytes after it.
-    std::uint32_t predict(std::uint8_t* out, std::uint32_t outSize) const {
-        if (is(DriveState::PredictFails)) return failureCode(drive_);
-        if (out == nullptr || outSize < predictReplySize) return errorInsufficientBuffer;
+    ControlResult predict(std::uint8_t* out, std::uint32_t outSize) const {
+        if (is(DriveState::PredictFails)) return failed(failureCode(drive_));
+        if (out == nullptr || outSize < predictReplySize) return failed(errorInsufficientBuffer);
         std::memset(out, 0, predictReplySize);
         put32(out, is(DriveState::FailingSpf) ? 1 : 0);
-        return 0;
+        return wrote(predictReplySize);
     }
 
     // SMART RETURN STATUS through SMART_SEND_DRIVE_COMMAND. The request must be exactly the
     // ATA command for this drive; the reply carries the returned task-file registers after
     // the 16-byte SENDCMDOUTPARAMS header.
-    std::uint32_t smartStatus(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+    ControlResult smartStatus(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) const {
-        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails)) return errorInvalidFunction;
-        if (is(DriveState::SmartQueryFails)) return failureCode(drive_);
+        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails)) return failed(errorInvalidFunction);
+        if (is(DriveState::SmartQueryFails)) return failed(failureCode(drive_));
         bool wellFormed = in != nullptr && inSize >= smartCommandSize && in[4] == 0xDA && in[7] == 0x4F &&
                           in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 && in[12] == static_cast<std::uint8_t>(number_);
-        if (!wellFormed) return errorInvalidParameter;
-        if (out == nullptr || outSize < smartRegistersEnd) return errorInsufficientBuffer;
+        if (!wellFormed) return failed(errorInvalidParameter);
+        if (out == nullptr || outSize < smartRegistersEnd) return failed(errorInsufficientBuffer);
         std::memset(out, 0, smartRegistersEnd);
         put32(out, 8);  // cBufferSize: one IDEREGS follows
         bool exceeded = is(DriveState::ThresholdExceeded);
@@ -132,13 +178,32 @@ private:
         out[20] = exceeded ? 0x2C : 0xC2;  // cylinder high
         out[21] = 0xA0;                    // drive/head
         out[22] = 0x50;                    // status: drive ready, seek complete
-        return 0;
+        return wrote(smartRegistersEnd);
+    }
+
+    // SMART READ DATA (0xD0) or READ THRESHOLDS (0xD1) through SMART_RCV_DRIVE_DATA: exactly
+    // the one-sector command for this drive. The reply is SENDCMDOUTPARAMS without its bBuffer
+    // byte (16 bytes) and the sector.
+    ControlResult smartRead(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+                            std::uint32_t outSize) const {
+        if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails) || drive_.attributes.empty())
+            return failed(errorInvalidFunction);
+        if (is(DriveState::SmartQueryFails)) return failed(failureCode(drive_));
+        const bool wellFormed = in != nullptr && inSize >= smartCommandSize && get32(in) == 512 &&
+                                (in[4] == 0xD0 || in[4] == 0xD1) && in[5] == 1 && in[6] == 1 && in[7] == 0x4F &&
+                                in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 &&
+                                in[12] == static_cast<std::uint8_t>(number_);
+        if (!wellFormed) return failed(errorInvalidParameter);
+        return copyReply(in[4] == 0xD0 ? testing::smartDataReply(drive_.attributes)
+                                       : testing::smartThresholdsReply(drive_.attributes),
+                         out, outSize);
     }
 
     // A broken driver: it claims success, but what it writes is not a sane reply. Nothing
     // (the other requests of the offset kinds) means: answer like a healthy drive, so that
-    // only the descriptor is at fault.
-    std::optional<std::uint32_t> hostile(std::uint32_t code, std::uint8_t* out, std::uint32_t outSize) {
+    // only the property queries are at fault (the health properties share the descriptor's
+    // control code, and get the broken descriptor too).
+    std::optional<ControlResult> hostile(std::uint32_t code, std::uint8_t* out, std::uint32_t outSize) {
         switch (drive_.hostile) {
             case HostileReply::OffsetsPastEnd:
                 if (code == ioctlStorageQueryProperty)
@@ -152,11 +217,15 @@ private:
                 std::memset(out, 'A', outSize);
                 if (code == ioctlStorageQueryProperty && outSize >= descriptorHeaderSize)
                     return brokenDescriptor(out, outSize, {descriptorHeaderSize, outSize - 1, 100, 200});
-                return 0;
+                return wrote(outSize);
             case HostileReply::RandomBytes:
                 for (std::uint32_t k = 0; k < outSize; ++k) out[k] = random_.next();
-                return 0;
-            case HostileReply::ShortReplies: std::memset(out, 0xFF, outSize < 2 ? outSize : 2); return 0;
+                return wrote(outSize);
+            case HostileReply::ShortReplies: {
+                const std::uint32_t count = outSize < 2 ? outSize : 2;
+                std::memset(out, 0xFF, count);
+                return wrote(count);
+            }
             case HostileReply::SilentOpenFailure: break;  // never opened
         }
         return std::nullopt;
@@ -164,13 +233,13 @@ private:
 
     // A descriptor header with these vendor, product, revision and serial offsets, over
     // whatever the buffer already holds.
-    static std::uint32_t brokenDescriptor(std::uint8_t* out, std::uint32_t outSize, const std::uint32_t (&offsets)[4]) {
-        if (outSize < descriptorHeaderSize) return errorInsufficientBuffer;
+    static ControlResult brokenDescriptor(std::uint8_t* out, std::uint32_t outSize, const std::uint32_t (&offsets)[4]) {
+        if (outSize < descriptorHeaderSize) return failed(errorInsufficientBuffer);
         put32(out, 1);
         put32(out + 4, outSize);
         for (int k = 0; k < 4; ++k) put32(out + 12 + 4 * k, offsets[k]);
         put32(out + 28, 11);
-        return 0;
+        return wrote(outSize);
     }
 
     int number_;

@@ -2,7 +2,8 @@
 // A DevicePort that answers like a storage stack, from a scenario file (see
 // scripted_scenario.h). The file is read again at every open, so a test can change the
 // drives between two refreshes of the running program. Replies are built byte for byte in
-// the layouts of the Windows storage and SMART structures.
+// the layouts of the Windows storage and SMART structures (the health replies by the test
+// builders of fakes/health_replies.h).
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,7 @@ namespace kestrine::scripted {
 inline constexpr std::uint32_t errorFileNotFound = 2;
 inline constexpr std::uint32_t errorInvalidFunction = 1;
 inline constexpr std::uint32_t errorInvalidData = 13;
+inline constexpr std::uint32_t errorNotSupported = 50;
 inline constexpr std::uint32_t errorInvalidParameter = 87;
 inline constexpr std::uint32_t errorInsufficientBuffer = 122;
 
@@ -32,8 +34,9 @@ private:
 // The drive number of a "\\.\PhysicalDriveN" path (decimal, no leading zeros), or -1.
 int physicalDriveNumber(const std::string& path);
 
-// One open scripted drive: answers the four storage requests the probe sends. A handle
-// opened without access refuses the requests whose control code needs access.
+// One open scripted drive: answers the four storage requests of the drive probe and the
+// three of the health probe. A handle opened without access refuses the requests whose
+// control code needs access.
 std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive,
                                                DeviceAccess access = DeviceAccess::ReadWrite);
 

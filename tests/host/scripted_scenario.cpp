@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <limits>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -113,6 +114,127 @@ bool applyKey(const std::string& word, DriveScript& drive, std::string& problem)
     return true;
 }
 
+// A number no larger than `max`: decimal, or hexadecimal after 0x.
+bool parseNumber(std::string_view text, std::uint64_t max, std::uint64_t& value) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    if (text.empty()) return false;
+    auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return status == std::errc() && end == text.data() + text.size() && value <= max;
+}
+
+// The key=value words of a health line. Each field takes its key; a key no field takes, a
+// repeated key or a bad value is the line's problem.
+class KeyValues {
+public:
+    bool read(const std::vector<std::string>& words) {
+        for (std::size_t k = 2; k < words.size(); ++k) {
+            const std::size_t equals = words[k].find('=');
+            if (equals == std::string::npos) return fail("expected key=value, got '" + words[k] + "'");
+            if (!values_.emplace(words[k].substr(0, equals), words[k].substr(equals + 1)).second)
+                return fail("key '" + words[k].substr(0, equals) + "' given twice");
+        }
+        return true;
+    }
+
+    template <typename Number>
+    bool number(const std::string& key, std::uint64_t max, Number& field) {
+        const auto found = values_.find(key);
+        if (found == values_.end()) return true;
+        std::uint64_t value = 0;
+        if (!parseNumber(found->second, max, value)) return bad(found->first, found->second);
+        field = static_cast<Number>(value);
+        values_.erase(found);
+        return true;
+    }
+
+    bool counter(const std::string& key, Counter128& field) {
+        return number(key, std::numeric_limits<std::uint64_t>::max(), field.low);
+    }
+
+    bool degrees(const std::string& key, std::int16_t& field) {
+        const auto found = values_.find(key);
+        if (found == values_.end()) return true;
+        const std::string& text = found->second;
+        auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), field);
+        if (text.empty() || status != std::errc() || end != text.data() + text.size()) return bad(found->first, text);
+        values_.erase(found);
+        return true;
+    }
+
+    bool allTaken() { return values_.empty() || bad(values_.begin()->first, values_.begin()->second); }
+
+    const std::string& problem() const { return problem_; }
+
+private:
+    bool fail(std::string problem) {
+        problem_ = std::move(problem);
+        return false;
+    }
+    bool bad(const std::string& key, const std::string& value) {
+        return fail("bad key or value '" + key + "=" + value + "'");
+    }
+
+    std::map<std::string, std::string> values_;
+    std::string problem_;
+};
+
+bool readAttribute(KeyValues& keys, testing::AttributeRow& row) {
+    return keys.number("id", 0xFF, row.id) && keys.number("flags", 0xFFFF, row.flags) &&
+           keys.number("current", 0xFF, row.current) && keys.number("worst", 0xFF, row.worst) &&
+           keys.number("raw", 0xFFFF'FFFF'FFFF, row.raw) && keys.number("threshold", 0xFF, row.threshold);
+}
+
+bool readNvmeLog(KeyValues& keys, NvmeHealth& log) {
+    return keys.number("warning", 0xFF, log.criticalWarning) && keys.number("kelvin", 0xFFFF, log.compositeKelvin) &&
+           keys.number("spare", 0xFF, log.availableSpare) &&
+           keys.number("spare-threshold", 0xFF, log.availableSpareThreshold) &&
+           keys.number("used", 0xFF, log.percentageUsed) && keys.counter("read", log.dataUnitsRead) &&
+           keys.counter("written", log.dataUnitsWritten) && keys.counter("power-cycles", log.powerCycles) &&
+           keys.counter("hours", log.powerOnHours) && keys.counter("unsafe-shutdowns", log.unsafeShutdowns) &&
+           keys.counter("media-errors", log.mediaErrors) && keys.counter("error-log-entries", log.errorLogEntries);
+}
+
+bool readTemperature(KeyValues& keys, TemperatureScript& temperature) {
+    return keys.degrees("current", temperature.current) && keys.degrees("warning", temperature.warning) &&
+           keys.degrees("critical", temperature.critical);
+}
+
+// A health line adds to a drive an earlier line has named. A line that fails may leave the
+// drive half-changed; parseScenario then discards the whole scenario.
+bool parseHealthLine(const std::vector<std::string>& words, DriveScript& drive, std::string& problem) {
+    const std::string& kind = words[1];
+    KeyValues keys;
+    if (kind == "attribute") {
+        if (drive.attributes.size() == maxScriptedAttributes) {
+            problem = "more than ";  // appended in steps: GCC 12 misreads one chain of + as overlapping copies
+            problem.append(std::to_string(maxScriptedAttributes)).append(" attributes");
+            return false;
+        }
+        testing::AttributeRow row;
+        if (keys.read(words) && readAttribute(keys, row) && keys.allTaken()) {
+            drive.attributes.push_back(row);
+            return true;
+        }
+    } else if (kind == "nvme-log" ? drive.nvmeLog.has_value() : drive.temperature.has_value()) {
+        problem = "a second " + kind + " line";
+        return false;
+    } else if (kind == "nvme-log") {
+        if (keys.read(words) && readNvmeLog(keys, drive.nvmeLog.emplace()) && keys.allTaken()) return true;
+    } else if (keys.read(words) && readTemperature(keys, drive.temperature.emplace()) && keys.allTaken()) {
+        return true;
+    }
+    problem = keys.problem();
+    return false;
+}
+
+bool isHealthLine(const std::string& kind) {
+    return kind == "attribute" || kind == "nvme-log" || kind == "temperature";
+}
+
 bool parseLine(std::string_view line, Scenario& scenario, std::string& problem) {
     std::vector<std::string> words;
     if (!splitWords(line, words)) {
@@ -133,12 +255,18 @@ bool parseLine(std::string_view line, Scenario& scenario, std::string& problem) 
         problem = "bad drive number '" + words[0] + "'";
         return false;
     }
-    if (scenario.drives.count(static_cast<int>(number)) != 0) {
-        problem = "drive " + words[0] + " named twice";
-        return false;
-    }
     if (words.size() < 2) {
         problem = "missing state";
+        return false;
+    }
+    const auto named = scenario.drives.find(static_cast<int>(number));
+    if (isHealthLine(words[1])) {
+        if (named != scenario.drives.end()) return parseHealthLine(words, named->second, problem);
+        problem = words[1] + " line before drive " + words[0] + " is named";
+        return false;
+    }
+    if (named != scenario.drives.end()) {
+        problem = "drive " + words[0] + " named twice";
         return false;
     }
     DriveScript drive;

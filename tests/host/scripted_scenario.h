@@ -13,9 +13,27 @@
 // program without administrator rights: every read/write open of a drive that would open is
 // refused with ERROR_ACCESS_DENIED, an open without access succeeds, and on such a handle the
 // requests that need access (the SMART ones) are refused with ERROR_ACCESS_DENIED.
+//
+// Health lines add to a drive named on an earlier line; numbers are decimal or 0x-prefixed
+// hexadecimal, keys left out are 0:
+//     NUMBER attribute id= flags= current= worst= raw= threshold=
+//         one entry of the SMART attribute table and its threshold, in table order (30 at most);
+//         a drive without one refuses the SMART reads
+//     NUMBER nvme-log warning= kelvin= spare= spare-threshold= used= read= written=
+//                     power-cycles= hours= unsafe-shutdowns= media-errors= error-log-entries=
+//         the NVMe SMART / Health log (the counters up to 2^64 - 1)
+//     NUMBER temperature current= warning= critical=
+//         the temperature property, in degrees Celsius (signed)
+// A drive without an nvme-log or temperature line refuses that property as not supported.
+#include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "fakes/health_replies.h"
+#include "probe/drive_health.h"
 
 namespace kestrine::scripted {
 
@@ -43,6 +61,14 @@ enum class HostileReply {
     SilentOpenFailure,  // the open fails and leaves error code 0 behind
 };
 
+struct TemperatureScript {
+    std::int16_t current = 0;
+    std::int16_t warning = 0;
+    std::int16_t critical = 0;
+};
+
+inline constexpr std::size_t maxScriptedAttributes = 30;
+
 struct DriveScript {
     DriveState state = DriveState::Healthy;
     std::string vendor;
@@ -53,6 +79,10 @@ struct DriveScript {
     std::uint32_t code = 0;  // 0: the state's usual error code
     HostileReply hostile = HostileReply::RandomBytes;
     std::uint32_t seed = 1;
+    // Health.
+    std::vector<testing::AttributeRow> attributes;
+    std::optional<NvmeHealth> nvmeLog;
+    std::optional<TemperatureScript> temperature;
 };
 
 struct Scenario {

@@ -251,20 +251,7 @@ TEST(AtaHealth, WellKnownIdsHaveNamesAndOthersNone) {
 // --- NVMe ---------------------------------------------------------------------------------
 
 TEST(NvmeHealth, DriveWithSpareBelowThresholdWarnsAndIsCritical) {
-    NvmeHealth fields;
-    fields.criticalWarning = 0x01;
-    fields.compositeKelvin = 318;
-    fields.availableSpare = 4;
-    fields.availableSpareThreshold = 10;
-    fields.percentageUsed = 107;
-    fields.dataUnitsRead = {123456789, 0};
-    fields.dataUnitsWritten = {0, 1};
-    fields.powerCycles = {1520, 0};
-    fields.powerOnHours = {21345, 0};
-    fields.unsafeShutdowns = {61, 0};
-    fields.mediaErrors = {3, 0};
-    fields.errorLogEntries = {0xFFFF'FFFF'FFFF'FFFF, 0xFFFF'FFFF'FFFF'FFFF};
-    const DriveHealth health = nvmeFrom(testing::nvmeHealthReply(fields));
+    const DriveHealth health = nvmeFrom(testing::nvmeHealthReply(testing::spareBelowThresholdLog()));
 
     ASSERT_EQ(health.source, HealthSource::NvmeLog);
     EXPECT_EQ(health.unavailableReason, "");

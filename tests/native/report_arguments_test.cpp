@@ -13,6 +13,7 @@ struct Accepted {
     ReportFormat format;
     const char* prometheusFile;
     bool help, version;
+    bool details = false;
 };
 
 const Accepted accepted[] = {
@@ -27,6 +28,9 @@ const Accepted accepted[] = {
     {{"--prometheus", "-"}, ReportFormat::Text, "-", false, false},
     {{"--help"}, ReportFormat::Text, "", true, false},
     {{"--version", "--format", "json"}, ReportFormat::Json, "", false, true},
+    {{"--details"}, ReportFormat::Text, "", false, false, true},
+    {{"--details", "--format", "text", "--details"}, ReportFormat::Text, "", false, false, true},
+    {{"--format", "json", "--details"}, ReportFormat::Json, "", false, false, true},  // JSON always has all
 };
 
 TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
@@ -38,6 +42,7 @@ TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
         EXPECT_EQ(parsed.options.prometheusFile, a.prometheusFile) << what;
         EXPECT_EQ(parsed.options.help, a.help) << what;
         EXPECT_EQ(parsed.options.version, a.version) << what;
+        EXPECT_EQ(parsed.options.details, a.details) << what;
     }
 }
 
@@ -60,6 +65,9 @@ const Refused refused[] = {
     {{"--format", "json", "--format", "text"}, "option '--format' given twice"},
     {{"--prometheus", "a", "--prometheus", "b"}, "option '--prometheus' given twice"},
     {{"--help", "--bogus"}, "unknown option '--bogus'"},
+    {{"--detail"}, "unknown option '--detail'"},
+    {{"--details=all"}, "unknown option '--details=all'"},
+    {{"--prometheus", "--details"}, "option '--prometheus' needs a value"},
 };
 
 TEST(ReportArguments, EveryBadCommandLineIsRefusedWithOneLineNamingIt) {
@@ -76,8 +84,9 @@ TEST(ReportArguments, HelpStartsWithTheUsageAndGivesEveryExitCode) {
     const std::string help = reportHelp();
     EXPECT_TRUE(help.starts_with(reportUsage()));
     EXPECT_EQ(reportUsage().find('\n'), reportUsage().size() - 1) << "the usage is one line";
-    for (const char* line : {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json",
-                             "--prometheus FILE", "--version"})
+    for (const char* line :
+         {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json", "--prometheus FILE", "--version",
+          "--details", "attribute of a drive is failing now", "critical-warning bit"})
         EXPECT_NE(help.find(line), std::string::npos) << line;
 }
 

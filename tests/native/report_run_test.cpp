@@ -72,6 +72,15 @@ TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
         {"0 healthy\n2 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 2 predicts failure"},
         {"0 threshold-exceeded\n", 10, 2, "KESTRINE CRITICAL - Disk 0 predicts failure; D: 5.0 % free"},
         {"standard-user\n0 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 0 predicts failure"},
+        {"0 healthy\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n", 1, 2,
+         "KESTRINE CRITICAL - Disk 0 SMART attribute failing now: 5 Reallocated Sectors Count |"},
+        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=36 raw=1864 threshold=36\n", 1, 0, "KESTRINE OK - "},
+        {"1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n", 1, 2,
+         "KESTRINE CRITICAL - Disk 1 NVMe critical warning: reliability degraded |"},
+        {"1 healthy bus=17\n1 nvme-log spare=90 spare-threshold=10\n", 1, 0, "KESTRINE OK - "},
+        // A standard user's SMART reads are refused: the failing attribute stays unseen.
+        {"standard-user\n0 healthy\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n", 1, 0,
+         "KESTRINE OK - "},
         {"", 1, 0, "KESTRINE OK - 0 drives and 2 volumes ok"},
     };
     for (const Case& c : cases) {
@@ -84,6 +93,31 @@ TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
         EXPECT_TRUE(outcome.output.starts_with(c.nagiosStart)) << c.drives << outcome.output;
         EXPECT_EQ(outcome.errors, "") << c.drives;
     }
+}
+
+TEST_F(ReportRun, HealthIsReadAfterTheProbeAndDetailedInTheTextOnly) {
+    script(
+        "0 healthy bus=11\n0 attribute id=9 flags=0x32 current=90 worst=90 raw=1234\n"
+        "0 temperature current=36 warning=70 critical=80\n"
+        "1 healthy bus=17\n1 nvme-log kelvin=310 spare=100 spare-threshold=10 hours=77\n");
+    const std::string text = run({}).output;
+    EXPECT_TRUE(has(text, "  Health (ATA SMART): temperature 36 C, power-on 1234 hours\nDisk 1")) << text;
+    EXPECT_TRUE(has(text,
+                    "  Health (NVMe log): temperature 37 C, power-on 77 hours, used 0 %, available spare 100 % "
+                    "(threshold 10 %), media errors 0\n\n"))
+        << text;
+    EXPECT_FALSE(has(text, "Temperature property"));
+
+    const std::string details = run({"--details"}).output;
+    EXPECT_TRUE(has(details,
+                    "    9   Power-On Hours  0x0032  90       90     0          1234  no           no\n"
+                    "    Temperature property: 36 C (warning 70 C, critical 80 C)\nDisk 1"))
+        << details;
+    EXPECT_TRUE(has(details,
+                    "    Power-on hours:                   77\n"
+                    "    Unsafe shutdowns:                 0\n"))
+        << details;
+    EXPECT_EQ(run({"--format", "json", "--details"}).output, run({"--format", "json"}).output);
 }
 
 TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing) {

@@ -10,11 +10,14 @@ using testing::accessDeniedDrive;
 using testing::healthyDrive;
 using testing::volumeRow;
 
-Report reportOf(const DriveTable& drives, std::vector<VolumeRow> volumes) {
+Report reportOf(const DriveTable& drives, std::vector<VolumeRow> volumes, const HealthTable& health = {}) {
     const testing::ScenarioMessages messages;
-    return buildReport({drives, std::move(volumes), ThresholdSource::SettingsFile, "1.0", "2026-12-07T15:24:30Z"},
-                       messages);
+    return buildReport(
+        {drives, std::move(volumes), ThresholdSource::SettingsFile, "1.0", "2026-12-07T15:24:30Z", health}, messages);
 }
+
+void nothing(DriveRecord&) {}
+void wellRead(DriveHealth& health) { health = testing::ataDriveHealth(testing::healthySsdRows, 30); }
 
 struct StatusCase {
     const char* what;
@@ -23,9 +26,10 @@ struct StatusCase {
     int volumeSlot;               // where the volume row claims to be
     OverallStatus status;
     const char* reason;
+    void (*health)(DriveHealth&) = wellRead;  // disk 4's health
 };
 
-void nothing(DriveRecord&) {}
+constexpr std::uint16_t preFailure = testing::preFailure;
 
 const StatusCase statusCases[] = {
     {"all well", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok"},
@@ -60,11 +64,60 @@ const StatusCase statusCases[] = {
          r.present = false;
      },
      false, 3, OverallStatus::Ok, "0 drives and 1 volume ok"},
+    {"an attribute failing now", nothing, false, 3, OverallStatus::Critical,
+     "Disk 4 SMART attribute failing now: 5 Reallocated Sectors Count",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{5, preFailure, 36, 36, 1864, 36}}, 30);
+     }},
+    {"two attributes failing now, one of them unnamed", nothing, true, 3, OverallStatus::Critical,
+     "Disk 4 SMART attributes failing now: 1 Raw Read Error Rate, 230; D: 5.0 % free, below 20 %",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth(
+             {{1, preFailure, 6, 6, 0, 6}, {5, preFailure, 100, 100, 0, 36}, {230, preFailure, 0, 0, 0, 1}}, 30);
+     }},
+    {"an attribute at its threshold that is not pre-failure", nothing, false, 3, OverallStatus::Ok,
+     "1 drive and 1 volume ok",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{190, 0x0032, 20, 20, 80, 45}}, 30);
+     }},
+    {"thresholds that could not be read", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok",
+     [](DriveHealth& h) {
+         const std::vector<std::uint8_t> data = testing::smartDataReply({{5, preFailure, 1, 1, 9000, 36}});
+         h = ataHealth(data.data(), data.size());
+         applyAtaThresholds(h, nullptr, 0);
+     }},
+    {"an NVMe critical warning", nothing, false, 3, OverallStatus::Critical,
+     "Disk 4 NVMe critical warning: spare below threshold, reliability degraded",
+     [](DriveHealth& h) {
+         NvmeHealth log;
+         log.criticalWarning = 0x05;
+         h = testing::nvmeDriveHealth(log);
+     }},
+    {"a reserved NVMe warning bit", nothing, false, 3, OverallStatus::Critical,
+     "Disk 4 NVMe critical warning: reserved bit 7",
+     [](DriveHealth& h) {
+         NvmeHealth log;
+         log.criticalWarning = 0x80;
+         h = testing::nvmeDriveHealth(log);
+     }},
+    {"a prediction and a failing attribute", [](DriveRecord& r) { r.predictOk = false; }, false, 3,
+     OverallStatus::Critical,
+     "Disk 4 predicts failure; Disk 4 SMART attribute failing now: 5 Reallocated Sectors Count",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{5, preFailure, 36, 36, 1864, 36}}, 30);
+     }},
+    {"no health data", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok",
+     [](DriveHealth& h) { h = testing::noDriveHealth("the drive could not be opened (error 5)"); }},
+    {"a failing attribute of a drive that is gone", [](DriveRecord& r) { r.present = false; }, false, 3,
+     OverallStatus::Ok, "0 drives and 1 volume ok",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{5, preFailure, 36, 36, 1864, 36}}, 30);
+     }},
     {"a volume row for no slot", nothing, true, 26, OverallStatus::Ok, "1 drive and 0 volumes ok"},
     {"a volume row for a negative slot", nothing, true, -1, OverallStatus::Ok, "1 drive and 0 volumes ok"},
 };
 
-TEST(ReportStatus, DrivesMakeItCriticalAndVolumesAWarningByTheWindowsRules) {
+TEST(ReportStatus, DrivesAndTheirHealthMakeItCriticalAndVolumesAWarning) {
     for (const StatusCase& c : statusCases) {
         DriveTable drives;
         drives[4] = healthyDrive(4, "ACME", "X100", "S1");
@@ -72,7 +125,9 @@ TEST(ReportStatus, DrivesMakeItCriticalAndVolumesAWarningByTheWindowsRules) {
         VolumeRow volume = volumeRow(3, "Data", 1000, 50, 20, false);
         volume.slot = c.volumeSlot;
         volume.inWarning = c.volumeBelowLimit;
-        const Report report = reportOf(drives, {volume});
+        HealthTable health;
+        c.health(health[4]);
+        const Report report = reportOf(drives, {volume}, health);
         EXPECT_EQ(report.status, c.status) << c.what;
         EXPECT_EQ(report.reason, c.reason) << c.what;
         EXPECT_EQ(exitCode(report.status), static_cast<int>(c.status)) << c.what;

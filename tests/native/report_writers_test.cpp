@@ -46,13 +46,16 @@ TEST_F(ReportWriters, EveryScenarioGivesStrictJsonAndWellFormedMetrics) {
 }
 
 TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
-    EXPECT_EQ(writeTextReport(scenario("healthy")),
+    EXPECT_EQ(writeTextReport(scenario("healthy"), false),
               "Kestrine 1.0, 2026-12-07T15:24:30Z\n"
               "Warning percents: settings file\n"
               "\n"
               "Drive   Name        Serial  Bus   Type       SPF Status  SMART Status\n"
               "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
+              "  Health (ATA SMART): temperature 33 C, power-on 8000 hours, reallocated 0, pending 0, "
+              "uncorrectable 0\n"
               "Disk 1  Stick Go 8  -       USB   Removable  Ok          No Data Available\n"
+              "  Health: not available - bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\n"
               "\n"
               "Volume  Label   Free    Free Space  Total Size  Warning At      State\n"
               "C:      System  45.3 %  45.3 GB     100.0 GB    10 % (default)  ok\n"
@@ -62,14 +65,14 @@ TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
 }
 
 TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
-    const std::string low = writeTextReport(scenario("volume_below_limit"));
+    const std::string low = writeTextReport(scenario("volume_below_limit"), false);
     EXPECT_TRUE(has(low, "D:      Data    5.0 %   100.0 GB    2.0 TB      20 % (own)      warning\n")) << low;
     EXPECT_TRUE(has(low, "Status: WARNING - D: 5.0 % free, below 20 %\n"));
-    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure")),
+    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure"), false),
                     "Disk 1  Stick Go 8  -       USB   Removable  Failure Predicted"));
-    EXPECT_TRUE(has(writeTextReport(scenario("smart_failure")), "Status: CRITICAL - Disk 0 predicts failure\n"));
+    EXPECT_TRUE(has(writeTextReport(scenario("smart_failure"), false), "Status: CRITICAL - Disk 0 predicts failure\n"));
 
-    const std::string unreadable = writeTextReport(scenario("identity_unreadable"));
+    const std::string unreadable = writeTextReport(scenario("identity_unreadable"), false);
     EXPECT_TRUE(
         has(unreadable,
             "Disk 2  Cannot Read - Access is denied.  -       -     -          Ok                 Query Fail\n"))
@@ -78,24 +81,90 @@ TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
         unreadable,
         "Disk 3  -                                -       -     -          No Data Available  No Data Available\n"));
 
-    EXPECT_TRUE(
-        has(writeTextReport(scenario("defaults_file_missing")), "Warning percents: defaults (no settings file)\n"));
-    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_invalid")),
+    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_missing"), false),
+                    "Warning percents: defaults (no settings file)\n"));
+    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_invalid"), false),
                     "Warning percents: defaults (the settings file is not valid)\n"));
-    const std::string nothing = writeTextReport(scenario("nothing_listed"));
+    const std::string nothing = writeTextReport(scenario("nothing_listed"), false);
     EXPECT_TRUE(has(nothing, "\nNo drives listed.\n\nNo volumes listed.\n\nStatus: OK - 0 drives and 0 volumes ok\n"));
 }
 
 TEST_F(ReportWriters, TextKeepsEveryDriveAndVolumeOnOneLine) {
-    const std::string text = writeTextReport(scenario("hostile_strings"));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12) << text;
+    const std::string text = writeTextReport(scenario("hostile_strings"), false);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14) << "two drives with a health line each\n" << text;
     EXPECT_TRUE(has(text, "Disk 0  A\"C\\ME X1?00????")) << text;
     EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %"));
 }
 
+// The block under each drive: the numbers a person checks first, then each problem on its own line.
+TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
+    const struct {
+        const char* scenario;
+        const char* part;
+    } rows[] = {
+        {"ata_failing_now",
+         "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
+         "  Health (ATA SMART): temperature 41 C, power-on 41000 hours, reallocated 1864, pending 12\n"
+         "  Failing now: attribute 5 Reallocated Sectors Count (current 36, threshold 36)\n"
+         "  Failing now: attribute 230 (current 1, threshold 2)\n"
+         "Disk 1"},
+        {"ata_failing_now",
+         "Status: CRITICAL - Disk 0 SMART attributes failing now: 5 Reallocated Sectors Count, 230\n"},
+        {"nvme_critical_warning",
+         "  Health (NVMe log): temperature 45 C, power-on 21345 hours, used 107 %, available spare 4 % (threshold "
+         "10 %), media errors 3\n"
+         "  Critical warning: spare below threshold\n\n"},
+        {"nvme_critical_warning", "Status: CRITICAL - Disk 2 NVMe critical warning: spare below threshold\n"},
+        {"health_unavailable",
+         "  Health: not available - reading SMART data needs administrator rights (the request was refused with "
+         "error 5); temperature 38 C\n"},
+        {"health_unavailable", "Status: OK - 2 drives and 2 volumes ok\n"},
+        {"identity_unreadable",
+         "  Health: not available - the drive's identity could not be read, so its kind is unknown\n"},
+    };
+    for (const auto& row : rows) {
+        const std::string text = writeTextReport(scenario(row.scenario), false);
+        EXPECT_TRUE(has(text, row.part)) << row.scenario << "\n" << text;
+        EXPECT_FALSE(has(text, "Temperature property")) << "only with the details";
+    }
+}
+
+TEST_F(ReportWriters, TextHealthLineWithoutNumbersEndsWithoutABlank) {
+    Report report = scenario("healthy");
+    report.drives[0].health = testing::ataDriveHealth({{1, testing::preFailure, 100, 100, 0, 6}}, 0);
+    report.drives[0].health.temperature = {};
+    EXPECT_TRUE(has(writeTextReport(report, false), "  Health (ATA SMART)\nDisk 1"));
+}
+
+TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
+    const std::string healthy = writeTextReport(scenario("healthy"), true);
+    for (const char* part :
+         {"  Health (ATA SMART): temperature 33 C, power-on 8000 hours, reallocated 0, pending 0, uncorrectable 0\n"
+          "    ID   Attribute                           Flags   Current  Worst  Threshold  Raw              "
+          "Pre-failure  Failing now\n"
+          "    5    Reallocated Sectors Count           0x0033  100      100    10         0                yes    "
+          "      no\n",
+          "    241  Total LBAs Written                  0x0032  100      100    0          281474976710655  no     "
+          "      no\n"
+          "    Temperature property: 35 C (warning 70 C, critical 80 C)\nDisk 1",
+          "    Temperature property: not available - the driver refused the request with error 50\n\nVolume"})
+        EXPECT_TRUE(has(healthy, part)) << part << "\n" << healthy;
+
+    const std::string nvme = writeTextReport(scenario("nvme_critical_warning"), true);
+    for (const char* part : {"    Critical warning:                 0x01 (spare below threshold)\n",
+                             "    Composite temperature:            45 C (318 K)\n",
+                             "    Data units written:               18446744073709551616 (512,000 bytes each)\n",
+                             "    Error log entries:                340282366920938463463374607431768211455\n"})
+        EXPECT_TRUE(has(nvme, part)) << part << "\n" << nvme;
+    const std::string failing = writeTextReport(scenario("ata_failing_now"), true);
+    EXPECT_TRUE(has(
+        failing, "    230  -                             0x0033  1        1      2          0      yes          yes\n"))
+        << failing;
+}
+
 TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
     const std::string healthy = json("healthy");
-    for (const char* part : {"\"format\": 1,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
+    for (const char* part : {"\"format\": 2,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
                              "\"status\": \"ok\",", "\"exitCode\": 0,",
                              "\"thresholds\": {\"source\": \"settings_file\", \"text\": \"settings file\"}",
                              "\"totalBytes\": 2000000000000, \"freeBytes\": 1200000000000, \"percentFree\": 60,",
@@ -123,6 +192,47 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
     EXPECT_TRUE(has(unreadable, "\"statusError\": 1}"));
     EXPECT_TRUE(has(unreadable, "\"label\": \"Disk 3 - \", \"identity\": \"not_read\""));
     EXPECT_TRUE(has(unreadable, "\"busType\": null, \"removable\": null"));
+}
+
+TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
+    const struct {
+        const char* scenario;
+        const char* part;
+    } rows[] = {
+        {"healthy",
+         "\"health\": {\"source\": \"ata_smart\", \"critical\": false, \"temperatureCelsius\": 33, \"ata\": "
+         "{\"attributes\": [{\"id\": 5, \"name\": \"Reallocated Sectors Count\", \"flags\": 51, \"current\": 100, "
+         "\"worst\": 100, \"threshold\": 10, \"raw\": 0, \"preFailure\": true, \"failingNow\": false}, "},
+        {"healthy",
+         "{\"id\": 241, \"name\": \"Total LBAs Written\", \"flags\": 50, \"current\": 100, \"worst\": 100, "
+         "\"threshold\": 0, \"raw\": 281474976710655, \"preFailure\": false, \"failingNow\": false}], "
+         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": 33, \"powerOnHours\": 8000}, "
+         "\"temperatureProperty\": {\"available\": true, \"currentCelsius\": 35, \"warningCelsius\": 70, "
+         "\"criticalCelsius\": 80, \"unavailableReason\": \"\"}}"},
+        {"healthy",
+         "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": null, "
+         "\"unavailableReason\": \"bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\", "
+         "\"temperatureProperty\": {\"available\": false, \"currentCelsius\": null, \"warningCelsius\": null, "
+         "\"criticalCelsius\": null, \"unavailableReason\": \"the driver refused the request with error 50\"}}"},
+        {"ata_failing_now",
+         "{\"id\": 230, \"name\": \"\", \"flags\": 51, \"current\": 1, \"worst\": 1, "
+         "\"threshold\": 2, \"raw\": 0, \"preFailure\": true, \"failingNow\": true}"},
+        {"ata_failing_now", "\"health\": {\"source\": \"ata_smart\", \"critical\": true, \"temperatureCelsius\": 41,"},
+        {"ata_failing_now", "\"exitCode\": 2,"},
+        {"nvme_critical_warning",
+         "\"health\": {\"source\": \"nvme_log\", \"critical\": true, \"temperatureCelsius\": 45, \"nvme\": "
+         "{\"criticalWarning\": 1, \"criticalWarnings\": [\"spare below threshold\"], "
+         "\"compositeTemperatureKelvin\": 318, \"compositeTemperatureCelsius\": 45, \"availableSparePercent\": 4, "
+         "\"availableSpareThresholdPercent\": 10, \"percentageUsed\": 107, \"dataUnitBytes\": 512000, "
+         "\"dataUnitsRead\": \"123456789\", \"dataUnitsWritten\": \"18446744073709551616\", \"powerCycles\": "
+         "\"1520\", \"powerOnHours\": \"21345\", \"unsafeShutdowns\": \"61\", \"mediaErrors\": \"3\", "
+         "\"errorLogEntries\": \"340282366920938463463374607431768211455\"}, "},
+        {"health_unavailable",
+         "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": 38, "
+         "\"unavailableReason\": \"reading SMART data needs administrator rights (the request was refused with "
+         "error 5)\", \"temperatureProperty\": {\"available\": true, \"currentCelsius\": 38,"},
+    };
+    for (const auto& row : rows) EXPECT_TRUE(has(json(row.scenario), row.part)) << row.scenario << ": " << row.part;
 }
 
 TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
@@ -169,6 +279,9 @@ TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
     EXPECT_TRUE(writeNagiosReport(scenario("spf_failure"))
                     .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
+    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_failing_now")), "'failing drives'=1;;0;0;2"));
+    EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"))
+                    .starts_with("KESTRINE CRITICAL - Disk 2 NVMe critical warning: spare below threshold |"));
     EXPECT_TRUE(
         writeNagiosReport(scenario("defaults_file_missing"))
             .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
@@ -219,6 +332,54 @@ TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {
                     "kestrine_drive_info{drive=\"2\",name=\"\",vendor=\"\",product=\"\","
                     "serial=\"\",bus=\"\",removable=\"\",identity=\"cannot_read\"} 1\n"));
     EXPECT_FALSE(has(metrics("nothing_listed"), "kestrine_drive")) << "no family without samples";
+}
+
+TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
+    const struct {
+        const char* scenario;
+        const char* lines;
+    } rows[] = {
+        {"healthy",
+         "# TYPE kestrine_drive_health_source gauge\nkestrine_drive_health_source{drive=\"0\",state=\"none\"} 0\n"
+         "kestrine_drive_health_source{drive=\"0\",state=\"ata_smart\"} 1\n"},
+        {"healthy", "kestrine_drive_health_source{drive=\"1\",state=\"none\"} 1\n"},
+        {"healthy",
+         "# TYPE kestrine_drive_temperature_celsius gauge\nkestrine_drive_temperature_celsius{drive=\"0\"} 33\n"
+         "# HELP"},
+        {"healthy", "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"},
+        {"healthy", "kestrine_drive_power_on_seconds{drive=\"0\"} 28800000\n"},
+        {"healthy",
+         "kestrine_drive_ata_attribute_value{drive=\"0\",attribute=\"5\",name=\"Reallocated Sectors Count\"} "
+         "100\n"},
+        {"healthy",
+         "kestrine_drive_ata_attribute_raw{drive=\"0\",attribute=\"241\",name=\"Total LBAs Written\"} "
+         "281474976710655\n"},
+        {"ata_failing_now",
+         "kestrine_drive_ata_attribute_failing_now{drive=\"0\",attribute=\"5\",name=\"Reallocated "
+         "Sectors Count\"} 1\n"},
+        {"ata_failing_now", "kestrine_drive_ata_attribute_threshold{drive=\"0\",attribute=\"230\",name=\"\"} 2\n"},
+        {"ata_failing_now", "kestrine_drive_health_critical{drive=\"0\"} 1\n"},
+        {"nvme_critical_warning",
+         "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"0\",name=\"spare below threshold\"} 1\n"
+         "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"1\",name=\"temperature\"} 0\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_percentage_used_ratio{drive=\"2\"} 1.07\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_available_spare_ratio{drive=\"2\"} 0.04\n"},
+        {"nvme_critical_warning", "kestrine_drive_power_on_seconds{drive=\"2\"} 76842000\n"},
+        {"nvme_critical_warning",
+         "# TYPE kestrine_drive_nvme_data_read_bytes_total counter\n"
+         "kestrine_drive_nvme_data_read_bytes_total{drive=\"2\"} 63209875968000\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_data_written_bytes_total{drive=\"2\"} 9.44473296573929e+24\n"},
+        {"nvme_critical_warning",
+         "# TYPE kestrine_drive_media_errors_total counter\n"
+         "kestrine_drive_media_errors_total{drive=\"2\"} 3\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_error_log_entries_total{drive=\"2\"} 3.402823669209385e+38\n"},
+    };
+    for (const auto& row : rows)
+        EXPECT_TRUE(has(metrics(row.scenario), row.lines)) << row.scenario << ": " << row.lines;
+    // Families without a sample leave no HELP or TYPE line behind.
+    const std::string healthy = metrics("healthy");
+    EXPECT_FALSE(has(healthy, "kestrine_drive_nvme")) << healthy;
+    EXPECT_FALSE(has(metrics("health_unavailable"), "kestrine_drive_ata_attribute"));
 }
 
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <vector>
 
+#include "probe/drive_probe.h"
+#include "probe/health_layouts.h"
+#include "probe/health_probe.h"
 #include "scripted_device_port.h"
 #include "window_inspection.h"
 
@@ -40,9 +43,14 @@ Buffer smartCommand(int driveNumber) {
     return in;
 }
 
-std::uint32_t send(OpenDevice& device, std::uint32_t code, Buffer& out, const Buffer& in = {}) {
-    return device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()), out.data(),
-                          static_cast<std::uint32_t>(out.size()));
+// The request's error code; its byte count goes to `returned` when asked for.
+std::uint32_t send(OpenDevice& device, std::uint32_t code, Buffer& out, const Buffer& in = {},
+                   std::uint32_t* returned = nullptr) {
+    const ControlResult result =
+        device.control(code, in.empty() ? nullptr : in.data(), static_cast<std::uint32_t>(in.size()), out.data(),
+                       static_cast<std::uint32_t>(out.size()));
+    if (returned != nullptr) *returned = result.bytesReturned;
+    return result.error;
 }
 
 TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
@@ -67,6 +75,55 @@ TEST(ScriptedScenario, ReadsStatesKeysQuotedValuesAndComments) {
     EXPECT_EQ(scenario.drives.size(), 1u);
 }
 
+TEST(ScriptedScenario, HealthLinesAddToTheirDrive) {
+    Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(
+        parseScenario("0 healthy bus=11\n"
+                      "0 attribute id=5 flags=0x0033 current=100 worst=99 raw=0xFFFFFFFFFFFF threshold=10\n"
+                      "0 attribute id=194 raw=33  # the other keys 0\n"
+                      "0 temperature current=-5 warning=70 critical=32767\n"
+                      "1 healthy bus=17\n"
+                      "1 nvme-log warning=0x05 kelvin=318 spare=4 spare-threshold=10 used=107 read=1 "
+                      "written=18446744073709551615 power-cycles=3 hours=4 unsafe-shutdowns=5 "
+                      "media-errors=6 error-log-entries=7\n",
+                      scenario, error))
+        << error;
+    const DriveScript& sata = scenario.drives[0];
+    ASSERT_EQ(sata.attributes.size(), 2u);
+    EXPECT_EQ(sata.attributes[0].id, 5);
+    EXPECT_EQ(sata.attributes[0].flags, 0x0033);
+    EXPECT_EQ(sata.attributes[0].current, 100);
+    EXPECT_EQ(sata.attributes[0].worst, 99);
+    EXPECT_EQ(sata.attributes[0].raw, 0xFFFF'FFFF'FFFFu);
+    EXPECT_EQ(sata.attributes[0].threshold, 10);
+    EXPECT_EQ(sata.attributes[1].id, 194);
+    EXPECT_EQ(sata.attributes[1].raw, 33u);
+    EXPECT_EQ(sata.attributes[1].current, 0);
+    ASSERT_TRUE(sata.temperature.has_value());
+    EXPECT_EQ(sata.temperature->current, -5);
+    EXPECT_EQ(sata.temperature->warning, 70);
+    EXPECT_EQ(sata.temperature->critical, 32767);
+    EXPECT_FALSE(sata.nvmeLog.has_value());
+
+    const DriveScript& nvme = scenario.drives[1];
+    EXPECT_TRUE(nvme.attributes.empty());
+    EXPECT_FALSE(nvme.temperature.has_value());
+    ASSERT_TRUE(nvme.nvmeLog.has_value());
+    EXPECT_EQ(nvme.nvmeLog->criticalWarning, 0x05);
+    EXPECT_EQ(nvme.nvmeLog->compositeKelvin, 318);
+    EXPECT_EQ(nvme.nvmeLog->availableSpare, 4);
+    EXPECT_EQ(nvme.nvmeLog->availableSpareThreshold, 10);
+    EXPECT_EQ(nvme.nvmeLog->percentageUsed, 107);
+    EXPECT_EQ(nvme.nvmeLog->dataUnitsRead, (Counter128{1, 0}));
+    EXPECT_EQ(nvme.nvmeLog->dataUnitsWritten, (Counter128{0xFFFF'FFFF'FFFF'FFFF, 0}));
+    EXPECT_EQ(nvme.nvmeLog->powerCycles, (Counter128{3, 0}));
+    EXPECT_EQ(nvme.nvmeLog->powerOnHours, (Counter128{4, 0}));
+    EXPECT_EQ(nvme.nvmeLog->unsafeShutdowns, (Counter128{5, 0}));
+    EXPECT_EQ(nvme.nvmeLog->mediaErrors, (Counter128{6, 0}));
+    EXPECT_EQ(nvme.nvmeLog->errorLogEntries, (Counter128{7, 0}));
+}
+
 TEST(ScriptedScenario, RejectsMalformedLinesNamingTheLine) {
     const char* bad[] = {"x healthy",
                          "100 healthy",
@@ -79,7 +136,24 @@ TEST(ScriptedScenario, RejectsMalformedLinesNamingTheLine) {
                          "1 healthy removable=yes",
                          "1 healthy\n1 failing-spf",
                          "standard-user 1",
-                         "0 standard-user"};
+                         "0 standard-user",
+                         "0 attribute id=5",
+                         "0 healthy\n1 temperature current=1",
+                         "0 healthy\n0 attribute id=256",
+                         "0 healthy\n0 attribute id=-1",
+                         "0 healthy\n0 attribute flags=0x10000",
+                         "0 healthy\n0 attribute raw=0x1000000000000",
+                         "0 healthy\n0 attribute id=5 colour=red",
+                         "0 healthy\n0 attribute id=5 id=6",
+                         "0 healthy\n0 attribute id",
+                         "0 healthy\n0 nvme-log read=0x",
+                         "0 healthy\n0 nvme-log read=18446744073709551616",
+                         "0 healthy\n0 nvme-log kelvin=65536",
+                         "0 healthy\n0 nvme-log\n0 nvme-log",
+                         "0 healthy\n0 temperature current=32768",
+                         "0 healthy\n0 temperature current=x",
+                         "0 healthy\n0 temperature current=0x10",
+                         "0 healthy\n0 temperature\n0 temperature"};
     for (const char* text : bad) {
         Scenario scenario;
         std::string error;
@@ -87,6 +161,13 @@ TEST(ScriptedScenario, RejectsMalformedLinesNamingTheLine) {
         EXPECT_EQ(error.rfind("line ", 0), 0u) << text;
         EXPECT_TRUE(scenario.drives.empty() && !scenario.standardUser) << text;
     }
+    std::string attributes = "0 healthy\n";
+    for (int id = 1; id <= 30; ++id) attributes += "0 attribute id=" + std::to_string(id) + "\n";
+    Scenario scenario;
+    std::string error;
+    EXPECT_TRUE(parseScenario(attributes, scenario, error)) << error;
+    EXPECT_FALSE(parseScenario(attributes + "0 attribute id=31\n", scenario, error));
+    EXPECT_EQ(error, "line 32: more than 30 attributes");
 }
 
 TEST(ScriptedScenario, FailingStatesHaveTheirUsualCodes) {
@@ -185,6 +266,74 @@ TEST(ScriptedDevice, FailingRequestsAnswerTheirCodes) {
     EXPECT_EQ(send(*makeScriptedDevice(7, parsedDrive("7 healthy")), 0x12345678, out), errorInvalidFunction);
 }
 
+Buffer bytesOf(const auto& request) { return Buffer(request.begin(), request.end()); }
+
+Buffer smartRead(int driveNumber, std::uint8_t feature) {
+    return bytesOf(device::makeSmartReadCommand(driveNumber, feature));
+}
+
+Buffer withByte(Buffer bytes, std::size_t at, std::uint8_t value) {
+    bytes[at] = value;
+    return bytes;
+}
+
+// Every request's answer: its error code and the bytes written, nothing for a refused one.
+TEST(ScriptedDevice, RequestsAnswerWithTheirCodesAndByteCounts) {
+    const std::string sata = "0 healthy\n0 attribute id=5 current=100 threshold=10\n0 temperature current=30\n";
+    const std::string nvme = "0 healthy bus=17\n0 nvme-log spare=100\n";
+    const Buffer readData = smartRead(0, 0xD0);
+    const Buffer nvmeQuery = bytesOf(device::makeNvmeHealthQuery());
+    const Buffer temperatureQuery = bytesOf(device::makeTemperatureQuery());
+    const struct {
+        std::string script;
+        std::uint32_t code;
+        Buffer in;
+        std::uint32_t error;
+        std::uint32_t returned;
+        std::size_t outSize = 8192;
+    } rows[] = {
+        {"0 healthy vendor=ACME", 0x002D1400, Buffer(12, 0), 0, 36 + 5 + 4},  // header, "ACME", "1.0"
+        {"0 healthy", 0x00074080, {}, 0, 24},
+        {"0 healthy", 0x002D1100, {}, 0, 516},
+        {"0 healthy", 0x0007C084, smartCommand(0), 0, 24},  // SENDCMDOUTPARAMS without bBuffer, IDEREGS
+        {"0 version-fails", 0x00074080, {}, 1, 0},
+        {"0 healthy", 0x0007C084, smartCommand(1), errorInvalidParameter, 0},
+        {sata, 0x0007C088, readData, 0, 528},
+        {sata, 0x0007C088, smartRead(0, 0xD1), 0, 528},
+        {sata, 0x0007C088, readData, errorInsufficientBuffer, 0, 527},
+        {sata, 0x0007C088, smartRead(1, 0xD0), errorInvalidParameter, 0},
+        {sata, 0x0007C088, withByte(readData, 4, 0xD8), errorInvalidParameter, 0},  // another feature
+        {sata, 0x0007C088, withByte(readData, 1, 0), errorInvalidParameter, 0},     // no sector
+        {sata, 0x0007C088, Buffer(readData.begin(), readData.end() - 1), errorInvalidParameter, 0},
+        {"0 healthy", 0x0007C088, readData, errorInvalidFunction, 0},  // no attribute table
+        {"0 smart-unsupported\n0 attribute id=5", 0x0007C088, readData, errorInvalidFunction, 0},
+        {"0 smart-query-fails code=23\n0 attribute id=5", 0x0007C088, readData, 23, 0},
+        {nvme, 0x002D1400, nvmeQuery, 0, 560},
+        {nvme, 0x002D1400, nvmeQuery, errorInsufficientBuffer, 0, 559},
+        {nvme, 0x002D1400, withByte(nvmeQuery, 16, 3), errorInvalidParameter, 0},  // another log page
+        {nvme, 0x002D1400, withByte(nvmeQuery, 8, 1), errorInvalidParameter, 0},   // SCSI, not NVMe
+        {nvme, 0x002D1400, Buffer(nvmeQuery.begin(), nvmeQuery.begin() + 47), errorInvalidParameter, 0},
+        {sata, 0x002D1400, nvmeQuery, errorNotSupported, 0},
+        {sata, 0x002D1400, temperatureQuery, 0, 40},
+        {sata, 0x002D1400, temperatureQuery, errorInsufficientBuffer, 0, 39},
+        {sata, 0x002D1400, withByte(temperatureQuery, 4, 1), errorInvalidParameter, 0},  // existence query
+        {nvme, 0x002D1400, temperatureQuery, errorNotSupported, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script + " " + std::to_string(row.code) + " " + std::to_string(row.in.size()));
+        Buffer out(row.outSize, 0);
+        std::uint32_t returned = 99;
+        EXPECT_EQ(send(*makeScriptedDevice(0, parsedDrive(row.script)), row.code, out, row.in, &returned), row.error);
+        EXPECT_EQ(returned, row.returned);
+        if (row.code == 0x002D1400 && row.in.size() == 12 && row.in[0] == 0) {
+            EXPECT_EQ(at32(out, 4), row.returned) << "the descriptor's Size";
+        }
+        if (row.error != 0) {
+            EXPECT_EQ(out, Buffer(row.outSize, 0)) << "a refused request writes nothing";
+        }
+    }
+}
+
 class ScriptedReplies : public ::testing::Test {
 protected:
     void TearDown() override { std::filesystem::remove(path_); }
@@ -249,6 +398,53 @@ TEST_F(ScriptedReplies, StandardUserOpensOnlyWithoutAccessAndGetsNoSmart) {
     EXPECT_EQ(send(*opened.device, 0x002D1100, predict), 0u);
     EXPECT_EQ(send(*opened.device, 0x00074080, version), 5u);
     EXPECT_EQ(send(*opened.device, 0x0007C084, status, smartCommand(0)), 5u);
+}
+
+// The health probe over the scripted host reads back what the scenario says, for an
+// administrator and for a standard user, whose SMART reads are refused.
+TEST_F(ScriptedReplies, HealthProbeReadsWhatTheScenarioSays) {
+    const std::string drives =
+        "0 healthy vendor=ACME bus=11\n"
+        "0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n"
+        "0 attribute id=0 flags=0x33 current=1 worst=1 threshold=50  # an empty slot\n"
+        "0 attribute id=194 flags=0x22 current=67 worst=52 raw=0x2D0014001F\n"
+        "0 temperature current=31 warning=70 critical=80\n"
+        "1 healthy bus=17\n"
+        "1 nvme-log warning=1 kelvin=318 spare=4 spare-threshold=10 used=7 written=18446744073709551615\n"
+        "2 healthy bus=7\n";
+    for (const bool standardUser : {false, true}) {
+        SCOPED_TRACE(standardUser ? "standard user" : "administrator");
+        script((standardUser ? "standard-user\n" : "") + drives);
+        DriveTable table;
+        probeAllDrives(table, port_);
+        const HealthTable health = probeAllHealth(table, port_);
+
+        if (standardUser) {
+            EXPECT_EQ(health[0].source, HealthSource::None);
+            EXPECT_EQ(health[0].unavailableReason,
+                      "reading SMART data needs administrator rights (the request was refused with error 5)");
+        } else {
+            ASSERT_EQ(health[0].source, HealthSource::AtaSmart);
+            ASSERT_EQ(health[0].attributes.size(), 2u);
+            EXPECT_EQ(health[0].attributes[0].raw, 1864u);
+            EXPECT_TRUE(health[0].attributes[0].failingNow);
+            EXPECT_EQ(health[0].attributes[1].id, 194);
+            EXPECT_EQ(health[0].ataTemperatureCelsius, 31);
+            EXPECT_TRUE(isHealthCritical(health[0]));
+        }
+        EXPECT_EQ(health[0].temperature.current, 31);
+        EXPECT_EQ(health[0].temperature.critical, 80);
+
+        ASSERT_EQ(health[1].source, HealthSource::NvmeLog);
+        EXPECT_EQ(health[1].nvme.compositeCelsius, 45);
+        EXPECT_EQ(health[1].nvme.availableSpare, 4);
+        EXPECT_EQ(decimalText(health[1].nvme.dataUnitsWritten), "18446744073709551615");
+        EXPECT_EQ(criticalWarnings(health[1].nvme.criticalWarning).at(0).name, "spare below threshold");
+        EXPECT_EQ(health[1].temperature.unavailableReason, "the driver refused the request with error 50");
+
+        EXPECT_EQ(health[2].unavailableReason,
+                  "bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log");
+    }
 }
 
 TEST(MenuInspection, LinesRoundTripWithBlanksInTextAndBadLinesAreSkipped) {

@@ -2,10 +2,11 @@
 # Writes the report of every scenario in every format and checks each with a real validator:
 # the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
 # UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
-# plugin output grammar and the JSON's status. Two spoiled copies must be refused, so a
+# plugin output grammar and the JSON's status. Four spoiled copies must be refused, so a
 # validator that accepts anything cannot pass. SAMPLES_PROGRAM writes NAME.json, NAME.prom and
-# NAME.nagios into the folder it is given, with one scenario named healthy: the native sample
-# writer, or tests/report/scripted_samples.sh for the report program under Wine. Ends with
+# NAME.nagios into the folder it is given, with scenarios named healthy, ata_failing_now and
+# nvme_critical_warning: the native sample writer, or tests/report/scripted_samples.sh for the
+# report program under Wine. Ends with
 # "SUITE: N passed, M failed" (SUITE defaults to report-formats).
 #   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER [SUITE]
 set -uo pipefail
@@ -65,10 +66,19 @@ for metrics in "$out"/*.prom; do
     if report=$(promtool check metrics <"$metrics" 2>&1); then pass; else fail "$metrics: $report"; fi
 done
 
-# Spoiled copies: a status that disagrees with its exit code, and a label value that is not UTF-8.
-sed -e 's/"exitCode": 0/"exitCode": 1/;t' -e 's/"exitCode": [1-3]/"exitCode": 0/' "$out/healthy.json" >"$out/spoiled.json"
-cp "$out/healthy.nagios" "$out/spoiled.nagios"
-if check_json_and_nagios "$out/spoiled.json" | grep -q '^FAIL .*spoiled.json'; then pass; else fail "the schema accepted a wrong exit code"; fi
+# Spoiled copies: a status that disagrees with its exit code, a 128-bit counter as a number (it
+# would lose digits), attributes under a health without a source, and a label value that is
+# not UTF-8.
+spoil() {
+    local name=$1 from=$2 expression=$3 what=$4
+    sed "$expression" "$out/$from.json" >"$out/$name.json"
+    cp "$out/$from.nagios" "$out/$name.nagios"
+    if check_json_and_nagios "$out/$name.json" | grep -q "^FAIL .*$name.json"; then pass; else fail "the schema accepted $what"; fi
+}
+spoil spoiled healthy 's/"exitCode": 0/"exitCode": 1/;t;s/"exitCode": [1-3]/"exitCode": 0/' "a wrong exit code"
+spoil spoiled-counter nvme_critical_warning 's/"dataUnitsWritten": "\([0-9]*\)"/"dataUnitsWritten": \1/' \
+    "a 128-bit counter as a number"
+spoil spoiled-source ata_failing_now '0,/"source": "ata_smart"/s//"source": "none"/' "attributes without a source"
 sed 's/version="/version="\xff/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 

@@ -94,6 +94,10 @@ else:
               drive[verdict]["state"], lambda r: r[0]["metric"]["state"])
     check("drive 0 failure predicted", 'kestrine_drive_failure_predicted{drive="0"}',
           "1" if drive["failurePredicted"] else "0")
+    check("drive 0 health source", 'kestrine_drive_health_source{drive="0"} == 1',
+          drive["health"]["source"], lambda r: r[0]["metric"]["state"])
+    check("drive 0 health critical", 'kestrine_drive_health_critical{drive="0"}',
+          "1" if drive["health"]["critical"] else "0")
 check("overall status", "kestrine_status == 1", report["status"], lambda r: r[0]["metric"]["state"])
 PY
 while read -r verdict rest; do

@@ -1,5 +1,6 @@
 // Writes every report scenario in every format into one folder, for the real validators
-// (tests/report/check_formats.sh): NAME.txt, NAME.json, NAME.nagios and NAME.prom.
+// (tests/report/check_formats.sh): NAME.txt, NAME.details.txt, NAME.json, NAME.nagios and
+// NAME.prom.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
     for (const kestrine::testing::ReportScenario& scenario : kestrine::testing::reportScenarios()) {
         const kestrine::Report report = scenario.report();
         const std::string base = folder + "/" + scenario.name;
-        if (!writeFile(base + ".txt", kestrine::writeTextReport(report)) ||
+        if (!writeFile(base + ".txt", kestrine::writeTextReport(report, false)) ||
+            !writeFile(base + ".details.txt", kestrine::writeTextReport(report, true)) ||
             !writeFile(base + ".json", kestrine::writeJsonReport(report, codePage)) ||
             !writeFile(base + ".nagios", kestrine::writeNagiosReport(report)) ||
             !writeFile(base + ".prom", kestrine::writePrometheusMetrics(report, codePage))) {

@@ -10,6 +10,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
+#include "probe/health_probe.h"
 
 namespace kestrine {
 namespace {
@@ -34,9 +35,11 @@ private:
     class ObservingDevice : public OpenDevice {
     public:
         ObservingDevice(std::unique_ptr<OpenDevice> real, Seen& seen) : real_(std::move(real)), seen_(seen) {}
-        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+        ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) override {
-            return seen_.answers[code] = real_->control(code, in, inSize, out, outSize);
+            const ControlResult result = real_->control(code, in, inSize, out, outSize);
+            seen_.answers[code] = result.error;
+            return result;
         }
 
     private:
@@ -100,6 +103,27 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_EQ(failingDriveCount(table), 0);
 }
 
+// The health reads on Wine's disk: no ATA or NVMe source on its SCSI bus, a reason for it, and
+// the temperature property as the storage stack answered it (the last property query sent;
+// Wine refuses it with ERROR_NOT_SUPPORTED).
+TEST_F(Win32DriveProbe, WineDiskHealthHasNoSourceAndSaysWhy) {
+    probeAllDrives(table, port);
+    const HealthTable health = probeAllHealth(table, port);
+
+    ASSERT_TRUE(hasDetails(table[0]));
+    EXPECT_EQ(healthSourceFor(table[0]), HealthSource::None) << "bus " << table[0].busType;
+    EXPECT_EQ(health[0].source, HealthSource::None);
+    EXPECT_EQ(health[0].unavailableReason, "bus type " + std::to_string(table[0].busType) + " (" +
+                                               table[0].busTypeText +
+                                               ") carries neither ATA SMART data nor an NVMe health log");
+    const std::uint32_t temperature = port.seen[devicePath(0)].answers.at(device::ioctlStorageQueryProperty);
+    EXPECT_EQ(health[0].temperature.available, temperature == 0 && health[0].temperature.unavailableReason.empty());
+    if (temperature != 0) {
+        EXPECT_EQ(health[0].temperature.unavailableReason, requestFailedReason(temperature));
+    }
+    for (int number = 1; number < driveTableSize; ++number) EXPECT_EQ(health[number].unavailableReason, "") << number;
+}
+
 // Opened without access, as a standard user may, the disk still describes itself.
 TEST(Win32DevicePort, OpenWithoutAccessTakesTheStoragePropertyQuery) {
     Win32DevicePort port;
@@ -107,9 +131,13 @@ TEST(Win32DevicePort, OpenWithoutAccessTakesTheStoragePropertyQuery) {
     ASSERT_NE(opened.device, nullptr) << opened.error;
     const device::PropertyQuery query = device::makePropertyQuery();
     device::DescriptorBuffer descriptor{};
-    EXPECT_EQ(opened.device->control(device::ioctlStorageQueryProperty, query.data(), device::propertyQuery::size,
-                                     descriptor.data(), static_cast<std::uint32_t>(descriptor.size())),
-              0u);
+    const ControlResult result =
+        opened.device->control(device::ioctlStorageQueryProperty, query.data(), device::propertyQuery::size,
+                               descriptor.data(), static_cast<std::uint32_t>(descriptor.size()));
+    EXPECT_EQ(result.error, 0u);
+    // The count the driver reports covers at least the descriptor's fixed header.
+    EXPECT_GE(result.bytesReturned, device::deviceDescriptor::rawDeviceProperties);
+    EXPECT_LE(result.bytesReturned, descriptor.size());
     EXPECT_EQ(port.open(devicePath(9), DeviceAccess::None).error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A scripted storage stack: per device path either an open error or a device whose answer
-// to each control code is scripted (reply bytes, or an error code). It records every open
+// to each control code (or, for codes that carry several requests, to each variant of the
+// request) is scripted (reply bytes, or an error code). It records every open
 // and every request with its input bytes, and notes any moment when two devices were open.
 // As a standard user's system it refuses read/write opens of its devices, and on a handle
 // opened without access it refuses the requests whose control code needs access, as Windows
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +26,9 @@ public:
     static constexpr std::uint32_t fileNotFound = 2;
     static constexpr std::uint32_t accessDenied = 5;
     static constexpr std::uint32_t invalidFunction = 1;
+    static constexpr std::uint32_t notSupported = 50;
+    static constexpr std::uint32_t queryProperty = 0x002D1400;
+    static constexpr std::uint32_t smartRead = 0x0007C088;
 
     struct Answer {
         std::uint32_t error = 0;
@@ -42,9 +47,19 @@ public:
 
     // Paths with neither a device nor an open error fail with ERROR_FILE_NOT_FOUND.
     std::map<std::string, Device> devices;
+    // Requests that share a control code are told apart by one field of their input, and
+    // answered from here (path -> (code, field) -> answer): a storage property query for
+    // another property than the device descriptor by its property id, a SMART read by its
+    // feature register. Unscripted ones are refused as drivers refuse them: a property with
+    // ERROR_NOT_SUPPORTED, a SMART read with ERROR_INVALID_FUNCTION.
+    using Variant = std::pair<std::uint32_t, std::uint32_t>;
+    std::map<std::string, std::map<Variant, Answer>> variants;
     std::map<std::string, std::uint32_t> openErrors;
 
     bool standardUser = false;
+    // A success reports the bytes copied, unless a lying driver claims another count here
+    // (control code -> count).
+    std::map<std::uint32_t, std::uint32_t> claimedBytes;
 
     std::vector<std::string> opens;
     std::vector<DeviceAccess> openAccesses;  // the access each open asked for
@@ -84,7 +99,7 @@ private:
             : port_(port), path_(std::move(path)), access_(access) {}
         ~FakeOpenDevice() override { --port_.openNow; }
 
-        std::uint32_t control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
+        ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                               std::uint32_t outSize) override {
             if (port_.recordRequests) {
                 Request request{path_, code, std::vector<std::uint8_t>(in, in + inSize), outSize,
@@ -92,16 +107,38 @@ private:
                 port_.requests.push_back(std::move(request));
             }
             // Bits 14 and 15 of a control code: the access the handle needs for the request.
-            if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return accessDenied;
-            const Device& device = port_.devices.at(path_);
-            auto answer = device.find(code);
-            if (answer == device.end()) return invalidFunction;
-            const std::size_t count = std::min<std::size_t>(answer->second.reply.size(), outSize);
-            std::copy_n(answer->second.reply.begin(), count, out);
-            return answer->second.error;
+            if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return {accessDenied, 0};
+            const Answer* answer = nullptr;
+            if (const std::optional<Variant> variant = variantOf(code, in, inSize)) {
+                const auto& answers = port_.variants[path_];
+                const auto found = answers.find(*variant);
+                if (found == answers.end()) return {code == queryProperty ? notSupported : invalidFunction, 0};
+                answer = &found->second;
+            } else {
+                const Device& device = port_.devices.at(path_);
+                const auto found = device.find(code);
+                if (found == device.end()) return {invalidFunction, 0};
+                answer = &found->second;
+            }
+            const std::size_t count = std::min<std::size_t>(answer->reply.size(), outSize);
+            std::copy_n(answer->reply.begin(), count, out);
+            if (answer->error != 0) return {answer->error, 0};
+            const auto claimed = port_.claimedBytes.find(code);
+            return {0, claimed != port_.claimedBytes.end() ? claimed->second : static_cast<std::uint32_t>(count)};
         }
 
     private:
+        // The property id of a storage property query other than the descriptor's, or the
+        // feature register of a SMART read.
+        static std::optional<Variant> variantOf(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize) {
+            if (code == queryProperty && in != nullptr && inSize >= 4) {
+                const std::uint32_t id = in[0] | in[1] << 8 | in[2] << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+                if (id != 0) return Variant{code, id};
+            }
+            if (code == smartRead && in != nullptr && inSize > 4) return Variant{code, in[4]};
+            return std::nullopt;
+        }
+
         FakeDevicePort& port_;
         std::string path_;
         DeviceAccess access_;

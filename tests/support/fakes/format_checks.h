@@ -146,7 +146,8 @@ private:
     std::size_t at_ = 0;
 };
 
-// Every line of `text` is a HELP line, a TYPE line (gauge) or a sample of the family the
+// Every line of `text` is a HELP line, a TYPE line (a gauge, or a counter whose name ends in
+// _total) or a sample of the family the
 // last TYPE line announced; names, label names, escapes, UTF-8 and values as the
 // exposition format wants them. On failure `why` names the first bad line.
 inline bool isMetricText(std::string_view text, std::string& why) {
@@ -190,8 +191,9 @@ inline bool isMetricText(std::string_view text, std::string& why) {
             const std::size_t n = nameLength(rest, true);
             if (n == 0 || n >= rest.size() || rest[n] != ' ') return false;
             if (line.starts_with("# TYPE ")) {
-                if (rest.substr(n + 1) != "gauge") return false;
+                const std::string_view type = rest.substr(n + 1);
                 family = std::string(rest.substr(0, n));
+                if (type != "gauge" && !(type == "counter" && family.ends_with("_total"))) return false;
             }
             continue;
         }

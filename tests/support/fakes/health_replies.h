@@ -1,6 +1,8 @@
 #pragma once
-// The replies a storage driver gives to the three health requests, built at the published
-// offsets, for the health tests and the fuzz seeds.
+// The replies a storage driver gives to the three health requests, for the health tests, the
+// scripted drives and the fuzz seeds. As in device_replies.h the fields sit where the published
+// structures put them, written here as numbers, so that a wrong layout constant in the probe
+// cannot move the fake along with it.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -8,7 +10,6 @@
 #include "fakes/device_replies.h"
 #include "probe/counter128.h"
 #include "probe/drive_health.h"
-#include "probe/health_layouts.h"
 
 namespace kestrine::testing {
 
@@ -34,81 +35,97 @@ struct AttributeRow {
     std::uint8_t threshold = 0;
 };
 
-// SENDCMDOUTPARAMS header (no driver error) and a sector whose entries 0, 1, ... `fill` writes
-// from the rows.
+// SENDCMDOUTPARAMS without its bBuffer byte (16 bytes: cBufferSize 512, no driver error) and
+// the 512-byte sector: a 2-byte revision, then 12-byte entries that `fill` writes from the rows.
 template <typename Fill>
 std::vector<std::uint8_t> smartSectorReply(const std::vector<AttributeRow>& rows, Fill fill) {
-    namespace layout = device::smartSector;
-    std::vector<std::uint8_t> bytes(device::smartRead::replySize, 0);
-    putLe32(bytes, 0, device::smartRead::sectorSize);
-    for (std::size_t index = 0; index < rows.size(); ++index)
-        fill(bytes, device::smartRead::sector + layout::firstEntry + index * layout::entrySize, rows[index]);
+    std::vector<std::uint8_t> bytes(16 + 512, 0);
+    putLe32(bytes, 0, 512);
+    for (std::size_t index = 0; index < rows.size(); ++index) fill(bytes, 16 + 2 + index * 12, rows[index]);
     return bytes;
 }
 
+// Attribute entries: id, flags (2 bytes), current, worst, raw value (6 bytes), reserved.
 inline std::vector<std::uint8_t> smartDataReply(const std::vector<AttributeRow>& rows) {
-    namespace layout = device::smartSector;
     return smartSectorReply(rows, [](std::vector<std::uint8_t>& bytes, std::size_t entry, const AttributeRow& row) {
-        bytes.at(entry + layout::id) = row.id;
-        putLe16(bytes, entry + layout::flags, row.flags);
-        bytes.at(entry + layout::current) = row.current;
-        bytes.at(entry + layout::worst) = row.worst;
-        for (std::size_t i = 0; i < layout::rawSize; ++i)
-            bytes.at(entry + layout::raw + i) = static_cast<std::uint8_t>(row.raw >> (8 * i));
+        bytes.at(entry) = row.id;
+        putLe16(bytes, entry + 1, row.flags);
+        bytes.at(entry + 3) = row.current;
+        bytes.at(entry + 4) = row.worst;
+        for (std::size_t i = 0; i < 6; ++i) bytes.at(entry + 5 + i) = static_cast<std::uint8_t>(row.raw >> (8 * i));
     });
 }
 
+// Threshold entries: id, threshold, reserved.
 inline std::vector<std::uint8_t> smartThresholdsReply(const std::vector<AttributeRow>& rows) {
-    namespace layout = device::smartSector;
     return smartSectorReply(rows, [](std::vector<std::uint8_t>& bytes, std::size_t entry, const AttributeRow& row) {
-        bytes.at(entry + layout::id) = row.id;
-        bytes.at(entry + layout::threshold) = row.threshold;
+        bytes.at(entry) = row.id;
+        bytes.at(entry + 1) = row.threshold;
     });
 }
 
-// A protocol data descriptor as the driver fills it, with the log page holding `fields` (its
-// Celsius is not sent) `offset` bytes after the protocol data (right behind it by default).
-inline std::vector<std::uint8_t> nvmeHealthReply(const NvmeHealth& fields,
-                                                 std::uint32_t offset = device::nvmeQuery::protocolDataSize) {
-    namespace layout = device::nvmeQuery;
-    namespace log = device::nvmeHealthLog;
-    std::vector<std::uint8_t> bytes(layout::protocolData + offset + layout::logSize, 0);
-    putLe32(bytes, layout::version, layout::expectedVersion);
-    putLe32(bytes, layout::descriptorSize, layout::expectedVersion);
-    putLe32(bytes, layout::protocolType, layout::protocolNvme);
-    putLe32(bytes, layout::dataType, layout::dataTypeLogPage);
-    putLe32(bytes, layout::requestValue, layout::healthLogPage);
-    putLe32(bytes, layout::dataOffset, offset);
-    putLe32(bytes, layout::dataLength, layout::logSize);
-    const std::size_t page = layout::protocolData + offset;
-    bytes.at(page + log::criticalWarning) = fields.criticalWarning;
-    putLe16(bytes, page + log::compositeTemperature, fields.compositeKelvin);
-    bytes.at(page + log::availableSpare) = fields.availableSpare;
-    bytes.at(page + log::availableSpareThreshold) = fields.availableSpareThreshold;
-    bytes.at(page + log::percentageUsed) = fields.percentageUsed;
-    putCounter(bytes, page + log::dataUnitsRead, fields.dataUnitsRead);
-    putCounter(bytes, page + log::dataUnitsWritten, fields.dataUnitsWritten);
-    putCounter(bytes, page + log::powerCycles, fields.powerCycles);
-    putCounter(bytes, page + log::powerOnHours, fields.powerOnHours);
-    putCounter(bytes, page + log::unsafeShutdowns, fields.unsafeShutdowns);
-    putCounter(bytes, page + log::mediaErrors, fields.mediaErrors);
-    putCounter(bytes, page + log::errorLogEntries, fields.errorLogEntries);
+// An NVMe drive whose spare fell below its threshold, with counters past 64 bits.
+inline NvmeHealth spareBelowThresholdLog() {
+    NvmeHealth log;
+    log.criticalWarning = 0x01;
+    log.compositeKelvin = 318;
+    log.availableSpare = 4;
+    log.availableSpareThreshold = 10;
+    log.percentageUsed = 107;
+    log.dataUnitsRead = {123456789, 0};
+    log.dataUnitsWritten = {0, 1};
+    log.powerCycles = {1520, 0};
+    log.powerOnHours = {21345, 0};
+    log.unsafeShutdowns = {61, 0};
+    log.mediaErrors = {3, 0};
+    log.errorLogEntries = {0xFFFF'FFFF'FFFF'FFFF, 0xFFFF'FFFF'FFFF'FFFF};
+    return log;
+}
+
+// A STORAGE_PROTOCOL_DATA_DESCRIPTOR as the driver fills it (Version and Size 48, then the
+// 40-byte STORAGE_PROTOCOL_SPECIFIC_DATA: NVMe, log page 2, data offset and length), with the
+// log page holding `fields` (its Celsius is not sent) `offset` bytes after the protocol data
+// (right behind it by default).
+inline std::vector<std::uint8_t> nvmeHealthReply(const NvmeHealth& fields, std::uint32_t offset = 40) {
+    constexpr std::size_t protocolData = 8;
+    std::vector<std::uint8_t> bytes(protocolData + offset + 512, 0);
+    putLe32(bytes, 0, 48);
+    putLe32(bytes, 4, 48);
+    putLe32(bytes, protocolData + 0, 3);  // ProtocolTypeNvme
+    putLe32(bytes, protocolData + 4, 2);  // NVMeDataTypeLogPage
+    putLe32(bytes, protocolData + 8, 2);  // the SMART / Health Information page
+    putLe32(bytes, protocolData + 16, offset);
+    putLe32(bytes, protocolData + 20, 512);
+    const std::size_t page = protocolData + offset;
+    bytes.at(page + 0) = fields.criticalWarning;
+    putLe16(bytes, page + 1, fields.compositeKelvin);
+    bytes.at(page + 3) = fields.availableSpare;
+    bytes.at(page + 4) = fields.availableSpareThreshold;
+    bytes.at(page + 5) = fields.percentageUsed;
+    putCounter(bytes, page + 32, fields.dataUnitsRead);
+    putCounter(bytes, page + 48, fields.dataUnitsWritten);
+    putCounter(bytes, page + 112, fields.powerCycles);
+    putCounter(bytes, page + 128, fields.powerOnHours);
+    putCounter(bytes, page + 144, fields.unsafeShutdowns);
+    putCounter(bytes, page + 160, fields.mediaErrors);
+    putCounter(bytes, page + 176, fields.errorLogEntries);
     return bytes;
 }
 
-// A temperature descriptor counting `infoCount` sensor entries, the first one at `current`;
-// with a count of 0 the entry's bytes are still there, for the reader to ignore.
+// A STORAGE_TEMPERATURE_DATA_DESCRIPTOR (Version 40, Size, CriticalTemperature at 8,
+// WarningTemperature at 10, InfoCount at 12) counting `infoCount` 16-byte sensor entries from
+// offset 24, the first one's Temperature (at 2 in the entry) `current`; with a count of 0 the
+// entry's bytes are still there, for the reader to ignore.
 inline std::vector<std::uint8_t> temperatureReply(std::int16_t current, std::int16_t warning, std::int16_t critical,
                                                   std::uint16_t infoCount = 1) {
-    namespace layout = device::temperatureQuery;
-    const std::size_t size = layout::firstInfo + layout::infoSize * (infoCount == 0 ? 1 : infoCount);
+    const std::size_t size = 24 + 16 * (infoCount == 0 ? 1 : infoCount);
     std::vector<std::uint8_t> bytes(size, 0);
-    putLe32(bytes, layout::version, layout::expectedVersion);
-    putLe32(bytes, layout::descriptorSize, static_cast<std::uint32_t>(size));
-    putLe16(bytes, layout::criticalTemperature, static_cast<std::uint16_t>(critical));
-    putLe16(bytes, layout::warningTemperature, static_cast<std::uint16_t>(warning));
-    putLe16(bytes, layout::infoCount, infoCount);
-    putLe16(bytes, layout::firstInfo + layout::infoTemperature, static_cast<std::uint16_t>(current));
+    putLe32(bytes, 0, 40);
+    putLe32(bytes, 4, static_cast<std::uint32_t>(size));
+    putLe16(bytes, 8, static_cast<std::uint16_t>(critical));
+    putLe16(bytes, 10, static_cast<std::uint16_t>(warning));
+    putLe16(bytes, 12, infoCount);
+    putLe16(bytes, 24 + 2, static_cast<std::uint16_t>(current));
     return bytes;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fakes/health_replies.h"
 #include "probe/drive_texts.h"
 #include "report/report_model.h"
 #include "report/text_encoding.h"
@@ -76,6 +77,47 @@ inline DriveRecord accessDeniedDrive(int number) {
     return r;
 }
 
+// Health as the reads give it, from replies built in the published layouts.
+inline TemperatureReading temperatureProperty(std::int16_t celsius) {
+    const std::vector<std::uint8_t> reply = temperatureReply(celsius, 70, 80);
+    return temperatureReading(reply.data(), reply.size());
+}
+
+// An ATA drive with these attribute rows and a temperature property of `celsius`.
+inline DriveHealth ataDriveHealth(const std::vector<AttributeRow>& rows, std::int16_t celsius) {
+    const std::vector<std::uint8_t> data = smartDataReply(rows);
+    const std::vector<std::uint8_t> thresholds = smartThresholdsReply(rows);
+    DriveHealth health = ataHealth(data.data(), data.size());
+    applyAtaThresholds(health, thresholds.data(), thresholds.size());
+    health.temperature = temperatureProperty(celsius);
+    return health;
+}
+
+inline DriveHealth nvmeDriveHealth(const NvmeHealth& log) {
+    const std::vector<std::uint8_t> reply = nvmeHealthReply(log);
+    DriveHealth health = nvmeHealth(reply.data(), reply.size());
+    health.temperature.unavailableReason = requestFailedReason(50);
+    return health;
+}
+
+// A drive none of whose health requests could be used.
+inline DriveHealth noDriveHealth(std::string reason) {
+    DriveHealth health = unavailableHealth(std::move(reason));
+    health.temperature.unavailableReason = requestFailedReason(50);
+    return health;
+}
+
+inline constexpr std::uint16_t preFailure = 0x0033;
+inline constexpr std::uint16_t advisory = 0x0032;
+
+// A SATA SSD in good health: nothing reallocated, 33 C, 8000 hours.
+inline const std::vector<AttributeRow> healthySsdRows = {
+    {5, preFailure, 100, 100, 0, 10}, {9, advisory, 99, 99, 8000, 0},
+    {12, advisory, 99, 99, 431, 0},   {177, preFailure, 98, 98, 12, 5},
+    {194, advisory, 67, 52, 33, 0},   {197, advisory, 100, 100, 0, 0},
+    {198, advisory, 100, 100, 0, 0},  {241, advisory, 100, 100, 0xFFFF'FFFF'FFFF, 0},
+};
+
 inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
                            std::uint32_t warningPercent, bool usesDefault) {
     const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
@@ -89,22 +131,26 @@ struct ReportScenario {
     std::vector<VolumeRow> volumes;
     ThresholdSource thresholds = ThresholdSource::SettingsFile;
     std::string unknownReason;  // not empty: the report is marked unknown with it
+    HealthTable health{};
 
     Report report() const {
         ScenarioMessages messages;
-        Report made = buildReport({drives, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z"}, messages);
+        Report made = buildReport({drives, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z", health}, messages);
         if (!unknownReason.empty()) markUnknown(made, unknownReason);
         return made;
     }
 };
 
-// Disk 0 a SATA drive, disk 1 a USB stick without SMART; C: and D: well above their limits.
+// Disk 0 a SATA SSD in good health, disk 1 a USB stick without SMART; C: and D: well above
+// their limits.
 inline ReportScenario healthyScenario(std::string name = "healthy") {
     ReportScenario s{std::move(name), {}, {}, ThresholdSource::SettingsFile, {}};
     s.drives[0] = healthyDrive(0, "ACME", "X100", "S1234");
+    s.health[0] = ataDriveHealth(healthySsdRows, 35);
     s.drives[1] = healthyDrive(1, "Stick", "Go 8", "", 7, "USB", true);
     s.drives[1].smartCapable = false;
     s.drives[1].versionError = invalidFunction;
+    s.health[1] = noDriveHealth("bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log");
     s.volumes = {volumeRow(2, "System", 100'000'000'000, 45'300'000'000, 10, true),
                  volumeRow(3, "Data", 2'000'000'000'000, 1'200'000'000'000, 20, false)};
     return s;
@@ -131,6 +177,8 @@ inline std::vector<ReportScenario> reportScenarios() {
     unreadable.drives[2].identityError = accessDenied;
     unreadable.drives[2].statusError = invalidFunction;
     unreadable.drives[3] = accessDeniedDrive(3);
+    unreadable.health[2] = noDriveHealth("the drive's identity could not be read, so its kind is unknown");
+    unreadable.health[3] = noDriveHealth("the drive could not be opened (error 5)");
     all.push_back(unreadable);
 
     ReportScenario missing = healthyScenario("defaults_file_missing");
@@ -148,6 +196,30 @@ inline std::vector<ReportScenario> reportScenarios() {
     hostile.volumes[0].label = "Sys\"tem\\\n|\x81";
     hostile.volumes[1].label = "Caf\xe9 \x80";
     all.push_back(hostile);
+
+    // Reallocated sectors at their threshold, and a second failing attribute without a name.
+    ReportScenario failing = healthyScenario("ata_failing_now");
+    failing.health[0] = ataDriveHealth({{1, preFailure, 200, 200, 0, 51},
+                                        {5, preFailure, 36, 36, 1864, 36},
+                                        {9, advisory, 60, 60, 41000, 0},
+                                        {197, advisory, 200, 200, 12, 0},
+                                        {230, preFailure, 1, 1, 0, 2}},
+                                       41);
+    all.push_back(failing);
+
+    ReportScenario nvme = healthyScenario("nvme_critical_warning");
+    nvme.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "Unspecified");
+    nvme.drives[2].smartCapable = false;
+    nvme.drives[2].versionError = invalidFunction;
+    nvme.health[2] = nvmeDriveHealth(spareBelowThresholdLog());
+    all.push_back(nvme);
+
+    // A standard user: the SMART reads refused, the temperature property still answered.
+    ReportScenario standardUser = healthyScenario("health_unavailable");
+    standardUser.health[0] =
+        unavailableHealth("reading SMART data needs administrator rights (the request was refused with error 5)");
+    standardUser.health[0].temperature = temperatureProperty(38);
+    all.push_back(standardUser);
 
     all.push_back({"nothing_listed", {}, {}, ThresholdSource::SettingsFile, {}});
 
