@@ -12,6 +12,7 @@
 #include "platform/win32_ansi_converter.h"
 #include "platform/win32_device_port.h"
 #include "platform/win32_file_store.h"
+#include "platform/win32_settings_folder.h"
 #include "platform/win32_volume_source.h"
 #include "report/report_run.h"
 #include "version.h"
@@ -44,7 +45,8 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     Win32ReadOnlyFileStore settingsFiles;
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;
-    ReportPorts ports{devices, messages, volumes, settingsFiles, settingsBaseFolder(), metricsFiles, converter};
+    ReportPorts ports{devices,      messages, volumes, settingsFiles, settingsBaseFolderWithoutShell(),
+                      metricsFiles, converter};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
     const bool printed = writeAll(stdout, outcome.output);
     writeAll(stderr, outcome.errors);

@@ -1,7 +1,6 @@
 #include "platform/win32_file_store.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include "platform/win32_handle.h"
 
@@ -95,13 +94,6 @@ bool Win32ReadOnlyFileStore::exists(const std::string& path) { return found(path
 
 bool Win32ReadOnlyFileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
-}
-
-std::string settingsBaseFolder() {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return badPathBase;
-    return folder;
 }
 
 std::string temporaryPathFor(const std::string& path) { return path + ".new"; }

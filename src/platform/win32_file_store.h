@@ -27,9 +27,6 @@ public:
     bool replace(const std::string&, const std::uint8_t*, std::size_t) override { return false; }
 };
 
-// The all-users application-data folder, or "BadPath" when it cannot be found.
-std::string settingsBaseFolder();
-
 // Where a replacement of `path` puts its bytes before they take its place.
 std::string temporaryPathFor(const std::string& path);
 

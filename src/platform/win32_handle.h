@@ -1,8 +1,9 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes, bitmaps and image lists. Each kind names its close function and what a held
-// handle looks like; the owner closes a held handle exactly once. A window timer, which is
-// no handle but must be killed as surely, has its own owner below.
+// views, icons, brushes, bitmaps, image lists, registry keys and loaded libraries. Each kind
+// names its close function and what a held handle looks like; the owner closes a held handle
+// exactly once. A window timer, which is no handle but must be killed as surely, has its own
+// owner below.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -82,6 +83,8 @@ inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void deleteBrush(HBRUSH brush) { DeleteObject(brush); }
 inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
+inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
 
 }  // namespace handle_kinds
 
@@ -92,6 +95,8 @@ using UniqueIcon = UniqueOwner<HICON, handle_kinds::destroyIcon, handle_kinds::i
 using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds::isNonNull<HBRUSH>>;
 using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kinds::isNonNull<HBITMAP>>;
 using UniqueImageList = UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>>;
+using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
+using UniqueModule = UniqueOwner<HMODULE, handle_kinds::freeLibrary, handle_kinds::isNonNull<HMODULE>>;
 
 // A window's timer: started with SetTimer, killed with KillTimer exactly once, at stop() or
 // when the owner goes.

@@ -143,11 +143,13 @@ TEST(Report, NvmeCriticalWarningExitsTwo) {
         << json.output;
 }
 
-// The real program on Wine's own disk: its requests fail, and the report says why.
+// The real program on Wine's own disk: its requests fail, and the report says why. It finds
+// the window's settings file without the shell's help.
 TEST(Report, WinesDiskHasNoHealthSourceAndAReason) {
     ASSERT_TRUE(writeSettings(quietVolumeSettings()));
     const ConsoleRun json = report("--format json", "kestrine-report.exe");
     EXPECT_EQ(json.exitCode, 0u) << json.output;
+    EXPECT_TRUE(has(json.output, "\"source\": \"settings_file\"")) << json.output;
     EXPECT_TRUE(has(json.output,
                     "\"health\": {\"source\": \"none\", \"critical\": false, "
                     "\"temperatureCelsius\": null, \"unavailableReason\": \"bus type 1 (SCSI) carries "
@@ -171,6 +173,16 @@ TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
               "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
               "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] "
               "[--version]\n");
+}
+
+// The report's trimmed C++ runtime: every library failure arrives as an exception that the
+// report's catch takes, never as an abort.
+TEST(Report, LibraryFailuresStayCatchable) {
+    ConsoleRun run = report("", "kestrine_runtime_failure.exe");
+    std::erase(run.output, '\r');
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.output,
+              "out of range: caught\nlength: caught\nlogic: caught\nallocation: caught\narray length: caught\n");
 }
 
 TEST(Report, VersionIsTheProgramsVersion) {

@@ -10,6 +10,7 @@
 #include "fault_saver_protocol.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
+#include "platform/win32_settings_folder.h"
 #include "settings/message_sink.h"
 #include "settings/settings_store.h"
 

@@ -13,6 +13,7 @@
 #include "fakes/fake_message_sink.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
+#include "platform/win32_settings_folder.h"
 #include "settings/settings_store.h"
 
 namespace kestrine {
@@ -271,6 +272,16 @@ TEST(SettingsAtHome, FirstStartWritesDefaultRecordInVtnKstm) {
         if (!hadKstm) RemoveDirectoryA(kstm.c_str());
         if (!hadVtn) RemoveDirectoryA(vtn.c_str());
     }
+}
+
+// The report finds the settings folder without loading the shell, by either of its two ways;
+// each must name the folder the window's shell lookup names.
+TEST(SettingsAtHome, ReportFindsTheWindowsFolderWithoutTheShell) {
+    const std::string shell = settingsBaseFolder();
+    ASSERT_NE(shell, badPathBase);
+    EXPECT_EQ(profileListProgramData(), shell);
+    EXPECT_EQ(settingsBaseFolderFromLoadedShell(), shell);
+    EXPECT_EQ(settingsBaseFolderWithoutShell(), shell);
 }
 
 }  // namespace
