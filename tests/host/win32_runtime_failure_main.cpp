@@ -14,7 +14,11 @@ void expectCaught(const char* name, Failing failing) {
         failing();
         std::printf("%s: nothing thrown\n", name);
     } catch (const std::exception& error) {
-        std::printf("%s: %s\n", name, error.what()[0] != '\0' ? "caught" : "caught without a text");
+        const std::string text = error.what();
+        std::printf("%s: %s\n", name,
+                    text.empty()                          ? "caught without a text"
+                    : text.find('%') != std::string::npos ? "caught with an unfilled format"
+                                                          : "caught");
     }
 }
 
