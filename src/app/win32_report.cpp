@@ -45,8 +45,8 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     Win32ReadOnlyFileStore settingsFiles;
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;
-    ReportPorts ports{devices,      messages, volumes, settingsFiles, settingsBaseFolderWithoutShell(),
-                      metricsFiles, converter};
+    const std::string settingsFolder = settingsBaseFolderWithoutShell();
+    ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
     const bool printed = writeAll(stdout, outcome.output);
     writeAll(stderr, outcome.errors);
