@@ -25,7 +25,7 @@ struct StateDescription {
 StateDescription describeState(SpfState state);
 StateDescription describeState(SmartState state);
 
-// STORAGE_BUS_TYPE code to its name; codes above 11 are "Unspecified".
+// STORAGE_BUS_TYPE code to its name, 0 (Unknown) to 19 (UFS); any other code is "Unspecified".
 std::string busTypeName(std::uint32_t busType);
 
 // Strips single-byte white space (space, \t, \n, \v, \f, \r) from both ends.

@@ -109,4 +109,23 @@ HealthTable probeAllHealth(const DriveTable& table, DevicePort& port) {
     return health;
 }
 
+void noteHealthLog(DriveRecord& record, const DriveHealth& health) {
+    if (!smartFromHealthLog(record)) return;
+    record.healthLogRead = health.source == HealthSource::NvmeLog;
+    record.criticalWarning = record.healthLogRead ? health.nvme.criticalWarning : 0;
+}
+
+void noteHealthLogs(DriveTable& table, const HealthTable& health) {
+    for (std::size_t number = 0; number < table.size(); ++number)
+        if (isListed(table[number])) noteHealthLog(table[number], health[number]);
+}
+
+void probeHealthLogs(DriveTable& table, DevicePort& port) {
+    for (DriveRecord& record : table) {
+        if (!isListed(record) || !smartFromHealthLog(record)) continue;
+        const OpenResult opened = openDrive(record.driveNumber, port);
+        if (opened.device) noteHealthLog(record, readNvmeHealth(*opened.device));
+    }
+}
+
 }  // namespace kestrine

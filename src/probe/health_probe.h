@@ -17,7 +17,6 @@ namespace kestrine {
 inline constexpr std::uint32_t busAta = 3;
 inline constexpr std::uint32_t busRaid = 8;
 inline constexpr std::uint32_t busSata = 11;
-inline constexpr std::uint32_t busNvme = 17;
 
 // Which health source a drive is asked for, from what the drive probe found: none when its
 // identity is not current, since its bus is then unknown.
@@ -30,5 +29,16 @@ using HealthTable = std::array<DriveHealth, driveTableSize>;
 // The health of every listed drive, by drive number; unlisted drives are not opened and keep
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
+
+// Notes a health log's verdict in a record that `smartFromHealthLog` judges by it: read, and
+// its critical-warning bits, when the health came from the log; not read otherwise.
+void noteHealthLog(DriveRecord& record, const DriveHealth& health);
+// The same for every listed drive, from health reads already made.
+void noteHealthLogs(DriveTable& table, const HealthTable& health);
+
+// The window's one health read: each listed drive judged by its health log is opened once
+// more and asked for that log alone. A drive that no longer opens keeps its earlier verdict,
+// as its SMART RETURN STATUS would.
+void probeHealthLogs(DriveTable& table, DevicePort& port);
 
 }  // namespace kestrine

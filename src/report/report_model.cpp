@@ -82,7 +82,9 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     bool warning = false;
     for (const DriveEntry& drive : report.drives) {
         const std::string disk = "Disk " + std::to_string(drive.record.driveNumber);
-        if (drive.failurePredicted) addProblem(report.reason, disk + " predicts failure");
+        // An NVMe drive's log verdict alone is named by its health problem.
+        const bool onlyByLog = smartFromHealthLog(drive.record) && drive.spf != SpfState::FailurePredicted;
+        if (drive.failurePredicted && !onlyByLog) addProblem(report.reason, disk + " predicts failure");
         if (drive.healthCritical) addProblem(report.reason, disk + ' ' + healthProblem(drive.health));
         critical = critical || drive.failurePredicted || drive.healthCritical;
     }

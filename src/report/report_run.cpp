@@ -70,6 +70,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     DriveTable drives{};
     probeAllDrives(drives, ports.devices);
     const HealthTable health = probeAllHealth(drives, ports.devices);
+    noteHealthLogs(drives, health);
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
     VolumeTable volumes{};
     const VolumeScanResult scan = scanVolumes(ports.volumes, thresholds.record, volumes);

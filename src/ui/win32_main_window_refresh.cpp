@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "probe/drive_probe.h"
+#include "probe/health_probe.h"
 #include "resource.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
@@ -37,6 +38,7 @@ void MainWindow::refresh() {
     {
         const WaitCursor wait;
         probeAllDrives(drives_, devices_);
+        probeHealthLogs(drives_, devices_);
         failingDriveCount_ = refillDriveList(drives_, driveList_, [this] { updateDrivePanel(); });
         const VolumeScanResult volumes = scanVolumes(volumeSource_, settings_.working(), volumes_);
         volumeWarningCount_ = volumes.warningCount;
