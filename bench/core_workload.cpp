@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "fakes/device_replies.h"
+#include "fakes/health_replies.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
+#include "probe/health_layouts.h"
+#include "probe/health_probe.h"
 #include "ui/drive_list.h"
 #include "ui/volume_list.h"
 
@@ -25,27 +28,46 @@ std::string hexPairs(const std::string& text) {
     return pairs;
 }
 
-// What a SATA disk behind the standard driver reports: blank-padded vendor and product, and a
+// What a disk behind the standard driver reports: blank-padded vendor and product, and a
 // serial given as hexadecimal pairs.
-std::vector<std::uint8_t> descriptorOf(int number) {
+std::vector<std::uint8_t> descriptorOf(int number, std::uint32_t bus) {
     return testing::descriptorReply({"ACME    ", "ACME Disk " + std::to_string(number) + "      ",
-                                     hexPairs("  WD-WCC4N0" + std::to_string(1000 + number))});
+                                     hexPairs("  WD-WCC4N0" + std::to_string(1000 + number)), bus});
+}
+
+// A drive a year into its life: a few percent used, no warning.
+std::vector<std::uint8_t> healthLogOf(int number) {
+    NvmeHealth log;
+    log.compositeKelvin = 310;
+    log.availableSpare = 100;
+    log.availableSpareThreshold = 10;
+    log.percentageUsed = 3;
+    log.powerOnHours = {static_cast<std::uint64_t>(8000 + number), 0};
+    return testing::nvmeHealthReply(log);
+}
+
+// The storage property query carries the descriptor's and the health log's requests.
+bool asksForHealthLog(const std::uint8_t* in, std::uint32_t inSize) {
+    return in != nullptr && inSize >= 4 && in[0] == device::nvmeQuery::protocolSpecificProperty;
 }
 
 class InstantDevice : public OpenDevice {
 public:
     explicit InstantDevice(const HealthyDevicePort::Replies& replies) : replies_(replies) {}
 
-    ControlResult control(std::uint32_t code, const std::uint8_t*, std::uint32_t, std::uint8_t* out,
+    ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                           std::uint32_t outSize) override {
         const std::vector<std::uint8_t>* reply = nullptr;
         switch (code) {
-            case device::ioctlStorageQueryProperty: reply = &replies_.descriptor; break;
+            case device::ioctlStorageQueryProperty:
+                reply = asksForHealthLog(in, inSize) ? &replies_.healthLog : &replies_.descriptor;
+                break;
             case device::smartGetVersion: reply = &replies_.version; break;
             case device::ioctlStoragePredictFailure: reply = &replies_.predict; break;
             case device::smartSendDriveCommand: reply = &replies_.smart; break;
-            default: return {1, 0};  // ERROR_INVALID_FUNCTION
+            default: break;
         }
+        if (reply->empty()) return {1, 0};  // ERROR_INVALID_FUNCTION
         const std::size_t count = std::min<std::size_t>(reply->size(), outSize);
         std::memcpy(out, reply->data(), count);
         return {0, static_cast<std::uint32_t>(count)};
@@ -59,10 +81,16 @@ int slotOf(const std::string& root) { return root[0] - 'A'; }
 
 }  // namespace
 
-HealthyDevicePort::HealthyDevicePort(int count) {
+HealthyDevicePort::HealthyDevicePort(int count, DriveKind kind) {
     for (int number = 0; number < count; ++number) {
-        drives_.push_back({descriptorOf(number), testing::versionReply(0x07), testing::predictReply(0),
-                           testing::smartReply(0x4F, 0xC2)});
+        if (kind == DriveKind::Sata)
+            drives_.push_back({descriptorOf(number, 11),
+                               testing::versionReply(0x07),
+                               testing::predictReply(0),
+                               testing::smartReply(0x4F, 0xC2),
+                               {}});
+        else
+            drives_.push_back({descriptorOf(number, busNvme), {}, testing::predictReply(0), {}, healthLogOf(number)});
     }
 }
 
@@ -97,12 +125,13 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
     return true;
 }
 
-CoreWorkload::CoreWorkload(int drives, int volumes) : devices_(drives), volumes_(volumes) {}
+CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind) : devices_(drives, kind), volumes_(volumes) {}
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
     probeDrives();
+    readHealthLogs();
     refillDrives();
     scanAllVolumes();
     updateDrivePanel();
@@ -120,6 +149,8 @@ void CoreWorkload::idleTick() {
 }
 
 void CoreWorkload::probeDrives() { probeAllDrives(driveTable_, devices_); }
+
+void CoreWorkload::readHealthLogs() { probeHealthLogs(driveTable_, devices_); }
 
 void CoreWorkload::refillDrives() {
     failingDrives = refillDriveList(driveTable_, driveList, [this] { updateDrivePanel(); });

@@ -23,14 +23,18 @@
 
 namespace kestrine::bench {
 
-// Drives 0..count-1 answer all four requests with good news; every other number is missing.
+// SATA drives answer all four requests of the probe; NVMe drives refuse the SMART version
+// request, as the NVMe driver does, and answer the health log request instead.
+enum class DriveKind { Sata, Nvme };
+
+// Drives 0..count-1 answer with good news; every other number is missing.
 class HealthyDevicePort : public DevicePort {
 public:
-    explicit HealthyDevicePort(int count);
+    HealthyDevicePort(int count, DriveKind kind);
     OpenResult open(const std::string& path, DeviceAccess access) override;
 
     struct Replies {
-        std::vector<std::uint8_t> descriptor, version, predict, smart;
+        std::vector<std::uint8_t> descriptor, version, predict, smart, healthLog;
     };
 
 private:
@@ -60,16 +64,17 @@ public:
 // The main window's state that a refresh and a tick touch, with the same steps.
 class CoreWorkload {
 public:
-    CoreWorkload(int drives, int volumes);
+    CoreWorkload(int drives, int volumes, DriveKind kind = DriveKind::Sata);
 
-    // The whole refresh: probe, drive list, volume scan, both panels, countdown restart,
-    // status decision.
+    // The whole refresh: probe, health logs, drive list, volume scan, both panels, countdown
+    // restart, status decision.
     void refresh();
     // One tick with nothing to do but the selection checks and the countdown.
     void idleTick();
 
     // The refresh's parts, for per-part figures.
     void probeDrives();
+    void readHealthLogs();
     void refillDrives();
     void scanAllVolumes();
     void updateDrivePanel();

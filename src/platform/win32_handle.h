@@ -85,6 +85,7 @@ inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
 inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
+inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 
 }  // namespace handle_kinds
 
@@ -97,6 +98,7 @@ using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kin
 using UniqueImageList = UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>>;
 using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
 using UniqueModule = UniqueOwner<HMODULE, handle_kinds::freeLibrary, handle_kinds::isNonNull<HMODULE>>;
+using UniqueScreenDc = UniqueOwner<HDC, handle_kinds::releaseScreenDc, handle_kinds::isNonNull<HDC>>;
 
 // A window's timer: started with SetTimer, killed with KillTimer exactly once, at stop() or
 // when the owner goes.

@@ -316,9 +316,12 @@ TEST(HealthProbe, WindowAsksOnlyNvmeDrivesRefusingSmartForTheirLogOnce) {
         int number;
         SmartState smart;
         std::uint8_t warning;
-    } expected[] = {{0, SmartState::FailurePredicted, 0x08}, {1, SmartState::Ok, 0},
-                    {2, SmartState::Ok, 0},                  {3, SmartState::NoData, 0},
-                    {4, SmartState::NoData, 0},              {5, SmartState::NoData, 0}};
+    } expected[] = {{0, SmartState::FailurePredicted, 0x08},
+                    {1, SmartState::Ok, 0},
+                    {2, SmartState::Ok, 0},
+                    {3, SmartState::NoData, 0},
+                    {4, SmartState::NoData, 0},
+                    {5, SmartState::NoData, 0}};
     for (const auto& row : expected) {
         EXPECT_EQ(smartState(table[row.number]), row.smart) << row.number;
         EXPECT_EQ(table[row.number].criticalWarning, row.warning) << row.number;

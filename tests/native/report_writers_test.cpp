@@ -115,8 +115,7 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
          "10 %), media errors 3\n"
          "  Critical warning: spare below threshold\n\n"},
         {"nvme_critical_warning", "Status: CRITICAL - Disk 2 NVMe critical warning: spare below threshold\n"},
-        {"nvme_critical_warning",
-         "Disk 2  NVMe Fast 2TB  N42     NVMe  Fixed      Ok          Failure Predicted\n"},
+        {"nvme_critical_warning", "Disk 2  NVMe Fast 2TB  N42     NVMe  Fixed      Ok          Failure Predicted\n"},
         {"health_unavailable",
          "  Health: not available - reading SMART data needs administrator rights (the request was refused with "
          "error 5); temperature 38 C\n"},

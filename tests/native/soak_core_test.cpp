@@ -22,6 +22,7 @@
 #include "fakes/fake_volume_source.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
+#include "probe/health_probe.h"
 #include "settings/settings_store.h"
 #include "tray/status_evaluation.h"
 #include "ui/drive_list.h"
@@ -154,6 +155,7 @@ protected:
         const int oldWarnings = warnings;
         port.opens.clear();
         probeAllDrives(table, port);
+        probeHealthLogs(table, port);
         failing = refillDriveList(table, driveList, [this] { updateDrivePanel(); });
         const VolumeScanResult scan = scanVolumes(volumes, store.working(), volumeTable);
         warnings = scan.warningCount;
