@@ -9,7 +9,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
-#include "probe/health_probe.h"
+#include "probe/health_log_verdict.h"
 #include "ui/drive_list.h"
 #include "ui/volume_list.h"
 

@@ -7,11 +7,13 @@ The generated files are kept in the repository, so a build never needs this scri
     python3 resources/tools/make_images.py [--out DIR] [--preview FILE.png]
 
 Every picture is built from signed-distance shapes and antialiased by supersampling.
-Each icon has a 32x32, a 24x24 and a 16x16 image; the 16x16 geometry is laid out separately on
-the pixel grid so that it stays crisp in the notification area, not scaled down from 32x32.
-The 24x24 image (the small icon at 144 dots per inch) is that 16x16 layout drawn half as large
-again. The status strip comes in three sizes, one per file, for the lists at 96, 144 and 192
-dots per inch: the 16x16 layout drawn at 16, 24 and 32 pixels.
+Each icon has a 32x32 and a 16x16 image; the 16x16 geometry is laid out separately on the
+pixel grid so that it stays crisp in the notification area, not scaled down from 32x32. The
+icons the program shows at the small-icon size (title bar, notification area, arrow buttons)
+also have a 24x24 image for 144 dots per inch: the 16x16 layout drawn half as large again.
+The status strip comes in three sizes, one per file, for the lists at 96, 144 and 192 dots
+per inch: the 16x16 layout drawn at 16, 24 and 32 pixels. Only the 16-pixel strip carries
+the two pictures the program does not use; the larger ones end after the three it shows.
 
 The Help window stacks its 32x32 pictures closer than 32 pixels (14 dialog units, about 23 px,
 for the drive and volume indicators; 16 units, about 26 px, for the two state icons), and a
@@ -367,20 +369,21 @@ def plain_drive(c):
     drive_box(c, 0.5, 3.5, 15.5, 13.5, 3.0)
 
 
-ICONS = [  # resource id, file name, picture
-    (128, "program.ico", program_icon),
-    (134, "drive_warning.ico", drive_warning),
-    (135, "drive_ok.ico", drive_ok),
-    (139, "no_data.ico", question_bubble),
-    (140, "check.ico", green_disc_check),
-    (141, "triangle.ico", yellow_triangle),
-    (147, "arrow_down.ico", lambda c: arrow(c, True)),
-    (148, "arrow_up.ico", lambda c: arrow(c, False)),
+ICONS = [  # resource id, file name, picture, whether it is shown at the small-icon size
+    (128, "program.ico", program_icon, True),
+    (134, "drive_warning.ico", drive_warning, True),
+    (135, "drive_ok.ico", drive_ok, True),
+    (139, "no_data.ico", question_bubble, False),  # the Help window's 32x32 pictures
+    (140, "check.ico", green_disc_check, False),
+    (141, "triangle.ico", yellow_triangle, False),
+    (147, "arrow_down.ico", lambda c: arrow(c, True), True),
+    (148, "arrow_up.ico", lambda c: arrow(c, False), True),
 ]
 # The program loads the strip into an image list that may hold only 16 colours, so its pictures
 # (the 16x16 forms) keep to strong colours that stay recognisable when mapped to that palette.
 STRIP = [question_bubble, green_disc_check, yellow_triangle, grey_disc_dash, plain_drive]
 STRIP_FILES = {16: "status_strip.bmp", 24: "status_strip_24.bmp", 32: "status_strip_32.bmp"}
+SHOWN_IN_STRIP = 3  # question mark, check mark, warning triangle
 
 
 def render(picture, size, scale=1):
@@ -497,13 +500,13 @@ def main():
     args.out.mkdir(parents=True, exist_ok=True)
 
     rendered = []
-    for _resource, name, picture in ICONS:
+    for _resource, name, picture, small_icon in ICONS:
         big, small = render(picture, 32), render(picture, 16)
-        (args.out / name).write_bytes(ico_bytes([big, small_at(picture, 24), small]))
+        (args.out / name).write_bytes(ico_bytes([big, small_at(picture, 24), small] if small_icon else [big, small]))
         rendered.append((big, small))
 
     for pixels, file_name in STRIP_FILES.items():
-        images = [small_at(picture, pixels) for picture in STRIP]
+        images = [small_at(picture, pixels) for picture in (STRIP if pixels == 16 else STRIP[:SHOWN_IN_STRIP])]
         strip = [sum((image[j] for image in images), []) for j in range(pixels)]
         (args.out / file_name).write_bytes(bmp_bytes(on_white(strip)))
     strip_images = [render(picture, 16) for picture in STRIP]

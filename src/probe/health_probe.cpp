@@ -6,6 +6,7 @@
 #include "probe/device_request.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
+#include "probe/nvme_log.h"
 
 namespace kestrine {
 
@@ -51,10 +52,8 @@ DriveHealth readAtaHealth(OpenDevice& drive, std::int32_t driveNumber) {
 }
 
 DriveHealth readNvmeHealth(OpenDevice& drive) {
-    const device::NvmeHealthQuery query = device::makeNvmeHealthQuery();
     device::NvmeHealthQuery reply{};
-    const ControlResult answer =
-        request(drive, device::ioctlStorageQueryProperty, reply, query.data(), device::nvmeQuery::size);
+    const ControlResult answer = requestNvmeLog(drive, reply);
     if (answer.error != 0) return unavailableHealth(requestFailedReason(answer.error));
     return nvmeHealth(reply.data(), answer.bytesReturned);
 }
@@ -107,25 +106,6 @@ HealthTable probeAllHealth(const DriveTable& table, DevicePort& port) {
     for (std::size_t number = 0; number < table.size(); ++number)
         if (isListed(table[number])) health[number] = probeHealth(table[number], port);
     return health;
-}
-
-void noteHealthLog(DriveRecord& record, const DriveHealth& health) {
-    if (!smartFromHealthLog(record)) return;
-    record.healthLogRead = health.source == HealthSource::NvmeLog;
-    record.criticalWarning = record.healthLogRead ? health.nvme.criticalWarning : 0;
-}
-
-void noteHealthLogs(DriveTable& table, const HealthTable& health) {
-    for (std::size_t number = 0; number < table.size(); ++number)
-        if (isListed(table[number])) noteHealthLog(table[number], health[number]);
-}
-
-void probeHealthLogs(DriveTable& table, DevicePort& port) {
-    for (DriveRecord& record : table) {
-        if (!isListed(record) || !smartFromHealthLog(record)) continue;
-        const OpenResult opened = openDrive(record.driveNumber, port);
-        if (opened.device) noteHealthLog(record, readNvmeHealth(*opened.device));
-    }
 }
 
 }  // namespace kestrine

@@ -30,15 +30,4 @@ using HealthTable = std::array<DriveHealth, driveTableSize>;
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
 
-// Notes a health log's verdict in a record that `smartFromHealthLog` judges by it: read, and
-// its critical-warning bits, when the health came from the log; not read otherwise.
-void noteHealthLog(DriveRecord& record, const DriveHealth& health);
-// The same for every listed drive, from health reads already made.
-void noteHealthLogs(DriveTable& table, const HealthTable& health);
-
-// The window's one health read: each listed drive judged by its health log is opened once
-// more and asked for that log alone. A drive that no longer opens keeps its earlier verdict,
-// as its SMART RETURN STATUS would.
-void probeHealthLogs(DriveTable& table, DevicePort& port);
-
 }  // namespace kestrine

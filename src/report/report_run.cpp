@@ -1,6 +1,7 @@
 #include "report/report_run.h"
 
 #include "probe/drive_probe.h"
+#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "probe/drive_probe.h"
-#include "probe/health_probe.h"
+#include "probe/health_log_verdict.h"
 #include "resource.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"

@@ -12,6 +12,7 @@
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
 #include "probe/health_layouts.h"
+#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 
 namespace kestrine {

@@ -22,7 +22,7 @@
 #include "fakes/fake_volume_source.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
-#include "probe/health_probe.h"
+#include "probe/health_log_verdict.h"
 #include "settings/settings_store.h"
 #include "tray/status_evaluation.h"
 #include "ui/drive_list.h"
