@@ -67,7 +67,7 @@ public:
             case device::smartSendDriveCommand: reply = &replies_.smart; break;
             default: break;
         }
-        if (reply->empty()) return {1, 0};  // ERROR_INVALID_FUNCTION
+        if (reply == nullptr || reply->empty()) return {1, 0};  // ERROR_INVALID_FUNCTION
         const std::size_t count = std::min<std::size_t>(reply->size(), outSize);
         std::memcpy(out, reply->data(), count);
         return {0, static_cast<std::uint32_t>(count)};
@@ -84,11 +84,8 @@ int slotOf(const std::string& root) { return root[0] - 'A'; }
 HealthyDevicePort::HealthyDevicePort(int count, DriveKind kind) {
     for (int number = 0; number < count; ++number) {
         if (kind == DriveKind::Sata)
-            drives_.push_back({descriptorOf(number, 11),
-                               testing::versionReply(0x07),
-                               testing::predictReply(0),
-                               testing::smartReply(0x4F, 0xC2),
-                               {}});
+            drives_.push_back({descriptorOf(number, 11), testing::versionReply(0x07), testing::predictReply(0),
+                               testing::smartReply(0x4F, 0xC2), {}});
         else
             drives_.push_back({descriptorOf(number, busNvme), {}, testing::predictReply(0), {}, healthLogOf(number)});
     }
@@ -125,51 +122,56 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
     return true;
 }
 
-CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind) : devices_(drives, kind), volumes_(volumes) {}
+CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
+    : devices_(drives, kind), volumes_(volumes), refresh_(devices_, volumes_, HealthReads::NvmeLogs) {
+    probeAllDrives(partDrives_, devices_);
+}
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
-    probeDrives();
-    readHealthLogs();
-    refillDrives();
-    scanAllVolumes();
-    updateDrivePanel();
-    updateVolumePanel();
-    cycle.refreshed();
-    evaluate();
+    refresh_.run(settings_, [this](const RefreshResult& result) {
+        refillDriveList(result.drives, driveList, [this] { updateDrivePanel(); });
+        refillVolumeList(result.volumeScan, volumeList, [this] { updateVolumePanel(); });
+        updateDrivePanel();
+        updateVolumePanel();
+        cycle.refreshed();
+    });
+    failingDrives = refresh_.result().failingDriveCount;
+    volumeWarnings = refresh_.result().volumeScan.warningCount;
+    status = refresh_.result().status;
 }
 
 void CoreWorkload::idleTick() {
     if (driveList.selectionMark() != lastDriveSelection_) updateDrivePanel();
     if (volumeList.selectionMark() != lastVolumeSelection_) updateVolumePanel();
-    const TickPlan plan = cycle.tick();
+    const TickPlan plan = cycle.tick(refresh_.running());
     if (plan.writeCountdown) countdownWrites += plan.countdown.size();
     if (plan.refresh) refresh();
 }
 
-void CoreWorkload::probeDrives() { probeAllDrives(driveTable_, devices_); }
+void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
-void CoreWorkload::readHealthLogs() { probeHealthLogs(driveTable_, devices_); }
+void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, devices_); }
 
 void CoreWorkload::refillDrives() {
-    failingDrives = refillDriveList(driveTable_, driveList, [this] { updateDrivePanel(); });
+    refillDriveList(refresh_.result().drives, driveList, [this] { updateDrivePanel(); });
 }
 
 void CoreWorkload::scanAllVolumes() {
-    const VolumeScanResult scan = scanVolumes(volumes_, settings_, volumeTable_);
+    const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);
     volumeWarnings = scan.warningCount;
     refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
 }
 
 void CoreWorkload::updateDrivePanel() {
     lastDriveSelection_ = driveList.selectionMark();
-    drivePanel = drivePanelTexts(markedDrive(driveTable_, driveList), systemMessages_);
+    drivePanel = drivePanelTexts(markedDrive(refresh_.result().drives, driveList), systemMessages_);
 }
 
 void CoreWorkload::updateVolumePanel() {
     lastVolumeSelection_ = volumeList.selectionMark();
-    volumePanel = volumePanelView(volumeList, volumeTable_, settings_, messageSink_);
+    volumePanel = volumePanelView(volumeList, refresh_.result().volumes, settings_, messageSink_);
 }
 
 void CoreWorkload::evaluate() {

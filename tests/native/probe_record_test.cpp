@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "probe/drive_record.h"
+#include "probe/drive_verdict.h"
 
 namespace kestrine {
 namespace {
@@ -33,7 +34,7 @@ TEST(DriveRecord, FreshTableListsNothingAndCountsNoFailure) {
         EXPECT_FALSE(hasDetails(r));
         EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
     }
-    EXPECT_EQ(failingDriveCount(table), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
 }
 
 TEST(DriveRecord, ListedNeedsPresenceAndProbeAndDetailsNeedIdentity) {
@@ -166,7 +167,7 @@ TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {
     table[7].present = false;
     table[9] = nvmeDrive(1, true, 0x02);  // temperature beyond its threshold
     table[10] = nvmeDrive(1, true, 0);
-    EXPECT_EQ(failingDriveCount(table), 3);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 3);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "fakes/fake_list_control.h"
+#include "probe/drive_verdict.h"
 #include "ui/drive_list.h"
 #include "ui/status_images.h"
 
@@ -29,8 +30,10 @@ protected:
     FakeListControl list;
     int panelUpdates = 0;
 
+    // Returns the failing-drive count the refresh takes from the same table.
     int refill() {
-        return refillDriveList(drives, list, [this] { ++panelUpdates; });
+        refillDriveList(drives, list, [this] { ++panelUpdates; });
+        return failingDriveCount(judgeDrives(drives, HealthTable{}));
     }
     std::string textOf(int index) const { return list.text(index); }
 };
