@@ -84,8 +84,11 @@ int slotOf(const std::string& root) { return root[0] - 'A'; }
 HealthyDevicePort::HealthyDevicePort(int count, DriveKind kind) {
     for (int number = 0; number < count; ++number) {
         if (kind == DriveKind::Sata)
-            drives_.push_back({descriptorOf(number, 11), testing::versionReply(0x07), testing::predictReply(0),
-                               testing::smartReply(0x4F, 0xC2), {}});
+            drives_.push_back({descriptorOf(number, 11),
+                               testing::versionReply(0x07),
+                               testing::predictReply(0),
+                               testing::smartReply(0x4F, 0xC2),
+                               {}});
         else
             drives_.push_back({descriptorOf(number, busNvme), {}, testing::predictReply(0), {}, healthLogOf(number)});
     }

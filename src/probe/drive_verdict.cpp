@@ -26,8 +26,7 @@ DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health) {
     DriveVerdict verdict;
     const bool critical = isHealthCritical(health);
     // An NVMe drive's health log alone turning its SMART state: the log's problem names it.
-    const bool namedByLog =
-        critical && smartFromHealthLog(record) && spfState(record) != SpfState::FailurePredicted;
+    const bool namedByLog = critical && smartFromHealthLog(record) && spfState(record) != SpfState::FailurePredicted;
     if (indicatorLevel(record) == IndicatorLevel::FailurePredicted && !namedByLog)
         verdict.reasons.emplace_back("predicts failure");
     if (critical) verdict.reasons.push_back(healthProblem(health));
