@@ -9,8 +9,10 @@ The generated files are kept in the repository, so a build never needs this scri
 Every picture is built from signed-distance shapes and antialiased by supersampling.
 Each icon has a 32x32 and a 16x16 image; the 16x16 geometry is laid out separately on the
 pixel grid so that it stays crisp in the notification area, not scaled down from 32x32. The
-icons the program shows at the small-icon size (title bar, notification area, arrow buttons)
-also have a 24x24 image for 144 dots per inch: the 16x16 layout drawn half as large again.
+two status icons (ok and warning, in the title bar and the notification area) also have a
+24x24 image for 144 dots per inch: the 16x16 layout drawn half as large again. The three
+pictures that only the Help window shows, always at the icon size (32 pixels and up), have
+their 32x32 image alone: the program's size budget has no room for images never shown.
 The status strip comes in three sizes, one per file, for the lists at 96, 144 and 192 dots
 per inch: the 16x16 layout drawn at 16, 24 and 32 pixels. Only the 16-pixel strip carries
 the two pictures the program does not use; the larger ones end after the three it shows.
@@ -369,15 +371,15 @@ def plain_drive(c):
     drive_box(c, 0.5, 3.5, 15.5, 13.5, 3.0)
 
 
-ICONS = [  # resource id, file name, picture, whether it is shown at the small-icon size
-    (128, "program.ico", program_icon, True),
-    (134, "drive_warning.ico", drive_warning, True),
-    (135, "drive_ok.ico", drive_ok, True),
-    (139, "no_data.ico", question_bubble, False),  # the Help window's 32x32 pictures
-    (140, "check.ico", green_disc_check, False),
-    (141, "triangle.ico", yellow_triangle, False),
-    (147, "arrow_down.ico", lambda c: arrow(c, True), True),
-    (148, "arrow_up.ico", lambda c: arrow(c, False), True),
+ICONS = [  # resource id, file name, picture, the sizes drawn
+    (128, "program.ico", program_icon, (32, 16)),
+    (134, "drive_warning.ico", drive_warning, (32, 24, 16)),  # the status icons
+    (135, "drive_ok.ico", drive_ok, (32, 24, 16)),
+    (139, "no_data.ico", question_bubble, (32,)),  # only in the Help window, at the icon size
+    (140, "check.ico", green_disc_check, (32,)),
+    (141, "triangle.ico", yellow_triangle, (32,)),
+    (147, "arrow_down.ico", lambda c: arrow(c, True), (32, 16)),
+    (148, "arrow_up.ico", lambda c: arrow(c, False), (32, 16)),
 ]
 # The program loads the strip into an image list that may hold only 16 colours, so its pictures
 # (the 16x16 forms) keep to strong colours that stay recognisable when mapped to that palette.
@@ -500,9 +502,10 @@ def main():
     args.out.mkdir(parents=True, exist_ok=True)
 
     rendered = []
-    for _resource, name, picture, small_icon in ICONS:
+    for _resource, name, picture, sizes in ICONS:
         big, small = render(picture, 32), render(picture, 16)
-        (args.out / name).write_bytes(ico_bytes([big, small_at(picture, 24), small] if small_icon else [big, small]))
+        images = {32: big, 24: small_at(picture, 24) if 24 in sizes else None, 16: small}
+        (args.out / name).write_bytes(ico_bytes([images[size] for size in sizes]))
         rendered.append((big, small))
 
     for pixels, file_name in STRIP_FILES.items():

@@ -30,4 +30,14 @@ using HealthTable = std::array<DriveHealth, driveTableSize>;
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
 
+// Notes the verdict of a health read in a record judged by its health log: read, with its
+// critical-warning bits, when the health came from the log; not read otherwise.
+void noteHealthLog(DriveRecord& record, const DriveHealth& health);
+// The same for every listed drive.
+void noteHealthLogs(DriveTable& table, const HealthTable& health);
+
+// The report's health reads: every listed drive's health, and the verdict of an NVMe drive's
+// log noted in its record.
+void readAllHealth(DriveTable& drives, HealthTable& health, DevicePort& devices);
+
 }  // namespace kestrine

@@ -19,10 +19,12 @@
 
 namespace kestrine {
 
-// The window shows no health beyond the two failure verdicts, so it reads only what stands in
-// for the SMART commands an NVMe drive refuses: its health log (`probeHealthLogs`). The report
-// reads all the health, and notes the same verdict from it.
-enum class HealthReads { NvmeLogs, Read };
+// How a front end reads drive health after the probe. The window shows no health beyond the
+// two failure verdicts, so it reads only what stands in for the SMART commands an NVMe drive
+// refuses, its health log (`readHealthLogs`); the report reads all of it and notes the same
+// verdict from it (`readAllHealth`). A plain function, so that a front end links only the
+// reads it asks for.
+using HealthReads = void (*)(DriveTable& drives, HealthTable& health, DevicePort& devices);
 
 // What the last refresh left. The tables carry over from one refresh to the next: a record
 // keeps what a failed query did not replace.

@@ -62,7 +62,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       application_(std::move(application)),
       systemMessages_(ports.systemMessages),
       settings_(ports.files, *this, ports.settingsFolder),
-      refresh_(ports.devices, ports.volumes, HealthReads::NvmeLogs),
+      refresh_(ports.devices, ports.volumes, readHealthLogs),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell) {}
