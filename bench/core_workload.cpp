@@ -126,7 +126,7 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 }
 
 CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
-    : devices_(drives, kind), volumes_(volumes), refresh_(devices_, volumes_, readHealthLogs) {
+    : devices_(drives, kind), volumes_(volumes), refresh_(devices_, volumes_, kestrine::readHealthLogs) {
     probeAllDrives(partDrives_, devices_);
 }
 
