@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fakes/health_replies.h"
-#include "probe/health_log_verdict.h"
 #include "probe/drive_texts.h"
+#include "probe/health_log_verdict.h"
 #include "report/report_model.h"
 #include "report/text_encoding.h"
 
