@@ -9,7 +9,7 @@
 
 #include "fakes/health_replies.h"
 #include "probe/drive_texts.h"
-#include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
 #include "report/report_model.h"
 #include "report/text_encoding.h"
 
