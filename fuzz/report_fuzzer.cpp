@@ -86,6 +86,7 @@ AtaAttribute someAttribute(FuzzedDataProvider& in) {
     a.raw = in.ConsumeIntegralInRange<std::uint64_t>(0, 0xFFFF'FFFF'FFFF);
     a.preFailure = in.ConsumeBool();
     a.failingNow = in.ConsumeBool();
+    a.failedInPast = in.ConsumeBool();
     return a;
 }
 
@@ -101,6 +102,7 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
         if (in.ConsumeBool()) h.thresholdsUnavailableReason = someText(in);
         h.ataTemperatureCelsius = maybe<std::uint8_t>(in);
         h.ataPowerOnHours = maybe<std::uint32_t>(in);
+        for (const AtaCount& count : ataCounts) h.*count.value = maybe<std::uint32_t>(in);
     }
     if (h.source == HealthSource::NvmeLog) {
         NvmeHealth& log = h.nvme;

@@ -151,6 +151,14 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
         if (const std::optional<double> hours = powerOnHours(d.health))
             metrics.sample(driveLabels(d), decimalNumber(*hours * 3600.0));
 
+    for (const AtaCount& count : ataCounts) {
+        metrics.family("drive_ata_" + std::string(count.metric),
+                       "The drive's " + std::string(count.noun) + ", when its raw value counts them.");
+        for (const DriveEntry& d : drives)
+            if (const std::optional<std::uint32_t> value = d.health.*count.value)
+                metrics.sample(driveLabels(d), std::to_string(*value));
+    }
+
     metrics.family("drive_ata_attribute_value", "The normalised current value of an ATA SMART attribute.");
     attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(std::to_string(a.current)); });
     metrics.family("drive_ata_attribute_worst", "The worst normalised value an ATA SMART attribute has had.");

@@ -65,17 +65,22 @@ const AtaAttribute* attributeWithId(const DriveHealth& health, std::uint8_t id) 
     return nullptr;
 }
 
+// "power-on 8000 hours" for a present attribute; "power-on unknown" when its raw value is not
+// the quantity it usually counts.
+void addRawValue(std::vector<std::string>& parts, const DriveHealth& health, std::uint8_t id,
+                 const std::optional<std::uint32_t>& value, std::string_view what, std::string_view unit = "") {
+    if (attributeWithId(health, id) == nullptr) return;
+    parts.push_back(std::string(what) + ' ' + (value ? std::to_string(*value) + std::string(unit) : "unknown"));
+}
+
 // The numbers a person checks first, ", " apart.
 std::string headline(const DriveHealth& health) {
     std::vector<std::string> parts;
     if (const std::optional<int> degrees = driveTemperature(health))
         parts.push_back("temperature " + std::to_string(*degrees) + " C");
     if (health.source == HealthSource::AtaSmart) {
-        if (health.ataPowerOnHours) parts.push_back("power-on " + std::to_string(*health.ataPowerOnHours) + " hours");
-        for (const auto& [id, what] :
-             {std::pair<std::uint8_t, const char*>{5, "reallocated "}, {197, "pending "}, {198, "uncorrectable "}})
-            if (const AtaAttribute* attribute = attributeWithId(health, id))
-                parts.push_back(what + std::to_string(attribute->raw));
+        addRawValue(parts, health, 9, health.ataPowerOnHours, "power-on", " hours");
+        for (const AtaCount& count : ataCounts) addRawValue(parts, health, count.id, health.*count.value, count.word);
     } else if (health.source == HealthSource::NvmeLog) {
         const NvmeHealth& log = health.nvme;
         parts.push_back("power-on " + decimalText(log.powerOnHours) + " hours");

@@ -73,7 +73,7 @@ const StatusCase statusCases[] = {
      "Disk 4 SMART attributes failing now: 1 Raw Read Error Rate, 230; D: 5.0 % free, below 20 %",
      [](DriveHealth& h) {
          h = testing::ataDriveHealth(
-             {{1, preFailure, 6, 6, 0, 6}, {5, preFailure, 100, 100, 0, 36}, {230, preFailure, 0, 0, 0, 1}}, 30);
+             {{1, preFailure, 6, 6, 0, 6}, {5, preFailure, 100, 100, 0, 36}, {230, preFailure, 1, 1, 0, 2}}, 30);
      }},
     {"an attribute at its threshold that is not pre-failure", nothing, false, 3, OverallStatus::Ok,
      "1 drive and 1 volume ok",

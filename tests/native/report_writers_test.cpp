@@ -121,6 +121,9 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
         {"health_unavailable", "Status: OK - 2 drives and 2 volumes ok\n"},
         {"identity_unreadable",
          "  Health: not available - the drive's identity could not be read, so its kind is unknown\n"},
+        {"ata_raw_values_unknown",
+         "  Health (ATA SMART): temperature 36 C, power-on unknown, reallocated unknown, pending unknown, "
+         "uncorrectable 0, reported uncorrectable unknown\n"},
     };
     for (const auto& row : rows) {
         const std::string text = writeTextReport(scenario(row.scenario), false);
@@ -206,7 +209,9 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
         {"healthy",
          "{\"id\": 241, \"name\": \"Total LBAs Written\", \"flags\": 50, \"current\": 100, \"worst\": 100, "
          "\"threshold\": 0, \"raw\": 281474976710655, \"preFailure\": false, \"failingNow\": false}], "
-         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": 33, \"powerOnHours\": 8000}, "
+         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": 33, \"powerOnHours\": 8000, "
+         "\"reallocatedSectors\": 0, \"pendingSectors\": 0, \"uncorrectableSectors\": 0, "
+         "\"reportedUncorrectableErrors\": null}, "
          "\"temperatureProperty\": {\"available\": true, \"currentCelsius\": 35, \"warningCelsius\": 70, "
          "\"criticalCelsius\": 80, \"unavailableReason\": \"\"}}"},
         {"healthy",
@@ -227,6 +232,16 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
          "\"dataUnitsRead\": \"123456789\", \"dataUnitsWritten\": \"18446744073709551616\", \"powerCycles\": "
          "\"1520\", \"powerOnHours\": \"21345\", \"unsafeShutdowns\": \"61\", \"mediaErrors\": \"3\", "
          "\"errorLogEntries\": \"340282366920938463463374607431768211455\"}, "},
+        {"ata_raw_values_unknown",
+         "\"health\": {\"source\": \"ata_smart\", \"critical\": false, \"temperatureCelsius\": 36, \"ata\": "},
+        {"ata_raw_values_unknown",
+         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": null, \"powerOnHours\": null, "
+         "\"reallocatedSectors\": null, \"pendingSectors\": null, \"uncorrectableSectors\": 0, "
+         "\"reportedUncorrectableErrors\": null}"},
+        {"ata_raw_values_unknown", "\"raw\": 8589934592000, \"preFailure\": true"},
+        {"ata_raw_values_unknown",
+         "{\"id\": 9, \"name\": \"Power-On Hours\", \"flags\": 50, \"current\": 100, "
+         "\"worst\": 100, \"threshold\": 0, \"raw\": 557429,"},
         {"health_unavailable",
          "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": 38, "
          "\"unavailableReason\": \"reading SMART data needs administrator rights (the request was refused with "
@@ -359,6 +374,13 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
          "Sectors Count\"} 1\n"},
         {"ata_failing_now", "kestrine_drive_ata_attribute_threshold{drive=\"0\",attribute=\"230\",name=\"\"} 2\n"},
         {"ata_failing_now", "kestrine_drive_health_critical{drive=\"0\"} 1\n"},
+        {"healthy",
+         "# HELP kestrine_drive_ata_reallocated_sectors The drive's reallocated sectors, when its raw value counts "
+         "them.\n# TYPE kestrine_drive_ata_reallocated_sectors gauge\n"
+         "kestrine_drive_ata_reallocated_sectors{drive=\"0\"} 0\n"},
+        {"ata_failing_now", "kestrine_drive_ata_pending_sectors{drive=\"0\"} 12\n"},
+        {"ata_raw_values_unknown", "kestrine_drive_ata_uncorrectable_sectors{drive=\"0\"} 0\n"},
+        {"ata_raw_values_unknown", "kestrine_drive_temperature_celsius{drive=\"0\"} 36\n"},
         {"nvme_critical_warning",
          "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"0\",name=\"spare below threshold\"} 1\n"
          "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"1\",name=\"temperature\"} 0\n"},
@@ -380,6 +402,11 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
     const std::string healthy = metrics("healthy");
     EXPECT_FALSE(has(healthy, "kestrine_drive_nvme")) << healthy;
     EXPECT_FALSE(has(metrics("health_unavailable"), "kestrine_drive_ata_attribute"));
+    // Unknown raw values give no sample, never a huge number.
+    const std::string unknown = metrics("ata_raw_values_unknown");
+    for (const char* family : {"kestrine_drive_ata_reallocated_sectors{", "kestrine_drive_ata_pending_sectors{",
+                               "kestrine_drive_ata_reported_uncorrectable_errors{", "kestrine_drive_power_on_seconds{"})
+        EXPECT_FALSE(has(unknown, family)) << family;
 }
 
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {
