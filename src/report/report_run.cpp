@@ -1,7 +1,10 @@
 #include "report/report_run.h"
 
+#include <optional>
+
 #include "probe/drive_probe.h"
 #include "probe/health_probe.h"
+#include "probe/saved_replies.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
 #include "report/report_nagios.h"
@@ -44,6 +47,10 @@ std::string written(const Report& report, const ReportOptions& options, const An
     return writeTextReport(report, options.details);
 }
 
+ReportOutcome refusedFolder(const std::string& problem) {
+    return {"", std::string(programName) + ": " + problem + '\n', badArgumentsExitCode};
+}
+
 }  // namespace
 
 Thresholds readThresholds(FileStore& files, const std::string& settingsFolder) {
@@ -67,9 +74,24 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     if (options.help) return {reportHelp(), "", 0};
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
 
+    std::optional<ReplayDevicePort> replay;
+    std::optional<RecordingDevicePort> recorder;
+    DevicePort* devices = &ports.devices;
+    if (!options.replayFolder.empty()) {
+        if (!ports.replyFiles.exists(folderPath(options.replayFolder)))
+            return refusedFolder("there are no saved replies in '" + options.replayFolder + "'");
+        devices = &replay.emplace(ports.replyFiles, options.replayFolder);
+    }
+    if (!options.saveRepliesFolder.empty()) {
+        if (ports.replyFiles.exists(folderPath(options.saveRepliesFolder)))
+            return refusedFolder("'" + options.saveRepliesFolder +
+                                 "' exists already; name a new folder for the replies");
+        devices = &recorder.emplace(ports.devices, ports.replyFiles, options.saveRepliesFolder);
+    }
+
     DriveTable drives{};
-    probeAllDrives(drives, ports.devices);
-    const HealthTable health = probeAllHealth(drives, ports.devices);
+    probeAllDrives(drives, *devices);
+    const HealthTable health = probeAllHealth(drives, *devices);
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
     VolumeTable volumes{};
     const VolumeScanResult scan = scanVolumes(ports.volumes, thresholds.record, volumes);
@@ -79,11 +101,16 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     if (!scan.answered) markUnknown(report, "the system listed no drive letters");
 
     ReportOutcome outcome;
+    if (recorder && !recorder->complete()) {
+        outcome.errors =
+            std::string(programName) + ": cannot save the replies into '" + options.saveRepliesFolder + "'\n";
+        markUnknown(report, "the drives' replies could not be saved");
+    }
     if (!options.prometheusFile.empty()) {
         const std::string metrics = writePrometheusMetrics(report, ports.converter);
         if (!ports.metricsFiles.replace(options.prometheusFile, reinterpret_cast<const std::uint8_t*>(metrics.data()),
                                         metrics.size())) {
-            outcome.errors =
+            outcome.errors +=
                 std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile + "'\n";
             markUnknown(report, "the metrics file could not be written");
         }

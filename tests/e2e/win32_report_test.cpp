@@ -171,8 +171,8 @@ TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.errors,
               "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
-              "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] "
-              "[--version]\n");
+              "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
+              "[--save-replies DIR | --replay DIR] [--help] [--version]\n");
 }
 
 #ifdef __GLIBCXX__
