@@ -2,16 +2,14 @@
 
 #include <optional>
 
-#include "probe/drive_probe.h"
-#include "probe/health_probe.h"
 #include "probe/saved_replies.h"
+#include "refresh/refresh.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
 #include "report/report_nagios.h"
 #include "report/report_prometheus.h"
 #include "report/report_text.h"
 #include "settings/settings_store.h"
-#include "volumes/volume_scan.h"
 
 namespace kestrine {
 
@@ -61,7 +59,6 @@ Thresholds readThresholds(FileStore& files, const std::string& settingsFolder) {
         case SettingsLoad::Rejected: return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
         case SettingsLoad::Loaded: break;
     }
-    if (!validateSettings(store.working())) return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
     return {store.working(), ThresholdSource::SettingsFile};
 }
 
@@ -89,16 +86,15 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
         devices = &recorder.emplace(ports.devices, ports.replyFiles, options.saveRepliesFolder);
     }
 
-    DriveTable drives{};
-    probeAllDrives(drives, *devices);
-    const HealthTable health = probeAllHealth(drives, *devices);
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
-    VolumeTable volumes{};
-    const VolumeScanResult scan = scanVolumes(ports.volumes, thresholds.record, volumes);
-    Report report = buildReport(
-        {drives, volumeRows(scan, volumes, thresholds.record), thresholds.source, programVersion, utcTime, health},
-        ports.messages);
-    if (!scan.answered) markUnknown(report, "the system listed no drive letters");
+    Refresh refresh(*devices, ports.volumes, HealthReads::Read);
+    Report report;
+    refresh.run(thresholds.record, [&](const RefreshResult& result) {
+        report = buildReport({result.drives, volumeRows(result.volumeScan, result.volumes, thresholds.record),
+                              thresholds.source, programVersion, utcTime, result.health},
+                             ports.messages);
+        if (!result.volumeScan.answered) markUnknown(report, "the system listed no drive letters");
+    });
 
     ReportOutcome outcome;
     if (recorder && !recorder->complete()) {
