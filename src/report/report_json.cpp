@@ -75,6 +75,13 @@ std::string ataObject(const DriveHealth& health, const AnsiConverter& converter)
     return object(fields);
 }
 
+// ["a", "b"] on one line.
+std::string stringList(const std::vector<std::string>& items, const AnsiConverter& converter) {
+    std::string list = "[";
+    for (const std::string& item : items) list += (list.size() > 1 ? ", " : "") + jsonString(item, converter);
+    return list + ']';
+}
+
 // The 128-bit counters as exact decimal text.
 std::string counter(Counter128 value) { return '"' + decimalText(value) + '"'; }
 
@@ -156,6 +163,8 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
                           {"versionError", integer(r.versionError)},
                           {"statusError", integer(statusError)}})},
         {"failurePredicted", boolean(drive.failurePredicted)},
+        {"status", string(driveStatusIdentifier(drive.verdict.status))},
+        {"statusReasons", stringList(drive.verdict.reasons, converter)},
         {"health", healthObject(drive, converter)},
     });
 }

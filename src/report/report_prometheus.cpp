@@ -91,6 +91,10 @@ void driveFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
                          d.smart, smartIdentifier);
     metrics.family("drive_failure_predicted", "1 when the drive predicts failure by either verdict.");
     for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), d.failurePredicted ? "1" : "0");
+    metrics.family("drive_status", "The drive's status: ok, caution on an early sign, or failing.");
+    for (const DriveEntry& d : drives)
+        metrics.stateSet(driveLabels(d), {DriveStatus::Ok, DriveStatus::Caution, DriveStatus::Failing},
+                         d.verdict.status, driveStatusIdentifier);
 }
 
 std::string flag(bool value) { return value ? "1" : "0"; }

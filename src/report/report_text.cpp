@@ -94,6 +94,13 @@ std::string headline(const DriveHealth& health) {
     return text;
 }
 
+// "  Status: caution - reallocated sectors: 8; pending sectors: 2", or just "  Status: ok".
+std::string statusLine(const DriveVerdict& verdict) {
+    std::string line = std::string(healthIndent) + "Status: " + driveStatusIdentifier(verdict.status);
+    for (std::size_t i = 0; i < verdict.reasons.size(); ++i) line += (i == 0 ? " - " : "; ") + cell(verdict.reasons[i]);
+    return line + '\n';
+}
+
 // One indented block: where the health came from with its headline, then every failing
 // attribute or critical-warning bit on a line of its own.
 std::string healthBlock(const DriveHealth& health) {
@@ -224,7 +231,7 @@ std::string writeTextReport(const Report& report, bool details) {
     text += std::string("Warning percents: ") + thresholdSourceText(report.thresholds) + "\n\n";
 
     const std::function<std::string(const DriveEntry&)> health = [details](const DriveEntry& drive) {
-        return healthBlock(drive.health) + (details ? healthDetails(drive.health) : "");
+        return statusLine(drive.verdict) + healthBlock(drive.health) + (details ? healthDetails(drive.health) : "");
     };
     text += table(report.drives, {"Drive", "Name", "Serial", "Bus", "Type", "SPF Status", "SMART Status"}, driveRow,
                   "No drives listed.\n", health);

@@ -96,7 +96,7 @@ TEST(ReportArguments, HelpStartsWithTheUsageAndGivesEveryExitCode) {
     EXPECT_EQ(reportUsage().find('\n'), reportUsage().size() - 1) << "the usage is one line";
     for (const char* line : {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json",
                              "--prometheus FILE", "--version", "--details", "attribute of a drive is failing now",
-                             "critical-warning bit", "--save-replies DIR", "--replay DIR"})
+                             "critical-warning bit", "--save-replies DIR", "--replay DIR", "a drive is in caution"})
         EXPECT_NE(help.find(line), std::string::npos) << line;
 }
 

@@ -83,7 +83,12 @@ TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
         {"standard-user\n0 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 0 predicts failure"},
         {"0 healthy\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n", 1, 2,
          "KESTRINE CRITICAL - Disk 0 SMART attribute failing now: 5 Reallocated Sectors Count |"},
-        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=36 raw=1864 threshold=36\n", 1, 0, "KESTRINE OK - "},
+        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=36 raw=1864 threshold=36\n", 1, 1,
+         "KESTRINE WARNING - Disk 0 reallocated sectors: 1864; Disk 0 SMART attribute failed in the past: 5 "
+         "Reallocated Sectors Count |"},
+        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=37 raw=0 threshold=36\n", 1, 0, "KESTRINE OK - "},
+        {"1 healthy bus=17\n1 nvme-log spare=90 spare-threshold=10 used=100\n", 1, 1,
+         "KESTRINE WARNING - Disk 1 NVMe percentage used: 100 % |"},
         {"1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n", 1, 2,
          "KESTRINE CRITICAL - Disk 1 NVMe critical warning: reliability degraded |"},
         {"1 healthy bus=17\n1 nvme-log spare=90 spare-threshold=10\n", 1, 0, "KESTRINE OK - "},

@@ -220,6 +220,15 @@ inline std::vector<ReportScenario> reportScenarios() {
                                           36);
     all.push_back(rawUnknown);
 
+    // Early signs only: sectors reallocated and pending, an attribute that failed once.
+    ReportScenario caution = healthyScenario("ata_caution");
+    caution.health[0] = ataDriveHealth({{5, preFailure, 98, 98, 8, 10},
+                                        {187, advisory, 100, 100, 0, 0},
+                                        {197, advisory, 100, 100, 2, 0},
+                                        {233, preFailure, 90, 3, 0, 5}},
+                                       35);
+    all.push_back(caution);
+
     ReportScenario nvme = healthyScenario("nvme_critical_warning");
     nvme.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "Unspecified");
     nvme.drives[2].smartCapable = false;
