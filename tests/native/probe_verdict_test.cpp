@@ -48,17 +48,27 @@ DriveHealth nvmeHealth(std::uint8_t criticalWarning) {
     return health;
 }
 
+struct Row {
+    const char* name;
+    Prediction prediction;
+    DriveHealth health;
+    DriveStatus status;
+    std::vector<std::string> reasons;
+};
+
+template <std::size_t N>
+void expectVerdicts(const Row (&rows)[N]) {
+    for (const Row& row : rows) {
+        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
+        EXPECT_EQ(verdict.status, row.status) << row.name;
+        EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
+    }
+}
+
 TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
     const AtaAttribute reallocated = attribute(5, "Reallocated Sectors Count", true);
     const AtaAttribute pending = attribute(197, "Current Pending Sector Count", true);
     const AtaAttribute wornButAbove = attribute(177, "Wear Leveling Count", false);
-    struct Row {
-        const char* name;
-        Prediction prediction;
-        DriveHealth health;
-        DriveStatus status;
-        std::vector<std::string> reasons;
-    };
     const Row rows[] = {
         {"healthy, health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
         {"no data at all", Prediction::None, {}, DriveStatus::Ok, {}},
@@ -87,11 +97,7 @@ TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
          DriveStatus::Failing,
          {"predicts failure", "NVMe critical warning: temperature"}},
     };
-    for (const Row& row : rows) {
-        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
-        EXPECT_EQ(verdict.status, row.status) << row.name;
-        EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
-    }
+    expectVerdicts(rows);
 }
 
 // An ATA drive whose raw values gave these counts, attribute 5 failed in the past or not.
@@ -136,13 +142,6 @@ DriveHealth warm(std::optional<int> smart, std::optional<std::int16_t> warning, 
 }
 
 TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
-    struct Row {
-        const char* name;
-        Prediction prediction;
-        DriveHealth health;
-        DriveStatus status;
-        std::vector<std::string> reasons;
-    };
     DriveHealth failingAndWorn = nvmeWorn(120, {3, 0});
     failingAndWorn.nvme.criticalWarning = 0x04;
     DriveHealth nvmeWarm = nvmeHealth(0);
@@ -205,11 +204,7 @@ TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
          {"temperature 71 C, at or above the warning temperature 70 C"}},
         {"health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
     };
-    for (const Row& row : rows) {
-        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
-        EXPECT_EQ(verdict.status, row.status) << row.name;
-        EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
-    }
+    expectVerdicts(rows);
 }
 
 TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
@@ -219,7 +214,7 @@ TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
     drives[2] = listedDrive(2, Prediction::Ok);
     health[2] = nvmeHealth(0x04);  // reliability degraded
     drives[5] = listedDrive(5, Prediction::Ok);
-    health[5] = ataCounts(3);  // caution does not count as failing
+    health[5] = ataCounts(3);      // caution does not count as failing
     health[6] = nvmeHealth(0x01);  // no drive at 6: not judged
     drives[9] = listedDrive(9, Prediction::SmartExceeded);
     drives[9].present = false;  // unplugged since
