@@ -177,10 +177,15 @@ std::string fileText(const std::string& path) {
     return text;
 }
 
-// The descriptor of drive 0 as the storage stack gives it to anyone, with the count it returns.
+// The descriptor of drive 0 as the storage stack gives it, with the count it returns; opened
+// as the report opens it, for reading and writing, else without access.
 std::string descriptorOfDriveZero() {
-    const UniqueHandle drive(CreateFileA("\\\\.\\PhysicalDrive0", 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    UniqueHandle drive;
+    for (const DWORD access : {DWORD{GENERIC_READ | GENERIC_WRITE}, DWORD{0}}) {
+        drive = UniqueHandle(CreateFileA("\\\\.\\PhysicalDrive0", access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
+        if (drive.valid()) break;
+    }
     STORAGE_PROPERTY_QUERY query{};
     std::string reply(8192, '\0');
     DWORD returned = 0;
@@ -210,7 +215,6 @@ TEST(Report, SavedRepliesOfWinesDiskReplayToTheSameReport) {
     EXPECT_GT(descriptor.size(), 36u);
     EXPECT_EQ(descriptor, descriptorOfDriveZero()) << "as long as the driver said, byte for byte";
     EXPECT_EQ(fileText(folder + "\\drive0\\temperature.error"), "50");
-    EXPECT_EQ(GetFileAttributesA((folder + "\\drive1").c_str()), INVALID_FILE_ATTRIBUTES) << "Wine has one disk";
 
     const ConsoleRun replayed = report("--format json --replay \"" + folder + "\"", "kestrine-report.exe");
     EXPECT_EQ(replayed.exitCode, saved.exitCode);
