@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -72,8 +73,12 @@ void check(const std::uint8_t* data, std::size_t size) {
                 }
         require(attribute.hasThreshold == matched && attribute.threshold == threshold,
                 "the threshold is the first entry with the same id");
-        require(attribute.failingNow == (attribute.preFailure && threshold != 0 && attribute.current <= threshold),
-                "failing now by the rule");
+        const auto judged = [threshold](std::uint8_t value) {
+            return value >= 1 && value <= 253 && threshold >= 1 && threshold <= 253 && value <= threshold;
+        };
+        require(attribute.failingNow == (attribute.preFailure && judged(attribute.current)), "failing now by the rule");
+        require(attribute.failedInPast == (attribute.preFailure && judged(attribute.worst)),
+                "failed in the past by the rule");
         anyFailing = anyFailing || attribute.failingNow;
     }
     require(isHealthCritical(health) == anyFailing, "critical exactly when an attribute is failing now");
@@ -83,11 +88,21 @@ void check(const std::uint8_t* data, std::size_t size) {
             if (attribute.id == id) return &attribute;
         return nullptr;
     };
-    const AtaAttribute* temperature = first(194) ? first(194) : first(190);
-    require(health.ataTemperatureCelsius.has_value() == (temperature != nullptr), "a temperature from 194 or 190");
-    if (temperature) require(*health.ataTemperatureCelsius == (temperature->raw & 0xFF), "its raw low byte");
-    require(health.ataPowerOnHours.has_value() == (first(9) != nullptr), "hours from attribute 9");
-    if (first(9)) require(*health.ataPowerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");
+    // A temperature byte from 1 to 100, 194's before 190's.
+    std::optional<int> temperature;
+    for (const std::uint8_t id : {std::uint8_t{194}, std::uint8_t{190}})
+        if (first(id) && !temperature && (first(id)->raw & 0xFF) >= 1 && (first(id)->raw & 0xFF) <= 100)
+            temperature = static_cast<int>(first(id)->raw & 0xFF);
+    require(health.ataTemperatureCelsius == temperature, "a temperature from 194 or 190, 1 to 100");
+    const bool hours = first(9) && (first(9)->raw & 0xFFFFFFFF) <= 262800;
+    require(health.ataPowerOnHours.has_value() == hours, "hours from attribute 9, up to 30 years");
+    if (hours) require(*health.ataPowerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");
+    for (const AtaCount& count : ataCounts) {
+        const std::optional<std::uint32_t>& value = health.*count.value;
+        const bool known = first(count.id) && first(count.id)->raw >> 32 == 0;
+        require(value.has_value() == known, "a count when the raw value's upper 16 bits are 0");
+        if (known) require(*value == first(count.id)->raw, "the count is the raw value");
+    }
 }
 
 }  // namespace

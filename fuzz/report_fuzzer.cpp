@@ -86,6 +86,7 @@ AtaAttribute someAttribute(FuzzedDataProvider& in) {
     a.raw = in.ConsumeIntegralInRange<std::uint64_t>(0, 0xFFFF'FFFF'FFFF);
     a.preFailure = in.ConsumeBool();
     a.failingNow = in.ConsumeBool();
+    a.failedInPast = in.ConsumeBool();
     return a;
 }
 
@@ -101,6 +102,7 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
         if (in.ConsumeBool()) h.thresholdsUnavailableReason = someText(in);
         h.ataTemperatureCelsius = maybe<std::uint8_t>(in);
         h.ataPowerOnHours = maybe<std::uint32_t>(in);
+        for (const AtaCount& count : ataCounts) h.*count.value = maybe<std::uint32_t>(in);
     }
     if (h.source == HealthSource::NvmeLog) {
         NvmeHealth& log = h.nvme;
@@ -126,9 +128,9 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
     return h;
 }
 
-// The lines of a drive's health block, and of its details.
+// The lines of a drive's status and health block, and of its details.
 std::size_t healthLines(const DriveHealth& h, bool details) {
-    std::size_t lines = 1 + (h.thresholdsUnavailableReason.empty() ? 0 : 1);
+    std::size_t lines = 2 + (h.thresholdsUnavailableReason.empty() ? 0 : 1);
     for (const AtaAttribute& a : h.attributes) lines += a.failingNow ? 1 : 0;
     if (h.source == HealthSource::NvmeLog) lines += static_cast<std::size_t>(std::popcount(h.nvme.criticalWarning));
     if (!details) return lines;
@@ -169,17 +171,20 @@ void check(const std::uint8_t* data, std::size_t size) {
 
     Report report = buildReport({drives, volumes, thresholds, version, time, health}, messages);
     bool critical = false;
-    for (std::size_t number = 0; number < drives.size(); ++number)
-        critical = critical ||
-                   (isListed(drives[number]) && (indicatorLevel(drives[number]) == IndicatorLevel::FailurePredicted ||
-                                                 isHealthCritical(health[number])));
+    bool caution = false;
+    for (std::size_t number = 0; number < drives.size(); ++number) {
+        if (!isListed(drives[number])) continue;
+        critical = critical || indicatorLevel(drives[number]) == IndicatorLevel::FailurePredicted ||
+                   isHealthCritical(health[number]);
+        caution = caution || judgeDrive(drives[number], health[number]).status == DriveStatus::Caution;
+    }
     const bool belowLimit = std::any_of(volumes.begin(), volumes.end(),
                                         [](const VolumeRow& v) { return v.inWarning && isVolumeSlot(v.slot); });
-    require(report.status == (critical     ? OverallStatus::Critical
-                              : belowLimit ? OverallStatus::Warning
-                                           : OverallStatus::Ok),
-            "critical exactly when a listed drive fails or its health is critical, warning when a volume is "
-            "below its limit");
+    require(report.status == (critical                ? OverallStatus::Critical
+                              : belowLimit || caution ? OverallStatus::Warning
+                                                      : OverallStatus::Ok),
+            "critical exactly when a listed drive fails or its health is critical, warning when a drive is in "
+            "caution or a volume is below its limit");
     if (in.ConsumeBool()) markUnknown(report, someText(in));
 
     const testing::FakeCodePage codePage;
@@ -197,7 +202,8 @@ void check(const std::uint8_t* data, std::size_t size) {
         // Two heading lines, three blank ones, the status, and each table's header or its "No ... listed."
         std::size_t expected = 8 + report.drives.size() + report.volumes.size();
         for (const DriveEntry& drive : report.drives) expected += healthLines(drive.health, details);
-        require(lines == expected, "the text report has one line per drive and per volume, and its health block");
+        require(lines == expected,
+                "the text report has one line per drive and per volume, and the drive's status and health block");
         require(text.find(" \n") == std::string::npos, "no blank ends a line");
     }
 }

@@ -46,8 +46,9 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     Win32FileReader settingsFiles;
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;
+    Win32FileStore replyFiles;
     const std::string settingsFolder = settingsBaseFolder();
-    ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter};
+    ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter, replyFiles};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
     const bool printed = writeAll(stdout, outcome.output);
     writeAll(stderr, outcome.errors);

@@ -49,15 +49,51 @@ const AtaAttribute* firstWithId(const std::vector<AtaAttribute>& attributes, std
     return found != attributes.end() ? &*found : nullptr;
 }
 
+std::uint32_t low32(std::uint64_t raw) { return static_cast<std::uint32_t>(raw & 0xFFFF'FFFF); }
+
+// A sector or error count: none when the upper 16 of the 48 bits hold anything.
+std::optional<std::uint32_t> countOf(const std::vector<AtaAttribute>& attributes, std::uint8_t id) {
+    const AtaAttribute* attribute = firstWithId(attributes, id);
+    if (attribute == nullptr || attribute->raw >> 32 != 0) return std::nullopt;
+    return low32(attribute->raw);
+}
+
+// Drives that do not use an attribute as a temperature leave 0 in it, or other data.
+std::optional<int> temperatureOf(const std::vector<AtaAttribute>& attributes) {
+    for (const std::uint8_t id : {std::uint8_t{194}, std::uint8_t{190}}) {
+        const AtaAttribute* attribute = firstWithId(attributes, id);
+        if (attribute == nullptr) continue;
+        const int degrees = static_cast<int>(attribute->raw & 0xFF);
+        if (degrees > 0 && degrees <= maxAtaTemperature) return degrees;
+    }
+    return std::nullopt;
+}
+
 void decodeCommonRawValues(DriveHealth& health) {
-    const AtaAttribute* temperature = firstWithId(health.attributes, 194);
-    if (temperature == nullptr) temperature = firstWithId(health.attributes, 190);
-    if (temperature != nullptr) health.ataTemperatureCelsius = static_cast<int>(temperature->raw & 0xFF);
-    if (const AtaAttribute* hours = firstWithId(health.attributes, 9))
-        health.ataPowerOnHours = static_cast<std::uint32_t>(hours->raw & 0xFFFFFFFF);
+    health.ataTemperatureCelsius = temperatureOf(health.attributes);
+    if (const AtaAttribute* hours = firstWithId(health.attributes, 9); hours && low32(hours->raw) <= maxPowerOnHours)
+        health.ataPowerOnHours = low32(hours->raw);
+    for (const AtaCount& count : ataCounts) health.*count.value = countOf(health.attributes, count.id);
+}
+
+// At or below the threshold, when both carry a judgement.
+bool reachedThreshold(std::uint8_t value, std::uint8_t threshold) {
+    return isJudgeable(value) && isJudgeable(threshold) && value <= threshold;
 }
 
 }  // namespace
+
+const std::array<AtaCount, 4> ataCounts = {{
+    {5, &DriveHealth::reallocatedSectors, "reallocated", "reallocated sectors", "reallocatedSectors",
+     "reallocated_sectors"},
+    {197, &DriveHealth::pendingSectors, "pending", "pending sectors", "pendingSectors", "pending_sectors"},
+    {198, &DriveHealth::uncorrectableSectors, "uncorrectable", "uncorrectable sectors", "uncorrectableSectors",
+     "uncorrectable_sectors"},
+    {187, &DriveHealth::reportedUncorrectableErrors, "reported uncorrectable", "reported uncorrectable errors",
+     "reportedUncorrectableErrors", "reported_uncorrectable_errors"},
+}};
+
+bool isJudgeable(std::uint8_t normalised) { return normalised >= 1 && normalised <= 253; }
 
 std::string_view healthSourceName(HealthSource source) {
     switch (source) {
@@ -106,8 +142,8 @@ void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size
             attribute.hasThreshold = true;
             break;
         }
-        attribute.failingNow =
-            attribute.preFailure && attribute.threshold != 0 && attribute.current <= attribute.threshold;
+        attribute.failingNow = attribute.preFailure && reachedThreshold(attribute.current, attribute.threshold);
+        attribute.failedInPast = attribute.preFailure && reachedThreshold(attribute.worst, attribute.threshold);
     }
 }
 

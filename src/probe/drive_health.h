@@ -31,8 +31,19 @@ struct AtaAttribute {
     bool hasThreshold = false;
     std::uint64_t raw = 0;  // 48 bits, vendor-defined
     bool preFailure = false;
-    bool failingNow = false;  // pre-failure, a threshold above 0, current at or below it
+    // Pre-failure, and the current (worst) value at or below the threshold, both judgeable.
+    bool failingNow = false;
+    bool failedInPast = false;
 };
+
+// A normalised value or threshold outside 1 to 253 carries no judgement: 0, 254 and 255 are
+// markers drives use for "not computed", "not used" and the like.
+bool isJudgeable(std::uint8_t normalised);
+
+// Raw values beyond these are not the quantity they usually count: the drive packs other data
+// into them, or counts in another unit.
+inline constexpr std::uint32_t maxPowerOnHours = 262'800;  // 30 years
+inline constexpr int maxAtaTemperature = 100;              // degrees Celsius
 
 struct NvmeHealth {
     std::uint8_t criticalWarning = 0;
@@ -67,12 +78,29 @@ struct DriveHealth {
     // ATA SMART.
     std::vector<AtaAttribute> attributes;  // in table order, id 0 left out
     std::string thresholdsUnavailableReason;
-    std::optional<int> ataTemperatureCelsius;      // low byte of 194's raw value, else of 190's
-    std::optional<std::uint32_t> ataPowerOnHours;  // low 32 bits of 9's raw value
+    // Each none when the attribute is missing or its raw value is not the quantity.
+    std::optional<int> ataTemperatureCelsius;      // low byte of 194's raw value, else of 190's: 1 to 100
+    std::optional<std::uint32_t> ataPowerOnHours;  // low 32 bits of 9's raw value, up to 30 years
+    // The low 32 bits of the raw value, when its upper 16 bits are 0.
+    std::optional<std::uint32_t> reallocatedSectors;           // 5
+    std::optional<std::uint32_t> reportedUncorrectableErrors;  // 187
+    std::optional<std::uint32_t> pendingSectors;               // 197
+    std::optional<std::uint32_t> uncorrectableSectors;         // 198
     // NVMe.
     NvmeHealth nvme;
     TemperatureReading temperature;
 };
+
+// The sector and error counts of an ATA drive, with their words in the report.
+struct AtaCount {
+    std::uint8_t id;
+    std::optional<std::uint32_t> DriveHealth::*value;
+    std::string_view word;    // the text's headline: "reallocated"
+    std::string_view noun;    // a reason: "reallocated sectors"
+    std::string_view key;     // JSON: "reallocatedSectors"
+    std::string_view metric;  // Prometheus: "reallocated_sectors"
+};
+extern const std::array<AtaCount, 4> ataCounts;
 
 // The reason for a request the driver refused.
 std::string requestFailedReason(std::uint32_t error);
@@ -82,7 +110,8 @@ DriveHealth unavailableHealth(std::string reason);
 
 // A SMART READ DATA reply: the attributes, with no thresholds yet.
 DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned);
-// A SMART READ THRESHOLDS reply, matched to the attributes by id; judges `failingNow`.
+// A SMART READ THRESHOLDS reply, matched to the attributes by id; judges `failingNow` and
+// `failedInPast`.
 // Leaves a health whose source is not ATA SMART as it is.
 void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size_t bytesReturned);
 // The reply to the NVMe health log request (a protocol data descriptor and the log page).

@@ -20,7 +20,11 @@ struct DriveVerdict {
 };
 
 // Failing when either failure verdict predicts a failure, or the health is critical (a
-// failing-now SMART attribute, an NVMe critical-warning bit); a health that was not read
+// failing-now SMART attribute, an NVMe critical-warning bit). Otherwise caution on an early
+// sign: a reallocated, pending or uncorrectable sector or a reported uncorrectable error; a
+// pre-failure attribute that failed in the past; NVMe media and data integrity errors; an
+// NVMe percentage used of 100 or more; a temperature at or above the warning temperature of
+// the temperature property. The reasons are those of the status. A health that was not read
 // (source none) adds nothing.
 DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of the console report:
-//   kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] [--version]
+//   kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE]
+//                   [--save-replies DIR | --replay DIR] [--help] [--version]
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@ enum class ReportFormat { Text, Json, Nagios };
 
 struct ReportOptions {
     ReportFormat format = ReportFormat::Text;
-    bool details = false;        // the text format's whole attribute tables and health logs
-    std::string prometheusFile;  // empty: no metrics file
+    bool details = false;           // the text format's whole attribute tables and health logs
+    std::string prometheusFile;     // empty: no metrics file
+    std::string saveRepliesFolder;  // empty: the drives' replies are not saved
+    std::string replayFolder;       // not empty: the drives are replayed from this folder
     bool help = false;
     bool version = false;
 };
@@ -23,7 +26,8 @@ struct ParsedArguments {
 };
 
 // The arguments after the program name. An unknown option, an option without its value, a
-// value that is no format, an option given twice or a stray argument is an error.
+// value that is no format, an option given twice, both --save-replies and --replay, or a stray
+// argument is an error.
 ParsedArguments parseReportArguments(const std::vector<std::string>& arguments);
 
 // The one-line usage, printed after an error.

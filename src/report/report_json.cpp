@@ -42,7 +42,10 @@ std::string integer(std::int64_t value) { return std::to_string(value); }
 // JSON has no literal for a value that is not finite.
 std::string number(double value) { return std::isfinite(value) ? decimalNumber(value) : "null"; }
 
-std::string optionalInteger(const std::optional<int>& value) { return value ? integer(*value) : "null"; }
+template <typename Integer>
+std::string optionalInteger(const std::optional<Integer>& value) {
+    return value ? integer(*value) : "null";
+}
 
 std::string attributeObject(const AtaAttribute& attribute) {
     return object({
@@ -62,12 +65,21 @@ std::string ataObject(const DriveHealth& health, const AnsiConverter& converter)
     std::string attributes = "[";
     for (const AtaAttribute& attribute : health.attributes)
         attributes += (attributes.size() > 1 ? ", " : "") + attributeObject(attribute);
-    return object({
+    Fields fields = {
         {"attributes", attributes + ']'},
         {"thresholdsUnavailableReason", jsonString(health.thresholdsUnavailableReason, converter)},
         {"temperatureCelsius", optionalInteger(health.ataTemperatureCelsius)},
-        {"powerOnHours", health.ataPowerOnHours ? integer(*health.ataPowerOnHours) : "null"},
-    });
+        {"powerOnHours", optionalInteger(health.ataPowerOnHours)},
+    };
+    for (const AtaCount& count : ataCounts) fields.emplace_back(count.key, optionalInteger(health.*count.value));
+    return object(fields);
+}
+
+// ["a", "b"] on one line.
+std::string stringList(const std::vector<std::string>& items, const AnsiConverter& converter) {
+    std::string list = "[";
+    for (const std::string& item : items) list += (list.size() > 1 ? ", " : "") + jsonString(item, converter);
+    return list + ']';
 }
 
 // The 128-bit counters as exact decimal text.
@@ -151,6 +163,8 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
                           {"versionError", integer(r.versionError)},
                           {"statusError", integer(statusError)}})},
         {"failurePredicted", boolean(drive.failurePredicted)},
+        {"status", string(driveStatusIdentifier(drive.verdict.status))},
+        {"statusReasons", stringList(drive.verdict.reasons, converter)},
         {"health", healthObject(drive, converter)},
     });
 }

@@ -71,6 +71,7 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
         const std::string disk = "Disk " + std::to_string(drive.record.driveNumber) + ' ';
         for (const std::string& reason : drive.verdict.reasons) addProblem(report.reason, disk + reason);
         critical = critical || drive.verdict.status == DriveStatus::Failing;
+        warning = warning || drive.verdict.status == DriveStatus::Caution;
     }
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;
@@ -110,6 +111,15 @@ const char* statusWord(OverallStatus status) {
         case OverallStatus::Unknown: break;
     }
     return "UNKNOWN";
+}
+
+const char* driveStatusIdentifier(DriveStatus status) {
+    switch (status) {
+        case DriveStatus::Caution: return "caution";
+        case DriveStatus::Failing: return "failing";
+        case DriveStatus::Ok: break;
+    }
+    return "ok";
 }
 
 const char* thresholdSourceIdentifier(ThresholdSource source) {

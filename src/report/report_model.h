@@ -72,8 +72,8 @@ struct ReportInput {
     HealthTable health{};  // by drive number, as probeAllHealth left it
 };
 
-// Critical when a listed drive is judged failing, else warning when a volume is below its
-// limit, else ok.
+// Critical when a listed drive is judged failing, else warning when a drive is judged
+// caution or a volume is below its limit, else ok.
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
 
 // The report could not be made as a whole (the caller says why): unknown, exit code 3.
@@ -87,6 +87,7 @@ const char* thresholdSourceIdentifier(ThresholdSource source);
 const char* identityIdentifier(IdentityState identity);
 const char* spfIdentifier(SpfState state);
 const char* smartIdentifier(SmartState state);
+const char* driveStatusIdentifier(DriveStatus status);
 
 // "OK", "WARNING", "CRITICAL", "UNKNOWN".
 const char* statusWord(OverallStatus status);

@@ -38,8 +38,11 @@ std::string writeNagiosReport(const Report& report) {
     // Labels quoted; a warning range "N:" warns below N.
     std::string perfdata;
     int failing = 0;
-    for (const DriveEntry& drive : report.drives)
+    int caution = 0;
+    for (const DriveEntry& drive : report.drives) {
         if (drive.verdict.status == DriveStatus::Failing) ++failing;
+        if (drive.verdict.status == DriveStatus::Caution) ++caution;
+    }
     int inWarning = 0;
     for (const VolumeRow& volume : report.volumes) {
         if (volume.inWarning) ++inWarning;
@@ -47,6 +50,7 @@ std::string writeNagiosReport(const Report& report) {
                     std::to_string(volume.warningPercent) + ":;;0;100";
     }
     perfdata += " 'failing drives'=" + std::to_string(failing) + ";;0;0;" + std::to_string(report.drives.size());
+    perfdata += " 'caution drives'=" + std::to_string(caution) + ";0;;0;" + std::to_string(report.drives.size());
     perfdata +=
         " 'volumes below limit'=" + std::to_string(inWarning) + ";0;;0;" + std::to_string(report.volumes.size());
     return line + " |" + perfdata + '\n';

@@ -91,6 +91,10 @@ void driveFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
                          d.smart, smartIdentifier);
     metrics.family("drive_failure_predicted", "1 when the drive predicts failure by either verdict.");
     for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), d.failurePredicted ? "1" : "0");
+    metrics.family("drive_status", "The drive's status: ok, caution on an early sign, or failing.");
+    for (const DriveEntry& d : drives)
+        metrics.stateSet(driveLabels(d), {DriveStatus::Ok, DriveStatus::Caution, DriveStatus::Failing},
+                         d.verdict.status, driveStatusIdentifier);
 }
 
 std::string flag(bool value) { return value ? "1" : "0"; }
@@ -150,6 +154,14 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
     for (const DriveEntry& d : drives)
         if (const std::optional<double> hours = powerOnHours(d.health))
             metrics.sample(driveLabels(d), decimalNumber(*hours * 3600.0));
+
+    for (const AtaCount& count : ataCounts) {
+        metrics.family("drive_ata_" + std::string(count.metric),
+                       "The drive's " + std::string(count.noun) + ", when its raw value counts them.");
+        for (const DriveEntry& d : drives)
+            if (const std::optional<std::uint32_t> value = d.health.*count.value)
+                metrics.sample(driveLabels(d), std::to_string(*value));
+    }
 
     metrics.family("drive_ata_attribute_value", "The normalised current value of an ATA SMART attribute.");
     attributeSamples(metrics, drives, [](const AtaAttribute& a) { return Shown(std::to_string(a.current)); });

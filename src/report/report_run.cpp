@@ -1,5 +1,8 @@
 #include "report/report_run.h"
 
+#include <optional>
+
+#include "probe/saved_replies.h"
 #include "refresh/refresh.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
@@ -36,6 +39,10 @@ std::string written(const Report& report, const ReportOptions& options, const An
     return writeTextReport(report, options.details);
 }
 
+ReportOutcome refusedFolder(const std::string& problem) {
+    return {"", std::string(programName) + ": " + problem + '\n', badArgumentsExitCode};
+}
+
 }  // namespace
 
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder) {
@@ -57,8 +64,23 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     if (options.help) return {reportHelp(), "", 0};
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
 
+    std::optional<ReplayDevicePort> replay;
+    std::optional<RecordingDevicePort> recorder;
+    DevicePort* devices = &ports.devices;
+    if (!options.replayFolder.empty()) {
+        if (!ports.replyFiles.exists(folderPath(options.replayFolder)))
+            return refusedFolder("there are no saved replies in '" + options.replayFolder + "'");
+        devices = &replay.emplace(ports.replyFiles, options.replayFolder);
+    }
+    if (!options.saveRepliesFolder.empty()) {
+        if (ports.replyFiles.exists(folderPath(options.saveRepliesFolder)))
+            return refusedFolder("'" + options.saveRepliesFolder +
+                                 "' exists already; name a new folder for the replies");
+        devices = &recorder.emplace(ports.devices, ports.replyFiles, options.saveRepliesFolder);
+    }
+
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
-    Refresh refresh(ports.devices, ports.volumes, readAllHealth);
+    Refresh refresh(*devices, ports.volumes, readAllHealth);
     Report report;
     refresh.run(thresholds.record, [&](const RefreshResult& result) {
         report = buildReport({result.drives, volumeRows(result.volumeScan, result.volumes, thresholds.record),
@@ -68,11 +90,16 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     });
 
     ReportOutcome outcome;
+    if (recorder && !recorder->complete()) {
+        outcome.errors =
+            std::string(programName) + ": cannot save the replies into '" + options.saveRepliesFolder + "'\n";
+        markUnknown(report, "the drives' replies could not be saved");
+    }
     if (!options.prometheusFile.empty()) {
         const std::string metrics = writePrometheusMetrics(report, ports.converter);
         if (!ports.metricsFiles.replace(options.prometheusFile, reinterpret_cast<const std::uint8_t*>(metrics.data()),
                                         metrics.size())) {
-            outcome.errors =
+            outcome.errors +=
                 std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile + "'\n";
             markUnknown(report, "the metrics file could not be written");
         }

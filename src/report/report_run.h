@@ -22,6 +22,7 @@ struct ReportPorts {
     std::string settingsFolder;
     FileStore& metricsFiles;  // its replace writes the --prometheus file
     const AnsiConverter& converter;
+    FileStore& replyFiles;  // the drives' saved replies: written by --save-replies, read by --replay
 };
 
 struct ReportOutcome {
@@ -42,7 +43,9 @@ Thresholds readThresholds(FileReader& files, const std::string& settingsFolder);
 
 // `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on
 // standard error, exit 3. A metrics file that cannot be written, or a system that lists no
-// drive letter at all, makes the report unknown (exit 3); it is printed all the same.
+// drive letter at all, makes the report unknown (exit 3); it is printed all the same. So do
+// replies that cannot all be saved. A folder to save into that exists already, or one to replay
+// that does not, is refused like a bad argument.
 ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,
                         const std::string& programVersion, const std::string& utcTime);
 

@@ -65,17 +65,22 @@ const AtaAttribute* attributeWithId(const DriveHealth& health, std::uint8_t id) 
     return nullptr;
 }
 
+// "power-on 8000 hours" for a present attribute; "power-on unknown" when its raw value is not
+// the quantity it usually counts.
+void addRawValue(std::vector<std::string>& parts, const DriveHealth& health, std::uint8_t id,
+                 const std::optional<std::uint32_t>& value, std::string_view what, std::string_view unit = "") {
+    if (attributeWithId(health, id) == nullptr) return;
+    parts.push_back(std::string(what) + ' ' + (value ? std::to_string(*value) + std::string(unit) : "unknown"));
+}
+
 // The numbers a person checks first, ", " apart.
 std::string headline(const DriveHealth& health) {
     std::vector<std::string> parts;
     if (const std::optional<int> degrees = driveTemperature(health))
         parts.push_back("temperature " + std::to_string(*degrees) + " C");
     if (health.source == HealthSource::AtaSmart) {
-        if (health.ataPowerOnHours) parts.push_back("power-on " + std::to_string(*health.ataPowerOnHours) + " hours");
-        for (const auto& [id, what] :
-             {std::pair<std::uint8_t, const char*>{5, "reallocated "}, {197, "pending "}, {198, "uncorrectable "}})
-            if (const AtaAttribute* attribute = attributeWithId(health, id))
-                parts.push_back(what + std::to_string(attribute->raw));
+        addRawValue(parts, health, 9, health.ataPowerOnHours, "power-on", " hours");
+        for (const AtaCount& count : ataCounts) addRawValue(parts, health, count.id, health.*count.value, count.word);
     } else if (health.source == HealthSource::NvmeLog) {
         const NvmeHealth& log = health.nvme;
         parts.push_back("power-on " + decimalText(log.powerOnHours) + " hours");
@@ -87,6 +92,13 @@ std::string headline(const DriveHealth& health) {
     std::string text;
     for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
     return text;
+}
+
+// "  Status: caution - reallocated sectors: 8; pending sectors: 2", or just "  Status: ok".
+std::string statusLine(const DriveVerdict& verdict) {
+    std::string line = std::string(healthIndent) + "Status: " + driveStatusIdentifier(verdict.status);
+    for (std::size_t i = 0; i < verdict.reasons.size(); ++i) line += (i == 0 ? " - " : "; ") + cell(verdict.reasons[i]);
+    return line + '\n';
 }
 
 // One indented block: where the health came from with its headline, then every failing
@@ -219,7 +231,7 @@ std::string writeTextReport(const Report& report, bool details) {
     text += std::string("Warning percents: ") + thresholdSourceText(report.thresholds) + "\n\n";
 
     const std::function<std::string(const DriveEntry&)> health = [details](const DriveEntry& drive) {
-        return healthBlock(drive.health) + (details ? healthDetails(drive.health) : "");
+        return statusLine(drive.verdict) + healthBlock(drive.health) + (details ? healthDetails(drive.health) : "");
     };
     text += table(report.drives, {"Drive", "Name", "Serial", "Bus", "Type", "SPF Status", "SMART Status"}, driveRow,
                   "No drives listed.\n", health);

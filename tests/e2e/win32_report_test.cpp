@@ -5,9 +5,11 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <winioctl.h>
 
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -165,14 +167,80 @@ TEST(Report, WinesDiskHasNoHealthSourceAndAReason) {
         << text.output;
 }
 
+std::string fileText(const std::string& path) {
+    std::string text;
+    char buffer[4096];
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// The descriptor of drive 0 as the storage stack gives it, with the count it returns; opened
+// as the report opens it, for reading and writing, else without access.
+std::string descriptorOfDriveZero() {
+    UniqueHandle drive;
+    for (const DWORD access : {DWORD{GENERIC_READ | GENERIC_WRITE}, DWORD{0}}) {
+        drive = UniqueHandle(CreateFileA("\\\\.\\PhysicalDrive0", access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        if (drive.valid()) break;
+    }
+    STORAGE_PROPERTY_QUERY query{};
+    std::string reply(8192, '\0');
+    DWORD returned = 0;
+    if (!drive.valid() || !DeviceIoControl(drive.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                                           reply.data(), static_cast<DWORD>(reply.size()), &returned, nullptr))
+        return "";
+    return reply.substr(0, returned);
+}
+
+// The JSON report without its time, which moves between two runs.
+std::string withoutTime(std::string json) {
+    const std::size_t time = json.find("\"time\": ");
+    if (time != std::string::npos) json.erase(time, json.find('\n', time) - time);
+    return json;
+}
+
+// Save what Wine's drive 0 answers, then report from the folder alone: the same report.
+TEST(Report, SavedRepliesOfWinesDiskReplayToTheSameReport) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    char temporary[MAX_PATH];
+    GetTempPathA(MAX_PATH, temporary);
+    const std::string folder = std::string(temporary) + "kestrine-replies-" + std::to_string(GetCurrentProcessId());
+    const ConsoleRun saved = report("--format json --save-replies \"" + folder + "\"", "kestrine-report.exe");
+    EXPECT_EQ(saved.exitCode, 0u) << saved.errors;
+    EXPECT_EQ(saved.errors, "");
+    const std::string descriptor = fileText(folder + "\\drive0\\descriptor.bin");
+    EXPECT_GT(descriptor.size(), 36u);
+    EXPECT_EQ(descriptor, descriptorOfDriveZero()) << "as long as the driver said, byte for byte";
+    EXPECT_EQ(fileText(folder + "\\drive0\\temperature.error"), "50");
+
+    const ConsoleRun replayed = report("--format json --replay \"" + folder + "\"", "kestrine-report.exe");
+    EXPECT_EQ(replayed.exitCode, saved.exitCode);
+    EXPECT_EQ(replayed.errors, "");
+    EXPECT_EQ(withoutTime(replayed.output), withoutTime(saved.output));
+    EXPECT_TRUE(has(replayed.output, "\"bus\": \"SCSI\"")) << replayed.output;
+
+    const ConsoleRun again = report("--save-replies \"" + folder + "\"", "kestrine-report.exe");
+    EXPECT_EQ(again.exitCode, 3u) << "a folder that exists is not written into";
+
+    std::string removal = folder + std::string(2, '\0');  // SHFileOperation's list of one path
+    SHFILEOPSTRUCTA remove{};
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = removal.c_str();
+    remove.fFlags = FOF_NO_UI;
+    EXPECT_EQ(SHFileOperationA(&remove), 0);
+}
+
 TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
     const ConsoleRun run = report("--format xml", "kestrine-report.exe");
     EXPECT_EQ(run.exitCode, 3u);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.errors,
               "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
-              "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] [--help] "
-              "[--version]\n");
+              "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
+              "[--save-replies DIR | --replay DIR] [--help] [--version]\n");
 }
 
 TEST(Report, VersionIsTheProgramsVersion) {

@@ -126,24 +126,53 @@ TEST(AtaHealth, DiskWithTooManyReallocatedSectorsIsFailingNow) {
     EXPECT_TRUE(isHealthCritical(health));
 }
 
+// Only values from 1 to 253 are judged: 0, 254 and 255 are markers, not values.
 TEST(AtaHealth, FailingNowNeedsPreFailureAThresholdAndCurrentAtOrBelowIt) {
     struct Row {
         std::uint16_t flags;
         std::uint8_t current;
         std::uint8_t threshold;
         bool failing;
+        std::uint8_t worst = 0;  // 0: as current
+        bool failedInPast = false;
     } rows[] = {
-        {0x0001, 10, 10, true},   {0x0001, 9, 10, true},  {0x0001, 11, 10, false}, {0x0001, 0, 0, false},
-        {0x0000, 5, 10, false},   {0xFFFE, 5, 10, false}, {0xFFFF, 0, 1, true},    {0x0001, 255, 255, true},
-        {0x0001, 254, 255, true}, {0x0001, 1, 0, false},
+        {0x0001, 10, 10, true, 0, true},
+        {0x0001, 9, 10, true, 0, true},
+        {0x0001, 11, 10, false},
+        {0x0001, 0, 0, false},
+        {0x0000, 5, 10, false},
+        {0xFFFE, 5, 10, false},
+        {0xFFFF, 0, 1, false},      // a value of 0 under a threshold
+        {0x0001, 255, 255, false},  // both markers
+        {0x0001, 254, 255, false},
+        {0x0001, 1, 0, false},
+        {0x0001, 1, 1, true, 0, true},
+        {0x0001, 253, 253, true, 0, true},
+        {0x0001, 100, 254, false},  // threshold "never fails"
+        {0x0001, 100, 255, false},
+        {0x0001, 254, 253, false, 254},
+        {0x0001, 100, 36, false, 30, true},  // failed once, recovered
+        {0x0001, 100, 36, false, 36, true},
+        {0x0001, 100, 36, false, 37, false},
+        {0x0000, 100, 36, false, 30, false},  // advisory
+        {0x0001, 30, 36, true, 255, false},   // worst a marker
+        {0x0001, 100, 0, false, 1, false},
     };
     for (const Row& row : rows) {
-        const DriveHealth health = ataFrom({{5, row.flags, row.current, row.current, 0, row.threshold}});
+        const std::uint8_t worst = row.worst != 0 ? row.worst : row.current;
+        const DriveHealth health = ataFrom({{5, row.flags, row.current, worst, 0, row.threshold}});
         ASSERT_EQ(health.attributes.size(), 1u);
         EXPECT_EQ(health.attributes[0].failingNow, row.failing)
             << "flags " << row.flags << " current " << int{row.current} << " threshold " << int{row.threshold};
+        EXPECT_EQ(health.attributes[0].failedInPast, row.failedInPast)
+            << "flags " << row.flags << " worst " << int{worst} << " threshold " << int{row.threshold};
         EXPECT_EQ(isHealthCritical(health), row.failing);
     }
+    EXPECT_FALSE(isJudgeable(0));
+    EXPECT_TRUE(isJudgeable(1));
+    EXPECT_TRUE(isJudgeable(253));
+    EXPECT_FALSE(isJudgeable(254));
+    EXPECT_FALSE(isJudgeable(255));
 }
 
 TEST(AtaHealth, ZeroIdEntriesAreSkippedWhereverTheyStand) {
@@ -173,9 +202,78 @@ TEST(AtaHealth, ThresholdsAreMatchedByIdNotByPosition) {
 
 TEST(AtaHealth, TemperatureComesFrom194ElseFrom190) {
     EXPECT_EQ(ataFrom({{190, 0, 60, 40, 0x2A'28, 0}, {194, 0, 30, 20, 0x1E'FF'25, 0}}).ataTemperatureCelsius, 37);
-    EXPECT_EQ(ataFrom({{194, 0, 30, 20, 0xFF, 0}}).ataTemperatureCelsius, 255);
     EXPECT_EQ(ataFrom({{190, 0, 60, 40, 0x2A'28, 0}}).ataTemperatureCelsius, 40);
-    EXPECT_EQ(ataFrom({{9, 0, 1, 1, 0xFFFF'1234'5678, 0}}).ataPowerOnHours, 0x1234'5678u);
+    EXPECT_EQ(ataFrom({{9, 0, 1, 1, 0xFFFF'0000'5678, 0}}).ataPowerOnHours, 0x5678u);
+}
+
+// A raw value that cannot be the quantity it usually counts is unknown, never a huge number.
+TEST(AtaHealth, RawValuesAreReadAsTheyMeanOrAreUnknown) {
+    using Counts = std::optional<std::uint32_t>;
+    struct Row {
+        const char* what;
+        std::vector<AttributeRow> rows;
+        std::optional<int> temperature;
+        Counts hours = std::nullopt;
+        Counts reallocated = std::nullopt;
+        Counts pending = std::nullopt;
+        Counts uncorrectable = std::nullopt;
+        Counts reported = std::nullopt;
+    } rows[] = {
+        {"plain counts",
+         {{5, preFailure, 90, 90, 8, 10},
+          {9, advisory, 90, 90, 41000, 0},
+          {187, advisory, 97, 97, 3, 0},
+          {194, advisory, 60, 40, 40, 0},
+          {197, advisory, 100, 100, 2, 0},
+          {198, advisory, 100, 100, 1, 0}},
+         40,
+         41000u,
+         8u,
+         2u,
+         1u,
+         3u},
+        {"upper bytes set in every count",
+         {{5, preFailure, 100, 100, 0x07D0'0000'0000, 10},  // 8589934592000 as one number
+          {187, advisory, 100, 100, 0x0001'0000'0000, 0},
+          {197, advisory, 100, 100, 0x6D4C'0000'0002, 0},  // 120173136838658
+          {198, advisory, 100, 100, 0xFFFF'FFFF'FFFF, 0}},
+         std::nullopt,
+         std::nullopt,
+         std::nullopt,
+         std::nullopt,
+         std::nullopt,
+         std::nullopt},
+        {"largest count with the upper bytes clear",
+         {{5, preFailure, 100, 100, 0xFFFF'FFFF, 10}},
+         std::nullopt,
+         std::nullopt,
+         0xFFFF'FFFFu,
+         std::nullopt,
+         std::nullopt,
+         std::nullopt},
+        {"63 years of power-on hours", {{9, advisory, 100, 100, 557429, 0}}, std::nullopt, std::nullopt},
+        {"30 years exactly", {{9, advisory, 100, 100, 262800, 0}}, std::nullopt, 262800u},
+        {"one hour past 30 years", {{9, advisory, 100, 100, 262801, 0}}, std::nullopt, std::nullopt},
+        {"power-on minutes in the upper bytes", {{9, advisory, 100, 100, 0x0025'0000'0010, 0}}, std::nullopt, 16u},
+        {"0 C in 194, none in 190", {{194, advisory, 100, 100, 0x1E'00, 0}}, std::nullopt},
+        {"0 C in 194, 39 C in 190", {{190, advisory, 61, 50, 39, 0}, {194, advisory, 100, 100, 0, 0}}, 39},
+        {"101 C in 194, 0 in 190", {{190, advisory, 100, 100, 0, 0}, {194, advisory, 100, 100, 101, 0}}, std::nullopt},
+        {"100 C and 1 C are temperatures", {{194, advisory, 100, 100, 100, 0}}, 100},
+        {"1 C", {{190, advisory, 100, 100, 0xFF01, 0}}, 1},
+        {"255 in the low byte", {{194, 0, 30, 20, 0xFF, 0}}, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const DriveHealth health = ataFrom(row.rows);
+        EXPECT_EQ(health.ataTemperatureCelsius, row.temperature);
+        EXPECT_EQ(health.ataPowerOnHours, row.hours);
+        EXPECT_EQ(health.reallocatedSectors, row.reallocated);
+        EXPECT_EQ(health.pendingSectors, row.pending);
+        EXPECT_EQ(health.uncorrectableSectors, row.uncorrectable);
+        EXPECT_EQ(health.reportedUncorrectableErrors, row.reported);
+        EXPECT_EQ(health.attributes.size(), row.rows.size()) << "the attribute table keeps every raw value";
+        for (std::size_t i = 0; i < row.rows.size(); ++i) EXPECT_EQ(health.attributes[i].raw, row.rows[i].raw);
+    }
 }
 
 // A reply that cannot be read leaves the source none, or the thresholds unmatched, with a reason.

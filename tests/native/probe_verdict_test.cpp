@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,17 +56,27 @@ DriveHealth nvmeHealth(std::uint8_t criticalWarning) {
     return health;
 }
 
+struct Row {
+    const char* name;
+    Prediction prediction;
+    DriveHealth health;
+    DriveStatus status;
+    std::vector<std::string> reasons;
+};
+
+template <std::size_t N>
+void expectVerdicts(const Row (&rows)[N]) {
+    for (const Row& row : rows) {
+        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
+        EXPECT_EQ(verdict.status, row.status) << row.name;
+        EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
+    }
+}
+
 TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
     const AtaAttribute reallocated = attribute(5, "Reallocated Sectors Count", true);
     const AtaAttribute pending = attribute(197, "Current Pending Sector Count", true);
     const AtaAttribute wornButAbove = attribute(177, "Wear Leveling Count", false);
-    struct Row {
-        const char* name;
-        Prediction prediction;
-        DriveHealth health;
-        DriveStatus status;
-        std::vector<std::string> reasons;
-    };
     const Row rows[] = {
         {"healthy, health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
         {"no data at all", Prediction::None, {}, DriveStatus::Ok, {}},
@@ -104,11 +116,114 @@ TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
          DriveStatus::Failing,
          {"predicts failure", "NVMe critical warning: reliability degraded"}},
     };
-    for (const Row& row : rows) {
-        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
-        EXPECT_EQ(verdict.status, row.status) << row.name;
-        EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
+    expectVerdicts(rows);
+}
+
+// An ATA drive whose raw values gave these counts, attribute 5 failed in the past or not.
+DriveHealth ataCounts(std::optional<std::uint32_t> reallocated, std::optional<std::uint32_t> pending = 0,
+                      std::optional<std::uint32_t> uncorrectable = 0, std::optional<std::uint32_t> reported = 0) {
+    DriveHealth health = ataHealth({attribute(5, "Reallocated Sectors Count", false)});
+    health.reallocatedSectors = reallocated;
+    health.pendingSectors = pending;
+    health.uncorrectableSectors = uncorrectable;
+    health.reportedUncorrectableErrors = reported;
+    return health;
+}
+
+DriveHealth failedInPast(std::vector<std::uint8_t> ids) {
+    DriveHealth health = ataCounts(0);
+    health.attributes.clear();
+    for (const std::uint8_t id : ids) {
+        AtaAttribute a = attribute(id, id == 5 ? "Reallocated Sectors Count" : "", false);
+        a.failedInPast = true;
+        health.attributes.push_back(a);
     }
+    return health;
+}
+
+DriveHealth nvmeWorn(std::uint8_t percentageUsed, Counter128 mediaErrors = {}) {
+    DriveHealth health = nvmeHealth(0);
+    health.nvme.percentageUsed = percentageUsed;
+    health.nvme.mediaErrors = mediaErrors;
+    return health;
+}
+
+// A temperature from the SMART data (none: the property's current one), and the property's
+// warning temperature (none: the property is not available).
+DriveHealth warm(std::optional<int> smart, std::optional<std::int16_t> warning, std::int16_t current = 30) {
+    DriveHealth health = ataCounts(0);
+    health.ataTemperatureCelsius = smart;
+    health.temperature.available = warning.has_value();
+    health.temperature.current = current;
+    health.temperature.warning = warning.value_or(0);
+    health.temperature.critical = 90;
+    return health;
+}
+
+TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
+    DriveHealth failingAndWorn = nvmeWorn(120, {3, 0});
+    failingAndWorn.nvme.criticalWarning = 0x04;
+    DriveHealth nvmeWarm = nvmeHealth(0);
+    nvmeWarm.nvme.compositeCelsius = 71;
+    nvmeWarm.temperature.available = true;
+    nvmeWarm.temperature.warning = 70;
+    const Row rows[] = {
+        {"no count above 0", Prediction::Ok, ataCounts(0), DriveStatus::Ok, {}},
+        {"counts unknown",
+         Prediction::Ok,
+         ataCounts(std::nullopt, std::nullopt, std::nullopt, std::nullopt),
+         DriveStatus::Ok,
+         {}},
+        {"one reallocated sector", Prediction::Ok, ataCounts(1), DriveStatus::Caution, {"reallocated sectors: 1"}},
+        {"pending, uncorrectable and reported, with no verdict data",
+         Prediction::None,
+         ataCounts(0, 2, 4294967295u, 3),
+         DriveStatus::Caution,
+         {"pending sectors: 2", "uncorrectable sectors: 4294967295", "reported uncorrectable errors: 3"}},
+        {"failed in the past",
+         Prediction::Ok,
+         failedInPast({5}),
+         DriveStatus::Caution,
+         {"SMART attribute failed in the past: 5 Reallocated Sectors Count"}},
+        {"two failed in the past",
+         Prediction::Ok,
+         failedInPast({5, 230}),
+         DriveStatus::Caution,
+         {"SMART attributes failed in the past: 5 Reallocated Sectors Count, 230"}},
+        {"NVMe used 99 %", Prediction::Ok, nvmeWorn(99), DriveStatus::Ok, {}},
+        {"NVMe used 100 %", Prediction::Ok, nvmeWorn(100), DriveStatus::Caution, {"NVMe percentage used: 100 %"}},
+        {"NVMe used 255 % and media errors past 64 bits",
+         Prediction::Ok,
+         nvmeWorn(255, {0, 1}),
+         DriveStatus::Caution,
+         {"NVMe media and data integrity errors: 18446744073709551616", "NVMe percentage used: 255 %"}},
+        {"NVMe failing outranks its wear",
+         Prediction::Ok,
+         failingAndWorn,
+         DriveStatus::Failing,
+         {"NVMe critical warning: reliability degraded"}},
+        {"prediction outranks counts", Prediction::Failing, ataCounts(8), DriveStatus::Failing, {"predicts failure"}},
+        {"SMART temperature at the warning",
+         Prediction::Ok,
+         warm(70, 70),
+         DriveStatus::Caution,
+         {"temperature 70 C, at or above the warning temperature 70 C"}},
+        {"SMART temperature below the warning", Prediction::Ok, warm(69, 70, 75), DriveStatus::Ok, {}},
+        {"property's own temperature above its warning",
+         Prediction::Ok,
+         warm(std::nullopt, 70, 75),
+         DriveStatus::Caution,
+         {"temperature 75 C, at or above the warning temperature 70 C"}},
+        {"no temperature property", Prediction::Ok, warm(99, std::nullopt), DriveStatus::Ok, {}},
+        {"a warning temperature of 0 C is no limit", Prediction::Ok, warm(5, 0), DriveStatus::Ok, {}},
+        {"NVMe composite temperature",
+         Prediction::Ok,
+         nvmeWarm,
+         DriveStatus::Caution,
+         {"temperature 71 C, at or above the warning temperature 70 C"}},
+        {"health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
+    };
+    expectVerdicts(rows);
 }
 
 TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
@@ -118,13 +233,14 @@ TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
     drives[2] = listedDrive(2, Prediction::Ok);
     health[2] = nvmeHealth(0x04);  // reliability degraded
     drives[5] = listedDrive(5, Prediction::Ok);
+    health[5] = ataCounts(3);      // caution does not count as failing
     health[6] = nvmeHealth(0x01);  // no drive at 6: not judged
     drives[9] = listedDrive(9, Prediction::SmartExceeded);
     drives[9].present = false;  // unplugged since
     const DriveVerdicts verdicts = judgeDrives(drives, health);
     EXPECT_EQ(verdicts[0].status, DriveStatus::Failing);
     EXPECT_EQ(verdicts[2].reasons, std::vector<std::string>{"NVMe critical warning: reliability degraded"});
-    EXPECT_EQ(verdicts[5].status, DriveStatus::Ok);
+    EXPECT_EQ(verdicts[5].status, DriveStatus::Caution);
     EXPECT_EQ(verdicts[6].status, DriveStatus::Ok);
     EXPECT_TRUE(verdicts[9].reasons.empty());
     EXPECT_EQ(failingDriveCount(verdicts), 2);

@@ -14,6 +14,8 @@ struct Accepted {
     const char* prometheusFile;
     bool help, version;
     bool details = false;
+    const char* saveRepliesFolder = "";
+    const char* replayFolder = "";
 };
 
 const Accepted accepted[] = {
@@ -31,6 +33,8 @@ const Accepted accepted[] = {
     {{"--details"}, ReportFormat::Text, "", false, false, true},
     {{"--details", "--format", "text", "--details"}, ReportFormat::Text, "", false, false, true},
     {{"--format", "json", "--details"}, ReportFormat::Json, "", false, false, true},  // JSON always has all
+    {{"--save-replies", "C:\\saved", "--format", "json"}, ReportFormat::Json, "", false, false, false, "C:\\saved"},
+    {{"--replay", "saved\\", "--prometheus", "m"}, ReportFormat::Text, "m", false, false, false, "", "saved\\"},
 };
 
 TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
@@ -43,6 +47,8 @@ TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
         EXPECT_EQ(parsed.options.help, a.help) << what;
         EXPECT_EQ(parsed.options.version, a.version) << what;
         EXPECT_EQ(parsed.options.details, a.details) << what;
+        EXPECT_EQ(parsed.options.saveRepliesFolder, a.saveRepliesFolder) << what;
+        EXPECT_EQ(parsed.options.replayFolder, a.replayFolder) << what;
     }
 }
 
@@ -68,6 +74,10 @@ const Refused refused[] = {
     {{"--detail"}, "unknown option '--detail'"},
     {{"--details=all"}, "unknown option '--details=all'"},
     {{"--prometheus", "--details"}, "option '--prometheus' needs a value"},
+    {{"--save-replies"}, "option '--save-replies' needs a value"},
+    {{"--replay", "--details"}, "option '--replay' needs a value"},
+    {{"--replay", "a", "--replay", "b"}, "option '--replay' given twice"},
+    {{"--save-replies", "a", "--replay", "b"}, "options '--save-replies' and '--replay' exclude each other"},
 };
 
 TEST(ReportArguments, EveryBadCommandLineIsRefusedWithOneLineNamingIt) {
@@ -84,9 +94,9 @@ TEST(ReportArguments, HelpStartsWithTheUsageAndGivesEveryExitCode) {
     const std::string help = reportHelp();
     EXPECT_TRUE(help.starts_with(reportUsage()));
     EXPECT_EQ(reportUsage().find('\n'), reportUsage().size() - 1) << "the usage is one line";
-    for (const char* line :
-         {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json", "--prometheus FILE", "--version",
-          "--details", "attribute of a drive is failing now", "critical-warning bit"})
+    for (const char* line : {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json",
+                             "--prometheus FILE", "--version", "--details", "attribute of a drive is failing now",
+                             "critical-warning bit", "--save-replies DIR", "--replay DIR", "a drive is in caution"})
         EXPECT_NE(help.find(line), std::string::npos) << line;
 }
 

@@ -26,6 +26,7 @@ using Bytes = std::vector<std::uint8_t>;
 const std::string programData = "C:\\ProgramData";
 const std::string settingsPath = programData + "\\VTN\\KSTM\\KSTMC.dat";
 const std::string metricsPath = "C:\\textfile\\kestrine.prom";
+const std::string repliesPath = "C:\\replies";
 
 using testing::bytesOf;
 
@@ -36,6 +37,7 @@ protected:
     void SetUp() override {
         settingsFiles.folders = {programData, programData + "\\VTN", programData + "\\VTN\\KSTM"};
         metricsFiles.folders.insert("C:\\textfile");
+        replyFiles.folders.insert("C:");
         volumes.add('C', 100'000'000'000, 45'000'000'000, "System");
         volumes.add('D', 100'000'000'000, 5'000'000'000, "Data");
         SettingsRecord record = defaultSettings();
@@ -48,16 +50,21 @@ protected:
     void script(const std::string& drives) { std::ofstream(scenarioPath, std::ios::binary) << drives; }
     ReportOutcome run(const std::vector<std::string>& arguments) {
         scripted::ScriptedDevicePort devices(scenarioPath);
-        ReportPorts ports{devices, messages, volumes, settingsFiles, programData, metricsFiles, codePage};
+        ReportPorts ports{devices, messages, volumes, settingsFiles, programData, metricsFiles, codePage, replyFiles};
         return runReport(arguments, ports, "1.0", "2026-12-07T15:24:30Z");
     }
     static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+    std::string savedFile(const std::string& name) {
+        const Bytes& bytes = replyFiles.files.at(repliesPath + "\\" + name);
+        return std::string(bytes.begin(), bytes.end());
+    }
 
     std::string scenarioPath = (std::filesystem::temp_directory_path() / "kestrine_report_run.txt").string();
     testing::ScenarioMessages messages;
     testing::FakeVolumeSource volumes;
     testing::FakeFileStore settingsFiles;
     testing::FakeFileStore metricsFiles;
+    testing::FakeFileStore replyFiles;
     testing::FakeCodePage codePage;
 };
 
@@ -76,7 +83,12 @@ TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
         {"standard-user\n0 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 0 predicts failure"},
         {"0 healthy\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n", 1, 2,
          "KESTRINE CRITICAL - Disk 0 SMART attribute failing now: 5 Reallocated Sectors Count |"},
-        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=36 raw=1864 threshold=36\n", 1, 0, "KESTRINE OK - "},
+        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=36 raw=1864 threshold=36\n", 1, 1,
+         "KESTRINE WARNING - Disk 0 reallocated sectors: 1864; Disk 0 SMART attribute failed in the past: 5 "
+         "Reallocated Sectors Count |"},
+        {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=37 raw=0 threshold=36\n", 1, 0, "KESTRINE OK - "},
+        {"1 healthy bus=17\n1 nvme-log spare=90 spare-threshold=10 used=100\n", 1, 1,
+         "KESTRINE WARNING - Disk 1 NVMe percentage used: 100 % |"},
         {"1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n", 1, 2,
          "KESTRINE CRITICAL - Disk 1 NVMe critical warning: reliability degraded |"},
         {"1 healthy bus=17\n1 nvme-log spare=90 spare-threshold=10\n", 1, 0, "KESTRINE OK - "},
@@ -246,6 +258,97 @@ TEST_F(ReportRun, SystemWithoutDriveLettersIsUnknown) {
     const ReportOutcome outcome = run({"--format", "nagios"});
     EXPECT_EQ(outcome.exitCode, 3);
     EXPECT_TRUE(outcome.output.starts_with("KESTRINE UNKNOWN - the system listed no drive letters")) << outcome.output;
+}
+
+// What the drives answered, saved and replayed, gives the same report; the volumes stay live.
+TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
+    const char* const machines[] = {
+        "0 healthy vendor=ACME product=X100 serial=3132 bus=11\n"
+        "0 attribute id=5 flags=0x33 current=100 worst=90 raw=8 threshold=10\n"
+        "0 attribute id=9 flags=0x32 current=90 worst=90 raw=1234\n"
+        "0 temperature current=36 warning=70 critical=80\n"
+        "1 healthy bus=17\n"
+        "1 nvme-log warning=4 kelvin=310 spare=90 spare-threshold=10 hours=77 media-errors=2\n"
+        "2 open-fails code=21\n"
+        "3 failing-spf bus=7\n"
+        "4 smart-query-fails code=31\n"
+        "5 identity-fails code=1117\n",
+        "standard-user\n"
+        "0 healthy bus=11\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n"
+        "1 healthy bus=17\n1 nvme-log warning=1 spare=4 spare-threshold=10\n",
+    };
+    for (const char* machine : machines) {
+        SCOPED_TRACE(machine);
+        replyFiles.files.clear();
+        replyFiles.folders = {"C:"};
+        script(machine);
+        const std::vector<std::vector<std::string>> formats = {{"--details"}, {"--format", "json"}};
+        std::vector<ReportOutcome> live;
+        for (const auto& format : formats) live.push_back(run(format));
+        std::vector<std::string> saving = formats[1];
+        saving.insert(saving.end(), {"--save-replies", repliesPath + "\\"});
+        const ReportOutcome saved = run(saving);
+        EXPECT_EQ(saved.output, live[1].output);
+        EXPECT_EQ(saved.errors, "");
+
+        script("");  // the drives are gone: only the folder answers
+        for (std::size_t i = 0; i < formats.size(); ++i) {
+            std::vector<std::string> replaying = formats[i];
+            replaying.insert(replaying.end(), {"--replay", repliesPath});
+            const ReportOutcome replayed = run(replaying);
+            EXPECT_EQ(replayed.output, live[i].output);
+            EXPECT_EQ(replayed.exitCode, live[i].exitCode);
+            EXPECT_EQ(replayed.errors, "");
+        }
+    }
+    // The standard user's machine: both opens refused for reading and writing, the SMART reads too.
+    EXPECT_EQ(savedFile("drive0\\open.error"), "5");
+    EXPECT_EQ(savedFile("drive0\\smart-data.error"), "5");
+    EXPECT_EQ(savedFile("drive1\\nvme-log.bin").size(), 560u);
+    EXPECT_EQ(savedFile("drive0\\descriptor.bin")[28], '\x0B') << "bus type SATA";
+    EXPECT_FALSE(replyFiles.exists(repliesPath + "\\drive2")) << "no drive, no folder";
+    EXPECT_EQ(volumes.freeSpaceQueries['C'], 10) << "every run asked the volumes";
+}
+
+TEST_F(ReportRun, SavedRepliesHoldEachRequestOrItsError) {
+    script(
+        "0 healthy bus=11\n0 attribute id=9 flags=0x32 current=90 worst=90 raw=1234\n"
+        "2 open-fails code=21\n4 smart-query-fails code=31\n");
+    EXPECT_EQ(run({"--save-replies", repliesPath}).exitCode, 0);
+    for (const char* request :
+         {"descriptor", "smart-version", "predict-failure", "smart-status", "smart-data", "smart-thresholds"})
+        EXPECT_TRUE(replyFiles.exists(repliesPath + "\\drive0\\" + request + ".bin")) << request;
+    EXPECT_EQ(savedFile("drive0\\smart-version.bin").size(), 24u);
+    EXPECT_EQ(savedFile("drive0\\smart-data.bin").size(), 528u);
+    EXPECT_EQ(savedFile("drive0\\temperature.error"), "50");
+    EXPECT_FALSE(replyFiles.exists(repliesPath + "\\drive0\\nvme-log.bin")) << "not asked of a SATA drive";
+    EXPECT_FALSE(replyFiles.exists(repliesPath + "\\drive0\\open.error"));
+    EXPECT_EQ(savedFile("drive2\\open.error"), "21");
+    EXPECT_EQ(savedFile("drive4\\smart-status.error"), "31");
+    EXPECT_FALSE(replyFiles.exists(repliesPath + "\\drive1"));
+}
+
+TEST_F(ReportRun, RepliesFoldersThatCannotServeAreRefused) {
+    script("0 healthy\n");
+    replyFiles.folders.insert(repliesPath);
+    const ReportOutcome existing = run({"--save-replies", repliesPath});
+    EXPECT_EQ(existing.exitCode, 3);
+    EXPECT_EQ(existing.output, "");
+    EXPECT_EQ(existing.errors, "kestrine-report: 'C:\\replies' exists already; name a new folder for the replies\n");
+
+    const ReportOutcome missing = run({"--replay", "C:\\nothing\\"});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_EQ(missing.errors, "kestrine-report: there are no saved replies in 'C:\\nothing\\'\n");
+    EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
+
+    // Replies that cannot be written: the report is printed, but unknown.
+    replyFiles.folders.erase(repliesPath);
+    replyFiles.failReplaces = true;
+    const ReportOutcome unsaved = run({"--format", "nagios", "--save-replies", repliesPath});
+    EXPECT_EQ(unsaved.exitCode, 3);
+    EXPECT_EQ(unsaved.errors, "kestrine-report: cannot save the replies into 'C:\\replies'\n");
+    EXPECT_TRUE(unsaved.output.starts_with("KESTRINE UNKNOWN - the drives' replies could not be saved |"))
+        << unsaved.output;
 }
 
 }  // namespace

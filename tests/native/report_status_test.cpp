@@ -73,14 +73,14 @@ const StatusCase statusCases[] = {
      "Disk 4 SMART attributes failing now: 1 Raw Read Error Rate, 230; D: 5.0 % free, below 20 %",
      [](DriveHealth& h) {
          h = testing::ataDriveHealth(
-             {{1, preFailure, 6, 6, 0, 6}, {5, preFailure, 100, 100, 0, 36}, {230, preFailure, 0, 0, 0, 1}}, 30);
+             {{1, preFailure, 6, 6, 0, 6}, {5, preFailure, 100, 100, 0, 36}, {230, preFailure, 1, 1, 0, 2}}, 30);
      }},
     {"an attribute at its threshold that is not pre-failure", nothing, false, 3, OverallStatus::Ok,
      "1 drive and 1 volume ok",
      [](DriveHealth& h) {
-         h = testing::ataDriveHealth({{190, 0x0032, 20, 20, 80, 45}}, 30);
+         h = testing::ataDriveHealth({{190, 0x0032, 20, 20, 45, 45}}, 30);
      }},
-    {"thresholds that could not be read", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok",
+    {"thresholds that could not be read", nothing, false, 3, OverallStatus::Warning, "Disk 4 reallocated sectors: 9000",
      [](DriveHealth& h) {
          const std::vector<std::uint8_t> data = testing::smartDataReply({{5, preFailure, 1, 1, 9000, 36}});
          h = ataHealth(data.data(), data.size());
@@ -105,6 +105,20 @@ const StatusCase statusCases[] = {
      "Disk 4 predicts failure; Disk 4 SMART attribute failing now: 5 Reallocated Sectors Count",
      [](DriveHealth& h) {
          h = testing::ataDriveHealth({{5, preFailure, 36, 36, 1864, 36}}, 30);
+     }},
+    {"caution and a volume", nothing, true, 3, OverallStatus::Warning,
+     "Disk 4 pending sectors: 2; D: 5.0 % free, below 20 %",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{197, testing::advisory, 100, 100, 2, 0}}, 30);
+     }},
+    {"a prediction outranks caution", [](DriveRecord& r) { r.predictOk = false; }, false, 3, OverallStatus::Critical,
+     "Disk 4 predicts failure",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{197, testing::advisory, 100, 100, 2, 0}}, 30);
+     }},
+    {"a value of 0 under a threshold", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok",
+     [](DriveHealth& h) {
+         h = testing::ataDriveHealth({{5, preFailure, 0, 0, 0, 36}, {230, preFailure, 255, 255, 0, 255}}, 30);
      }},
     {"no health data", nothing, false, 3, OverallStatus::Ok, "1 drive and 1 volume ok",
      [](DriveHealth& h) { h = testing::noDriveHealth("the drive could not be opened (error 5)"); }},

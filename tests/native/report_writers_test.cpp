@@ -52,9 +52,11 @@ TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
               "\n"
               "Drive   Name        Serial  Bus   Type       SPF Status  SMART Status\n"
               "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
+              "  Status: ok\n"
               "  Health (ATA SMART): temperature 33 C, power-on 8000 hours, reallocated 0, pending 0, "
               "uncorrectable 0\n"
               "Disk 1  Stick Go 8  -       USB   Removable  Ok          No Data Available\n"
+              "  Status: ok\n"
               "  Health: not available - bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\n"
               "\n"
               "Volume  Label   Free    Free Space  Total Size  Warning At      State\n"
@@ -91,7 +93,8 @@ TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
 
 TEST_F(ReportWriters, TextKeepsEveryDriveAndVolumeOnOneLine) {
     const std::string text = writeTextReport(scenario("hostile_strings"), false);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14) << "two drives with a health line each\n" << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16) << "two drives with a status and a health line each\n"
+                                                              << text;
     EXPECT_TRUE(has(text, "Disk 0  A\"C\\ME X1?00????")) << text;
     EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %"));
 }
@@ -104,6 +107,7 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
     } rows[] = {
         {"ata_failing_now",
          "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
+         "  Status: failing - SMART attributes failing now: 5 Reallocated Sectors Count, 230\n"
          "  Health (ATA SMART): temperature 41 C, power-on 41000 hours, reallocated 1864, pending 12\n"
          "  Failing now: attribute 5 Reallocated Sectors Count (current 36, threshold 36)\n"
          "  Failing now: attribute 230 (current 1, threshold 2)\n"
@@ -122,6 +126,17 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
         {"health_unavailable", "Status: OK - 2 drives and 2 volumes ok\n"},
         {"identity_unreadable",
          "  Health: not available - the drive's identity could not be read, so its kind is unknown\n"},
+        {"ata_caution",
+         "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
+         "  Status: caution - reallocated sectors: 8; pending sectors: 2; SMART attribute failed in the past: 233 "
+         "Media Wearout Indicator\n"
+         "  Health (ATA SMART): temperature 35 C, reallocated 8, pending 2, reported uncorrectable 0\nDisk 1"},
+        {"ata_caution",
+         "Status: WARNING - Disk 0 reallocated sectors: 8; Disk 0 pending sectors: 2; Disk 0 SMART attribute failed "
+         "in the past: 233 Media Wearout Indicator\n"},
+        {"ata_raw_values_unknown",
+         "  Health (ATA SMART): temperature 36 C, power-on unknown, reallocated unknown, pending unknown, "
+         "uncorrectable 0, reported uncorrectable unknown\n"},
     };
     for (const auto& row : rows) {
         const std::string text = writeTextReport(scenario(row.scenario), false);
@@ -207,7 +222,9 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
         {"healthy",
          "{\"id\": 241, \"name\": \"Total LBAs Written\", \"flags\": 50, \"current\": 100, \"worst\": 100, "
          "\"threshold\": 0, \"raw\": 281474976710655, \"preFailure\": false, \"failingNow\": false}], "
-         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": 33, \"powerOnHours\": 8000}, "
+         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": 33, \"powerOnHours\": 8000, "
+         "\"reallocatedSectors\": 0, \"pendingSectors\": 0, \"uncorrectableSectors\": 0, "
+         "\"reportedUncorrectableErrors\": null}, "
          "\"temperatureProperty\": {\"available\": true, \"currentCelsius\": 35, \"warningCelsius\": 70, "
          "\"criticalCelsius\": 80, \"unavailableReason\": \"\"}}"},
         {"healthy",
@@ -232,6 +249,24 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
          "\"dataUnitsRead\": \"123456789\", \"dataUnitsWritten\": \"18446744073709551616\", \"powerCycles\": "
          "\"1520\", \"powerOnHours\": \"21345\", \"unsafeShutdowns\": \"61\", \"mediaErrors\": \"3\", "
          "\"errorLogEntries\": \"340282366920938463463374607431768211455\"}, "},
+        {"ata_raw_values_unknown",
+         "\"health\": {\"source\": \"ata_smart\", \"critical\": false, \"temperatureCelsius\": 36, \"ata\": "},
+        {"healthy", "\"failurePredicted\": false, \"status\": \"ok\", \"statusReasons\": [], \"health\": "},
+        {"ata_caution",
+         "\"failurePredicted\": false, \"status\": \"caution\", \"statusReasons\": [\"reallocated sectors: 8\", "
+         "\"pending sectors: 2\", \"SMART attribute failed in the past: 233 Media Wearout Indicator\"], "
+         "\"health\": "},
+        {"ata_caution", "\"status\": \"warning\",\n  \"exitCode\": 1,"},
+        {"spf_failure",
+         "\"failurePredicted\": true, \"status\": \"failing\", \"statusReasons\": [\"predicts failure\"]"},
+        {"ata_raw_values_unknown",
+         "\"thresholdsUnavailableReason\": \"\", \"temperatureCelsius\": null, \"powerOnHours\": null, "
+         "\"reallocatedSectors\": null, \"pendingSectors\": null, \"uncorrectableSectors\": 0, "
+         "\"reportedUncorrectableErrors\": null}"},
+        {"ata_raw_values_unknown", "\"raw\": 8589934592000, \"preFailure\": true"},
+        {"ata_raw_values_unknown",
+         "{\"id\": 9, \"name\": \"Power-On Hours\", \"flags\": 50, \"current\": 100, "
+         "\"worst\": 100, \"threshold\": 0, \"raw\": 557429,"},
         {"health_unavailable",
          "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": 38, "
          "\"unavailableReason\": \"reading SMART data needs administrator rights (the request was refused with "
@@ -277,14 +312,17 @@ TEST_F(ReportWriters, JsonWritesNullForAPercentThatIsNoNumber) {
 TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
     EXPECT_EQ(writeNagiosReport(scenario("healthy")),
               "KESTRINE OK - 2 drives and 2 volumes ok | 'C:'=45.30%;10:;;0;100 'D:'=60.00%;20:;;0;100 "
-              "'failing drives'=0;;0;0;2 'volumes below limit'=0;0;;0;2\n");
+              "'failing drives'=0;;0;0;2 'caution drives'=0;0;;0;2 'volumes below limit'=0;0;;0;2\n");
     EXPECT_EQ(writeNagiosReport(scenario("volume_below_limit")),
               "KESTRINE WARNING - D: 5.0 % free, below 20 % | 'C:'=45.30%;10:;;0;100 'D:'=5.00%;20:;;0;100 "
-              "'failing drives'=0;;0;0;2 'volumes below limit'=1;0;;0;2\n");
+              "'failing drives'=0;;0;0;2 'caution drives'=0;0;;0;2 'volumes below limit'=1;0;;0;2\n");
     EXPECT_TRUE(writeNagiosReport(scenario("spf_failure"))
                     .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
-    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_failing_now")), "'failing drives'=1;;0;0;2"));
+    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_failing_now")), "'failing drives'=1;;0;0;2 'caution drives'=0;"));
+    EXPECT_TRUE(writeNagiosReport(scenario("ata_caution"))
+                    .starts_with("KESTRINE WARNING - Disk 0 reallocated sectors: 8; Disk 0 pending sectors: 2; "));
+    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_caution")), "'failing drives'=0;;0;0;2 'caution drives'=1;0;;0;2"));
     EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"))
                     .starts_with("KESTRINE CRITICAL - Disk 2 NVMe critical warning: spare below threshold |"));
     EXPECT_TRUE(
@@ -364,6 +402,19 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
          "Sectors Count\"} 1\n"},
         {"ata_failing_now", "kestrine_drive_ata_attribute_threshold{drive=\"0\",attribute=\"230\",name=\"\"} 2\n"},
         {"ata_failing_now", "kestrine_drive_health_critical{drive=\"0\"} 1\n"},
+        {"ata_failing_now",
+         "kestrine_drive_status{drive=\"0\",state=\"ok\"} 0\nkestrine_drive_status{drive=\"0\",state=\"caution\"} 0\n"
+         "kestrine_drive_status{drive=\"0\",state=\"failing\"} 1\n"},
+        {"ata_caution", "kestrine_drive_status{drive=\"0\",state=\"caution\"} 1\n"},
+        {"ata_caution", "kestrine_drive_status{drive=\"1\",state=\"ok\"} 1\n"},
+        {"ata_caution", "kestrine_status{state=\"warning\"} 1\n"},
+        {"healthy",
+         "# HELP kestrine_drive_ata_reallocated_sectors The drive's reallocated sectors, when its raw value counts "
+         "them.\n# TYPE kestrine_drive_ata_reallocated_sectors gauge\n"
+         "kestrine_drive_ata_reallocated_sectors{drive=\"0\"} 0\n"},
+        {"ata_failing_now", "kestrine_drive_ata_pending_sectors{drive=\"0\"} 12\n"},
+        {"ata_raw_values_unknown", "kestrine_drive_ata_uncorrectable_sectors{drive=\"0\"} 0\n"},
+        {"ata_raw_values_unknown", "kestrine_drive_temperature_celsius{drive=\"0\"} 36\n"},
         {"nvme_critical_warning",
          "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"0\",name=\"spare below threshold\"} 1\n"
          "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"1\",name=\"temperature\"} 0\n"},
@@ -385,6 +436,11 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
     const std::string healthy = metrics("healthy");
     EXPECT_FALSE(has(healthy, "kestrine_drive_nvme")) << healthy;
     EXPECT_FALSE(has(metrics("health_unavailable"), "kestrine_drive_ata_attribute"));
+    // Unknown raw values give no sample, never a huge number.
+    const std::string unknown = metrics("ata_raw_values_unknown");
+    for (const char* family : {"kestrine_drive_ata_reallocated_sectors{", "kestrine_drive_ata_pending_sectors{",
+                               "kestrine_drive_ata_reported_uncorrectable_errors{", "kestrine_drive_power_on_seconds{"})
+        EXPECT_FALSE(has(unknown, family)) << family;
 }
 
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {

@@ -208,6 +208,28 @@ inline std::vector<ReportScenario> reportScenarios() {
                                        41);
     all.push_back(failing);
 
+    // Raw values that are not the quantities they usually count: counts with upper bytes set,
+    // 63 years of power-on hours, 0 C in both temperature attributes.
+    ReportScenario rawUnknown = healthyScenario("ata_raw_values_unknown");
+    rawUnknown.health[0] = ataDriveHealth({{5, preFailure, 100, 100, 0x07D0'0000'0000, 10},
+                                           {9, advisory, 100, 100, 557429, 0},
+                                           {187, advisory, 100, 100, 0x0001'0000'0005, 0},
+                                           {190, advisory, 100, 100, 0, 0},
+                                           {194, advisory, 100, 100, 0, 0},
+                                           {197, advisory, 100, 100, 0x6D4C'0000'0002, 0},
+                                           {198, advisory, 100, 100, 0, 0}},
+                                          36);
+    all.push_back(rawUnknown);
+
+    // Early signs only: sectors reallocated and pending, an attribute that failed once.
+    ReportScenario caution = healthyScenario("ata_caution");
+    caution.health[0] = ataDriveHealth({{5, preFailure, 98, 98, 8, 10},
+                                        {187, advisory, 100, 100, 0, 0},
+                                        {197, advisory, 100, 100, 2, 0},
+                                        {233, preFailure, 90, 3, 0, 5}},
+                                       35);
+    all.push_back(caution);
+
     ReportScenario nvme = healthyScenario("nvme_critical_warning");
     nvme.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "NVMe");
     nvme.drives[2].smartCapable = false;

@@ -1,0 +1,170 @@
+// The health readers against what real drives answered (the real-drives folder beside the
+// project; KESTRINE_REAL_DRIVES names another), with independent readers of the same bytes as
+// the oracles: libatasmart's skdump for the ATA drive, nvme-cli's published decoding for the
+// NVMe log page.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fakes/health_replies.h"
+#include "probe/drive_health.h"
+
+namespace kestrine {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string realDrives() {
+    const char* folder = std::getenv("KESTRINE_REAL_DRIVES");
+    return folder != nullptr && *folder != '\0' ? folder : KESTRINE_REAL_DRIVES;
+}
+
+const std::string ataBlob = realDrives() + "/ata/INTEL_SSDSA2CW120G3--4PC10302";
+
+Bytes fileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file) << "cannot read " << path;
+    return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
+// libatasmart's blob: sections of a 4-character tag, a big-endian 32-bit length and the bytes.
+std::map<std::string, Bytes> blobSections(const Bytes& blob) {
+    std::map<std::string, Bytes> sections;
+    for (std::size_t at = 0; at + 8 <= blob.size();) {
+        const std::string tag(blob.begin() + static_cast<long>(at), blob.begin() + static_cast<long>(at) + 4);
+        const std::size_t length = std::size_t{blob[at + 4]} << 24 | std::size_t{blob[at + 5]} << 16 |
+                                   std::size_t{blob[at + 6]} << 8 | blob[at + 7];
+        if (at + 8 + length > blob.size()) break;
+        sections[tag] =
+            Bytes(blob.begin() + static_cast<long>(at) + 8, blob.begin() + static_cast<long>(at + 8 + length));
+        at += 8 + length;
+    }
+    return sections;
+}
+
+// The sector as the SMART read's reply carries it: behind the 16-byte SENDCMDOUTPARAMS head.
+Bytes smartReply(const Bytes& sector) {
+    Bytes reply(16, 0);
+    testing::putLe32(reply, 0, 512);
+    reply.insert(reply.end(), sector.begin(), sector.end());
+    return reply;
+}
+
+struct SkdumpRow {
+    int value, worst, threshold;
+    std::uint64_t raw;  // skdump prints the six raw bytes in the order they are stored
+    bool preFailure;
+};
+
+// The attribute table of `skdump --load=FILE`, by id.
+std::map<int, SkdumpRow> skdumpAttributes(const std::string& blob) {
+    std::map<int, SkdumpRow> rows;
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("skdump --load='" + blob + "' 2>&1").c_str(), "r"), pclose);
+    EXPECT_TRUE(pipe) << "skdump (package libatasmart-bin) is needed";
+    if (!pipe) return rows;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+        std::istringstream fields(line);
+        int id = 0;
+        std::string name, pretty, rawText, type;
+        SkdumpRow row{};
+        if (!(fields >> id >> name >> row.value >> row.worst >> row.threshold)) continue;
+        // The pretty value may be two words ("0 sectors"); the raw value starts with 0x.
+        while (fields >> rawText && !rawText.starts_with("0x")) {
+        }
+        fields >> type;
+        std::uint64_t stored = std::stoull(rawText.substr(2), nullptr, 16);
+        for (int i = 0; i < 6; ++i) row.raw |= ((stored >> (8 * (5 - i))) & 0xFF) << (8 * i);
+        row.preFailure = type == "prefail";
+        rows[id] = row;
+    }
+    return rows;
+}
+
+TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
+    std::map<std::string, Bytes> sections = blobSections(fileBytes(ataBlob));
+    ASSERT_EQ(sections["SMDT"].size(), 512u);
+    ASSERT_EQ(sections["SMTH"].size(), 512u);
+    const Bytes data = smartReply(sections["SMDT"]);
+    const Bytes thresholds = smartReply(sections["SMTH"]);
+    DriveHealth health = ataHealth(data.data(), data.size());
+    applyAtaThresholds(health, thresholds.data(), thresholds.size());
+
+    const std::map<int, SkdumpRow> oracle = skdumpAttributes(ataBlob);
+    ASSERT_EQ(health.source, HealthSource::AtaSmart);
+    ASSERT_EQ(health.attributes.size(), oracle.size());
+    ASSERT_EQ(oracle.size(), 19u);
+    for (const AtaAttribute& attribute : health.attributes) {
+        SCOPED_TRACE(attributeTitle(attribute));
+        ASSERT_EQ(oracle.count(attribute.id), 1u);
+        const SkdumpRow& row = oracle.at(attribute.id);
+        EXPECT_EQ(attribute.current, row.value);
+        EXPECT_EQ(attribute.worst, row.worst);
+        EXPECT_EQ(attribute.threshold, row.threshold);
+        EXPECT_EQ(attribute.raw, row.raw);
+        EXPECT_EQ(attribute.preFailure, row.preFailure);
+        EXPECT_FALSE(attribute.failingNow);
+        EXPECT_FALSE(attribute.failedInPast);
+    }
+    // skdump: "Powered On: 1.9 days", "Bad Sectors: 0 sectors", no temperature.
+    EXPECT_EQ(health.ataPowerOnHours, 45u);
+    EXPECT_EQ(health.reallocatedSectors, 0u);
+    EXPECT_EQ(health.reportedUncorrectableErrors, 0u);
+    EXPECT_FALSE(health.pendingSectors.has_value()) << "this drive has no attribute 197";
+    EXPECT_FALSE(health.ataTemperatureCelsius.has_value());
+    EXPECT_FALSE(isHealthCritical(health));
+}
+
+// nvme-cli's JSON keys and values, as published with the page.
+std::map<std::string, std::string> nvmeCliDecoding() {
+    std::map<std::string, std::string> values;
+    std::ifstream file(realDrives() + "/nvme/real_ssd_health_log.nvme-cli.txt");
+    EXPECT_TRUE(file);
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t blank = line.find(' ');
+        values[line.substr(0, blank)] = line.substr(blank + 1);
+    }
+    return values;
+}
+
+TEST(RealDrives, NvmeHealthLogReadsAsNvmeCliReadsIt) {
+    const Bytes page = fileBytes(realDrives() + "/nvme/real_ssd_health_log.bin");
+    ASSERT_EQ(page.size(), 512u);
+    Bytes reply = testing::nvmeHealthReply({});
+    std::copy(page.begin(), page.end(), reply.begin() + 48);
+    const DriveHealth health = nvmeHealth(reply.data(), reply.size());
+    ASSERT_EQ(health.source, HealthSource::NvmeLog);
+    const NvmeHealth& log = health.nvme;
+
+    std::map<std::string, std::string> oracle = nvmeCliDecoding();
+    const std::map<std::string, std::string> read = {
+        {"critical_warning", std::to_string(log.criticalWarning)},
+        {"temperature", std::to_string(log.compositeKelvin)},
+        {"avail_spare", std::to_string(log.availableSpare)},
+        {"spare_thresh", std::to_string(log.availableSpareThreshold)},
+        {"percent_used", std::to_string(log.percentageUsed)},
+        {"data_units_read", decimalText(log.dataUnitsRead)},
+        {"data_units_written", decimalText(log.dataUnitsWritten)},
+        {"power_cycles", decimalText(log.powerCycles)},
+        {"power_on_hours", decimalText(log.powerOnHours)},
+        {"unsafe_shutdowns", decimalText(log.unsafeShutdowns)},
+        {"media_errors", decimalText(log.mediaErrors)},
+        {"num_err_log_entries", decimalText(log.errorLogEntries)},
+    };
+    for (const auto& [key, value] : read) EXPECT_EQ(value, oracle[key]) << key;
+    EXPECT_EQ(log.compositeCelsius, 41);
+    EXPECT_FALSE(isHealthCritical(health));
+}
+
+}  // namespace
+}  // namespace kestrine
