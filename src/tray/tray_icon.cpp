@@ -1,6 +1,20 @@
 #include "tray/tray_icon.h"
 
+#include <string>
+
 namespace kestrine {
+
+namespace {
+
+// The text up to a zero byte, cut to `maxLength` characters.
+std::string fitted(std::string_view text, std::size_t maxLength) {
+    text = text.substr(0, text.find('\0'));
+    return std::string(text.substr(0, maxLength));
+}
+
+}  // namespace
+
+bool showsWindow(std::uint32_t trayEvent) { return trayEvent == iconDoubleClick || trayEvent == notificationClick; }
 
 bool TrayIcon::setCallbackMessage(std::uint32_t message) {
     data_.callbackMessage = message;
@@ -17,8 +31,7 @@ bool TrayIcon::setIcon(std::uintptr_t icon) {
 }
 
 bool TrayIcon::setTooltip(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    data_.tooltip.assign(text.substr(0, tooltipMaxLength));
+    data_.tooltip = fitted(text, tooltipMaxLength);
     return update();
 }
 
@@ -29,6 +42,16 @@ bool TrayIcon::add() {
     data_.iconId = iconId;
     added_ = shell_.notify(NotifyAction::Add, data_);
     return added_;
+}
+
+bool TrayIcon::showNotification(std::string_view title, std::string_view text) {
+    if (!added_) return false;
+    TrayIconRecord record = data_;
+    record.flags |= notifyFlagInfo;
+    record.infoTitle = fitted(title, infoTitleMaxLength);
+    record.infoText = fitted(text, infoTextMaxLength);
+    record.infoFlags = notifyInfoWarning;
+    return shell_.notify(NotifyAction::Modify, record);
 }
 
 bool TrayIcon::remove() {

@@ -2,13 +2,22 @@
 // The program's one icon in the notification area. Setters store their value and, once the
 // icon is added, send the whole record to the shell; a failed modify keeps the value, which
 // goes out with the next successful call. The icon is re-added after the taskbar is
-// re-created (restore) and, while the shell refuses it, retried from the tick.
+// re-created (restore) and, while the shell refuses it, retried from the tick. A notification
+// goes out with one modify and is not repeated by later ones.
 #include <cstdint>
 #include <string_view>
 
 #include "tray/notify_shell.h"
 
 namespace kestrine {
+
+// Events the icon reports in the callback message's lParam.
+inline constexpr std::uint32_t iconDoubleClick = 0x203;    // WM_LBUTTONDBLCLK
+inline constexpr std::uint32_t notificationClick = 0x405;  // NIN_BALLOONUSERCLICK
+
+// The icon's callback events that show the window: a left double-click on the icon, and a
+// click on its notification.
+bool showsWindow(std::uint32_t trayEvent);
 
 class TrayIcon {
 public:
@@ -23,6 +32,9 @@ public:
     bool setIcon(std::uintptr_t icon);
     bool setTooltip(std::string_view text);  // cut to 63 characters, or at a zero byte
     bool add();
+    // A notification with the warning icon, title and text cut to fit. Only an added icon can
+    // show one: false without a shell call otherwise.
+    bool showNotification(std::string_view title, std::string_view text);
     bool remove();  // also stops restore and the retries
     // The taskbar was re-created (registered "TaskbarCreated"): the shell may have forgotten
     // the icon, so add it again with its current picture and tooltip, or find it still

@@ -1,7 +1,8 @@
 #pragma once
 // "Disk Drive Status": the program's one window. It owns all program state, sets it up in a
-// fixed order when it initialises, runs the 200 ms tick and the refresh, and keeps the tray
-// icon in step with the overall state.
+// fixed order when it initialises, runs the 200 ms tick and the refresh, keeps the tray icon
+// in step with the overall state, and tells of new problems in a notification and of every
+// change in the event log.
 #include <windows.h>
 
 #include <cstdint>
@@ -16,7 +17,9 @@
 #include "settings/file_store.h"
 #include "settings/message_sink.h"
 #include "settings/settings_store.h"
+#include "tray/event_log.h"
 #include "tray/notify_shell.h"
+#include "tray/problem_news.h"
 #include "tray/status_evaluation.h"
 #include "tray/tray_icon.h"
 #include "ui/refresh_cycle.h"
@@ -35,6 +38,7 @@ struct MainWindowPorts {
     VolumeSource& volumes;
     FileStore& files;
     NotifyShell& notifyShell;
+    EventLog& eventLog;
     std::string settingsFolder;  // the folder that holds "VTN\KSTM\KSTMC.dat"
 };
 
@@ -68,6 +72,7 @@ private:
     Reply OnTrayNotify(WPARAM wParam, LPARAM lParam);
     Reply OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
 
+    void saveSettings();
     void exit();
     bool isRunningCopy() const;
     void hideWindow();
@@ -81,6 +86,7 @@ private:
     void updateDrivePanel();
     void updateVolumePanel();
     void applyStatus(const StatusDecision& status);
+    void tellWhatIsNew(const ProblemNews& news);
     LRESULT OnDriveListClick(const NMHDR&);
     LRESULT OnVolumeListClick(const NMHDR&);
 
@@ -101,6 +107,7 @@ private:
     DevicePort& devices_;
     SystemMessages& systemMessages_;
     VolumeSource& volumeSource_;
+    EventLog& eventLog_;
     SettingsStore settings_;
     DriveTable drives_{};
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
@@ -116,6 +123,7 @@ private:
     TrayIcon trayIcon_;
     int failingDriveCount_ = 0;
     int volumeWarningCount_ = 0;
+    ProblemWatch problemWatch_;
     RefreshCycle cycle_;
     SharedMemory activation_;  // the single-copy hand-over byte
     VolumeTable volumes_{};

@@ -5,6 +5,8 @@
 
 #include "probe/drive_probe.h"
 #include "resource.h"
+#include "tray/status_events.h"
+#include "tray/watched_items.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/volume_list.h"
@@ -34,11 +36,12 @@ void MainWindow::refresh() {
     if (!cycle_.beginRefresh()) return;
     const int oldDrives = failingDriveCount_;
     const int oldVolumes = volumeWarningCount_;
+    VolumeScanResult volumes;
     {
         const WaitCursor wait;
         probeAllDrives(drives_, devices_);
         failingDriveCount_ = refillDriveList(drives_, driveList_, [this] { updateDrivePanel(); });
-        const VolumeScanResult volumes = scanVolumes(volumeSource_, settings_.working(), volumes_);
+        volumes = scanVolumes(volumeSource_, settings_.working(), volumes_);
         volumeWarningCount_ = volumes.warningCount;
         refillVolumeList(volumes, volumeList_, [this] { updateVolumePanel(); });
     }
@@ -46,6 +49,7 @@ void MainWindow::refresh() {
     updateVolumePanel();
     cycle_.refreshed();
     applyStatus(evaluateStatus(oldDrives, oldVolumes, failingDriveCount_, volumeWarningCount_));
+    tellWhatIsNew(problemWatch_.update(watchedItems(drives_, volumes, volumes_, settings_.working())));
 }
 
 void MainWindow::toggleAutoRefresh() {
@@ -102,6 +106,13 @@ void MainWindow::applyStatus(const StatusDecision& status) {
         else
             BringWindowToTop(hwnd());
     }
+}
+
+// New problems in one notification from the tray icon, whatever the window's state (Windows'
+// own notification settings decide whether it is shown); every change in the event log.
+void MainWindow::tellWhatIsNew(const ProblemNews& news) {
+    if (!news.appeared.empty()) trayIcon_.showNotification(notificationTitle, notificationText(news.appeared));
+    for (const LogEvent& event : statusEvents(news)) eventLog_.report(event);
 }
 
 LRESULT MainWindow::OnDriveListClick(const NMHDR&) {
