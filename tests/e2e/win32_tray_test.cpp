@@ -1,14 +1,19 @@
-// The notification-area icon, hiding into it and coming back, the start-hidden option, and
-// the overall state as the window's small icon shows it.
+// The notification-area icon, hiding into it and coming back, the start-hidden option, the
+// overall state as the window's small icon shows it, and the notification of new problems.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
+
+#include <string>
 
 #include "resource.h"
 #include "win32_polling.h"
+#include "win32_process.h"
 #include "win32_program_run.h"
 #include "win32_remote_list.h"
+#include "win32_screenshot.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
 
@@ -180,6 +185,44 @@ TEST(StatusIndication, FailingDriveBringsAMinimizedWindowBack) {
     drives.write("0 failing-spf\n");
     run.command(ID_REFRESH_DATA);
     EXPECT_TRUE(waitUntil([&] { return !IsIconic(run.window()); }));
+}
+
+// Wine's notification area draws a notification as a balloon: a tooltip window of its own in
+// the virtual desktop, whose text is the notification's. The text of the shown one that
+// holds `part`, or nothing.
+std::string shownNotification(const std::string& part) {
+    for (HWND window : topLevelWindows(0)) {
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (lstrcmpiA(className, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) continue;
+        const std::string text = ProgramRun::windowText(window);
+        if (text.find(part) != std::string::npos) return text;
+    }
+    return "";
+}
+
+// The picture of it is left beside the test programs as notification.bmp (docs/ shows it).
+TEST(Notification, DriveTurningToFailureWhileHiddenIsNamedAndAClickBringsTheWindowBack) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy vendor=WDC product=WD5000AAKS\n");
+    ProgramRun run(Program::Scripted);
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntilHidden(run));
+
+    drives.write("0 failing-spf vendor=WDC product=WD5000AAKS\n");
+    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+    std::string text;
+    EXPECT_TRUE(waitUntil([&] {
+        text = shownNotification("Disk 0 - WDC WD5000AAKS");
+        return !text.empty();
+    }));
+    EXPECT_EQ(text, "Disk 0 - WDC WD5000AAKS predicts failure");
+    EXPECT_TRUE(saveScreenshot(support::binFolder() + "notification.bmp"));
+    EXPECT_FALSE(IsWindowVisible(run.window()));
+
+    PostMessageA(run.window(), RegisterWindowMessageA("MySysTray"), trayIconId, NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(waitUntilShown(run));
 }
 
 }  // namespace

@@ -22,6 +22,13 @@ struct StartedProcess {
 // Runs `exeName` from binFolder() with `arguments` after its quoted path.
 StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments = "");
 
+// Runs `exeName` from binFolder() as a Unix shell would, through Wine's loader, with
+// WINEDEBUG set to `wineDebug`. Wine writes a process's debug output to the standard error
+// that Unix gave it, which a Windows child shares with its parent; a Unix program that
+// CreateProcess starts gets the standard handles it is given, here `standardError`. Wine hands
+// back no handle for a Unix program: the new process is found by its image name.
+StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug);
+
 struct ConsoleRun {
     bool finished = false;  // ended by itself within the limit (else it was terminated)
     DWORD exitCode = 0;
