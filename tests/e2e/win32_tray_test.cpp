@@ -157,17 +157,23 @@ TEST(StatusIndication, FailingDriveShowsTheWarningIconAndRecoveryTheOkIcon) {
     EXPECT_TRUE(trayIconExists(window));
 }
 
+// After the first refresh hides the window in the tray, then refreshes with `drives` turned
+// to `failing`.
+void failWhileHidden(ProgramRun& run, ScenarioFile& drives, const std::string& failing) {
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntilHidden(run));
+    drives.write(failing);
+    // Sent, not posted: the refresh has run when the call returns.
+    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+}
+
 // A window hidden in the tray stays there when a problem appears: only the tray shows it.
 TEST(StatusIndication, FailingDriveLeavesAHiddenWindowHidden) {
     ASSERT_TRUE(writeSettings(quietVolumeSettings()));
     ScenarioFile drives("0 healthy\n");
     ProgramRun run(Program::Scripted);
-    ASSERT_TRUE(run.waitForFirstRefresh());
-    run.command(ID_WINDOW_HIDE);
-    ASSERT_TRUE(waitUntilHidden(run));
-    drives.write("0 failing-spf\n");
-    // Sent, not posted: the refresh has run when the call returns.
-    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+    ASSERT_NO_FATAL_FAILURE(failWhileHidden(run, drives, "0 failing-spf\n"));
     const std::vector<ListItem> listed = readListItems(run.control(IDC_DRIVE_LIST));
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].image, 2);
@@ -206,12 +212,7 @@ TEST(Notification, DriveTurningToFailureWhileHiddenIsNamedAndAClickBringsTheWind
     ASSERT_TRUE(writeSettings(quietVolumeSettings()));
     ScenarioFile drives("0 healthy vendor=WDC product=WD5000AAKS\n");
     ProgramRun run(Program::Scripted);
-    ASSERT_TRUE(run.waitForFirstRefresh());
-    run.command(ID_WINDOW_HIDE);
-    ASSERT_TRUE(waitUntilHidden(run));
-
-    drives.write("0 failing-spf vendor=WDC product=WD5000AAKS\n");
-    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+    ASSERT_NO_FATAL_FAILURE(failWhileHidden(run, drives, "0 failing-spf vendor=WDC product=WD5000AAKS\n"));
     std::string text;
     EXPECT_TRUE(waitUntil([&] {
         text = shownNotification("Disk 0 - WDC WD5000AAKS");
