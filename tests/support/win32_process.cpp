@@ -59,8 +59,9 @@ std::string captured(const UniqueHandle& file) {
 
 }  // namespace
 
-// Debian's Wine loader, as the Windows side sees the Unix root.
-constexpr char wineLoader[] = "Z:\\usr\\bin\\wine";
+// The Unix shell as the Windows side sees the Unix root, and Debian's Wine loader.
+constexpr char unixShell[] = "Z:\\bin\\sh";
+constexpr char joinedThroughWine[] = R"(sh -c "exec \"$0\" \"$1\" 2>&1" /usr/bin/wine )";
 
 std::vector<DWORD> processesNamed(const std::string& exeName) {
     std::vector<DWORD> ids;
@@ -76,18 +77,17 @@ std::vector<DWORD> processesNamed(const std::string& exeName) {
 
 StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug) {
     const std::vector<DWORD> before = processesNamed(exeName);
-    std::string commandLine = "wine \"" + binFolder() + exeName + "\"";
+    std::string commandLine = joinedThroughWine + ('"' + binFolder() + exeName + '"');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = standardError;
-    startup.hStdError = standardError;
     PROCESS_INFORMATION info = {};
     char ownDebug[256] = {};
     const bool hadDebug = GetEnvironmentVariableA("WINEDEBUG", ownDebug, sizeof ownDebug) > 0;
     SetEnvironmentVariableA("WINEDEBUG", wineDebug);
     const BOOL created =
-        CreateProcessA(wineLoader, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+        CreateProcessA(unixShell, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
     SetEnvironmentVariableA("WINEDEBUG", hadDebug ? ownDebug : nullptr);
     StartedProcess started;
     if (!created) {
