@@ -39,7 +39,7 @@ std::string writeNagiosReport(const Report& report) {
     std::string perfdata;
     int failing = 0;
     for (const DriveEntry& drive : report.drives)
-        if (drive.failurePredicted || drive.healthCritical) ++failing;
+        if (drive.verdict.status == DriveStatus::Failing) ++failing;
     int inWarning = 0;
     for (const VolumeRow& volume : report.volumes) {
         if (volume.inWarning) ++inWarning;

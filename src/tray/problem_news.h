@@ -29,8 +29,8 @@ struct ProblemNews {
 };
 
 // Remembers the problems of the last refresh. Before the first refresh there are none, so
-// every problem of the first refresh is new. A problem whose item is missing or without data
-// at a refresh is forgotten without news: when it is seen again it is new again.
+// every problem of the first refresh is new. A problem whose item is missing at a refresh, or
+// neither a problem nor ok (a caution), is forgotten without news: seen again, it is new again.
 class ProblemWatch {
 public:
     ProblemNews update(const std::vector<WatchedItem>& now);

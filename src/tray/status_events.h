@@ -13,8 +13,8 @@ namespace kestrine {
 
 inline constexpr char eventSourceName[] = "Kestrine";
 
-inline constexpr std::uint32_t driveFailingEvent = 100;      // error: label, prediction, SMART status
-inline constexpr std::uint32_t driveOkEvent = 101;           // information: the same figures
+inline constexpr std::uint32_t driveFailingEvent = 100;      // error: label, reasons, prediction, SMART status
+inline constexpr std::uint32_t driveOkEvent = 101;           // information: the same (no reasons)
 inline constexpr std::uint32_t volumeLowEvent = 200;         // warning: name, percent, free, total, limit
 inline constexpr std::uint32_t volumeOkEvent = 201;          // information: the same figures
 inline constexpr std::uint32_t settingsNotSavedEvent = 300;  // error: the settings file's path

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/application_info.h"
@@ -13,7 +14,7 @@
 #include "platform/win32_list_view.h"
 #include "platform/win32_shared_memory.h"
 #include "probe/device_port.h"
-#include "probe/drive_record.h"
+#include "refresh/refresh.h"
 #include "settings/file_store.h"
 #include "settings/message_sink.h"
 #include "settings/settings_store.h"
@@ -25,8 +26,8 @@
 #include "ui/refresh_cycle.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
+#include "ui/win32_wait_cursor.h"
 #include "volumes/volume_source.h"
-#include "volumes/volume_table.h"
 
 namespace kestrine {
 
@@ -79,9 +80,10 @@ private:
     void showAbout();
     void showNotes();
 
-    // The tick and the refresh.
+    // The tick, and the refresh with its rendering.
     void tick();
     void refresh();
+    void render(const RefreshResult& result, std::optional<WaitCursor>& wait);
     void toggleAutoRefresh();
     void updateDrivePanel();
     void updateVolumePanel();
@@ -104,12 +106,10 @@ private:
     void activate() const;
 
     ApplicationInfo application_;
-    DevicePort& devices_;
     SystemMessages& systemMessages_;
-    VolumeSource& volumeSource_;
     EventLog& eventLog_;
     SettingsStore settings_;
-    DriveTable drives_{};
+    Refresh refresh_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
     UniqueIcon programSmallIcon_;  // the title bar's until the overall state first changes
     UniqueIcon okIcon_;
@@ -121,12 +121,9 @@ private:
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
     TrayIcon trayIcon_;
-    int failingDriveCount_ = 0;
-    int volumeWarningCount_ = 0;
     ProblemWatch problemWatch_;
     RefreshCycle cycle_;
     SharedMemory activation_;  // the single-copy hand-over byte
-    VolumeTable volumes_{};
     bool isDuplicate_ = false;
 
     Button useOwnPercent_;

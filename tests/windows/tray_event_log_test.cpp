@@ -46,11 +46,13 @@ struct SentenceRow {
 TEST(EventMessages, KestrineExeGivesEveryEventItsSentence) {
     ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests";
     const SentenceRow rows[] = {
-        {{EventType::Error, driveFailingEvent, {"Disk 1 - WDC WD5000AAKS", "Failure Predicted", "Ok"}},
-         "Disk 1 - WDC WD5000AAKS predicts failure (storage stack prediction: Failure Predicted, SMART status: Ok). "
+        {{EventType::Error,
+          driveFailingEvent,
+          {"Disk 1 - WDC WD5000AAKS", "predicts failure", "Failure Predicted", "Ok"}},
+         "Disk 1 - WDC WD5000AAKS: predicts failure (storage stack prediction: Failure Predicted, SMART status: Ok). "
          "Back up its data and replace the drive."},
-        {{EventType::Information, driveOkEvent, {"Disk 1 - WDC WD5000AAKS", "Ok", "No Data Available"}},
-         "Disk 1 - WDC WD5000AAKS no longer predicts failure (storage stack prediction: Ok, SMART status: No Data "
+        {{EventType::Information, driveOkEvent, {"Disk 1 - WDC WD5000AAKS", "", "Ok", "No Data Available"}},
+         "Disk 1 - WDC WD5000AAKS is no longer failing (storage stack prediction: Ok, SMART status: No Data "
          "Available)."},
         {{EventType::Warning, volumeLowEvent, {"D:", "4.2 %", "21.0 GB", "500.0 GB", "10"}},
          "Volume D: has 4.2 % free space (21.0 GB of 500.0 GB), below its warning level of 10 percent."},
