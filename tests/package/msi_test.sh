@@ -44,6 +44,7 @@ source_key='SYSTEM\CurrentControlSet\Services\EventLog\Application\Kestrine'
 registry=$(msiinfo export "$msi" Registry | tr -d '\r')
 check "event source's message file" contains "$registry" $'\t2\t'"$source_key"$'\tEventMessageFile\t#%[#kestrine.exe]\tWindowProgram'
 check "event source's types" contains "$registry" $'\t2\t'"$source_key"$'\tTypesSupported\t#7\tWindowProgram'
+check "event source's key removed with the program" contains "$registry" $'EventSourceKey\t2\t'"$source_key"$'\t-\t\tWindowProgram'
 
 wineboot -i >/dev/null 2>&1; wineserver -w
 c="$WINEPREFIX/drive_c"
