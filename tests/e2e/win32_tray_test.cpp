@@ -207,7 +207,7 @@ std::string shownNotification(const std::string& part) {
     return "";
 }
 
-// The picture of it is left beside the test programs as notification.bmp (docs/ shows it).
+// A picture of it is left beside the test programs as notification.bmp, for the README.
 TEST(Notification, DriveTurningToFailureWhileHiddenIsNamedAndAClickBringsTheWindowBack) {
     ASSERT_TRUE(writeSettings(quietVolumeSettings()));
     ScenarioFile drives("0 healthy vendor=WDC product=WD5000AAKS\n");
@@ -219,6 +219,7 @@ TEST(Notification, DriveTurningToFailureWhileHiddenIsNamedAndAClickBringsTheWind
         return !text.empty();
     }));
     EXPECT_EQ(text, "Disk 0 - WDC WD5000AAKS predicts failure");
+    Sleep(500);  // shown is not yet painted
     EXPECT_TRUE(saveScreenshot(support::binFolder() + "notification.bmp"));
     EXPECT_FALSE(IsWindowVisible(run.window()));
 
