@@ -1,6 +1,6 @@
 #include "tray/tray_icon.h"
 
-#include <string>
+#include <utility>
 
 namespace kestrine {
 
@@ -41,21 +41,31 @@ bool TrayIcon::add() {
     data_.owner = owner;
     data_.iconId = iconId;
     added_ = shell_.notify(NotifyAction::Add, data_);
+    if (added_) sendWaitingNotification();
     return added_;
 }
 
 bool TrayIcon::showNotification(std::string_view title, std::string_view text) {
-    if (!added_) return false;
+    waitingNotification_ = Notification{fitted(title, infoTitleMaxLength), fitted(text, infoTextMaxLength)};
+    return added_ && sendWaitingNotification();
+}
+
+// One modify with the notification; later modifies do not repeat it, and one the shell
+// refuses is not tried again.
+bool TrayIcon::sendWaitingNotification() {
+    if (!waitingNotification_) return false;
     TrayIconRecord record = data_;
     record.flags |= notifyFlagInfo;
-    record.infoTitle = fitted(title, infoTitleMaxLength);
-    record.infoText = fitted(text, infoTextMaxLength);
+    record.infoTitle = std::move(waitingNotification_->title);
+    record.infoText = std::move(waitingNotification_->text);
     record.infoFlags = notifyInfoWarning;
+    waitingNotification_.reset();
     return shell_.notify(NotifyAction::Modify, record);
 }
 
 bool TrayIcon::remove() {
     wanted_ = false;
+    waitingNotification_.reset();
     if (!shell_.notify(NotifyAction::Remove, data_)) return false;
     added_ = false;
     return true;
@@ -79,6 +89,7 @@ bool TrayIcon::retryAddIfDue() {
 bool TrayIcon::addOrAdopt() {
     if (add()) return true;
     added_ = shell_.notify(NotifyAction::Modify, data_);
+    if (added_) sendWaitingNotification();
     return added_;
 }
 

@@ -5,6 +5,8 @@
 // re-created (restore) and, while the shell refuses it, retried from the tick. A notification
 // goes out with one modify and is not repeated by later ones.
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "tray/notify_shell.h"
@@ -32,8 +34,9 @@ public:
     bool setIcon(std::uintptr_t icon);
     bool setTooltip(std::string_view text);  // cut to 63 characters, or at a zero byte
     bool add();
-    // A notification with the warning icon, title and text cut to fit. Only an added icon can
-    // show one: false without a shell call otherwise.
+    // A notification with the warning icon, title and text cut to fit. An icon the shell has
+    // not taken yet (at a sign-in before the taskbar is there) shows it once it is added, so
+    // false then; a later notification replaces a waiting one, and remove() drops it.
     bool showNotification(std::string_view title, std::string_view text);
     bool remove();  // also stops restore and the retries
     // The taskbar was re-created (registered "TaskbarCreated"): the shell may have forgotten
@@ -50,12 +53,19 @@ public:
 private:
     bool update();
     bool addOrAdopt();
+    bool sendWaitingNotification();
+
+    struct Notification {
+        std::string title;
+        std::string text;
+    };
 
     NotifyShell& shell_;
     TrayIconRecord data_;
     bool added_ = false;
     bool wanted_ = false;  // add() or restore() was asked for and remove() was not
     int ticksSinceAttempt_ = 0;
+    std::optional<Notification> waitingNotification_;
 };
 
 }  // namespace kestrine

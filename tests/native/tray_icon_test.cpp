@@ -263,16 +263,38 @@ TEST_F(TrayIconCalls, NotificationTitleAndTextAreCutToFit) {
     EXPECT_EQ(shell.calls.back().record.infoText, "D: 4.2 %");
 }
 
-TEST_F(TrayIconCalls, NotificationNeedsAnAddedIcon) {
+// At a sign-in the taskbar may not be there yet when the first refresh finds a problem.
+TEST_F(TrayIconCalls, NotificationWaitsUntilTheShellTakesTheIcon) {
     shell.succeed = false;
     setUpAndAdd();
     EXPECT_FALSE(tray.showNotification("Drive Status Warning", "E: 1.0 % free, below 10 %"));
     EXPECT_EQ(shell.calls.size(), 1u);  // only the refused add
     shell.succeed = true;
+    for (int i = 0; i < TrayIcon::retryTicks; ++i) tray.retryAddIfDue();
+    ASSERT_EQ(shell.calls.size(), 3u);
+    EXPECT_EQ(shell.calls[1].action, NotifyAction::Add);
+    EXPECT_EQ(shell.calls[2].action, NotifyAction::Modify);
+    EXPECT_EQ(shell.calls[2].record.infoText, "E: 1.0 % free, below 10 %");
+    EXPECT_TRUE(tray.restore());  // shown once only
+    EXPECT_EQ(shell.calls.size(), 4u);
+}
+
+TEST_F(TrayIconCalls, RefusedOrRemovedNotificationIsNotShownLater) {
     setUpAndAdd();
     shell.succeed = false;
     EXPECT_FALSE(tray.showNotification("Drive Status Warning", "E: 1.0 % free, below 10 %"));
     EXPECT_TRUE(tray.added());
+    shell.succeed = true;
+    EXPECT_TRUE(tray.restore());
+    EXPECT_EQ(shell.calls.back().record.flags & notifyFlagInfo, 0u);
+
+    shell.succeed = false;
+    tray.restore();  // the shell lost the icon
+    tray.showNotification("Drive Status Warning", "F: 2.0 % free, below 10 %");
+    shell.succeed = true;
+    tray.remove();
+    EXPECT_FALSE(tray.restore());
+    EXPECT_EQ(shell.calls.back().action, NotifyAction::Remove);
 }
 
 struct TrayEventRow {
