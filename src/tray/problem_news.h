@@ -17,8 +17,8 @@ struct WatchedItem {
     enum class Kind { Drive, Volume };
     Kind kind = Kind::Drive;
     int number = 0;                    // the drive number, or the volume's drive-letter slot
-    bool problem = false;              // predicts failure, or below its warning percent
-    bool ok = false;                   // judged and fine (a drive without data is neither)
+    bool problem = false;              // failing by its verdict, or below its warning percent
+    bool ok = false;                   // judged and fine (a drive with a caution is neither)
     std::string line;                  // the notification's line: "Disk 1 - WDC WD5000AAKS predicts failure"
     std::vector<std::string> figures;  // what its event names: the item and its numbers
 };
