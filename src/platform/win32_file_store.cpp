@@ -90,9 +90,9 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
     return false;
 }
 
-bool Win32ReadOnlyFileStore::exists(const std::string& path) { return found(path); }
+bool Win32FileReader::exists(const std::string& path) { return found(path); }
 
-bool Win32ReadOnlyFileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+bool Win32FileReader::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
 }
 

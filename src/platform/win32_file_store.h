@@ -17,14 +17,11 @@ public:
 };
 
 // The files of a front end that only reads them: a file is opened with full sharing (read,
-// write and delete), so that the window can load, save and replace it meanwhile, and nothing
-// is ever created or written.
-class Win32ReadOnlyFileStore : public FileStore {
+// write and delete), so that the window can load, save and replace it meanwhile.
+class Win32FileReader : public FileReader {
 public:
     bool exists(const std::string& path) override;
-    void createFolder(const std::string&) override {}
     bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
-    bool replace(const std::string&, const std::uint8_t*, std::size_t) override { return false; }
 };
 
 // Where a replacement of `path` puts its bytes before they take its place.

@@ -11,8 +11,4 @@ public:
     bool label(const std::string& root, std::string& label) override;
 };
 
-// For the whole process: a card reader without a card or an empty optical drive fails its
-// free-space query quietly instead of stopping the scan with the system's "no disk" box.
-void failDriveErrorsQuietly();
-
 }  // namespace kestrine

@@ -23,7 +23,7 @@ WatchedItem driveItem(const DriveRecord& drive, const DriveVerdict& verdict) {
             verdict.status == DriveStatus::Failing,
             verdict.status == DriveStatus::Ok,
             label + ' ' + reasons,
-            {label, reasons, describeState(spfState(drive)).text, describeState(smartState(drive)).text}};
+            {label, reasons, stateText(spfState(drive)), stateText(smartState(drive))}};
 }
 
 WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry, std::uint32_t limit) {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/win32_notify_shell.h"
 #include "tray/tray_icon.h"
+#include "ui/win32_notify_shell.h"
 
 namespace kestrine {
 namespace {
