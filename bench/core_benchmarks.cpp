@@ -13,9 +13,9 @@ void makeSteady(CoreWorkload& core) {
     core.cycle.refreshPending = false;
 }
 
-template <void (CoreWorkload::*Step)()>
+template <void (CoreWorkload::*Step)(), DriveKind kind = DriveKind::Sata>
 void runSteady(benchmark::State& state) {
-    CoreWorkload core(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CoreWorkload core(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), kind);
     makeSteady(core);
     for (auto _ : state) {
         (core.*Step)();
@@ -48,7 +48,9 @@ void sizes(benchmark::internal::Benchmark* b) { b->Args({4, 6})->Args({8, 12})->
 
 BENCHMARK(runSteady<&CoreWorkload::refresh>)->Name("Refresh")->Apply(sizes);
 BENCHMARK(FirstRefresh)->Apply(sizes);
+BENCHMARK(runSteady<&CoreWorkload::refresh, DriveKind::Nvme>)->Name("Refresh/nvme")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::probeDrives>)->Name("Part/probeAllDrives")->Apply(sizes);
+BENCHMARK(runSteady<&CoreWorkload::readHealthLogs, DriveKind::Nvme>)->Name("Part/probeHealthLogs/nvme")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::refillDrives>)->Name("Part/refillDriveList")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::scanAllVolumes>)->Name("Part/scanVolumes")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::updateDrivePanel>)->Name("Part/drivePanelTexts")->Args({16, 24});

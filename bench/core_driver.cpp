@@ -3,8 +3,10 @@
 // The difference between the totals for two values of K, divided by the difference of K, is
 // the cost of one run without the program's start-up.
 //   refresh         K whole refreshes from start (K=1 minus K=0 is the first, filling refresh)
-//   probe, drive-list, volume-scan, drive-panel, volume-panel, status
+//   probe, health-logs, drive-list, volume-scan, drive-panel, volume-panel, status
 //                   one whole refresh first, then K runs of that part alone (steady state)
+//   nvme-MODE       any of the above with NVMe drives that refuse SMART commands and are
+//                   judged by their health log (the others are SATA drives)
 //   idle            one refresh first, then K ticks in a row (every eighth one writes the countdown)
 //   idle-quiet      K ticks that do not write the countdown
 //   idle-countdown  K ticks that each write the countdown
@@ -14,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "core_workload.h"
 
@@ -24,14 +27,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s MODE K DRIVES VOLUMES\n", argv[0]);
         return 2;
     }
-    const std::string mode = argv[1];
+    const std::string_view nvmePrefix = "nvme-";
+    const bool nvme = std::string_view(argv[1]).starts_with(nvmePrefix);
+    const std::string mode = argv[1] + (nvme ? nvmePrefix.size() : 0);
     const long runs = std::atol(argv[2]);
     const int drives = std::atoi(argv[3]);
     const int volumes = std::atoi(argv[4]);
-    CoreWorkload core(drives, volumes);
+    CoreWorkload core(drives, volumes, nvme ? kestrine::bench::DriveKind::Nvme : kestrine::bench::DriveKind::Sata);
 
     const std::map<std::string, std::function<void()>> steps = {
         {"probe", [&] { core.probeDrives(); }},
+        {"health-logs", [&] { core.readHealthLogs(); }},
         {"drive-list", [&] { core.refillDrives(); }},
         {"volume-scan", [&] { core.scanAllVolumes(); }},
         {"drive-panel", [&] { core.updateDrivePanel(); }},

@@ -1,8 +1,11 @@
 #include "core_workload.h"
 
 #include "fakes/device_replies.h"
+#include "fakes/health_replies.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
+#include "probe/health_layouts.h"
+#include "probe/health_log_verdict.h"
 #include "ui/drive_list.h"
 #include "ui/volume_list.h"
 
@@ -21,25 +24,44 @@ std::string hexPairs(const std::string& text) {
     return pairs;
 }
 
-// What a SATA disk behind the standard driver reports: blank-padded vendor and product, and a
+// What a disk behind the standard driver reports: blank-padded vendor and product, and a
 // serial given as hexadecimal pairs.
-std::vector<std::uint8_t> descriptorOf(int number) {
+std::vector<std::uint8_t> descriptorOf(int number, std::uint32_t bus) {
     return testing::descriptorReply({"ACME    ", "ACME Disk " + std::to_string(number) + "      ",
-                                     hexPairs("  WD-WCC4N0" + std::to_string(1000 + number))});
+                                     hexPairs("  WD-WCC4N0" + std::to_string(1000 + number)), bus});
+}
+
+// A drive a year into its life: a few percent used, no warning.
+std::vector<std::uint8_t> healthLogOf(int number) {
+    NvmeHealth log;
+    log.compositeKelvin = 310;
+    log.availableSpare = 100;
+    log.availableSpareThreshold = 10;
+    log.percentageUsed = 3;
+    log.powerOnHours = {static_cast<std::uint64_t>(8000 + number), 0};
+    return testing::nvmeHealthReply(log);
 }
 
 int slotOf(const std::string& root) { return root[0] - 'A'; }
 
-// Drives 0..count-1 answer all four requests with good news; the port keeps no record of them.
-testing::FakeDevicePort healthyDrives(int count) {
+// Drives 0..count-1 answer with good news; the port keeps no record of them.
+testing::FakeDevicePort healthyDrives(int count, DriveKind kind) {
     testing::FakeDevicePort port;
     port.recordOpens = false;
     port.recordRequests = false;
     for (int number = 0; number < count; ++number) {
-        port.devices[devicePath(number)] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number)}},
-                                            {device::smartGetVersion, {0, testing::versionReply(0x07)}},
-                                            {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
-                                            {device::smartSendDriveCommand, {0, testing::smartReply(0x4F, 0xC2)}}};
+        const std::string path = devicePath(number);
+        if (kind == DriveKind::Sata) {
+            port.devices[path] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number, 11)}},
+                                  {device::smartGetVersion, {0, testing::versionReply(0x07)}},
+                                  {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
+                                  {device::smartSendDriveCommand, {0, testing::smartReply(0x4F, 0xC2)}}};
+        } else {
+            port.devices[path] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number, busNvme)}},
+                                  {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}}};
+            port.variants[path][{device::ioctlStorageQueryProperty, device::nvmeQuery::protocolSpecificProperty}] = {
+                0, healthLogOf(number)};
+        }
     }
     return port;
 }
@@ -69,8 +91,10 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
     return true;
 }
 
-CoreWorkload::CoreWorkload(int drives, int volumes)
-    : devices_(healthyDrives(drives)), volumes_(volumes), refresh_(devices_, volumes_, HealthReads::Skip) {}
+CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
+    : devices_(healthyDrives(drives, kind)), volumes_(volumes), refresh_(devices_, volumes_, kestrine::readHealthLogs) {
+    probeAllDrives(partDrives_, devices_);
+}
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
@@ -96,6 +120,8 @@ void CoreWorkload::idleTick() {
 }
 
 void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
+
+void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, devices_); }
 
 void CoreWorkload::refillDrives() {
     refillDriveList(refresh_.result().drives, driveList, [this] { updateDrivePanel(); });

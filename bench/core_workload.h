@@ -25,6 +25,10 @@
 
 namespace kestrine::bench {
 
+// SATA drives answer all four requests of the probe; NVMe drives refuse the SMART version
+// request, as the NVMe driver does, and answer the health log request instead.
+enum class DriveKind { Sata, Nvme };
+
 // Letters C: onwards, `count` of them, every sixth one below the default warning percent.
 class InstantVolumeSource : public VolumeSource {
 public:
@@ -48,18 +52,20 @@ public:
 // The main window's state that a refresh and a tick touch, with the same steps.
 class CoreWorkload {
 public:
-    CoreWorkload(int drives, int volumes);
+    CoreWorkload(int drives, int volumes, DriveKind kind = DriveKind::Sata);
     CoreWorkload(const CoreWorkload&) = delete;  // the refresh holds references to the fakes
     CoreWorkload& operator=(const CoreWorkload&) = delete;
 
-    // The whole refresh: probe, verdicts, volume scan, status decision, then both lists, both
-    // panels and the countdown restart.
+    // The whole refresh: probe, health logs, verdicts, volume scan, status decision, then both
+    // lists, both panels and the countdown restart.
     void refresh();
     // One tick with nothing to do but the selection checks and the countdown.
     void idleTick();
 
-    // The refresh's parts, for per-part figures: the probe and the scan on tables of their own.
+    // The refresh's parts, for per-part figures: the probe, the health logs and the scan on
+    // tables of their own (the drive table probed once at construction).
     void probeDrives();
+    void readHealthLogs();
     void refillDrives();
     void scanAllVolumes();
     void updateDrivePanel();

@@ -25,6 +25,8 @@
 
 // Bitmap: the 16x16 status image strip shared by both lists
 #define IDB_STATUS 133
+#define IDB_STATUS_24 150
+#define IDB_STATUS_32 151
 
 // Controls of the main window
 #define IDC_ENTER_SINK 1000

@@ -16,6 +16,15 @@ build_windows() {
     cmake --build "$win" -j"$jobs" "$@"
 }
 
+# Whether this machine can run Wine's 32-bit loader. A kernel started without 32-bit
+# emulation (Linux 6.7 and later with ia32_emulation off) refuses every 32-bit program with
+# "Exec format error", and with it the whole 32-bit Wine.
+wine_runs() {
+    timeout 30 wine --version >/dev/null 2>&1
+}
+
+wine_refusal="this kernel does not run 32-bit programs (dmesg: \"32-bit emulation disabled\"), so 32-bit Wine cannot start"
+
 # The prefix's set-up version, kept in its marker file: a prefix made by an older set-up gets
 # the later steps once (a marker without a version is version 1).
 prefix_version=2

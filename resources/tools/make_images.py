@@ -8,7 +8,14 @@ The generated files are kept in the repository, so a build never needs this scri
 
 Every picture is built from signed-distance shapes and antialiased by supersampling.
 Each icon has a 32x32 and a 16x16 image; the 16x16 geometry is laid out separately on the
-pixel grid so that it stays crisp in the notification area, not scaled down from 32x32.
+pixel grid so that it stays crisp in the notification area, not scaled down from 32x32. The
+two status icons (ok and warning, in the title bar and the notification area) also have a
+24x24 image for 144 dots per inch: the 16x16 layout drawn half as large again. The three
+pictures that only the Help window shows, always at the icon size (32 pixels and up), have
+their 32x32 image alone: the program's size budget has no room for images never shown.
+The status strip comes in three sizes, one per file, for the lists at 96, 144 and 192 dots
+per inch: the 16x16 layout drawn at 16, 24 and 32 pixels. Only the 16-pixel strip carries
+the two pictures the program does not use; the larger ones end after the three it shows.
 
 The Help window stacks its 32x32 pictures closer than 32 pixels (14 dialog units, about 23 px,
 for the drive and volume indicators; 16 units, about 26 px, for the two state icons), and a
@@ -122,17 +129,31 @@ def vertical(top, bottom, y0, y1):
 
 
 class Canvas:
-    def __init__(self, size):
+    """Pictures draw in the coordinates of their layout, `size` square (16 or 32); the canvas
+    holds size * scale pixels square."""
+
+    def __init__(self, size, scale=1):
         self.size = size
-        self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
+        self.scale = scale
+        self.pixel_size = round(size * scale)
+        self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(self.pixel_size * self.pixel_size)]
+
+    def _in_pixels(self, shape, paint):
+        s = self.scale
+        if s == 1:
+            return shape, paint
+        x0, y0, x1, y1 = shape.box
+        scaled = Shape(lambda x, y: shape.sd(x / s, y / s) * s, (x0 * s, y0 * s, x1 * s, y1 * s))
+        return scaled, (lambda x, y: paint(x / s, y / s))
 
     def fill(self, shape, paint, opacity=1.0):
         """Composites the shape over the canvas; paint is 0xRRGGBB or a function of (x, y)."""
         colour_at = (lambda _x, _y, c=rgb(paint): c) if isinstance(paint, int) else paint
+        shape, colour_at = self._in_pixels(shape, colour_at)
         x0, y0, x1, y1 = shape.box
         step = 1.0 / SAMPLES
-        for j in range(max(0, math.floor(y0) - 1), min(self.size, math.ceil(y1) + 1)):
-            for i in range(max(0, math.floor(x0) - 1), min(self.size, math.ceil(x1) + 1)):
+        for j in range(max(0, math.floor(y0) - 1), min(self.pixel_size, math.ceil(y1) + 1)):
+            for i in range(max(0, math.floor(x0) - 1), min(self.pixel_size, math.ceil(x1) + 1)):
                 centre = shape.sd(i + 0.5, j + 0.5)
                 if centre > EDGE:
                     continue
@@ -146,7 +167,7 @@ class Canvas:
                 if alpha <= 0:
                     continue
                 r, g, b = colour_at(i + 0.5, j + 0.5)
-                pixel = self.pixels[j * self.size + i]
+                pixel = self.pixels[j * self.pixel_size + i]
                 keep = 1.0 - alpha
                 pixel[0] = r / 255 * alpha + pixel[0] * keep
                 pixel[1] = g / 255 * alpha + pixel[1] * keep
@@ -161,9 +182,10 @@ class Canvas:
     def straight_rgba(self):
         """Rows top to bottom of (r, g, b, a) bytes with straight (not premultiplied) alpha."""
         rows = []
-        for j in range(self.size):
+        n = self.pixel_size
+        for j in range(n):
             row = []
-            for r, g, b, a in self.pixels[j * self.size:(j + 1) * self.size]:
+            for r, g, b, a in self.pixels[j * n:(j + 1) * n]:
                 if a < 0.5 / 255:
                     row.append((0, 0, 0, 0))
                 else:
@@ -349,26 +371,32 @@ def plain_drive(c):
     drive_box(c, 0.5, 3.5, 15.5, 13.5, 3.0)
 
 
-ICONS = [  # resource id, file name, picture
-    (128, "program.ico", program_icon),
-    (134, "drive_warning.ico", drive_warning),
-    (135, "drive_ok.ico", drive_ok),
-    (139, "no_data.ico", question_bubble),
-    (140, "check.ico", green_disc_check),
-    (141, "triangle.ico", yellow_triangle),
-    (147, "arrow_down.ico", lambda c: arrow(c, True)),
-    (148, "arrow_up.ico", lambda c: arrow(c, False)),
+ICONS = [  # resource id, file name, picture, the sizes drawn
+    (128, "program.ico", program_icon, (32, 16)),
+    (134, "drive_warning.ico", drive_warning, (32, 24, 16)),  # the status icons
+    (135, "drive_ok.ico", drive_ok, (32, 24, 16)),
+    (139, "no_data.ico", question_bubble, (32,)),  # only in the Help window, at the icon size
+    (140, "check.ico", green_disc_check, (32,)),
+    (141, "triangle.ico", yellow_triangle, (32,)),
+    (147, "arrow_down.ico", lambda c: arrow(c, True), (32, 16)),
+    (148, "arrow_up.ico", lambda c: arrow(c, False), (32, 16)),
 ]
 # The program loads the strip into an image list that may hold only 16 colours, so its pictures
 # (the 16x16 forms) keep to strong colours that stay recognisable when mapped to that palette.
 STRIP = [question_bubble, green_disc_check, yellow_triangle, grey_disc_dash, plain_drive]
-STRIP_FILE = "status_strip.bmp"
+STRIP_FILES = {16: "status_strip.bmp", 24: "status_strip_24.bmp", 32: "status_strip_32.bmp"}
+SHOWN_IN_STRIP = 3  # question mark, check mark, warning triangle
 
 
-def render(picture, size):
-    canvas = Canvas(size)
+def render(picture, size, scale=1):
+    canvas = Canvas(size, scale)
     picture(canvas)
     return canvas.straight_rgba()
+
+
+def small_at(picture, pixels):
+    """The 16x16 layout drawn `pixels` square."""
+    return render(picture, 16, pixels / 16)
 
 
 # ----------------------------------------------------------------------------------------------
@@ -474,14 +502,17 @@ def main():
     args.out.mkdir(parents=True, exist_ok=True)
 
     rendered = []
-    for _resource, name, picture in ICONS:
+    for _resource, name, picture, sizes in ICONS:
         big, small = render(picture, 32), render(picture, 16)
-        (args.out / name).write_bytes(ico_bytes([big, small]))
+        images = {32: big, 24: small_at(picture, 24) if 24 in sizes else None, 16: small}
+        (args.out / name).write_bytes(ico_bytes([images[size] for size in sizes]))
         rendered.append((big, small))
 
+    for pixels, file_name in STRIP_FILES.items():
+        images = [small_at(picture, pixels) for picture in (STRIP if pixels == 16 else STRIP[:SHOWN_IN_STRIP])]
+        strip = [sum((image[j] for image in images), []) for j in range(pixels)]
+        (args.out / file_name).write_bytes(bmp_bytes(on_white(strip)))
     strip_images = [render(picture, 16) for picture in STRIP]
-    strip = [sum((image[j] for image in strip_images), []) for j in range(16)]
-    (args.out / STRIP_FILE).write_bytes(bmp_bytes(on_white(strip)))
 
     if args.preview:
         blank = [[(0, 0, 0, 0)] * 32 for _ in range(32)]

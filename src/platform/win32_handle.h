@@ -93,6 +93,8 @@ inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void deleteBrush(HBRUSH brush) { DeleteObject(brush); }
 inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
+inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deregisterEventSource(HANDLE source) { DeregisterEventSource(source); }
 
 }  // namespace handle_kinds
@@ -107,6 +109,8 @@ using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds:
 using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kinds::isNonNull<HBITMAP>>;
 using UniqueImageList =
     UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>, CountingVerifier>;
+using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
+using UniqueScreenDc = UniqueOwner<HDC, handle_kinds::releaseScreenDc, handle_kinds::isNonNull<HDC>>;
 using UniqueEventSource = UniqueOwner<HANDLE, handle_kinds::deregisterEventSource, handle_kinds::isNonNull<HANDLE>>;
 
 // A window's timer: started with SetTimer, killed with KillTimer exactly once, at stop() or

@@ -6,6 +6,7 @@
 #include "probe/attribute_names.h"
 #include "probe/health_layouts.h"
 #include "probe/little_endian.h"
+#include "probe/nvme_log.h"
 
 namespace kestrine {
 
@@ -113,28 +114,28 @@ void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size
 DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     namespace layout = device::nvmeQuery;
     namespace log = device::nvmeHealthLog;
-    if (data == nullptr || bytesReturned < layout::expectedVersion)
-        return unavailableHealth("the health log reply holds " + count(data ? bytesReturned : 0) +
-                                 " bytes, fewer than its " + count(layout::expectedVersion) + "-byte header");
-    const std::uint32_t version = readLe32(data + layout::version);
-    const std::uint32_t size = readLe32(data + layout::descriptorSize);
-    if (version != layout::expectedVersion || size != layout::expectedVersion)
-        return unavailableHealth("the health log reply has descriptor version " + count(version) + " and size " +
-                                 count(size) + ", not " + count(layout::expectedVersion));
-    const std::uint32_t offset = readLe32(data + layout::dataOffset);
-    const std::uint32_t length = readLe32(data + layout::dataLength);
-    if (offset < layout::protocolDataSize)
-        return unavailableHealth("the health log offset " + count(offset) + " points into the descriptor");
-    if (length < layout::logSize)
-        return unavailableHealth("the health log is " + count(length) + " bytes, shorter than " +
-                                 count(layout::logSize));
-    // In 64 bits, so that no offset a driver writes can wrap around.
-    const std::uint64_t logEnd = std::uint64_t{layout::protocolData} + offset + layout::logSize;
-    if (logEnd > bytesReturned)
-        return unavailableHealth("the health log at offset " + count(offset) + " lies outside the " +
-                                 count(bytesReturned) + " bytes returned");
+    const auto field = [data](std::size_t at) { return count(readLe32(data + at)); };
+    switch (nvmeLogFraming(data, bytesReturned)) {
+        case NvmeLogFraming::ShortHeader:
+            return unavailableHealth("the health log reply holds " + count(data ? bytesReturned : 0) +
+                                     " bytes, fewer than its " + count(layout::expectedVersion) + "-byte header");
+        case NvmeLogFraming::BadDescriptor:
+            return unavailableHealth("the health log reply has descriptor version " + field(layout::version) +
+                                     " and size " + field(layout::descriptorSize) + ", not " +
+                                     count(layout::expectedVersion));
+        case NvmeLogFraming::OffsetInDescriptor:
+            return unavailableHealth("the health log offset " + field(layout::dataOffset) +
+                                     " points into the descriptor");
+        case NvmeLogFraming::ShortLog:
+            return unavailableHealth("the health log is " + field(layout::dataLength) + " bytes, shorter than " +
+                                     count(layout::logSize));
+        case NvmeLogFraming::OutsideReply:
+            return unavailableHealth("the health log at offset " + field(layout::dataOffset) + " lies outside the " +
+                                     count(bytesReturned) + " bytes returned");
+        case NvmeLogFraming::Whole: break;
+    }
 
-    const std::uint8_t* page = data + layout::protocolData + offset;
+    const std::uint8_t* page = nvmeLogPage(data);
     DriveHealth health;
     health.source = HealthSource::NvmeLog;
     NvmeHealth& nvme = health.nvme;

@@ -10,12 +10,18 @@ bool hasDetails(const DriveRecord& r) { return isListed(r) && r.identityValid; }
 
 bool smartUsable(const DriveRecord& r) { return r.versionError == 0 && r.smartCapable; }
 
+bool smartFromHealthLog(const DriveRecord& r) { return !smartUsable(r) && r.busType == busNvme; }
+
 SpfState spfState(const DriveRecord& r) {
     if (!r.predictQueried) return SpfState::NoData;
     return r.predictOk ? SpfState::Ok : SpfState::FailurePredicted;
 }
 
 SmartState smartState(const DriveRecord& r) {
+    if (smartFromHealthLog(r)) {
+        if (!r.healthLogRead) return SmartState::NoData;
+        return r.criticalWarning == 0 ? SmartState::Ok : SmartState::FailurePredicted;
+    }
     // Older status values stay in the record while SMART is unusable; they mean nothing then.
     if (!smartUsable(r)) return SmartState::NoData;
     if (r.statusError != 0) return SmartState::QueryFailed;

@@ -18,6 +18,9 @@ struct DriveRecord {
     std::uint32_t statusError = 0;
     bool predictQueried = false;
     bool predictOk = false;
+    // An NVMe drive refuses SMART commands; its SMART / Health log stands in for them.
+    bool healthLogRead = false;        // the last health log request was answered
+    std::uint8_t criticalWarning = 0;  // that log's critical-warning bits
     // The identity block: always replaced together, only by a successful identity query.
     bool removable = false;
     std::string vendor;
@@ -29,6 +32,7 @@ struct DriveRecord {
 };
 
 constexpr int driveTableSize = 16;
+inline constexpr std::uint32_t busNvme = 17;  // STORAGE_BUS_TYPE of an NVMe drive
 using DriveTable = std::array<DriveRecord, driveTableSize>;
 
 enum class SpfState { NoData, Ok, FailurePredicted };
@@ -37,7 +41,11 @@ enum class SmartState { NoData, QueryFailed, Ok, FailurePredicted };
 bool isListed(const DriveRecord& r);
 bool hasDetails(const DriveRecord& r);
 bool smartUsable(const DriveRecord& r);
+// An NVMe drive that refuses SMART commands: its SMART state comes from its health log.
+bool smartFromHealthLog(const DriveRecord& r);
 SpfState spfState(const DriveRecord& r);
+// From SMART RETURN STATUS, or for a drive judged by its health log: Ok with no
+// critical-warning bit, FailurePredicted with any, NoData while the log could not be read.
 SmartState smartState(const DriveRecord& r);
 // The worse of the two verdicts. In the order of the status strip's first three pictures:
 // question mark, check mark, warning triangle.

@@ -24,8 +24,12 @@ const char* stateText(SmartState state) {
 }
 
 std::string busTypeName(std::uint32_t busType) {
-    static constexpr std::array<const char*, 12> names = {"Unknown", "SCSI", "ATAPI", "ATA",   "1394", "SSA",
-                                                          "Fibre",   "USB",  "RAID",  "iSCSI", "SAS",  "SATA"};
+    // The codes of STORAGE_BUS_TYPE as MinGW's winioctl.h numbers them: it ends at UFS (19), so
+    // 20, NVMe over Fabrics in later SDKs, stays "Unspecified" like any code not listed.
+    static constexpr std::array<const char*, 20> names = {
+        "Unknown",        "SCSI",  "ATAPI", "ATA",  "1394", "SSA", "Fibre",   "USB",
+        "RAID",           "iSCSI", "SAS",   "SATA", "SD",   "MMC", "Virtual", "File Backed Virtual",
+        "Storage Spaces", "NVMe",  "SCM",   "UFS"};
     return busType < names.size() ? names[busType] : "Unspecified";
 }
 

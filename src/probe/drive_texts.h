@@ -14,7 +14,7 @@ namespace kestrine {
 const char* stateText(SpfState state);
 const char* stateText(SmartState state);
 
-// STORAGE_BUS_TYPE code to its name; codes above 11 are "Unspecified".
+// STORAGE_BUS_TYPE code to its name, 0 (Unknown) to 19 (UFS); any other code is "Unspecified".
 std::string busTypeName(std::uint32_t busType);
 
 // Strips single-byte white space (space, \t, \n, \v, \f, \r) from both ends.

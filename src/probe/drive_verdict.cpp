@@ -24,8 +24,12 @@ std::string healthProblem(const DriveHealth& health) {
 
 DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health) {
     DriveVerdict verdict;
-    if (indicatorLevel(record) == IndicatorLevel::FailurePredicted) verdict.reasons.emplace_back("predicts failure");
-    if (isHealthCritical(health)) verdict.reasons.push_back(healthProblem(health));
+    const bool critical = isHealthCritical(health);
+    // An NVMe drive's health log alone turning its SMART state: the log's problem names it.
+    const bool namedByLog = critical && smartFromHealthLog(record) && spfState(record) != SpfState::FailurePredicted;
+    if (indicatorLevel(record) == IndicatorLevel::FailurePredicted && !namedByLog)
+        verdict.reasons.emplace_back("predicts failure");
+    if (critical) verdict.reasons.push_back(healthProblem(health));
     if (!verdict.reasons.empty()) verdict.status = DriveStatus::Failing;
     return verdict;
 }

@@ -1,11 +1,14 @@
 #include "probe/health_probe.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "probe/device_request.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
+#include "probe/health_log_verdict.h"
+#include "probe/nvme_log.h"
 
 namespace kestrine {
 
@@ -51,10 +54,8 @@ DriveHealth readAtaHealth(OpenDevice& drive, std::int32_t driveNumber) {
 }
 
 DriveHealth readNvmeHealth(OpenDevice& drive) {
-    const device::NvmeHealthQuery query = device::makeNvmeHealthQuery();
     device::NvmeHealthQuery reply{};
-    const ControlResult answer =
-        request(drive, device::ioctlStorageQueryProperty, reply, query.data(), device::nvmeQuery::size);
+    const ControlResult answer = requestNvmeLog(drive, reply);
     if (answer.error != 0) return unavailableHealth(requestFailedReason(answer.error));
     return nvmeHealth(reply.data(), answer.bytesReturned);
 }
@@ -107,6 +108,22 @@ HealthTable probeAllHealth(const DriveTable& table, DevicePort& port) {
     for (std::size_t number = 0; number < table.size(); ++number)
         if (isListed(table[number])) health[number] = probeHealth(table[number], port);
     return health;
+}
+
+void noteHealthLog(DriveRecord& record, const DriveHealth& health) {
+    if (!smartFromHealthLog(record)) return;
+    noteHealthLog(record,
+                  health.source == HealthSource::NvmeLog ? std::optional(health.nvme.criticalWarning) : std::nullopt);
+}
+
+void noteHealthLogs(DriveTable& table, const HealthTable& health) {
+    for (std::size_t number = 0; number < table.size(); ++number)
+        if (isListed(table[number])) noteHealthLog(table[number], health[number]);
+}
+
+void readAllHealth(DriveTable& drives, HealthTable& health, DevicePort& devices) {
+    health = probeAllHealth(drives, devices);
+    noteHealthLogs(drives, health);
 }
 
 }  // namespace kestrine

@@ -17,7 +17,6 @@ namespace kestrine {
 inline constexpr std::uint32_t busAta = 3;
 inline constexpr std::uint32_t busRaid = 8;
 inline constexpr std::uint32_t busSata = 11;
-inline constexpr std::uint32_t busNvme = 17;
 
 // Which health source a drive is asked for, from what the drive probe found: none when its
 // identity is not current, since its bus is then unknown.
@@ -30,5 +29,15 @@ using HealthTable = std::array<DriveHealth, driveTableSize>;
 // The health of every listed drive, by drive number; unlisted drives are not opened and keep
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
+
+// Notes the verdict of a health read in a record judged by its health log: read, with its
+// critical-warning bits, when the health came from the log; not read otherwise.
+void noteHealthLog(DriveRecord& record, const DriveHealth& health);
+// The same for every listed drive.
+void noteHealthLogs(DriveTable& table, const HealthTable& health);
+
+// The report's health reads: every listed drive's health, and the verdict of an NVMe drive's
+// log noted in its record.
+void readAllHealth(DriveTable& drives, HealthTable& health, DevicePort& devices);
 
 }  // namespace kestrine

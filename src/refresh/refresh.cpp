@@ -29,7 +29,7 @@ bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(con
     const int oldDrives = result_.failingDriveCount;
     const int oldVolumes = result_.volumeScan.warningCount;
     probeAllDrives(result_.drives, devices_);
-    if (healthReads_ == HealthReads::Read) result_.health = probeAllHealth(result_.drives, devices_);
+    healthReads_(result_.drives, result_.health, devices_);
     result_.verdicts = judgeDrives(result_.drives, result_.health);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);

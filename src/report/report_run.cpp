@@ -58,7 +58,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
 
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
-    Refresh refresh(ports.devices, ports.volumes, HealthReads::Read);
+    Refresh refresh(ports.devices, ports.volumes, readAllHealth);
     Report report;
     refresh.run(thresholds.record, [&](const RefreshResult& result) {
         report = buildReport({result.drives, volumeRows(result.volumeScan, result.volumes, thresholds.record),

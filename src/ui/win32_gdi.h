@@ -1,5 +1,5 @@
 #pragma once
-// Loading the window's icons at the sizes the system wants.
+// Loading the window's icons at the sizes the system wants, and the system's dots per inch.
 #include <windows.h>
 
 #include "platform/win32_handle.h"
@@ -13,6 +13,12 @@ inline UniqueIcon loadIcon(HINSTANCE module, int resourceId, int size) {
 }
 
 inline int smallIconSize() { return GetSystemMetrics(SM_CXSMICON); }
+
+// The system's dots per inch, which a DPI-aware program such as this one sees unscaled.
+inline int systemDpi() {
+    const UniqueScreenDc screen(GetDC(nullptr));
+    return screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+}
 inline int largeIconSize() { return GetSystemMetrics(SM_CXICON); }
 
 }  // namespace kestrine

@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "tray/start_option.h"
 #include "tray/status_events.h"
+#include "ui/status_images.h"
 #include "ui/win32_about_window.h"
 #include "ui/win32_help_window.h"
 
@@ -63,7 +64,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       systemMessages_(ports.systemMessages),
       eventLog_(ports.eventLog),
       settings_(ports.files, *this, ports.settingsFolder),
-      refresh_(ports.devices, ports.volumes, HealthReads::Skip),
+      refresh_(ports.devices, ports.volumes, readHealthLogs),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell) {}
@@ -99,7 +100,7 @@ bool MainWindow::onInitDialog() {
     rebuildSystemMenu();
     setUpIcons();
     setUpTrayIcon();
-    setUpImageList();
+    setUpLists();
     const bool firstStart = settings_.runStartUpSequence();
     showDefaultPercent(settings_.working().defaultWarningPercent);
     showVolumePercent(settings_.working().defaultWarningPercent);
@@ -169,11 +170,34 @@ void MainWindow::setUpTrayIcon() {
     trayIcon_.add();
 }
 
-void MainWindow::setUpImageList() {
-    // As a DIB section the strip keeps its colours; loaded as a device bitmap some systems
-    // cut it down to 16 colours.
-    statusImages_.reset(ImageList_LoadImageA(resources(), MAKEINTRESOURCEA(IDB_STATUS), 16, 0, 0xFFFFFF, IMAGE_BITMAP,
-                                             LR_CREATEDIBSECTION));
+namespace {
+
+int statusStripResource(int size) {
+    switch (size) {
+        case 32: return IDB_STATUS_32;
+        case 24: return IDB_STATUS_24;
+        default: return IDB_STATUS;
+    }
+}
+
+// The lists' one column spans the list, less a vertical scroll bar that may come.
+void fillWidthWithOneColumn(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+}  // namespace
+
+void MainWindow::setUpLists() {
+    // The strip drawn for the system's DPI. As a DIB section it keeps its colours; loaded as a
+    // device bitmap some systems cut it down to 16 colours.
+    const int size = statusImageSize(systemDpi());
+    statusImages_.reset(ImageList_LoadImageA(resources(), MAKEINTRESOURCEA(statusStripResource(size)), size, 0,
+                                             0xFFFFFF, IMAGE_BITMAP, LR_CREATEDIBSECTION));
     const auto images = reinterpret_cast<LPARAM>(statusImages_.get());
     for (const int list : {IDC_DRIVE_LIST, IDC_VOLUME_LIST}) {
         // The window owns the strip: a list view without this style would destroy it with
@@ -181,6 +205,7 @@ void MainWindow::setUpImageList() {
         HWND control = GetDlgItem(hwnd(), list);
         SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | LVS_SHAREIMAGELISTS);
         SendMessageA(control, LVM_SETIMAGELIST, LVSIL_SMALL, images);
+        fillWidthWithOneColumn(control);
     }
 }
 

@@ -62,7 +62,7 @@ private:
     void rebuildSystemMenu();
     void setUpIcons();
     void setUpTrayIcon();
-    void setUpImageList();
+    void setUpLists();
 
     Reply OnSysCommand(WPARAM wParam, LPARAM lParam);
     Reply OnPaint(WPARAM wParam, LPARAM lParam);

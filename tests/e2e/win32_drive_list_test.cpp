@@ -84,6 +84,30 @@ TEST_F(DriveList, FailedSmartQueryIsNotAFailure) {
     EXPECT_EQ(icons.small, IDI_PROGRAM) << "the overall state must stay ok";
 }
 
+// An NVMe drive refuses SMART commands: its SMART / Health log stands in, for a standard user
+// too, and a critical-warning bit turns it, the failing count and the icons to warning.
+TEST_F(DriveList, NvmeDriveShowsItsHealthLogAsSmartStatus) {
+    const std::string drive = "standard-user\n0 version-fails vendor=Fast product=\"Fast N1\" bus=17\n";
+    start(drive + "0 nvme-log kelvin=310 spare=100 spare-threshold=10\n", 1);
+    EXPECT_EQ(field(IDC_BUS), "NVMe");
+    EXPECT_EQ(field(IDC_SPF_STATUS), "Ok");
+    EXPECT_EQ(field(IDC_SMART_STATUS), "Ok");
+    EXPECT_EQ(items()[0].image, 1);
+
+    refreshWith(drive + "0 nvme-log kelvin=310 spare=100 spare-threshold=10 warning=0x04\n");
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "Failure Predicted"; }));
+    EXPECT_EQ(items()[0].image, 2);
+    scripted::IconDump icons;
+    ASSERT_TRUE(readIcons(run_->window(), icons));
+    EXPECT_EQ(icons.small, IDI_DRIVE_WARNING);
+
+    refreshWith(drive);  // the log request refused
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "No Data Available"; }));
+    EXPECT_EQ(items()[0].image, 1);
+    ASSERT_TRUE(readIcons(run_->window(), icons));
+    EXPECT_EQ(icons.small, IDI_OK);
+}
+
 TEST_F(DriveList, DriveWithoutSmartSupportHasNoSmartData) {
     start("4 smart-unsupported product=Bridge\n", 1);
     EXPECT_EQ(items()[0].image, 1);

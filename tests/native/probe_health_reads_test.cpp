@@ -11,7 +11,9 @@
 #include "fakes/health_replies.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
+#include "probe/drive_verdict.h"
 #include "probe/health_layouts.h"
+#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 
 namespace kestrine {
@@ -271,6 +273,102 @@ TEST(HealthProbe, TableAsksListedDrivesOnlyAfterTheProbe) {
         EXPECT_EQ(health[number].source, HealthSource::None) << number;
         EXPECT_EQ(health[number].unavailableReason, "") << number;
     }
+}
+
+// An NVMe drive that refuses the SMART version request, as the NVMe driver does.
+DriveRecord smartRefusingNvme(int number) {
+    DriveRecord record = listedDrive(number, busNvme, false);
+    record.versionError = FakeDevicePort::invalidFunction;
+    return record;
+}
+
+TEST(HealthProbe, WindowAsksOnlyNvmeDrivesRefusingSmartForTheirLogOnce) {
+    FakeDevicePort port;
+    NvmeHealth readOnly;
+    readOnly.criticalWarning = 0x08;
+    install(port, devicePath(0), nvmeDrive(testing::nvmeHealthReply(readOnly)));
+    install(port, devicePath(1), nvmeDrive(testing::nvmeHealthReply({})));
+    install(port, devicePath(2), nvmeDrive(testing::nvmeHealthReply(readOnly)));  // takes SMART
+    install(port, devicePath(3), ataDrive(failingDisk));
+    HealthScript refused = nvmeDrive({});
+    refused.nvmeLog = Answer{FakeDevicePort::notSupported, {}};
+    install(port, devicePath(4), refused);
+    install(port, devicePath(5), nvmeDrive(cut(testing::nvmeHealthReply(readOnly), 300)));
+    DriveTable table;
+    table[0] = smartRefusingNvme(0);
+    table[1] = smartRefusingNvme(1);
+    table[2] = listedDrive(2, busNvme, true);
+    table[3] = listedDrive(3, busSata, false);
+    table[4] = smartRefusingNvme(4);
+    table[5] = smartRefusingNvme(5);
+    table[6] = smartRefusingNvme(6);
+    table[6].present = false;  // not listed
+
+    probeHealthLogs(table, port);
+    const std::vector<std::string> asked = {devicePath(0), devicePath(1), devicePath(4), devicePath(5)};
+    EXPECT_EQ(port.opens, asked);
+    ASSERT_EQ(port.requests.size(), asked.size()) << "one request per drive";
+    const device::NvmeHealthQuery query = device::makeNvmeHealthQuery();
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        EXPECT_EQ(port.requests[i].path, asked[i]);
+        EXPECT_EQ(port.requests[i].code, queryProperty);
+        EXPECT_EQ(port.requests[i].input, Bytes(query.begin(), query.end()));
+    }
+    const struct {
+        int number;
+        SmartState smart;
+        std::uint8_t warning;
+    } expected[] = {{0, SmartState::FailurePredicted, 0x08},
+                    {1, SmartState::Ok, 0},
+                    {2, SmartState::Ok, 0},
+                    {3, SmartState::NoData, 0},
+                    {4, SmartState::NoData, 0},
+                    {5, SmartState::NoData, 0}};
+    for (const auto& row : expected) {
+        EXPECT_EQ(smartState(table[row.number]), row.smart) << row.number;
+        EXPECT_EQ(table[row.number].criticalWarning, row.warning) << row.number;
+    }
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 1);
+}
+
+TEST(HealthProbe, NvmeDriveThatNoLongerOpensKeepsItsLogVerdict) {
+    FakeDevicePort port;
+    NvmeHealth hot;
+    hot.criticalWarning = 0x02;
+    install(port, devicePath(7), nvmeDrive(testing::nvmeHealthReply(hot)));
+    DriveTable table;
+    table[7] = smartRefusingNvme(7);
+    probeHealthLogs(table, port);
+    ASSERT_EQ(smartState(table[7]), SmartState::FailurePredicted);
+
+    port.openErrors[devicePath(7)] = 21;
+    probeHealthLogs(table, port);
+    EXPECT_EQ(smartState(table[7]), SmartState::FailurePredicted);
+    EXPECT_EQ(port.requests.size(), 1u);
+}
+
+// The report's health reads give the same verdicts, without asking again.
+TEST(HealthProbe, ReportNotesTheLogVerdictFromItsHealthReads) {
+    DriveTable table;
+    table[0] = smartRefusingNvme(0);
+    table[1] = smartRefusingNvme(1);
+    table[2] = listedDrive(2, busSata, true);
+    table[3] = smartRefusingNvme(3);
+    HealthTable health;
+    NvmeHealth worn;
+    worn.criticalWarning = 0x04;
+    const Bytes wornLog = testing::nvmeHealthReply(worn);
+    const Bytes goodLog = testing::nvmeHealthReply({});
+    health[0] = nvmeHealth(wornLog.data(), wornLog.size());
+    health[1] = nvmeHealth(goodLog.data(), goodLog.size());
+    health[2] = health[0];  // judged by SMART RETURN STATUS: the log does not count
+    health[3] = unavailableHealth("the request was refused");
+
+    noteHealthLogs(table, health);
+    EXPECT_EQ(smartState(table[0]), SmartState::FailurePredicted);
+    EXPECT_EQ(smartState(table[1]), SmartState::Ok);
+    EXPECT_FALSE(table[2].healthLogRead);
+    EXPECT_EQ(smartState(table[3]), SmartState::NoData);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "probe/attribute_names.h"
 #include "probe/drive_health.h"
 #include "probe/health_layouts.h"
+#include "probe/nvme_log.h"
 
 namespace kestrine {
 namespace {
@@ -331,8 +333,22 @@ TEST(NvmeHealth, InconsistentRepliesGiveNoSourceAndAReason) {
         EXPECT_EQ(health.source, HealthSource::None) << row.reason;
         EXPECT_EQ(health.unavailableReason, row.reason);
         EXPECT_FALSE(isHealthCritical(health));
+        // The window's reading of the same reply: no verdict either.
+        EXPECT_EQ(nvmeCriticalWarning(row.reply.data(), row.returned), std::nullopt) << row.reason;
     }
     EXPECT_EQ(nvmeHealth(nullptr, 560).source, HealthSource::None);
+    EXPECT_EQ(nvmeCriticalWarning(nullptr, 560), std::nullopt);
+}
+
+// The window reads only the critical-warning byte, where the descriptor says the page starts.
+TEST(NvmeHealth, CriticalWarningAloneIsReadFromAWholeLog) {
+    NvmeHealth fields;
+    fields.criticalWarning = 0x12;
+    const Bytes moved = testing::nvmeHealthReply(fields, 64);
+    EXPECT_EQ(nvmeCriticalWarning(moved.data(), moved.size()), 0x12);
+    EXPECT_EQ(nvmeCriticalWarning(moved.data(), moved.size() - 1), std::nullopt);
+    const Bytes none = testing::nvmeHealthReply({});
+    EXPECT_EQ(nvmeCriticalWarning(none.data(), none.size()), 0);
 }
 
 TEST(NvmeHealth, CriticalWarningBitsAreNamedLowBitFirst) {

@@ -107,6 +107,53 @@ TEST(DriveRecord, FailedSmartQueryAloneGivesNoData) {
     EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
 }
 
+// An NVMe drive refuses the SMART version request, or answers it without the SMART command bit.
+DriveRecord nvmeDrive(std::uint32_t versionError, bool logRead, std::uint8_t criticalWarning) {
+    DriveRecord r = listedDrive();
+    r.busType = busNvme;
+    r.versionError = versionError;
+    r.healthLogRead = logRead;
+    r.criticalWarning = criticalWarning;
+    return r;
+}
+
+TEST(DriveRecord, NvmeDriveRefusingSmartIsJudgedByItsHealthLog) {
+    struct Row {
+        const char* name;
+        DriveRecord record;
+        SmartState smart;
+        IndicatorLevel level;
+    };
+    DriveRecord sata = nvmeDrive(1, true, 0x04);
+    sata.busType = 11;
+    DriveRecord takesSmart = nvmeDrive(0, true, 0x04);
+    setSmart(takesSmart, 0, false);
+    DriveRecord noSmartBit = nvmeDrive(0, true, 0x08);
+    DriveRecord spfFailing = nvmeDrive(1, true, 0);
+    setPrediction(spfFailing, true);
+    DriveRecord spfOk = nvmeDrive(1, false, 0);
+    setPrediction(spfOk, false);
+    const Row rows[] = {
+        {"no warning bit", nvmeDrive(1, true, 0), SmartState::Ok, IndicatorLevel::Ok},
+        {"spare below threshold", nvmeDrive(1, true, 0x01), SmartState::FailurePredicted,
+         IndicatorLevel::FailurePredicted},
+        {"read only, a high bit", nvmeDrive(50, true, 0x08), SmartState::FailurePredicted,
+         IndicatorLevel::FailurePredicted},
+        {"reserved bit 7", nvmeDrive(1, true, 0x80), SmartState::FailurePredicted, IndicatorLevel::FailurePredicted},
+        {"log not read", nvmeDrive(1, false, 0), SmartState::NoData, IndicatorLevel::NoData},
+        {"log not read, stale bits", nvmeDrive(1, false, 0x04), SmartState::NoData, IndicatorLevel::NoData},
+        {"version answered without SMART", noSmartBit, SmartState::FailurePredicted, IndicatorLevel::FailurePredicted},
+        {"takes SMART: its status rules", takesSmart, SmartState::Ok, IndicatorLevel::Ok},
+        {"another bus keeps no data", sata, SmartState::NoData, IndicatorLevel::NoData},
+        {"log fine, SPF failing", spfFailing, SmartState::Ok, IndicatorLevel::FailurePredicted},
+        {"log unread, SPF ok", spfOk, SmartState::NoData, IndicatorLevel::Ok},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(smartState(row.record), row.smart) << row.name;
+        EXPECT_EQ(indicatorLevel(row.record), row.level) << row.name;
+    }
+}
+
 TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {
     DriveTable table;
     table[0] = listedDrive();
@@ -118,7 +165,9 @@ TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {
     table[7] = listedDrive();  // failing, but removed since
     setPrediction(table[7], true);
     table[7].present = false;
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 2);
+    table[9] = nvmeDrive(1, true, 0x02);  // temperature beyond its threshold
+    table[10] = nvmeDrive(1, true, 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 3);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "probe/drive_texts.h"
 
@@ -9,14 +10,25 @@ namespace kestrine {
 namespace {
 
 TEST(DriveTexts, BusTypesAreNamedAndUnknownCodesAreUnspecified) {
-    EXPECT_EQ(busTypeName(0), "Unknown");
-    EXPECT_EQ(busTypeName(1), "SCSI");
-    EXPECT_EQ(busTypeName(7), "USB");
-    EXPECT_EQ(busTypeName(10), "SAS");
-    EXPECT_EQ(busTypeName(11), "SATA");
-    EXPECT_EQ(busTypeName(12), "Unspecified");
-    EXPECT_EQ(busTypeName(0x7F), "Unspecified");
-    EXPECT_EQ(busTypeName(0xFFFFFFFF), "Unspecified");
+    const std::pair<std::uint32_t, const char*> rows[] = {
+        {0, "Unknown"},
+        {1, "SCSI"},
+        {7, "USB"},
+        {10, "SAS"},
+        {11, "SATA"},
+        {12, "SD"},
+        {13, "MMC"},
+        {14, "Virtual"},
+        {15, "File Backed Virtual"},
+        {16, "Storage Spaces"},
+        {17, "NVMe"},
+        {18, "SCM"},
+        {19, "UFS"},
+        {20, "Unspecified"},  // NVMe over Fabrics in later SDKs; MinGW's headers have no such code
+        {0x7F, "Unspecified"},
+        {0xFFFFFFFF, "Unspecified"},
+    };
+    for (const auto& [code, name] : rows) EXPECT_EQ(busTypeName(code), name) << "bus type " << code;
 }
 
 TEST(DriveTexts, TrimmingRemovesOuterWhiteSpaceOnly) {

@@ -8,7 +8,8 @@
 namespace kestrine {
 namespace {
 
-enum class Prediction { None, Ok, Failing, SmartExceeded };
+// NvmeLog: an NVMe drive refusing SMART whose health log has set bit 2 (reliability degraded).
+enum class Prediction { None, Ok, Failing, SmartExceeded, NvmeLog, NvmeLogAndFailing };
 
 DriveRecord listedDrive(int number, Prediction prediction) {
     DriveRecord r;
@@ -19,6 +20,13 @@ DriveRecord listedDrive(int number, Prediction prediction) {
     if (prediction == Prediction::SmartExceeded) {
         r.smartCapable = true;
         r.thresholdExceeded = true;
+    }
+    if (prediction == Prediction::NvmeLog || prediction == Prediction::NvmeLogAndFailing) {
+        r.busType = busNvme;
+        r.versionError = 1;
+        r.healthLogRead = true;
+        r.criticalWarning = 0x04;
+        r.predictOk = prediction == Prediction::NvmeLog;
     }
     return r;
 }
@@ -84,6 +92,17 @@ TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
          nvmeHealth(0x02),
          DriveStatus::Failing,
          {"predicts failure", "NVMe critical warning: temperature"}},
+        {"NVMe log's verdict, health read: the log names it",
+         Prediction::NvmeLog,
+         nvmeHealth(0x04),
+         DriveStatus::Failing,
+         {"NVMe critical warning: reliability degraded"}},
+        {"NVMe log's verdict, no health kept", Prediction::NvmeLog, {}, DriveStatus::Failing, {"predicts failure"}},
+        {"NVMe log's verdict and the storage stack's",
+         Prediction::NvmeLogAndFailing,
+         nvmeHealth(0x04),
+         DriveStatus::Failing,
+         {"predicts failure", "NVMe critical warning: reliability degraded"}},
     };
     for (const Row& row : rows) {
         const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);

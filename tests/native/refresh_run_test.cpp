@@ -44,7 +44,7 @@ protected:
 
 TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
     script("0 healthy\n2 failing-spf\n5 threshold-exceeded\n");
-    Refresh refresh(devices, volumes, HealthReads::Skip);
+    Refresh refresh(devices, volumes, readHealthLogs);
     ASSERT_TRUE(run(refresh));
     EXPECT_EQ(renders, 1);
     EXPECT_FALSE(refresh.running());
@@ -68,7 +68,7 @@ TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
 // The status compares with the counts the previous refresh left, not with zero.
 TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
     script("0 failing-spf\n");
-    Refresh refresh(devices, volumes, HealthReads::Skip);
+    Refresh refresh(devices, volumes, readHealthLogs);
     ASSERT_TRUE(run(refresh));
     volumes.add('E', 100'000'000'000, 1'000'000'000);  // a second volume below its limit
     ASSERT_TRUE(run(refresh));
@@ -92,8 +92,8 @@ TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
 // that the window, which does not read it, shows as ok.
 TEST_F(RefreshRun, HealthReadsWhenAskedJudgeByTheHealth) {
     script("1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n");
-    Refresh window(devices, volumes, HealthReads::Skip);
-    Refresh report(devices, volumes, HealthReads::Read);
+    Refresh window(devices, volumes, readHealthLogs);
+    Refresh report(devices, volumes, readAllHealth);
     ASSERT_TRUE(run(window));
     ASSERT_TRUE(run(report));
     EXPECT_EQ(window.result().failingDriveCount, 0);
@@ -103,11 +103,43 @@ TEST_F(RefreshRun, HealthReadsWhenAskedJudgeByTheHealth) {
     EXPECT_EQ(report.result().failingDriveCount, 1);
 }
 
+// An NVMe drive that refuses SMART commands is judged by its health log in both front ends:
+// the window reads the log alone, the report notes the verdict from its health reads.
+TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
+    thresholds.defaultWarningPercent = 1;  // no volume in warning
+    script("1 version-fails bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n3 version-fails bus=17\n");
+    Refresh window(devices, volumes, readHealthLogs);
+    Refresh report(devices, volumes, readAllHealth);
+    ASSERT_TRUE(run(window));
+    ASSERT_TRUE(run(report));
+    for (const Refresh* refresh : {&window, &report}) {
+        const RefreshResult& result = refresh->result();
+        EXPECT_EQ(smartState(result.drives[1]), SmartState::FailurePredicted);
+        EXPECT_EQ(result.drives[1].criticalWarning, 4);
+        EXPECT_EQ(smartState(result.drives[3]), SmartState::NoData) << "its log is refused";
+        EXPECT_EQ(result.verdicts[1].status, DriveStatus::Failing);
+        EXPECT_EQ(result.verdicts[3].status, DriveStatus::Ok);
+        EXPECT_EQ(result.failingDriveCount, 1);
+        EXPECT_FALSE(result.status.isOk);
+    }
+    EXPECT_EQ(window.result().health[1].source, HealthSource::None) << "the window keeps no health";
+    EXPECT_EQ(window.result().verdicts[1].reasons, std::vector<std::string>{"predicts failure"});
+    EXPECT_EQ(report.result().verdicts[1].reasons,
+              std::vector<std::string>{"NVMe critical warning: reliability degraded"});
+
+    script("1 version-fails bus=17\n1 nvme-log spare=90 spare-threshold=10\n3 version-fails bus=17\n");
+    ASSERT_TRUE(run(window));
+    EXPECT_EQ(smartState(window.result().drives[1]), SmartState::Ok);
+    EXPECT_EQ(window.result().failingDriveCount, 0);
+    EXPECT_TRUE(window.result().status.stateChanged);
+    EXPECT_TRUE(window.result().status.isOk);
+}
+
 // Rendering may open a message box whose loop delivers ticks and commands: neither may start
 // a refresh inside the one being rendered, and the next one runs once it has finished.
 TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
     script("0 healthy\n");
-    Refresh refresh(devices, volumes, HealthReads::Skip);
+    Refresh refresh(devices, volumes, readHealthLogs);
     RefreshCycle cycle;
     int nestedRenders = 0;
     bool nestedRan = true;
@@ -124,7 +156,7 @@ TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
 }
 
 TEST_F(RefreshRun, ARenderingThatThrowsEndsTheRefresh) {
-    Refresh refresh(devices, volumes, HealthReads::Skip);
+    Refresh refresh(devices, volumes, readHealthLogs);
     EXPECT_THROW(refresh.run(thresholds, [](const RefreshResult&) { throw std::runtime_error("out of memory"); }),
                  std::runtime_error);
     EXPECT_FALSE(refresh.running());

@@ -122,6 +122,23 @@ TEST_F(ReportRun, HealthIsReadAfterTheProbeAndDetailedInTheTextOnly) {
     EXPECT_EQ(run({"--format", "json", "--details"}).output, run({"--format", "json"}).output);
 }
 
+// NVMe drives refuse SMART commands: their SMART column is the health log's verdict, as in
+// the window, also for a standard user.
+TEST_F(ReportRun, NvmeDriveRefusingSmartShowsItsLogVerdictAsSmartStatus) {
+    script(
+        "standard-user\n"
+        "0 version-fails bus=17 vendor=Hot product=N1 serial=4e31\n0 nvme-log warning=2 spare=100\n"
+        "1 version-fails bus=17 vendor=Cool product=N2 serial=4e32\n1 nvme-log spare=100\n"
+        "2 version-fails bus=17 vendor=Mute product=N3 serial=4e33\n");
+    const std::string text = run({}).output;
+    for (const char* row : {"Disk 0  Hot N1   N1      NVMe  Fixed  Ok          Failure Predicted\n",
+                            "Disk 1  Cool N2  N2      NVMe  Fixed  Ok          Ok\n",
+                            "Disk 2  Mute N3  N3      NVMe  Fixed  Ok          No Data Available\n",
+                            "Status: CRITICAL - Disk 0 NVMe critical warning: temperature\n"})
+        EXPECT_TRUE(has(text, row)) << row << text;
+    EXPECT_TRUE(has(run({"--format", "nagios"}).output, "'failing drives'=1;;0;0;3"));
+}
+
 TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing) {
     script("0 failing-spf\n");
     for (const auto& [arguments, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{

@@ -115,6 +115,7 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
          "10 %), media errors 3\n"
          "  Critical warning: spare below threshold\n\n"},
         {"nvme_critical_warning", "Status: CRITICAL - Disk 2 NVMe critical warning: spare below threshold\n"},
+        {"nvme_critical_warning", "Disk 2  NVMe Fast 2TB  N42     NVMe  Fixed      Ok          Failure Predicted\n"},
         {"health_unavailable",
          "  Health: not available - reading SMART data needs administrator rights (the request was refused with "
          "error 5); temperature 38 C\n"},
@@ -219,6 +220,10 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
          "\"threshold\": 2, \"raw\": 0, \"preFailure\": true, \"failingNow\": true}"},
         {"ata_failing_now", "\"health\": {\"source\": \"ata_smart\", \"critical\": true, \"temperatureCelsius\": 41,"},
         {"ata_failing_now", "\"exitCode\": 2,"},
+        {"nvme_critical_warning",
+         "\"bus\": \"NVMe\", \"busType\": 17, \"removable\": false, \"spf\": {\"state\": \"ok\", \"text\": \"Ok\"}, "
+         "\"smart\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\", \"capable\": false, "
+         "\"versionError\": 1, \"statusError\": 0}"},
         {"nvme_critical_warning",
          "\"health\": {\"source\": \"nvme_log\", \"critical\": true, \"temperatureCelsius\": 45, \"nvme\": "
          "{\"criticalWarning\": 1, \"criticalWarnings\": [\"spare below threshold\"], "

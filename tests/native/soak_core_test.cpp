@@ -290,7 +290,7 @@ protected:
     RecordingMessageSink sink;
     NoSystemMessages systemMessages;
     SettingsStore store{files, sink, baseFolder};
-    Refresh core{port, volumes, HealthReads::Skip};
+    Refresh core{port, volumes, readHealthLogs};
     RefreshCycle cycle;
     int failing = 0;
     int warnings = 0;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "fakes/fake_list_control.h"
 #include "probe/drive_verdict.h"
 #include "ui/drive_list.h"
+#include "ui/status_images.h"
 
 namespace kestrine {
 namespace {
@@ -188,6 +190,13 @@ TEST_F(DriveListRefill, FailedInsertionLeavesTheDriveForTheNextRefill) {
     ASSERT_EQ(list.itemCount(), 1);
     EXPECT_EQ(list.mark, 0);
     EXPECT_EQ(panelUpdates, 1);
+}
+
+// The lists' status strip for the system's DPI: never scaled up, never past its largest drawing.
+TEST(StatusImages, TheLargestDrawingNotAboveTheSystemsSmallIconSizeIsTaken) {
+    const std::pair<int, int> rows[] = {{96, 16},  {108, 16}, {120, 16}, {143, 16}, {144, 24}, {168, 24},
+                                        {191, 24}, {192, 32}, {288, 32}, {72, 16},  {0, 16},   {-96, 16}};
+    for (const auto& [dpi, size] : rows) EXPECT_EQ(statusImageSize(dpi), size) << dpi << " dpi";
 }
 
 }  // namespace

@@ -59,6 +59,14 @@ bool readItem(HWND list, HANDLE process, const RemoteBlock& block, int index, Li
     return true;
 }
 
+// LVM_GETITEMRECT for one part of an item (LVIR_ICON, LVIR_LABEL).
+bool itemRect(HWND list, HANDLE process, const RemoteBlock& block, int index, LONG part, RECT& rect) {
+    const RECT request = {part, 0, 0, 0};
+    return WriteProcessMemory(process, block.address(), &request, sizeof request, nullptr) &&
+           send(list, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.address())) == TRUE &&
+           ReadProcessMemory(process, block.address(), &rect, sizeof rect, nullptr);
+}
+
 UniqueHandle openListProcess(HWND list) {
     DWORD processId = 0;
     GetWindowThreadProcessId(list, &processId);
@@ -82,6 +90,20 @@ bool setListItemData(HWND list, int index, LPARAM data) {
     return block.address() != nullptr &&
            WriteProcessMemory(process.get(), block.address(), &request, sizeof request, nullptr) &&
            send(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(block.address())) == TRUE;
+}
+
+bool readItemLayout(HWND list, int index, ItemLayout& layout) {
+    UniqueHandle process = openListProcess(list);
+    if (!process.valid()) return false;
+    RemoteBlock block(process.get(), sizeof(LVITEMA) + textCapacity);
+    ListItem item;
+    if (block.address() == nullptr || !readItem(list, process.get(), block, index, item) ||
+        !itemRect(list, process.get(), block, index, LVIR_ICON, layout.icon) ||
+        !itemRect(list, process.get(), block, index, LVIR_LABEL, layout.label) ||
+        !WriteProcessMemory(process.get(), block.address(), item.text.c_str(), item.text.size() + 1, nullptr))
+        return false;
+    layout.textWidth = static_cast<int>(send(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block.address())));
+    return layout.textWidth > 0;
 }
 
 std::vector<ListItem> readListItems(HWND list) {

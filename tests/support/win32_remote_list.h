@@ -18,6 +18,16 @@ struct ListItem {
 
 // All items in order; empty when the list cannot be read.
 std::vector<ListItem> readListItems(HWND list);
+
+// Where an item shows its picture and its text, in the list's client coordinates, and how
+// wide its whole text is in the list's font, as the list measures it.
+struct ItemLayout {
+    RECT icon{};
+    RECT label{};
+    int textWidth = 0;
+};
+// False when the list cannot be read.
+bool readItemLayout(HWND list, int index, ItemLayout& layout);
 int listItemCount(HWND list);
 int listSelectionMark(HWND list);
 // Gives item `index` another item data (LVM_SETITEMA with LVIF_PARAM); false on failure.

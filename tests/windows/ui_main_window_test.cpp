@@ -7,11 +7,14 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/win32_application.h"
 #include "fakes/fake_device_port.h"
 #include "resource.h"
+#include "ui/status_images.h"
+#include "ui/win32_gdi.h"
 #include "ui/win32_shared_memory.h"
 #include "ui_program_resources.h"
 
@@ -142,23 +145,42 @@ TEST_F(MainWindowRun, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize)
 }
 
 // Both lists show the window's status strip without owning it, so destroying them leaves
-// the strip to its one owner.
+// the strip to its one owner. The strip is the one drawn for the system's DPI, and each list
+// shows its entries one per row in a column as wide as the list less a scroll bar.
 TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
     std::vector<LONG_PTR> styles;
     std::vector<LRESULT> strips;
+    std::vector<std::pair<LRESULT, LONG>> columnAndSpace;
+    int imageWidth = 0;
+    int imageHeight = 0;
     runMainWindow({[&](HWND window) {
                        for (const int list : {IDC_DRIVE_LIST, IDC_VOLUME_LIST}) {
-                           styles.push_back(GetWindowLongPtrA(GetDlgItem(window, list), GWL_STYLE));
-                           strips.push_back(SendDlgItemMessageA(window, list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+                           HWND control = GetDlgItem(window, list);
+                           styles.push_back(GetWindowLongPtrA(control, GWL_STYLE));
+                           strips.push_back(SendMessageA(control, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+                           RECT client{};
+                           GetClientRect(control, &client);
+                           columnAndSpace.emplace_back(SendMessageA(control, LVM_GETCOLUMNWIDTH, 0, 0),
+                                                       client.right - GetSystemMetrics(SM_CXVSCROLL));
                        }
+                       ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(strips[0]), &imageWidth, &imageHeight);
                        return true;
                    },
                    escape()},
                   script);
     ASSERT_EQ(styles.size(), 2u);
-    for (const LONG_PTR style : styles) EXPECT_NE(style & LVS_SHAREIMAGELISTS, 0);
+    for (const LONG_PTR style : styles) {
+        EXPECT_NE(style & LVS_SHAREIMAGELISTS, 0);
+        EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+    }
     EXPECT_NE(strips[0], 0);
     EXPECT_EQ(strips[0], strips[1]);
+    EXPECT_EQ(imageWidth, statusImageSize(systemDpi()));
+    EXPECT_EQ(imageHeight, imageWidth);
+    for (const auto& [column, space] : columnAndSpace) {
+        EXPECT_GT(column, 0);
+        EXPECT_EQ(column, space);
+    }
 }
 
 TEST_F(MainWindowRun, EnterDoesNothingAndEscapeEndsWithCancel) {

@@ -9,6 +9,7 @@
 
 #include "fakes/health_replies.h"
 #include "probe/drive_texts.h"
+#include "probe/health_probe.h"
 #include "report/report_model.h"
 #include "report/text_encoding.h"
 
@@ -208,10 +209,11 @@ inline std::vector<ReportScenario> reportScenarios() {
     all.push_back(failing);
 
     ReportScenario nvme = healthyScenario("nvme_critical_warning");
-    nvme.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "Unspecified");
+    nvme.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "NVMe");
     nvme.drives[2].smartCapable = false;
     nvme.drives[2].versionError = invalidFunction;
     nvme.health[2] = nvmeDriveHealth(spareBelowThresholdLog());
+    noteHealthLog(nvme.drives[2], nvme.health[2]);  // as the report's run notes it
     all.push_back(nvme);
 
     // A standard user: the SMART reads refused, the temperature property still answered.
