@@ -23,8 +23,13 @@ msi="$out/kestrine-$version.msi"
 (cd "$stage" && wixl -D Version="$version" -D ProductCode="$product_code" -D Bin=bin \
     -D Docs=. -D Resources=resources -o "$msi" "$here/kestrine.wxs")
 # What wixl cannot say, written into its tables: the Startup shortcut's component condition,
-# and a short name beside the report's long file name (a name that is not 8.3 needs both).
+# a short name beside the report's long file name (a name that is not 8.3 needs both), the
+# event source's message file as REG_EXPAND_SZ ("#%"), and the event source's key removed
+# with the program (the name "-").
+source_key='SYSTEM\CurrentControlSet\Services\EventLog\Application\Kestrine'
 msibuild "$msi" \
     -q "UPDATE Component SET Condition = 'STARTATSIGNIN = \"1\"' WHERE Component = 'StartupShortcut'" \
-    -q "UPDATE File SET FileName = 'KESTRE~1.EXE|kestrine-report.exe' WHERE File = 'kestrine_report.exe'"
+    -q "UPDATE File SET FileName = 'KESTRE~1.EXE|kestrine-report.exe' WHERE File = 'kestrine_report.exe'" \
+    -q "UPDATE Registry SET Value = '#%[#kestrine.exe]' WHERE Name = 'EventMessageFile'" \
+    -q "INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Component_\`) VALUES ('EventSourceKey', 2, '$source_key', '-', 'WindowProgram')"
 echo "$msi"

@@ -21,8 +21,8 @@ std::string applicationName(HINSTANCE instance) {
 }  // namespace
 
 MainWindowPorts mainWindowPorts(Win32Platform& platform, DevicePort& devices) {
-    return {devices,        platform.systemMessages, platform.volumes,
-            platform.files, platform.notifyShell,    platform.settingsFolder};
+    return {devices,           platform.systemMessages, platform.volumes, platform.files, platform.notifyShell,
+            platform.eventLog, platform.settingsFolder};
 }
 
 int runApplication(HINSTANCE instance, const char* commandTail, DevicePort& devices) {

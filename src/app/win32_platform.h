@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32_device_port.h"
+#include "platform/win32_event_log.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_settings_folder.h"
 #include "platform/win32_volume_source.h"
@@ -17,6 +18,7 @@ struct Win32Platform {
     Win32VolumeSource volumes;
     Win32FileStore files;
     Win32NotifyShell notifyShell;
+    Win32EventLog eventLog;
     std::string settingsFolder = settingsBaseFolder();
 };
 

@@ -69,6 +69,10 @@ bool SettingsStore::saveSettings() {
     return files_.replace(*path, reinterpret_cast<const std::uint8_t*>(&working_), sizeof working_);
 }
 
+std::string SettingsStore::filePath() const {
+    return baseFolder_ + '\\' + firstSubFolder + '\\' + secondSubFolder + '\\' + fileName;
+}
+
 std::optional<std::string> SettingsStore::prepareFilePath() {
     if (!files_.exists(baseFolder_)) return std::nullopt;
     std::string path = baseFolder_;

@@ -42,6 +42,8 @@ public:
     // Writes the working record when it differs from the stored copy. A record that fails
     // the test before writing is refused with "Bad Config Data On Save" and nothing written.
     bool saveSettings();
+    // Where the file is: the base folder, "VTN", "KSTM" and "KSTMC.dat".
+    std::string filePath() const;
 
 private:
     // Builds the file's path, creating "VTN" and "KSTM" when missing; nothing when the base

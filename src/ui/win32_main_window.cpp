@@ -8,6 +8,7 @@
 
 #include "resource.h"
 #include "tray/start_option.h"
+#include "tray/status_events.h"
 #include "ui/status_images.h"
 #include "ui/win32_about_window.h"
 #include "ui/win32_help_window.h"
@@ -61,6 +62,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
     : Dialog(resources, IDD_MAIN),
       application_(std::move(application)),
       systemMessages_(ports.systemMessages),
+      eventLog_(ports.eventLog),
       settings_(ports.files, *this, ports.settingsFolder),
       refresh_(ports.devices, ports.volumes, readHealthLogs),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
@@ -248,7 +250,7 @@ Reply MainWindow::OnDestroy(WPARAM, LPARAM) {
     if (isRunningCopy()) {
         tick_.stop();
         trayIcon_.remove();
-        settings_.saveSettings();
+        saveSettings();
     }
     return std::nullopt;
 }
@@ -262,7 +264,7 @@ Reply MainWindow::OnEndSession(WPARAM ending, LPARAM reason) {
     if ((reason & ENDSESSION_CLOSEAPP) != 0) {
         exit();
     } else {
-        settings_.saveSettings();
+        saveSettings();
     }
     return 0;
 }
@@ -270,9 +272,10 @@ Reply MainWindow::OnEndSession(WPARAM ending, LPARAM reason) {
 // False for a later copy that only handed over, and for one that ended before the hand-over.
 bool MainWindow::isRunningCopy() const { return activation_.view() != nullptr && !isDuplicate_; }
 
-// Only a left double-click on the tray icon does something: it shows the window.
+// A left double-click on the tray icon, or a click on its notification, shows the window;
+// nothing else does.
 Reply MainWindow::OnTrayNotify(WPARAM, LPARAM lParam) {
-    if (LOWORD(lParam) == WM_LBUTTONDBLCLK) {
+    if (showsWindow(LOWORD(lParam))) {
         showWindow(SW_SHOWNORMAL);
         if (!IsIconic(hwnd())) activate();
     }
@@ -283,6 +286,12 @@ Reply MainWindow::OnTrayNotify(WPARAM, LPARAM lParam) {
 Reply MainWindow::OnTaskbarCreated(WPARAM, LPARAM) {
     trayIcon_.restore();
     return 0;
+}
+
+// The program ends right after a save: a failed one is written to the event log, since the
+// changed percents are lost with it.
+void MainWindow::saveSettings() {
+    if (!settings_.saveSettings()) eventLog_.report(settingsNotSaved(settings_.filePath()));
 }
 
 void MainWindow::exit() { endDialog(IDCANCEL); }

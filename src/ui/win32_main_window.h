@@ -1,7 +1,8 @@
 #pragma once
 // "Disk Drive Status": the program's one window. It owns all program state, sets it up in a
-// fixed order when it initialises, runs the 200 ms tick and the refresh, and keeps the tray
-// icon in step with the overall state.
+// fixed order when it initialises, runs the 200 ms tick and the refresh, keeps the tray icon
+// in step with the overall state, and tells of new problems in a notification and of every
+// change in the event log.
 #include <windows.h>
 
 #include <cstdint>
@@ -13,7 +14,9 @@
 #include "settings/file_store.h"
 #include "settings/message_sink.h"
 #include "settings/settings_store.h"
+#include "tray/event_log.h"
 #include "tray/notify_shell.h"
+#include "tray/problem_news.h"
 #include "tray/status_evaluation.h"
 #include "tray/tray_icon.h"
 #include "ui/application_info.h"
@@ -36,6 +39,7 @@ struct MainWindowPorts {
     VolumeSource& volumes;
     FileStore& files;
     NotifyShell& notifyShell;
+    EventLog& eventLog;
     std::string settingsFolder;  // the folder that holds "VTN\KSTM\KSTMC.dat"
 };
 
@@ -69,6 +73,7 @@ private:
     Reply OnTrayNotify(WPARAM wParam, LPARAM lParam);
     Reply OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
 
+    void saveSettings();
     void exit();
     bool isRunningCopy() const;
     void hideWindow();
@@ -83,6 +88,7 @@ private:
     void updateDrivePanel();
     void updateVolumePanel();
     void applyStatus(const StatusDecision& status);
+    void tellWhatIsNew(const ProblemNews& news);
     LRESULT OnDriveListClick(const NMHDR&);
     LRESULT OnVolumeListClick(const NMHDR&);
 
@@ -101,6 +107,7 @@ private:
 
     ApplicationInfo application_;
     SystemMessages& systemMessages_;
+    EventLog& eventLog_;
     SettingsStore settings_;
     Refresh refresh_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
@@ -114,6 +121,7 @@ private:
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
     TrayIcon trayIcon_;
+    ProblemWatch problemWatch_;
     RefreshCycle cycle_;
     SharedMemory activation_;  // the single-copy hand-over byte
     bool isDuplicate_ = false;

@@ -3,7 +3,9 @@
 
 #include <commctrl.h>
 
+#include "refresh/watched_items.h"
 #include "resource.h"
+#include "tray/status_events.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/volume_list.h"
@@ -34,7 +36,7 @@ void MainWindow::refresh() {
 }
 
 // The wait cursor stays from the probe until both lists are in step with the result; then the
-// panels, the countdown's restart and the overall state.
+// panels, the countdown's restart, the overall state, and the news of what changed.
 void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& wait) {
     refillDriveList(result.drives, driveList_, [this] { updateDrivePanel(); });
     refillVolumeList(result.volumeScan, volumeList_, [this] { updateVolumePanel(); });
@@ -43,6 +45,7 @@ void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& 
     updateVolumePanel();
     cycle_.refreshed();
     applyStatus(result.status);
+    tellWhatIsNew(problemWatch_.update(watchedItems(result, settings_.working())));
 }
 
 void MainWindow::toggleAutoRefresh() {
@@ -99,6 +102,13 @@ void MainWindow::applyStatus(const StatusDecision& status) {
         else
             BringWindowToTop(hwnd());
     }
+}
+
+// New problems in one notification from the tray icon, whatever the window's state (Windows'
+// own notification settings decide whether it is shown); every change in the event log.
+void MainWindow::tellWhatIsNew(const ProblemNews& news) {
+    if (!news.appeared.empty()) trayIcon_.showNotification(notificationTitle, notificationText(news.appeared));
+    for (const LogEvent& event : statusEvents(news)) eventLog_.report(event);
 }
 
 LRESULT MainWindow::OnDriveListClick(const NMHDR&) {

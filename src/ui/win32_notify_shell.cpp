@@ -8,10 +8,22 @@ namespace kestrine {
 
 namespace {
 
-// The shell reads only the version-1 part of the record, whose tooltip ends after 64 bytes;
-// every member written here, the tooltip's terminating zero included, lies in it.
+// Without a notification the shell reads only the version-1 part of the record, whose tooltip
+// ends after 64 bytes; every member written then, the tooltip's terminating zero included,
+// lies in it. A notification needs the version-2 record, which every shell since Windows 2000
+// reads.
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
 static_assert(offsetof(NOTIFYICONDATAA, szTip) + tooltipMaxLength + 1 == NOTIFYICONDATAA_V1_SIZE);
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
+static_assert(sizeof(NOTIFYICONDATAA::szInfoTitle) == infoTitleMaxLength + 1);
+static_assert(sizeof(NOTIFYICONDATAA::szInfo) == infoTextMaxLength + 1);
+static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) + sizeof(DWORD) == NOTIFYICONDATAA_V2_SIZE);
+
+// Copies at most `size` - 1 characters and leaves the rest zero.
+template <std::size_t size>
+void copyText(char (&target)[size], const std::string& text) {
+    std::memcpy(target, text.data(), std::min(text.size(), size - 1));
+}
 
 DWORD messageOf(NotifyAction action) {
     switch (action) {
@@ -32,8 +44,13 @@ NOTIFYICONDATAA notifyIconData(const TrayIconRecord& record) {
     data.uFlags = record.flags;
     data.uCallbackMessage = record.callbackMessage;
     data.hIcon = reinterpret_cast<HICON>(record.icon);
-    const std::size_t length = std::min(record.tooltip.size(), tooltipMaxLength);
-    std::memcpy(data.szTip, record.tooltip.data(), length);
+    copyText(data.szTip, record.tooltip.substr(0, tooltipMaxLength));
+    if ((record.flags & notifyFlagInfo) != 0) {
+        data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        copyText(data.szInfoTitle, record.infoTitle);
+        copyText(data.szInfo, record.infoText);
+        data.dwInfoFlags = record.infoFlags;
+    }
     return data;
 }
 

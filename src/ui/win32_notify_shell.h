@@ -7,7 +7,8 @@
 
 namespace kestrine {
 
-// The version-1 record (88 bytes, understood by every shell) for `record`.
+// The version-1 record (88 bytes, understood by every shell) for `record`; the version-2
+// record (488 bytes) when it carries a notification.
 NOTIFYICONDATAA notifyIconData(const TrayIconRecord& record);
 
 class Win32NotifyShell : public NotifyShell {

@@ -1,14 +1,19 @@
-// The notification-area icon, hiding into it and coming back, the start-hidden option, and
-// the overall state as the window's small icon shows it.
+// The notification-area icon, hiding into it and coming back, the start-hidden option, the
+// overall state as the window's small icon shows it, and the notification of new problems.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
+
+#include <string>
 
 #include "resource.h"
 #include "win32_polling.h"
+#include "win32_process.h"
 #include "win32_program_run.h"
 #include "win32_remote_list.h"
+#include "win32_screenshot.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
 
@@ -152,17 +157,23 @@ TEST(StatusIndication, FailingDriveShowsTheWarningIconAndRecoveryTheOkIcon) {
     EXPECT_TRUE(trayIconExists(window));
 }
 
+// After the first refresh hides the window in the tray, then refreshes with `drives` turned
+// to `failing`.
+void failWhileHidden(ProgramRun& run, ScenarioFile& drives, const std::string& failing) {
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    run.command(ID_WINDOW_HIDE);
+    ASSERT_TRUE(waitUntilHidden(run));
+    drives.write(failing);
+    // Sent, not posted: the refresh has run when the call returns.
+    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+}
+
 // A window hidden in the tray stays there when a problem appears: only the tray shows it.
 TEST(StatusIndication, FailingDriveLeavesAHiddenWindowHidden) {
     ASSERT_TRUE(writeSettings(quietVolumeSettings()));
     ScenarioFile drives("0 healthy\n");
     ProgramRun run(Program::Scripted);
-    ASSERT_TRUE(run.waitForFirstRefresh());
-    run.command(ID_WINDOW_HIDE);
-    ASSERT_TRUE(waitUntilHidden(run));
-    drives.write("0 failing-spf\n");
-    // Sent, not posted: the refresh has run when the call returns.
-    SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0);
+    ASSERT_NO_FATAL_FAILURE(failWhileHidden(run, drives, "0 failing-spf\n"));
     const std::vector<ListItem> listed = readListItems(run.control(IDC_DRIVE_LIST));
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].image, 2);
@@ -180,6 +191,40 @@ TEST(StatusIndication, FailingDriveBringsAMinimizedWindowBack) {
     drives.write("0 failing-spf\n");
     run.command(ID_REFRESH_DATA);
     EXPECT_TRUE(waitUntil([&] { return !IsIconic(run.window()); }));
+}
+
+// Wine's notification area draws a notification as a balloon: a tooltip window of its own in
+// the virtual desktop, whose text is the notification's. The text of the shown one that
+// holds `part`, or nothing.
+std::string shownNotification(const std::string& part) {
+    for (HWND window : topLevelWindows(0)) {
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (lstrcmpiA(className, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) continue;
+        const std::string text = ProgramRun::windowText(window);
+        if (text.find(part) != std::string::npos) return text;
+    }
+    return "";
+}
+
+// A picture of it is left beside the test programs as notification.bmp, for the README.
+TEST(Notification, DriveTurningToFailureWhileHiddenIsNamedAndAClickBringsTheWindowBack) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy vendor=WDC product=WD5000AAKS\n");
+    ProgramRun run(Program::Scripted);
+    ASSERT_NO_FATAL_FAILURE(failWhileHidden(run, drives, "0 failing-spf vendor=WDC product=WD5000AAKS\n"));
+    std::string text;
+    EXPECT_TRUE(waitUntil([&] {
+        text = shownNotification("Disk 0 - WDC WD5000AAKS");
+        return !text.empty();
+    }));
+    EXPECT_EQ(text, "Disk 0 - WDC WD5000AAKS predicts failure");
+    Sleep(500);  // shown is not yet painted
+    EXPECT_TRUE(saveScreenshot(support::binFolder() + "notification.bmp"));
+    EXPECT_FALSE(IsWindowVisible(run.window()));
+
+    PostMessageA(run.window(), RegisterWindowMessageA("MySysTray"), trayIconId, NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(waitUntilShown(run));
 }
 
 }  // namespace

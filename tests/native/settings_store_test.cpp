@@ -41,6 +41,11 @@ TEST_F(SettingsFile, FirstStartCreatesFoldersAndWritesTheDefaultRecord) {
     EXPECT_EQ(files.replacements, 1);
 }
 
+TEST_F(SettingsFile, FilePathNamesTheFileBelowTheBaseFolderWithoutTouchingIt) {
+    EXPECT_EQ(store.filePath(), settingsPath);
+    EXPECT_FALSE(files.folders.count(programData + "\\VTN"));
+}
+
 TEST_F(SettingsFile, ExistingFileIsLoadedIntoTheWorkingRecord) {
     SettingsRecord record = defaultSettings();
     record.defaultWarningPercent = 17;

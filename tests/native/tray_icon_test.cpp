@@ -236,5 +236,86 @@ TEST_F(TrayIconCalls, NoRetriesBeforeAddOrAfterRemove) {
     EXPECT_EQ(shell.calls.size(), before);
 }
 
+TEST_F(TrayIconCalls, NotificationGoesOutOnceWithTheWarningIconAndTheCurrentPicture) {
+    setUpAndAdd();
+    tray.setIcon(134);
+    EXPECT_TRUE(tray.showNotification("Drive Status Warning", "Disk 1 - WDC WD5000AAKS predicts failure"));
+    const TrayIconRecord& sent = shell.calls.back().record;
+    EXPECT_EQ(shell.calls.back().action, NotifyAction::Modify);
+    EXPECT_EQ(sent.flags, 7u | notifyFlagInfo);
+    EXPECT_EQ(sent.infoTitle, "Drive Status Warning");
+    EXPECT_EQ(sent.infoText, "Disk 1 - WDC WD5000AAKS predicts failure");
+    EXPECT_EQ(sent.infoFlags, notifyInfoWarning);
+    EXPECT_EQ(sent.icon, 134u);
+    EXPECT_EQ(sent.owner, 0x4242u);
+
+    tray.setTooltip("Drive Status Warning");  // a later modify does not show it again
+    EXPECT_EQ(shell.calls.back().record.flags, 7u);
+    EXPECT_EQ(shell.calls.back().record.infoText, "");
+}
+
+TEST_F(TrayIconCalls, NotificationTitleAndTextAreCutToFit) {
+    setUpAndAdd();
+    tray.showNotification(std::string(70, 't'), std::string(300, 'x'));
+    EXPECT_EQ(shell.calls.back().record.infoTitle, std::string(63, 't'));
+    EXPECT_EQ(shell.calls.back().record.infoText, std::string(255, 'x'));
+    tray.showNotification("Drive Status Warning", std::string_view("D: 4.2 %\0hidden", 15));
+    EXPECT_EQ(shell.calls.back().record.infoText, "D: 4.2 %");
+}
+
+// At a sign-in the taskbar may not be there yet when the first refresh finds a problem.
+TEST_F(TrayIconCalls, NotificationWaitsUntilTheShellTakesTheIcon) {
+    shell.succeed = false;
+    setUpAndAdd();
+    EXPECT_FALSE(tray.showNotification("Drive Status Warning", "E: 1.0 % free, below 10 %"));
+    EXPECT_EQ(shell.calls.size(), 1u);  // only the refused add
+    shell.succeed = true;
+    for (int i = 0; i < TrayIcon::retryTicks; ++i) tray.retryAddIfDue();
+    ASSERT_EQ(shell.calls.size(), 3u);
+    EXPECT_EQ(shell.calls[1].action, NotifyAction::Add);
+    EXPECT_EQ(shell.calls[2].action, NotifyAction::Modify);
+    EXPECT_EQ(shell.calls[2].record.infoText, "E: 1.0 % free, below 10 %");
+    EXPECT_TRUE(tray.restore());  // shown once only
+    EXPECT_EQ(shell.calls.size(), 4u);
+}
+
+TEST_F(TrayIconCalls, RefusedOrRemovedNotificationIsNotShownLater) {
+    setUpAndAdd();
+    shell.succeed = false;
+    EXPECT_FALSE(tray.showNotification("Drive Status Warning", "E: 1.0 % free, below 10 %"));
+    EXPECT_TRUE(tray.added());
+    shell.succeed = true;
+    EXPECT_TRUE(tray.restore());
+    EXPECT_EQ(shell.calls.back().record.flags & notifyFlagInfo, 0u);
+
+    shell.succeed = false;
+    tray.restore();  // the shell lost the icon
+    tray.showNotification("Drive Status Warning", "F: 2.0 % free, below 10 %");
+    shell.succeed = true;
+    tray.remove();
+    EXPECT_FALSE(tray.restore());
+    EXPECT_EQ(shell.calls.back().action, NotifyAction::Remove);
+}
+
+struct TrayEventRow {
+    std::uint32_t event;
+    bool shows;
+};
+
+TEST(TrayEvents, ADoubleClickOnTheIconOrAClickOnTheNotificationShowsTheWindow) {
+    const TrayEventRow rows[] = {
+        {0x203, true},   // WM_LBUTTONDBLCLK
+        {0x405, true},   // NIN_BALLOONUSERCLICK
+        {0x201, false},  // WM_LBUTTONDOWN
+        {0x202, false},  // WM_LBUTTONUP
+        {0x206, false},  // WM_RBUTTONDBLCLK
+        {0x200, false},  // WM_MOUSEMOVE
+        {0x402, false},  // NIN_BALLOONSHOW
+        {0x404, false},  // NIN_BALLOONTIMEOUT
+        {0x403, false},  // NIN_BALLOONHIDE
+    };
+    for (const TrayEventRow& row : rows) EXPECT_EQ(showsWindow(row.event), row.shows) << std::hex << row.event;
+}
+
 }  // namespace
 }  // namespace kestrine

@@ -19,6 +19,7 @@ check() {  # check NAME COMMAND...: one result line
     else failed=$((failed + 1)); echo "FAIL $1"; fi
 }
 contains() { grep -qF -- "$2" <<<"$1"; }
+matches() { grep -qE -- "$2" <<<"$1"; }
 # A shortcut holds its target path as 8-bit text and its arguments as UTF-16.
 lnk_has() { [ -f "$1" ] && { strings -a "$1"; strings -a -el "$1"; } | grep -F -- "$2" >/dev/null; }
 
@@ -38,6 +39,12 @@ shortcuts=$(msiinfo export "$msi" Shortcut | tr -d '\r')
 check "start-menu shortcut" contains "$shortcuts" $'MenuShortcut\tProgramMenuFolder\tKestrine\tMenuShortcut\t[INSTALLDIR]kestrine.exe\t\t'
 check "startup shortcut" contains "$shortcuts" $'StartupShortcut\tStartupFolder\tKestrine\tStartupShortcut\t[INSTALLDIR]kestrine.exe\t/SystemTray'
 check "startup shortcut follows the property" contains "$(msiinfo export "$msi" Component | tr -d '\r')" $'StartupFolder\t4\tSTARTATSIGNIN = "1"'
+# The event source, with the installed kestrine.exe as its message file (REG_EXPAND_SZ: "#%").
+source_key='SYSTEM\CurrentControlSet\Services\EventLog\Application\Kestrine'
+registry=$(msiinfo export "$msi" Registry | tr -d '\r')
+check "event source's message file" contains "$registry" $'\t2\t'"$source_key"$'\tEventMessageFile\t#%[#kestrine.exe]\tWindowProgram'
+check "event source's types" contains "$registry" $'\t2\t'"$source_key"$'\tTypesSupported\t#7\tWindowProgram'
+check "event source's key removed with the program" contains "$registry" $'EventSourceKey\t2\t'"$source_key"$'\t-\t\tWindowProgram'
 
 wineboot -i >/dev/null 2>&1; wineserver -w
 c="$WINEPREFIX/drive_c"
@@ -52,6 +59,7 @@ products() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Unin
 installed_version() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
                       tr -d '\r' | sed -n 's/.*DisplayVersion *REG_SZ *//p' | sort -u | tr '\n' ' '; }
 copies() { find "$c" -iname "$1" | wc -l; }
+event_source() { wine reg query "HKLM\\$source_key" 2>/dev/null | tr -d '\r'; }
 msiexec() { wine msiexec "$@" >/dev/null 2>&1; echo $?; }
 
 # A silent install with the defaults.
@@ -61,6 +69,9 @@ check "report installed" test -f "$dir/kestrine-report.exe"
 check "README installed" test -f "$dir/README.txt"
 check "start-menu shortcut made" lnk_has "$(menu_lnk)" kestrine.exe
 check "startup shortcut starts hidden" lnk_has "$(startup_lnk)" /SystemTray
+check "event source registered for the installed program" \
+    matches "$(event_source)" 'EventMessageFile +REG_EXPAND_SZ +C:\\Program Files\\Kestrine\\kestrine\.exe$'
+check "event source takes every event type" matches "$(event_source)" 'TypesSupported +REG_DWORD +0x7$'
 report_version=$(cd "$dir" && wine ./kestrine-report.exe --version 2>&1 | tr -d '\r')
 check "report runs from the install folder" contains "$report_version" "$version"
 
@@ -76,6 +87,7 @@ mkdir -p "$(dirname "$settings")"; head -c 272 /dev/urandom >"$settings"; cp "$s
 check "silent uninstall exits 0" test "$(msiexec /x "$msi" /qn)" = 0
 check "program files removed" test ! -e "$dir/kestrine.exe" -a ! -e "$dir/kestrine-report.exe"
 check "shortcuts removed" test -z "$(menu_lnk)$(startup_lnk)"
+check "event source removed" test -z "$(event_source)"
 check "no product left" test "$(products)" = 0
 check "settings file kept byte for byte" cmp -s "$settings" "$work/settings.before"
 

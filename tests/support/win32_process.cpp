@@ -1,5 +1,12 @@
 #include "win32_process.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "win32_polling.h"
+
 namespace kestrine::support {
 
 std::string binFolder() {
@@ -51,6 +58,54 @@ std::string captured(const UniqueHandle& file) {
 }
 
 }  // namespace
+
+// The Unix shell as the Windows side sees the Unix root, and Debian's Wine loader.
+constexpr char unixShell[] = "Z:\\bin\\sh";
+constexpr char joinedThroughWine[] = R"(sh -c "exec \"$0\" \"$1\" 2>&1" /usr/bin/wine )";
+
+std::vector<DWORD> processesNamed(const std::string& exeName) {
+    std::vector<DWORD> ids;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    if (!snapshot.valid() || !Process32First(snapshot.get(), &entry)) return ids;
+    do {
+        if (lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+    } while (Process32Next(snapshot.get(), &entry));
+    return ids;
+}
+
+StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug) {
+    const std::vector<DWORD> before = processesNamed(exeName);
+    std::string commandLine = joinedThroughWine + ('"' + binFolder() + exeName + '"');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = standardError;
+    PROCESS_INFORMATION info = {};
+    char ownDebug[256] = {};
+    const bool hadDebug = GetEnvironmentVariableA("WINEDEBUG", ownDebug, sizeof ownDebug) > 0;
+    SetEnvironmentVariableA("WINEDEBUG", wineDebug);
+    const BOOL created =
+        CreateProcessA(unixShell, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    SetEnvironmentVariableA("WINEDEBUG", hadDebug ? ownDebug : nullptr);
+    StartedProcess started;
+    if (!created) {
+        started.error = GetLastError();
+        return started;
+    }
+    const UniqueHandle process(info.hProcess);
+    const UniqueHandle thread(info.hThread);
+    e2e::waitUntil([&] {
+        for (DWORD id : processesNamed(exeName))
+            if (std::find(before.begin(), before.end(), id) == before.end()) started.id = id;
+        return started.id != 0;
+    });
+    if (started.id != 0)
+        started.process.reset(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, started.id));
+    return started;
+}
 
 StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments) {
     STARTUPINFOA startup = {};

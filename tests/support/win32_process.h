@@ -22,6 +22,15 @@ struct StartedProcess {
 // Runs `exeName` from binFolder() with `arguments` after its quoted path.
 StartedProcess startBesideMe(const std::string& exeName, const std::string& arguments = "");
 
+// Runs `exeName` from binFolder() as a Unix shell would, through Wine's loader, with
+// WINEDEBUG set to `wineDebug` and the Unix standard error of the program going to
+// `standardError`. Wine writes a process's debug output to that standard error, which a
+// Windows child shares with its parent. So a Unix shell starts it: CreateProcess gives a Unix
+// program the standard output it is given (not the standard error), and the shell joins the
+// two. Wine hands back no handle for a Unix program: the new process is found by its image
+// name.
+StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug);
+
 struct ConsoleRun {
     bool finished = false;  // ended by itself within the limit (else it was terminated)
     DWORD exitCode = 0;

@@ -43,10 +43,12 @@ bool isProgramImage(DWORD processId) {
 
 }  // namespace
 
-ProgramRun::ProgramRun(Program program, const std::string& commandTail) {
-    support::StartedProcess started = support::startBesideMe(exeName(program), commandTail);
+ProgramRun::ProgramRun(Program program, const std::string& commandTail)
+    : ProgramRun(support::startBesideMe(exeName(program), commandTail)) {}
+
+ProgramRun::ProgramRun(support::StartedProcess started) {
     if (!started.started()) {
-        ADD_FAILURE() << "cannot start " << exeName(program) << " " << commandTail << ", error " << started.error;
+        ADD_FAILURE() << "cannot start the program, error " << started.error;
         return;
     }
     process_ = std::move(started.process);

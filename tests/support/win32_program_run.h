@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32_handle.h"
+#include "win32_process.h"
 
 namespace kestrine::e2e {
 
@@ -19,6 +20,8 @@ public:
     // Starts the program with `commandTail` after its own name. Fails the test (and leaves
     // `started()` false) when the process cannot be created.
     explicit ProgramRun(Program program, const std::string& commandTail = "");
+    // Takes over a process started otherwise; fails the test when it was not started.
+    explicit ProgramRun(support::StartedProcess started);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

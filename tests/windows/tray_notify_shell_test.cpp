@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "tray/tray_icon.h"
 #include "ui/win32_notify_shell.h"
 
 namespace kestrine {
@@ -45,6 +46,32 @@ TEST(NotifyIconData, TooltipAlwaysEndsWithinItsSixtyFourBytes) {
     record.tooltip = std::string(80, 'y');
     const NOTIFYICONDATAA cut = notifyIconData(record);
     EXPECT_EQ(std::string(cut.szTip), std::string(63, 'y'));
+}
+
+TEST(NotifyIconData, ANotificationGoesOutInTheVersionTwoRecord) {
+    TrayIconRecord record = sampleRecord();
+    record.flags |= notifyFlagInfo;
+    record.infoTitle = "Drive Status Warning";
+    record.infoText = "Disk 1 - WDC WD5000AAKS predicts failure\nD: 4.2 % free, below 10 %";
+    record.infoFlags = notifyInfoWarning;
+    const NOTIFYICONDATAA data = notifyIconData(record);
+    EXPECT_EQ(data.cbSize, 488u);
+    EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO));
+    EXPECT_STREQ(data.szInfoTitle, "Drive Status Warning");
+    EXPECT_STREQ(data.szInfo, "Disk 1 - WDC WD5000AAKS predicts failure\nD: 4.2 % free, below 10 %");
+    EXPECT_EQ(data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+    EXPECT_STREQ(data.szTip, "Drive Status Warning");
+    EXPECT_EQ(static_cast<UINT>(notificationClick), static_cast<UINT>(NIN_BALLOONUSERCLICK));
+}
+
+TEST(NotifyIconData, NotificationTextsAlwaysEndWithinTheirFields) {
+    TrayIconRecord record = sampleRecord();
+    record.flags |= notifyFlagInfo;
+    record.infoTitle = std::string(90, 't');
+    record.infoText = std::string(400, 'x');
+    const NOTIFYICONDATAA data = notifyIconData(record);
+    EXPECT_EQ(std::string(data.szInfoTitle), std::string(63, 't'));
+    EXPECT_EQ(std::string(data.szInfo), std::string(255, 'x'));
 }
 
 }  // namespace

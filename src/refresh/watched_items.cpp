@@ -1,0 +1,56 @@
+#include "refresh/watched_items.h"
+
+#include <string>
+
+#include "probe/drive_texts.h"
+#include "volumes/byte_size.h"
+
+namespace kestrine {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& reasons) {
+    std::string text;
+    for (const std::string& reason : reasons) text += (text.empty() ? "" : ", ") + reason;
+    return text;
+}
+
+WatchedItem driveItem(const DriveRecord& drive, const DriveVerdict& verdict) {
+    const std::string label = driveLabel(drive.driveNumber, drive.identityError, drive.displayName);
+    const std::string reasons = joined(verdict.reasons);
+    return {WatchedItem::Kind::Drive,
+            drive.driveNumber,
+            verdict.status == DriveStatus::Failing,
+            verdict.status == DriveStatus::Ok,
+            label + ' ' + reasons,
+            {label, reasons, stateText(spfState(drive)), stateText(smartState(drive))}};
+}
+
+WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry, std::uint32_t limit) {
+    const std::string name = volumeName(verdict.slot);
+    const std::string percent = volumePercentText(verdict.percentFree);
+    const std::string limitText = std::to_string(limit);
+    return {WatchedItem::Kind::Volume,
+            verdict.slot,
+            verdict.inWarning,
+            !verdict.inWarning,
+            name + ' ' + percent + " free, below " + limitText + " %",
+            {name, percent, formatByteSize(entry.freeBytes), formatByteSize(entry.totalBytes), limitText}};
+}
+
+}  // namespace
+
+std::vector<WatchedItem> watchedItems(const RefreshResult& result, const SettingsRecord& thresholds) {
+    std::vector<WatchedItem> items;
+    for (int number = 0; number < driveTableSize; ++number) {
+        if (isListed(result.drives[number])) items.push_back(driveItem(result.drives[number], result.verdicts[number]));
+    }
+    for (const VolumeVerdict& verdict : result.volumeScan.verdicts) {
+        if (!verdict.present) continue;
+        items.push_back(
+            volumeItem(verdict, result.volumes[verdict.slot], effectiveWarningPercent(thresholds, verdict.slot)));
+    }
+    return items;
+}
+
+}  // namespace kestrine

@@ -1,0 +1,29 @@
+#include "tray/status_events.h"
+
+namespace kestrine {
+
+namespace {
+
+LogEvent problemEvent(const WatchedItem& item) {
+    if (item.kind == WatchedItem::Kind::Drive) return {EventType::Error, driveFailingEvent, item.figures};
+    return {EventType::Warning, volumeLowEvent, item.figures};
+}
+
+LogEvent recoveryEvent(const WatchedItem& item) {
+    return {EventType::Information, item.kind == WatchedItem::Kind::Drive ? driveOkEvent : volumeOkEvent, item.figures};
+}
+
+}  // namespace
+
+std::vector<LogEvent> statusEvents(const ProblemNews& news) {
+    std::vector<LogEvent> events;
+    for (const WatchedItem& item : news.appeared) events.push_back(problemEvent(item));
+    for (const WatchedItem& item : news.recovered) events.push_back(recoveryEvent(item));
+    return events;
+}
+
+LogEvent settingsNotSaved(const std::string& settingsPath) {
+    return {EventType::Error, settingsNotSavedEvent, {settingsPath}};
+}
+
+}  // namespace kestrine

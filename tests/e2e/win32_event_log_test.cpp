@@ -1,0 +1,126 @@
+// The events the window writes, as Wine's event log shows them. Wine keeps no event log: it
+// prints each event's strings on its "eventlog" debug channel, errors as err:, warnings as
+// warn: and the rest as trace:, one line per string:
+//     0124:err:eventlog:ReportEventW L"Disk 0 - WDC WD5000AAKS"
+// That output goes to the standard error Unix gave the process, so the program is started
+// through Wine's loader with a file as its standard error.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <sstream>
+#include <string>
+
+#include "resource.h"
+#include "win32_polling.h"
+#include "win32_process.h"
+#include "win32_program_run.h"
+#include "win32_scripted_drives.h"
+#include "win32_settings_file.h"
+
+namespace kestrine::e2e {
+namespace {
+
+// A file that a child writes its standard error to; read through a handle of its own, so that
+// reading moves nothing the writer uses.
+class ErrorOutput {
+public:
+    ErrorOutput() {
+        char folder[MAX_PATH] = {};
+        char path[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, folder);
+        GetTempFileNameA(folder, "err", 0, path);
+        path_ = path;
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        writer_.reset(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  &inheritable, CREATE_ALWAYS, 0, nullptr));
+    }
+    ~ErrorOutput() {
+        writer_.reset();
+        DeleteFileA(path_.c_str());
+    }
+    ErrorOutput(const ErrorOutput&) = delete;
+    ErrorOutput& operator=(const ErrorOutput&) = delete;
+
+    HANDLE writer() const { return writer_.get(); }
+
+    std::string text() const {
+        UniqueHandle reader(CreateFileA(path_.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+        std::string text;
+        char buffer[4096];
+        DWORD got = 0;
+        while (reader.valid() && ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+            text.append(buffer, got);
+        return text;
+    }
+
+private:
+    std::string path_;
+    UniqueHandle writer_;
+};
+
+// How many lines of the event log's `kind` ("err", "warn", "trace") hold `part`.
+int printed(const std::string& output, const std::string& kind, const std::string& part) {
+    std::istringstream lines(output);
+    int count = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.find(':' + kind + ":eventlog:") != std::string::npos && line.find(part) != std::string::npos) ++count;
+    return count;
+}
+
+// The settings folder "KSTM" as a file: no settings file can be written below it.
+class BlockedSettingsFolder {
+public:
+    BlockedSettingsFolder() : folder_(settingsPath().substr(0, settingsPath().find_last_of('\\'))) {
+        DeleteFileA(settingsPath().c_str());
+        RemoveDirectoryA(folder_.c_str());
+        UniqueHandle(CreateFileA(folder_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    ~BlockedSettingsFolder() { DeleteFileA(folder_.c_str()); }
+    BlockedSettingsFolder(const BlockedSettingsFolder&) = delete;
+    BlockedSettingsFolder& operator=(const BlockedSettingsFolder&) = delete;
+
+private:
+    std::string folder_;
+};
+
+void refreshNow(ProgramRun& run) { SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0); }
+
+TEST(EventLog, EveryChangeReachesWinesEventLogWithItsStrings) {
+    Bytes settings = defaultSettings();
+    settings[defaultPercentAt] = 1;  // the drives alone make the events
+    ASSERT_TRUE(writeSettings(settings));
+    ScenarioFile drives("0 failing-spf vendor=WDC product=WD5000AAKS\n");
+    ErrorOutput output;
+    ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
+    ProgramRun run(support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog"));
+    ASSERT_TRUE(run.waitForFirstRefresh());
+
+    // The first refresh after start finds the failing drive new: one error event.
+    const std::string driveString = "L\"Disk 0 - WDC WD5000AAKS\"";
+    EXPECT_TRUE(waitUntil([&] { return printed(output.text(), "err", driveString) == 1; }));
+    EXPECT_EQ(printed(output.text(), "err", "L\"Failure Predicted\""), 1);
+
+    // Still failing: nothing more.
+    refreshNow(run);
+    EXPECT_EQ(printed(output.text(), "err", driveString), 1);
+
+    // Ok again: one information event, with the drive's figures now.
+    drives.write("0 healthy vendor=WDC product=WD5000AAKS\n");
+    refreshNow(run);
+    EXPECT_TRUE(waitUntil([&] { return printed(output.text(), "trace", driveString) == 1; }));
+    EXPECT_EQ(printed(output.text(), "trace", "L\"Ok\""), 2);  // prediction and SMART status
+
+    // A changed percent that cannot be saved at the end: an error naming the file.
+    const BlockedSettingsFolder blocked;
+    run.command(IDC_DEFAULT_UP);
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    EXPECT_EQ(printed(output.text(), "err", "KSTMC.dat\""), 1);
+    EXPECT_EQ(printed(output.text(), "warn", ""), 0);
+}
+
+}  // namespace
+}  // namespace kestrine::e2e
