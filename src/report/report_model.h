@@ -70,12 +70,17 @@ struct ReportInput {
     HealthTable health{};  // by drive number, as probeAllHealth left it
 };
 
+// Added to the reason when a drive refused the SMART requests for want of rights.
+inline constexpr const char* smartNeedsAdministratorText = "SMART data not read: it needs administrator rights";
+
 // Critical when a listed drive predicts failure or its health is critical, else warning when
 // a volume is below its limit, else ok.
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
 
-// The report could not be made as a whole (the caller says why): unknown, exit code 3.
-void markUnknown(Report& report, std::string reason);
+// A problem of the run itself (the metrics file not written, no drive letters listed): it is
+// added to the reason, and makes the report unknown (exit code 3) only where the drives and
+// volumes were all well. A worse verdict is never hidden by it.
+void addRunProblem(Report& report, const std::string& problem);
 
 int exitCode(OverallStatus status);
 

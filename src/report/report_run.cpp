@@ -1,6 +1,7 @@
 #include "report/report_run.h"
 
 #include "probe/drive_probe.h"
+#include "probe/drive_texts.h"
 #include "probe/health_probe.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
@@ -33,6 +34,14 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
                         verdict.inWarning});
     }
     return rows;
+}
+
+// "The system cannot find the path specified. (error 3)": the system's text, on one line.
+std::string failureText(std::uint32_t error, const SystemMessages& messages) {
+    std::string text;
+    const std::string code = "error " + std::to_string(error);
+    if (!messages.lookup(error, text) || trimBlanks(text).empty()) return code;
+    return trimBlanks(text) + " (" + code + ')';
 }
 
 std::string written(const Report& report, const ReportOptions& options, const AnsiConverter& converter) {
@@ -76,16 +85,17 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     Report report = buildReport(
         {drives, volumeRows(scan, volumes, thresholds.record), thresholds.source, programVersion, utcTime, health},
         ports.messages);
-    if (!scan.answered) markUnknown(report, "the system listed no drive letters");
+    if (!scan.answered) addRunProblem(report, "the system listed no drive letters");
 
     ReportOutcome outcome;
     if (!options.prometheusFile.empty()) {
         const std::string metrics = writePrometheusMetrics(report, ports.converter);
         if (!ports.metricsFiles.replace(options.prometheusFile, reinterpret_cast<const std::uint8_t*>(metrics.data()),
                                         metrics.size())) {
-            outcome.errors =
-                std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile + "'\n";
-            markUnknown(report, "the metrics file could not be written");
+            const std::string why = failureText(ports.metricsFiles.replaceError(), ports.messages);
+            outcome.errors = std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile +
+                             "': " + why + '\n';
+            addRunProblem(report, "the metrics file could not be written: " + why);
         }
     }
     outcome.output = written(report, options, ports.converter);

@@ -183,7 +183,9 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
                     "\"percentText\": \"5.0 %\", \"warningPercent\": 20, "
                     "\"warningPercentFrom\": \"own\", \"state\": \"warning\""));
     EXPECT_TRUE(has(json("defaults_file_invalid"), "\"source\": \"defaults_file_invalid\""));
-    EXPECT_TRUE(has(json("unknown"), "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"the metrics file"));
+    EXPECT_TRUE(has(json("unknown"),
+                    "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"2 drives and 2 volumes ok; "
+                    "the metrics file could not be written: Access is denied. (error 5)\""));
 
     const std::string unreadable = json("identity_unreadable");
     EXPECT_TRUE(has(unreadable,
@@ -286,7 +288,8 @@ TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
         writeNagiosReport(scenario("defaults_file_missing"))
             .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
     EXPECT_TRUE(writeNagiosReport(scenario("unknown"))
-                    .starts_with("KESTRINE UNKNOWN - the metrics file could not be written |"));
+                    .starts_with("KESTRINE UNKNOWN - 2 drives and 2 volumes ok; the metrics file could not be written: "
+                                 "Access is denied. (error 5) |"));
 }
 
 TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) {
@@ -299,8 +302,9 @@ TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) 
 
 TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
     Report report = scenario("healthy");
-    markUnknown(report, "pipe | and\nnew line");
-    EXPECT_TRUE(writeNagiosReport(report).starts_with("KESTRINE UNKNOWN - pipe / and new line | 'C:'"));
+    addRunProblem(report, "pipe | and\nnew line");
+    EXPECT_TRUE(writeNagiosReport(report).starts_with(
+        "KESTRINE UNKNOWN - 2 drives and 2 volumes ok; pipe / and new line | 'C:'"));
 }
 
 TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {

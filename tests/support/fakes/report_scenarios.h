@@ -130,13 +130,13 @@ struct ReportScenario {
     DriveTable drives;
     std::vector<VolumeRow> volumes;
     ThresholdSource thresholds = ThresholdSource::SettingsFile;
-    std::string unknownReason;  // not empty: the report is marked unknown with it
+    std::string runProblem;  // not empty: a problem of the run, added to the report
     HealthTable health{};
 
     Report report() const {
         ScenarioMessages messages;
         Report made = buildReport({drives, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z", health}, messages);
-        if (!unknownReason.empty()) markUnknown(made, unknownReason);
+        if (!runProblem.empty()) addRunProblem(made, runProblem);
         return made;
     }
 };
@@ -224,7 +224,7 @@ inline std::vector<ReportScenario> reportScenarios() {
     all.push_back({"nothing_listed", {}, {}, ThresholdSource::SettingsFile, {}});
 
     ReportScenario unknown = healthyScenario("unknown");
-    unknown.unknownReason = "the metrics file could not be written";
+    unknown.runProblem = "the metrics file could not be written: Access is denied. (error 5)";
     all.push_back(unknown);
     return all;
 }
