@@ -1,6 +1,6 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes, bitmaps, image lists, registry keys and loaded libraries. Each kind
+// views, icons, brushes, bitmaps, image lists, registry keys, loaded libraries and local memory. Each kind
 // names its close function and what a held handle looks like; the owner closes a held handle
 // exactly once. A window timer, which is no handle but must be killed as surely, has its own
 // owner below.
@@ -85,6 +85,7 @@ inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
 inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
+inline void freeLocal(void* memory) { LocalFree(memory); }
 
 }  // namespace handle_kinds
 
@@ -97,6 +98,8 @@ using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kin
 using UniqueImageList = UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>>;
 using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
 using UniqueModule = UniqueOwner<HMODULE, handle_kinds::freeLibrary, handle_kinds::isNonNull<HMODULE>>;
+// Memory the system allocated for the caller with LocalAlloc (a converted security descriptor).
+using UniqueLocalMemory = UniqueOwner<void*, handle_kinds::freeLocal, handle_kinds::isNonNull<void*>>;
 
 // A window's timer: started with SetTimer, killed with KillTimer exactly once, at stop() or
 // when the owner goes.

@@ -1,0 +1,18 @@
+#pragma once
+// The access list of the settings folders ("VTN" and "KSTM") when Kestrine or its installer
+// creates them, in the system's security descriptor language (packaging/build-msi.sh reads it
+// from here). Protected, so nothing is inherited from the all-users application-data folder,
+// where every user may create folders:
+//   SYSTEM and Administrators: full control, inherited by everything inside;
+//   Users, on the folder itself: list, read its attributes and extended attributes, traverse,
+//     read its permissions and create files (0x1200ab), but not create subfolders (so no
+//     junction can be planted), delete entries or change permissions and owner;
+//   Users, on the files inside: read, write, append, change attributes, and delete, which
+//     replacing a file by a rename needs (0x13019f), but not change permissions or owner.
+// A standard user can so still save thresholds.
+namespace kestrine {
+
+inline constexpr const char* settingsFolderAccess =
+    "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ab;;;BU)(A;OIIO;0x13019f;;;BU)";
+
+}  // namespace kestrine
