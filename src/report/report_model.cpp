@@ -106,6 +106,7 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
 
 void addRunProblem(Report& report, const std::string& problem) {
     if (report.status == OverallStatus::Ok) report.status = OverallStatus::Unknown;
+    report.runProblem = true;
     addProblem(report.reason, problem);
 }
 

@@ -58,7 +58,8 @@ struct Report {
     std::vector<DriveEntry> drives;  // listed drives, by number
     std::vector<VolumeRow> volumes;  // in the caller's order
     OverallStatus status = OverallStatus::Unknown;
-    std::string reason;  // one line: the problems, or what was found well
+    std::string reason;       // one line: the problems, or what was found well
+    bool runProblem = false;  // the run itself met a problem (addRunProblem)
 };
 
 struct ReportInput {

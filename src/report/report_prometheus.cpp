@@ -1,5 +1,7 @@
 #include "report/report_prometheus.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -53,6 +55,25 @@ private:
     std::string header_;
     std::string text_;
 };
+
+// Seconds since 1970-01-01T00:00:00Z of a time "YYYY-MM-DDTHH:MM:SSZ"; none for any other text.
+std::optional<std::int64_t> unixSeconds(const std::string& utcTime) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char zone = 0;
+    if (utcTime.size() != 20 ||
+        std::sscanf(utcTime.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+                    &zone) != 7 ||
+        zone != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+        return std::nullopt;
+    // Days from the civil date, counted in eras of 400 years from 1 March of year 0.
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = std::int64_t{era} * 146097 + dayOfEra - 719468;
+    return days * 86400 + hour * 3600 + minute * 60 + second;
+}
 
 const char* volumeStateIdentifier(bool inWarning) { return inWarning ? "warning" : "ok"; }
 
@@ -227,6 +248,12 @@ std::string writePrometheusMetrics(const Report& report, const AnsiConverter& co
     metrics.family("status", "The overall status, whose exit code is 0 ok, 1 warning, 2 critical, 3 unknown.");
     metrics.stateSet({}, {OverallStatus::Ok, OverallStatus::Warning, OverallStatus::Critical, OverallStatus::Unknown},
                      report.status, statusIdentifier);
+    // A file that stops being replaced keeps its last values: its age tells.
+    metrics.family("report_last_run_timestamp_seconds", "When the run that wrote these metrics took place.");
+    if (const std::optional<std::int64_t> seconds = unixSeconds(report.utcTime))
+        metrics.sample({}, std::to_string(*seconds));
+    metrics.family("report_last_run_success", "1 when the run that wrote these metrics met no problem of its own.");
+    metrics.sample({}, flag(!report.runProblem));
     driveFamilies(metrics, report.drives);
     healthFamilies(metrics, report.drives);
     volumeFamilies(metrics, report.volumes);

@@ -386,6 +386,36 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
     EXPECT_FALSE(has(metrics("health_unavailable"), "kestrine_drive_ata_attribute"));
 }
 
+// The run's time and its own success, so that a file no longer replaced shows its age.
+TEST_F(ReportWriters, MetricsTellWhenTheRunWasAndWhetherItMetAProblem) {
+    const struct {
+        const char* time;
+        const char* sample;  // empty: no sample for a time that is not one
+    } times[] = {
+        {"2026-12-07T15:24:30Z", "kestrine_report_last_run_timestamp_seconds 1796657070\n"},
+        {"2000-02-29T23:59:59Z", "kestrine_report_last_run_timestamp_seconds 951868799\n"},
+        {"2100-03-01T00:00:00Z", "kestrine_report_last_run_timestamp_seconds 4107542400\n"},
+        {"1970-01-01T00:00:00Z", "kestrine_report_last_run_timestamp_seconds 0\n"},
+        {"1969-12-31T23:59:59Z", "kestrine_report_last_run_timestamp_seconds -1\n"},
+        {"2026-12-07 15:24:30Z", ""},
+        {"2026-13-07T15:24:30Z", ""},
+        {"2026-12-07T15:24:30", ""},
+    };
+    for (const auto& t : times) {
+        Report report = scenario("healthy");
+        report.utcTime = t.time;
+        const std::string text = writePrometheusMetrics(report, codePage);
+        if (*t.sample != '\0') {
+            EXPECT_TRUE(has(text, t.sample)) << t.time << "\n" << text;
+        } else {
+            EXPECT_FALSE(has(text, "kestrine_report_last_run_timestamp_seconds")) << t.time;
+        }
+    }
+    EXPECT_TRUE(has(metrics("healthy"), "\nkestrine_report_last_run_success 1\n"));
+    EXPECT_TRUE(has(metrics("spf_failure"), "\nkestrine_report_last_run_success 1\n"));
+    EXPECT_TRUE(has(metrics("unknown"), "\nkestrine_report_last_run_success 0\n"));
+}
+
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {
     const std::string hostile = metrics("hostile_strings");
     EXPECT_TRUE(
