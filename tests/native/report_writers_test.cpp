@@ -154,6 +154,11 @@ TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
     for (const char* part : {"    Critical warning:                 0x01 (spare below threshold)\n",
                              "    Composite temperature:            45 C (318 K)\n",
                              "    Data units written:               18446744073709551616 (512,000 bytes each)\n",
+                             "    Power cycles:                     1520\n",
+                             "    Power-on hours:                   21345\n"
+                             "    Unsafe shutdowns:                 61\n"
+                             "    Media and data integrity errors:  3\n",
+                             "    Data units read:                  123456789 (512,000 bytes each)\n",
                              "    Error log entries:                340282366920938463463374607431768211455\n"})
         EXPECT_TRUE(has(nvme, part)) << part << "\n" << nvme;
     const std::string failing = writeTextReport(scenario("ata_failing_now"), true);
@@ -168,6 +173,8 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
                              "\"status\": \"ok\",", "\"exitCode\": 0,",
                              "\"thresholds\": {\"source\": \"settings_file\", \"text\": \"settings file\"}",
                              "\"totalBytes\": 2000000000000, \"freeBytes\": 1200000000000, \"percentFree\": 60,",
+                             "\"totalText\": \"100.0 GB\", \"freeText\": \"45.3 GB\", \"percentText\": \"45.3 %\"",
+                             "\"totalText\": \"2.0 TB\", \"freeText\": \"1.2 TB\", \"percentText\": \"60.0 %\"",
                              "\"warningPercent\": 20, \"warningPercentFrom\": \"own\", \"state\": \"ok\"",
                              "\"busType\": 7, \"removable\": true,",
                              "\"smart\": {\"state\": \"no_data\", \"text\": \"No Data Available\", \"capable\": false, "
@@ -282,6 +289,12 @@ TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
                     .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("ata_failing_now")), "'failing drives'=1;;0;0;2"));
+    Report both = scenario("ata_failing_now");  // a prediction and a failing attribute: one drive
+    both.drives[0].failurePredicted = true;
+    EXPECT_TRUE(has(writeNagiosReport(both), "'failing drives'=1;;0;0;2"));
+    Report two = scenario("spf_failure");
+    two.drives[0].healthCritical = true;
+    EXPECT_TRUE(has(writeNagiosReport(two), "'failing drives'=2;;0;0;2"));
     EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"))
                     .starts_with("KESTRINE CRITICAL - Disk 2 NVMe critical warning: spare below threshold |"));
     EXPECT_TRUE(
@@ -350,7 +363,13 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
         {"healthy",
          "# TYPE kestrine_drive_temperature_celsius gauge\nkestrine_drive_temperature_celsius{drive=\"0\"} 33\n"
          "# HELP"},
-        {"healthy", "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"},
+        {"healthy",
+         "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"warning\"} 70\n"
+         "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"},
+        {"healthy", "kestrine_drive_ata_attribute_value{drive=\"0\",attribute=\"194\",name=\"Temperature\"} 67\n"},
+        {"healthy", "kestrine_drive_ata_attribute_worst{drive=\"0\",attribute=\"194\",name=\"Temperature\"} 52\n"},
+        {"healthy",
+         "kestrine_drive_ata_attribute_threshold{drive=\"0\",attribute=\"177\",name=\"Wear Leveling Count\"} 5\n"},
         {"healthy", "kestrine_drive_power_on_seconds{drive=\"0\"} 28800000\n"},
         {"healthy",
          "kestrine_drive_ata_attribute_value{drive=\"0\",attribute=\"5\",name=\"Reallocated Sectors Count\"} "
@@ -368,6 +387,9 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
          "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"1\",name=\"temperature\"} 0\n"},
         {"nvme_critical_warning", "kestrine_drive_nvme_percentage_used_ratio{drive=\"2\"} 1.07\n"},
         {"nvme_critical_warning", "kestrine_drive_nvme_available_spare_ratio{drive=\"2\"} 0.04\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_available_spare_threshold_ratio{drive=\"2\"} 0.1\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_power_cycles_total{drive=\"2\"} 1520\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_unsafe_shutdowns_total{drive=\"2\"} 61\n"},
         {"nvme_critical_warning", "kestrine_drive_power_on_seconds{drive=\"2\"} 76842000\n"},
         {"nvme_critical_warning",
          "# TYPE kestrine_drive_nvme_data_read_bytes_total counter\n"
