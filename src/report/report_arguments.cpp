@@ -1,6 +1,9 @@
 #include "report/report_arguments.h"
 
+#include <array>
 #include <optional>
+#include <set>
+#include <string_view>
 #include <utility>
 
 namespace kestrine {
@@ -16,40 +19,70 @@ std::optional<ReportFormat> formatNamed(const std::string& name) {
 
 ParsedArguments refused(std::string error) { return {false, {}, std::move(error)}; }
 
+// Each option: its spellings (the first is its name in messages), and the switch it sets, or
+// none for an option that takes a value.
+struct Option {
+    std::array<std::string_view, 3> spellings;
+    bool ReportOptions::*flag;
+};
+
+const Option options[] = {
+    {{"--help", "-h", "/?"}, &ReportOptions::help},
+    {{"--version"}, &ReportOptions::version},
+    {{"--details"}, &ReportOptions::details},
+    {{"--format"}, nullptr},
+    {{"--prometheus"}, nullptr},
+};
+
+const Option* optionSpelled(std::string_view word) {
+    for (const Option& option : options)
+        for (const std::string_view spelling : option.spellings)
+            if (!spelling.empty() && word == spelling) return &option;
+    return nullptr;
+}
+
+// Takes an option's value; false with the error when it is refused.
+bool take(ReportOptions& taken, std::string_view name, const std::string& value, std::string& error) {
+    if (name == "--prometheus") {
+        taken.prometheusFile = value;
+    } else if (const std::optional<ReportFormat> format = formatNamed(value)) {
+        taken.format = *format;
+    } else {
+        error = "unknown format '" + value + "' (text, json or nagios)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) {
     ParsedArguments parsed{true, {}, {}};
-    bool formatGiven = false;
-    bool prometheusGiven = false;
+    std::set<const Option*> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument == "--help") {
-            parsed.options.help = true;
-        } else if (argument == "--version") {
-            parsed.options.version = true;
-        } else if (argument == "--details") {
-            parsed.options.details = true;
-        } else if (argument == "--format" || argument == "--prometheus") {
-            bool& given = argument == "--format" ? formatGiven : prometheusGiven;
-            if (given) return refused("option '" + argument + "' given twice");
-            given = true;
-            // An option word is never taken for a value: "--prometheus --help" lacks the file.
-            if (i + 1 == arguments.size() || arguments[i + 1].empty() || arguments[i + 1].starts_with("--"))
-                return refused("option '" + argument + "' needs a value");
-            const std::string& value = arguments[++i];
-            if (argument == "--prometheus") {
-                parsed.options.prometheusFile = value;
-            } else if (const std::optional<ReportFormat> format = formatNamed(value)) {
-                parsed.options.format = *format;
-            } else {
-                return refused("unknown format '" + value + "' (text, json or nagios)");
-            }
-        } else if (argument.starts_with("-")) {
-            return refused("unknown option '" + argument + "'");
-        } else {
+        // "--format=json" is "--format json".
+        const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
+        const std::string word = argument.substr(0, equals);
+        const Option* option = optionSpelled(word);
+        if (option == nullptr || (equals != std::string::npos && option->flag != nullptr)) {
+            if (argument.starts_with("-")) return refused("unknown option '" + argument + "'");
             return refused("unexpected argument '" + argument + "'");
         }
+        const std::string name(option->spellings[0]);
+        if (!given.insert(option).second) return refused("option '" + name + "' given twice");
+        if (option->flag != nullptr) {
+            parsed.options.*option->flag = true;
+            continue;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("--")) {
+            value = arguments[++i];  // an option word is never taken for a value: "--prometheus --help" lacks the file
+        }
+        if (value.empty()) return refused("option '" + name + "' needs a value");
+        if (!take(parsed.options, name, value, parsed.error)) return refused(parsed.error);
     }
     return parsed;
 }
@@ -71,8 +104,10 @@ std::string reportHelp() {
            "  --format nagios   one status line with performance data, for monitoring plugins\n"
            "  --details         text format: each drive's whole attribute table or health log\n"
            "  --prometheus FILE also write the metrics in the Prometheus text format to FILE\n"
-           "  --help            this text\n"
+           "  --help, -h, /?    this text\n"
            "  --version         the program's version\n"
+           "\n"
+           "An option with a value may also be written --format=json. Each option may be given once.\n"
            "\n"
            "Exit status:\n"
            "  0  ok: no drive predicts failure or has critical health, and every volume is at or\n"

@@ -30,6 +30,10 @@ std::string percentValue(double percent) {
 
 }  // namespace
 
+std::string nagiosUnknownLine(const std::string& problem) {
+    return std::string("KESTRINE ") + statusWord(OverallStatus::Unknown) + " - " + shortText(problem) + '\n';
+}
+
 std::string writeNagiosReport(const Report& report) {
     std::string line = std::string("KESTRINE ") + statusWord(report.status) + " - " + shortText(report.reason);
     if (report.thresholds != ThresholdSource::SettingsFile)

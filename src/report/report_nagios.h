@@ -10,4 +10,7 @@ namespace kestrine {
 
 std::string writeNagiosReport(const Report& report);
 
+// "KESTRINE UNKNOWN - " and the problem, for a run that made no report (bad arguments).
+std::string nagiosUnknownLine(const std::string& problem);
+
 }  // namespace kestrine

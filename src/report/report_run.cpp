@@ -71,7 +71,8 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
                         const std::string& programVersion, const std::string& utcTime) {
     const ParsedArguments parsed = parseReportArguments(arguments);
     if (!parsed.ok)
-        return {"", std::string(programName) + ": " + parsed.error + '\n' + reportUsage(), badArgumentsExitCode};
+        return {nagiosUnknownLine(parsed.error), std::string(programName) + ": " + parsed.error + '\n' + reportUsage(),
+                badArgumentsExitCode};
     const ReportOptions& options = parsed.options;
     if (options.help) return {reportHelp(), "", 0};
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};

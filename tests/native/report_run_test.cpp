@@ -131,10 +131,11 @@ TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing
              {{"--format"}, "option '--format' needs a value"},
              {{"--format", "xml"}, "unknown format 'xml' (text, json or nagios)"},
              {{"--prometheus", "--format", "json"}, "option '--prometheus' needs a value"},
+             {{"--details", "--details"}, "option '--details' given twice"},
          }) {
         const ReportOutcome outcome = run(arguments);
         EXPECT_EQ(outcome.exitCode, 3) << error;
-        EXPECT_EQ(outcome.output, "") << error;
+        EXPECT_EQ(outcome.output, "KESTRINE UNKNOWN - " + error + "\n") << error;
         EXPECT_EQ(outcome.errors, "kestrine-report: " + error + "\n" + reportUsage());
     }
     EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
@@ -143,6 +144,8 @@ TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing
 
 TEST_F(ReportRun, HelpAndVersionPrintAndProbeNothing) {
     EXPECT_EQ(run({"--help"}).output, reportHelp());
+    EXPECT_EQ(run({"-h"}).output, reportHelp());
+    EXPECT_EQ(run({"/?"}).exitCode, 0);
     EXPECT_EQ(run({"--help"}).exitCode, 0);
     const ReportOutcome version = run({"--version"});
     EXPECT_EQ(version.output, "kestrine-report 1.0\n");
