@@ -7,12 +7,13 @@ namespace kestrine {
 
 namespace {
 
-// The short text must stay one line and must not contain the separator of the performance data.
+// The short text must stay one line and must not contain the separator of the performance
+// data: control characters show as '?', as in the text report and the metrics.
 std::string shortText(const std::string& text) {
     std::string shown = text;
     for (char& c : shown) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = ' ';
+        if (byte < 0x20 || byte == 0x7F) c = '?';
         if (c == '|') c = '/';
     }
     return shown;

@@ -1,5 +1,6 @@
 #include "report/report_prometheus.h"
 
+#include <bitset>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -125,11 +126,18 @@ Labels attributeLabels(const DriveEntry& drive, const AtaAttribute& attribute) {
 using Shown = std::optional<std::string>;
 
 // One sample per ATA attribute of every drive that has them (none where `value` gives none).
+// An id the table holds twice gives the first one's only: two series with the same labels
+// would make a scraper refuse the whole file.
 void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Shown (*value)(const AtaAttribute&)) {
-    for (const DriveEntry& d : drives)
-        for (const AtaAttribute& attribute : d.health.attributes)
+    for (const DriveEntry& d : drives) {
+        std::bitset<256> seen;
+        for (const AtaAttribute& attribute : d.health.attributes) {
+            if (seen.test(attribute.id)) continue;
+            seen.set(attribute.id);
             if (std::optional<std::string> shown = value(attribute))
                 metrics.sample(attributeLabels(d, attribute), *shown);
+        }
+    }
 }
 
 // One sample per drive with an NVMe health log.

@@ -84,12 +84,9 @@ std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
     }
     std::string out;
     for (const char c : utf8) {
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            default: out.push_back(c); break;
-        }
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '"') out.push_back('\\');
+        out.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);
     }
     return out;
 }

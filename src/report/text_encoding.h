@@ -20,7 +20,8 @@ public:
 // escaped; when the converter refuses the text, every byte above 127 becomes \u00XX.
 std::string jsonString(std::string_view ansi, const AnsiConverter& converter);
 
-// A Prometheus label value without its quotes: backslash, quote and line feed escaped. When
+// A Prometheus label value without its quotes: backslash and quote escaped, every control
+// character (line feed, tab, delete ...) shown as '?', as the text report shows them. When
 // the converter refuses the text, every byte above 127 stands for the character U+00XX, as
 // in the JSON output.
 std::string labelValue(std::string_view ansi, const AnsiConverter& converter);

@@ -48,8 +48,8 @@ TEST(JsonText, TextTheCodePageRefusesKeepsEveryByteAsACodePoint) {
 
 TEST(MetricLabels, BackslashQuoteAndLineFeedAreEscaped) {
     const testing::FakeCodePage codePage;
-    EXPECT_EQ(labelValue("Sys\"tem\\\nX", codePage), "Sys\\\"tem\\\\\\nX");
-    EXPECT_EQ(labelValue("tab\tand\rCR", codePage), "tab\tand\rCR") << "the format needs no other escapes";
+    EXPECT_EQ(labelValue("Sys\"tem\\\nX", codePage), "Sys\\\"tem\\\\?X");
+    EXPECT_EQ(labelValue("tab\tand\rCR\x01\x1f\x7f~", codePage), "tab?and?CR???~") << "control characters raw";
 }
 
 TEST(MetricLabels, BytesAbove127BecomeUtf8EvenWhenTheCodePageRefuses) {
