@@ -164,7 +164,7 @@ std::string volumeObject(const VolumeRow& volume, const AnsiConverter& converter
         {"percentFree", number(volume.percentFree)},
         {"totalText", jsonString(formatByteSize(volume.totalBytes), converter)},
         {"freeText", jsonString(formatByteSize(volume.freeBytes), converter)},
-        {"percentText", jsonString(volumePercentText(volume.percentFree), converter)},
+        {"percentText", jsonString(percentDown(volume.percentFree, 1) + " %", converter)},
         {"warningPercent", integer(volume.warningPercent)},
         {"warningPercentFrom", jsonString(volume.usesDefault ? "default" : "own", converter)},
         {"state", jsonString(volume.inWarning ? "warning" : "ok", converter)},

@@ -5,6 +5,7 @@
 
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
+#include "report/text_encoding.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
@@ -90,7 +91,7 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;
         warning = true;
-        addProblem(report.reason, volumeName(volume.slot) + ' ' + volumePercentText(volume.percentFree) +
+        addProblem(report.reason, volumeName(volume.slot) + ' ' + percentDown(volume.percentFree, 1) + " %" +
                                       " free, below " + std::to_string(volume.warningPercent) + " %");
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;

@@ -1,7 +1,8 @@
 #include "report/report_nagios.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "report/text_encoding.h"
 
 namespace kestrine {
 
@@ -19,15 +20,9 @@ std::string shortText(const std::string& text) {
     return shown;
 }
 
-// Two decimals, rounded down, so that a volume below a whole-number limit never reads as at
-// it; "U" (undetermined) for a value that is not a number.
-std::string percentValue(double percent) {
-    const double shown = std::floor(percent * 100.0) / 100.0;
-    if (!std::isfinite(shown)) return "U";
-    char text[400];  // room for any double the caller hands in
-    std::snprintf(text, sizeof text, "%.2f%%", shown);
-    return text;
-}
+// Two decimals, rounded down as everywhere in the report; "U" (undetermined) for a value that
+// is not a number.
+std::string percentValue(double percent) { return std::isfinite(percent) ? percentDown(percent, 2) + '%' : "U"; }
 
 }  // namespace
 

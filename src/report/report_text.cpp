@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "probe/drive_texts.h"
+#include "report/text_encoding.h"
 #include "volumes/byte_size.h"
 
 namespace kestrine {
@@ -188,7 +189,7 @@ Row driveRow(const DriveEntry& drive) {
 Row volumeRow(const VolumeRow& volume) {
     return {volumeName(volume.slot),
             cell(volume.label),
-            volumePercentText(volume.percentFree),
+            percentDown(volume.percentFree, 1) + " %",
             formatByteSize(volume.freeBytes),
             formatByteSize(volume.totalBytes),
             std::to_string(volume.warningPercent) + " %" + (volume.usesDefault ? " (default)" : " (own)"),

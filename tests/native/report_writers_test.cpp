@@ -313,6 +313,36 @@ TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) 
     EXPECT_TRUE(has(line, "'C:'=9.99%;10:;;0;100 'D:'=U;20:;;0;100")) << line;
 }
 
+// One rule for every percent shown: rounded down, so the reason, the text, the JSON text and
+// the performance data agree with each other and with the limit.
+TEST_F(ReportWriters, EveryPercentShownIsRoundedDownAlike) {
+    const struct {
+        std::int64_t free;  // of 10,000,000,000 bytes, against a limit of 10 %
+        const char* reason;
+        const char* perfdata;
+    } cases[] = {
+        {996'000'000, "C: 9.9 % free, below 10 %", "'C:'=9.96%;10:"},
+        {999'900'000, "C: 9.9 % free, below 10 %", "'C:'=9.99%;10:"},
+        {453'000'000, "C: 4.5 % free, below 10 %", "'C:'=4.53%;10:"},
+        {1'000'000'000, "2 drives and 2 volumes ok", "'C:'=10.00%;10:"},
+        {4'530'000'000, "2 drives and 2 volumes ok", "'C:'=45.30%;10:"},
+        {0, "C: 0.0 % free, below 10 %", "'C:'=0.00%;10:"},
+    };
+    for (const auto& c : cases) {
+        testing::ReportScenario s = testing::healthyScenario();
+        s.volumes[0] = testing::volumeRow(2, "System", 10'000'000'000, c.free, 10, true);
+        const Report report = s.report();
+        EXPECT_EQ(report.reason, c.reason);
+        EXPECT_TRUE(has(writeNagiosReport(report), c.perfdata)) << writeNagiosReport(report);
+        const std::string shown = percentDown(report.volumes[0].percentFree, 1) + " %";
+        EXPECT_TRUE(has(writeTextReport(report, false), "C:      System  " + shown)) << shown;
+        EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"percentText\": \"" + shown + '"')) << shown;
+    }
+    EXPECT_EQ(percentDown(100.0, 1), "100.0");
+    EXPECT_EQ(percentDown(7.25, 0), "7");
+    EXPECT_EQ(percentDown(std::numeric_limits<double>::infinity(), 1), "+Inf");
+}
+
 TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
     Report report = scenario("healthy");
     addRunProblem(report, "pipe | and\nnew line");
