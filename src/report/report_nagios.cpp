@@ -1,6 +1,8 @@
 #include "report/report_nagios.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "report/text_encoding.h"
 
@@ -24,6 +26,12 @@ std::string shortText(const std::string& text) {
 // is not a number.
 std::string percentValue(double percent) { return std::isfinite(percent) ? percentDown(percent, 2) + '%' : "U"; }
 
+// One volume's performance data: the label quoted; a warning range "N:" warns below N.
+std::string volumeData(const VolumeRow& volume) {
+    return " '" + volumeName(volume.slot) + "'=" + percentValue(volume.percentFree) + ';' +
+           std::to_string(volume.warningPercent) + ":;;0;100";
+}
+
 }  // namespace
 
 std::string nagiosUnknownLine(const std::string& problem) {
@@ -31,25 +39,47 @@ std::string nagiosUnknownLine(const std::string& problem) {
 }
 
 std::string writeNagiosReport(const Report& report) {
-    std::string line = std::string("KESTRINE ") + statusWord(report.status) + " - " + shortText(report.reason);
+    std::string text = std::string("KESTRINE ") + statusWord(report.status) + " - " + shortText(report.reason);
     if (report.thresholds != ThresholdSource::SettingsFile)
-        line += std::string(", warning percents: ") + thresholdSourceText(report.thresholds);
+        text += std::string(", warning percents: ") + thresholdSourceText(report.thresholds);
 
-    // Labels quoted; a warning range "N:" warns below N.
-    std::string perfdata;
     int failing = 0;
     for (const DriveEntry& drive : report.drives)
         if (drive.failurePredicted || drive.healthCritical) ++failing;
-    int inWarning = 0;
-    for (const VolumeRow& volume : report.volumes) {
-        if (volume.inWarning) ++inWarning;
-        perfdata += " '" + volumeName(volume.slot) + "'=" + percentValue(volume.percentFree) + ';' +
-                    std::to_string(volume.warningPercent) + ":;;0;100";
-    }
-    perfdata += " 'failing drives'=" + std::to_string(failing) + ";;0;0;" + std::to_string(report.drives.size());
-    perfdata +=
+    const auto inWarning = std::count_if(report.volumes.begin(), report.volumes.end(),
+                                         [](const VolumeRow& volume) { return volume.inWarning; });
+    const std::string counts =
+        " 'failing drives'=" + std::to_string(failing) + ";;0;0;" + std::to_string(report.drives.size()) +
         " 'volumes below limit'=" + std::to_string(inWarning) + ";0;;0;" + std::to_string(report.volumes.size());
-    return line + " |" + perfdata + '\n';
+
+    std::string volumes;
+    for (const VolumeRow& volume : report.volumes) volumes += volumeData(volume);
+    if (text.size() + volumes.size() + counts.size() + 3 <= nagiosLineLimit)
+        return text + " |" + volumes + counts + '\n';
+
+    // Too long for a plugin transport: the worst volumes' data as far as it fits, and the text
+    // says so; a text too long even for the counts is cut first.
+    std::vector<const VolumeRow*> worstFirst;
+    for (const VolumeRow& volume : report.volumes) worstFirst.push_back(&volume);
+    std::stable_sort(worstFirst.begin(), worstFirst.end(), [](const VolumeRow* a, const VolumeRow* b) {
+        if (a->inWarning != b->inWarning) return a->inWarning;
+        return a->percentFree < b->percentFree;
+    });
+    const auto note = [&report](std::size_t shown) {
+        return "; performance data of " + std::to_string(shown) + " of " + std::to_string(report.volumes.size()) +
+               " volumes, worst first";
+    };
+    const std::size_t room = nagiosLineLimit - counts.size() - note(report.volumes.size()).size() - 3;
+    if (text.size() > room) text = text.substr(0, room - 3) + "...";
+    volumes.clear();
+    std::size_t shown = 0;
+    for (const VolumeRow* volume : worstFirst) {
+        const std::string data = volumeData(*volume);
+        if (text.size() + volumes.size() + data.size() > room) break;
+        volumes += data;
+        ++shown;
+    }
+    return text + note(shown) + " |" + volumes + counts + '\n';
 }
 
 }  // namespace kestrine

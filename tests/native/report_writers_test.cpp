@@ -343,6 +343,39 @@ TEST_F(ReportWriters, EveryPercentShownIsRoundedDownAlike) {
     EXPECT_EQ(percentDown(std::numeric_limits<double>::infinity(), 1), "+Inf");
 }
 
+// Twenty-four volumes, each below its limit, make a line longer than a plugin transport
+// carries: it stays within 1024 bytes, with the worst volumes' data and the counts.
+TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
+    testing::ReportScenario s = testing::healthyScenario();
+    s.volumes.clear();
+    for (int slot = 2; slot < 26; ++slot)  // C: 10 % free ... Z: 33 % free, each below 40 %
+        s.volumes.push_back(testing::volumeRow(slot, "V", 1000, 100 + (slot - 2) * 10, 40, false));
+    s.volumes[5] = testing::volumeRow(7, "V", 1000, 5, 40, false);      // H: the worst
+    s.volumes[20] = testing::volumeRow(22, "V", 1000, 990, 40, false);  // W: fine
+    const std::string line = writeNagiosReport(s.report());
+    EXPECT_LE(line.size(), nagiosLineLimit);
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_TRUE(line.starts_with("KESTRINE WARNING - C: 10.0 % free, below 40 %; D: 11.0 % free")) << line;
+    EXPECT_TRUE(has(line, "Z: 33.0 % free, below 40 %; performance data of ")) << line;
+    EXPECT_TRUE(has(line,
+                    " of 24 volumes, worst first | 'H:'=0.50%;40:;;0;100 'C:'=10.00%;40:;;0;100 "
+                    "'D:'=11.00%;40:;;0;100 "))
+        << line;
+    EXPECT_FALSE(has(line, "'W:'")) << "the one volume in good shape is left out first";
+    EXPECT_TRUE(line.ends_with(" 'failing drives'=0;;0;0;2 'volumes below limit'=23;0;;0;24\n")) << line;
+    // As many volumes as the text says, the worst: H: then C: up to L:.
+    const int shown = std::stoi(line.substr(line.find("performance data of ") + 20));
+    EXPECT_EQ(shown, 10);
+    EXPECT_TRUE(has(line, "'L:'=19.00%;40:;;0;100 'failing drives'")) << line;
+
+    // A text too long on its own is cut, and the counts still come.
+    Report report = s.report();
+    addRunProblem(report, std::string(2000, 'x'));
+    const std::string cut = writeNagiosReport(report);
+    EXPECT_LE(cut.size(), nagiosLineLimit);
+    EXPECT_TRUE(has(cut, "xxx...; performance data of 0 of 24 volumes, worst first | 'failing drives'=0")) << cut;
+}
+
 TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
     Report report = scenario("healthy");
     addRunProblem(report, "pipe | and\nnew line");
