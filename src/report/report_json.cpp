@@ -158,7 +158,7 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
 std::string volumeObject(const VolumeRow& volume, const AnsiConverter& converter) {
     return object({
         {"volume", jsonString(volumeName(volume.slot), converter)},
-        {"label", jsonString(volume.label, converter)},
+        {"label", jsonString(volume.label, Utf8Text())},
         {"totalBytes", integer(volume.totalBytes)},
         {"freeBytes", integer(volume.freeBytes)},
         {"percentFree", number(volume.percentFree)},

@@ -30,8 +30,8 @@ enum class IdentityState { Read, CannotRead, NotRead };
 
 // One listed volume, as the scan and the volume judgement left it.
 struct VolumeRow {
-    int slot = 0;  // 2..25 for C: to Z:
-    std::string label;
+    int slot = 0;       // 2..25 for C: to Z:
+    std::string label;  // UTF-8, as the report's volume source reads it
     std::int64_t totalBytes = 0;
     std::int64_t freeBytes = 0;
     double percentFree = 0.0;

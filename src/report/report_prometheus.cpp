@@ -13,7 +13,12 @@ namespace kestrine {
 
 namespace {
 
-using Labels = std::vector<std::pair<std::string_view, std::string>>;  // name, raw value
+struct Label {
+    std::string_view name;
+    std::string value;                        // raw: in the system's code page, or
+    const AnsiConverter* encoding = nullptr;  // in this encoding (UTF-8 volume labels)
+};
+using Labels = std::vector<Label>;
 
 class MetricText {
 public:
@@ -32,7 +37,9 @@ public:
         text_ += name_;
         for (std::size_t i = 0; i < labels.size(); ++i) {
             text_ += i == 0 ? '{' : ',';
-            text_ += std::string(labels[i].first) + "=\"" + labelValue(labels[i].second, converter_) + '"';
+            const Label& label = labels[i];
+            text_ += std::string(label.name) + "=\"" +
+                     labelValue(label.value, label.encoding != nullptr ? *label.encoding : converter_) + '"';
         }
         text_ += labels.empty() ? " " : "} ";
         text_ += value + '\n';
@@ -41,9 +48,9 @@ public:
     // One series per possible state, 1 for `current`.
     template <typename State, typename Identifier>
     void stateSet(Labels labels, std::initializer_list<State> states, State current, Identifier identifier) {
-        labels.emplace_back("state", "");
+        labels.push_back({"state", ""});
         for (const State state : states) {
-            labels.back().second = std::string(identifier(state));
+            labels.back().value = std::string(identifier(state));
             sample(labels, state == current ? "1" : "0");
         }
     }
@@ -170,9 +177,9 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
     for (const DriveEntry& d : drives) {
         if (!d.health.temperature.available) continue;
         Labels labels = driveLabels(d);
-        labels.emplace_back("limit", "warning");
+        labels.push_back({"limit", "warning"});
         metrics.sample(labels, std::to_string(d.health.temperature.warning));
-        labels.back().second = "critical";
+        labels.back().value = "critical";
         metrics.sample(labels, std::to_string(d.health.temperature.critical));
     }
     metrics.family("drive_power_on_seconds", "The drive's power-on time (counted by it in hours).");
@@ -227,10 +234,11 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
 }
 
 void volumeFamilies(MetricText& metrics, const std::vector<VolumeRow>& volumes) {
+    static const Utf8Text utf8;
     metrics.family("volume_info", "A listed volume's label and whose warning percent applies to it.");
     for (const VolumeRow& v : volumes)
         metrics.sample({{"volume", volumeName(v.slot)},
-                        {"label", v.label},
+                        {"label", v.label, &utf8},
                         {"warning_percent_from", v.usesDefault ? "default" : "own"}},
                        "1");
     metrics.family("volume_size_bytes", "Total size of the volume.");

@@ -16,6 +16,14 @@ public:
     virtual bool toUtf8(std::string_view ansi, std::string& utf8) const = 0;
 };
 
+// Text that is UTF-8 already (the report reads volume labels with the wide calls and hands
+// them on in UTF-8): taken as it is where it is valid UTF-8, refused otherwise, so that the
+// writers fall back on naming each byte above 127.
+class Utf8Text : public AnsiConverter {
+public:
+    bool toUtf8(std::string_view text, std::string& utf8) const override;
+};
+
 // A JSON string literal, quotes included. Quotes, backslashes and control characters are
 // escaped; when the converter refuses the text, every byte above 127 becomes \u00XX.
 std::string jsonString(std::string_view ansi, const AnsiConverter& converter);

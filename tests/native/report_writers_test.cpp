@@ -93,7 +93,8 @@ TEST_F(ReportWriters, TextKeepsEveryDriveAndVolumeOnOneLine) {
     const std::string text = writeTextReport(scenario("hostile_strings"), false);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14) << "two drives with a health line each\n" << text;
     EXPECT_TRUE(has(text, "Disk 0  A\"C\\ME X1?00????")) << text;
-    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %"));
+    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %")) << text;
+    EXPECT_TRUE(has(text, "D:      Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9     60.0 %")) << "UTF-8 aligned by characters";
 }
 
 // The block under each drive: the numbers a person checks first, then each problem on its own line.
@@ -265,7 +266,7 @@ TEST_F(ReportWriters, JsonEscapesHostileDescriptorStrings) {
     EXPECT_TRUE(has(hostile, "\"serial\": \"S\xE2\x82\xAC\xC3\xA9\""));
     EXPECT_TRUE(has(hostile, "\"vendor\": \"\\u0081\\u00FF\""));
     EXPECT_TRUE(has(hostile, "\"label\": \"Sys\\\"tem\\\\\\n|\\u0081\""));
-    EXPECT_TRUE(has(hostile, "\"label\": \"Caf\xC3\xA9 \xE2\x82\xAC\""));
+    EXPECT_TRUE(has(hostile, "\"label\": \"Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9\"")) << "volume labels are UTF-8";
 }
 
 TEST_F(ReportWriters, JsonWritesNullForAPercentThatIsNoNumber) {
@@ -531,6 +532,7 @@ TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {
     EXPECT_TRUE(has(hostile, "vendor=\"A\\\"C\\\\ME\",product=\"X1?00????\",serial=\"S\xE2\x82\xAC\xC3\xA9\""));
     EXPECT_TRUE(has(hostile, "vendor=\"\xC2\x81\xC3\xBF\""));
     EXPECT_TRUE(has(hostile, "label=\"Sys\\\"tem\\\\?|\xC2\x81\""));
+    EXPECT_TRUE(has(hostile, "label=\"Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9\""));
     EXPECT_TRUE(testing::isUtf8(hostile));
 }
 
