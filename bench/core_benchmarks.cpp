@@ -8,16 +8,15 @@ namespace kestrine::bench {
 namespace {
 
 // A workload past its first refresh: lists filled, start-up request consumed.
-CoreWorkload steadyWorkload(const benchmark::State& state) {
-    CoreWorkload core(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+void makeSteady(CoreWorkload& core) {
     core.refresh();
     core.cycle.refreshPending = false;
-    return core;
 }
 
 template <void (CoreWorkload::*Step)()>
 void runSteady(benchmark::State& state) {
-    CoreWorkload core = steadyWorkload(state);
+    CoreWorkload core(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    makeSteady(core);
     for (auto _ : state) {
         (core.*Step)();
         benchmark::DoNotOptimize(core);
@@ -35,7 +34,8 @@ void FirstRefresh(benchmark::State& state) {
 }
 
 void IdleTick(benchmark::State& state) {
-    CoreWorkload core = steadyWorkload(state);
+    CoreWorkload core(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    makeSteady(core);
     for (auto _ : state) {
         core.idleTick();
         // Stay far from the automatic refresh.

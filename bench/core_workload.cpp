@@ -97,48 +97,52 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
     return true;
 }
 
-CoreWorkload::CoreWorkload(int drives, int volumes) : devices_(drives), volumes_(volumes) {}
+CoreWorkload::CoreWorkload(int drives, int volumes)
+    : devices_(drives), volumes_(volumes), refresh_(devices_, volumes_, HealthReads::Skip) {}
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
-    probeDrives();
-    refillDrives();
-    scanAllVolumes();
-    updateDrivePanel();
-    updateVolumePanel();
-    cycle.refreshed();
-    evaluate();
+    refresh_.run(settings_, [this](const RefreshResult& result) {
+        refillDriveList(result.drives, driveList, [this] { updateDrivePanel(); });
+        refillVolumeList(result.volumeScan, volumeList, [this] { updateVolumePanel(); });
+        updateDrivePanel();
+        updateVolumePanel();
+        cycle.refreshed();
+    });
+    failingDrives = refresh_.result().failingDriveCount;
+    volumeWarnings = refresh_.result().volumeScan.warningCount;
+    status = refresh_.result().status;
 }
 
 void CoreWorkload::idleTick() {
     if (driveList.selectionMark() != lastDriveSelection_) updateDrivePanel();
     if (volumeList.selectionMark() != lastVolumeSelection_) updateVolumePanel();
-    const TickPlan plan = cycle.tick();
+    const TickPlan plan = cycle.tick(refresh_.running());
     if (plan.writeCountdown) countdownWrites += plan.countdown.size();
     if (plan.refresh) refresh();
 }
 
-void CoreWorkload::probeDrives() { probeAllDrives(driveTable_, devices_); }
+void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
 void CoreWorkload::refillDrives() {
-    failingDrives = refillDriveList(driveTable_, driveList, [this] { updateDrivePanel(); });
+    refillDriveList(refresh_.result().drives, driveList, [this] { updateDrivePanel(); });
 }
 
 void CoreWorkload::scanAllVolumes() {
-    const VolumeScanResult scan = scanVolumes(volumes_, settings_, volumeTable_);
+    const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);
     volumeWarnings = scan.warningCount;
     refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
 }
 
 void CoreWorkload::updateDrivePanel() {
     lastDriveSelection_ = driveList.selectionMark();
-    drivePanel = drivePanelTexts(markedDrive(driveTable_, driveList), systemMessages_);
+    drivePanel = drivePanelTexts(markedDrive(refresh_.result().drives, driveList), systemMessages_);
 }
 
 void CoreWorkload::updateVolumePanel() {
     lastVolumeSelection_ = volumeList.selectionMark();
-    volumePanel = volumePanelView(volumeList, volumeTable_, settings_, messageSink_);
+    volumePanel = volumePanelView(volumeList, refresh_.result().volumes, settings_, messageSink_);
 }
 
 void CoreWorkload::evaluate() {

@@ -1,8 +1,9 @@
 #pragma once
 // The core work of one window refresh and one idle tick, over fakes that answer at once:
 // healthy drives 0..N-1 behind the device port, volumes C: onwards behind the volume source,
-// and in-memory lists. The steps and their order are those of the main window's refresh and
-// tick, so the figures measure the core and nothing of the operating system.
+// and in-memory lists. The refresh is the window's own portable one, rendered into the lists
+// and panels as the window renders it, so the figures measure the core and nothing of the
+// operating system.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "fakes/fake_list_control.h"
 #include "probe/device_port.h"
 #include "probe/drive_record.h"
+#include "refresh/refresh.h"
 #include "settings/message_sink.h"
 #include "settings/settings_record.h"
 #include "tray/status_evaluation.h"
@@ -61,14 +63,16 @@ public:
 class CoreWorkload {
 public:
     CoreWorkload(int drives, int volumes);
+    CoreWorkload(const CoreWorkload&) = delete;  // the refresh holds references to the fakes
+    CoreWorkload& operator=(const CoreWorkload&) = delete;
 
-    // The whole refresh: probe, drive list, volume scan, both panels, countdown restart,
-    // status decision.
+    // The whole refresh: probe, verdicts, volume scan, status decision, then both lists, both
+    // panels and the countdown restart.
     void refresh();
     // One tick with nothing to do but the selection checks and the countdown.
     void idleTick();
 
-    // The refresh's parts, for per-part figures.
+    // The refresh's parts, for per-part figures: the probe and the scan on tables of their own.
     void probeDrives();
     void refillDrives();
     void scanAllVolumes();
@@ -92,9 +96,10 @@ private:
     InstantVolumeSource volumes_;
     testing::NoSystemMessages systemMessages_;
     SilentMessageSink messageSink_;
-    DriveTable driveTable_{};
-    VolumeTable volumeTable_{};
     SettingsRecord settings_ = defaultSettings();
+    Refresh refresh_;
+    DriveTable partDrives_{};
+    VolumeTable partVolumes_{};
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
     int oldFailingDrives_ = 0;

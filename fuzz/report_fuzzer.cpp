@@ -168,9 +168,11 @@ void check(const std::uint8_t* data, std::size_t size) {
     const std::string time = someText(in);
 
     Report report = buildReport({drives, volumes, thresholds, version, time, health}, messages);
-    bool critical = failingDriveCount(drives) > 0;
+    bool critical = false;
     for (std::size_t number = 0; number < drives.size(); ++number)
-        critical = critical || (isListed(drives[number]) && isHealthCritical(health[number]));
+        critical = critical ||
+                   (isListed(drives[number]) && (indicatorLevel(drives[number]) == IndicatorLevel::FailurePredicted ||
+                                                 isHealthCritical(health[number])));
     const bool belowLimit = std::any_of(volumes.begin(), volumes.end(),
                                         [](const VolumeRow& v) { return v.inWarning && isVolumeSlot(v.slot); });
     require(report.status == (critical     ? OverallStatus::Critical

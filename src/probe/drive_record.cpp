@@ -47,10 +47,4 @@ IndicatorLevel level(SmartState state) {
 
 IndicatorLevel indicatorLevel(const DriveRecord& r) { return std::max(level(spfState(r)), level(smartState(r))); }
 
-int failingDriveCount(const DriveTable& table) {
-    return static_cast<int>(std::count_if(table.begin(), table.end(), [](const DriveRecord& r) {
-        return isListed(r) && indicatorLevel(r) == IndicatorLevel::FailurePredicted;
-    }));
-}
-
 }  // namespace kestrine

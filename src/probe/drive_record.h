@@ -43,7 +43,5 @@ SmartState smartState(const DriveRecord& r);
 // question mark, check mark, warning triangle.
 enum class IndicatorLevel { NoData = 0, Ok = 1, FailurePredicted = 2 };
 IndicatorLevel indicatorLevel(const DriveRecord& r);
-// Listed records whose indicator level is FailurePredicted.
-int failingDriveCount(const DriveTable& table);
 
 }  // namespace kestrine

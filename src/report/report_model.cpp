@@ -41,21 +41,8 @@ DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const S
     entry.failurePredicted = indicatorLevel(record) == IndicatorLevel::FailurePredicted;
     entry.health = health;
     entry.healthCritical = isHealthCritical(health);
+    entry.verdict = judgeDrive(record, health);
     return entry;
-}
-
-// "SMART attribute failing now: 5 Reallocated Sectors Count" or "NVMe critical warning:
-// spare below threshold", each item named, several joined by ", ".
-std::string healthProblem(const DriveHealth& health) {
-    std::vector<std::string> items;
-    for (const AtaAttribute& attribute : health.attributes)
-        if (attribute.failingNow) items.push_back(attributeTitle(attribute));
-    for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning)) items.emplace_back(bit.name);
-    std::string problem = health.source == HealthSource::NvmeLog ? "NVMe critical warning"
-                          : items.size() == 1                    ? "SMART attribute failing now"
-                                                                 : "SMART attributes failing now";
-    for (std::size_t i = 0; i < items.size(); ++i) problem += (i == 0 ? ": " : ", ") + items[i];
-    return problem;
 }
 
 std::string countOf(std::size_t count, const char* noun) {
@@ -83,10 +70,9 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     bool critical = false;
     bool warning = false;
     for (const DriveEntry& drive : report.drives) {
-        const std::string disk = "Disk " + std::to_string(drive.record.driveNumber);
-        if (drive.failurePredicted) addProblem(report.reason, disk + " predicts failure");
-        if (drive.healthCritical) addProblem(report.reason, disk + ' ' + healthProblem(drive.health));
-        critical = critical || drive.failurePredicted || drive.healthCritical;
+        const std::string disk = "Disk " + std::to_string(drive.record.driveNumber) + ' ';
+        for (const std::string& reason : drive.verdict.reasons) addProblem(report.reason, disk + reason);
+        critical = critical || drive.verdict.status == DriveStatus::Failing;
     }
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;

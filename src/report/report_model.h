@@ -9,6 +9,7 @@
 #include "probe/device_port.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
+#include "probe/drive_verdict.h"
 #include "probe/health_probe.h"
 #include "volumes/volume_scan.h"
 
@@ -20,7 +21,7 @@ enum class OverallStatus { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
 enum class ThresholdSource {
     SettingsFile,         // the settings file was loaded
     DefaultsFileMissing,  // no readable settings file: the defaults
-    DefaultsFileInvalid,  // the file failed the load or the test: the defaults
+    DefaultsFileInvalid,  // the file was refused by the load (short, another version): the defaults
 };
 
 // read: the identity block is current; cannotRead: the last identity query failed (the
@@ -49,6 +50,7 @@ struct DriveEntry {
     bool failurePredicted = false;  // by either verdict
     DriveHealth health;             // what the health reads found
     bool healthCritical = false;    // a failing-now attribute or an NVMe critical-warning bit
+    DriveVerdict verdict;           // judgeDrive's, from the record and the health
 };
 
 struct Report {
@@ -74,8 +76,8 @@ struct ReportInput {
 // Added to the reason when a drive refused the SMART requests for want of rights.
 inline constexpr const char* smartNeedsAdministratorText = "SMART data not read: it needs administrator rights";
 
-// Critical when a listed drive predicts failure or its health is critical, else warning when
-// a volume is below its limit, else ok.
+// Critical when a listed drive is judged failing, else warning when a volume is below its
+// limit, else ok.
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
 
 // A problem of the run itself (the metrics file not written, no drive letters listed): it is

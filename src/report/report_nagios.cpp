@@ -45,7 +45,7 @@ std::string writeNagiosReport(const Report& report) {
 
     int failing = 0;
     for (const DriveEntry& drive : report.drives)
-        if (drive.failurePredicted || drive.healthCritical) ++failing;
+        if (drive.verdict.status == DriveStatus::Failing) ++failing;
     const auto inWarning = std::count_if(report.volumes.begin(), report.volumes.end(),
                                          [](const VolumeRow& volume) { return volume.inWarning; });
     const std::string counts =

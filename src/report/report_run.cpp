@@ -1,15 +1,13 @@
 #include "report/report_run.h"
 
-#include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
-#include "probe/health_probe.h"
+#include "refresh/refresh.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
 #include "report/report_nagios.h"
 #include "report/report_prometheus.h"
 #include "report/report_text.h"
 #include "settings/settings_store.h"
-#include "volumes/volume_scan.h"
 
 namespace kestrine {
 
@@ -63,7 +61,6 @@ Thresholds readThresholds(FileStore& files, const std::string& settingsFolder) {
         case SettingsLoad::Rejected: return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
         case SettingsLoad::Loaded: break;
     }
-    if (!validateSettings(store.working())) return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
     return {store.working(), ThresholdSource::SettingsFile};
 }
 
@@ -77,16 +74,15 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     if (options.help) return {reportHelp(), "", 0};
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
 
-    DriveTable drives{};
-    probeAllDrives(drives, ports.devices);
-    const HealthTable health = probeAllHealth(drives, ports.devices);
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
-    VolumeTable volumes{};
-    const VolumeScanResult scan = scanVolumes(ports.volumes, thresholds.record, volumes);
-    Report report = buildReport(
-        {drives, volumeRows(scan, volumes, thresholds.record), thresholds.source, programVersion, utcTime, health},
-        ports.messages);
-    if (!scan.answered) addRunProblem(report, "the system listed no drive letters");
+    Refresh refresh(ports.devices, ports.volumes, HealthReads::Read);
+    Report report;
+    refresh.run(thresholds.record, [&](const RefreshResult& result) {
+        report = buildReport({result.drives, volumeRows(result.volumeScan, result.volumes, thresholds.record),
+                              thresholds.source, programVersion, utcTime, result.health},
+                             ports.messages);
+        if (!result.volumeScan.answered) addRunProblem(report, "the system listed no drive letters");
+    });
 
     ReportOutcome outcome;
     if (!options.prometheusFile.empty()) {

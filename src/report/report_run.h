@@ -1,7 +1,7 @@
 #pragma once
 // One run of the console report as data: the command line in, what goes to standard output
-// and standard error and the exit code out. Drives, volumes and the settings file are reached
-// through the same ports as the window's refresh, so the report judges exactly as it does.
+// and standard error and the exit code out. It runs the window's refresh, with the health
+// reads, over the same ports, so the report judges exactly as the window does.
 #include <string>
 #include <vector>
 
@@ -35,8 +35,9 @@ struct Thresholds {
     ThresholdSource source;
 };
 
-// The warning percents in the settings file, loaded by the window's rules; the defaults when
-// there is no readable file, or when it is refused by the load or by the test before writing.
+// The warning percents in the settings file, loaded as the window loads them, so that one file
+// gives one verdict: a whole record of version 3 is taken as it is (also with percents the
+// buttons would never set); the defaults when there is no readable file or it is refused.
 Thresholds readThresholds(FileStore& files, const std::string& settingsFolder);
 
 // `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on

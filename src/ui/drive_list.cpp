@@ -7,9 +7,8 @@
 
 namespace kestrine {
 
-int refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel) {
+void refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel) {
     ListSync sync(list, updateDrivePanel);
-    int failing = 0;
     for (int number = 0; number < driveTableSize; ++number) {
         const DriveRecord& drive = drives[number];
         if (!isListed(drive)) {
@@ -18,13 +17,11 @@ int refillDriveList(const DriveTable& drives, ListControl& list, const std::func
             continue;
         }
         const IndicatorLevel level = indicatorLevel(drive);
-        if (level == IndicatorLevel::FailurePredicted) ++failing;
         // Another device at the same number must not keep the old device's name; a drive whose
         // identity query fails keeps the name it was listed with.
         sync.keep(number, driveLabel(number, drive.identityError, drive.displayName), driveImage(level),
                   drive.identityError == 0);
     }
-    return failing;
 }
 
 }  // namespace kestrine

@@ -16,7 +16,6 @@ inline int driveImage(IndicatorLevel level) { return static_cast<int>(level); }
 // renamed, while a failing identity query leaves the text alone; an entry whose drive is no
 // longer listed (unplugged) is removed. Texts and images are written only when they differ.
 // When the list was empty, each insertion selects the first entry and runs `updateDrivePanel`.
-// Returns the failing-drive count: listed drives whose failure is predicted.
-int refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel);
+void refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel);
 
 }  // namespace kestrine

@@ -10,7 +10,7 @@ constexpr std::int32_t ticksPerRewrite = 8;
 
 }  // namespace
 
-TickPlan RefreshCycle::tick() {
+TickPlan RefreshCycle::tick(bool refreshRunning) {
     TickPlan plan;
     if (autoRefresh) {
         if (tickCount % ticksPerRewrite == 0) {
@@ -19,7 +19,7 @@ TickPlan RefreshCycle::tick() {
         }
         ++tickCount;
     }
-    if (refreshing) return plan;
+    if (refreshRunning) return plan;
     if (refreshPending) {
         refreshPending = false;
         plan.refresh = true;
@@ -29,16 +29,7 @@ TickPlan RefreshCycle::tick() {
     return plan;
 }
 
-bool RefreshCycle::beginRefresh() {
-    if (refreshing) return false;
-    refreshing = true;
-    return true;
-}
-
-void RefreshCycle::refreshed() {
-    tickCount = 0;
-    refreshing = false;
-}
+void RefreshCycle::refreshed() { tickCount = 0; }
 
 bool RefreshCycle::toggleAutoRefresh() {
     autoRefresh = !autoRefresh;

@@ -12,7 +12,7 @@ inline constexpr char manualRefreshText[] = "Manual Refresh";
 struct TickPlan {
     bool writeCountdown = false;  // set the "Next Refresh" text to `countdown`
     std::string countdown;
-    bool refresh = false;  // run a refresh: beginRefresh(), the refresh, refreshed()
+    bool refresh = false;  // run a refresh, then refreshed()
 };
 
 class RefreshCycle {
@@ -21,16 +21,11 @@ public:
     std::int32_t refreshPeriod = 36000;  // two hours of 200 ms ticks
     bool autoRefresh = true;
     bool refreshPending = true;  // the refresh on the first tick after start
-    bool refreshing = false;     // a refresh has begun and not yet finished
 
     // One tick: the countdown text every eighth counted tick, then the refresh check, which
-    // waits while a refresh runs.
-    TickPlan tick();
-    // A refresh (automatic or by command) is about to run. False when one is running already:
-    // a message box inside it runs a message loop that goes on delivering ticks and commands,
-    // and a second refresh must not start inside the first.
-    bool beginRefresh();
-    // The refresh has finished: the countdown starts again.
+    // waits while a refresh runs (`Refresh::running`: a message box inside it delivers ticks).
+    TickPlan tick(bool refreshRunning);
+    // A refresh has finished: the countdown starts again.
     void refreshed();
     // "&Automatic Refresh ": switching off freezes the count, switching on resumes it.
     // Returns the new state: the menu item's check mark; off also shows manualRefreshText.

@@ -59,10 +59,9 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
 MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const MainWindowPorts& ports)
     : Dialog(resources, IDD_MAIN),
       application_(std::move(application)),
-      devices_(ports.devices),
       systemMessages_(ports.systemMessages),
-      volumeSource_(ports.volumes),
       settings_(ports.files, *this, ports.settingsFolder),
+      refresh_(ports.devices, ports.volumes, HealthReads::Skip),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell) {}

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/application_info.h"
@@ -12,7 +13,7 @@
 #include "platform/win32_list_view.h"
 #include "platform/win32_shared_memory.h"
 #include "probe/device_port.h"
-#include "probe/drive_record.h"
+#include "refresh/refresh.h"
 #include "settings/file_store.h"
 #include "settings/message_sink.h"
 #include "settings/settings_store.h"
@@ -22,8 +23,8 @@
 #include "ui/refresh_cycle.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
+#include "ui/win32_wait_cursor.h"
 #include "volumes/volume_source.h"
-#include "volumes/volume_table.h"
 
 namespace kestrine {
 
@@ -74,9 +75,10 @@ private:
     void showAbout();
     void showNotes();
 
-    // The tick and the refresh.
+    // The tick, and the refresh with its rendering.
     void tick();
     void refresh();
+    void render(const RefreshResult& result, std::optional<WaitCursor>& wait);
     void toggleAutoRefresh();
     void updateDrivePanel();
     void updateVolumePanel();
@@ -98,11 +100,9 @@ private:
     void activate() const;
 
     ApplicationInfo application_;
-    DevicePort& devices_;
     SystemMessages& systemMessages_;
-    VolumeSource& volumeSource_;
     SettingsStore settings_;
-    DriveTable drives_{};
+    Refresh refresh_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
     UniqueIcon programSmallIcon_;  // the title bar's until the overall state first changes
     UniqueIcon okIcon_;
@@ -114,11 +114,8 @@ private:
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
     TrayIcon trayIcon_;
-    int failingDriveCount_ = 0;
-    int volumeWarningCount_ = 0;
     RefreshCycle cycle_;
     SharedMemory activation_;  // the single-copy hand-over byte
-    VolumeTable volumes_{};
     bool isDuplicate_ = false;
 
     Button useOwnPercent_;

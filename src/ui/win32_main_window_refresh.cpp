@@ -3,13 +3,11 @@
 
 #include <commctrl.h>
 
-#include "probe/drive_probe.h"
 #include "resource.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/volume_list.h"
 #include "ui/volume_panel.h"
-#include "ui/win32_wait_cursor.h"
 
 namespace kestrine {
 
@@ -25,27 +23,26 @@ void MainWindow::tick() {
     if (volumeList_.selectionMark() != lastVolumeSelection_) updateVolumePanel();
     trayIcon_.retryAddIfDue();
 
-    const TickPlan plan = cycle_.tick();
+    const TickPlan plan = cycle_.tick(refresh_.running());
     if (plan.writeCountdown) SetDlgItemTextA(hwnd(), IDC_NEXT_REFRESH, plan.countdown.c_str());
     if (plan.refresh) refresh();
 }
 
 void MainWindow::refresh() {
-    if (!cycle_.beginRefresh()) return;
-    const int oldDrives = failingDriveCount_;
-    const int oldVolumes = volumeWarningCount_;
-    {
-        const WaitCursor wait;
-        probeAllDrives(drives_, devices_);
-        failingDriveCount_ = refillDriveList(drives_, driveList_, [this] { updateDrivePanel(); });
-        const VolumeScanResult volumes = scanVolumes(volumeSource_, settings_.working(), volumes_);
-        volumeWarningCount_ = volumes.warningCount;
-        refillVolumeList(volumes, volumeList_, [this] { updateVolumePanel(); });
-    }
+    std::optional<WaitCursor> wait(std::in_place);
+    refresh_.run(settings_.working(), [&](const RefreshResult& result) { render(result, wait); });
+}
+
+// The wait cursor stays from the probe until both lists are in step with the result; then the
+// panels, the countdown's restart and the overall state.
+void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& wait) {
+    refillDriveList(result.drives, driveList_, [this] { updateDrivePanel(); });
+    refillVolumeList(result.volumeScan, volumeList_, [this] { updateVolumePanel(); });
+    wait.reset();
     updateDrivePanel();
     updateVolumePanel();
     cycle_.refreshed();
-    applyStatus(evaluateStatus(oldDrives, oldVolumes, failingDriveCount_, volumeWarningCount_));
+    applyStatus(result.status);
 }
 
 void MainWindow::toggleAutoRefresh() {
@@ -58,7 +55,7 @@ void MainWindow::toggleAutoRefresh() {
 
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
-    const DrivePanelTexts texts = drivePanelTexts(markedDrive(drives_, driveList_), systemMessages_);
+    const DrivePanelTexts texts = drivePanelTexts(markedDrive(refresh_.result().drives, driveList_), systemMessages_);
     if (texts.stateColors) {
         spfStatus_.setTextColor(texts.spfColor);
         smartStatus_.setTextColor(texts.smartColor);
@@ -78,7 +75,7 @@ void MainWindow::updateDrivePanel() {
 // box is open do not open it again.
 void MainWindow::updateVolumePanel() {
     lastVolumeSelection_ = volumeList_.selectionMark();
-    const VolumePanelView view = volumePanelView(volumeList_, volumes_, settings_.working(), *this);
+    const VolumePanelView view = volumePanelView(volumeList_, refresh_.result().volumes, settings_.working(), *this);
     driveLetter_.setText(view.letterText);
     percentFree_.setText(view.percentText);
     freeSpace_.setText(view.freeText);

@@ -68,14 +68,16 @@ TEST(SettingsFile, EscapeSavesAChangeOnTheWayOut) {
     EXPECT_EQ(after[defaultPercentAt], 9);
 }
 
-// Windows ends the process after WM_ENDSESSION without destroying the window: a sign-out keeps
-// the program running until then, a Restart Manager close (an installer) ends it as Exit does.
+// Windows ends the process after WM_ENDSESSION without destroying the window: a sign-out, a
+// shutdown (no reason bit) and a critical end keep the program running until then, a Restart
+// Manager close (an installer) ends it as Exit does. Each of them saves the change.
 TEST(SettingsFile, SessionEndSavesAChange) {
     struct Case {
         LPARAM reason;
         bool ends;
     };
-    for (const Case c : {Case{static_cast<LPARAM>(ENDSESSION_LOGOFF), false}, Case{ENDSESSION_CLOSEAPP, true}}) {
+    for (const Case c : {Case{static_cast<LPARAM>(ENDSESSION_LOGOFF), false}, Case{0, false},
+                         Case{ENDSESSION_CRITICAL, false}, Case{ENDSESSION_CLOSEAPP, true}}) {
         SCOPED_TRACE(c.reason);
         ASSERT_TRUE(writeSettings(defaultSettings()));
         Bytes raisedDefault = defaultSettings();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "probe/drive_record.h"
+#include "probe/drive_verdict.h"
 
 namespace kestrine {
 namespace {
@@ -33,7 +34,7 @@ TEST(DriveRecord, FreshTableListsNothingAndCountsNoFailure) {
         EXPECT_FALSE(hasDetails(r));
         EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
     }
-    EXPECT_EQ(failingDriveCount(table), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
 }
 
 TEST(DriveRecord, ListedNeedsPresenceAndProbeAndDetailsNeedIdentity) {
@@ -117,7 +118,7 @@ TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {
     table[7] = listedDrive();  // failing, but removed since
     setPrediction(table[7], true);
     table[7].present = false;
-    EXPECT_EQ(failingDriveCount(table), 2);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 2);
 }
 
 }  // namespace

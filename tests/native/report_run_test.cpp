@@ -8,6 +8,7 @@
 
 #include "fakes/fake_device_port.h"
 #include "fakes/fake_file_store.h"
+#include "fakes/fake_message_sink.h"
 #include "fakes/fake_volume_source.h"
 #include "fakes/format_checks.h"
 #include "fakes/report_scenarios.h"
@@ -15,6 +16,7 @@
 #include "report/report_prometheus.h"
 #include "report/report_run.h"
 #include "scripted_device_port.h"
+#include "settings/settings_store.h"
 
 namespace kestrine {
 namespace {
@@ -153,12 +155,12 @@ TEST_F(ReportRun, HelpAndVersionPrintAndProbeNothing) {
     EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
 }
 
-TEST_F(ReportRun, WarningPercentsComeFromAValidFileOrElseTheDefaults) {
+TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefaults) {
     SettingsRecord own = defaultSettings();
     own.useDefault[2] = 0;
     own.warningPercent[2] = 50;  // C: at 45 % free is below its own 50 %
     SettingsRecord zero = defaultSettings();
-    zero.defaultWarningPercent = 0;  // loads, but fails the test before writing
+    zero.defaultWarningPercent = 0;  // fails the test before writing, but the window loads and judges by it
     SettingsRecord tooHigh = own;
     tooHigh.warningPercent[2] = 51;
     SettingsRecord oldVersion = own;
@@ -177,11 +179,12 @@ TEST_F(ReportRun, WarningPercentsComeFromAValidFileOrElseTheDefaults) {
         {"missing", std::nullopt, ThresholdSource::DefaultsFileMissing, 10},
         {"short", shortFile, ThresholdSource::DefaultsFileInvalid, 10},
         {"old version", bytesOf(oldVersion), ThresholdSource::DefaultsFileInvalid, 10},
-        {"default percent 0", bytesOf(zero), ThresholdSource::DefaultsFileInvalid, 10},
-        {"own percent 51", bytesOf(tooHigh), ThresholdSource::DefaultsFileInvalid, 10},
+        {"default percent 0", bytesOf(zero), ThresholdSource::SettingsFile, 0},
+        {"own percent 51", bytesOf(tooHigh), ThresholdSource::SettingsFile, 51},
     };
     for (const Case& c : cases) {
         settingsFiles.files.clear();
+        settingsFiles.replacements = 0;
         if (c.file) storeSettings(*c.file);
         const Thresholds thresholds = readThresholds(settingsFiles, programData);
         EXPECT_EQ(thresholds.source, c.source) << c.name;
@@ -190,6 +193,12 @@ TEST_F(ReportRun, WarningPercentsComeFromAValidFileOrElseTheDefaults) {
 
         const std::string json = run({"--format", "json"}).output;
         EXPECT_TRUE(has(json, std::string("\"source\": \"") + thresholdSourceIdentifier(c.source) + '"')) << c.name;
+
+        // The window's start-up load of the same file judges by the same percents.
+        testing::RecordingMessageSink sink;
+        SettingsStore window(settingsFiles, sink, programData);
+        window.runStartUpSequence();
+        EXPECT_TRUE(sameSettings(window.working(), thresholds.record)) << c.name;
     }
     storeSettings(bytesOf(own));
     const ReportOutcome outcome = run({});

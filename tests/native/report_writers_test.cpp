@@ -290,11 +290,14 @@ TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
                     .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
     EXPECT_TRUE(has(writeNagiosReport(scenario("ata_failing_now")), "'failing drives'=1;;0;0;2"));
-    Report both = scenario("ata_failing_now");  // a prediction and a failing attribute: one drive
-    both.drives[0].failurePredicted = true;
-    EXPECT_TRUE(has(writeNagiosReport(both), "'failing drives'=1;;0;0;2"));
-    Report two = scenario("spf_failure");
-    two.drives[0].healthCritical = true;
+    // A prediction and a failing attribute on one drive count it once; two drives count twice.
+    testing::ReportScenario both = testing::reportScenarios()[0];
+    for (const testing::ReportScenario& s : testing::reportScenarios())
+        if (s.name == "ata_failing_now") both = s;
+    both.drives[0].predictOk = false;
+    EXPECT_TRUE(has(writeNagiosReport(both.report()), "'failing drives'=1;;0;0;2"));
+    both.drives[1].predictOk = false;
+    const Report two = both.report();
     EXPECT_TRUE(has(writeNagiosReport(two), "'failing drives'=2;;0;0;2"));
     EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"))
                     .starts_with("KESTRINE CRITICAL - Disk 2 NVMe critical warning: spare below threshold |"));

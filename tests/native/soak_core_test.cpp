@@ -22,8 +22,8 @@
 #include "fakes/fake_volume_source.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
+#include "refresh/refresh.h"
 #include "settings/settings_store.h"
-#include "tray/status_evaluation.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/refresh_cycle.h"
@@ -140,28 +140,31 @@ protected:
 
     void updateDrivePanel() {
         lastDriveSelection = driveList.selectionMark();
-        drivePanel = drivePanelTexts(markedDrive(table, driveList), systemMessages);
+        drivePanel = drivePanelTexts(markedDrive(core.result().drives, driveList), systemMessages);
     }
 
     void updateVolumePanel() {
         lastVolumeSelection = volumeList.selectionMark();
-        volumePanel = volumePanelView(volumeList, volumeTable, store.working(), sink);
+        volumePanel = volumePanelView(volumeList, core.result().volumes, store.working(), sink);
     }
 
-    // The window's refresh, step for step.
+    // The window's refresh: the portable refresh, rendered into the lists and panels as the
+    // window renders it.
     void refresh() {
         const int oldFailing = failing;
         const int oldWarnings = warnings;
         port.opens.clear();
-        probeAllDrives(table, port);
-        failing = refillDriveList(table, driveList, [this] { updateDrivePanel(); });
-        const VolumeScanResult scan = scanVolumes(volumes, store.working(), volumeTable);
-        warnings = scan.warningCount;
-        refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
-        updateDrivePanel();
-        updateVolumePanel();
-        cycle.refreshed();
-        status = evaluateStatus(oldFailing, oldWarnings, failing, warnings);
+        const bool ran = core.run(store.working(), [this](const RefreshResult& result) {
+            refillDriveList(result.drives, driveList, [this] { updateDrivePanel(); });
+            refillVolumeList(result.volumeScan, volumeList, [this] { updateVolumePanel(); });
+            updateDrivePanel();
+            updateVolumePanel();
+            cycle.refreshed();
+        });
+        ASSERT_TRUE(ran);
+        failing = core.result().failingDriveCount;
+        warnings = core.result().volumeScan.warningCount;
+        status = core.result().status;
         ++refreshes;
         stateChanges += status.stateChanged ? 1 : 0;
         sawFailingDrive |= failing > 0;
@@ -179,7 +182,7 @@ protected:
         ASSERT_EQ(lastVolumeSelection, volumeList.mark);
         const bool counting = cycle.autoRefresh;
         const bool pending = cycle.refreshPending;
-        const TickPlan plan = cycle.tick();
+        const TickPlan plan = cycle.tick(core.running());
         ASSERT_TRUE(counting || pending || !plan.refresh) << "refreshed by itself while automatic refresh was off";
         if (plan.refresh) refresh();
     }
@@ -251,7 +254,7 @@ protected:
     }
 
     void checkPanelsAndStatus(int oldFailing, int oldWarnings) {
-        const DriveRecord* marked = markedDrive(table, driveList);
+        const DriveRecord* marked = markedDrive(core.result().drives, driveList);
         if (marked == nullptr) {
             ASSERT_EQ(drivePanel.name, "None Selected");
         } else if (identityReadNow(drives[marked->driveNumber])) {
@@ -287,8 +290,7 @@ protected:
     RecordingMessageSink sink;
     NoSystemMessages systemMessages;
     SettingsStore store{files, sink, baseFolder};
-    DriveTable table{};
-    VolumeTable volumeTable{};
+    Refresh core{port, volumes, HealthReads::Skip};
     RefreshCycle cycle;
     int failing = 0;
     int warnings = 0;

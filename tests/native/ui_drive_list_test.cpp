@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fakes/fake_list_control.h"
+#include "probe/drive_verdict.h"
 #include "ui/drive_list.h"
 
 namespace kestrine {
@@ -27,8 +28,10 @@ protected:
     FakeListControl list;
     int panelUpdates = 0;
 
+    // Returns the failing-drive count the refresh takes from the same table.
     int refill() {
-        return refillDriveList(drives, list, [this] { ++panelUpdates; });
+        refillDriveList(drives, list, [this] { ++panelUpdates; });
+        return failingDriveCount(judgeDrives(drives, HealthTable{}));
     }
     std::string textOf(int index) const { return list.text(index); }
 };

@@ -11,7 +11,7 @@ namespace {
 // A cycle right after a refresh (the start-up request already served).
 RefreshCycle afterRefresh() {
     RefreshCycle cycle;
-    cycle.tick();
+    cycle.tick(false);
     cycle.refreshed();
     return cycle;
 }
@@ -20,7 +20,7 @@ RefreshCycle afterRefresh() {
 std::vector<std::string> textsOver(RefreshCycle& cycle, int count) {
     std::vector<std::string> texts;
     for (int i = 0; i < count; ++i) {
-        const TickPlan plan = cycle.tick();
+        const TickPlan plan = cycle.tick(false);
         EXPECT_FALSE(plan.refresh) << "tick " << i;
         if (plan.writeCountdown) texts.push_back(plan.countdown);
     }
@@ -37,18 +37,18 @@ TEST(RefreshCycle, StartsCountingWithTheFirstRefreshPending) {
 
 TEST(RefreshCycle, FirstTickShowsTwoHoursAndRefreshesOnce) {
     RefreshCycle cycle;
-    const TickPlan first = cycle.tick();
+    const TickPlan first = cycle.tick(false);
     EXPECT_TRUE(first.writeCountdown);
     EXPECT_EQ(first.countdown, "2:00:00");
     EXPECT_TRUE(first.refresh);
     EXPECT_FALSE(cycle.refreshPending);
-    EXPECT_FALSE(cycle.tick().refresh);
+    EXPECT_FALSE(cycle.tick(false).refresh);
 }
 
 TEST(RefreshCycle, PendingRefreshRunsEvenWithAutomaticRefreshOff) {
     RefreshCycle cycle;
     cycle.toggleAutoRefresh();
-    const TickPlan first = cycle.tick();
+    const TickPlan first = cycle.tick(false);
     EXPECT_TRUE(first.refresh);
     EXPECT_FALSE(first.writeCountdown);
 }
@@ -64,35 +64,31 @@ TEST(RefreshCycle, AutomaticRefreshRunsOnTheTickThatReaches36001) {
     const std::vector<std::string> texts = textsOver(cycle, 36000);
     EXPECT_EQ(cycle.tickCount, 36000);
     EXPECT_EQ(texts.back(), "1 Sec");
-    const TickPlan due = cycle.tick();
+    const TickPlan due = cycle.tick(false);
     EXPECT_TRUE(due.refresh);
     EXPECT_TRUE(due.writeCountdown);  // 36000 is a multiple of 8: the last text, for 0 s left
     EXPECT_EQ(due.countdown, "1 Sec");
     cycle.refreshed();
     EXPECT_EQ(cycle.tickCount, 0);
-    EXPECT_EQ(cycle.tick().countdown, "2:00:00");
+    EXPECT_EQ(cycle.tick(false).countdown, "2:00:00");
 }
 
 // A message box inside a refresh keeps the ticks coming while the count is past the period.
 TEST(RefreshCycle, NoRefreshStartsWhileOneIsRunning) {
     RefreshCycle cycle = afterRefresh();
     textsOver(cycle, 36000);
-    ASSERT_TRUE(cycle.tick().refresh);
-    ASSERT_TRUE(cycle.beginRefresh());
-    for (int i = 0; i < 20; ++i) EXPECT_FALSE(cycle.tick().refresh) << "tick " << i;
-    EXPECT_FALSE(cycle.beginRefresh()) << "a command inside the running refresh";
+    ASSERT_TRUE(cycle.tick(false).refresh);
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(cycle.tick(true).refresh) << "tick " << i;
     cycle.refreshed();
     EXPECT_EQ(cycle.tickCount, 0);
-    EXPECT_TRUE(cycle.beginRefresh()) << "the next refresh after the first has finished";
 }
 
 TEST(RefreshCycle, StartUpRefreshWaitsForARunningOne) {
     RefreshCycle cycle;
-    ASSERT_TRUE(cycle.beginRefresh());  // "&Refresh Data" before the first tick
-    EXPECT_FALSE(cycle.tick().refresh);
+    EXPECT_FALSE(cycle.tick(true).refresh);  // "&Refresh Data" before the first tick is still running
     EXPECT_TRUE(cycle.refreshPending);
     cycle.refreshed();
-    EXPECT_TRUE(cycle.tick().refresh);
+    EXPECT_TRUE(cycle.tick(false).refresh);
 }
 
 TEST(RefreshCycle, SwitchingOffFreezesTheCountAndAsksForManualRefreshText) {

@@ -1,0 +1,56 @@
+#pragma once
+// One refresh of everything Kestrine watches, as one portable object shared by every front
+// end: the drive probe, the health reads where the front end asks for them, the verdict of
+// each drive, the volume scan against the warning percents, and the overall state from the
+// problem counts before and after. The window renders the result in its lists, panels and
+// icons; the report writes it in its formats.
+#include <functional>
+
+#include "probe/device_port.h"
+#include "probe/drive_record.h"
+#include "probe/drive_verdict.h"
+#include "probe/health_probe.h"
+#include "settings/settings_record.h"
+#include "tray/status_evaluation.h"
+#include "volumes/volume_scan.h"
+#include "volumes/volume_source.h"
+#include "volumes/volume_table.h"
+
+namespace kestrine {
+
+// The window shows no health beyond the two failure verdicts, so it does not read it.
+enum class HealthReads { Skip, Read };
+
+// What the last refresh left. The tables carry over from one refresh to the next: a record
+// keeps what a failed query did not replace.
+struct RefreshResult {
+    DriveTable drives{};
+    HealthTable health{};      // by drive number; empty (source none) unless health is read
+    DriveVerdicts verdicts{};  // by drive number; listed drives only
+    int failingDriveCount = 0;
+    VolumeTable volumes{};
+    VolumeScanResult volumeScan;  // its warningCount is the volume warning count
+    StatusDecision status;        // from the counts before and after this refresh
+};
+
+class Refresh {
+public:
+    Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads);
+
+    // Runs one refresh with these warning percents and hands the result to `render` before
+    // it returns. False, with nothing run or rendered, while a refresh is running: rendering
+    // may open a message box, whose message loop goes on delivering ticks and commands, and a
+    // second refresh must not start inside the first.
+    bool run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render);
+    bool running() const { return running_; }
+    const RefreshResult& result() const { return result_; }
+
+private:
+    DevicePort& devices_;
+    VolumeSource& volumes_;
+    HealthReads healthReads_;
+    RefreshResult result_;
+    bool running_ = false;
+};
+
+}  // namespace kestrine

@@ -1,0 +1,135 @@
+// One refresh over the ports, as every front end runs it: what it hands to the renderer, how
+// the status follows the counts from one refresh to the next, and its guard against a second
+// refresh starting while the first is being rendered.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "fakes/fake_volume_source.h"
+#include "refresh/refresh.h"
+#include "scripted_device_port.h"
+#include "ui/refresh_cycle.h"
+
+namespace kestrine {
+namespace {
+
+// Scripted drives, C: at 45 % free and D: at 5 % free, the default warning percent 10.
+class RefreshRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        volumes.add('C', 100'000'000'000, 45'000'000'000, "System");
+        volumes.add('D', 100'000'000'000, 5'000'000'000, "Data");
+    }
+    void TearDown() override { std::filesystem::remove(scenarioPath); }
+
+    void script(const std::string& drives) { std::ofstream(scenarioPath, std::ios::binary) << drives; }
+    // Runs one refresh and counts the renderings; the result it rendered must be the one kept.
+    bool run(Refresh& refresh) {
+        return refresh.run(thresholds, [&](const RefreshResult& result) {
+            ++renders;
+            EXPECT_EQ(&result, &refresh.result());
+            EXPECT_TRUE(refresh.running());
+        });
+    }
+
+    std::string scenarioPath = (std::filesystem::temp_directory_path() / "kestrine_refresh_run.txt").string();
+    scripted::ScriptedDevicePort devices{scenarioPath};
+    testing::FakeVolumeSource volumes;
+    SettingsRecord thresholds = defaultSettings();
+    int renders = 0;
+};
+
+TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
+    script("0 healthy\n2 failing-spf\n5 threshold-exceeded\n");
+    Refresh refresh(devices, volumes, HealthReads::Skip);
+    ASSERT_TRUE(run(refresh));
+    EXPECT_EQ(renders, 1);
+    EXPECT_FALSE(refresh.running());
+    const RefreshResult& result = refresh.result();
+    EXPECT_TRUE(isListed(result.drives[0]) && isListed(result.drives[2]) && isListed(result.drives[5]));
+    EXPECT_FALSE(isListed(result.drives[1]));
+    EXPECT_EQ(result.verdicts[0].status, DriveStatus::Ok);
+    EXPECT_EQ(result.verdicts[2].status, DriveStatus::Failing);
+    EXPECT_EQ(result.verdicts[5].reasons, std::vector<std::string>{"predicts failure"});
+    EXPECT_EQ(result.failingDriveCount, 2);
+    EXPECT_EQ(result.volumes[2].freeBytes, 45'000'000'000);  // C:
+    EXPECT_EQ(result.volumes[3].freeBytes, 5'000'000'000);   // D:
+    EXPECT_EQ(result.volumeScan.warningCount, 1);            // D:
+    EXPECT_TRUE(result.status.stateChanged);
+    EXPECT_FALSE(result.status.isOk);
+    EXPECT_EQ(result.status.tooltip, "Drive Status Warning");
+    EXPECT_TRUE(result.status.bringForward);
+    EXPECT_EQ(result.health[2].source, HealthSource::None) << "the window asks for no health";
+}
+
+// The status compares with the counts the previous refresh left, not with zero.
+TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
+    script("0 failing-spf\n");
+    Refresh refresh(devices, volumes, HealthReads::Skip);
+    ASSERT_TRUE(run(refresh));
+    volumes.add('E', 100'000'000'000, 1'000'000'000);  // a second volume below its limit
+    ASSERT_TRUE(run(refresh));
+    EXPECT_FALSE(refresh.result().status.stateChanged);
+    EXPECT_TRUE(refresh.result().status.bringForward);
+    EXPECT_EQ(refresh.result().volumeScan.warningCount, 2);
+
+    script("0 healthy\n");
+    thresholds.defaultWarningPercent = 1;
+    ASSERT_TRUE(run(refresh));
+    EXPECT_EQ(refresh.result().failingDriveCount, 0);
+    EXPECT_EQ(refresh.result().volumeScan.warningCount, 0);
+    EXPECT_TRUE(refresh.result().status.stateChanged);
+    EXPECT_TRUE(refresh.result().status.isOk);
+    EXPECT_EQ(refresh.result().status.tooltip, "Drive Status Ok");
+    EXPECT_FALSE(refresh.result().status.bringForward);
+    EXPECT_EQ(renders, 3);
+}
+
+// A front end that asks for the health judges by it: the NVMe critical warning fails the drive
+// that the window, which does not read it, shows as ok.
+TEST_F(RefreshRun, HealthReadsWhenAskedJudgeByTheHealth) {
+    script("1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n");
+    Refresh window(devices, volumes, HealthReads::Skip);
+    Refresh report(devices, volumes, HealthReads::Read);
+    ASSERT_TRUE(run(window));
+    ASSERT_TRUE(run(report));
+    EXPECT_EQ(window.result().failingDriveCount, 0);
+    EXPECT_EQ(report.result().health[1].source, HealthSource::NvmeLog);
+    EXPECT_EQ(report.result().verdicts[1].reasons,
+              std::vector<std::string>{"NVMe critical warning: reliability degraded"});
+    EXPECT_EQ(report.result().failingDriveCount, 1);
+}
+
+// Rendering may open a message box whose loop delivers ticks and commands: neither may start
+// a refresh inside the one being rendered, and the next one runs once it has finished.
+TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
+    script("0 healthy\n");
+    Refresh refresh(devices, volumes, HealthReads::Skip);
+    RefreshCycle cycle;
+    int nestedRenders = 0;
+    bool nestedRan = true;
+    ASSERT_TRUE(refresh.run(thresholds, [&](const RefreshResult&) {
+        EXPECT_FALSE(cycle.tick(refresh.running()).refresh) << "the start-up tick inside the refresh";
+        nestedRan = refresh.run(thresholds, [&](const RefreshResult&) { ++nestedRenders; });
+    }));
+    EXPECT_FALSE(nestedRan) << "\"&Refresh Data\" inside the running refresh";
+    EXPECT_EQ(nestedRenders, 0);
+    EXPECT_FALSE(refresh.running());
+    EXPECT_TRUE(cycle.tick(refresh.running()).refresh) << "the start-up refresh waited";
+    EXPECT_TRUE(run(refresh));
+    EXPECT_EQ(renders, 1);
+}
+
+TEST_F(RefreshRun, ARenderingThatThrowsEndsTheRefresh) {
+    Refresh refresh(devices, volumes, HealthReads::Skip);
+    EXPECT_THROW(refresh.run(thresholds, [](const RefreshResult&) { throw std::runtime_error("out of memory"); }),
+                 std::runtime_error);
+    EXPECT_FALSE(refresh.running());
+    EXPECT_TRUE(run(refresh));
+}
+
+}  // namespace
+}  // namespace kestrine
