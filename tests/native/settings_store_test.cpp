@@ -240,6 +240,7 @@ TEST(ReplacementName, SettingsFolderAccessKeepsUsersToFiles) {
         EXPECT_EQ(fields[1].find("CI"), std::string::npos) << fields[1] << ": nothing for subfolders";
     }
     EXPECT_EQ(usersAces, 2u);
+    EXPECT_TRUE(access.ends_with("(A;;0x1200af;;;S-1-3-4)")) << "the owner: Users' rights and subfolders, no more";
 }
 
 }  // namespace

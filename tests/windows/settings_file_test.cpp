@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -289,7 +290,8 @@ TEST_F(SettingsOnDisk, ReplaceFlushesBeforeItMovesAndMovesWrittenThrough) {
 
 // The folders the store creates carry their own access list, which Wine stores and gives
 // back (it does not enforce it): protected from inheritance, SYSTEM and Administrators in
-// full control, Users able to make and change files but not folders or permissions.
+// full control, Users able to make and change files but not folders or permissions, the
+// folder's owner able to make folders in it but not to change its permissions.
 TEST_F(SettingsOnDisk, CreatedFoldersCarryTheSettingsAccessList) {
     EXPECT_TRUE(store.runStartUpSequence());
     for (const std::string& folder : {base + "\\VTN", kstm}) {
@@ -308,14 +310,15 @@ TEST_F(SettingsOnDisk, CreatedFoldersCarryTheSettingsAccessList) {
         ASSERT_TRUE(GetSecurityDescriptorDacl(buffer.data(), &present, &dacl, &defaulted));
         ASSERT_TRUE(present && dacl != nullptr);
         const struct {
-            WELL_KNOWN_SID_TYPE who;
+            const char* who;  // SYSTEM, Administrators, Users, OWNER RIGHTS
             BYTE inheritance;
             ACCESS_MASK mask;
         } expected[] = {
-            {WinLocalSystemSid, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
-            {WinBuiltinAdministratorsSid, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
-            {WinBuiltinUsersSid, 0, 0x1200AB},
-            {WinBuiltinUsersSid, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, 0x13019F},
+            {"S-1-5-18", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
+            {"S-1-5-32-544", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
+            {"S-1-5-32-545", 0, 0x1200AB},
+            {"S-1-5-32-545", OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, 0x13019F},
+            {"S-1-3-4", 0, 0x1200AB | FILE_ADD_SUBDIRECTORY},
         };
         ASSERT_EQ(dacl->AceCount, std::size(expected));
         for (WORD i = 0; i < dacl->AceCount; ++i) {
@@ -325,10 +328,10 @@ TEST_F(SettingsOnDisk, CreatedFoldersCarryTheSettingsAccessList) {
             EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
             EXPECT_EQ(ace->Header.AceFlags, expected[i].inheritance) << i;
             EXPECT_EQ(ace->Mask, expected[i].mask) << i;
-            BYTE sid[SECURITY_MAX_SID_SIZE];
-            DWORD sidSize = sizeof sid;
-            ASSERT_TRUE(CreateWellKnownSid(expected[i].who, nullptr, sid, &sidSize));
-            EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), sid)) << i;
+            PSID sid = nullptr;
+            ASSERT_TRUE(ConvertStringSidToSidA(expected[i].who, &sid));
+            const UniqueLocalMemory ownedSid(sid);
+            EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), sid)) << expected[i].who;
         }
     }
 }
