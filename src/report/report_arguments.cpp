@@ -115,7 +115,8 @@ std::string reportHelp() {
            "  1  warning: a volume is below its warning percent\n"
            "  2  critical: a drive predicts failure (storage prediction or SMART status), a SMART\n"
            "     attribute of a drive is failing now, or an NVMe drive sets a critical-warning bit\n"
-           "  3  unknown: bad arguments, or the report could not be made\n";
+           "  3  unknown: bad arguments, or all is well but the run met a problem of its own (no\n"
+           "     drive letters, the metrics file not written); such a problem never hides 1 or 2\n";
 }
 
 }  // namespace kestrine
