@@ -59,7 +59,8 @@ TEST(Report, ExitStatusFollowsTheScriptedDrives) {
         {"0 healthy vendor=ACME product=X100\n1 smart-unsupported bus=7 removable=1\n", 0,
          "KESTRINE OK - 2 drives and "},
         {"0 healthy\n3 failing-spf\n", 2, "KESTRINE CRITICAL - Disk 3 predicts failure |"},
-        {"standard-user\n0 failing-spf\n", 2, "KESTRINE CRITICAL - Disk 0 predicts failure |"},
+        {"standard-user\n0 failing-spf\n", 2,
+         "KESTRINE CRITICAL - Disk 0 predicts failure; SMART data not read: it needs administrator rights |"},
         {"0 threshold-exceeded\n", 2, "KESTRINE CRITICAL - Disk 0 predicts failure |"},
     };
     for (const Case& c : cases) {
