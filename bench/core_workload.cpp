@@ -1,9 +1,5 @@
 #include "core_workload.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-
 #include "fakes/device_replies.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
@@ -32,47 +28,23 @@ std::vector<std::uint8_t> descriptorOf(int number) {
                                      hexPairs("  WD-WCC4N0" + std::to_string(1000 + number))});
 }
 
-class InstantDevice : public OpenDevice {
-public:
-    explicit InstantDevice(const HealthyDevicePort::Replies& replies) : replies_(replies) {}
-
-    ControlResult control(std::uint32_t code, const std::uint8_t*, std::uint32_t, std::uint8_t* out,
-                          std::uint32_t outSize) override {
-        const std::vector<std::uint8_t>* reply = nullptr;
-        switch (code) {
-            case device::ioctlStorageQueryProperty: reply = &replies_.descriptor; break;
-            case device::smartGetVersion: reply = &replies_.version; break;
-            case device::ioctlStoragePredictFailure: reply = &replies_.predict; break;
-            case device::smartSendDriveCommand: reply = &replies_.smart; break;
-            default: return {1, 0};  // ERROR_INVALID_FUNCTION
-        }
-        const std::size_t count = std::min<std::size_t>(reply->size(), outSize);
-        std::memcpy(out, reply->data(), count);
-        return {0, static_cast<std::uint32_t>(count)};
-    }
-
-private:
-    const HealthyDevicePort::Replies& replies_;
-};
-
 int slotOf(const std::string& root) { return root[0] - 'A'; }
 
-}  // namespace
-
-HealthyDevicePort::HealthyDevicePort(int count) {
+// Drives 0..count-1 answer all four requests with good news; the port keeps no record of them.
+testing::FakeDevicePort healthyDrives(int count) {
+    testing::FakeDevicePort port;
+    port.recordOpens = false;
+    port.recordRequests = false;
     for (int number = 0; number < count; ++number) {
-        drives_.push_back({descriptorOf(number), testing::versionReply(0x07), testing::predictReply(0),
-                           testing::smartReply(0x4F, 0xC2)});
+        port.devices[devicePath(number)] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number)}},
+                                            {device::smartGetVersion, {0, testing::versionReply(0x07)}},
+                                            {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
+                                            {device::smartSendDriveCommand, {0, testing::smartReply(0x4F, 0xC2)}}};
     }
+    return port;
 }
 
-OpenResult HealthyDevicePort::open(const std::string& path, DeviceAccess) {
-    // The number is whatever follows the last non-digit of the path.
-    const std::size_t digits = path.find_last_not_of("0123456789") + 1;
-    const int number = std::atoi(path.c_str() + digits);
-    if (number >= static_cast<int>(drives_.size())) return {nullptr, 2};  // ERROR_FILE_NOT_FOUND
-    return {std::make_unique<InstantDevice>(drives_[static_cast<std::size_t>(number)]), 0};
-}
+}  // namespace
 
 InstantVolumeSource::InstantVolumeSource(int count) {
     for (int i = 0; i < count && firstScannedSlot + i < volumeSlotCount; ++i) {
@@ -98,7 +70,7 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 }
 
 CoreWorkload::CoreWorkload(int drives, int volumes)
-    : devices_(drives), volumes_(volumes), refresh_(devices_, volumes_, HealthReads::Skip) {}
+    : devices_(healthyDrives(drives)), volumes_(volumes), refresh_(devices_, volumes_, HealthReads::Skip) {}
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;

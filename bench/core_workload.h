@@ -25,20 +25,6 @@
 
 namespace kestrine::bench {
 
-// Drives 0..count-1 answer all four requests with good news; every other number is missing.
-class HealthyDevicePort : public DevicePort {
-public:
-    explicit HealthyDevicePort(int count);
-    OpenResult open(const std::string& path, DeviceAccess access) override;
-
-    struct Replies {
-        std::vector<std::uint8_t> descriptor, version, predict, smart;
-    };
-
-private:
-    std::vector<Replies> drives_;
-};
-
 // Letters C: onwards, `count` of them, every sixth one below the default warning percent.
 class InstantVolumeSource : public VolumeSource {
 public:
@@ -92,7 +78,7 @@ public:
     std::size_t countdownWrites = 0;
 
 private:
-    HealthyDevicePort devices_;
+    testing::FakeDevicePort devices_;  // drives 0..N-1, healthy
     InstantVolumeSource volumes_;
     testing::NoSystemMessages systemMessages_;
     SilentMessageSink messageSink_;

@@ -5,7 +5,8 @@
 #include <array>
 #include <string>
 
-#include "app/program_name.h"
+#include "app/win32_error_mode.h"
+#include "ui/program_name.h"
 
 namespace kestrine {
 

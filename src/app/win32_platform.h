@@ -6,9 +6,9 @@
 
 #include "platform/win32_device_port.h"
 #include "platform/win32_file_store.h"
-#include "platform/win32_notify_shell.h"
 #include "platform/win32_settings_folder.h"
 #include "platform/win32_volume_source.h"
+#include "ui/win32_notify_shell.h"
 
 namespace kestrine {
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32_error_mode.h"
 #include "platform/win32_ansi_converter.h"
 #include "platform/win32_device_port.h"
 #include "platform/win32_file_store.h"
@@ -42,10 +43,10 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     failDriveErrorsQuietly();
     Win32SystemMessages messages;
     Win32VolumeSource volumes(LabelEncoding::Utf8);
-    Win32ReadOnlyFileStore settingsFiles;
+    Win32FileReader settingsFiles;
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;
-    const std::string settingsFolder = settingsBaseFolderWithoutShell();
+    const std::string settingsFolder = settingsBaseFolder();
     ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
     const bool printed = writeAll(stdout, outcome.output);

@@ -14,11 +14,8 @@ namespace {
 // random source that repeats itself, takes one.
 constexpr int nameAttempts = 4;
 
-void note([[maybe_unused]] const char* name, [[maybe_unused]] const std::string& path,
-          [[maybe_unused]] DWORD argument = 0, [[maybe_unused]] DWORD flags = 0) {
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
-    recordedFileCalls.push_back({name, path, argument, flags});
-#endif
+void note(const char* name, const std::string& path, DWORD argument = 0, DWORD flags = 0) {
+    if (recordedFileCalls != nullptr) recordedFileCalls->push_back({name, path, argument, flags});
 }
 
 bool writeAll(HANDLE file, const std::string& path, const std::uint8_t* bytes, std::size_t size) {
@@ -144,9 +141,9 @@ bool Win32FileStore::failed(DWORD error) {
     return false;
 }
 
-bool Win32ReadOnlyFileStore::exists(const std::string& path) { return found(path); }
+bool Win32FileReader::exists(const std::string& path) { return found(path); }
 
-bool Win32ReadOnlyFileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+bool Win32FileReader::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
 }
 

@@ -9,9 +9,7 @@
 #include "platform/win32_random_source.h"
 #include "settings/file_store.h"
 
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
 #include <vector>
-#endif
 
 namespace kestrine {
 
@@ -37,27 +35,21 @@ private:
 };
 
 // The files of a front end that only reads them: a file is opened with full sharing (read,
-// write and delete), so that the window can load, save and replace it meanwhile, and nothing
-// is ever created or written.
-class Win32ReadOnlyFileStore : public FileStore {
+// write and delete), so that the window can load, save and replace it meanwhile.
+class Win32FileReader : public FileReader {
 public:
     bool exists(const std::string& path) override;
-    void createFolder(const std::string&) override {}
     bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
-    bool replace(const std::string&, const std::uint8_t*, std::size_t) override { return false; }
-    std::uint32_t replaceError() const override { return ERROR_ACCESS_DENIED; }
 };
 
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
-// Only in the test build: the file calls of every replace in order, with what each was
-// given, so that a test sees the flush come before the move and the flags of each call.
+// The file calls of every replace in order, with what each was given, kept while a test
+// points this at a list: so it sees the flush come before the move and the flags of each call.
 struct FileCall {
     std::string name;    // "CreateFileA", "WriteFile", "FlushFileBuffers", "MoveFileExA", "DeleteFileA"
     std::string path;    // the file it named, or the handle's file
     DWORD argument = 0;  // CreateFileA: the creation disposition; WriteFile: the bytes asked for
     DWORD flags = 0;     // CreateFileA: the flags and attributes; MoveFileExA: its flags
 };
-inline std::vector<FileCall> recordedFileCalls;
-#endif
+inline std::vector<FileCall>* recordedFileCalls = nullptr;
 
 }  // namespace kestrine

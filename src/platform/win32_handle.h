@@ -1,30 +1,44 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes, bitmaps, image lists, registry keys, loaded libraries and local memory. Each kind
-// names its close function and what a held handle looks like; the owner closes a held handle
-// exactly once. A window timer, which is no handle but must be killed as surely, has its own
-// owner below.
+// views, icons, brushes, bitmaps, image lists and local memory. Each kind names its close function, what a
+// held handle looks like and its verifier, which hears of every handle taken and released;
+// the owner closes a held handle exactly once. A window timer, which is no handle but must be
+// killed as surely, has its own owner below.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <utility>
 
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
-#include <atomic>
-#endif
-
 namespace kestrine {
 
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
-// Only in the test build: handles held right now by the owners of one kind, so a long run
-// can show that nothing piles up. Atomic: a second thread of the test host loads icons too.
+// Handles held right now by the owners of one kind, kept by the counting verifier, so that a
+// long run can show that nothing piles up. Atomic: a second thread of the test host loads
+// icons too.
 template <typename Owner>
 inline std::atomic<long> ownedHandleCount{0};
-#endif
+
+// Verifiers: told when an owner of kind `Owner` takes a held handle and when it releases one.
+struct NoVerifier {
+    template <typename Owner>
+    static void adopted() noexcept {}
+    template <typename Owner>
+    static void released() noexcept {}
+};
+struct CountingVerifier {
+    template <typename Owner>
+    static void adopted() noexcept {
+        ++ownedHandleCount<Owner>;
+    }
+    template <typename Owner>
+    static void released() noexcept {
+        --ownedHandleCount<Owner>;
+    }
+};
 
 // Sole owner of one handle (or none); movable, not copyable.
-template <typename Handle, void (*close)(Handle), bool (*isHeld)(Handle)>
+template <typename Handle, void (*close)(Handle), bool (*isHeld)(Handle), typename Verifier = NoVerifier>
 class UniqueOwner {
 public:
     UniqueOwner() = default;
@@ -52,16 +66,12 @@ public:
 
 private:
     void adopted() noexcept {
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
-        if (valid()) ++ownedHandleCount<UniqueOwner>;
-#endif
+        if (valid()) Verifier::template adopted<UniqueOwner>();
     }
     void free() noexcept {
         if (!valid()) return;
         close(std::exchange(handle_, Handle{}));
-#ifdef KESTRINE_COUNT_OWNED_HANDLES
-        --ownedHandleCount<UniqueOwner>;
-#endif
+        Verifier::template released<UniqueOwner>();
     }
 
     Handle handle_{};
@@ -83,8 +93,6 @@ inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void deleteBrush(HBRUSH brush) { DeleteObject(brush); }
 inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
-inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
-inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
 inline void freeLocal(void* memory) { LocalFree(memory); }
 
 }  // namespace handle_kinds
@@ -92,12 +100,13 @@ inline void freeLocal(void* memory) { LocalFree(memory); }
 using UniqueHandle = UniqueOwner<HANDLE, handle_kinds::closeHandle, handle_kinds::isKernelHandle>;
 using UniqueFindHandle = UniqueOwner<HANDLE, handle_kinds::closeFind, handle_kinds::isKernelHandle>;
 using UniqueView = UniqueOwner<std::uint8_t*, handle_kinds::unmapView, handle_kinds::isNonNull<std::uint8_t*>>;
-using UniqueIcon = UniqueOwner<HICON, handle_kinds::destroyIcon, handle_kinds::isNonNull<HICON>>;
-using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds::isNonNull<HBRUSH>>;
+// The window's pictures are counted: the soak reads the counts through the scripted test host,
+// which has no other way to see them (the process's kernel handles it counts from outside).
+using UniqueIcon = UniqueOwner<HICON, handle_kinds::destroyIcon, handle_kinds::isNonNull<HICON>, CountingVerifier>;
+using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds::isNonNull<HBRUSH>, CountingVerifier>;
 using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kinds::isNonNull<HBITMAP>>;
-using UniqueImageList = UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>>;
-using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
-using UniqueModule = UniqueOwner<HMODULE, handle_kinds::freeLibrary, handle_kinds::isNonNull<HMODULE>>;
+using UniqueImageList =
+    UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>, CountingVerifier>;
 // Memory the system allocated for the caller with LocalAlloc (a converted security descriptor).
 using UniqueLocalMemory = UniqueOwner<void*, handle_kinds::freeLocal, handle_kinds::isNonNull<void*>>;
 

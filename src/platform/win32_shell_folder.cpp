@@ -1,4 +1,3 @@
-// Kept apart from the other folder lookup: linking this one imports SHFOLDER.DLL.
 #include <windows.h>
 #include <shlobj.h>
 

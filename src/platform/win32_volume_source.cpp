@@ -48,6 +48,4 @@ bool Win32VolumeSource::label(const std::string& root, std::string& label) {
     return true;
 }
 
-void failDriveErrorsQuietly() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
-
 }  // namespace kestrine

@@ -19,8 +19,4 @@ private:
     LabelEncoding encoding_;
 };
 
-// For the whole process: a card reader without a card or an empty optical drive fails its
-// free-space query quietly instead of stopping the scan with the system's "no disk" box.
-void failDriveErrorsQuietly();
-
 }  // namespace kestrine

@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <array>
 
+#include "probe/little_endian.h"
+
 namespace kestrine {
 
-Counter128 readCounter128(const std::uint8_t* bytes) {
-    Counter128 value;
-    for (int i = 7; i >= 0; --i) {
-        value.low = value.low << 8 | bytes[i];
-        value.high = value.high << 8 | bytes[i + 8];
-    }
-    return value;
-}
+Counter128 readCounter128(const std::uint8_t* bytes) { return {readLe64(bytes), readLe64(bytes + 8)}; }
 
 std::string decimalText(Counter128 value) {
     // Long division by ten over four 32-bit limbs, most significant first; no 128-bit type

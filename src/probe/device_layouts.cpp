@@ -1,5 +1,7 @@
 #include "probe/device_layouts.h"
 
+#include "probe/little_endian.h"
+
 #include <algorithm>
 
 namespace kestrine::device {
@@ -21,7 +23,7 @@ SmartCommand makeSmartStatusCommand(std::int32_t driveNumber) {
 
 std::string descriptorString(const DescriptorBuffer& descriptor, std::size_t offsetField) {
     // The driver's offsets are signed; anything outside the buffer is treated as no string.
-    const auto offset = static_cast<std::int32_t>(readLe32(descriptor, offsetField));
+    const auto offset = static_cast<std::int32_t>(readLe32(descriptor.data() + offsetField));
     if (offset <= 0 || static_cast<std::size_t>(offset) >= descriptor.size()) return {};
     const auto begin = descriptor.begin() + offset;
     const auto end = std::find(begin, descriptor.end(), std::uint8_t{0});
@@ -29,11 +31,11 @@ std::string descriptorString(const DescriptorBuffer& descriptor, std::size_t off
 }
 
 bool isSmartCapable(const VersionReply& reply) {
-    return (readLe32(reply, versionReply::capabilities) & versionReply::capSmartCmd) != 0;
+    return (readLe32(reply.data() + versionReply::capabilities) & versionReply::capSmartCmd) != 0;
 }
 
 bool isFailurePredicted(const PredictFailureReply& reply) {
-    return readLe32(reply, predictFailureReply::predictFailure) != 0;
+    return readLe32(reply.data() + predictFailureReply::predictFailure) != 0;
 }
 
 bool isThresholdExceeded(const SmartReply& reply) {

@@ -99,13 +99,6 @@ static_assert(deviceDescriptor::rawDeviceProperties < deviceDescriptor::bufferSi
 static_assert(smartCommand::driveNumber + 1 + 3 + 16 == smartCommand::buffer);
 static_assert(smartReply::cylHighReg < smartReply::size);
 
-// Little-endian 32-bit field at `offset`; the offset is a layout constant inside the buffer.
-template <std::size_t N>
-constexpr std::uint32_t readLe32(const std::array<std::uint8_t, N>& bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
 PropertyQuery makePropertyQuery();
 // SMART RETURN STATUS for the drive numbered `driveNumber` (its low eight bits go to
 // bDriveNumber); the drive/head register stays 0.

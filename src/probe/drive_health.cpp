@@ -5,21 +5,11 @@
 
 #include "probe/attribute_names.h"
 #include "probe/health_layouts.h"
+#include "probe/little_endian.h"
 
 namespace kestrine {
 
 namespace {
-
-// Little-endian fields; every caller has checked that the bytes lie inside the reply.
-std::uint16_t le16(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8); }
-
-std::uint32_t le32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(le16(bytes)) | static_cast<std::uint32_t>(le16(bytes + 2)) << 16;
-}
-
-std::uint64_t le48(const std::uint8_t* bytes) {
-    return static_cast<std::uint64_t>(le32(bytes)) | static_cast<std::uint64_t>(le16(bytes + 4)) << 32;
-}
 
 std::string count(std::size_t value) { return std::to_string(value); }
 
@@ -44,10 +34,10 @@ AtaAttribute attributeFrom(const std::uint8_t* entry) {
     AtaAttribute attribute;
     attribute.id = entry[layout::id];
     attribute.name = ataAttributeName(attribute.id);
-    attribute.flags = le16(entry + layout::flags);
+    attribute.flags = readLe16(entry + layout::flags);
     attribute.current = entry[layout::current];
     attribute.worst = entry[layout::worst];
-    attribute.raw = le48(entry + layout::raw);
+    attribute.raw = readLe48(entry + layout::raw);
     attribute.preFailure = (attribute.flags & 0x0001) != 0;
     return attribute;
 }
@@ -126,13 +116,13 @@ DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     if (data == nullptr || bytesReturned < layout::expectedVersion)
         return unavailableHealth("the health log reply holds " + count(data ? bytesReturned : 0) +
                                  " bytes, fewer than its " + count(layout::expectedVersion) + "-byte header");
-    const std::uint32_t version = le32(data + layout::version);
-    const std::uint32_t size = le32(data + layout::descriptorSize);
+    const std::uint32_t version = readLe32(data + layout::version);
+    const std::uint32_t size = readLe32(data + layout::descriptorSize);
     if (version != layout::expectedVersion || size != layout::expectedVersion)
         return unavailableHealth("the health log reply has descriptor version " + count(version) + " and size " +
                                  count(size) + ", not " + count(layout::expectedVersion));
-    const std::uint32_t offset = le32(data + layout::dataOffset);
-    const std::uint32_t length = le32(data + layout::dataLength);
+    const std::uint32_t offset = readLe32(data + layout::dataOffset);
+    const std::uint32_t length = readLe32(data + layout::dataLength);
     if (offset < layout::protocolDataSize)
         return unavailableHealth("the health log offset " + count(offset) + " points into the descriptor");
     if (length < layout::logSize)
@@ -149,7 +139,7 @@ DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     health.source = HealthSource::NvmeLog;
     NvmeHealth& nvme = health.nvme;
     nvme.criticalWarning = page[log::criticalWarning];
-    nvme.compositeKelvin = le16(page + log::compositeTemperature);
+    nvme.compositeKelvin = readLe16(page + log::compositeTemperature);
     if (nvme.compositeKelvin != 0) nvme.compositeCelsius = nvme.compositeKelvin - 273;
     nvme.availableSpare = page[log::availableSpare];
     nvme.availableSpareThreshold = page[log::availableSpareThreshold];
@@ -172,8 +162,8 @@ TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t byte
                                     " bytes, fewer than its " + count(layout::firstInfo) + "-byte header";
         return reading;
     }
-    const std::uint32_t version = le32(data + layout::version);
-    const std::uint32_t size = le32(data + layout::descriptorSize);
+    const std::uint32_t version = readLe32(data + layout::version);
+    const std::uint32_t size = readLe32(data + layout::descriptorSize);
     if (version != layout::expectedVersion) {
         reading.unavailableReason = "the temperature reply has descriptor version " + count(version) + ", not " +
                                     count(layout::expectedVersion);
@@ -185,13 +175,13 @@ TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t byte
         return reading;
     }
     reading.available = true;
-    reading.critical = static_cast<std::int16_t>(le16(data + layout::criticalTemperature));
-    reading.warning = static_cast<std::int16_t>(le16(data + layout::warningTemperature));
+    reading.critical = static_cast<std::int16_t>(readLe16(data + layout::criticalTemperature));
+    reading.warning = static_cast<std::int16_t>(readLe16(data + layout::warningTemperature));
     // The first sensor entry, if the descriptor counts one and it lies inside both its own
     // size and the bytes returned.
     const std::size_t end = std::min<std::size_t>(size, bytesReturned);
-    if (le16(data + layout::infoCount) > 0 && layout::firstInfo + layout::infoSize <= end)
-        reading.current = static_cast<std::int16_t>(le16(data + layout::firstInfo + layout::infoTemperature));
+    if (readLe16(data + layout::infoCount) > 0 && layout::firstInfo + layout::infoSize <= end)
+        reading.current = static_cast<std::int16_t>(readLe16(data + layout::firstInfo + layout::infoTemperature));
     return reading;
 }
 

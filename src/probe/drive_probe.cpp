@@ -6,6 +6,7 @@
 #include "probe/device_layouts.h"
 #include "probe/device_request.h"
 #include "probe/drive_texts.h"
+#include "probe/little_endian.h"
 
 namespace kestrine {
 
@@ -20,7 +21,7 @@ void storeIdentity(DriveRecord& record, const device::DescriptorBuffer& descript
     record.vendor = trimBlanks(device::descriptorString(descriptor, layout::vendorIdOffset));
     record.product = trimBlanks(device::descriptorString(descriptor, layout::productIdOffset));
     record.serial = decodeSerial(device::descriptorString(descriptor, layout::serialNumberOffset));
-    record.busType = device::readLe32(descriptor, layout::busType);
+    record.busType = readLe32(descriptor.data() + layout::busType);
     record.busTypeText = busTypeName(record.busType);
     record.displayName = composeDisplayName(record.vendor, record.product);
 }

@@ -4,23 +4,23 @@
 
 namespace kestrine {
 
-StateDescription describeState(SpfState state) {
+const char* stateText(SpfState state) {
     switch (state) {
-        case SpfState::Ok: return {"Ok", greenColor};
-        case SpfState::FailurePredicted: return {"Failure Predicted", redColor};
+        case SpfState::Ok: return "Ok";
+        case SpfState::FailurePredicted: return "Failure Predicted";
         case SpfState::NoData: break;
     }
-    return {"No Data Available", greyColor};
+    return "No Data Available";
 }
 
-StateDescription describeState(SmartState state) {
+const char* stateText(SmartState state) {
     switch (state) {
-        case SmartState::QueryFailed: return {"Query Fail", greyColor};
-        case SmartState::Ok: return {"Ok", greenColor};
-        case SmartState::FailurePredicted: return {"Failure Predicted", redColor};
+        case SmartState::QueryFailed: return "Query Fail";
+        case SmartState::Ok: return "Ok";
+        case SmartState::FailurePredicted: return "Failure Predicted";
         case SmartState::NoData: break;
     }
-    return {"No Data Available", greyColor};
+    return "No Data Available";
 }
 
 std::string busTypeName(std::uint32_t busType) {

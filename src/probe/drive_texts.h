@@ -10,20 +10,9 @@
 
 namespace kestrine {
 
-// A COLORREF: 0x00BBGGRR.
-using Color = std::uint32_t;
-
-inline constexpr Color greyColor = 0x606060;
-inline constexpr Color greenColor = 0x00A000;
-inline constexpr Color redColor = 0x0000A0;
-
-struct StateDescription {
-    const char* text;
-    Color color;
-};
-
-StateDescription describeState(SpfState state);
-StateDescription describeState(SmartState state);
+// "Ok", "Failure Predicted", "No Data Available", and for SMART also "Query Fail".
+const char* stateText(SpfState state);
+const char* stateText(SmartState state);
 
 // STORAGE_BUS_TYPE code to its name; codes above 11 are "Unspecified".
 std::string busTypeName(std::uint32_t busType);

@@ -15,12 +15,6 @@ namespace {
 
 constexpr const char* programName = "kestrine-report";
 
-// Loading shows no message; the sink only completes the store.
-class NoMessages : public MessageSink {
-public:
-    void show(const std::string&) override {}
-};
-
 std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTable& table,
                                   const SettingsRecord& thresholds) {
     std::vector<VolumeRow> rows;
@@ -53,15 +47,14 @@ std::string written(const Report& report, const ReportOptions& options, const An
 
 }  // namespace
 
-Thresholds readThresholds(FileStore& files, const std::string& settingsFolder) {
-    NoMessages messages;
-    SettingsStore store(files, messages, settingsFolder);
-    switch (store.loadWorkingSettings()) {
-        case SettingsLoad::Unreadable: return {defaultSettings(), ThresholdSource::DefaultsFileMissing};
-        case SettingsLoad::Rejected: return {defaultSettings(), ThresholdSource::DefaultsFileInvalid};
+Thresholds readThresholds(FileReader& files, const std::string& settingsFolder) {
+    Thresholds thresholds{defaultSettings(), ThresholdSource::SettingsFile};
+    switch (readSettingsFile(files, settingsFolder, thresholds.record)) {
+        case SettingsLoad::Unreadable: thresholds.source = ThresholdSource::DefaultsFileMissing; break;
+        case SettingsLoad::Rejected: thresholds.source = ThresholdSource::DefaultsFileInvalid; break;
         case SettingsLoad::Loaded: break;
     }
-    return {store.working(), ThresholdSource::SettingsFile};
+    return thresholds;
 }
 
 ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,

@@ -18,7 +18,7 @@ struct ReportPorts {
     DevicePort& devices;
     const SystemMessages& messages;
     VolumeSource& volumes;
-    FileStore& settingsFiles;  // read only: its createFolder and replace are never relied on
+    FileReader& settingsFiles;  // the settings file is only read
     std::string settingsFolder;
     FileStore& metricsFiles;  // its replace writes the --prometheus file
     const AnsiConverter& converter;
@@ -38,7 +38,7 @@ struct Thresholds {
 // The warning percents in the settings file, loaded as the window loads them, so that one file
 // gives one verdict: a whole record of version 3 is taken as it is (also with percents the
 // buttons would never set); the defaults when there is no readable file or it is refused.
-Thresholds readThresholds(FileStore& files, const std::string& settingsFolder);
+Thresholds readThresholds(FileReader& files, const std::string& settingsFolder);
 
 // `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on
 // standard error, exit 3. A metrics file that cannot be written (why, in the system's words,

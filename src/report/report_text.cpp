@@ -190,8 +190,8 @@ Row driveRow(const DriveEntry& drive) {
     } else {
         row.insert(row.end(), {cell(drive.cannotReadText), "-", "-", "-"});
     }
-    row.push_back(describeState(drive.spf).text);
-    row.push_back(describeState(drive.smart).text);
+    row.push_back(stateText(drive.spf));
+    row.push_back(stateText(drive.smart));
     return row;
 }
 

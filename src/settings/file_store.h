@@ -12,15 +12,21 @@ namespace kestrine {
 // relative, it normally does not exist, so every load and save then fails silently.
 inline constexpr const char* badPathBase = "BadPath";
 
-class FileStore {
+// Reading only: what a front end that never writes the settings is given.
+class FileReader {
 public:
-    virtual ~FileStore() = default;
+    virtual ~FileReader() = default;
     virtual bool exists(const std::string& path) = 0;
+    // Opens an existing file for reading and reads up to `size` bytes. False when it cannot
+    // be opened or the read fails; `got` is what arrived.
+    virtual bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) = 0;
+};
+
+// Reading and writing: the window's settings. Its reads open the file without sharing.
+class FileStore : public FileReader {
+public:
     // The result is not looked at: a later open tells whether the folder is usable.
     virtual void createFolder(const std::string& path) = 0;
-    // Opens an existing file for reading without sharing and reads up to `size` bytes.
-    // False when it cannot be opened or the read fails; `got` is what arrived.
-    virtual bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) = 0;
     // Writes the bytes to a temporary file beside `path`, flushes it and replaces `path`
     // with it in one step. On any failure the temporary file is gone and `path` unchanged.
     virtual bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) = 0;

@@ -9,7 +9,25 @@ constexpr const char* firstSubFolder = "VTN";
 constexpr const char* secondSubFolder = "KSTM";
 constexpr const char* fileName = "KSTMC.dat";
 constexpr const char* badDataOnSave = "Bad Config Data On Save";
+
+SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsRecord& record) {
+    SettingsRecord read;
+    std::size_t got = 0;
+    if (!files.read(path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return SettingsLoad::Unreadable;
+    if (got != sizeof read || read.version != settingsVersion) return SettingsLoad::Rejected;
+    record = read;
+    return SettingsLoad::Loaded;
+}
+
+std::string filePath(const std::string& baseFolder) {
+    return baseFolder + '\\' + firstSubFolder + '\\' + secondSubFolder + '\\' + fileName;
+}
 }  // namespace
+
+SettingsLoad readSettingsFile(FileReader& files, const std::string& baseFolder, SettingsRecord& record) {
+    if (!files.exists(baseFolder)) return SettingsLoad::Unreadable;
+    return readRecord(files, filePath(baseFolder), record);
+}
 
 SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder)
     : files_(files), messages_(messages), baseFolder_(std::move(baseFolder)) {}
@@ -35,13 +53,9 @@ bool SettingsStore::loadSettings() { return readStoredCopy() == SettingsLoad::Lo
 SettingsLoad SettingsStore::readStoredCopy() {
     const std::optional<std::string> path = prepareFilePath();
     if (!path) return SettingsLoad::Unreadable;
-    SettingsRecord read;
-    std::size_t got = 0;
-    if (!files_.read(*path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return SettingsLoad::Unreadable;
-    if (got != sizeof read || read.version != settingsVersion) return SettingsLoad::Rejected;
-    stored_ = read;
-    storedLoaded_ = true;
-    return SettingsLoad::Loaded;
+    const SettingsLoad load = readRecord(files_, *path, stored_);
+    storedLoaded_ = storedLoaded_ || load == SettingsLoad::Loaded;
+    return load;
 }
 
 bool SettingsStore::saveSettings() {

@@ -15,6 +15,11 @@ namespace kestrine {
 // was read but is shorter than a record or of another version.
 enum class SettingsLoad { Loaded, Unreadable, Rejected };
 
+// Reads the settings file below `baseFolder` into `record` by the window's rules for loading
+// (a whole record of version 3, taken as it is); creates nothing. `record` is left alone
+// unless the file is loaded.
+SettingsLoad readSettingsFile(FileReader& files, const std::string& baseFolder, SettingsRecord& record);
+
 class SettingsStore {
 public:
     SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder);
@@ -27,8 +32,7 @@ public:
     // record keeps the defaults.
     bool runStartUpSequence();
     // The same load without the first-start write: the working record gets the file, or the
-    // defaults when it cannot be loaded. Writes no file, so a front end that only reads the
-    // settings can run it over a store whose createFolder and replace do nothing.
+    // defaults when it cannot be loaded. Writes no file.
     SettingsLoad loadWorkingSettings();
 
     void resetSettings();

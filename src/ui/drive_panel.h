@@ -18,9 +18,20 @@ struct DrivePanelTexts {
     std::string smartStatus;     // 1003
     // False: reset both status labels to the window-text colour. True: use the two below.
     bool stateColors = false;
-    std::uint32_t spfColor = 0;    // COLORREF, 0x00BBGGRR
-    std::uint32_t smartColor = 0;  // COLORREF
+    std::uint32_t spfColor = 0;  // a Color
+    std::uint32_t smartColor = 0;
 };
+
+// A COLORREF: 0x00BBGGRR.
+using Color = std::uint32_t;
+
+inline constexpr Color greyColor = 0x606060;
+inline constexpr Color greenColor = 0x00A000;
+inline constexpr Color redColor = 0x0000A0;
+
+// The colour of a state's text in the panel: green ok, red failure predicted, grey otherwise.
+Color stateColor(SpfState state);
+Color stateColor(SmartState state);
 
 // The record behind the list's selection mark, or null when there is no mark or the entry's
 // item data is not a drive number.

@@ -2,8 +2,8 @@
 // A static text whose text colour the program sets: the drive panel's two state fields.
 #include <windows.h>
 
-#include "platform/win32_gdi.h"
 #include "ui/win32_dialog.h"
+#include "ui/win32_gdi.h"
 
 namespace kestrine {
 

@@ -8,10 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "app/application_info.h"
-#include "platform/win32_gdi.h"
-#include "platform/win32_list_view.h"
-#include "platform/win32_shared_memory.h"
 #include "probe/device_port.h"
 #include "refresh/refresh.h"
 #include "settings/file_store.h"
@@ -20,9 +16,13 @@
 #include "tray/notify_shell.h"
 #include "tray/status_evaluation.h"
 #include "tray/tray_icon.h"
+#include "ui/application_info.h"
 #include "ui/refresh_cycle.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
+#include "ui/win32_gdi.h"
+#include "ui/win32_list_view.h"
+#include "ui/win32_shared_memory.h"
 #include "ui/win32_wait_cursor.h"
 #include "volumes/volume_source.h"
 

@@ -205,18 +205,6 @@ TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
               "[--version]\n");
 }
 
-#ifdef __GLIBCXX__
-// The report's trimmed C++ runtime: every library failure arrives as an exception that the
-// report's catch takes, never as an abort.
-TEST(Report, LibraryFailuresStayCatchable) {
-    ConsoleRun run = report("", "kestrine_runtime_failure.exe");
-    std::erase(run.output, '\r');
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output,
-              "out of range: caught\nlength: caught\nlogic: caught\nallocation: caught\narray length: caught\n");
-}
-#endif
-
 TEST(Report, VersionIsTheProgramsVersion) {
     const ConsoleRun run = report("--version", "kestrine-report.exe");
     EXPECT_EQ(run.exitCode, 0u);

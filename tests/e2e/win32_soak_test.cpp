@@ -14,8 +14,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32_gdi.h"
 #include "resource.h"
+#include "ui/win32_gdi.h"
 #include "win32_polling.h"
 #include "win32_process_meter.h"
 #include "win32_program_run.h"

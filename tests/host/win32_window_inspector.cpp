@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_gdi.h"
 #include "resource.h"
+#include "ui/win32_gdi.h"
 #include "window_inspection.h"
 
 namespace kestrine::scripted {

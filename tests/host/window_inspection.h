@@ -47,7 +47,7 @@ std::string formatIconDump(const IconDump& icons);
 bool parseIconDump(const std::string& text, IconDump& icons);
 
 // What the host process holds at one moment. Icons, brushes and image lists are the live
-// objects of the program's owners (platform/win32_gdi.h), the only places it makes them;
+// objects of the program's owners (ui/win32_gdi.h), the only places it makes them;
 // windows are every window of the process, top-level or child, hidden or shown (the
 // inspector's own message-only window is not among them). Not counted: device contexts
 // (borrowed for one paint), the shared system cursors, the menus and fonts that the window

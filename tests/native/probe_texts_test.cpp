@@ -83,18 +83,14 @@ TEST(DriveTexts, IdentityErrorWithoutSystemTextIsUnknown) {
     EXPECT_EQ(identityErrorText(0xDEAD, messages), "Cannot Read - Unknown Error");
 }
 
-TEST(DriveTexts, StatesHaveTheirTextsAndColours) {
-    const auto expect = [](StateDescription d, const std::string& text, Color color) {
-        EXPECT_EQ(d.text, text);
-        EXPECT_EQ(d.color, color);
-    };
-    expect(describeState(SpfState::NoData), "No Data Available", 0x606060);
-    expect(describeState(SpfState::Ok), "Ok", 0x00A000);
-    expect(describeState(SpfState::FailurePredicted), "Failure Predicted", 0x0000A0);
-    expect(describeState(SmartState::NoData), "No Data Available", 0x606060);
-    expect(describeState(SmartState::QueryFailed), "Query Fail", 0x606060);
-    expect(describeState(SmartState::Ok), "Ok", 0x00A000);
-    expect(describeState(SmartState::FailurePredicted), "Failure Predicted", 0x0000A0);
+TEST(DriveTexts, StatesHaveTheirTexts) {
+    EXPECT_STREQ(stateText(SpfState::NoData), "No Data Available");
+    EXPECT_STREQ(stateText(SpfState::Ok), "Ok");
+    EXPECT_STREQ(stateText(SpfState::FailurePredicted), "Failure Predicted");
+    EXPECT_STREQ(stateText(SmartState::NoData), "No Data Available");
+    EXPECT_STREQ(stateText(SmartState::QueryFailed), "Query Fail");
+    EXPECT_STREQ(stateText(SmartState::Ok), "Ok");
+    EXPECT_STREQ(stateText(SmartState::FailurePredicted), "Failure Predicted");
 }
 
 }  // namespace

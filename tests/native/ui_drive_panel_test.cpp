@@ -123,6 +123,16 @@ TEST(DrivePanel, ErrorWithoutSystemTextIsUnknownError) {
     EXPECT_EQ(drivePanelTexts(&r, messages).serial, "Cannot Read - Unknown Error");
 }
 
+TEST(DrivePanel, StatesHaveTheirColours) {
+    EXPECT_EQ(stateColor(SpfState::NoData), 0x606060u);
+    EXPECT_EQ(stateColor(SpfState::Ok), 0x00A000u);
+    EXPECT_EQ(stateColor(SpfState::FailurePredicted), 0x0000A0u);
+    EXPECT_EQ(stateColor(SmartState::NoData), 0x606060u);
+    EXPECT_EQ(stateColor(SmartState::QueryFailed), 0x606060u);
+    EXPECT_EQ(stateColor(SmartState::Ok), 0x00A000u);
+    EXPECT_EQ(stateColor(SmartState::FailurePredicted), 0x0000A0u);
+}
+
 TEST(MarkedDrive, FollowsTheMarkToTheEntrysDriveNumber) {
     DriveTable drives;
     testing::FakeListControl list;

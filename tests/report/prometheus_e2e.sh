@@ -1,55 +1,27 @@
 #!/usr/bin/env bash
 # The report's metrics through a real monitoring engine: Debian's node exporter with only its
-# textfile collector, and Prometheus scraping it every second, both on free loopback ports.
+# textfile collector, and Prometheus scraping it every second, both on free loopback ports,
+# started and stopped by the prometheus fixture (tests/fixtures.sh), which names the
+# collector's folder (below prometheus_work) and Prometheus's port (prometheus_port).
 # kestrine-report.exe runs under Wine (the real program: Wine's drive 0 and volumes) and writes
 # its metrics into the collector's folder; once Prometheus has scraped them, its query API must
 # give back what the same run's JSON says about C:, Z: and drive 0, and the run's time. A link
-# planted beside the file is never written through. Both services are started
-# and stopped by their process ids; everything lives in a temporary folder, removed at the end.
+# planted beside the file is never written through.
 # Ends with "prometheus: N passed, M failed".
 #   tests/report/prometheus_e2e.sh BIN_FOLDER    (with WINEPREFIX set, as scripts/lib.sh does)
 set -uo pipefail
 [ $# -eq 1 ] || { sed -n '9p' "$0" | sed 's/^# //' >&2; exit 2; }
 bin=$1
-work=$(mktemp -d)
+: "${prometheus_work:?no prometheus fixture}" "${prometheus_port:?no prometheus fixture}"
+work=$prometheus_work
 passed=0; failed=0
 pass() { passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 
-exporter_pid=""; prometheus_pid=""
-stop() {
-    local pid
-    for pid in $prometheus_pid $exporter_pid; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-    prometheus_pid=""; exporter_pid=""
-}
-trap 'stop; rm -rf "$work"' EXIT
-
-free_port() {
-    /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-mkdir -p "$work/textfile" "$work/data"
-exporter_port=$(free_port)
-prometheus-node-exporter --web.listen-address="127.0.0.1:$exporter_port" --collector.disable-defaults \
-    --collector.textfile --collector.textfile.directory="$work/textfile" >"$work/exporter.log" 2>&1 &
-exporter_pid=$!
-cat >"$work/prometheus.yml" <<EOF
-global:
-  scrape_interval: 1s
-scrape_configs:
-  - job_name: kestrine
-    static_configs:
-      - targets: ['127.0.0.1:$exporter_port']
-EOF
-prometheus_port=$(free_port)
-prometheus --config.file="$work/prometheus.yml" --storage.tsdb.path="$work/data" \
-    --web.listen-address="127.0.0.1:$prometheus_port" >"$work/prometheus.log" 2>&1 &
-prometheus_pid=$!
-
 # A link planted at the name every run used to write first, to a file the run must never write
 # (Wine follows such a link like any file): the run writes elsewhere and leaves both alone.
 printf 'not for the report\n' >"$work/victim"
-ln -s "$work/victim" "$work/textfile/kestrine.prom.new"
+ln -sf "$work/victim" "$work/textfile/kestrine.prom.new"
 
 wine "$bin/kestrine-report.exe" --format json --prometheus "$(winepath -w "$work/textfile/kestrine.prom")" \
     >"$work/report.json" 2>"$work/report.err"
@@ -120,6 +92,5 @@ while read -r verdict rest; do
 done <"$work/compare.log"
 [ -s "$work/compare.log" ] || fail "no comparison ran"
 
-stop
 echo "prometheus: $passed passed, $failed failed"
 [ $failed -eq 0 ]

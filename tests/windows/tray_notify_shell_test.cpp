@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/win32_notify_shell.h"
+#include "ui/win32_notify_shell.h"
 
 namespace kestrine {
 namespace {

@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "app/win32_application.h"
-#include "platform/win32_shared_memory.h"
+#include "fakes/fake_device_port.h"
 #include "resource.h"
+#include "ui/win32_shared_memory.h"
 #include "ui_program_resources.h"
 
 namespace kestrine {
 namespace {
-
-class NoDevices : public DevicePort {
-public:
-    OpenResult open(const std::string&, DeviceAccess) override { return OpenResult{nullptr, 2}; }
-};
 
 // One step of a script run inside the window's modal loop. False: not there yet, try again
 // at the next turn (a bounded number of times).
@@ -65,7 +61,7 @@ void CALLBACK advance(HWND, UINT, UINT_PTR, DWORD) {
 
 // Runs the real main window over drives that never answer; the script's last step must end it.
 INT_PTR runMainWindow(std::vector<Step> steps, Script& script) {
-    NoDevices devices;
+    testing::FakeDevicePort devices;  // no drive answers
     Win32Platform platform;
     MainWindow window(programResources(), ApplicationInfo{"kestrine", ""}, mainWindowPorts(platform, devices));
     script.steps = std::move(steps);
@@ -118,7 +114,7 @@ Step escape() {
     };
 }
 
-class MainWindowRun : public testing::Test {
+class MainWindowRun : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(programResources(), nullptr) << "kestrine.exe must be built beside the tests"; }
     Script script;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win32_shared_memory.h"
+#include "ui/win32_shared_memory.h"
 
 namespace kestrine {
 namespace {

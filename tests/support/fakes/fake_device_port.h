@@ -61,15 +61,17 @@ public:
     // (control code -> count).
     std::map<std::uint32_t, std::uint32_t> claimedBytes;
 
-    std::vector<std::string> opens;
+    std::vector<std::string> opens;          // unless recordOpens is off
     std::vector<DeviceAccess> openAccesses;  // the access each open asked for
     std::vector<Request> requests;
     int openNow = 0;
     bool overlapped = false;
 
     OpenResult open(const std::string& path, DeviceAccess access) override {
-        opens.push_back(path);
-        openAccesses.push_back(access);
+        if (recordOpens) {
+            opens.push_back(path);
+            openAccesses.push_back(access);
+        }
         if (auto error = openErrors.find(path); error != openErrors.end()) return {nullptr, error->second};
         auto device = devices.find(path);
         if (device == devices.end()) return {nullptr, fileNotFound};
@@ -89,8 +91,10 @@ public:
         return found;
     }
 
-    // Off for long runs, where keeping every request would outweigh the code under test.
+    // Off for long runs, where keeping every request (or every open) would outweigh the code
+    // under test.
     bool recordRequests = true;
+    bool recordOpens = true;
 
 private:
     class FakeOpenDevice : public OpenDevice {

@@ -4,9 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "platform/win32_list_view.h"
 #include "platform/win32_volume_source.h"
 #include "ui/volume_list.h"
+#include "ui/win32_list_view.h"
 
 namespace kestrine {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32_notify_shell.h"
+#include "ui/win32_notify_shell.h"
 
 #include <algorithm>
 #include <cstddef>

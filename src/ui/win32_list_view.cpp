@@ -1,4 +1,4 @@
-#include "platform/win32_list_view.h"
+#include "ui/win32_list_view.h"
 
 #include <cstring>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/program_name.h"
+#include "ui/program_name.h"
 
 namespace kestrine {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/program_name.h"
+#include "ui/program_name.h"
 
 namespace kestrine {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32_shared_memory.h"
+#include "ui/win32_shared_memory.h"
 
 namespace kestrine {
 

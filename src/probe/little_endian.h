@@ -1,0 +1,30 @@
+#pragma once
+// The one reader and writer of the little-endian integers in device requests and replies,
+// byte by byte, so the host's own byte order never matters. Every caller has checked that
+// the bytes lie inside its buffer.
+#include <cstddef>
+#include <cstdint>
+
+namespace kestrine {
+
+// The unsigned integer in the `width` bytes at `bytes`, lowest byte first (width 1 to 8).
+constexpr std::uint64_t readLittleEndian(const std::uint8_t* bytes, std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = width; i > 0; --i) value = value << 8 | bytes[i - 1];
+    return value;
+}
+
+constexpr std::uint16_t readLe16(const std::uint8_t* bytes) {
+    return static_cast<std::uint16_t>(readLittleEndian(bytes, 2));
+}
+constexpr std::uint32_t readLe32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(readLittleEndian(bytes, 4));
+}
+constexpr std::uint64_t readLe48(const std::uint8_t* bytes) { return readLittleEndian(bytes, 6); }
+constexpr std::uint64_t readLe64(const std::uint8_t* bytes) { return readLittleEndian(bytes, 8); }
+
+constexpr void writeLe32(std::uint8_t* bytes, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace kestrine
