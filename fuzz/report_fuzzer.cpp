@@ -185,7 +185,7 @@ void check(const std::uint8_t* data, std::size_t size) {
                                                       : OverallStatus::Ok),
             "critical exactly when a listed drive fails or its health is critical, warning when a drive is in "
             "caution or a volume is below its limit");
-    if (in.ConsumeBool()) markUnknown(report, someText(in));
+    if (in.ConsumeBool()) addRunProblem(report, someText(in));
 
     const testing::FakeCodePage codePage;
     require(testing::StrictJson::accepts(writeJsonReport(report, codePage)), "the JSON document parses");

@@ -42,7 +42,7 @@ bool writeAll(std::FILE* stream, const std::string& text) {
 int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     failDriveErrorsQuietly();
     Win32SystemMessages messages;
-    Win32VolumeSource volumes;
+    Win32VolumeSource volumes(LabelEncoding::Utf8);
     Win32FileReader settingsFiles;
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;

@@ -18,6 +18,14 @@ bool Win32AnsiConverter::toUtf8(std::string_view ansi, std::string& utf8) const 
     std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
     if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.data(), size, wide.data(), wideLength) != wideLength)
         return false;
+    return wideToUtf8(std::wstring_view(wide.data(), wide.size()), utf8);
+}
+
+bool wideToUtf8(std::wstring_view wide, std::string& utf8) {
+    utf8.clear();
+    if (wide.empty()) return true;
+    if (wide.size() > static_cast<std::size_t>(INT_MAX)) return false;
+    const int wideLength = static_cast<int>(wide.size());
     const int utf8Length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (utf8Length <= 0) return false;
     utf8.resize(static_cast<std::size_t>(utf8Length));

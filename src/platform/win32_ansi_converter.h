@@ -13,4 +13,7 @@ public:
     bool toUtf8(std::string_view ansi, std::string& utf8) const override;
 };
 
+// UTF-16 to UTF-8 (WideCharToMultiByte; a lone surrogate becomes U+FFFD).
+bool wideToUtf8(std::wstring_view wide, std::string& utf8);
+
 }  // namespace kestrine

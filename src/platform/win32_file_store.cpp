@@ -1,17 +1,32 @@
 #include "platform/win32_file_store.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include "platform/win32_handle.h"
+#include "settings/settings_folder_access.h"
 
 namespace kestrine {
 
 namespace {
 
-bool writeAll(HANDLE file, const std::uint8_t* bytes, std::size_t size) {
+// Tries of a new name when one is taken: only something planted at a guessed name, or a
+// random source that repeats itself, takes one.
+constexpr int nameAttempts = 4;
+
+void note(const char* name, const std::string& path, DWORD argument = 0, DWORD flags = 0) {
+    if (recordedFileCalls != nullptr) recordedFileCalls->push_back({name, path, argument, flags});
+}
+
+bool writeAll(HANDLE file, const std::string& path, const std::uint8_t* bytes, std::size_t size) {
     while (size > 0) {
         DWORD written = 0;
-        if (!WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) || written == 0) return false;
+        note("WriteFile", path, static_cast<DWORD>(size));
+        if (!WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
         bytes += written;
         size -= written;
     }
@@ -25,17 +40,18 @@ bool readOnly(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool writeFlushed(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-    const UniqueHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.valid() && writeAll(file.get(), bytes, size) && FlushFileBuffers(file.get());
+// A new file, only where nothing is: CREATE_NEW refuses any existing name, a dangling link
+// too, and with FILE_FLAG_OPEN_REPARSE_POINT no reparse point is ever followed.
+UniqueHandle createNew(const std::string& path) {
+    const DWORD disposition = CREATE_NEW;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    note("CreateFileA", path, disposition, flags);
+    return UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr));
 }
 
-// A save cut short between writing the temporary file and the replace leaves it behind;
-// read-only, it would refuse every later save.
-void removeLeftover(const std::string& temporary) {
-    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(temporary.c_str());
+bool flushed(HANDLE file, const std::string& path) {
+    note("FlushFileBuffers", path);
+    return FlushFileBuffers(file) != FALSE;
 }
 
 // Whoever holds the target open, even sharing read, write and delete (as the console report
@@ -44,8 +60,10 @@ void removeLeftover(const std::string& temporary) {
 // again for up to a second.
 bool moveIntoPlace(const std::string& from, const std::string& to) {
     constexpr int retries = 100;
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     for (int retry = 0;; ++retry) {
-        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        note("MoveFileExA", from, 0, flags);
+        if (MoveFileExA(from.c_str(), to.c_str(), flags)) return true;
         const DWORD error = GetLastError();
         if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || retry == retries) return false;
         Sleep(10);
@@ -73,20 +91,53 @@ bool readUpTo(const std::string& path, DWORD sharing, std::uint8_t* buffer, std:
 
 }  // namespace
 
+Win32FileStore::Win32FileStore(RandomSource& random) : random_(random) {}
+
 bool Win32FileStore::exists(const std::string& path) { return found(path); }
 
-void Win32FileStore::createFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+// Without its access list no folder is made: the save then fails as with any folder that
+// cannot be made.
+void Win32FileStore::createFolder(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(settingsFolderAccess, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return;
+    const UniqueLocalMemory owned(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    CreateDirectoryA(path.c_str(), &attributes);
+}
 
 bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     return readUpTo(path, 0, buffer, size, got);
 }
 
 bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-    if (readOnly(path)) return false;
-    const std::string temporary = temporaryPathFor(path);
-    removeLeftover(temporary);
-    if (writeFlushed(temporary, bytes, size) && moveIntoPlace(temporary, path)) return true;
-    DeleteFileA(temporary.c_str());
+    if (readOnly(path)) return failed(ERROR_ACCESS_DENIED);
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        ReplacementRandom random{};
+        if (!random_.fill(random)) return failed(GetLastError());
+        const std::string temporary = replacementPath(path, random);
+        UniqueHandle file = createNew(temporary);
+        if (!file.valid()) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+            return failed(error);
+        }
+        const bool written = writeAll(file.get(), temporary, bytes, size) && flushed(file.get(), temporary);
+        DWORD error = GetLastError();
+        file.reset();
+        if (written && moveIntoPlace(temporary, path)) return true;
+        if (written) error = GetLastError();
+        // The file this call created, and nothing else, goes again.
+        note("DeleteFileA", temporary);
+        DeleteFileA(temporary.c_str());
+        return failed(error);
+    }
+    return failed(ERROR_FILE_EXISTS);
+}
+
+bool Win32FileStore::failed(DWORD error) {
+    replaceError_ = error;
     return false;
 }
 
@@ -95,7 +146,5 @@ bool Win32FileReader::exists(const std::string& path) { return found(path); }
 bool Win32FileReader::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
 }
-
-std::string temporaryPathFor(const std::string& path) { return path + ".new"; }
 
 }  // namespace kestrine

@@ -2,18 +2,36 @@
 // The settings store's files on a Windows file system. A replacement goes through a
 // temporary file beside the target, so the target always holds either the old or the new
 // bytes, never a part of them.
+#include <windows.h>
+
 #include <string>
 
+#include "platform/win32_random_source.h"
 #include "settings/file_store.h"
+
+#include <vector>
 
 namespace kestrine {
 
+// The temporary file gets a name nobody can guess, is created only where nothing exists at
+// that name (a file, a folder or a link, which is never followed) and is moved over the
+// target: an elevated copy writing into a folder other users can create files in writes
+// nowhere else. The folders it creates get the settings folders' access list.
 class Win32FileStore : public FileStore {
 public:
+    explicit Win32FileStore(RandomSource& random = systemRandom_);
     bool exists(const std::string& path) override;
     void createFolder(const std::string& path) override;
     bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
     bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) override;
+    std::uint32_t replaceError() const override { return replaceError_; }
+
+private:
+    bool failed(DWORD error);
+
+    static inline Win32RandomSource systemRandom_;
+    RandomSource& random_;
+    DWORD replaceError_ = 0;
 };
 
 // The files of a front end that only reads them: a file is opened with full sharing (read,
@@ -24,7 +42,14 @@ public:
     bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
 };
 
-// Where a replacement of `path` puts its bytes before they take its place.
-std::string temporaryPathFor(const std::string& path);
+// The file calls of every replace in order, with what each was given, kept while a test
+// points this at a list: so it sees the flush come before the move and the flags of each call.
+struct FileCall {
+    std::string name;    // "CreateFileA", "WriteFile", "FlushFileBuffers", "MoveFileExA", "DeleteFileA"
+    std::string path;    // the file it named, or the handle's file
+    DWORD argument = 0;  // CreateFileA: the creation disposition; WriteFile: the bytes asked for
+    DWORD flags = 0;     // CreateFileA: the flags and attributes; MoveFileExA: its flags
+};
+inline std::vector<FileCall>* recordedFileCalls = nullptr;
 
 }  // namespace kestrine

@@ -1,6 +1,6 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes, bitmaps, image lists and event sources. Each kind names its close function, what a
+// views, icons, brushes, bitmaps, image lists, event sources and local memory. Each kind names its close function, what a
 // held handle looks like and its verifier, which hears of every handle taken and released;
 // the owner closes a held handle exactly once. A window timer, which is no handle but must be
 // killed as surely, has its own owner below.
@@ -96,6 +96,7 @@ inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deregisterEventSource(HANDLE source) { DeregisterEventSource(source); }
+inline void freeLocal(void* memory) { LocalFree(memory); }
 
 }  // namespace handle_kinds
 
@@ -112,6 +113,8 @@ using UniqueImageList =
 using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
 using UniqueScreenDc = UniqueOwner<HDC, handle_kinds::releaseScreenDc, handle_kinds::isNonNull<HDC>>;
 using UniqueEventSource = UniqueOwner<HANDLE, handle_kinds::deregisterEventSource, handle_kinds::isNonNull<HANDLE>>;
+// Memory the system allocated for the caller with LocalAlloc (a converted security descriptor).
+using UniqueLocalMemory = UniqueOwner<void*, handle_kinds::freeLocal, handle_kinds::isNonNull<void*>>;
 
 // A window's timer: started with SetTimer, killed with KillTimer exactly once, at stop() or
 // when the owner goes.

@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <string_view>
+
+#include "platform/win32_ansi_converter.h"
+
 namespace kestrine {
 
 std::uint32_t Win32VolumeSource::logicalDrives() { return GetLogicalDrives(); }
@@ -16,7 +21,23 @@ bool Win32VolumeSource::freeSpace(const std::string& root, VolumeSpace& space) {
     return true;
 }
 
+namespace {
+
+bool wideLabel(const std::string& root, std::string& label) {
+    const std::wstring wideRoot(root.begin(), root.end());  // "X:\" is ASCII
+    wchar_t buffer[MAX_PATH] = {};
+    if (!GetVolumeInformationW(wideRoot.c_str(), buffer, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0) ||
+        !wideToUtf8(std::wstring_view(buffer, wcsnlen(buffer, MAX_PATH)), label)) {
+        label.clear();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool Win32VolumeSource::label(const std::string& root, std::string& label) {
+    if (encoding_ == LabelEncoding::Utf8) return wideLabel(root, label);
     char buffer[MAX_PATH] = {};
     if (!GetVolumeInformationA(root.c_str(), buffer, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0)) {
         label.clear();

@@ -1,5 +1,6 @@
 #include "report/report_arguments.h"
 
+#include <array>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -18,53 +19,75 @@ std::optional<ReportFormat> formatNamed(const std::string& name) {
 
 ParsedArguments refused(std::string error) { return {false, {}, std::move(error)}; }
 
-// The options whose value is taken as it stands.
-const std::pair<std::string_view, std::string ReportOptions::*> textOptions[] = {
-    {"--prometheus", &ReportOptions::prometheusFile},
-    {"--save-replies", &ReportOptions::saveRepliesFolder},
-    {"--replay", &ReportOptions::replayFolder},
+// Each option: its spellings (the first is its name in messages), and the switch it sets, or
+// the text it takes as it stands; an option with neither is --format.
+struct Option {
+    std::array<std::string_view, 3> spellings;
+    bool ReportOptions::*flag;
+    std::string ReportOptions::*text;
 };
 
-std::string ReportOptions::*textOption(const std::string& argument) {
-    for (const auto& [name, value] : textOptions)
-        if (argument == name) return value;
+const Option options[] = {
+    {{"--help", "-h", "/?"}, &ReportOptions::help, nullptr},
+    {{"--version"}, &ReportOptions::version, nullptr},
+    {{"--details"}, &ReportOptions::details, nullptr},
+    {{"--format"}, nullptr, nullptr},
+    {{"--prometheus"}, nullptr, &ReportOptions::prometheusFile},
+    {{"--save-replies"}, nullptr, &ReportOptions::saveRepliesFolder},
+    {{"--replay"}, nullptr, &ReportOptions::replayFolder},
+};
+
+const Option* optionSpelled(std::string_view word) {
+    for (const Option& option : options)
+        for (const std::string_view spelling : option.spellings)
+            if (!spelling.empty() && word == spelling) return &option;
     return nullptr;
+}
+
+// Takes an option's value; false with the error when it is refused.
+bool take(ReportOptions& taken, const Option& option, const std::string& value, std::string& error) {
+    if (option.text != nullptr) {
+        taken.*option.text = value;
+    } else if (const std::optional<ReportFormat> format = formatNamed(value)) {
+        taken.format = *format;
+    } else {
+        error = "unknown format '" + value + "' (text, json or nagios)";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) {
     ParsedArguments parsed{true, {}, {}};
-    std::set<std::string> given;
+    std::set<const Option*> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        std::string ReportOptions::*const text = textOption(argument);
-        if (argument == "--help") {
-            parsed.options.help = true;
-        } else if (argument == "--version") {
-            parsed.options.version = true;
-        } else if (argument == "--details") {
-            parsed.options.details = true;
-        } else if (argument == "--format" || text != nullptr) {
-            if (!given.insert(argument).second) return refused("option '" + argument + "' given twice");
-            // An option word is never taken for a value: "--prometheus --help" lacks the file.
-            if (i + 1 == arguments.size() || arguments[i + 1].empty() || arguments[i + 1].starts_with("--"))
-                return refused("option '" + argument + "' needs a value");
-            const std::string& value = arguments[++i];
-            if (text != nullptr) {
-                parsed.options.*text = value;
-            } else if (const std::optional<ReportFormat> format = formatNamed(value)) {
-                parsed.options.format = *format;
-            } else {
-                return refused("unknown format '" + value + "' (text, json or nagios)");
-            }
-        } else if (argument.starts_with("-")) {
-            return refused("unknown option '" + argument + "'");
-        } else {
+        // "--format=json" is "--format json".
+        const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
+        const std::string word = argument.substr(0, equals);
+        const Option* option = optionSpelled(word);
+        if (option == nullptr || (equals != std::string::npos && option->flag != nullptr)) {
+            if (argument.starts_with("-")) return refused("unknown option '" + argument + "'");
             return refused("unexpected argument '" + argument + "'");
         }
+        const std::string name(option->spellings[0]);
+        if (!given.insert(option).second) return refused("option '" + name + "' given twice");
+        if (option->flag != nullptr) {
+            parsed.options.*option->flag = true;
+            continue;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("--")) {
+            value = arguments[++i];  // an option word is never taken for a value: "--prometheus --help" lacks the file
+        }
+        if (value.empty()) return refused("option '" + name + "' needs a value");
+        if (!take(parsed.options, *option, value, parsed.error)) return refused(parsed.error);
     }
-    if (given.count("--save-replies") != 0 && given.count("--replay") != 0)
+    if (!parsed.options.saveRepliesFolder.empty() && !parsed.options.replayFolder.empty())
         return refused("options '--save-replies' and '--replay' exclude each other");
     return parsed;
 }
@@ -90,8 +113,10 @@ std::string reportHelp() {
            "                    also save what each drive answered into DIR, a new folder, to send\n"
            "                    for a drive that reads wrongly\n"
            "  --replay DIR      answer from the replies saved in DIR instead of the drives\n"
-           "  --help            this text\n"
+           "  --help, -h, /?    this text\n"
            "  --version         the program's version\n"
+           "\n"
+           "An option with a value may also be written --format=json. Each option may be given once.\n"
            "\n"
            "Exit status:\n"
            "  0  ok: no drive fails or is in caution, and every volume is at or above its warning\n"
@@ -101,7 +126,8 @@ std::string reportHelp() {
            "     failed in the past, NVMe media errors or wear, or a temperature at its warning limit\n"
            "  2  critical: a drive predicts failure (storage prediction or SMART status), a SMART\n"
            "     attribute of a drive is failing now, or an NVMe drive sets a critical-warning bit\n"
-           "  3  unknown: bad arguments, or the report could not be made\n";
+           "  3  unknown: bad arguments, or all is well but the run met a problem of its own (no\n"
+           "     drive letters, the metrics file not written); such a problem never hides 1 or 2\n";
 }
 
 }  // namespace kestrine

@@ -25,9 +25,10 @@ struct ParsedArguments {
     std::string error;      // one line naming the offending argument, when not ok
 };
 
-// The arguments after the program name. An unknown option, an option without its value, a
-// value that is no format, an option given twice, both --save-replies and --replay, or a stray
-// argument is an error.
+// The arguments after the program name. "-h" and "/?" are "--help"; "--format=json" is
+// "--format json". An unknown option, an option without its value, a value that is no
+// format, an option given twice (in any spelling), both --save-replies and --replay, or a
+// stray argument is an error.
 ParsedArguments parseReportArguments(const std::vector<std::string>& arguments);
 
 // The one-line usage, printed after an error.

@@ -172,13 +172,13 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
 std::string volumeObject(const VolumeRow& volume, const AnsiConverter& converter) {
     return object({
         {"volume", jsonString(volumeName(volume.slot), converter)},
-        {"label", jsonString(volume.label, converter)},
+        {"label", jsonString(volume.label, Utf8Text())},
         {"totalBytes", integer(volume.totalBytes)},
         {"freeBytes", integer(volume.freeBytes)},
         {"percentFree", number(volume.percentFree)},
         {"totalText", jsonString(formatByteSize(volume.totalBytes), converter)},
         {"freeText", jsonString(formatByteSize(volume.freeBytes), converter)},
-        {"percentText", jsonString(volumePercentText(volume.percentFree), converter)},
+        {"percentText", jsonString(percentDown(volume.percentFree, 1) + " %", converter)},
         {"warningPercent", integer(volume.warningPercent)},
         {"warningPercentFrom", jsonString(volume.usesDefault ? "default" : "own", converter)},
         {"state", jsonString(volume.inWarning ? "warning" : "ok", converter)},

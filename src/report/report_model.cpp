@@ -1,9 +1,11 @@
 #include "report/report_model.h"
 
-#include <utility>
+#include <algorithm>
 #include <vector>
 
+#include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
+#include "report/text_encoding.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
@@ -76,19 +78,24 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;
         warning = true;
-        addProblem(report.reason, volumeName(volume.slot) + ' ' + volumePercentText(volume.percentFree) +
+        addProblem(report.reason, volumeName(volume.slot) + ' ' + percentDown(volume.percentFree, 1) + " %" +
                                       " free, below " + std::to_string(volume.warningPercent) + " %");
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
     if (report.status == OverallStatus::Ok)
         report.reason =
             countOf(report.drives.size(), "drive") + " and " + countOf(report.volumes.size(), "volume") + " ok";
+    // A standard user's SMART requests are refused: its verdict may miss what only SMART sees.
+    const auto smartRefused = [](const DriveEntry& drive) { return drive.record.versionError == errorAccessDenied; };
+    if (std::any_of(report.drives.begin(), report.drives.end(), smartRefused))
+        addProblem(report.reason, smartNeedsAdministratorText);
     return report;
 }
 
-void markUnknown(Report& report, std::string reason) {
-    report.status = OverallStatus::Unknown;
-    report.reason = std::move(reason);
+void addRunProblem(Report& report, const std::string& problem) {
+    if (report.status == OverallStatus::Ok) report.status = OverallStatus::Unknown;
+    report.runProblem = true;
+    addProblem(report.reason, problem);
 }
 
 int exitCode(OverallStatus status) { return static_cast<int>(status); }

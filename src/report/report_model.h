@@ -31,8 +31,8 @@ enum class IdentityState { Read, CannotRead, NotRead };
 
 // One listed volume, as the scan and the volume judgement left it.
 struct VolumeRow {
-    int slot = 0;  // 2..25 for C: to Z:
-    std::string label;
+    int slot = 0;       // 2..25 for C: to Z:
+    std::string label;  // UTF-8, as the report's volume source reads it
     std::int64_t totalBytes = 0;
     std::int64_t freeBytes = 0;
     double percentFree = 0.0;
@@ -60,7 +60,8 @@ struct Report {
     std::vector<DriveEntry> drives;  // listed drives, by number
     std::vector<VolumeRow> volumes;  // in the caller's order
     OverallStatus status = OverallStatus::Unknown;
-    std::string reason;  // one line: the problems, or what was found well
+    std::string reason;       // one line: the problems, or what was found well
+    bool runProblem = false;  // the run itself met a problem (addRunProblem)
 };
 
 struct ReportInput {
@@ -72,12 +73,17 @@ struct ReportInput {
     HealthTable health{};  // by drive number, as probeAllHealth left it
 };
 
+// Added to the reason when a drive refused the SMART requests for want of rights.
+inline constexpr const char* smartNeedsAdministratorText = "SMART data not read: it needs administrator rights";
+
 // Critical when a listed drive is judged failing, else warning when a drive is judged
 // caution or a volume is below its limit, else ok.
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
 
-// The report could not be made as a whole (the caller says why): unknown, exit code 3.
-void markUnknown(Report& report, std::string reason);
+// A problem of the run itself (the metrics file not written, no drive letters listed): it is
+// added to the reason, and makes the report unknown (exit code 3) only where the drives and
+// volumes were all well. A worse verdict is never hidden by it.
+void addRunProblem(Report& report, const std::string& problem);
 
 int exitCode(OverallStatus status);
 

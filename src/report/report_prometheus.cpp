@@ -1,5 +1,8 @@
 #include "report/report_prometheus.h"
 
+#include <bitset>
+#include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -10,7 +13,12 @@ namespace kestrine {
 
 namespace {
 
-using Labels = std::vector<std::pair<std::string_view, std::string>>;  // name, raw value
+struct Label {
+    std::string_view name;
+    std::string value;                        // raw: in the system's code page, or
+    const AnsiConverter* encoding = nullptr;  // in this encoding (UTF-8 volume labels)
+};
+using Labels = std::vector<Label>;
 
 class MetricText {
 public:
@@ -29,7 +37,9 @@ public:
         text_ += name_;
         for (std::size_t i = 0; i < labels.size(); ++i) {
             text_ += i == 0 ? '{' : ',';
-            text_ += std::string(labels[i].first) + "=\"" + labelValue(labels[i].second, converter_) + '"';
+            const Label& label = labels[i];
+            text_ += std::string(label.name) + "=\"" +
+                     labelValue(label.value, label.encoding != nullptr ? *label.encoding : converter_) + '"';
         }
         text_ += labels.empty() ? " " : "} ";
         text_ += value + '\n';
@@ -38,9 +48,9 @@ public:
     // One series per possible state, 1 for `current`.
     template <typename State, typename Identifier>
     void stateSet(Labels labels, std::initializer_list<State> states, State current, Identifier identifier) {
-        labels.emplace_back("state", "");
+        labels.push_back({"state", ""});
         for (const State state : states) {
-            labels.back().second = std::string(identifier(state));
+            labels.back().value = std::string(identifier(state));
             sample(labels, state == current ? "1" : "0");
         }
     }
@@ -53,6 +63,25 @@ private:
     std::string header_;
     std::string text_;
 };
+
+// Seconds since 1970-01-01T00:00:00Z of a time "YYYY-MM-DDTHH:MM:SSZ"; none for any other text.
+std::optional<std::int64_t> unixSeconds(const std::string& utcTime) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char zone = 0;
+    if (utcTime.size() != 20 ||
+        std::sscanf(utcTime.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+                    &zone) != 7 ||
+        zone != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+        return std::nullopt;
+    // Days from the civil date, counted in eras of 400 years from 1 March of year 0.
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = std::int64_t{era} * 146097 + dayOfEra - 719468;
+    return days * 86400 + hour * 3600 + minute * 60 + second;
+}
 
 const char* volumeStateIdentifier(bool inWarning) { return inWarning ? "warning" : "ok"; }
 
@@ -108,11 +137,18 @@ Labels attributeLabels(const DriveEntry& drive, const AtaAttribute& attribute) {
 using Shown = std::optional<std::string>;
 
 // One sample per ATA attribute of every drive that has them (none where `value` gives none).
+// An id the table holds twice gives the first one's only: two series with the same labels
+// would make a scraper refuse the whole file.
 void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Shown (*value)(const AtaAttribute&)) {
-    for (const DriveEntry& d : drives)
-        for (const AtaAttribute& attribute : d.health.attributes)
+    for (const DriveEntry& d : drives) {
+        std::bitset<256> seen;
+        for (const AtaAttribute& attribute : d.health.attributes) {
+            if (seen.test(attribute.id)) continue;
+            seen.set(attribute.id);
             if (std::optional<std::string> shown = value(attribute))
                 metrics.sample(attributeLabels(d, attribute), *shown);
+        }
+    }
 }
 
 // One sample per drive with an NVMe health log.
@@ -145,9 +181,9 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
     for (const DriveEntry& d : drives) {
         if (!d.health.temperature.available) continue;
         Labels labels = driveLabels(d);
-        labels.emplace_back("limit", "warning");
+        labels.push_back({"limit", "warning"});
         metrics.sample(labels, std::to_string(d.health.temperature.warning));
-        labels.back().second = "critical";
+        labels.back().value = "critical";
         metrics.sample(labels, std::to_string(d.health.temperature.critical));
     }
     metrics.family("drive_power_on_seconds", "The drive's power-on time (counted by it in hours).");
@@ -210,10 +246,11 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
 }
 
 void volumeFamilies(MetricText& metrics, const std::vector<VolumeRow>& volumes) {
+    static const Utf8Text utf8;
     metrics.family("volume_info", "A listed volume's label and whose warning percent applies to it.");
     for (const VolumeRow& v : volumes)
         metrics.sample({{"volume", volumeName(v.slot)},
-                        {"label", v.label},
+                        {"label", v.label, &utf8},
                         {"warning_percent_from", v.usesDefault ? "default" : "own"}},
                        "1");
     metrics.family("volume_size_bytes", "Total size of the volume.");
@@ -239,6 +276,12 @@ std::string writePrometheusMetrics(const Report& report, const AnsiConverter& co
     metrics.family("status", "The overall status, whose exit code is 0 ok, 1 warning, 2 critical, 3 unknown.");
     metrics.stateSet({}, {OverallStatus::Ok, OverallStatus::Warning, OverallStatus::Critical, OverallStatus::Unknown},
                      report.status, statusIdentifier);
+    // A file that stops being replaced keeps its last values: its age tells.
+    metrics.family("report_last_run_timestamp_seconds", "When the run that wrote these metrics took place.");
+    if (const std::optional<std::int64_t> seconds = unixSeconds(report.utcTime))
+        metrics.sample({}, std::to_string(*seconds));
+    metrics.family("report_last_run_success", "1 when the run that wrote these metrics met no problem of its own.");
+    metrics.sample({}, flag(!report.runProblem));
     driveFamilies(metrics, report.drives);
     healthFamilies(metrics, report.drives);
     volumeFamilies(metrics, report.volumes);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "probe/drive_texts.h"
 #include "probe/saved_replies.h"
 #include "refresh/refresh.h"
 #include "report/report_arguments.h"
@@ -28,6 +29,14 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
                         verdict.inWarning});
     }
     return rows;
+}
+
+// "The system cannot find the path specified. (error 3)": the system's text, on one line.
+std::string failureText(std::uint32_t error, const SystemMessages& messages) {
+    std::string text;
+    const std::string code = "error " + std::to_string(error);
+    if (!messages.lookup(error, text) || trimBlanks(text).empty()) return code;
+    return trimBlanks(text) + " (" + code + ')';
 }
 
 std::string written(const Report& report, const ReportOptions& options, const AnsiConverter& converter) {
@@ -59,7 +68,8 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
                         const std::string& programVersion, const std::string& utcTime) {
     const ParsedArguments parsed = parseReportArguments(arguments);
     if (!parsed.ok)
-        return {"", std::string(programName) + ": " + parsed.error + '\n' + reportUsage(), badArgumentsExitCode};
+        return {nagiosUnknownLine(parsed.error), std::string(programName) + ": " + parsed.error + '\n' + reportUsage(),
+                badArgumentsExitCode};
     const ReportOptions& options = parsed.options;
     if (options.help) return {reportHelp(), "", 0};
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
@@ -86,22 +96,23 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
         report = buildReport({result.drives, volumeRows(result.volumeScan, result.volumes, thresholds.record),
                               thresholds.source, programVersion, utcTime, result.health},
                              ports.messages);
-        if (!result.volumeScan.answered) markUnknown(report, "the system listed no drive letters");
+        if (!result.volumeScan.answered) addRunProblem(report, "the system listed no drive letters");
     });
 
     ReportOutcome outcome;
     if (recorder && !recorder->complete()) {
         outcome.errors =
             std::string(programName) + ": cannot save the replies into '" + options.saveRepliesFolder + "'\n";
-        markUnknown(report, "the drives' replies could not be saved");
+        addRunProblem(report, "the drives' replies could not be saved");
     }
     if (!options.prometheusFile.empty()) {
         const std::string metrics = writePrometheusMetrics(report, ports.converter);
         if (!ports.metricsFiles.replace(options.prometheusFile, reinterpret_cast<const std::uint8_t*>(metrics.data()),
                                         metrics.size())) {
-            outcome.errors +=
-                std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile + "'\n";
-            markUnknown(report, "the metrics file could not be written");
+            const std::string why = failureText(ports.metricsFiles.replaceError(), ports.messages);
+            outcome.errors += std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile +
+                              "': " + why + '\n';
+            addRunProblem(report, "the metrics file could not be written: " + why);
         }
     }
     outcome.output = written(report, options, ports.converter);

@@ -42,9 +42,10 @@ struct Thresholds {
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder);
 
 // `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on
-// standard error, exit 3. A metrics file that cannot be written, or a system that lists no
-// drive letter at all, makes the report unknown (exit 3); it is printed all the same. So do
-// replies that cannot all be saved. A folder to save into that exists already, or one to replay
+// standard error, exit 3. A metrics file that cannot be written (why, in the system's words,
+// on standard error and in the reason), replies that cannot all be saved, or a system that
+// lists no drive letter at all, is added to the reason; it makes the report unknown (exit 3)
+// only when the verdict was ok. A folder to save into that exists already, or one to replay
 // that does not, is refused like a bad argument.
 ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,
                         const std::string& programVersion, const std::string& utcTime);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "probe/drive_texts.h"
+#include "report/text_encoding.h"
 #include "volumes/byte_size.h"
 
 namespace kestrine {
@@ -28,11 +29,20 @@ std::string cell(const std::string& text) {
     return shown.empty() ? "-" : shown;
 }
 
+// The columns a cell takes: its characters where it is UTF-8 (a volume label), else its bytes
+// (a device string in the system's code page).
+std::size_t widthOf(const std::string& cell) {
+    std::string checked;
+    if (!Utf8Text().toUtf8(cell, checked)) return cell.size();
+    return static_cast<std::size_t>(
+        std::count_if(cell.begin(), cell.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::vector<std::size_t> columnWidths(const std::vector<Row>& rows) {
     std::vector<std::size_t> widths;
     for (const Row& row : rows) {
         widths.resize(std::max(widths.size(), row.size()));
-        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], widthOf(row[i]));
     }
     return widths;
 }
@@ -42,7 +52,7 @@ std::string alignedLine(const Row& row, const std::vector<std::size_t>& widths, 
     std::string line(indent);
     for (std::size_t i = 0; i < row.size(); ++i) {
         line += row[i];
-        if (i + 1 < row.size()) line.append(widths[i] - row[i].size() + 2, ' ');
+        if (i + 1 < row.size()) line.append(widths[i] - widthOf(row[i]) + 2, ' ');
     }
     return line + '\n';
 }
@@ -200,7 +210,7 @@ Row driveRow(const DriveEntry& drive) {
 Row volumeRow(const VolumeRow& volume) {
     return {volumeName(volume.slot),
             cell(volume.label),
-            volumePercentText(volume.percentFree),
+            percentDown(volume.percentFree, 1) + " %",
             formatByteSize(volume.freeBytes),
             formatByteSize(volume.totalBytes),
             std::to_string(volume.warningPercent) + " %" + (volume.usesDefault ? " (default)" : " (own)"),

@@ -52,7 +52,37 @@ void appendJsonByte(std::string& out, char c) {
     }
 }
 
+// The length of the well-formed UTF-8 sequence at `at` (no overlong form, no surrogate, at
+// most U+10FFFF), or 0.
+std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    const unsigned char second = byte(at + 1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
+}
+
 }  // namespace
+
+bool Utf8Text::toUtf8(std::string_view text, std::string& utf8) const {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = utf8SequenceAt(text, at);
+        if (length == 0) return false;
+        at += length;
+    }
+    utf8 = text;
+    return true;
+}
 
 std::string jsonString(std::string_view ansi, const AnsiConverter& converter) {
     std::string out = "\"";
@@ -84,14 +114,20 @@ std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
     }
     std::string out;
     for (const char c : utf8) {
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            default: out.push_back(c); break;
-        }
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '"') out.push_back('\\');
+        out.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);
     }
     return out;
+}
+
+std::string percentDown(double percent, int decimals) {
+    if (!std::isfinite(percent)) return decimalNumber(percent);
+    char text[400];  // room for any double the caller hands in
+    std::snprintf(text, sizeof text, "%.6f", percent);
+    std::string shown = text;
+    shown.resize(shown.find('.') + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0));
+    return shown;
 }
 
 // The fewest significant digits that read back as `value` (printf's %e with 0 to 16

@@ -16,14 +16,29 @@ public:
     virtual bool toUtf8(std::string_view ansi, std::string& utf8) const = 0;
 };
 
+// Text that is UTF-8 already (the report reads volume labels with the wide calls and hands
+// them on in UTF-8): taken as it is where it is valid UTF-8, refused otherwise, so that the
+// writers fall back on naming each byte above 127.
+class Utf8Text : public AnsiConverter {
+public:
+    bool toUtf8(std::string_view text, std::string& utf8) const override;
+};
+
 // A JSON string literal, quotes included. Quotes, backslashes and control characters are
 // escaped; when the converter refuses the text, every byte above 127 becomes \u00XX.
 std::string jsonString(std::string_view ansi, const AnsiConverter& converter);
 
-// A Prometheus label value without its quotes: backslash, quote and line feed escaped. When
+// A Prometheus label value without its quotes: backslash and quote escaped, every control
+// character (line feed, tab, delete ...) shown as '?', as the text report shows them. When
 // the converter refuses the text, every byte above 127 stands for the character U+00XX, as
 // in the JSON output.
 std::string labelValue(std::string_view ansi, const AnsiConverter& converter);
+
+// A percent with `decimals` places (0 to 6), rounded down, the one rule for every percent the
+// report shows: a volume below a limit never reads as at it, and the reason never contradicts
+// the performance data. Digits past the sixth decimal are rounded away first, since they are
+// the noise of binary fractions (45.3 is held as 45.29999...). Not finite: as decimalNumber.
+std::string percentDown(double percent, int decimals);
 
 // The shortest decimal that reads back as the same double ("30.5", "1e-05"); "NaN", "+Inf"
 // or "-Inf" for values that are not finite.

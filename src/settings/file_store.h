@@ -30,6 +30,8 @@ public:
     // Writes the bytes to a temporary file beside `path`, flushes it and replaces `path`
     // with it in one step. On any failure the temporary file is gone and `path` unchanged.
     virtual bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) = 0;
+    // The system's error code of the last replace that failed; 0 before any failed.
+    virtual std::uint32_t replaceError() const = 0;
 };
 
 }  // namespace kestrine

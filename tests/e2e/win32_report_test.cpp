@@ -61,7 +61,8 @@ TEST(Report, ExitStatusFollowsTheScriptedDrives) {
         {"0 healthy vendor=ACME product=X100\n1 smart-unsupported bus=7 removable=1\n", 0,
          "KESTRINE OK - 2 drives and "},
         {"0 healthy\n3 failing-spf\n", 2, "KESTRINE CRITICAL - Disk 3 predicts failure |"},
-        {"standard-user\n0 failing-spf\n", 2, "KESTRINE CRITICAL - Disk 0 predicts failure |"},
+        {"standard-user\n0 failing-spf\n", 2,
+         "KESTRINE CRITICAL - Disk 0 predicts failure; SMART data not read: it needs administrator rights |"},
         {"0 threshold-exceeded\n", 2, "KESTRINE CRITICAL - Disk 0 predicts failure |"},
     };
     for (const Case& c : cases) {
@@ -71,6 +72,35 @@ TEST(Report, ExitStatusFollowsTheScriptedDrives) {
         EXPECT_TRUE(run.output.starts_with(c.line)) << c.drives << run.output;
         EXPECT_EQ(run.errors, "") << c.drives;
     }
+}
+
+// A metrics file in a folder that does not exist: the failing drives still make the run
+// critical, and the reason and standard error say why the file was not written, in the
+// system's words with its error code.
+TEST(Report, MetricsWriteFailureKeepsTheVerdictAndSaysWhy) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 failing-spf\n1 failing-spf\n");
+    const ConsoleRun run = report("--format nagios --prometheus C:\\no-such-folder\\kestrine.prom");
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_TRUE(
+        run.output.starts_with("KESTRINE CRITICAL - Disk 0 predicts failure; Disk 1 predicts failure; the "
+                               "metrics file could not be written: "))
+        << run.output;
+    EXPECT_TRUE(has(run.output, " (error 3) |")) << run.output;
+    EXPECT_TRUE(
+        run.errors.starts_with("kestrine-report: cannot write the metrics file 'C:\\no-such-folder\\kestrine.prom': "))
+        << run.errors;
+}
+
+// A standard user: the plugin line says that SMART was not read, the exit code is the
+// verdict's.
+TEST(Report, StandardUsersStatusLineSaysSmartWasNotRead) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("standard-user\n0 healthy\n");
+    const ConsoleRun run = report("--format nagios");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.output.starts_with("KESTRINE OK - 1 drive and ")) << run.output;
+    EXPECT_TRUE(has(run.output, " ok; SMART data not read: it needs administrator rights |")) << run.output;
 }
 
 // Wine's volumes are real: C: is put below a percent of its own just above what it has free.
@@ -236,7 +266,7 @@ TEST(Report, SavedRepliesOfWinesDiskReplayToTheSameReport) {
 TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
     const ConsoleRun run = report("--format xml", "kestrine-report.exe");
     EXPECT_EQ(run.exitCode, 3u);
-    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.output, "KESTRINE UNKNOWN - unknown format 'xml' (text, json or nagios)\n");
     EXPECT_EQ(run.errors,
               "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
               "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "

@@ -31,7 +31,11 @@ const Accepted accepted[] = {
     {{"--help"}, ReportFormat::Text, "", true, false},
     {{"--version", "--format", "json"}, ReportFormat::Json, "", false, true},
     {{"--details"}, ReportFormat::Text, "", false, false, true},
-    {{"--details", "--format", "text", "--details"}, ReportFormat::Text, "", false, false, true},
+    {{"--details", "--format", "text"}, ReportFormat::Text, "", false, false, true},
+    {{"--format=json"}, ReportFormat::Json, "", false, false},
+    {{"--prometheus=C:\\a=b.prom", "--format=nagios"}, ReportFormat::Nagios, "C:\\a=b.prom", false, false},
+    {{"-h"}, ReportFormat::Text, "", true, false},
+    {{"/?", "--format", "json"}, ReportFormat::Json, "", true, false},
     {{"--format", "json", "--details"}, ReportFormat::Json, "", false, false, true},  // JSON always has all
     {{"--save-replies", "C:\\saved", "--format", "json"}, ReportFormat::Json, "", false, false, false, "C:\\saved"},
     {{"--replay", "saved\\", "--prometheus", "m"}, ReportFormat::Text, "m", false, false, false, "", "saved\\"},
@@ -59,8 +63,16 @@ struct Refused {
 
 const Refused refused[] = {
     {{"--verbose"}, "unknown option '--verbose'"},
-    {{"--format=json"}, "unknown option '--format=json'"},
-    {{"-h"}, "unknown option '-h'"},
+    {{"--format=xml"}, "unknown format 'xml' (text, json or nagios)"},
+    {{"--format="}, "option '--format' needs a value"},
+    {{"--help=yes"}, "unknown option '--help=yes'"},
+    {{"-H"}, "unknown option '-H'"},
+    {{"/h"}, "unexpected argument '/h'"},
+    {{"--details", "--format", "text", "--details"}, "option '--details' given twice"},
+    {{"--help", "-h"}, "option '--help' given twice"},
+    {{"/?", "--help"}, "option '--help' given twice"},
+    {{"--version", "--version"}, "option '--version' given twice"},
+    {{"--format=json", "--format", "text"}, "option '--format' given twice"},
     {{"/SystemTray"}, "unexpected argument '/SystemTray'"},
     {{"--format"}, "option '--format' needs a value"},
     {{"--prometheus"}, "option '--prometheus' needs a value"},
@@ -95,7 +107,8 @@ TEST(ReportArguments, HelpStartsWithTheUsageAndGivesEveryExitCode) {
     EXPECT_TRUE(help.starts_with(reportUsage()));
     EXPECT_EQ(reportUsage().find('\n'), reportUsage().size() - 1) << "the usage is one line";
     for (const char* line : {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json",
-                             "--prometheus FILE", "--version", "--details", "attribute of a drive is failing now",
+                             "--prometheus FILE", "--version", "--help, -h, /?", "--format=json", "given once",
+                             "never hides 1 or 2", "--details", "attribute of a drive is failing now",
                              "critical-warning bit", "--save-replies DIR", "--replay DIR", "a drive is in caution"})
         EXPECT_NE(help.find(line), std::string::npos) << line;
 }

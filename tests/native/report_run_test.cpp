@@ -80,7 +80,8 @@ TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
         {"0 healthy\n", 10, 1, "KESTRINE WARNING - D: 5.0 % free, below 10 %"},
         {"0 healthy\n2 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 2 predicts failure"},
         {"0 threshold-exceeded\n", 10, 2, "KESTRINE CRITICAL - Disk 0 predicts failure; D: 5.0 % free"},
-        {"standard-user\n0 failing-spf\n", 1, 2, "KESTRINE CRITICAL - Disk 0 predicts failure"},
+        {"standard-user\n0 failing-spf\n", 1, 2,
+         "KESTRINE CRITICAL - Disk 0 predicts failure; SMART data not read: it needs administrator rights |"},
         {"0 healthy\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n", 1, 2,
          "KESTRINE CRITICAL - Disk 0 SMART attribute failing now: 5 Reallocated Sectors Count |"},
         {"0 healthy\n0 attribute id=5 flags=0x33 current=37 worst=36 raw=1864 threshold=36\n", 1, 1,
@@ -92,9 +93,12 @@ TEST_F(ReportRun, ExitCodeFollowsTheWorstFinding) {
         {"1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n", 1, 2,
          "KESTRINE CRITICAL - Disk 1 NVMe critical warning: reliability degraded |"},
         {"1 healthy bus=17\n1 nvme-log spare=90 spare-threshold=10\n", 1, 0, "KESTRINE OK - "},
-        // A standard user's SMART reads are refused: the failing attribute stays unseen.
+        // A standard user's SMART reads are refused: the failing attribute stays unseen, and the
+        // status line says why.
         {"standard-user\n0 healthy\n0 attribute id=5 flags=0x33 current=36 worst=36 raw=1864 threshold=36\n", 1, 0,
-         "KESTRINE OK - "},
+         "KESTRINE OK - 1 drive and 2 volumes ok; SMART data not read: it needs administrator rights |"},
+        {"standard-user\n0 healthy\n", 10, 1,
+         "KESTRINE WARNING - D: 5.0 % free, below 10 %; SMART data not read: it needs administrator rights |"},
         {"", 1, 0, "KESTRINE OK - 0 drives and 2 volumes ok"},
     };
     for (const Case& c : cases) {
@@ -146,7 +150,8 @@ TEST_F(ReportRun, NvmeDriveRefusingSmartShowsItsLogVerdictAsSmartStatus) {
     for (const char* row : {"Disk 0  Hot N1   N1      NVMe  Fixed  Ok          Failure Predicted\n",
                             "Disk 1  Cool N2  N2      NVMe  Fixed  Ok          Ok\n",
                             "Disk 2  Mute N3  N3      NVMe  Fixed  Ok          No Data Available\n",
-                            "Status: CRITICAL - Disk 0 NVMe critical warning: temperature\n"})
+                            "Status: CRITICAL - Disk 0 NVMe critical warning: temperature; SMART data not read: it "
+                            "needs administrator rights\n"})
         EXPECT_TRUE(has(text, row)) << row << text;
     EXPECT_TRUE(has(run({"--format", "nagios"}).output, "'failing drives'=1;;0;0;3"));
 }
@@ -158,10 +163,11 @@ TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing
              {{"--format"}, "option '--format' needs a value"},
              {{"--format", "xml"}, "unknown format 'xml' (text, json or nagios)"},
              {{"--prometheus", "--format", "json"}, "option '--prometheus' needs a value"},
+             {{"--details", "--details"}, "option '--details' given twice"},
          }) {
         const ReportOutcome outcome = run(arguments);
         EXPECT_EQ(outcome.exitCode, 3) << error;
-        EXPECT_EQ(outcome.output, "") << error;
+        EXPECT_EQ(outcome.output, "KESTRINE UNKNOWN - " + error + "\n") << error;
         EXPECT_EQ(outcome.errors, "kestrine-report: " + error + "\n" + reportUsage());
     }
     EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
@@ -170,6 +176,8 @@ TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing
 
 TEST_F(ReportRun, HelpAndVersionPrintAndProbeNothing) {
     EXPECT_EQ(run({"--help"}).output, reportHelp());
+    EXPECT_EQ(run({"-h"}).output, reportHelp());
+    EXPECT_EQ(run({"/?"}).exitCode, 0);
     EXPECT_EQ(run({"--help"}).exitCode, 0);
     const ReportOutcome version = run({"--version"});
     EXPECT_EQ(version.output, "kestrine-report 1.0\n");
@@ -241,23 +249,68 @@ TEST_F(ReportRun, MetricsFileIsReplacedWhole) {
     EXPECT_TRUE(outcome.output.starts_with("Kestrine 1.0, 2026-12-07T15:24:30Z\n"));
 }
 
-// The report is still printed, but as unknown: a monitoring system must not read "ok" from a
-// run that left its metrics file stale.
-TEST_F(ReportRun, MetricsFileThatCannotBeWrittenMakesTheReportUnknown) {
-    script("0 failing-spf\n");
+// The report is still printed with the drives' and volumes' verdict, and the reason says why
+// the metrics were not written: a monitoring system must not read "ok" from a run that left
+// its metrics file stale, nor "unknown" from a run that found a failing drive.
+TEST_F(ReportRun, MetricsFileThatCannotBeWrittenNeverHidesTheVerdict) {
+    messages.texts[3] = "The system cannot find the path specified.\r\n";
+    const std::string denied = "Access is denied. (error 5)";
+    const std::string notFound = "The system cannot find the path specified. (error 3)";
+    struct Case {
+        const char* drives;
+        std::uint32_t defaultPercent;
+        std::string file;  // in a folder that exists only for C:\textfile
+        bool refused;      // the replace itself fails, with error 5
+        int exitCode;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"0 failing-spf\n1 failing-spf\n", 1, "C:\\missing\\kestrine.prom", false, 2,
+         "KESTRINE CRITICAL - Disk 0 predicts failure; Disk 1 predicts failure; the metrics file could not be "
+         "written: " +
+             notFound},
+        {"0 healthy\n", 10, metricsPath, true, 1,
+         "KESTRINE WARNING - D: 5.0 % free, below 10 %; the metrics file could not be written: " + denied},
+        {"0 healthy\n", 1, metricsPath, true, 3,
+         "KESTRINE UNKNOWN - 1 drive and 2 volumes ok; the metrics file could not be written: " + denied},
+        {"0 healthy\n", 1, "C:\\missing\\kestrine.prom", false, 3,
+         "KESTRINE UNKNOWN - 1 drive and 2 volumes ok; the metrics file could not be written: " + notFound},
+    };
+    for (const Case& c : cases) {
+        script(c.drives);
+        SettingsRecord record = defaultSettings();
+        record.defaultWarningPercent = c.defaultPercent;
+        storeSettings(bytesOf(record));
+        metricsFiles.failReplaces = c.refused;
+        const ReportOutcome outcome = run({"--format", "nagios", "--prometheus", c.file});
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.line;
+        EXPECT_TRUE(outcome.output.starts_with(c.line + " |")) << outcome.output;
+        EXPECT_EQ(outcome.errors, "kestrine-report: cannot write the metrics file '" + c.file +
+                                      "': " + (c.refused ? denied : notFound) + "\n");
+    }
+    const ReportOutcome json = run({"--format", "json", "--prometheus", "C:\\missing\\kestrine.prom"});
+    EXPECT_TRUE(has(json.output,
+                    "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"1 drive and 2 volumes ok; "
+                    "the metrics file could not be written: The system cannot find the path specified. "
+                    "(error 3)\""))
+        << json.output;
+    metricsFiles.failingReplaceError = 1234;  // no text for it
     metricsFiles.failReplaces = true;
-    const ReportOutcome outcome = run({"--format", "json", "--prometheus", metricsPath});
-    EXPECT_EQ(outcome.exitCode, 3);
-    EXPECT_EQ(outcome.errors, "kestrine-report: cannot write the metrics file '" + metricsPath + "'\n");
-    EXPECT_TRUE(has(outcome.output, "\"status\": \"unknown\",\n  \"exitCode\": 3,")) << outcome.output;
-    EXPECT_TRUE(has(outcome.output, "\"failurePredicted\": true")) << outcome.output;
+    EXPECT_TRUE(has(run({"--prometheus", metricsPath}).output, "the metrics file could not be written: error 1234\n"));
 }
 
 TEST_F(ReportRun, SystemWithoutDriveLettersIsUnknown) {
     volumes.maskOverride = 0;
     const ReportOutcome outcome = run({"--format", "nagios"});
     EXPECT_EQ(outcome.exitCode, 3);
-    EXPECT_TRUE(outcome.output.starts_with("KESTRINE UNKNOWN - the system listed no drive letters")) << outcome.output;
+    EXPECT_TRUE(
+        outcome.output.starts_with("KESTRINE UNKNOWN - 0 drives and 0 volumes ok; the system listed no drive "
+                                   "letters |"))
+        << outcome.output;
+    script("2 failing-spf\n");
+    EXPECT_TRUE(
+        run({"--format", "nagios"})
+            .output.starts_with("KESTRINE CRITICAL - Disk 2 predicts failure; the system listed no drive letters"));
 }
 
 // What the drives answered, saved and replayed, gives the same report; the volumes stay live.
@@ -347,7 +400,8 @@ TEST_F(ReportRun, RepliesFoldersThatCannotServeAreRefused) {
     const ReportOutcome unsaved = run({"--format", "nagios", "--save-replies", repliesPath});
     EXPECT_EQ(unsaved.exitCode, 3);
     EXPECT_EQ(unsaved.errors, "kestrine-report: cannot save the replies into 'C:\\replies'\n");
-    EXPECT_TRUE(unsaved.output.starts_with("KESTRINE UNKNOWN - the drives' replies could not be saved |"))
+    EXPECT_TRUE(unsaved.output.starts_with(
+        "KESTRINE UNKNOWN - 1 drive and 2 volumes ok; the drives' replies could not be saved |"))
         << unsaved.output;
 }
 

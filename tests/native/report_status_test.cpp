@@ -127,6 +127,10 @@ const StatusCase statusCases[] = {
      [](DriveHealth& h) {
          h = testing::ataDriveHealth({{5, preFailure, 36, 36, 1864, 36}}, 30);
      }},
+    {"a standard user, whose SMART requests are refused", [](DriveRecord& r) { r.versionError = 5; }, true, 3,
+     OverallStatus::Warning, "D: 5.0 % free, below 20 %; SMART data not read: it needs administrator rights"},
+    {"a standard user with all well", [](DriveRecord& r) { r.versionError = 5; }, false, 3, OverallStatus::Ok,
+     "1 drive and 1 volume ok; SMART data not read: it needs administrator rights"},
     {"a volume row for no slot", nothing, true, 26, OverallStatus::Ok, "1 drive and 0 volumes ok"},
     {"a volume row for a negative slot", nothing, true, -1, OverallStatus::Ok, "1 drive and 0 volumes ok"},
 };
@@ -165,16 +169,29 @@ TEST(ReportStatus, TheVolumeVerdictIsTheCallersNotRecomputed) {
     EXPECT_EQ(reportOf({}, {judgedLow}).status, OverallStatus::Warning);
 }
 
-TEST(ReportStatus, AReportThatCouldNotBeMadeIsUnknownAndKeepsItsData) {
-    DriveTable drives;
-    drives[0] = healthyDrive(0, "ACME", "X100", "S1");
-    drives[0].predictOk = false;
-    Report report = reportOf(drives, {});
-    markUnknown(report, "the metrics file could not be written");
-    EXPECT_EQ(report.status, OverallStatus::Unknown);
-    EXPECT_EQ(exitCode(report.status), 3);
-    EXPECT_EQ(report.reason, "the metrics file could not be written");
-    EXPECT_EQ(report.drives.size(), 1u);
+// A problem of the run joins the reason; only an ok verdict becomes unknown by it.
+TEST(ReportStatus, AProblemOfTheRunNeverHidesAWorseVerdict) {
+    const struct {
+        bool failing, low;
+        OverallStatus status;
+        const char* reason;
+    } cases[] = {
+        {true, true, OverallStatus::Critical, "Disk 0 predicts failure; D: 5.0 % free, below 20 %; metrics lost"},
+        {false, true, OverallStatus::Warning, "D: 5.0 % free, below 20 %; metrics lost"},
+        {false, false, OverallStatus::Unknown, "1 drive and 1 volume ok; metrics lost"},
+    };
+    for (const auto& c : cases) {
+        DriveTable drives;
+        drives[0] = healthyDrive(0, "ACME", "X100", "S1");
+        drives[0].predictOk = !c.failing;
+        VolumeRow volume = volumeRow(3, "Data", 1000, 50, 20, false);
+        volume.inWarning = c.low;
+        Report report = reportOf(drives, {volume});
+        addRunProblem(report, "metrics lost");
+        EXPECT_EQ(report.status, c.status) << c.reason;
+        EXPECT_EQ(report.reason, c.reason);
+        EXPECT_EQ(report.drives.size(), 1u);
+    }
 }
 
 TEST(ReportDrives, OnlyListedDrivesInNumberOrderWithTheirVerdicts) {

@@ -48,8 +48,8 @@ TEST(JsonText, TextTheCodePageRefusesKeepsEveryByteAsACodePoint) {
 
 TEST(MetricLabels, BackslashQuoteAndLineFeedAreEscaped) {
     const testing::FakeCodePage codePage;
-    EXPECT_EQ(labelValue("Sys\"tem\\\nX", codePage), "Sys\\\"tem\\\\\\nX");
-    EXPECT_EQ(labelValue("tab\tand\rCR", codePage), "tab\tand\rCR") << "the format needs no other escapes";
+    EXPECT_EQ(labelValue("Sys\"tem\\\nX", codePage), "Sys\\\"tem\\\\?X");
+    EXPECT_EQ(labelValue("tab\tand\rCR\x01\x1f\x7f~", codePage), "tab?and?CR???~") << "control characters raw";
 }
 
 TEST(MetricLabels, BytesAbove127BecomeUtf8EvenWhenTheCodePageRefuses) {
@@ -57,6 +57,18 @@ TEST(MetricLabels, BytesAbove127BecomeUtf8EvenWhenTheCodePageRefuses) {
     EXPECT_EQ(labelValue("Caf\xe9 \x80", codePage), "Caf\xC3\xA9 \xE2\x82\xAC");
     // Refused: 0x80 is U+0080 and 0xE9 U+00E9, the same code points the JSON output names.
     EXPECT_EQ(labelValue("\x81\x80\xe9\"", codePage), "\xC2\x81\xC2\x80\xC3\xA9\\\"");
+}
+
+// Volume labels arrive in UTF-8: taken as they are when well formed, refused otherwise.
+TEST(Utf8Labels, WellFormedUtf8PassesAndEverythingElseIsRefused) {
+    const Utf8Text utf8;
+    std::string out;
+    EXPECT_TRUE(utf8.toUtf8("Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x92\xBE", out));
+    EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x92\xBE");
+    for (const char* bad : {"\x80", "\xC0\xAF", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
+                            "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "ok\xC3(", "\xFF"})
+        EXPECT_FALSE(utf8.toUtf8(bad, out)) << ::testing::PrintToString(std::string(bad));
+    EXPECT_EQ(jsonString("\xCE\xA9\xC3", utf8), "\"\\u00CE\\u00A9\\u00C3\"") << "refused: each byte named";
 }
 
 TEST(Numbers, ShortestTextThatReadsBackAsTheSameValue) {

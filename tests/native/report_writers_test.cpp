@@ -96,7 +96,8 @@ TEST_F(ReportWriters, TextKeepsEveryDriveAndVolumeOnOneLine) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16) << "two drives with a status and a health line each\n"
                                                               << text;
     EXPECT_TRUE(has(text, "Disk 0  A\"C\\ME X1?00????")) << text;
-    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %"));
+    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %")) << text;
+    EXPECT_TRUE(has(text, "D:      Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9     60.0 %")) << "UTF-8 aligned by characters";
 }
 
 // The block under each drive: the numbers a person checks first, then each problem on its own line.
@@ -170,6 +171,11 @@ TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
     for (const char* part : {"    Critical warning:                 0x01 (spare below threshold)\n",
                              "    Composite temperature:            45 C (318 K)\n",
                              "    Data units written:               18446744073709551616 (512,000 bytes each)\n",
+                             "    Power cycles:                     1520\n",
+                             "    Power-on hours:                   21345\n"
+                             "    Unsafe shutdowns:                 61\n"
+                             "    Media and data integrity errors:  3\n",
+                             "    Data units read:                  123456789 (512,000 bytes each)\n",
                              "    Error log entries:                340282366920938463463374607431768211455\n"})
         EXPECT_TRUE(has(nvme, part)) << part << "\n" << nvme;
     const std::string failing = writeTextReport(scenario("ata_failing_now"), true);
@@ -184,6 +190,8 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
                              "\"status\": \"ok\",", "\"exitCode\": 0,",
                              "\"thresholds\": {\"source\": \"settings_file\", \"text\": \"settings file\"}",
                              "\"totalBytes\": 2000000000000, \"freeBytes\": 1200000000000, \"percentFree\": 60,",
+                             "\"totalText\": \"100.0 GB\", \"freeText\": \"45.3 GB\", \"percentText\": \"45.3 %\"",
+                             "\"totalText\": \"2.0 TB\", \"freeText\": \"1.2 TB\", \"percentText\": \"60.0 %\"",
                              "\"warningPercent\": 20, \"warningPercentFrom\": \"own\", \"state\": \"ok\"",
                              "\"busType\": 7, \"removable\": true,",
                              "\"smart\": {\"state\": \"no_data\", \"text\": \"No Data Available\", \"capable\": false, "
@@ -199,7 +207,9 @@ TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
                     "\"percentText\": \"5.0 %\", \"warningPercent\": 20, "
                     "\"warningPercentFrom\": \"own\", \"state\": \"warning\""));
     EXPECT_TRUE(has(json("defaults_file_invalid"), "\"source\": \"defaults_file_invalid\""));
-    EXPECT_TRUE(has(json("unknown"), "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"the metrics file"));
+    EXPECT_TRUE(has(json("unknown"),
+                    "\"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"2 drives and 2 volumes ok; "
+                    "the metrics file could not be written: Access is denied. (error 5)\""));
 
     const std::string unreadable = json("identity_unreadable");
     EXPECT_TRUE(has(unreadable,
@@ -296,7 +306,7 @@ TEST_F(ReportWriters, JsonEscapesHostileDescriptorStrings) {
     EXPECT_TRUE(has(hostile, "\"serial\": \"S\xE2\x82\xAC\xC3\xA9\""));
     EXPECT_TRUE(has(hostile, "\"vendor\": \"\\u0081\\u00FF\""));
     EXPECT_TRUE(has(hostile, "\"label\": \"Sys\\\"tem\\\\\\n|\\u0081\""));
-    EXPECT_TRUE(has(hostile, "\"label\": \"Caf\xC3\xA9 \xE2\x82\xAC\""));
+    EXPECT_TRUE(has(hostile, "\"label\": \"Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9\"")) << "volume labels are UTF-8";
 }
 
 TEST_F(ReportWriters, JsonWritesNullForAPercentThatIsNoNumber) {
@@ -323,13 +333,23 @@ TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
     EXPECT_TRUE(writeNagiosReport(scenario("ata_caution"))
                     .starts_with("KESTRINE WARNING - Disk 0 reallocated sectors: 8; Disk 0 pending sectors: 2; "));
     EXPECT_TRUE(has(writeNagiosReport(scenario("ata_caution")), "'failing drives'=0;;0;0;2 'caution drives'=1;0;;0;2"));
+    // A prediction and a failing attribute on one drive count it once; two drives count twice.
+    testing::ReportScenario both = testing::reportScenarios()[0];
+    for (const testing::ReportScenario& s : testing::reportScenarios())
+        if (s.name == "ata_failing_now") both = s;
+    both.drives[0].predictOk = false;
+    EXPECT_TRUE(has(writeNagiosReport(both.report()), "'failing drives'=1;;0;0;2"));
+    both.drives[1].predictOk = false;
+    const Report two = both.report();
+    EXPECT_TRUE(has(writeNagiosReport(two), "'failing drives'=2;;0;0;2"));
     EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"))
                     .starts_with("KESTRINE CRITICAL - Disk 2 NVMe critical warning: spare below threshold |"));
     EXPECT_TRUE(
         writeNagiosReport(scenario("defaults_file_missing"))
             .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
     EXPECT_TRUE(writeNagiosReport(scenario("unknown"))
-                    .starts_with("KESTRINE UNKNOWN - the metrics file could not be written |"));
+                    .starts_with("KESTRINE UNKNOWN - 2 drives and 2 volumes ok; the metrics file could not be written: "
+                                 "Access is denied. (error 5) |"));
 }
 
 TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) {
@@ -340,10 +360,76 @@ TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) 
     EXPECT_TRUE(has(line, "'C:'=9.99%;10:;;0;100 'D:'=U;20:;;0;100")) << line;
 }
 
+// One rule for every percent shown: rounded down, so the reason, the text, the JSON text and
+// the performance data agree with each other and with the limit.
+TEST_F(ReportWriters, EveryPercentShownIsRoundedDownAlike) {
+    const struct {
+        std::int64_t free;  // of 10,000,000,000 bytes, against a limit of 10 %
+        const char* reason;
+        const char* perfdata;
+    } cases[] = {
+        {996'000'000, "C: 9.9 % free, below 10 %", "'C:'=9.96%;10:"},
+        {999'900'000, "C: 9.9 % free, below 10 %", "'C:'=9.99%;10:"},
+        {453'000'000, "C: 4.5 % free, below 10 %", "'C:'=4.53%;10:"},
+        {1'000'000'000, "2 drives and 2 volumes ok", "'C:'=10.00%;10:"},
+        {4'530'000'000, "2 drives and 2 volumes ok", "'C:'=45.30%;10:"},
+        {0, "C: 0.0 % free, below 10 %", "'C:'=0.00%;10:"},
+    };
+    for (const auto& c : cases) {
+        testing::ReportScenario s = testing::healthyScenario();
+        s.volumes[0] = testing::volumeRow(2, "System", 10'000'000'000, c.free, 10, true);
+        const Report report = s.report();
+        EXPECT_EQ(report.reason, c.reason);
+        EXPECT_TRUE(has(writeNagiosReport(report), c.perfdata)) << writeNagiosReport(report);
+        const std::string shown = percentDown(report.volumes[0].percentFree, 1) + " %";
+        EXPECT_TRUE(has(writeTextReport(report, false), "C:      System  " + shown)) << shown;
+        EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"percentText\": \"" + shown + '"')) << shown;
+    }
+    EXPECT_EQ(percentDown(100.0, 1), "100.0");
+    EXPECT_EQ(percentDown(7.25, 0), "7");
+    EXPECT_EQ(percentDown(std::numeric_limits<double>::infinity(), 1), "+Inf");
+}
+
+// Twenty-four volumes, each below its limit, make a line longer than a plugin transport
+// carries: it stays within 1024 bytes, with the worst volumes' data and the counts.
+TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
+    testing::ReportScenario s = testing::healthyScenario();
+    s.volumes.clear();
+    for (int slot = 2; slot < 26; ++slot)  // C: 10 % free ... Z: 33 % free, each below 40 %
+        s.volumes.push_back(testing::volumeRow(slot, "V", 1000, 100 + (slot - 2) * 10, 40, false));
+    s.volumes[5] = testing::volumeRow(7, "V", 1000, 5, 40, false);      // H: the worst
+    s.volumes[20] = testing::volumeRow(22, "V", 1000, 990, 40, false);  // W: fine
+    const std::string line = writeNagiosReport(s.report());
+    EXPECT_LE(line.size(), nagiosLineLimit);
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_TRUE(line.starts_with("KESTRINE WARNING - C: 10.0 % free, below 40 %; D: 11.0 % free")) << line;
+    EXPECT_TRUE(has(line, "Z: 33.0 % free, below 40 %; performance data of ")) << line;
+    EXPECT_TRUE(has(line,
+                    " of 24 volumes, worst first | 'H:'=0.50%;40:;;0;100 'C:'=10.00%;40:;;0;100 "
+                    "'D:'=11.00%;40:;;0;100 "))
+        << line;
+    EXPECT_FALSE(has(line, "'W:'")) << "the one volume in good shape is left out first";
+    EXPECT_TRUE(
+        line.ends_with(" 'failing drives'=0;;0;0;2 'caution drives'=0;0;;0;2 'volumes below limit'=23;0;;0;24\n"))
+        << line;
+    // As many volumes as the text says, the worst: H: then C: up to K:.
+    const int shown = std::stoi(line.substr(line.find("performance data of ") + 20));
+    EXPECT_EQ(shown, 9);
+    EXPECT_TRUE(has(line, "'K:'=18.00%;40:;;0;100 'failing drives'")) << line;
+
+    // A text too long on its own is cut, and the counts still come.
+    Report report = s.report();
+    addRunProblem(report, std::string(2000, 'x'));
+    const std::string cut = writeNagiosReport(report);
+    EXPECT_LE(cut.size(), nagiosLineLimit);
+    EXPECT_TRUE(has(cut, "xxx...; performance data of 0 of 24 volumes, worst first | 'failing drives'=0")) << cut;
+}
+
 TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
     Report report = scenario("healthy");
-    markUnknown(report, "pipe | and\nnew line");
-    EXPECT_TRUE(writeNagiosReport(report).starts_with("KESTRINE UNKNOWN - pipe / and new line | 'C:'"));
+    addRunProblem(report, "pipe | and\nnew line");
+    EXPECT_TRUE(writeNagiosReport(report).starts_with(
+        "KESTRINE UNKNOWN - 2 drives and 2 volumes ok; pipe / and?new line | 'C:'"));
 }
 
 TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {
@@ -389,7 +475,13 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
         {"healthy",
          "# TYPE kestrine_drive_temperature_celsius gauge\nkestrine_drive_temperature_celsius{drive=\"0\"} 33\n"
          "# HELP"},
-        {"healthy", "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"},
+        {"healthy",
+         "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"warning\"} 70\n"
+         "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"},
+        {"healthy", "kestrine_drive_ata_attribute_value{drive=\"0\",attribute=\"194\",name=\"Temperature\"} 67\n"},
+        {"healthy", "kestrine_drive_ata_attribute_worst{drive=\"0\",attribute=\"194\",name=\"Temperature\"} 52\n"},
+        {"healthy",
+         "kestrine_drive_ata_attribute_threshold{drive=\"0\",attribute=\"177\",name=\"Wear Leveling Count\"} 5\n"},
         {"healthy", "kestrine_drive_power_on_seconds{drive=\"0\"} 28800000\n"},
         {"healthy",
          "kestrine_drive_ata_attribute_value{drive=\"0\",attribute=\"5\",name=\"Reallocated Sectors Count\"} "
@@ -420,6 +512,9 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
          "kestrine_drive_nvme_critical_warning{drive=\"2\",bit=\"1\",name=\"temperature\"} 0\n"},
         {"nvme_critical_warning", "kestrine_drive_nvme_percentage_used_ratio{drive=\"2\"} 1.07\n"},
         {"nvme_critical_warning", "kestrine_drive_nvme_available_spare_ratio{drive=\"2\"} 0.04\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_available_spare_threshold_ratio{drive=\"2\"} 0.1\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_power_cycles_total{drive=\"2\"} 1520\n"},
+        {"nvme_critical_warning", "kestrine_drive_nvme_unsafe_shutdowns_total{drive=\"2\"} 61\n"},
         {"nvme_critical_warning", "kestrine_drive_power_on_seconds{drive=\"2\"} 76842000\n"},
         {"nvme_critical_warning",
          "# TYPE kestrine_drive_nvme_data_read_bytes_total counter\n"
@@ -443,12 +538,67 @@ TEST_F(ReportWriters, MetricsGiveHealthInBaseUnitsAndNvmeCountsAsCounters) {
         EXPECT_FALSE(has(unknown, family)) << family;
 }
 
+// A table that holds an id twice gives one series per id and metric, the first entry's.
+TEST_F(ReportWriters, MetricsGiveADuplicateAttributeIdOnce) {
+    Report report = scenario("healthy");
+    report.drives[0].health = testing::ataDriveHealth(
+        {{5, testing::preFailure, 100, 99, 7, 10}, {5, testing::preFailure, 30, 29, 8, 40}}, 30);
+    const std::string text = writePrometheusMetrics(report, codePage);
+    for (const char* line : {"kestrine_drive_ata_attribute_value{drive=\"0\",attribute=\"5\",name=\"Reallocated "
+                             "Sectors Count\"} 100\n",
+                             "kestrine_drive_ata_attribute_worst{drive=\"0\",attribute=\"5\",name=\"Reallocated "
+                             "Sectors Count\"} 99\n",
+                             "kestrine_drive_ata_attribute_raw{drive=\"0\",attribute=\"5\",name=\"Reallocated "
+                             "Sectors Count\"} 7\n"}) {
+        EXPECT_TRUE(has(text, line)) << line << text;
+    }
+    for (const char* family : {"kestrine_drive_ata_attribute_value{", "kestrine_drive_ata_attribute_worst{",
+                               "kestrine_drive_ata_attribute_threshold{", "kestrine_drive_ata_attribute_raw{",
+                               "kestrine_drive_ata_attribute_failing_now{"}) {
+        std::size_t count = 0;
+        for (std::size_t at = text.find(family); at != std::string::npos; at = text.find(family, at + 1)) ++count;
+        EXPECT_EQ(count, 1u) << family;
+    }
+    std::string badLine;
+    EXPECT_TRUE(testing::isMetricText(text, badLine)) << badLine;
+}
+
+// The run's time and its own success, so that a file no longer replaced shows its age.
+TEST_F(ReportWriters, MetricsTellWhenTheRunWasAndWhetherItMetAProblem) {
+    const struct {
+        const char* time;
+        const char* sample;  // empty: no sample for a time that is not one
+    } times[] = {
+        {"2026-12-07T15:24:30Z", "kestrine_report_last_run_timestamp_seconds 1796657070\n"},
+        {"2000-02-29T23:59:59Z", "kestrine_report_last_run_timestamp_seconds 951868799\n"},
+        {"2100-03-01T00:00:00Z", "kestrine_report_last_run_timestamp_seconds 4107542400\n"},
+        {"1970-01-01T00:00:00Z", "kestrine_report_last_run_timestamp_seconds 0\n"},
+        {"1969-12-31T23:59:59Z", "kestrine_report_last_run_timestamp_seconds -1\n"},
+        {"2026-12-07 15:24:30Z", ""},
+        {"2026-13-07T15:24:30Z", ""},
+        {"2026-12-07T15:24:30", ""},
+    };
+    for (const auto& t : times) {
+        Report report = scenario("healthy");
+        report.utcTime = t.time;
+        const std::string text = writePrometheusMetrics(report, codePage);
+        if (*t.sample != '\0') {
+            EXPECT_TRUE(has(text, t.sample)) << t.time << "\n" << text;
+        } else {
+            EXPECT_FALSE(has(text, "kestrine_report_last_run_timestamp_seconds")) << t.time;
+        }
+    }
+    EXPECT_TRUE(has(metrics("healthy"), "\nkestrine_report_last_run_success 1\n"));
+    EXPECT_TRUE(has(metrics("spf_failure"), "\nkestrine_report_last_run_success 1\n"));
+    EXPECT_TRUE(has(metrics("unknown"), "\nkestrine_report_last_run_success 0\n"));
+}
+
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {
     const std::string hostile = metrics("hostile_strings");
-    EXPECT_TRUE(
-        has(hostile, "vendor=\"A\\\"C\\\\ME\",product=\"X1\\n00\t\x01\x1f\x7f\",serial=\"S\xE2\x82\xAC\xC3\xA9\""));
+    EXPECT_TRUE(has(hostile, "vendor=\"A\\\"C\\\\ME\",product=\"X1?00????\",serial=\"S\xE2\x82\xAC\xC3\xA9\""));
     EXPECT_TRUE(has(hostile, "vendor=\"\xC2\x81\xC3\xBF\""));
-    EXPECT_TRUE(has(hostile, "label=\"Sys\\\"tem\\\\\\n|\xC2\x81\""));
+    EXPECT_TRUE(has(hostile, "label=\"Sys\\\"tem\\\\?|\xC2\x81\""));
+    EXPECT_TRUE(has(hostile, "label=\"Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9\""));
     EXPECT_TRUE(testing::isUtf8(hostile));
 }
 

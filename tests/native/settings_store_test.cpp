@@ -4,6 +4,8 @@
 
 #include "fakes/fake_file_store.h"
 #include "fakes/fake_message_sink.h"
+#include "settings/replacement_name.h"
+#include "settings/settings_folder_access.h"
 #include "settings/settings_store.h"
 
 namespace kestrine {
@@ -205,6 +207,45 @@ TEST_F(SettingsFile, WithoutASuccessfulLoadEveryRecordIsWritten) {
     EXPECT_TRUE(store.saveSettings());
     EXPECT_TRUE(store.saveSettings());
     EXPECT_EQ(files.replacements, 2);
+}
+
+// The temporary name of a replacement: beside the target, every random byte in it, so that
+// two saves never share a name that could be guessed.
+TEST(ReplacementName, BesideTheTargetAndNamedByEveryRandomByte) {
+    ReplacementRandom random{};
+    for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<std::uint8_t>(0x10 * i + 0x0F - i);
+    EXPECT_EQ(replacementPath("C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat", random),
+              "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat.0f1e2d3c4b5a69788796a5b4c3d2e1f0.new");
+    ReplacementRandom other = random;
+    other[15] ^= 0x01;
+    EXPECT_EQ(replacementPath("kestrine.prom", other), "kestrine.prom.0f1e2d3c4b5a69788796a5b4c3d2e1f1.new");
+    EXPECT_EQ(replacementPath("x", ReplacementRandom{}), "x.00000000000000000000000000000000.new");
+}
+
+// The settings folders' access list: protected, and Users may neither add a subfolder nor
+// change permissions, owner or the folder's entries wholesale.
+TEST(ReplacementName, SettingsFolderAccessKeepsUsersToFiles) {
+    const std::string access = settingsFolderAccess;
+    EXPECT_TRUE(access.starts_with("D:P(")) << "protected from inheritance";
+    std::size_t usersAces = 0;
+    for (std::size_t at = access.find('('); at != std::string::npos; at = access.find('(', at + 1)) {
+        // "A;inheritance;rights;;;trustee"
+        std::vector<std::string> fields(1);
+        for (std::size_t i = at + 1; access[i] != ')'; ++i)
+            access[i] == ';' ? fields.emplace_back() : fields.back() += access[i];
+        ASSERT_EQ(fields.size(), 6u) << access.substr(at);
+        if (fields[5] != "BU") continue;
+        ++usersAces;
+        const unsigned long mask = std::stoul(fields[2], nullptr, 16);
+        // Delete child, change permissions, change owner; and on the folder itself (an ACE not
+        // inherit-only), add a subfolder: on files the same bit means append.
+        const unsigned long forbidden =
+            0x40ul | 0x40000ul | 0x80000ul | (fields[1].find("IO") == std::string::npos ? 0x4ul : 0);
+        EXPECT_EQ(mask & forbidden, 0u) << fields[2];
+        EXPECT_EQ(fields[1].find("CI"), std::string::npos) << fields[1] << ": nothing for subfolders";
+    }
+    EXPECT_EQ(usersAces, 2u);
+    EXPECT_TRUE(access.ends_with("(A;;0x1200af;;;S-1-3-4)")) << "the owner: Users' rights and subfolders, no more";
 }
 
 }  // namespace

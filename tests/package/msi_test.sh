@@ -33,7 +33,15 @@ property() { msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' -v p="$1" 
 check "product name" test "$(property ProductName)" = Kestrine
 check "product version" test "$(property ProductVersion)" = "$version"
 check "upgrade code" test "$(property UpgradeCode)" = "{6B0F2C57-3E1A-4C4B-9A55-0D7E2B8C4A11}"
-check "start at sign-in on by default" test "$(property STARTATSIGNIN)" = 1
+table() { msiinfo export "$msi" "$1" | tr -d '\r'; }
+check "start at sign-in on by default" contains "$(table CustomAction)" $'DefaultStartAtSignIn\t51\tSTARTATSIGNIN\t1'
+check "the default only where nothing gave it" contains "$(table InstallExecuteSequence)" $'DefaultStartAtSignIn\tNOT STARTATSIGNIN\t52'
+check "the installed choice is looked up" contains "$(table RegLocator)" $'RememberedStartAtSignIn\t2\tSoftware\\Kestrine\tStartAtSignIn\t2'
+check "the command line's choice wins over it" contains "$(table InstallExecuteSequence)" $'RestoreStartAtSignIn\tCMDLINE_STARTATSIGNIN\t51'
+check "the choice is remembered" contains "$(table Registry)" $'2\tSoftware\\Kestrine\tStartAtSignIn\t[STARTATSIGNIN]'
+access=$(sed -n 's/^ *"\(D:P(.*)\)";$/\1/p' "$root/src/settings/settings_folder_access.h")
+check "settings folders with the program's access list" test "$(table MsiLockPermissionsEx | grep -cF $'\tCreateFolder\t'"$access")" = 2
+check "settings folder kept at removal" contains "$(table Component)" $'SettingsFolder\t{9C3F4051-6D7E-4F80-A192-3C4D5E6F7081}\tSETTINGSFOLDER\t16\t'
 check "per-machine" test "$(property ALLUSERS)" = 1
 shortcuts=$(msiinfo export "$msi" Shortcut | tr -d '\r')
 check "start-menu shortcut" contains "$shortcuts" $'MenuShortcut\tProgramMenuFolder\tKestrine\tMenuShortcut\t[INSTALLDIR]kestrine.exe\t\t'
@@ -74,6 +82,9 @@ check "event source registered for the installed program" \
 check "event source takes every event type" matches "$(event_source)" 'TypesSupported +REG_DWORD +0x7$'
 report_version=$(cd "$dir" && wine ./kestrine-report.exe --version 2>&1 | tr -d '\r')
 check "report runs from the install folder" contains "$report_version" "$version"
+check "settings folder made" test -d "$c/ProgramData/VTN/KSTM"
+remembered() { wine reg query 'HKLM\Software\Kestrine' /v StartAtSignIn 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+check "start at sign-in remembered as 1" test "$(remembered)" = 1
 
 # The same version again, from a new build of it: refused or repaired, never a second product.
 build "$version" "$work/again"
@@ -95,7 +106,18 @@ check "settings file kept byte for byte" cmp -s "$settings" "$work/settings.befo
 check "install without start at sign-in" test "$(msiexec /i "$msi" /qn STARTATSIGNIN=0)" = 0
 check "no startup shortcut" test -z "$(startup_lnk)"
 check "start-menu shortcut still made" test -n "$(menu_lnk)"
-msiexec /x "$msi" /qn >/dev/null
+check "start at sign-in remembered as 0" test "$(remembered)" = 0
+# Upgrades keep that choice unless their command line gives one.
+build "$version.1" "$work/newer"
+check "upgrade without the property exits 0" test "$(msiexec /i "$work/newer/kestrine-$version.1.msi" /qn)" = 0
+check "the upgrade keeps start at sign-in off" test -z "$(startup_lnk)"
+check "and remembers it" test "$(remembered)" = 0
+build "$version.2" "$work/newest"
+check "upgrade given STARTATSIGNIN=1 exits 0" \
+    test "$(msiexec /i "$work/newest/kestrine-$version.2.msi" /qn STARTATSIGNIN=1)" = 0
+check "the command line wins: startup shortcut made" lnk_has "$(startup_lnk)" /SystemTray
+check "and it is remembered" test "$(remembered)" = 1
+msiexec /x "$work/newest/kestrine-$version.2.msi" /qn >/dev/null
 
 # An older version, then the current one over it.
 build 0.9 "$work/older"

@@ -5,7 +5,8 @@
 # collector's folder (below prometheus_work) and Prometheus's port (prometheus_port).
 # kestrine-report.exe runs under Wine (the real program: Wine's drive 0 and volumes) and writes
 # its metrics into the collector's folder; once Prometheus has scraped them, its query API must
-# give back what the same run's JSON says about C:, Z: and drive 0.
+# give back what the same run's JSON says about C:, Z: and drive 0, and the run's time. A link
+# planted beside the file is never written through.
 # Ends with "prometheus: N passed, M failed".
 #   tests/report/prometheus_e2e.sh BIN_FOLDER    (with WINEPREFIX set, as scripts/lib.sh does)
 set -uo pipefail
@@ -17,13 +18,19 @@ passed=0; failed=0
 pass() { passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 
-#!/usr/bin/env bash
+# A link planted at the name every run used to write first, to a file the run must never write
+# (Wine follows such a link like any file): the run writes elsewhere and leaves both alone.
+printf 'not for the report\n' >"$work/victim"
+ln -sf "$work/victim" "$work/textfile/kestrine.prom.new"
+
 wine "$bin/kestrine-report.exe" --format json --prometheus "$(winepath -w "$work/textfile/kestrine.prom")" \
     >"$work/report.json" 2>"$work/report.err"
 status=$?
 errors=$(grep -v '^wine: ' "$work/report.err")  # Wine's own notes are not the program's
 if [ $status -le 2 ] && [ -z "$errors" ]; then pass; else fail "exit status $status: $errors"; fi
-if [ "$(ls "$work/textfile")" = kestrine.prom ]; then pass; else fail "the collector's folder holds: $(ls "$work/textfile")"; fi
+if [ "$(ls "$work/textfile" | tr '\n' ' ')" = "kestrine.prom kestrine.prom.new " ]; then pass; else fail "the collector's folder holds: $(ls "$work/textfile")"; fi
+if [ "$(cat "$work/victim")" = "not for the report" ] && [ -L "$work/textfile/kestrine.prom.new" ]; then pass
+else fail "the planted link was written through or replaced"; fi
 if report=$(promtool check metrics <"$work/textfile/kestrine.prom" 2>&1); then pass; else fail "promtool: $report"; fi
 
 # One line per comparison: "ok WHAT" or "FAIL WHAT: why". Waits up to 60 s for the first scrape.
@@ -72,6 +79,13 @@ else:
     check("drive 0 health critical", 'kestrine_drive_health_critical{drive="0"}',
           "1" if drive["health"]["critical"] else "0")
 check("overall status", "kestrine_status == 1", report["status"], lambda r: r[0]["metric"]["state"])
+# What the stale-metrics rule of monitoring.md reads: the run's own time and the file's.
+import calendar
+run_time = calendar.timegm(time.strptime(report["time"], "%Y-%m-%dT%H:%M:%SZ"))
+check("the run's time", "kestrine_report_last_run_timestamp_seconds", run_time, lambda r: int(float(r[0]["value"][1])))
+check("the run's own success", "kestrine_report_last_run_success", "1")
+check("the collector's file time", 'node_textfile_mtime_seconds{file=~".*kestrine[.]prom"} > 0', True,
+      lambda r: len(r) == 1)
 PY
 while read -r verdict rest; do
     if [ "$verdict" = ok ]; then pass; else fail "$rest"; fi

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -15,6 +18,7 @@
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
 #include "platform/win32_settings_folder.h"
+#include "settings/settings_folder_access.h"
 #include "settings/settings_store.h"
 
 namespace kestrine {
@@ -53,6 +57,53 @@ void removeFile(const std::string& path) {
     DeleteFileA(path.c_str());
 }
 
+// The names in a folder, "." and ".." left out, sorted.
+std::vector<std::string> entriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data{};
+    const UniqueFindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (!find.valid()) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find.get(), &data));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Random bytes the test chooses: each fill takes the next of `queue`, then all 0xAB.
+class ChosenRandom : public RandomSource {
+public:
+    std::deque<ReplacementRandom> queue;
+    bool fill(ReplacementRandom& bytes) override {
+        bytes.fill(0xAB);
+        if (!queue.empty()) {
+            bytes = queue.front();
+            queue.pop_front();
+        }
+        return true;
+    }
+};
+
+ReplacementRandom randomOf(std::uint8_t value) {
+    ReplacementRandom bytes;
+    bytes.fill(value);
+    return bytes;
+}
+
+// A symbolic link to a file, where the system makes one (Windows Vista and later with the
+// right to, a Wine that knows them); false where it does not.
+bool plantFileLink(const std::string& link, const std::string& target) {
+    using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    const auto create = reinterpret_cast<CreateLink>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    if (create == nullptr || !create(link.c_str(), target.c_str(), 0)) return false;
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+    removeFile(link);  // a plain file where no link could be made
+    return false;
+}
+
 // A scratch base folder of its own below the all-users application-data folder, removed
 // with everything the store put into it.
 class SettingsOnDisk : public ::testing::Test {
@@ -62,10 +113,12 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr)) << base;
     }
     void TearDown() override {
-        removeFile(file);
-        removeFile(temporaryPathFor(file));
-        RemoveDirectoryA(temporaryPathFor(file).c_str());
-        RemoveDirectoryA((base + "\\VTN\\KSTM").c_str());
+        for (const std::string& name : entriesOf(kstm)) {
+            removeFile(kstm + '\\' + name);
+            RemoveDirectoryA((kstm + '\\' + name).c_str());
+        }
+        removeFile(victim);
+        RemoveDirectoryA(kstm.c_str());
         RemoveDirectoryA((base + "\\VTN").c_str());
         RemoveDirectoryA(base.c_str());
     }
@@ -78,8 +131,14 @@ protected:
         return record;
     }
 
+    // The settings folder holds the settings file and nothing else.
+    bool onlyTheFile() const { return entriesOf(kstm) == std::vector<std::string>{"KSTMC.dat"}; }
+
     const std::string base = settingsBaseFolder() + "\\KestrineSettingsTest";
-    const std::string file = base + "\\VTN\\KSTM\\KSTMC.dat";
+    const std::string kstm = base + "\\VTN\\KSTM";
+    const std::string file = kstm + "\\KSTMC.dat";
+    const std::string oldFixedName = file + ".new";  // where saves wrote first until now
+    const std::string victim = base + "\\victim.txt";
     Win32FileStore files;
     testing::RecordingMessageSink messages;
     SettingsStore store{files, messages, base};
@@ -88,7 +147,7 @@ protected:
 TEST_F(SettingsOnDisk, FirstStartCreatesFoldersAndTheDefaultFile) {
     EXPECT_TRUE(store.runStartUpSequence());
     EXPECT_EQ(fileBytes(file), bytesOf(defaultSettings()));
-    EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+    EXPECT_TRUE(onlyTheFile());
 }
 
 TEST_F(SettingsOnDisk, ExistingFileIsLoadedAndAChangeWrittenBack) {
@@ -127,7 +186,7 @@ TEST_F(SettingsOnDisk, ReplaceThatCannotTakePlaceLeavesTheOldRecord) {
         EXPECT_FALSE(files.replace(file, replacement.data(), replacement.size()));
     }
     EXPECT_EQ(fileBytes(file), old);
-    EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+    EXPECT_TRUE(onlyTheFile());
     EXPECT_TRUE(files.replace(file, replacement.data(), replacement.size()));
     EXPECT_EQ(fileBytes(file), replacement);
 }
@@ -139,38 +198,146 @@ TEST_F(SettingsOnDisk, ReadOnlyFileMakesTheSaveFailAndKeepsItsBytes) {
     store.working().defaultWarningPercent = 16;
     EXPECT_FALSE(store.saveSettings());
     EXPECT_EQ(fileBytes(file), old);
-    EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+    EXPECT_TRUE(onlyTheFile());
     EXPECT_TRUE(messages.shown.empty());
 }
 
-// A save cut short before its replace leaves the temporary file. Read-only, or hidden (which
-// a create-or-truncate open refuses too), it must not block the saves that follow.
-TEST_F(SettingsOnDisk, LeftoverTemporaryFileIsRemovedBeforeTheSave) {
+// A file at the name every save used to write first (a save cut short left it, or someone
+// planted it), read-only or hidden: the saves go on, and it is neither written, nor removed,
+// nor are its attributes touched.
+TEST_F(SettingsOnDisk, FileAtTheOldFixedNameIsLeftAloneAndBlocksNothing) {
     storedRecord(15);
     ASSERT_FALSE(store.runStartUpSequence());
     std::uint32_t percent = 15;
     for (const DWORD attributes :
          {DWORD{FILE_ATTRIBUTE_READONLY}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
         SCOPED_TRACE(attributes);
-        writeFile(temporaryPathFor(file), Bytes(100, 0xEE));
-        ASSERT_TRUE(SetFileAttributesA(temporaryPathFor(file).c_str(), attributes));
+        removeFile(oldFixedName);
+        writeFile(oldFixedName, Bytes(100, 0xEE));
+        ASSERT_TRUE(SetFileAttributesA(oldFixedName.c_str(), attributes));
         store.working().defaultWarningPercent = ++percent;
         EXPECT_TRUE(store.saveSettings());
         EXPECT_EQ(fileBytes(file), bytesOf(store.working()));
-        EXPECT_FALSE(pathExists(temporaryPathFor(file)));
+        EXPECT_EQ(fileBytes(oldFixedName), Bytes(100, 0xEE));
+        EXPECT_EQ(GetFileAttributesA(oldFixedName.c_str()), attributes);
+        EXPECT_EQ(entriesOf(kstm), (std::vector<std::string>{"KSTMC.dat", "KSTMC.dat.new"}));
     }
 }
 
-// A folder in the temporary file's place can be neither removed nor written: the save fails
-// as before, and the stored file stays whole.
-TEST_F(SettingsOnDisk, TemporaryPathThatCannotBeWrittenFailsTheSaveAndKeepsTheFile) {
+// Something planted at every name the save tries (here folders, at the names the chosen
+// random bytes give) makes it fail; the stored file stays whole and nothing else is made.
+TEST_F(SettingsOnDisk, EveryTemporaryNameTakenFailsTheSaveAndKeepsTheFile) {
     const Bytes old = bytesOf(storedRecord(15));
-    ASSERT_FALSE(store.runStartUpSequence());
-    ASSERT_TRUE(CreateDirectoryA(temporaryPathFor(file).c_str(), nullptr));
-    store.working().defaultWarningPercent = 16;
-    EXPECT_FALSE(store.saveSettings());
+    ChosenRandom random;
+    Win32FileStore chosen(random);
+    for (std::uint8_t value = 1; value <= 4; ++value) {
+        random.queue.push_back(randomOf(value));
+        ASSERT_TRUE(CreateDirectoryA(replacementPath(file, randomOf(value)).c_str(), nullptr));
+    }
+    const std::vector<std::string> before = entriesOf(kstm);
+    EXPECT_FALSE(chosen.replace(file, bytesOf(defaultSettings()).data(), sizeof(SettingsRecord)));
+    EXPECT_EQ(chosen.replaceError(), static_cast<std::uint32_t>(ERROR_FILE_EXISTS));
     EXPECT_EQ(fileBytes(file), old);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(entriesOf(kstm), before);
+}
+
+// Symbolic links planted at the old fixed name and at the name the save tries first, both
+// at a file the program must never write: the save takes another name, and the linked file
+// keeps its bytes and attributes.
+TEST_F(SettingsOnDisk, PlantedLinksAreNeverWrittenThrough) {
+    storedRecord(15);
+    writeFile(victim, Bytes(50, 0x5A));
+    ASSERT_TRUE(SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string guessed = replacementPath(file, randomOf(7));
+    if (!plantFileLink(oldFixedName, victim) || !plantFileLink(guessed, victim))
+        GTEST_SKIP() << "this system makes no symbolic links here";
+    ChosenRandom random;
+    random.queue = {randomOf(7), randomOf(8)};
+    Win32FileStore chosen(random);
+    SettingsStore saver(chosen, messages, base);
+    saver.working().defaultWarningPercent = 33;
+    EXPECT_TRUE(saver.saveSettings());
+    EXPECT_EQ(fileBytes(file), bytesOf(saver.working()));
+    EXPECT_EQ(fileBytes(victim), Bytes(50, 0x5A));
+    EXPECT_EQ(GetFileAttributesA(victim.c_str()), DWORD{FILE_ATTRIBUTE_READONLY});
+    EXPECT_NE(GetFileAttributesA(guessed.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the link is left as it was";
+}
+
+// The calls of one replace, as the store records them for a test: a new file that
+// follows no link, the bytes, the flush, and only then the move, replacing and written
+// through.
+TEST_F(SettingsOnDisk, ReplaceFlushesBeforeItMovesAndMovesWrittenThrough) {
+    storedRecord(15);
+    ChosenRandom random;
+    random.queue = {randomOf(0x3C)};
+    Win32FileStore chosen(random);
+    const std::string temporary = replacementPath(file, randomOf(0x3C));
+    std::vector<FileCall> calls;
+    recordedFileCalls = &calls;
+    const bool replaced = chosen.replace(file, bytesOf(defaultSettings()).data(), sizeof(SettingsRecord));
+    recordedFileCalls = nullptr;
+    ASSERT_TRUE(replaced);
+    ASSERT_EQ(calls.size(), 4u);
+    const FileCall& create = calls[0];
+    EXPECT_EQ(create.name, "CreateFileA");
+    EXPECT_EQ(create.path, temporary);
+    EXPECT_EQ(create.argument, DWORD{CREATE_NEW});
+    EXPECT_EQ(create.flags, DWORD{FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT});
+    EXPECT_EQ(calls[1].name, "WriteFile");
+    EXPECT_EQ(calls[1].argument, DWORD{272});
+    EXPECT_EQ(calls[2].name, "FlushFileBuffers");
+    EXPECT_EQ(calls[2].path, temporary);
+    EXPECT_EQ(calls[3].name, "MoveFileExA");
+    EXPECT_EQ(calls[3].flags, DWORD{MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH});
+    EXPECT_TRUE(onlyTheFile());
+}
+
+// The folders the store creates carry their own access list, which Wine stores and gives
+// back (it does not enforce it): protected from inheritance, SYSTEM and Administrators in
+// full control, Users able to make and change files but not folders or permissions, the
+// folder's owner able to make folders in it but not to change its permissions.
+TEST_F(SettingsOnDisk, CreatedFoldersCarryTheSettingsAccessList) {
+    EXPECT_TRUE(store.runStartUpSequence());
+    for (const std::string& folder : {base + "\\VTN", kstm}) {
+        SCOPED_TRACE(folder);
+        DWORD size = 0;
+        GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+        ASSERT_GT(size, 0u);
+        std::vector<std::uint8_t> buffer(size);
+        ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size));
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        ASSERT_TRUE(GetSecurityDescriptorControl(buffer.data(), &control, &revision));
+        EXPECT_NE(control & SE_DACL_PROTECTED, 0) << "nothing inherited from the folder above";
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        ASSERT_TRUE(GetSecurityDescriptorDacl(buffer.data(), &present, &dacl, &defaulted));
+        ASSERT_TRUE(present && dacl != nullptr);
+        const struct {
+            const char* who;  // SYSTEM, Administrators, Users, OWNER RIGHTS
+            BYTE inheritance;
+            ACCESS_MASK mask;
+        } expected[] = {
+            {"S-1-5-18", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
+            {"S-1-5-32-544", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
+            {"S-1-5-32-545", 0, 0x1200AB},
+            {"S-1-5-32-545", OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, 0x13019F},
+            {"S-1-3-4", 0, 0x1200AB | FILE_ADD_SUBDIRECTORY},
+        };
+        ASSERT_EQ(dacl->AceCount, std::size(expected));
+        for (WORD i = 0; i < dacl->AceCount; ++i) {
+            void* raw = nullptr;
+            ASSERT_TRUE(GetAce(dacl, i, &raw));
+            const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
+            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
+            EXPECT_EQ(ace->Header.AceFlags, expected[i].inheritance) << i;
+            EXPECT_EQ(ace->Mask, expected[i].mask) << i;
+            PSID sid = nullptr;
+            ASSERT_TRUE(ConvertStringSidToSidA(expected[i].who, &sid));
+            const UniqueLocalMemory ownedSid(sid);
+            EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), sid)) << expected[i].who;
+        }
+    }
 }
 
 TEST_F(SettingsOnDisk, MissingBaseFolderFailsSilentlyAndCreatesNothing) {

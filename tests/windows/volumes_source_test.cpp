@@ -56,6 +56,22 @@ TEST(VolumeSourceLabel, LabelOfCIsRead) {
     expectSystemLabel(source, "C:\\");
 }
 
+// The report's source reads labels with the wide call and gives UTF-8: a label outside the
+// code page ("Café Ω", where Ω is in no Western code page) arrives whole. C:'s label is put
+// back afterwards.
+TEST(VolumeSourceLabel, WideLabelsArriveWholeInUtf8) {
+    wchar_t before[MAX_PATH] = {};
+    ASSERT_TRUE(GetVolumeInformationW(L"C:\\", before, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0));
+    Win32VolumeSource wide(LabelEncoding::Utf8);
+    std::string label;
+    EXPECT_TRUE(wide.label("C:\\", label));
+    EXPECT_EQ(label, "KESTRINE") << "scripts/lib.sh labels C:";
+    if (!SetVolumeLabelW(L"C:\\", L"Caf\u00E9 \u03A9")) GTEST_SKIP() << "this system keeps C:'s label";
+    EXPECT_TRUE(wide.label("C:\\", label));
+    SetVolumeLabelW(L"C:\\", before);
+    EXPECT_EQ(label, "Caf\xC3\xA9 \xCE\xA9");
+}
+
 INSTANTIATE_TEST_SUITE_P(DrivesCAndZ, VolumeSourceOnSystem, ::testing::Values("C:\\", "Z:\\"));
 
 // A letter that no volume uses, for the failing queries.

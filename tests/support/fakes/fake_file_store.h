@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory file system: folders, files as byte vectors, switches that make reads or
-// replacements fail, and a count of the replacements actually made; and the settings record
+// replacements fail (with the system's error code a replace leaves: 3 for a missing folder),
+// and a count of the replacements actually made; and the settings record
 // as such a file holds it.
 #include <algorithm>
 #include <cstdint>
@@ -28,6 +29,7 @@ public:
     std::map<std::string, std::vector<std::uint8_t>> files;
     bool failReads = false;
     bool failReplaces = false;
+    std::uint32_t failingReplaceError = 5;  // what a replace failed by failReplaces reports
     int replacements = 0;
 
     bool exists(const std::string& path) override { return folders.count(path) != 0 || files.count(path) != 0; }
@@ -46,11 +48,19 @@ public:
     }
     bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) override {
         const auto slash = path.rfind('\\');
-        if (failReplaces || slash == std::string::npos || folders.count(path.substr(0, slash)) == 0) return false;
+        if (failReplaces || slash == std::string::npos || folders.count(path.substr(0, slash)) == 0) {
+            lastReplaceError = failReplaces ? failingReplaceError : pathNotFound;
+            return false;
+        }
         files[path].assign(bytes, bytes + size);
         ++replacements;
         return true;
     }
+    std::uint32_t replaceError() const override { return lastReplaceError; }
+
+private:
+    static constexpr std::uint32_t pathNotFound = 3;
+    std::uint32_t lastReplaceError = 0;
 };
 
 }  // namespace kestrine::testing

@@ -131,13 +131,13 @@ struct ReportScenario {
     DriveTable drives;
     std::vector<VolumeRow> volumes;
     ThresholdSource thresholds = ThresholdSource::SettingsFile;
-    std::string unknownReason;  // not empty: the report is marked unknown with it
+    std::string runProblem;  // not empty: a problem of the run, added to the report
     HealthTable health{};
 
     Report report() const {
         ScenarioMessages messages;
         Report made = buildReport({drives, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z", health}, messages);
-        if (!unknownReason.empty()) markUnknown(made, unknownReason);
+        if (!runProblem.empty()) addRunProblem(made, runProblem);
         return made;
     }
 };
@@ -190,12 +190,13 @@ inline std::vector<ReportScenario> reportScenarios() {
     invalid.thresholds = ThresholdSource::DefaultsFileInvalid;
     all.push_back(invalid);
 
-    // Descriptor and label bytes that break naive writers; 0x81 makes the code page refuse.
+    // Descriptor and label bytes that break naive writers; 0x81 makes the code page refuse, and
+    // is no UTF-8 in a volume label either.
     ReportScenario hostile = healthyScenario("hostile_strings");
     hostile.drives[0] = healthyDrive(0, "A\"C\\ME", "X1\n00\t\x01\x1f\x7f", "S\x80\xe9", 11, "SATA");
     hostile.drives[1] = healthyDrive(1, "\x81\xff", "'quoted' } {", "\\n\"", 7, "USB", true);
     hostile.volumes[0].label = "Sys\"tem\\\n|\x81";
-    hostile.volumes[1].label = "Caf\xe9 \x80";
+    hostile.volumes[1].label = "Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9";  // UTF-8, as the wide calls give it: "Café € Ω"
     all.push_back(hostile);
 
     // Reallocated sectors at their threshold, and a second failing attribute without a name.
@@ -248,7 +249,7 @@ inline std::vector<ReportScenario> reportScenarios() {
     all.push_back({"nothing_listed", {}, {}, ThresholdSource::SettingsFile, {}});
 
     ReportScenario unknown = healthyScenario("unknown");
-    unknown.unknownReason = "the metrics file could not be written";
+    unknown.runProblem = "the metrics file could not be written: Access is denied. (error 5)";
     all.push_back(unknown);
     return all;
 }
