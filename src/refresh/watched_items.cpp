@@ -34,7 +34,7 @@ WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry, s
             verdict.slot,
             verdict.inWarning,
             !verdict.inWarning,
-            name + ' ' + percent + " free, below " + limitText + " %",
+            volumeBelowLimitText(verdict.slot, percent, limit),
             {name, percent, formatByteSize(entry.freeBytes), formatByteSize(entry.totalBytes), limitText}};
 }
 

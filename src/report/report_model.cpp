@@ -78,8 +78,8 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;
         warning = true;
-        addProblem(report.reason, volumeName(volume.slot) + ' ' + percentDown(volume.percentFree, 1) + " %" +
-                                      " free, below " + std::to_string(volume.warningPercent) + " %");
+        addProblem(report.reason,
+                   volumeBelowLimitText(volume.slot, percentDown(volume.percentFree, 1) + " %", volume.warningPercent));
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
     if (report.status == OverallStatus::Ok)

@@ -21,6 +21,10 @@ void judge(const VolumeSpace& space, std::uint32_t limit, VolumeVerdict& verdict
 
 std::string volumeName(int slot) { return std::string(1, static_cast<char>('A' + slot)) + ':'; }
 
+std::string volumeBelowLimitText(int slot, const std::string& percentText, std::uint32_t limit) {
+    return volumeName(slot) + ' ' + percentText + " free, below " + std::to_string(limit) + " %";
+}
+
 std::string volumePercentText(double percentFree) {
     char text[400];  // room for any double the caller hands in, not only 0 to 100
     std::snprintf(text, sizeof text, "%3.1f %%", percentFree);

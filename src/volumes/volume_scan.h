@@ -2,6 +2,7 @@
 // One pass over the drive letters C: to Z: that fills the volume table from the volume source
 // and judges each volume against its warning percent. No list and no window: the window's
 // volume list and any other front end read the verdicts.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,10 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
 std::string volumeName(int slot);
 // A volume's percent free as its panel and the report show it: "45.3 %".
 std::string volumePercentText(double percentFree);
+
+// A volume below its warning percent, as the notification and the report's reason name it:
+// "D: 4.2 % free, below 10 %" (the caller gives the percent as it rounds it).
+std::string volumeBelowLimitText(int slot, const std::string& percentText, std::uint32_t limit);
 
 // The list line of a volume: "C: 45.3% Free (System)"; no label leaves a trailing blank.
 std::string volumeItemText(int slot, double percentFree, const std::string& label);
