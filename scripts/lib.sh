@@ -10,20 +10,46 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko prompts in a fres
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-build_windows() {
-    cmake -S "$root" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+# Configures and builds one Windows tree with the MinGW toolchain file named.
+build_mingw() {
+    local tree=$1 toolchain=$2; shift 2
+    cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$win" -j"$jobs" "$@"
+    cmake --build "$tree" -j"$jobs" "$@"
 }
 
-# Whether this machine can run Wine's 32-bit loader. A kernel started without 32-bit
-# emulation (Linux 6.7 and later with ia32_emulation off) refuses every 32-bit program with
-# "Exec format error", and with it the whole 32-bit Wine.
-wine_runs() {
-    timeout 30 wine --version >/dev/null 2>&1
+build_windows() { build_mingw "$win" mingw-i686 "$@"; }
+
+# Which Wine runs the Windows-side suites, kept in KESTRINE_WINE for the scripts this one starts:
+#   32    the product's 32-bit build under 32-bit Wine;
+#   64    a 64-bit build of the same sources under 64-bit Wine, in a prefix of its own. A kernel
+#         started without 32-bit emulation (Linux 6.7 and later with ia32_emulation off)
+#         refuses every 32-bit program ("Exec format error") and offers no 32-bit code segment,
+#         so neither 32-bit Wine nor Wine's WoW64 mode can run the 32-bit build there;
+#   none  no Wine starts at all.
+# wine_tree is the build tree whose programs the suites run.
+choose_wine() {
+    if [ -z "${KESTRINE_WINE:-}" ]; then
+        if timeout 30 wine --version >/dev/null 2>&1; then KESTRINE_WINE=32
+        elif timeout 30 "$root/scripts/wine64/wine" --version >/dev/null 2>&1; then KESTRINE_WINE=64
+        else KESTRINE_WINE=none; fi
+        export KESTRINE_WINE
+    fi
+    wine_tree="$win"
+    if [ "$KESTRINE_WINE" = 64 ]; then
+        wine_tree="$build/windows64"
+        export WINEPREFIX="$build/wineprefix64"
+        case ":$PATH:" in *":$root/scripts/wine64:"*) ;; *) export PATH="$root/scripts/wine64:$PATH" ;; esac
+    fi
 }
 
-wine_refusal="this kernel does not run 32-bit programs (dmesg: \"32-bit emulation disabled\"), so 32-bit Wine cannot start"
+wine_refusal="no Wine starts on this machine"
+wine64_note="this kernel runs no 32-bit programs (dmesg: \"32-bit emulation disabled\"): the Windows-side suites run a 64-bit build of the same sources under 64-bit Wine"
+
+# Builds the tree that the suites under Wine run: the product's, or its 64-bit twin.
+build_wine_tree() {
+    if [ "$wine_tree" = "$win" ]; then build_windows "$@"; else build_mingw "$wine_tree" mingw-x86_64 "$@"; fi
+}
 
 # The prefix's set-up version, kept in its marker file: a prefix made by an older set-up gets
 # the later steps once (a marker without a version is version 1).
@@ -80,3 +106,5 @@ stop_services() {
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
     xvfb_pid=""
 }
+
+choose_wine

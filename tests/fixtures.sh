@@ -34,7 +34,12 @@ case "$service:$action" in
     wine:start)
         prepare_wine
         # One server for the whole suite, as on a running machine; its output is not the suite's.
+        # Nor is that of the prefix's services and desktop, which the first program starts and
+        # which hold its standard handles while they run: a first program here, on the suite's
+        # display, gives them none, so that no suite's output stays open after the suite.
+        source "$state/xvfb.env"
         wineserver -p >/dev/null 2>&1 </dev/null
+        wine cmd /c exit >/dev/null 2>&1 </dev/null
         : >"$env_file" ;;
     wine:stop)
         wineserver -k 2>/dev/null; wineserver -w 2>/dev/null

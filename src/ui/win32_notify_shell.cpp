@@ -11,10 +11,11 @@ namespace {
 // Without a notification the shell reads only the version-1 part of the record, whose tooltip
 // ends after 64 bytes; every member written then, the tooltip's terminating zero included,
 // lies in it. A notification needs the version-2 record, which every shell since Windows 2000
-// reads.
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
+// reads. (The sizes are the 32-bit program's; the 64-bit build of the tests has wider handles.)
+constexpr bool handlesOf64Bits = sizeof(HWND) == 8;
+static_assert(NOTIFYICONDATAA_V1_SIZE == (handlesOf64Bits ? 104 : 88));
 static_assert(offsetof(NOTIFYICONDATAA, szTip) + tooltipMaxLength + 1 == NOTIFYICONDATAA_V1_SIZE);
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488);
+static_assert(NOTIFYICONDATAA_V2_SIZE == (handlesOf64Bits ? 504 : 488));
 static_assert(sizeof(NOTIFYICONDATAA::szInfoTitle) == infoTitleMaxLength + 1);
 static_assert(sizeof(NOTIFYICONDATAA::szInfo) == infoTextMaxLength + 1);
 static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) + sizeof(DWORD) == NOTIFYICONDATAA_V2_SIZE);

@@ -56,18 +56,23 @@ check "event source's key removed with the program" contains "$registry" $'Event
 
 wineboot -i >/dev/null 2>&1; wineserver -w
 c="$WINEPREFIX/drive_c"
-dir="$c/Program Files/Kestrine"
+# A 64-bit system puts a 32-bit package's programs in "Program Files (x86)" and its registry
+# entries in the 32-bit view (reg's /reg:32, which a 32-bit system ignores).
+programs="Program Files"
+[ -d "$c/Program Files (x86)" ] && programs="Program Files (x86)"
+dir="$c/$programs/Kestrine"
 # Wine resolves the all-users folders of a per-machine package to the user's own folders;
 # Windows puts them below ProgramData. Either is where this prefix shows them.
 shortcut() { find "$c/ProgramData" "$c/users" -path "*Start Menu/Programs/$1" 2>/dev/null | head -n 1; }
 startup_lnk() { shortcut "StartUp/Kestrine.lnk"; }
 menu_lnk() { shortcut "Kestrine.lnk"; }
-products() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+products() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 2>/dev/null |
              tr -d '\r' | grep -c 'DisplayName.*REG_SZ *Kestrine$'; }
-installed_version() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+installed_version() { wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:32 2>/dev/null |
                       tr -d '\r' | sed -n 's/.*DisplayVersion *REG_SZ *//p' | sort -u | tr '\n' ' '; }
 copies() { find "$c" -iname "$1" | wc -l; }
-event_source() { wine reg query "HKLM\\$source_key" 2>/dev/null | tr -d '\r'; }
+# Its values; Wine's reg says on standard output that a key is missing.
+event_source() { wine reg query "HKLM\\$source_key" 2>/dev/null | tr -d '\r' | grep ' REG_'; }
 msiexec() { wine msiexec "$@" >/dev/null 2>&1; echo $?; }
 
 # A silent install with the defaults.
@@ -78,12 +83,12 @@ check "README installed" test -f "$dir/README.txt"
 check "start-menu shortcut made" lnk_has "$(menu_lnk)" kestrine.exe
 check "startup shortcut starts hidden" lnk_has "$(startup_lnk)" /SystemTray
 check "event source registered for the installed program" \
-    matches "$(event_source)" 'EventMessageFile +REG_EXPAND_SZ +C:\\Program Files\\Kestrine\\kestrine\.exe$'
+    matches "$(event_source)" "EventMessageFile +REG_EXPAND_SZ +C:\\\\${programs//[()]/.}\\\\Kestrine\\\\kestrine\\.exe\$"
 check "event source takes every event type" matches "$(event_source)" 'TypesSupported +REG_DWORD +0x7$'
 report_version=$(cd "$dir" && wine ./kestrine-report.exe --version 2>&1 | tr -d '\r')
 check "report runs from the install folder" contains "$report_version" "$version"
 check "settings folder made" test -d "$c/ProgramData/VTN/KSTM"
-remembered() { wine reg query 'HKLM\Software\Kestrine' /v StartAtSignIn 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+remembered() { wine reg query 'HKLM\Software\Kestrine' /v StartAtSignIn /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 check "start at sign-in remembered as 1" test "$(remembered)" = 1
 
 # The same version again, from a new build of it: refused or repaired, never a second product.

@@ -59,9 +59,10 @@ std::string captured(const UniqueHandle& file) {
 
 }  // namespace
 
-// The Unix shell as the Windows side sees the Unix root, and Debian's Wine loader.
+// The Unix shell as the Windows side sees the Unix root, and the Wine loader on the Unix path
+// (Debian's, or the 64-bit one that scripts/wine64 puts first).
 constexpr char unixShell[] = "Z:\\bin\\sh";
-constexpr char joinedThroughWine[] = R"(sh -c "exec \"$0\" \"$1\" 2>&1" /usr/bin/wine )";
+constexpr char joinedThroughWine[] = R"(sh -c "exec wine \"$0\" 2>&1" )";
 
 std::vector<DWORD> processesNamed(const std::string& exeName) {
     std::vector<DWORD> ids;

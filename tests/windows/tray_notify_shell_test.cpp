@@ -20,7 +20,12 @@ TrayIconRecord sampleRecord() {
     return record;
 }
 
-TEST(NotifyIconData, UsesTheVersionOneSize) { EXPECT_EQ(notifyIconData(sampleRecord()).cbSize, 88u); }
+// The 32-bit program's record sizes; the 64-bit build of the tests has wider handles.
+constexpr bool handlesOf64Bits = sizeof(HWND) == 8;
+
+TEST(NotifyIconData, UsesTheVersionOneSize) {
+    EXPECT_EQ(notifyIconData(sampleRecord()).cbSize, handlesOf64Bits ? 104u : 88u);
+}
 
 TEST(NotifyIconData, CopiesEveryMemberOfTheRecord) {
     const NOTIFYICONDATAA data = notifyIconData(sampleRecord());
@@ -55,7 +60,7 @@ TEST(NotifyIconData, ANotificationGoesOutInTheVersionTwoRecord) {
     record.infoText = "Disk 1 - WDC WD5000AAKS predicts failure\nD: 4.2 % free, below 10 %";
     record.infoFlags = notifyInfoWarning;
     const NOTIFYICONDATAA data = notifyIconData(record);
-    EXPECT_EQ(data.cbSize, 488u);
+    EXPECT_EQ(data.cbSize, handlesOf64Bits ? 504u : 488u);
     EXPECT_EQ(data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO));
     EXPECT_STREQ(data.szInfoTitle, "Drive Status Warning");
     EXPECT_STREQ(data.szInfo, "Disk 1 - WDC WD5000AAKS predicts failure\nD: 4.2 % free, below 10 %");

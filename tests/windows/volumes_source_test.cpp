@@ -1,6 +1,8 @@
 // The volume calls against the drives of the running system (under Wine: C: and Z:).
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <windows.h>
 
 #include "platform/win32_volume_source.h"
@@ -67,8 +69,12 @@ TEST(VolumeSourceLabel, WideLabelsArriveWholeInUtf8) {
     EXPECT_TRUE(wide.label("C:\\", label));
     EXPECT_EQ(label, "KESTRINE") << "scripts/lib.sh labels C:";
     if (!SetVolumeLabelW(L"C:\\", L"Caf\u00E9 \u03A9")) GTEST_SKIP() << "this system keeps C:'s label";
+    wchar_t shown[MAX_PATH] = {};
+    GetVolumeInformationW(L"C:\\", shown, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
     EXPECT_TRUE(wide.label("C:\\", label));
     SetVolumeLabelW(L"C:\\", before);
+    // Wine reads labels when it starts and shows a new one only after a restart.
+    if (std::wstring(shown) == before) GTEST_SKIP() << "this system shows a new label only after a restart";
     EXPECT_EQ(label, "Caf\xC3\xA9 \xCE\xA9");
 }
 
