@@ -30,7 +30,7 @@ build_windows() { build_mingw "$win" mingw-i686 "$@"; }
 # wine_tree is the build tree whose programs the suites run.
 choose_wine() {
     if [ -z "${KESTRINE_WINE:-}" ]; then
-        if timeout 30 wine --version >/dev/null 2>&1; then KESTRINE_WINE=32
+        if timeout 30 /usr/lib/wine/wine --version >/dev/null 2>&1; then KESTRINE_WINE=32  # Debian's 32-bit loader
         elif timeout 30 "$root/scripts/wine64/wine" --version >/dev/null 2>&1; then KESTRINE_WINE=64
         else KESTRINE_WINE=none; fi
         export KESTRINE_WINE

@@ -3,11 +3,14 @@
 # with every drive letter C: to Z: in use, and a private X display (the first free one from
 # :90 up, as for the test suite). Sourced, not run.
 #
-#   KESTRINE_WINE_BUILD  the build tree (default: build/wine-bench); its prefix is
-#                        KESTRINE_WINE_BUILD/wineprefix
+#   KESTRINE_WINE_BUILD  the build tree (default: build/wine-bench, or build/wine-bench64 for
+#                        the 64-bit build where the kernel runs no 32-bit programs:
+#                        scripts/lib.sh); its prefix is KESTRINE_WINE_BUILD/wineprefix
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/lib.sh"
 
-win="${KESTRINE_WINE_BUILD:-$root/build/wine-bench}"
+product_tree="$win"
+if [ "$KESTRINE_WINE" = 64 ]; then toolchain=mingw-x86_64 tree=wine-bench64; else toolchain=mingw-i686 tree=wine-bench; fi
+win="${KESTRINE_WINE_BUILD:-$root/build/$tree}"
 export WINEPREFIX="$win/wineprefix"
 bin="$win/bin"
 
@@ -15,7 +18,20 @@ bin="$win/bin"
 build_targets() {
     local target args=()
     for target in "$@"; do args+=(--target "$target"); done
-    build_windows "${args[@]}" >"$win.build.log" 2>&1 || { tail -n 30 "$win.build.log"; exit 1; }
+    build_mingw "$win" "$toolchain" "${args[@]}" >"$win.build.log" 2>&1 || { tail -n 30 "$win.build.log"; exit 1; }
+}
+
+# The stripped size in bytes of the product's 32-bit build of one program (TARGET FILE),
+# whichever build the measurements run.
+product_size() {
+    build_mingw "$product_tree" mingw-i686 --target "$1" >"$win.product.log" 2>&1 ||
+        { tail -n 30 "$win.product.log"; exit 1; }
+    local copy
+    copy=$(mktemp)
+    cp "$product_tree/bin/$2" "$copy"
+    i686-w64-mingw32-strip "$copy"
+    stat -c %s "$copy"
+    rm -f "$copy"
 }
 
 # The prefix's desktop as the test suite sets it up, and D: to Y: as folders beside C: and

@@ -3,7 +3,8 @@
 # way that makes the report's one unavoidable platform call, SHGetFolderPathA for the
 # all-users application-data folder, and prints it (kestrine_bare_console.exe): the median
 # wall time of 20 runs (or $1) of each, taken in turns, and their ratio; and the stripped size
-# of kestrine-report.exe.
+# of the product's (32-bit) kestrine-report.exe. Where the kernel runs no 32-bit programs the
+# times are those of the 64-bit build under 64-bit Wine (scripts/lib.sh).
 #
 # The ratio is taken in two prefixes. The target holds in a plain one, as Wine makes it: C:
 # and Z: and one disk, as on a typical machine. The bench prefix with its 24 volumes (C: to
@@ -50,13 +51,9 @@ prepare_wine
 read -r plain_report plain_bare plain_ratio < <(measure)
 export WINEPREFIX="$bench_prefix"
 
-copy=$(mktemp)
-trap 'rm -f "$copy"; stop_services' EXIT
-cp "$bin/kestrine-report.exe" "$copy"
-i686-w64-mingw32-strip "$copy"
-size=$(stat -c %s "$copy")
+size=$(product_size kestrine_report kestrine-report.exe)
 
-echo "runs: $runs each, taken in turns"
+echo "runs: $runs each, taken in turns, of the $([ "$KESTRINE_WINE" = 64 ] && echo 64 || echo 32)-bit build"
 echo "plain prefix (C:, Z:): kestrine-report.exe --format json median ms: $plain_report"
 echo "plain prefix (C:, Z:): kestrine_bare_console.exe median ms: $plain_bare"
 echo "bench prefix (24 volumes): kestrine-report.exe --format json median ms: $bench_report"
