@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <string>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "platform/win32_settings_folder.h"
 #include "settings/settings_folder_access.h"
 #include "settings/settings_store.h"
+#include "win32_polling.h"
 
 namespace kestrine {
 namespace {
@@ -91,17 +93,59 @@ ReplacementRandom randomOf(std::uint8_t value) {
     return bytes;
 }
 
+// Wine's Unix name of a Windows path, quoted for a command line; empty outside Wine.
+std::string quotedUnixName(const std::string& path) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) return {};
+    const std::wstring wide(path.begin(), path.end());
+    char* name = unixName(wide.c_str());
+    if (name == nullptr) return {};
+    const std::string quoted = std::string("\"") + name + '"';
+    HeapFree(GetProcessHeap(), 0, name);
+    return quoted;
+}
+
+// Starts a Unix program from /bin with the paths' Unix names as its arguments. Wine does
+// not wait for it: the caller waits for what it does.
+bool startUnixProgram(const std::string& program, const std::string& options, const std::vector<std::string>& paths) {
+    std::string command = program + ' ' + options;
+    for (const std::string& path : paths) {
+        const std::string name = quotedUnixName(path);
+        if (name.empty()) return false;
+        command += ' ' + name;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(("Z:\\bin\\" + program).c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
+// Under Wine, which makes no Windows links, a Unix symbolic link: Wine follows it as Windows
+// follows a link, and it is what a local user there would plant.
+bool plantUnixLink(const std::string& link, const std::string& target) {
+    return startUnixProgram("ln", "-s", {target, link}) &&
+           e2e::waitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
 // A symbolic link to a file, where the system makes one (Windows Vista and later with the
-// right to, a Wine that knows them); false where it does not.
+// right to; under Wine, a Unix one); false where it does not.
 bool plantFileLink(const std::string& link, const std::string& target) {
     using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
     const auto create = reinterpret_cast<CreateLink>(
         reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
-    if (create == nullptr || !create(link.c_str(), target.c_str(), 0)) return false;
-    const DWORD attributes = GetFileAttributesA(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
-    removeFile(link);  // a plain file where no link could be made
-    return false;
+    if (create != nullptr && create(link.c_str(), target.c_str(), 0)) {
+        const DWORD attributes = GetFileAttributesA(link.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+        removeFile(link);  // a plain file where no link could be made
+    }
+    return plantUnixLink(link, target);
 }
 
 // A scratch base folder of its own below the all-users application-data folder, removed
@@ -113,6 +157,13 @@ protected:
         ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr)) << base;
     }
     void TearDown() override {
+        // Wine removes a Unix link's target, not the link: Unix removes the links.
+        if (!planted.empty() && startUnixProgram("rm", "-f", planted))
+            e2e::waitUntil([&] {
+                return std::all_of(planted.begin(), planted.end(), [](const std::string& link) {
+                    return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+                });
+            });
         for (const std::string& name : entriesOf(kstm)) {
             removeFile(kstm + '\\' + name);
             RemoveDirectoryA((kstm + '\\' + name).c_str());
@@ -121,6 +172,11 @@ protected:
         RemoveDirectoryA(kstm.c_str());
         RemoveDirectoryA((base + "\\VTN").c_str());
         RemoveDirectoryA(base.c_str());
+    }
+    // A link at `link` to the victim file, removed after the test.
+    bool plantLink(const std::string& link) {
+        planted.push_back(link);
+        return plantFileLink(link, victim);
     }
     SettingsRecord storedRecord(std::uint32_t defaultPercent) {
         SettingsRecord record = defaultSettings();
@@ -139,6 +195,7 @@ protected:
     const std::string file = kstm + "\\KSTMC.dat";
     const std::string oldFixedName = file + ".new";  // where saves wrote first until now
     const std::string victim = base + "\\victim.txt";
+    std::vector<std::string> planted;
     Win32FileStore files;
     testing::RecordingMessageSink messages;
     SettingsStore store{files, messages, base};
@@ -250,9 +307,9 @@ TEST_F(SettingsOnDisk, PlantedLinksAreNeverWrittenThrough) {
     storedRecord(15);
     writeFile(victim, Bytes(50, 0x5A));
     ASSERT_TRUE(SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY));
+    const DWORD victimAttributes = GetFileAttributesA(victim.c_str());
     const std::string guessed = replacementPath(file, randomOf(7));
-    if (!plantFileLink(oldFixedName, victim) || !plantFileLink(guessed, victim))
-        GTEST_SKIP() << "this system makes no symbolic links here";
+    if (!plantLink(oldFixedName) || !plantLink(guessed)) GTEST_SKIP() << "this system makes no symbolic links here";
     ChosenRandom random;
     random.queue = {randomOf(7), randomOf(8)};
     Win32FileStore chosen(random);
@@ -261,8 +318,8 @@ TEST_F(SettingsOnDisk, PlantedLinksAreNeverWrittenThrough) {
     EXPECT_TRUE(saver.saveSettings());
     EXPECT_EQ(fileBytes(file), bytesOf(saver.working()));
     EXPECT_EQ(fileBytes(victim), Bytes(50, 0x5A));
-    EXPECT_EQ(GetFileAttributesA(victim.c_str()), DWORD{FILE_ATTRIBUTE_READONLY});
-    EXPECT_NE(GetFileAttributesA(guessed.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the link is left as it was";
+    EXPECT_EQ(GetFileAttributesA(victim.c_str()), victimAttributes);
+    EXPECT_EQ(fileBytes(guessed), Bytes(50, 0x5A)) << "the link is left as it was";
 }
 
 // The calls of one replace, as the store records them for a test: a new file that
