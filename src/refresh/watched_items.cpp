@@ -28,13 +28,13 @@ WatchedItem driveItem(const DriveRecord& drive, const DriveVerdict& verdict) {
 
 WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry, std::uint32_t limit) {
     const std::string name = volumeName(verdict.slot);
-    const std::string percent = volumePercentText(verdict.percentFree);
+    const std::string percent = percentDown(verdict.percentFree, 1) + " %";
     const std::string limitText = std::to_string(limit);
     return {WatchedItem::Kind::Volume,
             verdict.slot,
             verdict.inWarning,
             !verdict.inWarning,
-            volumeBelowLimitText(verdict.slot, percent, limit),
+            volumeBelowLimitText(verdict.slot, verdict.percentFree, limit),
             {name, percent, formatByteSize(entry.freeBytes), formatByteSize(entry.totalBytes), limitText}};
 }
 

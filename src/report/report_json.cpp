@@ -8,6 +8,7 @@
 
 #include "probe/drive_texts.h"
 #include "volumes/byte_size.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 

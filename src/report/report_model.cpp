@@ -6,6 +6,7 @@
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
 #include "report/text_encoding.h"
+#include "volumes/volume_scan.h"
 #include "volumes/volume_table.h"
 
 namespace kestrine {
@@ -78,8 +79,7 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;
         warning = true;
-        addProblem(report.reason,
-                   volumeBelowLimitText(volume.slot, percentDown(volume.percentFree, 1) + " %", volume.warningPercent));
+        addProblem(report.reason, volumeBelowLimitText(volume.slot, volume.percentFree, volume.warningPercent));
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
     if (report.status == OverallStatus::Ok)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "report/text_encoding.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 

@@ -11,6 +11,7 @@
 #include "probe/drive_texts.h"
 #include "report/text_encoding.h"
 #include "volumes/byte_size.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 

@@ -121,15 +121,6 @@ std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
     return out;
 }
 
-std::string percentDown(double percent, int decimals) {
-    if (!std::isfinite(percent)) return decimalNumber(percent);
-    char text[400];  // room for any double the caller hands in
-    std::snprintf(text, sizeof text, "%.6f", percent);
-    std::string shown = text;
-    shown.resize(shown.find('.') + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0));
-    return shown;
-}
-
 // The fewest significant digits that read back as `value` (printf's %e with 0 to 16
 // decimals, tried in turn), written plainly or with an exponent, whichever is shorter and
 // plainly on a tie. This is what std::to_chars gives, without its tables of powers, which

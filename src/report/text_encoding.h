@@ -34,12 +34,6 @@ std::string jsonString(std::string_view ansi, const AnsiConverter& converter);
 // in the JSON output.
 std::string labelValue(std::string_view ansi, const AnsiConverter& converter);
 
-// A percent with `decimals` places (0 to 6), rounded down, the one rule for every percent the
-// report shows: a volume below a limit never reads as at it, and the reason never contradicts
-// the performance data. Digits past the sixth decimal are rounded away first, since they are
-// the noise of binary fractions (45.3 is held as 45.29999...). Not finite: as decimalNumber.
-std::string percentDown(double percent, int decimals);
-
 // The shortest decimal that reads back as the same double ("30.5", "1e-05"); "NaN", "+Inf"
 // or "-Inf" for values that are not finite.
 std::string decimalNumber(double value);

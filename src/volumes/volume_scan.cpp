@@ -1,5 +1,6 @@
 #include "volumes/volume_scan.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace kestrine {
@@ -21,8 +22,18 @@ void judge(const VolumeSpace& space, std::uint32_t limit, VolumeVerdict& verdict
 
 std::string volumeName(int slot) { return std::string(1, static_cast<char>('A' + slot)) + ':'; }
 
-std::string volumeBelowLimitText(int slot, const std::string& percentText, std::uint32_t limit) {
-    return volumeName(slot) + ' ' + percentText + " free, below " + std::to_string(limit) + " %";
+std::string percentDown(double percent, int decimals) {
+    if (std::isnan(percent)) return "NaN";
+    if (std::isinf(percent)) return percent > 0 ? "+Inf" : "-Inf";
+    char text[400];  // room for any double the caller hands in
+    std::snprintf(text, sizeof text, "%.6f", percent);
+    std::string shown = text;
+    shown.resize(shown.find('.') + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0));
+    return shown;
+}
+
+std::string volumeBelowLimitText(int slot, double percentFree, std::uint32_t limit) {
+    return volumeName(slot) + ' ' + percentDown(percentFree, 1) + " % free, below " + std::to_string(limit) + " %";
 }
 
 std::string volumePercentText(double percentFree) {

@@ -35,12 +35,19 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
 
 // "C:" for slot 2.
 std::string volumeName(int slot);
-// A volume's percent free as its panel and the report show it: "45.3 %".
+// A volume's percent free as its panel shows it, rounded to the nearest tenth: "45.3 %".
 std::string volumePercentText(double percentFree);
 
+// A percent with `decimals` places (0 to 6), rounded down: the one rule wherever a volume's
+// percent stands beside its limit (the report, the notification, the events), so that a volume
+// below a limit never reads as at it and the report's reason never contradicts its data.
+// Digits past the sixth decimal are rounded away first, since they are the noise of binary
+// fractions (45.3 is held as 45.29999...). Not finite: "NaN", "+Inf" or "-Inf".
+std::string percentDown(double percent, int decimals);
+
 // A volume below its warning percent, as the notification and the report's reason name it:
-// "D: 4.2 % free, below 10 %" (the caller gives the percent as it rounds it).
-std::string volumeBelowLimitText(int slot, const std::string& percentText, std::uint32_t limit);
+// "D: 4.2 % free, below 10 %".
+std::string volumeBelowLimitText(int slot, double percentFree, std::uint32_t limit);
 
 // The list line of a volume: "C: 45.3% Free (System)"; no label leaves a trailing blank.
 std::string volumeItemText(int slot, double percentFree, const std::string& label);

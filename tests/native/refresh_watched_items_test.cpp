@@ -31,9 +31,10 @@ TEST(WatchedItems, ListedDrivesByTheirVerdictAndPresentVolumesWithTheirLinesAndF
     result.verdicts[1] = {DriveStatus::Failing, {"predicts failure"}};
     result.verdicts[4] = {DriveStatus::Failing, {"NVMe critical warning: spare below threshold", "too hot"}};
     result.volumeScan.answered = true;
-    result.volumeScan.verdicts = {{2, true, false, 55.5, "System"}, {3, true, true, 4.2, ""}, {4, false, false, 0, ""}};
+    result.volumeScan.verdicts = {
+        {2, true, false, 55.5, "System"}, {3, true, true, 11.96, ""}, {4, false, false, 0, ""}};
     result.volumes[2] = {200'000'000'000, 111'000'000'000, 55.5};
-    result.volumes[3] = {500'000'000'000, 21'000'000'000, 4.2};
+    result.volumes[3] = {500'000'000'000, 59'800'000'000, 11.96};
     SettingsRecord thresholds = defaultSettings();
     thresholds.useDefault[3] = 0;
     thresholds.warningPercent[3] = 12;
@@ -58,8 +59,9 @@ TEST(WatchedItems, ListedDrivesByTheirVerdictAndPresentVolumesWithTheirLinesAndF
     EXPECT_EQ(items[4].number, 3);
     EXPECT_TRUE(items[4].problem);
     EXPECT_FALSE(items[4].ok);
-    EXPECT_EQ(items[4].line, "D: 4.2 % free, below 12 %");
-    EXPECT_EQ(items[4].figures, (Figures{"D:", "4.2 %", "21.0 GB", "500.0 GB", "12"}));
+    // Rounded down, as the report rounds: never "12.0 % free, below 12 %".
+    EXPECT_EQ(items[4].line, "D: 11.9 % free, below 12 %");
+    EXPECT_EQ(items[4].figures, (Figures{"D:", "11.9 %", "59.8 GB", "500.0 GB", "12"}));
 }
 
 TEST(WatchedItems, ACautionIsNeitherAProblemNorOk) {

@@ -10,6 +10,7 @@
 #include "report/report_nagios.h"
 #include "report/report_prometheus.h"
 #include "report/report_text.h"
+#include "volumes/volume_scan.h"
 
 namespace kestrine {
 namespace {
