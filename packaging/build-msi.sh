@@ -26,7 +26,9 @@ msi="$out/kestrine-$version.msi"
 access=$(sed -n 's/^ *"\(D:P(.*)\)";$/\1/p' "$root/src/settings/settings_folder_access.h")
 [ -n "$access" ] || { echo "build-msi.sh: no access list in settings_folder_access.h" >&2; exit 1; }
 
-# What wixl cannot say, written into its tables: the Startup shortcut's component condition;
+# What wixl cannot say, written into its tables: the Startup shortcut's component condition,
+# which holds at every removal too, since a component whose condition is false is left alone
+# rather than removed (so `msiexec /x ... STARTATSIGNIN=0` would keep the shortcut);
 # a short name beside the report's long file name (a name that is not 8.3 needs both);
 # STARTATSIGNIN from the command line kept over the one AppSearch found (the installed one),
 # and 1 when neither gives it; the settings folders made with their access list and left
@@ -58,7 +60,7 @@ mapfile -t queries < <(
     lock SettingsAccess SETTINGSFOLDER
 )
 msibuild "$msi" \
-    -q "UPDATE Component SET Condition = 'STARTATSIGNIN = \"1\"' WHERE Component = 'StartupShortcut'" \
+    -q "UPDATE Component SET Condition = 'STARTATSIGNIN = \"1\" OR REMOVE ~= \"ALL\"' WHERE Component = 'StartupShortcut'" \
     -q "UPDATE Component SET Attributes = 16 WHERE Component = 'SettingsFolder'" \
     -q "UPDATE Property SET Value = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;STARTATSIGNIN' WHERE Property = 'SecureCustomProperties'" \
     -q "UPDATE File SET FileName = 'KESTRE~1.EXE|kestrine-report.exe' WHERE File = 'kestrine_report.exe'" \

@@ -46,7 +46,8 @@ check "per-machine" test "$(property ALLUSERS)" = 1
 shortcuts=$(msiinfo export "$msi" Shortcut | tr -d '\r')
 check "start-menu shortcut" contains "$shortcuts" $'MenuShortcut\tProgramMenuFolder\tKestrine\tMenuShortcut\t[INSTALLDIR]kestrine.exe\t\t'
 check "startup shortcut" contains "$shortcuts" $'StartupShortcut\tStartupFolder\tKestrine\tStartupShortcut\t[INSTALLDIR]kestrine.exe\t/SystemTray'
-check "startup shortcut follows the property" contains "$(msiinfo export "$msi" Component | tr -d '\r')" $'StartupFolder\t4\tSTARTATSIGNIN = "1"'
+check "startup shortcut follows the property, and goes at every removal" \
+    contains "$(msiinfo export "$msi" Component | tr -d '\r')" $'StartupFolder\t4\tSTARTATSIGNIN = "1" OR REMOVE ~= "ALL"'
 # The event source, with the installed kestrine.exe as its message file (REG_EXPAND_SZ: "#%").
 source_key='SYSTEM\CurrentControlSet\Services\EventLog\Application\Kestrine'
 registry=$(msiinfo export "$msi" Registry | tr -d '\r')
@@ -106,6 +107,18 @@ check "shortcuts removed" test -z "$(menu_lnk)$(startup_lnk)"
 check "event source removed" test -z "$(event_source)"
 check "no product left" test "$(products)" = 0
 check "settings file kept byte for byte" cmp -s "$settings" "$work/settings.before"
+
+# Removal by the product code that docs/deploy.md gives, with STARTATSIGNIN=0 on its command
+# line: the Startup shortcut and its registry value go all the same.
+startup_value() { wine reg query 'HKLM\Software\Kestrine' /v StartupShortcut /reg:32 2>/dev/null | tr -d '\r' | grep ' REG_'; }
+product_code=$(property ProductCode)
+check "docs/deploy.md gives this version's product code" grep -qF "msiexec /x $product_code /qn" "$root/docs/deploy.md"
+check "reinstall exits 0" test "$(msiexec /i "$msi" /qn)" = 0
+check "startup shortcut and its registry value made" test -n "$(startup_lnk)" -a -n "$(startup_value)"
+check "removal by product code with STARTATSIGNIN=0 exits 0" test "$(msiexec /x "$product_code" /qn STARTATSIGNIN=0)" = 0
+check "startup shortcut removed all the same" test -z "$(startup_lnk)"
+check "its registry value removed" test -z "$(startup_value)"
+check "no product left after it" test "$(products)" = 0
 
 # Start at sign-in switched off.
 check "install without start at sign-in" test "$(msiexec /i "$msi" /qn STARTATSIGNIN=0)" = 0

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Signing as docs/deploy.md describes it, with a throwaway self-signed code-signing certificate
-# that openssl makes for this run: scripts/sign signs copies of both programs and the package
-# into build/signed/, and `osslsigncode verify` accepts each against that certificate, while
-# the unsigned originals and a signed copy changed by one byte are refused.
+# that openssl makes for this run: scripts/sign signs copies of both programs into
+# build/signed/, builds the package from them and signs it, and `osslsigncode verify` accepts
+# each against that certificate (the programs inside the signed package too), while the
+# unsigned originals and a signed copy changed by one byte are refused.
 #   tests/package/sign_test.sh BIN_DIR PACKAGE
 # Ends with "signing: N passed, M failed".
 set -uo pipefail
@@ -29,7 +30,13 @@ check "certificate file with its password" openssl pkcs12 -export -inkey "$work/
 
 files=("$bin/kestrine.exe" "$bin/kestrine-report.exe" "$msi")
 rm -rf "$out"
-check "scripts/sign signs all three" "$root/scripts/sign" "$work/cert.pfx" "$out" "${files[@]}"
+check "scripts/sign signs all three" "$root/scripts/sign" "$work/cert.pfx" "$out" "$bin"
+# What the signed package installs: its programs as msiextract unpacks them.
+mkdir -p "$work/installed"
+check "the signed package unpacks" msiextract -C "$work/installed" "$out/$(basename "$msi")"
+for program in kestrine.exe kestrine-report.exe; do
+    check "$program in the signed package is signed" verified "$(find "$work/installed" -name "$program" | head -n 1)"
+done
 for file in "${files[@]}"; do
     name=$(basename "$file")
     check "$name signed copy verifies" verified "$out/$name"
@@ -42,7 +49,7 @@ cp "$out/kestrine-report.exe" "$work/changed.exe"
 printf '\x55' | dd of="$work/changed.exe" bs=1 seek=2048 conv=notrunc status=none
 check "a signed copy changed by one byte is refused" refuses verified "$work/changed.exe"
 KESTRINE_SIGN_PASSWORD=wrong check "a wrong password signs nothing" \
-    refuses "$root/scripts/sign" "$work/cert.pfx" "$work/wrong" "$bin/kestrine.exe"
+    refuses "$root/scripts/sign" "$work/cert.pfx" "$work/wrong" "$bin"
 
 echo "signing: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
