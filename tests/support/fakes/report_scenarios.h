@@ -3,6 +3,7 @@
 // tell apart, shared by the native tests and the sample outputs the format validators check.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -122,8 +123,9 @@ inline const std::vector<AttributeRow> healthySsdRows = {
 inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
                            std::uint32_t warningPercent, bool usesDefault) {
     const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
-    return {slot,    std::move(label), total,       free,
-            percent, warningPercent,   usesDefault, percent < static_cast<double>(warningPercent)};
+    return {slot,        std::move(label), total,       free,
+            percent,     warningPercent,   usesDefault, percent < static_cast<double>(warningPercent),
+            std::nullopt};
 }
 
 struct ReportScenario {
