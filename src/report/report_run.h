@@ -37,8 +37,9 @@ struct Thresholds {
 };
 
 // The warning percents in the settings file, loaded as the window loads them, so that one file
-// gives one verdict: a whole record of version 3 is taken as it is (also with percents the
-// buttons would never set); the defaults when there is no readable file or it is refused.
+// gives one verdict: a whole record of version 3 is taken as it is (a percent the buttons would
+// never set is judged within their range, effectiveWarningPercent); the defaults when there is
+// no readable file or it is refused.
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder);
 
 // The present volumes of a scan, each with the percent it was judged by, and the percent the

@@ -52,7 +52,7 @@ TEST(DriveTexts, SerialIsTheDrivesTextOrTheTextItsHexadecimalPairsStandFor) {
         {"004142", "004142"},
         {"0000", "0000"},          // nothing but zeros: the drive's own digits
         {"1F2E3D4C", "1F2E3D4C"},  // hexadecimal digits, but no printable bytes
-        {"7E41", "~A"},  // the printable range ends at 0x7E
+        {"7E41", "~A"},            // the printable range ends at 0x7E
         {"7F41", "7F41"},
         {"1F41", "1F41"},
         {"4142FF", "4142FF"},
