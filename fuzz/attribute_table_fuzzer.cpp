@@ -88,12 +88,12 @@ void check(const std::uint8_t* data, std::size_t size) {
             if (attribute.id == id) return &attribute;
         return nullptr;
     };
-    // A temperature byte from 1 to 100, 194's before 190's.
+    // A temperature byte from 1 to 125, 194's before 190's.
     std::optional<int> temperature;
     for (const std::uint8_t id : {std::uint8_t{194}, std::uint8_t{190}})
-        if (first(id) && !temperature && (first(id)->raw & 0xFF) >= 1 && (first(id)->raw & 0xFF) <= 100)
+        if (first(id) && !temperature && (first(id)->raw & 0xFF) >= 1 && (first(id)->raw & 0xFF) <= 125)
             temperature = static_cast<int>(first(id)->raw & 0xFF);
-    require(health.ataTemperatureCelsius == temperature, "a temperature from 194 or 190, 1 to 100");
+    require(health.ataTemperatureCelsius == temperature, "a temperature from 194 or 190, 1 to 125");
     const bool hours = first(9) && (first(9)->raw & 0xFFFFFFFF) <= 262800;
     require(health.ataPowerOnHours.has_value() == hours, "hours from attribute 9, up to 30 years");
     if (hours) require(*health.ataPowerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");

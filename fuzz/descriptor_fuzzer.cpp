@@ -1,5 +1,6 @@
 // The storage device descriptor a driver returns, turned into the drive's identity block:
 // string offsets of any value, strings without an end, blanks, odd serial encodings.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -59,8 +60,14 @@ void check(const std::uint8_t* data, std::size_t size) {
             "identity texts hold no zero and no surrounding blanks");
     require(record.vendor == trimBlanks(rawString(buffer, layout::vendorIdOffset)), "vendor is the trimmed string");
     require(record.product == trimBlanks(rawString(buffer, layout::productIdOffset)), "product is the trimmed string");
-    require(record.serial.size() <= rawString(buffer, layout::serialNumberOffset).size() / 2,
-            "the serial decodes two characters into one");
+    // The drive's trimmed text, or the printable text that its hexadecimal pairs stand for.
+    const std::string serialText = trimBlanks(rawString(buffer, layout::serialNumberOffset));
+    const bool hexPairs =
+        serialText.size() % 2 == 0 && serialText.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    const bool printable =
+        std::all_of(record.serial.begin(), record.serial.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+    require(record.serial == serialText || (hexPairs && printable && record.serial.size() <= serialText.size() / 2),
+            "the serial is the trimmed text, or two hexadecimal digits give one printable character");
 
     const bool joined = !record.vendor.empty() && !record.product.starts_with(record.vendor);
     require(record.displayName == (joined ? record.vendor + " " + record.product : record.product),

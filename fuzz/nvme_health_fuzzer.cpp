@@ -54,7 +54,8 @@ void checkLog(const std::uint8_t* data, std::size_t size) {
     const std::uint8_t* page = data + 8 + offset;
     const NvmeHealth& log = health.nvme;
     require(log.criticalWarning == page[0] && log.compositeKelvin == le16At(page + 1), "warning and kelvin as sent");
-    require(log.compositeCelsius.has_value() == (log.compositeKelvin != 0), "0 kelvin is no temperature");
+    const bool plausible = log.compositeKelvin >= 233 && log.compositeKelvin <= 398;
+    require(log.compositeCelsius.has_value() == plausible, "only 233 K to 398 K is a temperature");
     if (log.compositeCelsius) require(*log.compositeCelsius == log.compositeKelvin - 273, "kelvin to Celsius");
     require(log.availableSpare == page[3] && log.availableSpareThreshold == page[4] && log.percentageUsed == page[5],
             "spare and wear as sent");
@@ -81,12 +82,16 @@ void checkTemperature(const std::uint8_t* data, std::size_t size) {
         require(!reading.current.has_value(), "no header, no temperature");
         return;
     }
-    require(reading.critical == static_cast<std::int16_t>(le16At(data + 8)) &&
-                reading.warning == static_cast<std::int16_t>(le16At(data + 10)),
-            "limits as sent");
+    // A value outside -40 to 125 C is none.
+    const auto degrees = [](const std::uint8_t* field) -> std::optional<int> {
+        const int value = static_cast<std::int16_t>(le16At(field));
+        if (value < -40 || value > 125) return std::nullopt;
+        return value;
+    };
+    require(reading.critical == degrees(data + 8) && reading.warning == degrees(data + 10), "limits as sent");
     const bool entry = le16At(data + 12) > 0 && 40 <= size && 40 <= descriptorSize;
-    require(reading.current.has_value() == entry, "a current temperature only from an entry inside the reply");
-    if (entry) require(*reading.current == static_cast<std::int16_t>(le16At(data + 26)), "the first entry's value");
+    require(entry || !reading.current.has_value(), "a current temperature only from an entry inside the reply");
+    if (entry) require(reading.current == degrees(data + 26), "the first entry's value");
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
         h.attributes.resize(in.ConsumeIntegralInRange(1, 30));
         for (AtaAttribute& a : h.attributes) a = someAttribute(in);
         if (in.ConsumeBool()) h.thresholdsUnavailableReason = someText(in);
-        h.ataTemperatureCelsius = maybe<std::uint8_t>(in);
+        h.ataTemperatureCelsius = plausibleTemperature(in.ConsumeIntegralInRange(1, 255));
         h.ataPowerOnHours = maybe<std::uint32_t>(in);
         for (const AtaCount& count : ataCounts) h.*count.value = maybe<std::uint32_t>(in);
     }
@@ -108,7 +108,7 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
         NvmeHealth& log = h.nvme;
         log.criticalWarning = in.ConsumeIntegral<std::uint8_t>();
         log.compositeKelvin = in.ConsumeIntegral<std::uint16_t>();
-        if (log.compositeKelvin != 0) log.compositeCelsius = log.compositeKelvin - 273;
+        log.compositeCelsius = plausibleTemperature(log.compositeKelvin - 273);
         log.availableSpare = in.ConsumeIntegral<std::uint8_t>();
         log.availableSpareThreshold = in.ConsumeIntegral<std::uint8_t>();
         log.percentageUsed = in.ConsumeIntegral<std::uint8_t>();
@@ -119,9 +119,8 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
     TemperatureReading& t = h.temperature;
     t.available = in.ConsumeBool();
     if (t.available) {
-        t.current = maybe<std::int16_t>(in);
-        t.warning = in.ConsumeIntegral<std::int16_t>();
-        t.critical = in.ConsumeIntegral<std::int16_t>();
+        for (std::optional<int>* degrees : {&t.current, &t.warning, &t.critical})
+            *degrees = plausibleTemperature(in.ConsumeIntegral<std::int16_t>());
     } else {
         t.unavailableReason = someText(in);
     }
@@ -149,6 +148,7 @@ VolumeRow someVolume(FuzzedDataProvider& in) {
     v.warningPercent = in.ConsumeIntegral<std::uint32_t>();
     v.usesDefault = in.ConsumeBool();
     v.inWarning = in.ConsumeBool();
+    if (in.ConsumeBool()) v.outOfRangePercent = in.ConsumeIntegral<std::uint32_t>();
     return v;
 }
 
@@ -180,11 +180,15 @@ void check(const std::uint8_t* data, std::size_t size) {
     }
     const bool belowLimit = std::any_of(volumes.begin(), volumes.end(),
                                         [](const VolumeRow& v) { return v.inWarning && isVolumeSlot(v.slot); });
+    const bool outOfRange = std::any_of(volumes.begin(), volumes.end(),
+                                        [](const VolumeRow& v) { return v.outOfRangePercent && isVolumeSlot(v.slot); });
     require(report.status == (critical                ? OverallStatus::Critical
                               : belowLimit || caution ? OverallStatus::Warning
+                              : outOfRange            ? OverallStatus::Unknown
                                                       : OverallStatus::Ok),
             "critical exactly when a listed drive fails or its health is critical, warning when a drive is in "
-            "caution or a volume is below its limit");
+            "caution or a volume is below its limit, unknown when a volume's stored percent was out of range");
+    require(report.runProblem == outOfRange, "a percent out of range is a problem of the run");
     if (in.ConsumeBool()) addRunProblem(report, someText(in));
 
     const testing::FakeCodePage codePage;

@@ -62,11 +62,15 @@ std::optional<std::uint32_t> countOf(const std::vector<AtaAttribute>& attributes
 std::optional<int> temperatureOf(const std::vector<AtaAttribute>& attributes) {
     for (const std::uint8_t id : {std::uint8_t{194}, std::uint8_t{190}}) {
         const AtaAttribute* attribute = firstWithId(attributes, id);
-        if (attribute == nullptr) continue;
-        const int degrees = static_cast<int>(attribute->raw & 0xFF);
-        if (degrees > 0 && degrees <= maxAtaTemperature) return degrees;
+        if (attribute == nullptr || (attribute->raw & 0xFF) == 0) continue;
+        if (const std::optional<int> degrees = plausibleTemperature(static_cast<int>(attribute->raw & 0xFF)))
+            return degrees;
     }
     return std::nullopt;
+}
+
+std::optional<int> signedDegrees(const std::uint8_t* field) {
+    return plausibleTemperature(static_cast<std::int16_t>(readLe16(field)));
 }
 
 void decodeCommonRawValues(DriveHealth& health) {
@@ -94,6 +98,11 @@ const std::array<AtaCount, 4> ataCounts = {{
 }};
 
 bool isJudgeable(std::uint8_t normalised) { return normalised >= 1 && normalised <= 253; }
+
+std::optional<int> plausibleTemperature(int degrees) {
+    if (degrees < lowestTemperature || degrees > highestTemperature) return std::nullopt;
+    return degrees;
+}
 
 std::string_view healthSourceName(HealthSource source) {
     switch (source) {
@@ -177,7 +186,7 @@ DriveHealth nvmeHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     NvmeHealth& nvme = health.nvme;
     nvme.criticalWarning = page[log::criticalWarning];
     nvme.compositeKelvin = readLe16(page + log::compositeTemperature);
-    if (nvme.compositeKelvin != 0) nvme.compositeCelsius = nvme.compositeKelvin - 273;
+    nvme.compositeCelsius = plausibleTemperature(nvme.compositeKelvin - 273);
     nvme.availableSpare = page[log::availableSpare];
     nvme.availableSpareThreshold = page[log::availableSpareThreshold];
     nvme.percentageUsed = page[log::percentageUsed];
@@ -212,13 +221,13 @@ TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t byte
         return reading;
     }
     reading.available = true;
-    reading.critical = static_cast<std::int16_t>(readLe16(data + layout::criticalTemperature));
-    reading.warning = static_cast<std::int16_t>(readLe16(data + layout::warningTemperature));
+    reading.critical = signedDegrees(data + layout::criticalTemperature);
+    reading.warning = signedDegrees(data + layout::warningTemperature);
     // The first sensor entry, if the descriptor counts one and it lies inside both its own
     // size and the bytes returned.
     const std::size_t end = std::min<std::size_t>(size, bytesReturned);
     if (readLe16(data + layout::infoCount) > 0 && layout::firstInfo + layout::infoSize <= end)
-        reading.current = static_cast<std::int16_t>(readLe16(data + layout::firstInfo + layout::infoTemperature));
+        reading.current = signedDegrees(data + layout::firstInfo + layout::infoTemperature);
     return reading;
 }
 

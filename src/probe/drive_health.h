@@ -43,12 +43,19 @@ bool isJudgeable(std::uint8_t normalised);
 // Raw values beyond these are not the quantity they usually count: the drive packs other data
 // into them, or counts in another unit.
 inline constexpr std::uint32_t maxPowerOnHours = 262'800;  // 30 years
-inline constexpr int maxAtaTemperature = 100;              // degrees Celsius
+
+// The temperatures a drive can have, in degrees Celsius. Any source may give a value outside
+// them (65535 K in a health log, 32767 C from a driver): that is a marker or garbage, not a
+// temperature, so it is unknown and never judged.
+inline constexpr int lowestTemperature = -40;
+inline constexpr int highestTemperature = 125;
+// `degrees` when it lies within them, else none.
+std::optional<int> plausibleTemperature(int degrees);
 
 struct NvmeHealth {
     std::uint8_t criticalWarning = 0;
     std::uint16_t compositeKelvin = 0;
-    std::optional<int> compositeCelsius;  // none when the drive reports 0 kelvin
+    std::optional<int> compositeCelsius;  // none when the kelvin are no temperature, 0 K included
     std::uint8_t availableSpare = 0;      // percent
     std::uint8_t availableSpareThreshold = 0;
     std::uint8_t percentageUsed = 0;  // may pass 100
@@ -63,13 +70,14 @@ struct NvmeHealth {
 
 inline constexpr std::uint32_t nvmeDataUnitBytes = 512000;
 
-// The storage stack's temperature property, in degrees Celsius.
+// The storage stack's temperature property, in degrees Celsius; a value that is no
+// temperature is none, a limit too.
 struct TemperatureReading {
     bool available = false;
     std::string unavailableReason;
-    std::optional<std::int16_t> current;  // none when the reply carries no sensor entry
-    std::int16_t warning = 0;
-    std::int16_t critical = 0;
+    std::optional<int> current;  // also none when the reply carries no sensor entry
+    std::optional<int> warning;
+    std::optional<int> critical;
 };
 
 struct DriveHealth {
@@ -79,7 +87,7 @@ struct DriveHealth {
     std::vector<AtaAttribute> attributes;  // in table order, id 0 left out
     std::string thresholdsUnavailableReason;
     // Each none when the attribute is missing or its raw value is not the quantity.
-    std::optional<int> ataTemperatureCelsius;      // low byte of 194's raw value, else of 190's: 1 to 100
+    std::optional<int> ataTemperatureCelsius;      // low byte of 194's raw value, else of 190's: 1 to 125
     std::optional<std::uint32_t> ataPowerOnHours;  // low 32 bits of 9's raw value, up to 30 years
     // The low 32 bits of the raw value, when its upper 16 bits are 0.
     std::optional<std::uint32_t> reallocatedSectors;           // 5

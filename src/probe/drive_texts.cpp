@@ -1,6 +1,8 @@
 #include "probe/drive_texts.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace kestrine {
 
@@ -43,27 +45,36 @@ std::string trimBlanks(std::string_view text) {
 
 namespace {
 
-// '0'-'9' count 0-9 and letters of either case count on from 10; anything else is 0.
-unsigned serialDigit(char c) {
+std::optional<unsigned> hexDigit(char c) {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a') + 10;
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A') + 10;
-    return 0;
+    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a') + 10;
+    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A') + 10;
+    return std::nullopt;
+}
+
+// The characters that hexadecimal pairs stand for, or none when `text` is not such pairs of
+// printable characters. Zero bytes at the end are padding; anywhere else they are not text.
+std::optional<std::string> hexPairsText(std::string_view text) {
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::string decoded;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::optional<unsigned> high = hexDigit(text[i]);
+        const std::optional<unsigned> low = hexDigit(text[i + 1]);
+        if (!high || !low) return std::nullopt;
+        decoded.push_back(static_cast<char>(*high << 4 | *low));
+    }
+    decoded.erase(decoded.find_last_not_of('\0') + 1);
+    const bool printable = std::all_of(decoded.begin(), decoded.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+    if (decoded.empty() || !printable) return std::nullopt;
+    return decoded;
 }
 
 }  // namespace
 
-std::string decodeSerial(std::string_view encoded) {
-    std::string decoded;
-    // A last odd character has no partner and is ignored.
-    for (std::size_t i = 0; i + 1 < encoded.size(); i += 2) {
-        const unsigned value = serialDigit(encoded[i]) << 4 | serialDigit(encoded[i + 1]);
-        // A zero byte ends the text, also when a pair above 0xFF leaves 0 in the low byte.
-        const auto byte = static_cast<unsigned char>(value & 0xFF);
-        if (byte == 0) break;
-        decoded.push_back(static_cast<char>(byte));
-    }
-    return trimBlanks(decoded);
+std::string decodeSerial(std::string_view descriptorSerial) {
+    const std::string serial = trimBlanks(descriptorSerial);
+    if (const std::optional<std::string> decoded = hexPairsText(serial)) return trimBlanks(*decoded);
+    return serial;
 }
 
 std::string composeDisplayName(const std::string& vendor, const std::string& product) {

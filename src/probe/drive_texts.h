@@ -20,8 +20,14 @@ std::string busTypeName(std::uint32_t busType);
 // Strips single-byte white space (space, \t, \n, \v, \f, \r) from both ends.
 std::string trimBlanks(std::string_view text);
 
-// The descriptor gives the serial number as pairs of characters, each pair one byte.
-std::string decodeSerial(std::string_view encoded);
+// The serial number as the descriptor gives it, trimmed. Windows 7 and later give the drive's
+// text; older versions gave each byte as two hexadecimal digits ("2020575A31" for "  WZ1"),
+// so a trimmed string made only of such pairs is decoded when the bytes are printable ASCII
+// (0x20 to 0x7E), zero bytes at its end being padding; the decoded text is trimmed again, so
+// older Windows' blank padding never shows. Anything else is the drive's own text: odd
+// lengths, other characters, or digits that decode to other bytes ("0000", "1F2E", "410043").
+// No bytes are swapped.
+std::string decodeSerial(std::string_view descriptorSerial);
 
 // Vendor and product (both trimmed) as one name, without repeating a vendor the product
 // already starts with.

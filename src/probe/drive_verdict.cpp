@@ -55,11 +55,11 @@ std::vector<std::string> cautionReasons(const DriveHealth& health) {
             reasons.push_back("NVMe percentage used: " + std::to_string(health.nvme.percentageUsed) + " %");
     }
     // A warning temperature of 0 C or below is no limit a drive would run under.
-    const TemperatureReading& property = health.temperature;
+    const std::optional<int> warning = health.temperature.warning;
     const std::optional<int> degrees = driveTemperature(health);
-    if (degrees && property.available && property.warning > 0 && *degrees >= property.warning)
+    if (degrees && warning && *warning > 0 && *degrees >= *warning)
         reasons.push_back("temperature " + std::to_string(*degrees) + " C, at or above the warning temperature " +
-                          std::to_string(property.warning) + " C");
+                          std::to_string(*warning) + " C");
     return reasons;
 }
 

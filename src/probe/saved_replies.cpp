@@ -10,6 +10,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
+#include "probe/little_endian.h"
 
 namespace kestrine {
 
@@ -18,11 +19,12 @@ namespace {
 constexpr std::uint32_t errorInvalidFunction = 1;  // ERROR_INVALID_FUNCTION
 constexpr std::string_view openRequest = "open";
 
-// The requests that share a control code are told apart by one field of their input.
+// The requests that share a control code are told apart by one field of their input: a byte,
+// or for the property queries the whole 32-bit property id.
 struct NamedRequest {
     std::uint32_t code;
-    std::size_t field;  // offset of the distinguishing byte in the input
-    std::uint8_t value;
+    std::size_t field;  // offset of the distinguishing field in the input
+    std::uint32_t value;
     std::string_view name;
 };
 constexpr std::size_t anyInput = SIZE_MAX;
@@ -40,8 +42,6 @@ constexpr std::array<NamedRequest, 8> namedRequests = {{
     {device::ioctlStorageQueryProperty, device::propertyQuery::propertyId,
      device::temperatureQuery::temperatureProperty, "temperature"},
 }};
-// The property ids fit the one byte compared.
-static_assert(device::nvmeQuery::protocolSpecificProperty < 256 && device::temperatureQuery::temperatureProperty < 256);
 
 std::string driveFolder(const std::string& folder, int drive) { return folder + "\\drive" + std::to_string(drive); }
 
@@ -62,11 +62,10 @@ std::optional<std::string_view> savedRequestName(std::uint32_t code, const std::
     for (const NamedRequest& request : namedRequests) {
         if (request.code != code) continue;
         if (request.field == anyInput) return request.name;
-        if (in == nullptr || inSize < 4 || request.field >= inSize) return std::nullopt;
-        // A property id is a 32-bit field: its upper bytes must be 0 as well.
-        const bool property = code == device::ioctlStorageQueryProperty;
-        const bool upperClear = !property || (in[1] == 0 && in[2] == 0 && in[3] == 0);
-        if (in[request.field] == request.value && upperClear) return request.name;
+        const std::size_t width = code == device::ioctlStorageQueryProperty ? 4 : 1;
+        if (in == nullptr || inSize < 4 || request.field + width > inSize) return std::nullopt;
+        const std::uint32_t value = width == 4 ? readLe32(in + request.field) : in[request.field];
+        if (value == request.value) return request.name;
     }
     return std::nullopt;
 }

@@ -127,7 +127,8 @@ std::string reportHelp() {
            "  2  critical: a drive predicts failure (storage prediction or SMART status), a SMART\n"
            "     attribute of a drive is failing now, or an NVMe drive sets a critical-warning bit\n"
            "  3  unknown: bad arguments, or all is well but the run met a problem of its own (no\n"
-           "     drive letters, the metrics file not written); such a problem never hides 1 or 2\n";
+           "     drive letters, a warning percent in the settings file outside 1 to 50, the metrics\n"
+           "     file not written); such a problem never hides 1 or 2\n";
 }
 
 }  // namespace kestrine

@@ -110,12 +110,11 @@ std::string nvmeObject(const NvmeHealth& log) {
 }
 
 std::string temperatureObject(const TemperatureReading& reading, const AnsiConverter& converter) {
-    const auto limit = [&reading](std::int16_t degrees) { return reading.available ? integer(degrees) : "null"; };
     return object({
         {"available", boolean(reading.available)},
-        {"currentCelsius", reading.current ? integer(*reading.current) : "null"},
-        {"warningCelsius", limit(reading.warning)},
-        {"criticalCelsius", limit(reading.critical)},
+        {"currentCelsius", optionalInteger(reading.current)},
+        {"warningCelsius", optionalInteger(reading.warning)},
+        {"criticalCelsius", optionalInteger(reading.critical)},
         {"unavailableReason", jsonString(reading.unavailableReason, converter)},
     });
 }

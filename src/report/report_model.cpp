@@ -55,6 +55,13 @@ void addProblem(std::string& reason, const std::string& problem) {
     reason += problem;
 }
 
+// "C: warning percent 0 in the settings file is out of range 1 to 50, judged at 1 %".
+std::string outOfRangeProblem(const VolumeRow& volume) {
+    return volumeName(volume.slot) + " warning percent " + std::to_string(*volume.outOfRangePercent) +
+           " in the settings file is out of range " + std::to_string(lowestWarningPercent) + " to " +
+           std::to_string(highestWarningPercent) + ", judged at " + std::to_string(volume.warningPercent) + " %";
+}
+
 }  // namespace
 
 Report buildReport(const ReportInput& input, const SystemMessages& messages) {
@@ -89,6 +96,8 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     const auto smartRefused = [](const DriveEntry& drive) { return drive.record.versionError == errorAccessDenied; };
     if (std::any_of(report.drives.begin(), report.drives.end(), smartRefused))
         addProblem(report.reason, smartNeedsAdministratorText);
+    for (const VolumeRow& volume : report.volumes)
+        if (volume.outOfRangePercent) addRunProblem(report, outOfRangeProblem(volume));
     return report;
 }
 

@@ -3,6 +3,7 @@
 // the volume judgement gave them, where the warning percents came from, and the overall
 // status with its exit code and reason. Every writer reads this and nothing else.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct VolumeRow {
     std::uint32_t warningPercent = 0;  // the percent in effect
     bool usesDefault = true;           // the default percent, not the volume's own
     bool inWarning = false;            // the judgement's verdict
+    // The percent the settings file holds, when it lies outside the range a save accepts and
+    // the volume was judged at the nearer end of it instead.
+    std::optional<std::uint32_t> outOfRangePercent;
 };
 
 struct DriveEntry {
@@ -77,7 +81,8 @@ struct ReportInput {
 inline constexpr const char* smartNeedsAdministratorText = "SMART data not read: it needs administrator rights";
 
 // Critical when a listed drive is judged failing, else warning when a drive is judged
-// caution or a volume is below its limit, else ok.
+// caution or a volume is below its limit, else ok. A volume judged at another percent than
+// the settings file holds is a problem of the run (addRunProblem).
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
 
 // A problem of the run itself (the metrics file not written, no drive letters listed): it is

@@ -179,12 +179,13 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
             metrics.sample(driveLabels(d), std::to_string(*degrees));
     metrics.family("drive_temperature_limit_celsius", "The storage stack's warning and critical temperature.");
     for (const DriveEntry& d : drives) {
-        if (!d.health.temperature.available) continue;
-        Labels labels = driveLabels(d);
-        labels.push_back({"limit", "warning"});
-        metrics.sample(labels, std::to_string(d.health.temperature.warning));
-        labels.back().value = "critical";
-        metrics.sample(labels, std::to_string(d.health.temperature.critical));
+        const TemperatureReading& property = d.health.temperature;
+        for (const auto& [name, limit] : {std::pair{"warning", property.warning}, {"critical", property.critical}}) {
+            if (!limit) continue;
+            Labels labels = driveLabels(d);
+            labels.push_back({"limit", name});
+            metrics.sample(labels, std::to_string(*limit));
+        }
     }
     metrics.family("drive_power_on_seconds", "The drive's power-on time (counted by it in hours).");
     for (const DriveEntry& d : drives)

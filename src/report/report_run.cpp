@@ -18,19 +18,6 @@ namespace {
 
 constexpr const char* programName = "kestrine-report";
 
-std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTable& table,
-                                  const SettingsRecord& thresholds) {
-    std::vector<VolumeRow> rows;
-    for (const VolumeVerdict& verdict : scan.verdicts) {
-        if (!verdict.present) continue;
-        const VolumeEntry& entry = table[verdict.slot];
-        rows.push_back({verdict.slot, verdict.label, entry.totalBytes, entry.freeBytes, verdict.percentFree,
-                        effectiveWarningPercent(thresholds, verdict.slot), thresholds.useDefault[verdict.slot] != 0,
-                        verdict.inWarning});
-    }
-    return rows;
-}
-
 // "The system cannot find the path specified. (error 3)": the system's text, on one line.
 std::string failureText(std::uint32_t error, const SystemMessages& messages) {
     std::string text;
@@ -53,6 +40,21 @@ ReportOutcome refusedFolder(const std::string& problem) {
 }
 
 }  // namespace
+
+std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTable& table,
+                                  const SettingsRecord& thresholds) {
+    std::vector<VolumeRow> rows;
+    for (const VolumeVerdict& verdict : scan.verdicts) {
+        if (!verdict.present) continue;
+        const VolumeEntry& entry = table[verdict.slot];
+        const std::uint32_t stored = storedWarningPercent(thresholds, verdict.slot);
+        const std::uint32_t judged = effectiveWarningPercent(thresholds, verdict.slot);
+        rows.push_back({verdict.slot, verdict.label, entry.totalBytes, entry.freeBytes, verdict.percentFree, judged,
+                        thresholds.useDefault[verdict.slot] != 0, verdict.inWarning,
+                        stored != judged ? std::optional(stored) : std::nullopt});
+    }
+    return rows;
+}
 
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder) {
     Thresholds thresholds{defaultSettings(), ThresholdSource::SettingsFile};

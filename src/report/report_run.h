@@ -37,9 +37,15 @@ struct Thresholds {
 };
 
 // The warning percents in the settings file, loaded as the window loads them, so that one file
-// gives one verdict: a whole record of version 3 is taken as it is (also with percents the
-// buttons would never set); the defaults when there is no readable file or it is refused.
+// gives one verdict: a whole record of version 3 is taken as it is (a percent the buttons would
+// never set is judged within their range, effectiveWarningPercent); the defaults when there is
+// no readable file or it is refused.
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder);
+
+// The present volumes of a scan, each with the percent it was judged by, and the percent the
+// settings file holds when that lies out of range.
+std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTable& table,
+                                  const SettingsRecord& thresholds);
 
 // `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on
 // standard error, exit 3. A metrics file that cannot be written (why, in the system's words,

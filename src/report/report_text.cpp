@@ -181,9 +181,10 @@ std::string healthLog(const NvmeHealth& log) {
 std::string temperatureLine(const TemperatureReading& reading) {
     std::string line = std::string(detailIndent) + "Temperature property: ";
     if (!reading.available) return line + "not available - " + cell(reading.unavailableReason) + "\n";
-    line += reading.current ? std::to_string(*reading.current) + " C" : "no sensor reading";
-    return line + " (warning " + std::to_string(reading.warning) + " C, critical " + std::to_string(reading.critical) +
-           " C)\n";
+    // No sensor entry, or a value that is no temperature.
+    const auto degrees = [](std::optional<int> value) { return value ? std::to_string(*value) + " C" : "unknown"; };
+    return line + degrees(reading.current) + " (warning " + degrees(reading.warning) + ", critical " +
+           degrees(reading.critical) + ")\n";
 }
 
 // The whole attribute table or health log, and the temperature property.

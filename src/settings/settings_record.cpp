@@ -1,16 +1,15 @@
 #include "settings/settings_record.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kestrine {
 
 namespace {
 constexpr std::uint32_t defaultPercent = 10;
-constexpr std::uint32_t lowestStoredPercent = 1;
-constexpr std::uint32_t highestStoredPercent = 50;
 
 bool storablePercent(std::uint32_t percent) {
-    return percent >= lowestStoredPercent && percent <= highestStoredPercent;
+    return percent >= lowestWarningPercent && percent <= highestWarningPercent;
 }
 }  // namespace
 
@@ -41,8 +40,12 @@ bool sameSettings(const SettingsRecord& a, const SettingsRecord& b) {
     return std::memcmp(&a, &b, sizeof(SettingsRecord)) == 0;
 }
 
-std::uint32_t effectiveWarningPercent(const SettingsRecord& record, int slot) {
+std::uint32_t storedWarningPercent(const SettingsRecord& record, int slot) {
     return record.useDefault[slot] != 0 ? record.defaultWarningPercent : record.warningPercent[slot];
+}
+
+std::uint32_t effectiveWarningPercent(const SettingsRecord& record, int slot) {
+    return std::clamp(storedWarningPercent(record, slot), lowestWarningPercent, highestWarningPercent);
 }
 
 }  // namespace kestrine

@@ -48,7 +48,16 @@ bool validateSettings(const SettingsRecord& record);
 
 bool sameSettings(const SettingsRecord& a, const SettingsRecord& b);
 
-// The percent a slot is judged by: the default when its flag is set, else its own.
+// The range of warning percents a save accepts.
+inline constexpr std::uint32_t lowestWarningPercent = 1;
+inline constexpr std::uint32_t highestWarningPercent = 50;
+
+// The percent the record holds for a slot: the default when its flag is set, else its own;
+// as read from the file, so possibly outside the range a save accepts.
+std::uint32_t storedWarningPercent(const SettingsRecord& record, int slot);
+
+// The percent a slot is judged by: its stored percent, brought to the nearer end of the range
+// a save accepts, so that a file cannot set what the buttons cannot (0 would never warn).
 std::uint32_t effectiveWarningPercent(const SettingsRecord& record, int slot);
 
 }  // namespace kestrine

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/health_replies.h"
@@ -257,8 +258,9 @@ TEST(AtaHealth, RawValuesAreReadAsTheyMeanOrAreUnknown) {
         {"power-on minutes in the upper bytes", {{9, advisory, 100, 100, 0x0025'0000'0010, 0}}, std::nullopt, 16u},
         {"0 C in 194, none in 190", {{194, advisory, 100, 100, 0x1E'00, 0}}, std::nullopt},
         {"0 C in 194, 39 C in 190", {{190, advisory, 61, 50, 39, 0}, {194, advisory, 100, 100, 0, 0}}, 39},
-        {"101 C in 194, 0 in 190", {{190, advisory, 100, 100, 0, 0}, {194, advisory, 100, 100, 101, 0}}, std::nullopt},
-        {"100 C and 1 C are temperatures", {{194, advisory, 100, 100, 100, 0}}, 100},
+        {"126 C in 194, 0 in 190", {{190, advisory, 100, 100, 0, 0}, {194, advisory, 100, 100, 126, 0}}, std::nullopt},
+        {"126 C in 194, 38 C in 190", {{190, advisory, 62, 50, 38, 0}, {194, advisory, 100, 100, 126, 0}}, 38},
+        {"125 C and 1 C are temperatures", {{194, advisory, 100, 100, 125, 0}}, 125},
         {"1 C", {{190, advisory, 100, 100, 0xFF01, 0}}, 1},
         {"255 in the low byte", {{194, 0, 30, 20, 0xFF, 0}}, std::nullopt},
     };
@@ -375,16 +377,24 @@ TEST(NvmeHealth, DriveWithSpareBelowThresholdWarnsAndIsCritical) {
     EXPECT_TRUE(health.attributes.empty());
 }
 
-TEST(NvmeHealth, HealthyDriveIsNotCriticalAndZeroKelvinIsNoTemperature) {
+// Only -40 to 125 C is a temperature: 233 K to 398 K.
+TEST(NvmeHealth, HealthyDriveIsNotCriticalAndKelvinOutsideTheRangeIsNoTemperature) {
     NvmeHealth fields;
     fields.availableSpare = 100;
     fields.availableSpareThreshold = 10;
-    DriveHealth health = nvmeFrom(testing::nvmeHealthReply(fields));
-    ASSERT_EQ(health.source, HealthSource::NvmeLog);
-    EXPECT_FALSE(health.nvme.compositeCelsius.has_value());
-    EXPECT_FALSE(isHealthCritical(health));
-    fields.compositeKelvin = 200;  // below freezing
-    EXPECT_EQ(nvmeFrom(testing::nvmeHealthReply(fields)).nvme.compositeCelsius, -73);
+    const std::pair<std::uint16_t, std::optional<int>> rows[] = {
+        {0, std::nullopt}, {1, std::nullopt}, {200, std::nullopt}, {232, std::nullopt}, {233, -40},
+        {273, 0},          {314, 41},         {398, 125},          {399, std::nullopt}, {65535, std::nullopt},
+    };
+    for (const auto& [kelvin, celsius] : rows) {
+        fields.compositeKelvin = kelvin;
+        const DriveHealth health = nvmeFrom(testing::nvmeHealthReply(fields));
+        ASSERT_EQ(health.source, HealthSource::NvmeLog);
+        EXPECT_EQ(health.nvme.compositeKelvin, kelvin);
+        EXPECT_EQ(health.nvme.compositeCelsius, celsius) << kelvin << " K";
+        EXPECT_EQ(driveTemperature(health), celsius) << kelvin << " K";
+        EXPECT_FALSE(isHealthCritical(health));
+    }
 }
 
 TEST(NvmeHealth, LogIsReadWhereTheDescriptorSaysItStarts) {
@@ -485,10 +495,30 @@ TEST(TemperatureProperty, ReplyGivesCurrentWarningAndCritical) {
     EXPECT_EQ(reading.warning, 70);
     EXPECT_EQ(reading.critical, 80);
 
-    const TemperatureReading cold = temperatureFrom(testing::temperatureReply(-5, -1, 32767, 3));
+    const TemperatureReading cold = temperatureFrom(testing::temperatureReply(-5, -1, 3, 3));
     EXPECT_EQ(cold.current, -5);
     EXPECT_EQ(cold.warning, -1);
-    EXPECT_EQ(cold.critical, 32767);
+    EXPECT_EQ(cold.critical, 3);
+}
+
+// Only -40 to 125 C is a temperature, or a limit; the reply stays available.
+TEST(TemperatureProperty, ValuesOutsideTheRangeAreNoTemperature) {
+    const std::pair<std::int16_t, std::optional<int>> rows[] = {
+        {-32768, std::nullopt}, {-200, std::nullopt},  {-41, std::nullopt}, {-40, -40}, {125, 125},
+        {126, std::nullopt},    {32767, std::nullopt},
+    };
+    for (const auto& [degrees, read] : rows) {
+        SCOPED_TRACE(degrees);
+        const TemperatureReading asCurrent = temperatureFrom(testing::temperatureReply(degrees, 70, 80));
+        const TemperatureReading asWarning = temperatureFrom(testing::temperatureReply(41, degrees, 80));
+        const TemperatureReading asCritical = temperatureFrom(testing::temperatureReply(41, 70, degrees));
+        EXPECT_TRUE(asCurrent.available && asWarning.available && asCritical.available);
+        EXPECT_EQ(asCurrent.current, read);
+        EXPECT_EQ(asWarning.warning, read);
+        EXPECT_EQ(asCritical.critical, read);
+        EXPECT_EQ(asWarning.current, 41);
+        EXPECT_EQ(asCurrent.critical, 80);
+    }
 }
 
 TEST(TemperatureProperty, WithoutAReadableSensorEntryOnlyTheLimitsAreKnown) {

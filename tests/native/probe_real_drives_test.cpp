@@ -15,8 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_device_port.h"
 #include "fakes/health_replies.h"
+#include "probe/device_layouts.h"
 #include "probe/drive_health.h"
+#include "probe/drive_probe.h"
 
 namespace kestrine {
 namespace {
@@ -122,6 +125,45 @@ TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
     EXPECT_FALSE(health.pendingSectors.has_value()) << "this drive has no attribute 197";
     EXPECT_FALSE(health.ataTemperatureCelsius.has_value());
     EXPECT_FALSE(isHealthCritical(health));
+}
+
+// skdump's line "Serial: [CVPR109301UZ120LGN]", inside its brackets.
+std::string skdumpSerial(const std::string& blob) {
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("skdump --load='" + blob + "' 2>&1").c_str(), "r"), pclose);
+    EXPECT_TRUE(pipe) << "skdump (package libatasmart-bin) is needed";
+    char line[512];
+    while (pipe && std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+        const std::string text = line;
+        if (text.starts_with("Serial: [")) return text.substr(9, text.rfind(']') - 9);
+    }
+    return {};
+}
+
+// The IDENTIFY data's serial number (words 10 to 19, the first character of each word in its
+// high byte), as Windows 7 and later put it into the device descriptor and as older versions
+// did in hexadecimal pairs, reaches the drive record as skdump reads it.
+TEST(RealDrives, AtaSerialReadsAsSkdumpReadsItInEitherDescriptorForm) {
+    std::map<std::string, Bytes> sections = blobSections(fileBytes(ataBlob));
+    const Bytes& identify = sections["IDFY"];
+    ASSERT_EQ(identify.size(), 512u);
+    std::string text, hex;
+    for (std::size_t at = 20; at < 40; at += 2)
+        text += {static_cast<char>(identify[at + 1]), static_cast<char>(identify[at])};
+    for (const char c : text) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+        hex += pair;
+    }
+    const std::string oracle = skdumpSerial(ataBlob);
+    ASSERT_EQ(oracle.size(), 18u);
+    for (const std::string& descriptorSerial : {text, hex}) {
+        testing::FakeDevicePort port;
+        port.devices[devicePath(0)] = {{device::ioctlStorageQueryProperty,
+                                        {0, testing::descriptorReply({"", "INTEL SSDSA2CW120G3", descriptorSerial})}}};
+        DriveTable table;
+        probeAllDrives(table, port);
+        EXPECT_EQ(table[0].serial, oracle) << descriptorSerial;
+    }
 }
 
 // nvme-cli's JSON keys and values, as published with the page.

@@ -39,8 +39,12 @@ TEST(SavedReplies, EachRequestOfTheProbesHasItsName) {
     other[0] = 51;  // another property
     EXPECT_EQ(nameOf(ioctlStorageQueryProperty, other), std::nullopt);
     other[0] = 52;
-    other[1] = 1;  // property 308
-    EXPECT_EQ(nameOf(ioctlStorageQueryProperty, other), std::nullopt);
+    for (const std::size_t upper : {1, 2, 3}) {  // properties 308, 65588 and 16777268
+        other[upper] = 1;
+        EXPECT_EQ(nameOf(ioctlStorageQueryProperty, other), std::nullopt) << "byte " << upper;
+        other[upper] = 0;
+    }
+    EXPECT_EQ(nameOf(ioctlStorageQueryProperty, other), "temperature");
     EXPECT_EQ(nameOf(smartRcvDriveData, makeSmartReadCommand(3, 0xD5)), std::nullopt);  // READ LOG
     EXPECT_EQ(savedRequestName(ioctlStorageQueryProperty, nullptr, 0), std::nullopt);
     EXPECT_EQ(nameOf(ioctlStorageQueryProperty, Bytes{0, 0, 0}), std::nullopt);

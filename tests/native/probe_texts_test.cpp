@@ -37,26 +37,35 @@ TEST(DriveTexts, TrimmingRemovesOuterWhiteSpaceOnly) {
     EXPECT_EQ(trimBlanks(""), "");
 }
 
-TEST(DriveTexts, SerialPairsDecodeToBytesAndAreTrimmed) {
-    EXPECT_EQ(decodeSerial("2041422020"), "AB");
-    EXPECT_EQ(decodeSerial("4a4A"), "JJ");
-}
-
-TEST(DriveTexts, SerialStopsAtTheFirstZeroPair) {
-    EXPECT_EQ(decodeSerial("41420043"), "AB");
-    EXPECT_EQ(decodeSerial("004142"), "");
-    EXPECT_EQ(decodeSerial(""), "");
-}
-
-TEST(DriveTexts, SerialOfOddLengthIgnoresItsLastCharacter) {
-    EXPECT_EQ(decodeSerial("41424"), "AB");
-    EXPECT_EQ(decodeSerial("4"), "");
-}
-
-TEST(DriveTexts, SerialLettersBeyondHexCountOnAndOtherBytesCountZero) {
-    EXPECT_EQ(decodeSerial("zz"), "3");      // 35 << 4 | 35 = 0x233, low byte 0x33
-    EXPECT_EQ(decodeSerial("4!"), "@");      // '!' counts 0: 0x40
-    EXPECT_EQ(decodeSerial("41g041"), "A");  // 'g' is 16: 0x100 leaves a zero byte and ends the text
+// Windows 7 and later give the drive's text; older versions gave its bytes as hexadecimal pairs.
+TEST(DriveTexts, SerialIsTheDrivesTextOrTheTextItsHexadecimalPairsStandFor) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"WD-WCAPW0493929", "WD-WCAPW0493929"},
+        {"  S3Z9NB0K123456A \t", "S3Z9NB0K123456A"},
+        {"202057442D574341505730343933393239", "WD-WCAPW0493929"},  // older Windows, with its blank pairs
+        {"53335a394e42304b31323334353641202020", "S3Z9NB0K123456A"},
+        {"4a4A", "JJ"},
+        {"3132333435", "12345"},
+        {"41422020000000", "AB"},  // zero pairs at the end are padding
+        {"202020", ""},            // older Windows' blank serial
+        {"41420043", "41420043"},  // a zero byte inside is no text
+        {"004142", "004142"},
+        {"0000", "0000"},          // nothing but zeros: the drive's own digits
+        {"1F2E3D4C", "1F2E3D4C"},  // hexadecimal digits, but no printable bytes
+        {"7E41", "~A"},            // the printable range ends at 0x7E
+        {"7F41", "7F41"},
+        {"1F41", "1F41"},
+        {"4142FF", "4142FF"},
+        {"41424", "41424"},  // odd length
+        {"4", "4"},
+        {"41 42", "41 42"},  // mixed
+        {"41g0", "41g0"},
+        {"5A31-", "5A31-"},
+        {"   ", ""},
+        {"", ""},
+        {"\t4142\r\n", "AB"},  // trimmed before it is decoded
+    };
+    for (const auto& [descriptor, serial] : rows) EXPECT_EQ(decodeSerial(descriptor), serial) << descriptor;
 }
 
 TEST(DriveTexts, DisplayNameDropsAVendorTheProductAlreadyStartsWith) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/health_replies.h"
 #include "probe/drive_verdict.h"
 
 namespace kestrine {
@@ -155,8 +156,20 @@ DriveHealth warm(std::optional<int> smart, std::optional<std::int16_t> warning, 
     health.ataTemperatureCelsius = smart;
     health.temperature.available = warning.has_value();
     health.temperature.current = current;
-    health.temperature.warning = warning.value_or(0);
+    health.temperature.warning = warning;
     health.temperature.critical = 90;
+    return health;
+}
+
+// An NVMe drive as its replies give it: the log's composite temperature, the temperature
+// property's current and warning temperatures.
+DriveHealth nvmeReplies(std::uint16_t kelvin, std::int16_t current, std::int16_t warning) {
+    NvmeHealth log;
+    log.compositeKelvin = kelvin;
+    const std::vector<std::uint8_t> logReply = testing::nvmeHealthReply(log);
+    DriveHealth health = kestrine::nvmeHealth(logReply.data(), logReply.size());
+    const std::vector<std::uint8_t> propertyReply = testing::temperatureReply(current, warning, 90);
+    health.temperature = temperatureReading(propertyReply.data(), propertyReply.size());
     return health;
 }
 
@@ -221,6 +234,19 @@ TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
          nvmeWarm,
          DriveStatus::Caution,
          {"temperature 71 C, at or above the warning temperature 70 C"}},
+        {"NVMe composite at 125 C, the warning at 125 C",
+         Prediction::Ok,
+         nvmeReplies(398, 30, 125),
+         DriveStatus::Caution,
+         {"temperature 125 C, at or above the warning temperature 125 C"}},
+        {"65535 K and 32767 C are no temperatures", Prediction::Ok, nvmeReplies(65535, 32767, 70), DriveStatus::Ok, {}},
+        {"399 K and 126 C neither", Prediction::Ok, nvmeReplies(399, 126, 70), DriveStatus::Ok, {}},
+        {"the property's 125 C at its warning",
+         Prediction::Ok,
+         nvmeReplies(0, 125, 125),
+         DriveStatus::Caution,
+         {"temperature 125 C, at or above the warning temperature 125 C"}},
+        {"a warning of 126 C is no limit", Prediction::Ok, nvmeReplies(0, 125, 126), DriveStatus::Ok, {}},
         {"health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
     };
     expectVerdicts(rows);

@@ -86,6 +86,16 @@ TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
     EXPECT_EQ(refresh.result().status.tooltip, "Drive Status Ok");
     EXPECT_FALSE(refresh.result().status.bringForward);
     EXPECT_EQ(renders, 3);
+
+    // One failing drive and no volume below its limit, twice: no count grew, whichever way the
+    // previous counts are taken.
+    script("0 failing-spf\n");
+    ASSERT_TRUE(run(refresh));
+    ASSERT_EQ(refresh.result().failingDriveCount, 1);
+    ASSERT_EQ(refresh.result().volumeScan.warningCount, 0);
+    ASSERT_TRUE(run(refresh));
+    EXPECT_FALSE(refresh.result().status.stateChanged);
+    EXPECT_FALSE(refresh.result().status.bringForward);
 }
 
 // A front end that asks for the health judges by it: the NVMe critical warning fails the drive

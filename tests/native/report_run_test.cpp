@@ -185,14 +185,18 @@ TEST_F(ReportRun, HelpAndVersionPrintAndProbeNothing) {
     EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
 }
 
+// A percent outside 1 to 50 is judged at the nearer end of it by both front ends, and the
+// report names it as a problem of its own; the file is never written.
 TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefaults) {
     SettingsRecord own = defaultSettings();
     own.useDefault[2] = 0;
     own.warningPercent[2] = 50;  // C: at 45 % free is below its own 50 %
     SettingsRecord zero = defaultSettings();
-    zero.defaultWarningPercent = 0;  // fails the test before writing, but the window loads and judges by it
+    zero.defaultWarningPercent = 0;  // fails the test before writing; judged at 1
     SettingsRecord tooHigh = own;
     tooHigh.warningPercent[2] = 51;
+    SettingsRecord highest = own;
+    highest.warningPercent[2] = 4294967295u;
     SettingsRecord oldVersion = own;
     oldVersion.version = 2;
     Bytes shortFile = bytesOf(own);
@@ -201,39 +205,60 @@ TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefau
     struct Case {
         const char* name;
         std::optional<Bytes> file;
+        bool allUsersFolder;  // the all-users application-data folder exists
         ThresholdSource source;
         std::uint32_t percentOfC;
+        std::string nagios;  // the start of the plugin line
     };
+    const std::string outOfRange = " in the settings file is out of range 1 to 50, judged at ";
     const Case cases[] = {
-        {"own percent", bytesOf(own), ThresholdSource::SettingsFile, 50},
-        {"missing", std::nullopt, ThresholdSource::DefaultsFileMissing, 10},
-        {"short", shortFile, ThresholdSource::DefaultsFileInvalid, 10},
-        {"old version", bytesOf(oldVersion), ThresholdSource::DefaultsFileInvalid, 10},
-        {"default percent 0", bytesOf(zero), ThresholdSource::SettingsFile, 0},
-        {"own percent 51", bytesOf(tooHigh), ThresholdSource::SettingsFile, 51},
+        {"own percent", bytesOf(own), true, ThresholdSource::SettingsFile, 50,
+         "KESTRINE WARNING - C: 45.0 % free, below 50 %; D: 5.0 % free, below 10 % | 'C:'=45.00%;50:"},
+        {"missing", std::nullopt, true, ThresholdSource::DefaultsFileMissing, 10,
+         "KESTRINE WARNING - D: 5.0 % free, below 10 %, warning percents: defaults (no settings file) | "
+         "'C:'=45.00%;10:"},
+        {"no all-users folder", bytesOf(own), false, ThresholdSource::DefaultsFileMissing, 10,
+         "KESTRINE WARNING - D: 5.0 % free, below 10 %, warning percents: defaults (no settings file) | "
+         "'C:'=45.00%;10:"},
+        {"short", shortFile, true, ThresholdSource::DefaultsFileInvalid, 10, "KESTRINE WARNING - D: 5.0 % free"},
+        {"old version", bytesOf(oldVersion), true, ThresholdSource::DefaultsFileInvalid, 10,
+         "KESTRINE WARNING - D: 5.0 % free"},
+        {"default percent 0", bytesOf(zero), true, ThresholdSource::SettingsFile, 1,
+         ("KESTRINE UNKNOWN - 0 drives and 2 volumes ok; C: warning percent 0" + outOfRange +
+          "1 %; D: warning percent 0" + outOfRange + "1 % | 'C:'=45.00%;1:;;0;100 'D:'=5.00%;1:")},
+        {"own percent 51", bytesOf(tooHigh), true, ThresholdSource::SettingsFile, 50,
+         ("KESTRINE WARNING - C: 45.0 % free, below 50 %; D: 5.0 % free, below 10 %; C: warning percent 51" +
+          outOfRange + "50 % | 'C:'=45.00%;50:")},
+        {"own percent 4294967295", bytesOf(highest), true, ThresholdSource::SettingsFile, 50,
+         ("KESTRINE WARNING - C: 45.0 % free, below 50 %; D: 5.0 % free, below 10 %; C: warning percent 4294967295" +
+          outOfRange + "50 % | 'C:'=45.00%;50:")},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         settingsFiles.files.clear();
         settingsFiles.replacements = 0;
+        settingsFiles.folders = {programData, programData + "\\VTN", programData + "\\VTN\\KSTM"};
+        if (!c.allUsersFolder) settingsFiles.folders.erase(programData);  // the file alone is there
         if (c.file) storeSettings(*c.file);
         const Thresholds thresholds = readThresholds(settingsFiles, programData);
-        EXPECT_EQ(thresholds.source, c.source) << c.name;
-        EXPECT_EQ(effectiveWarningPercent(thresholds.record, 2), c.percentOfC) << c.name;
-        EXPECT_EQ(settingsFiles.replacements, 0) << c.name;
+        EXPECT_EQ(thresholds.source, c.source);
+        EXPECT_EQ(effectiveWarningPercent(thresholds.record, 2), c.percentOfC);
 
         const std::string json = run({"--format", "json"}).output;
-        EXPECT_TRUE(has(json, std::string("\"source\": \"") + thresholdSourceIdentifier(c.source) + '"')) << c.name;
+        EXPECT_TRUE(has(json, std::string("\"source\": \"") + thresholdSourceIdentifier(c.source) + '"'));
+        EXPECT_TRUE(has(json, "\"warningPercent\": " + std::to_string(c.percentOfC) + ',')) << json;
+        const std::string nagios = run({"--format", "nagios"}).output;
+        EXPECT_TRUE(nagios.starts_with(c.nagios)) << nagios;
+        EXPECT_EQ(settingsFiles.replacements, 0);
+        const auto kept = settingsFiles.files.find(settingsPath);
+        EXPECT_EQ(kept != settingsFiles.files.end() ? kept->second : Bytes{}, c.file.value_or(Bytes{}));
 
         // The window's start-up load of the same file judges by the same percents.
         testing::RecordingMessageSink sink;
         SettingsStore window(settingsFiles, sink, programData);
         window.runStartUpSequence();
-        EXPECT_TRUE(sameSettings(window.working(), thresholds.record)) << c.name;
+        EXPECT_TRUE(sameSettings(window.working(), thresholds.record));
     }
-    storeSettings(bytesOf(own));
-    const ReportOutcome outcome = run({});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_TRUE(has(outcome.output, "C: 45.0 % free, below 50 %")) << outcome.output;
 }
 
 TEST_F(ReportRun, MetricsFileIsReplacedWhole) {

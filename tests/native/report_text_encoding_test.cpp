@@ -63,8 +63,9 @@ TEST(MetricLabels, BytesAbove127BecomeUtf8EvenWhenTheCodePageRefuses) {
 TEST(Utf8Labels, WellFormedUtf8PassesAndEverythingElseIsRefused) {
     const Utf8Text utf8;
     std::string out;
-    EXPECT_TRUE(utf8.toUtf8("Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x92\xBE", out));
-    EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x92\xBE");
+    // U+D7FF is the last character before the surrogates.
+    EXPECT_TRUE(utf8.toUtf8("Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x92\xBE \xED\x9F\xBF", out));
+    EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 \xF0\x9F\x92\xBE \xED\x9F\xBF");
     for (const char* bad : {"\x80", "\xC0\xAF", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
                             "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "ok\xC3(", "\xFF"})
         EXPECT_FALSE(utf8.toUtf8(bad, out)) << ::testing::PrintToString(std::string(bad));

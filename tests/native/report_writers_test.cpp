@@ -286,6 +286,33 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
     for (const auto& row : rows) EXPECT_TRUE(has(json(row.scenario), row.part)) << row.scenario << ": " << row.part;
 }
 
+// 126 C in attribute 194, 32767 C from the temperature property, 65535 K in the health log,
+// -200 C and 32767 C as limits: no format shows, judges or measures them.
+TEST_F(ReportWriters, TemperaturesNoDriveCanHaveAreLeftOutOfEveryFormat) {
+    const Report report = scenario("impossible_temperatures");
+    EXPECT_TRUE(writeNagiosReport(report).starts_with("KESTRINE OK - 3 drives and 2 volumes ok |"));
+    const std::string document = json("impossible_temperatures");
+    for (const char* part :
+         {"\"temperatureCelsius\": null, \"ata\"",
+          "\"compositeTemperatureKelvin\": 65535, \"compositeTemperatureCelsius\": null,",
+          "\"temperatureCelsius\": null, \"nvme\"",
+          "\"temperatureProperty\": {\"available\": true, \"currentCelsius\": null, \"warningCelsius\": 70, "
+          "\"criticalCelsius\": 80,",
+          "\"temperatureProperty\": {\"available\": true, \"currentCelsius\": null, \"warningCelsius\": "
+          "null, \"criticalCelsius\": null,"})
+        EXPECT_TRUE(has(document, part)) << part;
+    const std::string prom = metrics("impossible_temperatures");
+    EXPECT_FALSE(has(prom, "kestrine_drive_temperature_celsius{")) << prom;
+    EXPECT_TRUE(has(prom, "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"));
+    EXPECT_FALSE(has(prom, "kestrine_drive_temperature_limit_celsius{drive=\"2\""));
+    const std::string details = writeTextReport(report, true);
+    for (const char* part : {"    Temperature property: unknown (warning 70 C, critical 80 C)\n",
+                             "    Temperature property: unknown (warning unknown, critical unknown)\n",
+                             "    Composite temperature:            65535 K\n"})
+        EXPECT_TRUE(has(details, part)) << part << details;
+    EXPECT_FALSE(has(writeTextReport(report, false), "temperature")) << writeTextReport(report, false);
+}
+
 TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
     DriveTable drives;
     drives[0] = testing::healthyDrive(0, "ACME", "X100", "S1");

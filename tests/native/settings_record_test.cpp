@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "fakes/fake_file_store.h"
@@ -100,6 +101,27 @@ TEST(SettingsThresholds, EffectivePercentFollowsTheSlotFlag) {
     EXPECT_EQ(effectiveWarningPercent(record, 4), 12u);
     record.useDefault[4] = 0;
     EXPECT_EQ(effectiveWarningPercent(record, 4), 25u);
+}
+
+// The record keeps what the file holds; the percent judged by stays within what a save accepts.
+TEST(SettingsThresholds, StoredPercentOutOfRangeIsJudgedAtTheNearerEnd) {
+    const std::pair<std::uint32_t, std::uint32_t> rows[] = {
+        {0, 1}, {1, 1}, {2, 2}, {49, 49}, {50, 50}, {51, 50}, {4294967295u, 50},
+    };
+    SettingsRecord record = defaultSettings();
+    record.useDefault[5] = 0;  // slot 4 follows the default, slot 5 has its own
+    for (const auto& [stored, judged] : rows) {
+        record.defaultWarningPercent = stored;
+        record.warningPercent[5] = 30;
+        EXPECT_EQ(storedWarningPercent(record, 4), stored);
+        EXPECT_EQ(effectiveWarningPercent(record, 4), judged) << stored;
+        EXPECT_EQ(effectiveWarningPercent(record, 5), 30u);
+        record.defaultWarningPercent = 20;
+        record.warningPercent[5] = stored;
+        EXPECT_EQ(storedWarningPercent(record, 5), stored);
+        EXPECT_EQ(effectiveWarningPercent(record, 5), judged) << stored;
+        EXPECT_EQ(effectiveWarningPercent(record, 4), 20u);
+    }
 }
 
 }  // namespace

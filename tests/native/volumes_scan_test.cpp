@@ -78,15 +78,27 @@ TEST_F(VolumeScan, SlotWithoutDefaultFlagIsJudgedByItsOwnPercent) {
     EXPECT_EQ(imageOf(D), volumeWarningImage);
 }
 
-TEST_F(VolumeScan, LimitOfZeroNeverWarnsAndAboveHundredAlwaysWarns) {
-    source.add('C', 1000, 0);
-    source.add('D', 1000, 1000);
-    settings.defaultWarningPercent = 0;
+// A percent outside 1 to 50, which only a file can bring, is judged at the nearer end of it:
+// 0 would never warn, 4294967295 always. C: follows the default, D: its own percent.
+TEST_F(VolumeScan, StoredPercentOutsideTheSavedRangeIsJudgedAtItsNearerEnd) {
+    const struct {
+        std::uint32_t stored;
+        std::int64_t freeOf10000;
+        bool warns;
+    } rows[] = {
+        {0, 99, true},     {0, 100, false},           {1, 99, true},
+        {1, 100, false},   {50, 4999, true},          {50, 5000, false},
+        {51, 5000, false}, {4294967295u, 4999, true}, {4294967295u, 5000, false},
+    };
     settings.useDefault[D] = 0;
-    settings.warningPercent[D] = 101;
-    EXPECT_EQ(scan(), 1);
-    EXPECT_EQ(imageOf(C), volumeOkImage);
-    EXPECT_EQ(imageOf(D), volumeWarningImage);
+    for (const auto& row : rows) {
+        source.add('C', 10000, row.freeOf10000);
+        source.add('D', 10000, row.freeOf10000);
+        settings.defaultWarningPercent = row.stored;
+        settings.warningPercent[D] = row.stored;
+        EXPECT_EQ(scan(), row.warns ? 2 : 0) << row.stored << " with " << row.freeOf10000 << " of 10000 free";
+        EXPECT_EQ(imageOf(C), row.warns ? volumeWarningImage : volumeOkImage) << row.stored;
+    }
 }
 
 TEST_F(VolumeScan, TableKeepsSizesAndPercentOfEachQueriedVolume) {

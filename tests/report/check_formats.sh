@@ -2,7 +2,7 @@
 # Writes the report of every scenario in every format and checks each with a real validator:
 # the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
 # UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
-# plugin output grammar and the JSON's status. Eight spoiled copies must be refused, so a
+# plugin output grammar and the JSON's status. Ten spoiled copies must be refused, so a
 # validator that accepts anything cannot pass. SAMPLES_PROGRAM writes NAME.json, NAME.prom and
 # NAME.nagios into the folder it is given, with scenarios named healthy, ata_failing_now and
 # nvme_critical_warning: the native sample writer, or tests/report/scripted_samples.sh for the
@@ -68,8 +68,8 @@ done
 
 # Spoiled copies: a status that disagrees with its exit code, a 128-bit counter as a number (it
 # would lose digits), attributes under a health without a source, a percent past 100, a
-# negative size, a warning percent of 0, a drive listed twice, and a label value that is not
-# UTF-8.
+# negative size, a warning percent of 0, a drive listed twice, a temperature no drive can have,
+# a warning percent of 4294967295, and a label value that is not UTF-8.
 spoil() {
     local name=$1 from=$2 expression=$3 what=$4
     sed "$expression" "$out/$from.json" >"$out/$name.json"
@@ -84,6 +84,10 @@ spoil spoiled-percent healthy '0,/"percentFree": [0-9.]*/s//"percentFree": 500/'
 spoil spoiled-size healthy '0,/"freeBytes": [0-9]*/s//"freeBytes": -1/' "a negative size"
 spoil spoiled-limit healthy '0,/"warningPercent": [0-9]*/s//"warningPercent": 0/' "a warning percent of 0"
 spoil spoiled-drives healthy 's/"number": 1,/"number": 0,/' "a drive listed twice"
+spoil spoiled-temperature nvme_critical_warning 's/"compositeTemperatureCelsius": 45/"compositeTemperatureCelsius": 65262/' \
+    "a temperature of 65262 C"
+spoil spoiled-limit-high healthy '0,/"warningPercent": [0-9]*/s//"warningPercent": 4294967295/' \
+    "a warning percent of 4294967295"
 sed 's/version="/version="\xff/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 

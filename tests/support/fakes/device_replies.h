@@ -18,7 +18,7 @@ inline void putLe32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::u
 struct DescriptorFields {
     std::string vendor;
     std::string product;
-    std::string serial;          // as the descriptor carries it: hexadecimal pairs
+    std::string serial;          // as the descriptor carries it: text, or hexadecimal pairs
     std::uint32_t busType = 11;  // SATA
     std::uint8_t removable = 0;
 };

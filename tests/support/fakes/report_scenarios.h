@@ -3,14 +3,19 @@
 // tell apart, shared by the native tests and the sample outputs the format validators check.
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fakes/fake_file_store.h"
+#include "fakes/fake_volume_source.h"
 #include "fakes/health_replies.h"
 #include "probe/drive_texts.h"
 #include "probe/health_probe.h"
 #include "report/report_model.h"
+#include "report/report_run.h"
 #include "report/text_encoding.h"
 
 namespace kestrine::testing {
@@ -122,8 +127,9 @@ inline const std::vector<AttributeRow> healthySsdRows = {
 inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
                            std::uint32_t warningPercent, bool usesDefault) {
     const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
-    return {slot,    std::move(label), total,       free,
-            percent, warningPercent,   usesDefault, percent < static_cast<double>(warningPercent)};
+    return {slot,        std::move(label), total,       free,
+            percent,     warningPercent,   usesDefault, percent < static_cast<double>(warningPercent),
+            std::nullopt};
 }
 
 struct ReportScenario {
@@ -155,6 +161,44 @@ inline ReportScenario healthyScenario(std::string name = "healthy") {
     s.volumes = {volumeRow(2, "System", 100'000'000'000, 45'300'000'000, 10, true),
                  volumeRow(3, "Data", 2'000'000'000'000, 1'200'000'000'000, 20, false)};
     return s;
+}
+
+// C: 45.3 % free and D: 9.5 % free, judged by the warning percents of a settings file of
+// these bytes, read as the report reads it.
+inline ReportScenario settingsFileScenario(std::string name, const std::vector<std::uint8_t>& file) {
+    ReportScenario s = healthyScenario(std::move(name));
+    FakeFileStore files;
+    files.folders = {"C:\\ProgramData", "C:\\ProgramData\\VTN", "C:\\ProgramData\\VTN\\KSTM"};
+    files.files["C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat"] = file;
+    const Thresholds thresholds = readThresholds(files, "C:\\ProgramData");
+    FakeVolumeSource volumes;
+    volumes.add('C', 100'000'000'000, 45'300'000'000, "System");
+    volumes.add('D', 2'000'000'000'000, 190'000'000'000, "Data");
+    VolumeTable table{};
+    s.volumes = volumeRows(scanVolumes(volumes, thresholds.record, table), table, thresholds.record);
+    s.thresholds = thresholds.source;
+    return s;
+}
+
+// Settings files however damaged: percents out of range, random bytes behind version 3 or
+// without it, too short.
+inline std::vector<ReportScenario> damagedSettingsScenarios() {
+    SettingsRecord zero = defaultSettings();
+    zero.defaultWarningPercent = 0;
+    SettingsRecord highest = defaultSettings();
+    highest.useDefault[3] = 0;
+    highest.warningPercent[3] = 4294967295u;
+    std::mt19937 random(26);
+    std::vector<std::uint8_t> noise(settingsRecordSize);
+    for (std::uint8_t& byte : noise) byte = static_cast<std::uint8_t>(random());
+    std::vector<std::uint8_t> version3 = noise;
+    version3[0] = 3;
+    version3[1] = version3[2] = version3[3] = 0;
+    return {settingsFileScenario("settings_default_percent_0", bytesOf(zero)),
+            settingsFileScenario("settings_own_percent_4294967295", bytesOf(highest)),
+            settingsFileScenario("settings_random_bytes_of_version_3", version3),
+            settingsFileScenario("settings_random_bytes", noise),
+            settingsFileScenario("settings_short", std::vector<std::uint8_t>(noise.begin(), noise.begin() + 100))};
 }
 
 inline std::vector<ReportScenario> reportScenarios() {
@@ -247,6 +291,23 @@ inline std::vector<ReportScenario> reportScenarios() {
     all.push_back(standardUser);
 
     all.push_back({"nothing_listed", {}, {}, ThresholdSource::SettingsFile, {}});
+
+    // Values no drive can have: 126 C in attribute 194, 32767 C from the temperature property,
+    // 65535 K in the health log, -200 C and 32767 C as its limits.
+    ReportScenario impossible = nvme;
+    impossible.name = "impossible_temperatures";
+    impossible.health[0] = ataDriveHealth({{194, advisory, 100, 100, 126, 0}}, 32767);
+    NvmeHealth hotLog;
+    hotLog.compositeKelvin = 65535;
+    hotLog.availableSpare = 100;
+    hotLog.availableSpareThreshold = 10;
+    impossible.health[2] = nvmeDriveHealth(hotLog);
+    const std::vector<std::uint8_t> property = temperatureReply(-200, 32767, -200);
+    impossible.health[2].temperature = temperatureReading(property.data(), property.size());
+    noteHealthLog(impossible.drives[2], impossible.health[2]);
+    all.push_back(impossible);
+
+    for (ReportScenario& damaged : damagedSettingsScenarios()) all.push_back(std::move(damaged));
 
     ReportScenario unknown = healthyScenario("unknown");
     unknown.runProblem = "the metrics file could not be written: Access is denied. (error 5)";
