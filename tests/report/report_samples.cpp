@@ -31,10 +31,10 @@ int main(int argc, char** argv) {
     for (const kestrine::testing::ReportScenario& scenario : kestrine::testing::reportScenarios()) {
         const kestrine::Report report = scenario.report();
         const std::string base = folder + "/" + scenario.name;
-        if (!writeFile(base + ".txt", kestrine::writeTextReport(report, false)) ||
-            !writeFile(base + ".details.txt", kestrine::writeTextReport(report, true)) ||
+        if (!writeFile(base + ".txt", kestrine::writeTextReport(report, false, codePage)) ||
+            !writeFile(base + ".details.txt", kestrine::writeTextReport(report, true, codePage)) ||
             !writeFile(base + ".json", kestrine::writeJsonReport(report, codePage)) ||
-            !writeFile(base + ".nagios", kestrine::writeNagiosReport(report)) ||
+            !writeFile(base + ".nagios", kestrine::writeNagiosReport(report, codePage)) ||
             !writeFile(base + ".prom", kestrine::writePrometheusMetrics(report, codePage))) {
             std::fprintf(stderr, "cannot write %s.*\n", base.c_str());
             return 1;
