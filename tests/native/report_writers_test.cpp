@@ -426,6 +426,23 @@ TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
     EXPECT_EQ(shown, 9);
     EXPECT_TRUE(has(line, "'K:'=18.00%;40:;;0;100 'failing drives'")) << line;
 
+    // Exactly at the limit, newline included, the line is printed whole; a byte more gives the
+    // data of the 21 worst volumes that fit (23 bytes each) beside the note that says so.
+    testing::ReportScenario fine = s;
+    for (VolumeRow& volume : fine.volumes) volume = testing::volumeRow(volume.slot, "V", 1000, 500, 10, true);
+    fine.runProblem = " ";
+    const std::size_t room = nagiosLineLimit - writeNagiosReport(fine.report(), codePage).size() + 1;
+    for (const std::size_t extra : {std::size_t{0}, std::size_t{1}}) {
+        fine.runProblem = std::string(room + extra, 'p');
+        const std::string line = writeNagiosReport(fine.report(), codePage);
+        EXPECT_EQ(line.size(), extra == 0 ? nagiosLineLimit : 1007u) << line;
+        EXPECT_TRUE(has(line, "volumes ok; " + fine.runProblem +
+                                  (extra == 0 ? " | 'C:'=50.00%;10:;;0;100 "
+                                              : "; performance data of 21 of 24 volumes, worst first | 'C:'")))
+            << line;
+        EXPECT_EQ(has(line, "'Z:'=50.00%"), extra == 0) << line;
+    }
+
     // A text too long on its own is cut, and the counts still come.
     Report report = s.report();
     addRunProblem(report, std::string(2000, 'x'));
@@ -437,8 +454,50 @@ TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
 TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
     Report report = scenario("healthy");
     addRunProblem(report, "pipe | and\nnew line");
+    addRunProblem(report, "del\x7F tab\t caf\xe9");
     EXPECT_TRUE(writeNagiosReport(report, codePage)
-                    .starts_with("KESTRINE UNKNOWN - 2 drives and 2 volumes ok; pipe / and?new line | 'C:'"));
+                    .starts_with("KESTRINE UNKNOWN - 2 drives and 2 volumes ok; pipe / and?new line; del? tab? "
+                                 "caf\xC3\xA9 | 'C:'"))
+        << writeNagiosReport(report, codePage);
+}
+
+// A line that has to be shortened keeps its status, the standard-user note, the run's own
+// problems and the counts: the volumes' data goes first, then the volumes' problems are
+// counted, then the drives' problems past those that fit.
+TEST_F(ReportWriters, NagiosLineShortenedKeepsTheStatusTheNotesAndTheCounts) {
+    testing::ReportScenario s = testing::healthyScenario();
+    s.volumes.clear();
+    for (int slot = 2; slot < 26; ++slot)  // C: 10 % free ... Z: 33 % free, each below 40 %
+        s.volumes.push_back(testing::volumeRow(slot, "V", 1000, 100 + (slot - 2) * 10, 40, false));
+    s.drives[0].versionError = 5;  // a standard user
+    const std::string problem = "the metrics file could not be written: " + std::string(200, 'm');
+    s.runProblem = problem;
+    const std::string counted = writeNagiosReport(s.report(), codePage);
+    EXPECT_LE(counted.size(), nagiosLineLimit);
+    EXPECT_TRUE(
+        counted.starts_with("KESTRINE WARNING - 24 volumes below their warning percent; SMART data not read: "
+                            "it needs administrator rights; " +
+                            problem + "; performance data of "))
+        << counted;
+    EXPECT_TRUE(has(counted, " of 24 volumes, worst first | 'C:'=10.00%;40:;;0;100 'D:'")) << counted;
+    EXPECT_TRUE(counted.ends_with("'volumes below limit'=24;0;;0;24\n")) << counted;
+
+    for (int number = 0; number < 16; ++number) {
+        s.drives[number] = testing::healthyDrive(number, "ACME", "X100", "S1");
+        s.drives[number].predictOk = false;
+    }
+    s.runProblem = std::string(600, 'r');
+    const std::string cut = writeNagiosReport(s.report(), codePage);
+    EXPECT_LE(cut.size(), nagiosLineLimit);
+    EXPECT_TRUE(cut.starts_with("KESTRINE CRITICAL - Disk 0 predicts failure; Disk 1 predicts failure; ")) << cut;
+    const std::size_t more = cut.find("; and ");
+    ASSERT_NE(more, std::string::npos) << cut;
+    std::size_t shown = 0;
+    for (std::size_t at = cut.find(" predicts failure"); at < more; at = cut.find(" predicts failure", at + 1)) ++shown;
+    EXPECT_EQ(shown + std::stoul(cut.substr(more + 6)), 16u) << cut;
+    EXPECT_TRUE(has(cut, " more drive problems; 24 volumes below their warning percent; " + s.runProblem +
+                             "; performance data of 0 of 24 volumes, worst first | 'failing drives'=16;;0;0;16"))
+        << cut;
 }
 
 TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {
@@ -600,6 +659,17 @@ TEST_F(ReportWriters, MetricsTellWhenTheRunWasAndWhetherItMetAProblem) {
     EXPECT_TRUE(has(metrics("healthy"), "\nkestrine_report_last_run_success 1\n"));
     EXPECT_TRUE(has(metrics("spf_failure"), "\nkestrine_report_last_run_success 1\n"));
     EXPECT_TRUE(has(metrics("unknown"), "\nkestrine_report_last_run_success 0\n"));
+    // Whether SMART was read with the rights it needs: 0 for a standard user, whose verdict is
+    // otherwise ok for ever.
+    EXPECT_TRUE(
+        has(metrics("healthy"),
+            "# HELP kestrine_report_smart_read 1 when the SMART reads ran with the rights they need, 0 when "
+            "the system refused them.\n# TYPE kestrine_report_smart_read gauge\nkestrine_report_smart_read 1\n"));
+    testing::ReportScenario standardUser = testing::healthyScenario();
+    standardUser.drives[1].versionError = 5;
+    const std::string refused = writePrometheusMetrics(standardUser.report(), codePage);
+    EXPECT_TRUE(has(refused, "\nkestrine_report_smart_read 0\n")) << refused;
+    EXPECT_TRUE(has(refused, "\nkestrine_report_last_run_success 1\n"));
 }
 
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {

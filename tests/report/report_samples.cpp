@@ -1,6 +1,6 @@
 // Writes every report scenario in every format into one folder, for the real validators
 // (tests/report/check_formats.sh): NAME.txt, NAME.details.txt, NAME.json, NAME.nagios and
-// NAME.prom.
+// NAME.prom; and a refused run's refused.txt, refused.json and refused.nagios.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -39,6 +39,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write %s.*\n", base.c_str());
             return 1;
         }
+    }
+    // A run refused before it read anything: its problem alone.
+    const kestrine::Report refused = kestrine::refusedReport("unknown option '--bogus'", "1.0", "2026-12-07T15:24:30Z");
+    if (!writeFile(folder + "/refused.txt", kestrine::writeTextReport(refused, false, codePage)) ||
+        !writeFile(folder + "/refused.json", kestrine::writeJsonReport(refused, codePage)) ||
+        !writeFile(folder + "/refused.nagios", kestrine::writeNagiosReport(refused, codePage))) {
+        std::fprintf(stderr, "cannot write %s/refused.*\n", folder.c_str());
+        return 1;
     }
     return 0;
 }
