@@ -196,12 +196,15 @@ void check(const std::uint8_t* data, std::size_t size) {
     std::string badLine;
     require(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine),
             "every metric line is well formed");
-    const std::string nagios = writeNagiosReport(report);
+    const std::string nagios = writeNagiosReport(report, codePage);
+    require(nagios.size() <= nagiosLineLimit, "the plugin line stays within what a transport carries");
+    require(testing::isUtf8(nagios), "the plugin line is UTF-8");
     require(nagios.starts_with(std::string("KESTRINE ") + statusWord(report.status) + " - "), "the status word leads");
     require(nagios.find('\n') == nagios.size() - 1, "the plugin output is one line");
     require(nagios.find('|') == nagios.rfind('|'), "one separator before the performance data");
     for (const bool details : {false, true}) {
-        const std::string text = writeTextReport(report, details);
+        const std::string text = writeTextReport(report, details, codePage);
+        require(testing::isUtf8(text), "the text report is UTF-8");
         const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
         // Two heading lines, three blank ones, the status, and each table's header or its "No ... listed."
         std::size_t expected = 8 + report.drives.size() + report.volumes.size();

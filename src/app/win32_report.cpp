@@ -11,6 +11,7 @@
 
 #include "app/win32_error_mode.h"
 #include "platform/win32_ansi_converter.h"
+#include "platform/win32_console_output.h"
 #include "platform/win32_device_port.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_settings_folder.h"
@@ -33,10 +34,9 @@ std::string utcTimeNow() {
     return text;
 }
 
-// The bytes exactly as the writers made them: no line-end translation.
-bool writeAll(std::FILE* stream, const std::string& text) {
-    if (_setmode(_fileno(stream), _O_BINARY) == -1) return false;
-    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+// The bytes exactly as the run made them: no line-end translation.
+void writeErrors(const std::string& text) {
+    if (_setmode(_fileno(stderr), _O_BINARY) != -1) std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 int report(const std::vector<std::string>& arguments, DevicePort& devices) {
@@ -50,8 +50,8 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     const std::string settingsFolder = settingsBaseFolder();
     ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter, replyFiles};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
-    const bool printed = writeAll(stdout, outcome.output);
-    writeAll(stderr, outcome.errors);
+    const bool printed = writeStandardOutput(outcome.output);
+    writeErrors(outcome.errors);
     return printed ? outcome.exitCode : unknownExitCode;
 }
 

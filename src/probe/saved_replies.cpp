@@ -58,6 +58,12 @@ std::string folderPath(std::string folder) {
     return folder;
 }
 
+bool holdsSavedDrive(FileReader& files, const std::string& folder) {
+    for (int drive = 0; drive < driveTableSize; ++drive)
+        if (files.exists(driveFolder(folderPath(folder), drive))) return true;
+    return false;
+}
+
 std::optional<std::string_view> savedRequestName(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize) {
     for (const NamedRequest& request : namedRequests) {
         if (request.code != code) continue;

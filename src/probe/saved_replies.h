@@ -25,6 +25,9 @@ std::string folderPath(std::string folder);
 // The N of a "\\.\PhysicalDriveN" path as devicePath writes it, or none.
 std::optional<int> physicalDriveNumber(const std::string& path);
 
+// True when `folder` holds the saved replies of at least one drive.
+bool holdsSavedDrive(FileReader& files, const std::string& folder);
+
 // Passes every open and request on to `devices`, and saves each answer into `folder`, which
 // should be new: an answer that is not given again leaves an older file in place.
 class RecordingDevicePort : public DevicePort {

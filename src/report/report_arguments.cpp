@@ -92,6 +92,16 @@ ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) 
     return parsed;
 }
 
+ReportFormat chosenFormat(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::optional<ReportFormat> format;
+        if (arguments[i] == "--format" && i + 1 < arguments.size()) format = formatNamed(arguments[i + 1]);
+        if (arguments[i].starts_with("--format=")) format = formatNamed(arguments[i].substr(9));
+        if (format) return *format;
+    }
+    return ReportFormat::Text;
+}
+
 std::string reportUsage() {
     return "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
            "[--save-replies DIR | --replay DIR] [--help] [--version]\n";
@@ -126,9 +136,13 @@ std::string reportHelp() {
            "     failed in the past, NVMe media errors or wear, or a temperature at its warning limit\n"
            "  2  critical: a drive predicts failure (storage prediction or SMART status), a SMART\n"
            "     attribute of a drive is failing now, or an NVMe drive sets a critical-warning bit\n"
-           "  3  unknown: bad arguments, or all is well but the run met a problem of its own (no\n"
-           "     drive letters, a warning percent in the settings file outside 1 to 50, the metrics\n"
-           "     file not written); such a problem never hides 1 or 2\n";
+           "  3  unknown: bad arguments, a folder refused (no saved replies in it, or one to save into\n"
+           "     that exists), or all is well but the run met a problem of its own (no drive letters,\n"
+           "     a warning percent in the settings file outside 1 to 50, the metrics file not written);\n"
+           "     such a problem never hides 1 or 2\n"
+           "\n"
+           "Every exit prints in the format asked for: bad arguments too, when a valid --format is\n"
+           "among them.\n";
 }
 
 }  // namespace kestrine

@@ -31,6 +31,10 @@ struct ParsedArguments {
 // stray argument is an error.
 ParsedArguments parseReportArguments(const std::vector<std::string>& arguments);
 
+// The format a command line asks for, also when it is refused: the first "--format" with a
+// value that names a format ("--format json", "--format=json"), else text.
+ReportFormat chosenFormat(const std::vector<std::string>& arguments);
+
 // The one-line usage, printed after an error.
 std::string reportUsage();
 // Usage, options and the meaning of each exit code.

@@ -199,7 +199,7 @@ std::string writeJsonReport(const Report& report, const AnsiConverter& converter
         {"time", jsonString(report.utcTime, converter)},
         {"status", jsonString(statusIdentifier(report.status), converter)},
         {"exitCode", integer(exitCode(report.status))},
-        {"reason", jsonString(report.reason, converter)},
+        {"reason", jsonString(reasonText(report), converter)},
         {"thresholds", object({{"source", jsonString(thresholdSourceIdentifier(report.thresholds), converter)},
                                {"text", jsonString(thresholdSourceText(report.thresholds), converter)}})},
         {"drives", array(drives)},

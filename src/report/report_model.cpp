@@ -50,11 +50,6 @@ std::string countOf(std::size_t count, const char* noun) {
     return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
 }
 
-void addProblem(std::string& reason, const std::string& problem) {
-    if (!reason.empty()) reason += "; ";
-    reason += problem;
-}
-
 // "C: warning percent 0 in the settings file is out of range 1 to 50, judged at 1 %".
 std::string outOfRangeProblem(const VolumeRow& volume) {
     return volumeName(volume.slot) + " warning percent " + std::to_string(*volume.outOfRangePercent) +
@@ -79,32 +74,55 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     bool warning = false;
     for (const DriveEntry& drive : report.drives) {
         const std::string disk = "Disk " + std::to_string(drive.record.driveNumber) + ' ';
-        for (const std::string& reason : drive.verdict.reasons) addProblem(report.reason, disk + reason);
+        for (const std::string& reason : drive.verdict.reasons) report.driveProblems.push_back(disk + reason);
         critical = critical || drive.verdict.status == DriveStatus::Failing;
         warning = warning || drive.verdict.status == DriveStatus::Caution;
     }
     for (const VolumeRow& volume : report.volumes) {
         if (!volume.inWarning) continue;
         warning = true;
-        addProblem(report.reason, volumeBelowLimitText(volume.slot, volume.percentFree, volume.warningPercent));
+        report.volumeProblems.push_back(volumeBelowLimitText(volume.slot, volume.percentFree, volume.warningPercent));
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
-    if (report.status == OverallStatus::Ok)
-        report.reason =
-            countOf(report.drives.size(), "drive") + " and " + countOf(report.volumes.size(), "volume") + " ok";
     // A standard user's SMART requests are refused: its verdict may miss what only SMART sees.
     const auto smartRefused = [](const DriveEntry& drive) { return drive.record.versionError == errorAccessDenied; };
-    if (std::any_of(report.drives.begin(), report.drives.end(), smartRefused))
-        addProblem(report.reason, smartNeedsAdministratorText);
+    report.smartReadRefused = std::any_of(report.drives.begin(), report.drives.end(), smartRefused);
+    if (report.smartReadRefused) report.notes.push_back(smartNeedsAdministratorText);
     for (const VolumeRow& volume : report.volumes)
         if (volume.outOfRangePercent) addRunProblem(report, outOfRangeProblem(volume));
     return report;
 }
 
+Report refusedReport(const std::string& problem, const std::string& programVersion, const std::string& utcTime) {
+    Report report;
+    report.programVersion = programVersion;
+    report.utcTime = utcTime;
+    report.thresholds = ThresholdSource::NotRead;
+    addRunProblem(report, problem);
+    return report;
+}
+
+std::vector<std::string> findings(const Report& report) {
+    std::vector<std::string> found = report.driveProblems;
+    found.insert(found.end(), report.volumeProblems.begin(), report.volumeProblems.end());
+    if (found.empty() && report.thresholds != ThresholdSource::NotRead)
+        found.push_back(countOf(report.drives.size(), "drive") + " and " + countOf(report.volumes.size(), "volume") +
+                        " ok");
+    return found;
+}
+
+std::string reasonText(const Report& report) {
+    std::string reason;
+    std::vector<std::string> parts = findings(report);
+    parts.insert(parts.end(), report.notes.begin(), report.notes.end());
+    for (const std::string& part : parts) reason += (reason.empty() ? "" : "; ") + part;
+    return reason;
+}
+
 void addRunProblem(Report& report, const std::string& problem) {
     if (report.status == OverallStatus::Ok) report.status = OverallStatus::Unknown;
     report.runProblem = true;
-    addProblem(report.reason, problem);
+    report.notes.push_back(problem);
 }
 
 int exitCode(OverallStatus status) { return static_cast<int>(status); }
@@ -142,6 +160,7 @@ const char* thresholdSourceIdentifier(ThresholdSource source) {
     switch (source) {
         case ThresholdSource::DefaultsFileMissing: return "defaults_file_missing";
         case ThresholdSource::DefaultsFileInvalid: return "defaults_file_invalid";
+        case ThresholdSource::NotRead: return "not_read";
         case ThresholdSource::SettingsFile: break;
     }
     return "settings_file";
@@ -179,6 +198,7 @@ const char* thresholdSourceText(ThresholdSource source) {
     switch (source) {
         case ThresholdSource::DefaultsFileMissing: return "defaults (no settings file)";
         case ThresholdSource::DefaultsFileInvalid: return "defaults (the settings file is not valid)";
+        case ThresholdSource::NotRead: return "not read";
         case ThresholdSource::SettingsFile: break;
     }
     return "settings file";

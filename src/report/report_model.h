@@ -23,6 +23,7 @@ enum class ThresholdSource {
     SettingsFile,         // the settings file was loaded
     DefaultsFileMissing,  // no readable settings file: the defaults
     DefaultsFileInvalid,  // the file was refused by the load (short, another version): the defaults
+    NotRead,              // the run stopped before it read anything: bad arguments, a refused folder
 };
 
 // read: the identity block is current; cannotRead: the last identity query failed (the
@@ -64,8 +65,13 @@ struct Report {
     std::vector<DriveEntry> drives;  // listed drives, by number
     std::vector<VolumeRow> volumes;  // in the caller's order
     OverallStatus status = OverallStatus::Unknown;
-    std::string reason;       // one line: the problems, or what was found well
-    bool runProblem = false;  // the run itself met a problem (addRunProblem)
+    // The reason's parts (reasonText joins them): each drive's problems in drive order, each
+    // volume below its limit, then the notes: the standard-user note and the run's own problems.
+    std::vector<std::string> driveProblems;   // "Disk 0 predicts failure"
+    std::vector<std::string> volumeProblems;  // "D: 5.0 % free, below 20 %"
+    std::vector<std::string> notes;
+    bool smartReadRefused = false;  // a drive refused the SMART requests for want of rights
+    bool runProblem = false;        // the run itself met a problem (addRunProblem)
 };
 
 struct ReportInput {
@@ -84,6 +90,16 @@ inline constexpr const char* smartNeedsAdministratorText = "SMART data not read:
 // caution or a volume is below its limit, else ok. A volume judged at another percent than
 // the settings file holds is a problem of the run (addRunProblem).
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
+
+// The report of a run that stopped before it probed anything (bad arguments, a refused folder):
+// unknown, no drives or volumes, warning percents not read, the problem as its reason.
+Report refusedReport(const std::string& problem, const std::string& programVersion, const std::string& utcTime);
+
+// The drives' and volumes' problems, or "2 drives and 3 volumes ok" where there are none (and
+// nothing where the run was refused).
+std::vector<std::string> findings(const Report& report);
+// One line: the findings, then the notes, "; " apart.
+std::string reasonText(const Report& report);
 
 // A problem of the run itself (the metrics file not written, no drive letters listed): it is
 // added to the reason, and makes the report unknown (exit code 3) only where the drives and

@@ -283,6 +283,10 @@ std::string writePrometheusMetrics(const Report& report, const AnsiConverter& co
         metrics.sample({}, std::to_string(*seconds));
     metrics.family("report_last_run_success", "1 when the run that wrote these metrics met no problem of its own.");
     metrics.sample({}, flag(!report.runProblem));
+    // A task without administrator rights reports ok for ever: its SMART reads were refused.
+    metrics.family("report_smart_read",
+                   "1 when the SMART reads ran with the rights they need, 0 when the system refused them.");
+    metrics.sample({}, flag(!report.smartReadRefused));
     driveFamilies(metrics, report.drives);
     healthFamilies(metrics, report.drives);
     volumeFamilies(metrics, report.volumes);

@@ -26,17 +26,21 @@ std::string failureText(std::uint32_t error, const SystemMessages& messages) {
     return trimBlanks(text) + " (" + code + ')';
 }
 
-std::string written(const Report& report, const ReportOptions& options, const AnsiConverter& converter) {
-    switch (options.format) {
+std::string written(const Report& report, ReportFormat format, bool details, const AnsiConverter& converter) {
+    switch (format) {
         case ReportFormat::Json: return writeJsonReport(report, converter);
-        case ReportFormat::Nagios: return writeNagiosReport(report);
+        case ReportFormat::Nagios: return writeNagiosReport(report, converter);
         case ReportFormat::Text: break;
     }
-    return writeTextReport(report, options.details);
+    return writeTextReport(report, details, converter);
 }
 
-ReportOutcome refusedFolder(const std::string& problem) {
-    return {"", std::string(programName) + ": " + problem + '\n', badArgumentsExitCode};
+// A run that stops before it probes anything: the problem in the format asked for on standard
+// output, and on standard error with what follows it (the usage after bad arguments).
+ReportOutcome refused(ReportFormat format, const std::string& problem, const std::string& after,
+                      const ReportPorts& ports, const std::string& programVersion, const std::string& utcTime) {
+    return {written(refusedReport(problem, programVersion, utcTime), format, false, ports.converter),
+            std::string(programName) + ": " + problem + '\n' + after, badArgumentsExitCode};
 }
 
 }  // namespace
@@ -70,9 +74,11 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
                         const std::string& programVersion, const std::string& utcTime) {
     const ParsedArguments parsed = parseReportArguments(arguments);
     if (!parsed.ok)
-        return {nagiosUnknownLine(parsed.error), std::string(programName) + ": " + parsed.error + '\n' + reportUsage(),
-                badArgumentsExitCode};
+        return refused(chosenFormat(arguments), parsed.error, reportUsage(), ports, programVersion, utcTime);
     const ReportOptions& options = parsed.options;
+    const auto refusedFolder = [&](const std::string& problem) {
+        return refused(options.format, problem, "", ports, programVersion, utcTime);
+    };
     if (options.help) return {reportHelp(), "", 0};
     if (options.version) return {std::string(programName) + ' ' + programVersion + '\n', "", 0};
 
@@ -80,8 +86,9 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     std::optional<RecordingDevicePort> recorder;
     DevicePort* devices = &ports.devices;
     if (!options.replayFolder.empty()) {
-        if (!ports.replyFiles.exists(folderPath(options.replayFolder)))
-            return refusedFolder("there are no saved replies in '" + options.replayFolder + "'");
+        // A file, a zip or a folder without a drive's folder would report no drive at all.
+        if (!holdsSavedDrive(ports.replyFiles, options.replayFolder))
+            return refusedFolder("no saved replies in " + options.replayFolder);
         devices = &replay.emplace(ports.replyFiles, options.replayFolder);
     }
     if (!options.saveRepliesFolder.empty()) {
@@ -117,7 +124,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
             addRunProblem(report, "the metrics file could not be written: " + why);
         }
     }
-    outcome.output = written(report, options, ports.converter);
+    outcome.output = written(report, options.format, options.details, ports.converter);
     outcome.exitCode = exitCode(report.status);
     return outcome;
 }

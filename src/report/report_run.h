@@ -26,7 +26,7 @@ struct ReportPorts {
 };
 
 struct ReportOutcome {
-    std::string output;  // standard output
+    std::string output;  // standard output, in UTF-8
     std::string errors;  // standard error
     int exitCode = 3;
 };
@@ -48,11 +48,12 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
                                   const SettingsRecord& thresholds);
 
 // `utcTime` is "YYYY-MM-DDTHH:MM:SSZ". Bad arguments: a line naming them and the usage on
-// standard error, exit 3. A metrics file that cannot be written (why, in the system's words,
+// standard error, the problem in the format asked for (chosenFormat) on standard output, exit
+// 3. A metrics file that cannot be written (why, in the system's words,
 // on standard error and in the reason), replies that cannot all be saved, or a system that
 // lists no drive letter at all, is added to the reason; it makes the report unknown (exit 3)
 // only when the verdict was ok. A folder to save into that exists already, or one to replay
-// that does not, is refused like a bad argument.
+// that holds no saved drive, is refused like a bad argument (without the usage).
 ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,
                         const std::string& programVersion, const std::string& utcTime);
 

@@ -19,10 +19,11 @@ namespace {
 
 using Row = std::vector<std::string>;
 
-// One line per cell: outer blanks (the system's error texts end in a line break) go, inner
-// control characters show as '?', and an empty cell shows as "-" to keep the columns readable.
-std::string cell(const std::string& text) {
-    std::string shown = trimBlanks(text);
+// One line per cell, in UTF-8 (device strings and the system's texts come in its code page):
+// outer blanks (the system's error texts end in a line break) go, inner control characters
+// show as '?', and an empty cell shows as "-" to keep the columns readable.
+std::string cell(const std::string& text, const AnsiConverter& converter) {
+    std::string shown = utf8Text(trimBlanks(text), converter);
     for (char& c : shown) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) c = '?';
@@ -30,11 +31,8 @@ std::string cell(const std::string& text) {
     return shown.empty() ? "-" : shown;
 }
 
-// The columns a cell takes: its characters where it is UTF-8 (a volume label), else its bytes
-// (a device string in the system's code page).
+// The columns a cell takes: its characters, each a UTF-8 sequence.
 std::size_t widthOf(const std::string& cell) {
-    std::string checked;
-    if (!Utf8Text().toUtf8(cell, checked)) return cell.size();
     return static_cast<std::size_t>(
         std::count_if(cell.begin(), cell.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
@@ -106,22 +104,23 @@ std::string headline(const DriveHealth& health) {
 }
 
 // "  Status: caution - reallocated sectors: 8; pending sectors: 2", or just "  Status: ok".
-std::string statusLine(const DriveVerdict& verdict) {
+std::string statusLine(const DriveVerdict& verdict, const AnsiConverter& converter) {
     std::string line = std::string(healthIndent) + "Status: " + driveStatusIdentifier(verdict.status);
-    for (std::size_t i = 0; i < verdict.reasons.size(); ++i) line += (i == 0 ? " - " : "; ") + cell(verdict.reasons[i]);
+    for (std::size_t i = 0; i < verdict.reasons.size(); ++i)
+        line += (i == 0 ? " - " : "; ") + cell(verdict.reasons[i], converter);
     return line + '\n';
 }
 
 // One indented block: where the health came from with its headline, then every failing
 // attribute or critical-warning bit on a line of its own.
-std::string healthBlock(const DriveHealth& health) {
+std::string healthBlock(const DriveHealth& health, const AnsiConverter& converter) {
     std::string block(healthIndent);
     std::string_view separator = ": ";
     switch (health.source) {
         case HealthSource::AtaSmart: block += "Health (ATA SMART)"; break;
         case HealthSource::NvmeLog: block += "Health (NVMe log)"; break;
         case HealthSource::None:
-            block += "Health: not available - " + cell(health.unavailableReason);
+            block += "Health: not available - " + cell(health.unavailableReason, converter);
             separator = "; ";
             break;
     }
@@ -132,21 +131,21 @@ std::string healthBlock(const DriveHealth& health) {
             block += std::string(healthIndent) + "Failing now: attribute " + attributeTitle(attribute) + " (current " +
                      std::to_string(attribute.current) + ", threshold " + std::to_string(attribute.threshold) + ")\n";
     if (!health.thresholdsUnavailableReason.empty())
-        block += std::string(healthIndent) + "Thresholds: not available - " + cell(health.thresholdsUnavailableReason) +
-                 '\n';
+        block += std::string(healthIndent) + "Thresholds: not available - " +
+                 cell(health.thresholdsUnavailableReason, converter) + '\n';
     if (health.source == HealthSource::NvmeLog)
         for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning))
             block += std::string(healthIndent) + "Critical warning: " + std::string(bit.name) + '\n';
     return block;
 }
 
-std::string attributeTable(const DriveHealth& health) {
+std::string attributeTable(const DriveHealth& health, const AnsiConverter& converter) {
     std::vector<Row> rows{
         {"ID", "Attribute", "Flags", "Current", "Worst", "Threshold", "Raw", "Pre-failure", "Failing now"}};
     for (const AtaAttribute& a : health.attributes) {
         char flags[8];
         std::snprintf(flags, sizeof flags, "0x%04X", static_cast<unsigned>(a.flags));
-        rows.push_back({std::to_string(a.id), cell(std::string(a.name)), flags, std::to_string(a.current),
+        rows.push_back({std::to_string(a.id), cell(std::string(a.name), converter), flags, std::to_string(a.current),
                         std::to_string(a.worst), a.hasThreshold ? std::to_string(a.threshold) : "-",
                         std::to_string(a.raw), a.preFailure ? "yes" : "no", a.failingNow ? "yes" : "no"});
     }
@@ -178,9 +177,9 @@ std::string healthLog(const NvmeHealth& log) {
     return alignedTable(rows, detailIndent);
 }
 
-std::string temperatureLine(const TemperatureReading& reading) {
+std::string temperatureLine(const TemperatureReading& reading, const AnsiConverter& converter) {
     std::string line = std::string(detailIndent) + "Temperature property: ";
-    if (!reading.available) return line + "not available - " + cell(reading.unavailableReason) + "\n";
+    if (!reading.available) return line + "not available - " + cell(reading.unavailableReason, converter) + "\n";
     // No sensor entry, or a value that is no temperature.
     const auto degrees = [](std::optional<int> value) { return value ? std::to_string(*value) + " C" : "unknown"; };
     return line + degrees(reading.current) + " (warning " + degrees(reading.warning) + ", critical " +
@@ -188,30 +187,31 @@ std::string temperatureLine(const TemperatureReading& reading) {
 }
 
 // The whole attribute table or health log, and the temperature property.
-std::string healthDetails(const DriveHealth& health) {
+std::string healthDetails(const DriveHealth& health, const AnsiConverter& converter) {
     std::string details;
-    if (health.source == HealthSource::AtaSmart) details += attributeTable(health);
+    if (health.source == HealthSource::AtaSmart) details += attributeTable(health, converter);
     if (health.source == HealthSource::NvmeLog) details += healthLog(health.nvme);
-    return details + temperatureLine(health.temperature);
+    return details + temperatureLine(health.temperature, converter);
 }
 
-Row driveRow(const DriveEntry& drive) {
+Row driveRow(const DriveEntry& drive, const AnsiConverter& converter) {
     const DriveRecord& r = drive.record;
     Row row{"Disk " + std::to_string(r.driveNumber)};
     if (drive.identity == IdentityState::Read) {
-        row.insert(row.end(),
-                   {cell(r.displayName), cell(r.serial), cell(r.busTypeText), r.removable ? "Removable" : "Fixed"});
+        row.insert(row.end(), {cell(r.displayName, converter), cell(r.serial, converter),
+                               cell(r.busTypeText, converter), r.removable ? "Removable" : "Fixed"});
     } else {
-        row.insert(row.end(), {cell(drive.cannotReadText), "-", "-", "-"});
+        row.insert(row.end(), {cell(drive.cannotReadText, converter), "-", "-", "-"});
     }
     row.push_back(stateText(drive.spf));
     row.push_back(stateText(drive.smart));
     return row;
 }
 
+// A volume label is UTF-8 already: the report reads it with the wide call.
 Row volumeRow(const VolumeRow& volume) {
     return {volumeName(volume.slot),
-            cell(volume.label),
+            cell(volume.label, Utf8Text()),
             percentDown(volume.percentFree, 1) + " %",
             formatByteSize(volume.freeBytes),
             formatByteSize(volume.totalBytes),
@@ -222,8 +222,8 @@ Row volumeRow(const VolumeRow& volume) {
 // A header and one row per item, each followed by what `below` gives for it, or `none` when
 // there are no items.
 template <typename Item>
-std::string table(const std::vector<Item>& items, Row header, Row (*rowOf)(const Item&), const char* none,
-                  const std::function<std::string(const Item&)>& below = {}) {
+std::string table(const std::vector<Item>& items, Row header, const std::function<Row(const Item&)>& rowOf,
+                  const char* none, const std::function<std::string(const Item&)>& below = {}) {
     if (items.empty()) return none;
     std::vector<Row> rows{std::move(header)};
     for (const Item& item : items) rows.push_back(rowOf(item));
@@ -238,20 +238,27 @@ std::string table(const std::vector<Item>& items, Row header, Row (*rowOf)(const
 
 }  // namespace
 
-std::string writeTextReport(const Report& report, bool details) {
-    std::string text = "Kestrine " + cell(report.programVersion) + ", " + cell(report.utcTime) + '\n';
+std::string writeTextReport(const Report& report, bool details, const AnsiConverter& converter) {
+    std::string text =
+        "Kestrine " + cell(report.programVersion, converter) + ", " + cell(report.utcTime, converter) + '\n';
+    const std::string status =
+        std::string("Status: ") + statusWord(report.status) + " - " + cell(reasonText(report), converter) + '\n';
+    // A refused run read nothing: its problem is all there is to say.
+    if (report.thresholds == ThresholdSource::NotRead) return text + status;
     text += std::string("Warning percents: ") + thresholdSourceText(report.thresholds) + "\n\n";
 
-    const std::function<std::string(const DriveEntry&)> health = [details](const DriveEntry& drive) {
-        return statusLine(drive.verdict) + healthBlock(drive.health) + (details ? healthDetails(drive.health) : "");
+    const std::function<std::string(const DriveEntry&)> health = [details, &converter](const DriveEntry& drive) {
+        return statusLine(drive.verdict, converter) + healthBlock(drive.health, converter) +
+               (details ? healthDetails(drive.health, converter) : "");
     };
-    text += table(report.drives, {"Drive", "Name", "Serial", "Bus", "Type", "SPF Status", "SMART Status"}, driveRow,
-                  "No drives listed.\n", health);
+    const auto row = [&converter](const DriveEntry& drive) { return driveRow(drive, converter); };
+    text += table<DriveEntry>(report.drives, {"Drive", "Name", "Serial", "Bus", "Type", "SPF Status", "SMART Status"},
+                              row, "No drives listed.\n", health);
     text += '\n';
-    text += table(report.volumes, {"Volume", "Label", "Free", "Free Space", "Total Size", "Warning At", "State"},
-                  volumeRow, "No volumes listed.\n");
-    text += std::string("\nStatus: ") + statusWord(report.status) + " - " + cell(report.reason) + '\n';
-    return text;
+    text +=
+        table<VolumeRow>(report.volumes, {"Volume", "Label", "Free", "Free Space", "Total Size", "Warning At", "State"},
+                         volumeRow, "No volumes listed.\n");
+    return text + '\n' + status;
 }
 
 }  // namespace kestrine

@@ -6,9 +6,12 @@
 #include <string>
 
 #include "report/report_model.h"
+#include "report/text_encoding.h"
 
 namespace kestrine {
 
-std::string writeTextReport(const Report& report, bool details);
+// In UTF-8 throughout: device strings and the system's texts through `converter`, volume
+// labels as they are. A refused run gives its version line and status line only.
+std::string writeTextReport(const Report& report, bool details, const AnsiConverter& converter);
 
 }  // namespace kestrine

@@ -105,15 +105,16 @@ std::string jsonString(std::string_view ansi, const AnsiConverter& converter) {
     return out;
 }
 
-std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
+std::string utf8Text(std::string_view ansi, const AnsiConverter& converter) {
     std::string utf8;
-    if (isAscii(ansi)) {
-        utf8 = ansi;
-    } else if (!converter.toUtf8(ansi, utf8)) {
-        utf8 = latin1ToUtf8(ansi);
-    }
+    if (isAscii(ansi)) return std::string(ansi);
+    if (!converter.toUtf8(ansi, utf8)) return latin1ToUtf8(ansi);
+    return utf8;
+}
+
+std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
     std::string out;
-    for (const char c : utf8) {
+    for (const char c : utf8Text(ansi, converter)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '\\' || c == '"') out.push_back('\\');
         out.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);

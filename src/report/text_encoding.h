@@ -24,6 +24,10 @@ public:
     bool toUtf8(std::string_view text, std::string& utf8) const override;
 };
 
+// Code page text as UTF-8: ASCII as it is, else through the converter; where the converter
+// refuses it, every byte above 127 stands for the character U+00XX. Always valid UTF-8.
+std::string utf8Text(std::string_view ansi, const AnsiConverter& converter);
+
 // A JSON string literal, quotes included. Quotes, backslashes and control characters are
 // escaped; when the converter refuses the text, every byte above 127 becomes \u00XX.
 std::string jsonString(std::string_view ansi, const AnsiConverter& converter);

@@ -255,6 +255,9 @@ TEST(Report, SavedRepliesOfWinesDiskReplayToTheSameReport) {
 
     const ConsoleRun again = report("--save-replies \"" + folder + "\"", "kestrine-report.exe");
     EXPECT_EQ(again.exitCode, 3u) << "a folder that exists is not written into";
+    EXPECT_TRUE(again.output.ends_with("\nStatus: UNKNOWN - '" + folder +
+                                       "' exists already; name a new folder for the replies\n"))
+        << again.output;
 
     std::string removal = folder + std::string(2, '\0');  // SHFileOperation's list of one path
     SHFILEOPSTRUCTA remove{};
@@ -264,14 +267,54 @@ TEST(Report, SavedRepliesOfWinesDiskReplayToTheSameReport) {
     EXPECT_EQ(SHFileOperationA(&remove), 0);
 }
 
-TEST(Report, BadArgumentsExitThreeWithOneLineOnStandardError) {
-    const ConsoleRun run = report("--format xml", "kestrine-report.exe");
-    EXPECT_EQ(run.exitCode, 3u);
-    EXPECT_EQ(run.output, "KESTRINE UNKNOWN - unknown format 'xml' (text, json or nagios)\n");
-    EXPECT_EQ(run.errors,
-              "kestrine-report: unknown format 'xml' (text, json or nagios)\n"
-              "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
-              "[--save-replies DIR | --replay DIR] [--help] [--version]\n");
+// A run refused before it probes (bad arguments, a replay folder without a saved drive) exits 3
+// and prints its problem in the format asked for: text without one.
+TEST(Report, RefusedRunsPrintTheirProblemInTheFormatAskedFor) {
+    char temporary[MAX_PATH];
+    GetTempPathA(MAX_PATH, temporary);
+    const std::string empty = std::string(temporary) + "kestrine-empty-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(empty.c_str(), nullptr));
+    const struct {
+        std::string arguments;
+        std::string output;  // all of it, or for the text the end after the version line
+    } rows[] = {
+        {"--format xml", "\nStatus: UNKNOWN - unknown format 'xml' (text, json or nagios)\n"},
+        {"--bogus --format=nagios", "KESTRINE UNKNOWN - unknown option '--bogus'\n"},
+        {"--format json --bogus",
+         "  \"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"unknown option '--bogus'\",\n"
+         "  \"thresholds\": {\"source\": \"not_read\", \"text\": \"not read\"},\n  \"drives\": [],\n"
+         "  \"volumes\": []\n}\n"},
+        {"--format nagios --replay \"" + empty + "\"", "KESTRINE UNKNOWN - no saved replies in " + empty + "\n"},
+    };
+    for (const auto& row : rows) {
+        const ConsoleRun run = report(row.arguments, "kestrine-report.exe");
+        EXPECT_EQ(run.exitCode, 3u) << row.arguments;
+        EXPECT_TRUE(run.output.ends_with(row.output)) << row.arguments << "\n" << run.output;
+        EXPECT_TRUE(run.errors.starts_with("kestrine-report: ")) << run.errors;
+    }
+    EXPECT_TRUE(report("--format xml", "kestrine-report.exe").output.starts_with("Kestrine " KESTRINE_VERSION ", "));
+    EXPECT_TRUE(
+        report("--bogus", "kestrine-report.exe")
+            .errors.ends_with("usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
+                              "[--save-replies DIR | --replay DIR] [--help] [--version]\n"));
+    EXPECT_TRUE(RemoveDirectoryA(empty.c_str()));
+}
+
+bool isUtf8(const std::string& text) {
+    return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                               static_cast<int>(text.size()), nullptr, 0) > 0;
+}
+
+// Redirected, the text report is UTF-8 throughout: a drive name in the code page is converted,
+// as the volume labels read with the wide call are.
+TEST(Report, RedirectedTextIsUtf8Throughout) {
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    ScenarioFile drives("0 healthy vendor=Caf\xe9 product=X100 bus=11\n");
+    const ConsoleRun run = report("");
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_TRUE(has(run.output, "\nDisk 0  Caf\xC3\xA9 X100  ")) << run.output;
+    EXPECT_TRUE(has(run.output, "  KESTRINE  ")) << "C:'s label\n" << run.output;
+    EXPECT_TRUE(isUtf8(run.output)) << run.output;
 }
 
 TEST(Report, VersionIsTheProgramsVersion) {

@@ -156,19 +156,47 @@ TEST_F(ReportRun, NvmeDriveRefusingSmartShowsItsLogVerdictAsSmartStatus) {
     EXPECT_TRUE(has(run({"--format", "nagios"}).output, "'failing drives'=1;;0;0;3"));
 }
 
-TEST_F(ReportRun, BadArgumentsAreNamedOnStandardErrorWithTheUsageAndProbeNothing) {
+// Bad arguments print the problem in the format a valid --format among them asks for (text
+// without one), name it on standard error with the usage, and probe nothing.
+TEST_F(ReportRun, BadArgumentsAreNamedInTheFormatAskedForAndProbeNothing) {
     script("0 failing-spf\n");
-    for (const auto& [arguments, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"--bogus"}, "unknown option '--bogus'"},
-             {{"--format"}, "option '--format' needs a value"},
-             {{"--format", "xml"}, "unknown format 'xml' (text, json or nagios)"},
-             {{"--prometheus", "--format", "json"}, "option '--prometheus' needs a value"},
-             {{"--details", "--details"}, "option '--details' given twice"},
-         }) {
-        const ReportOutcome outcome = run(arguments);
-        EXPECT_EQ(outcome.exitCode, 3) << error;
-        EXPECT_EQ(outcome.output, "KESTRINE UNKNOWN - " + error + "\n") << error;
-        EXPECT_EQ(outcome.errors, "kestrine-report: " + error + "\n" + reportUsage());
+    const std::string textStart = "Kestrine 1.0, 2026-12-07T15:24:30Z\nStatus: UNKNOWN - ";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;  // as the command line gives it
+        std::string output;
+    } rows[] = {
+        {{"--bogus"}, "unknown option '--bogus'", textStart + "unknown option '--bogus'\n"},
+        {{"--format"}, "option '--format' needs a value", textStart + "option '--format' needs a value\n"},
+        {{"--format", "xml"},
+         "unknown format 'xml' (text, json or nagios)",
+         textStart + "unknown format 'xml' (text, json or nagios)\n"},
+        {{"--details", "--details"}, "option '--details' given twice", textStart + "option '--details' given twice\n"},
+        {{"--format", "nagios", "--bogus"},
+         "unknown option '--bogus'",
+         "KESTRINE UNKNOWN - unknown option '--bogus'\n"},
+        {{"stray", "--format=nagios"},
+         "unexpected argument 'stray'",
+         "KESTRINE UNKNOWN - unexpected argument 'stray'\n"},
+        {{"--format", "nagios", "--format", "json"},
+         "option '--format' given twice",
+         "KESTRINE UNKNOWN - option '--format' given twice\n"},
+        // An argument in the code page is shown in UTF-8.
+        {{"--format", "nagios", "--caf\xe9"},
+         "unknown option '--caf\xe9'",
+         "KESTRINE UNKNOWN - unknown option '--caf\xC3\xA9'\n"},
+        {{"--prometheus", "--format", "json"},
+         "option '--prometheus' needs a value",
+         "{\n  \"format\": 2,\n  \"programVersion\": \"1.0\",\n  \"time\": \"2026-12-07T15:24:30Z\",\n"
+         "  \"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"option '--prometheus' needs a value\",\n"
+         "  \"thresholds\": {\"source\": \"not_read\", \"text\": \"not read\"},\n  \"drives\": [],\n"
+         "  \"volumes\": []\n}\n"},
+    };
+    for (const auto& row : rows) {
+        const ReportOutcome outcome = run(row.arguments);
+        EXPECT_EQ(outcome.exitCode, 3) << row.error;
+        EXPECT_EQ(outcome.output, row.output) << row.error;
+        EXPECT_EQ(outcome.errors, "kestrine-report: " + row.error + "\n" + reportUsage());
     }
     EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
     EXPECT_EQ(metricsFiles.replacements, 0);
@@ -406,18 +434,37 @@ TEST_F(ReportRun, SavedRepliesHoldEachRequestOrItsError) {
     EXPECT_FALSE(replyFiles.exists(repliesPath + "\\drive1"));
 }
 
+// A folder that cannot serve is refused in the format asked for, before anything is probed: one
+// to save into that exists, and one to replay that holds no drive's replies (missing, a file,
+// an empty folder, a folder of other files).
 TEST_F(ReportRun, RepliesFoldersThatCannotServeAreRefused) {
     script("0 healthy\n");
     replyFiles.folders.insert(repliesPath);
-    const ReportOutcome existing = run({"--save-replies", repliesPath});
+    const ReportOutcome existing = run({"--format", "nagios", "--save-replies", repliesPath});
     EXPECT_EQ(existing.exitCode, 3);
-    EXPECT_EQ(existing.output, "");
+    EXPECT_EQ(existing.output, "KESTRINE UNKNOWN - 'C:\\replies' exists already; name a new folder for the replies\n");
     EXPECT_EQ(existing.errors, "kestrine-report: 'C:\\replies' exists already; name a new folder for the replies\n");
 
-    const ReportOutcome missing = run({"--replay", "C:\\nothing\\"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_EQ(missing.errors, "kestrine-report: there are no saved replies in 'C:\\nothing\\'\n");
+    replyFiles.files["C:\\replies.zip"] = {0x50, 0x4B, 0x03, 0x04};
+    replyFiles.files[repliesPath + "\\drive.txt"] = {0x31};
+    replyFiles.folders.insert(repliesPath + "\\drive16");
+    replyFiles.folders.insert("C:\\empty");
+    for (const std::string& folder :
+         std::vector<std::string>{"C:\\nothing\\", "C:\\replies.zip", "C:\\empty", repliesPath}) {
+        const ReportOutcome json = run({"--replay", folder, "--format", "json"});
+        EXPECT_EQ(json.exitCode, 3) << folder;
+        EXPECT_TRUE(testing::StrictJson::accepts(json.output)) << json.output;
+        std::string escaped;  // each backslash doubled, as JSON writes it
+        for (const char c : folder) escaped += c == '\\' ? std::string(2, c) : std::string(1, c);
+        EXPECT_TRUE(has(json.output, "\"exitCode\": 3,\n  \"reason\": \"no saved replies in " + escaped + "\",\n"))
+            << json.output;
+        EXPECT_EQ(json.errors, "kestrine-report: no saved replies in " + folder + "\n");
+        EXPECT_EQ(run({"--replay", folder}).output,
+                  "Kestrine 1.0, 2026-12-07T15:24:30Z\nStatus: UNKNOWN - no saved replies in " + folder + "\n");
+    }
     EXPECT_EQ(volumes.freeSpaceQueries.size(), 0u);
+    replyFiles.folders.insert(repliesPath + "\\drive15");
+    EXPECT_EQ(run({"--replay", repliesPath}).exitCode, 0) << "drive 15 is the last the probe asks for";
 
     // Replies that cannot be written: the report is printed, but unknown.
     replyFiles.folders.erase(repliesPath);

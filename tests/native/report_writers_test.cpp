@@ -40,14 +40,14 @@ TEST_F(ReportWriters, EveryScenarioGivesStrictJsonAndWellFormedMetrics) {
         std::string badLine;
         EXPECT_TRUE(testing::isMetricText(writePrometheusMetrics(report, codePage), badLine))
             << s.name << ": " << badLine;
-        const std::string nagios = writeNagiosReport(report);
+        const std::string nagios = writeNagiosReport(report, codePage);
         EXPECT_EQ(nagios.find('\n'), nagios.size() - 1) << s.name << ": one line";
         EXPECT_TRUE(nagios.starts_with(std::string("KESTRINE ") + statusWord(report.status) + " - ")) << s.name;
     }
 }
 
 TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
-    EXPECT_EQ(writeTextReport(scenario("healthy"), false),
+    EXPECT_EQ(writeTextReport(scenario("healthy"), false, codePage),
               "Kestrine 1.0, 2026-12-07T15:24:30Z\n"
               "Warning percents: settings file\n"
               "\n"
@@ -68,14 +68,15 @@ TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
 }
 
 TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
-    const std::string low = writeTextReport(scenario("volume_below_limit"), false);
+    const std::string low = writeTextReport(scenario("volume_below_limit"), false, codePage);
     EXPECT_TRUE(has(low, "D:      Data    5.0 %   100.0 GB    2.0 TB      20 % (own)      warning\n")) << low;
     EXPECT_TRUE(has(low, "Status: WARNING - D: 5.0 % free, below 20 %\n"));
-    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure"), false),
+    EXPECT_TRUE(has(writeTextReport(scenario("spf_failure"), false, codePage),
                     "Disk 1  Stick Go 8  -       USB   Removable  Failure Predicted"));
-    EXPECT_TRUE(has(writeTextReport(scenario("smart_failure"), false), "Status: CRITICAL - Disk 0 predicts failure\n"));
+    EXPECT_TRUE(has(writeTextReport(scenario("smart_failure"), false, codePage),
+                    "Status: CRITICAL - Disk 0 predicts failure\n"));
 
-    const std::string unreadable = writeTextReport(scenario("identity_unreadable"), false);
+    const std::string unreadable = writeTextReport(scenario("identity_unreadable"), false, codePage);
     EXPECT_TRUE(
         has(unreadable,
             "Disk 2  Cannot Read - Access is denied.  -       -     -          Ok                 Query Fail\n"))
@@ -84,21 +85,26 @@ TEST_F(ReportWriters, TextNamesProblemsUnreadableDrivesAndDefaults) {
         unreadable,
         "Disk 3  -                                -       -     -          No Data Available  No Data Available\n"));
 
-    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_missing"), false),
+    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_missing"), false, codePage),
                     "Warning percents: defaults (no settings file)\n"));
-    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_invalid"), false),
+    EXPECT_TRUE(has(writeTextReport(scenario("defaults_file_invalid"), false, codePage),
                     "Warning percents: defaults (the settings file is not valid)\n"));
-    const std::string nothing = writeTextReport(scenario("nothing_listed"), false);
+    const std::string nothing = writeTextReport(scenario("nothing_listed"), false, codePage);
     EXPECT_TRUE(has(nothing, "\nNo drives listed.\n\nNo volumes listed.\n\nStatus: OK - 0 drives and 0 volumes ok\n"));
 }
 
 TEST_F(ReportWriters, TextKeepsEveryDriveAndVolumeOnOneLine) {
-    const std::string text = writeTextReport(scenario("hostile_strings"), false);
+    const std::string text = writeTextReport(scenario("hostile_strings"), false, codePage);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16) << "two drives with a status and a health line each\n"
                                                               << text;
     EXPECT_TRUE(has(text, "Disk 0  A\"C\\ME X1?00????")) << text;
-    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\x81  45.3 %")) << text;
-    EXPECT_TRUE(has(text, "D:      Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9     60.0 %")) << "UTF-8 aligned by characters";
+    // One encoding: drive strings from the code page and volume labels alike in UTF-8, aligned by
+    // characters; a byte the code page refuses is the character U+00XX, as in the JSON.
+    EXPECT_TRUE(has(text, "X1?00????  S\xE2\x82\xAC\xC3\xA9     SATA")) << text;
+    EXPECT_TRUE(has(text, "Disk 1  \xC2\x81\xC3\xBF 'quoted' } {   \\n\"     USB")) << text;
+    EXPECT_TRUE(has(text, "C:      Sys\"tem\\?|\xC2\x81  45.3 %")) << text;
+    EXPECT_TRUE(has(text, "D:      Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9     60.0 %")) << text;
+    EXPECT_TRUE(testing::isUtf8(text));
 }
 
 // The block under each drive: the numbers a person checks first, then each problem on its own line.
@@ -141,7 +147,7 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
          "uncorrectable 0, reported uncorrectable unknown\n"},
     };
     for (const auto& row : rows) {
-        const std::string text = writeTextReport(scenario(row.scenario), false);
+        const std::string text = writeTextReport(scenario(row.scenario), false, codePage);
         EXPECT_TRUE(has(text, row.part)) << row.scenario << "\n" << text;
         EXPECT_FALSE(has(text, "Temperature property")) << "only with the details";
     }
@@ -151,11 +157,11 @@ TEST_F(ReportWriters, TextHealthLineWithoutNumbersEndsWithoutABlank) {
     Report report = scenario("healthy");
     report.drives[0].health = testing::ataDriveHealth({{1, testing::preFailure, 100, 100, 0, 6}}, 0);
     report.drives[0].health.temperature = {};
-    EXPECT_TRUE(has(writeTextReport(report, false), "  Health (ATA SMART)\nDisk 1"));
+    EXPECT_TRUE(has(writeTextReport(report, false, codePage), "  Health (ATA SMART)\nDisk 1"));
 }
 
 TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
-    const std::string healthy = writeTextReport(scenario("healthy"), true);
+    const std::string healthy = writeTextReport(scenario("healthy"), true, codePage);
     for (const char* part :
          {"  Health (ATA SMART): temperature 33 C, power-on 8000 hours, reallocated 0, pending 0, uncorrectable 0\n"
           "    ID   Attribute                           Flags   Current  Worst  Threshold  Raw              "
@@ -168,7 +174,7 @@ TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
           "    Temperature property: not available - the driver refused the request with error 50\n\nVolume"})
         EXPECT_TRUE(has(healthy, part)) << part << "\n" << healthy;
 
-    const std::string nvme = writeTextReport(scenario("nvme_critical_warning"), true);
+    const std::string nvme = writeTextReport(scenario("nvme_critical_warning"), true, codePage);
     for (const char* part : {"    Critical warning:                 0x01 (spare below threshold)\n",
                              "    Composite temperature:            45 C (318 K)\n",
                              "    Data units written:               18446744073709551616 (512,000 bytes each)\n",
@@ -179,7 +185,7 @@ TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
                              "    Data units read:                  123456789 (512,000 bytes each)\n",
                              "    Error log entries:                340282366920938463463374607431768211455\n"})
         EXPECT_TRUE(has(nvme, part)) << part << "\n" << nvme;
-    const std::string failing = writeTextReport(scenario("ata_failing_now"), true);
+    const std::string failing = writeTextReport(scenario("ata_failing_now"), true, codePage);
     EXPECT_TRUE(has(
         failing, "    230  -                             0x0033  1        1      2          0      yes          yes\n"))
         << failing;
@@ -290,7 +296,7 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
 // -200 C and 32767 C as limits: no format shows, judges or measures them.
 TEST_F(ReportWriters, TemperaturesNoDriveCanHaveAreLeftOutOfEveryFormat) {
     const Report report = scenario("impossible_temperatures");
-    EXPECT_TRUE(writeNagiosReport(report).starts_with("KESTRINE OK - 3 drives and 2 volumes ok |"));
+    EXPECT_TRUE(writeNagiosReport(report, codePage).starts_with("KESTRINE OK - 3 drives and 2 volumes ok |"));
     const std::string document = json("impossible_temperatures");
     for (const char* part :
          {"\"temperatureCelsius\": null, \"ata\"",
@@ -305,12 +311,12 @@ TEST_F(ReportWriters, TemperaturesNoDriveCanHaveAreLeftOutOfEveryFormat) {
     EXPECT_FALSE(has(prom, "kestrine_drive_temperature_celsius{")) << prom;
     EXPECT_TRUE(has(prom, "kestrine_drive_temperature_limit_celsius{drive=\"0\",limit=\"critical\"} 80\n"));
     EXPECT_FALSE(has(prom, "kestrine_drive_temperature_limit_celsius{drive=\"2\""));
-    const std::string details = writeTextReport(report, true);
+    const std::string details = writeTextReport(report, true, codePage);
     for (const char* part : {"    Temperature property: unknown (warning 70 C, critical 80 C)\n",
                              "    Temperature property: unknown (warning unknown, critical unknown)\n",
                              "    Composite temperature:            65535 K\n"})
         EXPECT_TRUE(has(details, part)) << part << details;
-    EXPECT_FALSE(has(writeTextReport(report, false), "temperature")) << writeTextReport(report, false);
+    EXPECT_FALSE(has(writeTextReport(report, false, codePage), "temperature")) << writeTextReport(report, false, codePage);
 }
 
 TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
@@ -348,34 +354,36 @@ TEST_F(ReportWriters, JsonWritesNullForAPercentThatIsNoNumber) {
 }
 
 TEST_F(ReportWriters, NagiosLineHasStatusShortTextAndPerformanceData) {
-    EXPECT_EQ(writeNagiosReport(scenario("healthy")),
+    EXPECT_EQ(writeNagiosReport(scenario("healthy"), codePage),
               "KESTRINE OK - 2 drives and 2 volumes ok | 'C:'=45.30%;10:;;0;100 'D:'=60.00%;20:;;0;100 "
               "'failing drives'=0;;0;0;2 'caution drives'=0;0;;0;2 'volumes below limit'=0;0;;0;2\n");
-    EXPECT_EQ(writeNagiosReport(scenario("volume_below_limit")),
+    EXPECT_EQ(writeNagiosReport(scenario("volume_below_limit"), codePage),
               "KESTRINE WARNING - D: 5.0 % free, below 20 % | 'C:'=45.30%;10:;;0;100 'D:'=5.00%;20:;;0;100 "
               "'failing drives'=0;;0;0;2 'caution drives'=0;0;;0;2 'volumes below limit'=1;0;;0;2\n");
-    EXPECT_TRUE(writeNagiosReport(scenario("spf_failure"))
+    EXPECT_TRUE(writeNagiosReport(scenario("spf_failure"), codePage)
                     .starts_with("KESTRINE CRITICAL - Disk 1 predicts failure; D: 5.0 % free, below 20 % |"));
-    EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure")), "'failing drives'=1;;0;0;2"));
-    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_failing_now")), "'failing drives'=1;;0;0;2 'caution drives'=0;"));
-    EXPECT_TRUE(writeNagiosReport(scenario("ata_caution"))
+    EXPECT_TRUE(has(writeNagiosReport(scenario("smart_failure"), codePage), "'failing drives'=1;;0;0;2"));
+    EXPECT_TRUE(
+        has(writeNagiosReport(scenario("ata_failing_now"), codePage), "'failing drives'=1;;0;0;2 'caution drives'=0;"));
+    EXPECT_TRUE(writeNagiosReport(scenario("ata_caution"), codePage)
                     .starts_with("KESTRINE WARNING - Disk 0 reallocated sectors: 8; Disk 0 pending sectors: 2; "));
-    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_caution")), "'failing drives'=0;;0;0;2 'caution drives'=1;0;;0;2"));
+    EXPECT_TRUE(has(writeNagiosReport(scenario("ata_caution"), codePage),
+                    "'failing drives'=0;;0;0;2 'caution drives'=1;0;;0;2"));
     // A prediction and a failing attribute on one drive count it once; two drives count twice.
     testing::ReportScenario both = testing::reportScenarios()[0];
     for (const testing::ReportScenario& s : testing::reportScenarios())
         if (s.name == "ata_failing_now") both = s;
     both.drives[0].predictOk = false;
-    EXPECT_TRUE(has(writeNagiosReport(both.report()), "'failing drives'=1;;0;0;2"));
+    EXPECT_TRUE(has(writeNagiosReport(both.report(), codePage), "'failing drives'=1;;0;0;2"));
     both.drives[1].predictOk = false;
     const Report two = both.report();
-    EXPECT_TRUE(has(writeNagiosReport(two), "'failing drives'=2;;0;0;2"));
-    EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"))
+    EXPECT_TRUE(has(writeNagiosReport(two, codePage), "'failing drives'=2;;0;0;2"));
+    EXPECT_TRUE(writeNagiosReport(scenario("nvme_critical_warning"), codePage)
                     .starts_with("KESTRINE CRITICAL - Disk 2 NVMe critical warning: spare below threshold |"));
     EXPECT_TRUE(
-        writeNagiosReport(scenario("defaults_file_missing"))
+        writeNagiosReport(scenario("defaults_file_missing"), codePage)
             .starts_with("KESTRINE OK - 2 drives and 2 volumes ok, warning percents: defaults (no settings file) |"));
-    EXPECT_TRUE(writeNagiosReport(scenario("unknown"))
+    EXPECT_TRUE(writeNagiosReport(scenario("unknown"), codePage)
                     .starts_with("KESTRINE UNKNOWN - 2 drives and 2 volumes ok; the metrics file could not be written: "
                                  "Access is denied. (error 5) |"));
 }
@@ -384,7 +392,7 @@ TEST_F(ReportWriters, NagiosPercentsNeverRoundUpToTheLimitAndUnknownValuesAreU) 
     Report report = scenario("healthy");
     report.volumes[0].percentFree = 9.999;
     report.volumes[1].percentFree = std::numeric_limits<double>::quiet_NaN();
-    const std::string line = writeNagiosReport(report);
+    const std::string line = writeNagiosReport(report, codePage);
     EXPECT_TRUE(has(line, "'C:'=9.99%;10:;;0;100 'D:'=U;20:;;0;100")) << line;
 }
 
@@ -407,10 +415,10 @@ TEST_F(ReportWriters, EveryPercentShownIsRoundedDownAlike) {
         testing::ReportScenario s = testing::healthyScenario();
         s.volumes[0] = testing::volumeRow(2, "System", 10'000'000'000, c.free, 10, true);
         const Report report = s.report();
-        EXPECT_EQ(report.reason, c.reason);
-        EXPECT_TRUE(has(writeNagiosReport(report), c.perfdata)) << writeNagiosReport(report);
+        EXPECT_EQ(reasonText(report), c.reason);
+        EXPECT_TRUE(has(writeNagiosReport(report, codePage), c.perfdata)) << writeNagiosReport(report, codePage);
         const std::string shown = percentDown(report.volumes[0].percentFree, 1) + " %";
-        EXPECT_TRUE(has(writeTextReport(report, false), "C:      System  " + shown)) << shown;
+        EXPECT_TRUE(has(writeTextReport(report, false, codePage), "C:      System  " + shown)) << shown;
         EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"percentText\": \"" + shown + '"')) << shown;
     }
     EXPECT_EQ(percentDown(100.0, 1), "100.0");
@@ -427,7 +435,7 @@ TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
         s.volumes.push_back(testing::volumeRow(slot, "V", 1000, 100 + (slot - 2) * 10, 40, false));
     s.volumes[5] = testing::volumeRow(7, "V", 1000, 5, 40, false);      // H: the worst
     s.volumes[20] = testing::volumeRow(22, "V", 1000, 990, 40, false);  // W: fine
-    const std::string line = writeNagiosReport(s.report());
+    const std::string line = writeNagiosReport(s.report(), codePage);
     EXPECT_LE(line.size(), nagiosLineLimit);
     EXPECT_EQ(line.find('\n'), line.size() - 1);
     EXPECT_TRUE(line.starts_with("KESTRINE WARNING - C: 10.0 % free, below 40 %; D: 11.0 % free")) << line;
@@ -445,10 +453,27 @@ TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
     EXPECT_EQ(shown, 9);
     EXPECT_TRUE(has(line, "'K:'=18.00%;40:;;0;100 'failing drives'")) << line;
 
+    // Exactly at the limit, newline included, the line is printed whole; a byte more gives the
+    // data of the 21 worst volumes that fit (23 bytes each) beside the note that says so.
+    testing::ReportScenario fine = s;
+    for (VolumeRow& volume : fine.volumes) volume = testing::volumeRow(volume.slot, "V", 1000, 500, 10, true);
+    fine.runProblem = " ";
+    const std::size_t room = nagiosLineLimit - writeNagiosReport(fine.report(), codePage).size() + 1;
+    for (const std::size_t extra : {std::size_t{0}, std::size_t{1}}) {
+        fine.runProblem = std::string(room + extra, 'p');
+        const std::string line = writeNagiosReport(fine.report(), codePage);
+        EXPECT_EQ(line.size(), extra == 0 ? nagiosLineLimit : 1007u) << line;
+        EXPECT_TRUE(has(line, "volumes ok; " + fine.runProblem +
+                                  (extra == 0 ? " | 'C:'=50.00%;10:;;0;100 "
+                                              : "; performance data of 21 of 24 volumes, worst first | 'C:'")))
+            << line;
+        EXPECT_EQ(has(line, "'Z:'=50.00%"), extra == 0) << line;
+    }
+
     // A text too long on its own is cut, and the counts still come.
     Report report = s.report();
     addRunProblem(report, std::string(2000, 'x'));
-    const std::string cut = writeNagiosReport(report);
+    const std::string cut = writeNagiosReport(report, codePage);
     EXPECT_LE(cut.size(), nagiosLineLimit);
     EXPECT_TRUE(has(cut, "xxx...; performance data of 0 of 24 volumes, worst first | 'failing drives'=0")) << cut;
 }
@@ -456,8 +481,50 @@ TEST_F(ReportWriters, NagiosLineStaysWithinWhatAPluginTransportCarries) {
 TEST_F(ReportWriters, NagiosShortTextStaysOneLineWithoutTheDataSeparator) {
     Report report = scenario("healthy");
     addRunProblem(report, "pipe | and\nnew line");
-    EXPECT_TRUE(writeNagiosReport(report).starts_with(
-        "KESTRINE UNKNOWN - 2 drives and 2 volumes ok; pipe / and?new line | 'C:'"));
+    addRunProblem(report, "del\x7F tab\t caf\xe9");
+    EXPECT_TRUE(writeNagiosReport(report, codePage)
+                    .starts_with("KESTRINE UNKNOWN - 2 drives and 2 volumes ok; pipe / and?new line; del? tab? "
+                                 "caf\xC3\xA9 | 'C:'"))
+        << writeNagiosReport(report, codePage);
+}
+
+// A line that has to be shortened keeps its status, the standard-user note, the run's own
+// problems and the counts: the volumes' data goes first, then the volumes' problems are
+// counted, then the drives' problems past those that fit.
+TEST_F(ReportWriters, NagiosLineShortenedKeepsTheStatusTheNotesAndTheCounts) {
+    testing::ReportScenario s = testing::healthyScenario();
+    s.volumes.clear();
+    for (int slot = 2; slot < 26; ++slot)  // C: 10 % free ... Z: 33 % free, each below 40 %
+        s.volumes.push_back(testing::volumeRow(slot, "V", 1000, 100 + (slot - 2) * 10, 40, false));
+    s.drives[0].versionError = 5;  // a standard user
+    const std::string problem = "the metrics file could not be written: " + std::string(200, 'm');
+    s.runProblem = problem;
+    const std::string counted = writeNagiosReport(s.report(), codePage);
+    EXPECT_LE(counted.size(), nagiosLineLimit);
+    EXPECT_TRUE(
+        counted.starts_with("KESTRINE WARNING - 24 volumes below their warning percent; SMART data not read: "
+                            "it needs administrator rights; " +
+                            problem + "; performance data of "))
+        << counted;
+    EXPECT_TRUE(has(counted, " of 24 volumes, worst first | 'C:'=10.00%;40:;;0;100 'D:'")) << counted;
+    EXPECT_TRUE(counted.ends_with("'volumes below limit'=24;0;;0;24\n")) << counted;
+
+    for (int number = 0; number < 16; ++number) {
+        s.drives[number] = testing::healthyDrive(number, "ACME", "X100", "S1");
+        s.drives[number].predictOk = false;
+    }
+    s.runProblem = std::string(600, 'r');
+    const std::string cut = writeNagiosReport(s.report(), codePage);
+    EXPECT_LE(cut.size(), nagiosLineLimit);
+    EXPECT_TRUE(cut.starts_with("KESTRINE CRITICAL - Disk 0 predicts failure; Disk 1 predicts failure; ")) << cut;
+    const std::size_t more = cut.find("; and ");
+    ASSERT_NE(more, std::string::npos) << cut;
+    std::size_t shown = 0;
+    for (std::size_t at = cut.find(" predicts failure"); at < more; at = cut.find(" predicts failure", at + 1)) ++shown;
+    EXPECT_EQ(shown + std::stoul(cut.substr(more + 6)), 16u) << cut;
+    EXPECT_TRUE(has(cut, " more drive problems; 24 volumes below their warning percent; " + s.runProblem +
+                             "; performance data of 0 of 24 volumes, worst first | 'failing drives'=16;;0;0;16"))
+        << cut;
 }
 
 TEST_F(ReportWriters, MetricsGiveBytesRatiosAndOneSeriesPerState) {
@@ -619,6 +686,17 @@ TEST_F(ReportWriters, MetricsTellWhenTheRunWasAndWhetherItMetAProblem) {
     EXPECT_TRUE(has(metrics("healthy"), "\nkestrine_report_last_run_success 1\n"));
     EXPECT_TRUE(has(metrics("spf_failure"), "\nkestrine_report_last_run_success 1\n"));
     EXPECT_TRUE(has(metrics("unknown"), "\nkestrine_report_last_run_success 0\n"));
+    // Whether SMART was read with the rights it needs: 0 for a standard user, whose verdict is
+    // otherwise ok for ever.
+    EXPECT_TRUE(
+        has(metrics("healthy"),
+            "# HELP kestrine_report_smart_read 1 when the SMART reads ran with the rights they need, 0 when "
+            "the system refused them.\n# TYPE kestrine_report_smart_read gauge\nkestrine_report_smart_read 1\n"));
+    testing::ReportScenario standardUser = testing::healthyScenario();
+    standardUser.drives[1].versionError = 5;
+    const std::string refused = writePrometheusMetrics(standardUser.report(), codePage);
+    EXPECT_TRUE(has(refused, "\nkestrine_report_smart_read 0\n")) << refused;
+    EXPECT_TRUE(has(refused, "\nkestrine_report_last_run_success 1\n"));
 }
 
 TEST_F(ReportWriters, MetricLabelsEscapeHostileStringsAndStayUtf8) {

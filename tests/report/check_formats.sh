@@ -2,10 +2,11 @@
 # Writes the report of every scenario in every format and checks each with a real validator:
 # the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
 # UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
-# plugin output grammar and the JSON's status. Ten spoiled copies must be refused, so a
+# plugin output grammar and the JSON's status. Eleven spoiled copies must be refused, so a
 # validator that accepts anything cannot pass. SAMPLES_PROGRAM writes NAME.json, NAME.prom and
 # NAME.nagios into the folder it is given, with scenarios named healthy, ata_failing_now and
-# nvme_critical_warning: the native sample writer, or tests/report/scripted_samples.sh for the
+# nvme_critical_warning, and NAME.json and NAME.nagios of a refused run (bad arguments), named
+# refused: the native sample writer, or tests/report/scripted_samples.sh for the
 # report program under Wine. Ends with
 # "SUITE: N passed, M failed" (SUITE defaults to report-formats).
 #   tests/report/check_formats.sh SAMPLES_PROGRAM OUTPUT_FOLDER [SUITE]
@@ -36,6 +37,8 @@ Draft202012Validator.check_schema(schema)
 validator = Draft202012Validator(schema)
 perf = r"'[^'=]+'=(-?[0-9]+(\.[0-9]+)?%?|U);[0-9:]*;[0-9:]*;[0-9]*;[0-9]*"
 nagios = re.compile(r"KESTRINE (OK|WARNING|CRITICAL|UNKNOWN) - [^|\r\n]* \|( " + perf + r")+\n")
+# A run refused before it read anything has no data to give.
+refused = re.compile(r"KESTRINE (UNKNOWN) - [^|\r\n]*\n")
 for path in sys.argv[2:]:
     try:
         with open(path, "rb") as f:
@@ -48,7 +51,8 @@ for path in sys.argv[2:]:
         print("FAIL", path + ":", error)
         continue
     line = open(path[:-len(".json")] + ".nagios", "rb").read().decode("utf-8")
-    match = nagios.fullmatch(line)
+    grammar = refused if document["thresholds"]["source"] == "not_read" else nagios
+    match = grammar.fullmatch(line)
     if match is None:
         print("FAIL", path[:-5] + ".nagios: not one plugin line with performance data")
     elif match.group(1).lower() != document["status"]:
@@ -69,7 +73,7 @@ done
 # Spoiled copies: a status that disagrees with its exit code, a 128-bit counter as a number (it
 # would lose digits), attributes under a health without a source, a percent past 100, a
 # negative size, a warning percent of 0, a drive listed twice, a temperature no drive can have,
-# a warning percent of 4294967295, and a label value that is not UTF-8.
+# a warning percent of 4294967295, a refused run that says ok, and a label value that is not UTF-8.
 spoil() {
     local name=$1 from=$2 expression=$3 what=$4
     sed "$expression" "$out/$from.json" >"$out/$name.json"
@@ -88,6 +92,8 @@ spoil spoiled-temperature nvme_critical_warning 's/"compositeTemperatureCelsius"
     "a temperature of 65262 C"
 spoil spoiled-limit-high healthy '0,/"warningPercent": [0-9]*/s//"warningPercent": 4294967295/' \
     "a warning percent of 4294967295"
+spoil spoiled-refused refused 's/"status": "unknown"/"status": "ok"/;s/"exitCode": 3/"exitCode": 0/' \
+    "a refused run that says ok"
 sed 's/version="/version="\xff/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 

@@ -4,7 +4,8 @@
 # line (NAME.nagios). The health scenarios replay an ATA attribute table with failing
 # attributes and an NVMe health log with a critical warning; the hostile scenarios give
 # descriptor strings with quotes, backslashes, control characters and bytes above 127, and
-# replies of random bytes.
+# replies of random bytes. Two refused runs (bad arguments, an empty folder to replay) give
+# their JSON document and plugin line.
 #   tests/report/scripted_samples.sh OUTPUT_FOLDER   (BIN_FOLDER in KESTRINE_BIN, WINEPREFIX set)
 set -euo pipefail
 out=$1
@@ -49,3 +50,15 @@ printf '%b\n' \
     '6 identity-fails code=5' >"$scenario"
 sample hostile
 rm -f "$scenario"
+
+# Refused before anything is probed, exit 3: bad arguments (named "refused", which the checker
+# spoils), and a folder to replay that holds no saved drive.
+refusal() {
+    local name=$1; shift
+    wine "$bin/kestrine_report_scripted.exe" --format json "$@" >"$out/$name.json" 2>/dev/null || [ $? -eq 3 ]
+    wine "$bin/kestrine_report_scripted.exe" --format nagios "$@" >"$out/$name.nagios" 2>/dev/null || [ $? -eq 3 ]
+}
+refusal refused --bogus
+mkdir "$out/no-replies"
+refusal empty_replay --replay "$(winepath -w "$out/no-replies")"
+rmdir "$out/no-replies"
