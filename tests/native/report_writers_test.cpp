@@ -316,7 +316,8 @@ TEST_F(ReportWriters, TemperaturesNoDriveCanHaveAreLeftOutOfEveryFormat) {
                              "    Temperature property: unknown (warning unknown, critical unknown)\n",
                              "    Composite temperature:            65535 K\n"})
         EXPECT_TRUE(has(details, part)) << part << details;
-    EXPECT_FALSE(has(writeTextReport(report, false, codePage), "temperature")) << writeTextReport(report, false, codePage);
+    EXPECT_FALSE(has(writeTextReport(report, false, codePage), "temperature"))
+        << writeTextReport(report, false, codePage);
 }
 
 TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
