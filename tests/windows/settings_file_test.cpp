@@ -197,8 +197,9 @@ protected:
     const std::string victim = base + "\\victim.txt";
     std::vector<std::string> planted;
     Win32FileStore files;
+    Win32Pause pause;
     testing::RecordingMessageSink messages;
-    SettingsStore store{files, messages, base};
+    SettingsStore store{files, messages, pause, base};
 };
 
 TEST_F(SettingsOnDisk, FirstStartCreatesFoldersAndTheDefaultFile) {
@@ -313,7 +314,7 @@ TEST_F(SettingsOnDisk, PlantedLinksAreNeverWrittenThrough) {
     ChosenRandom random;
     random.queue = {randomOf(7), randomOf(8)};
     Win32FileStore chosen(random);
-    SettingsStore saver(chosen, messages, base);
+    SettingsStore saver(chosen, messages, pause, base);
     saver.working().defaultWarningPercent = 33;
     EXPECT_TRUE(saver.saveSettings());
     EXPECT_EQ(fileBytes(file), bytesOf(saver.working()));
@@ -421,7 +422,7 @@ TEST_F(SettingsOnDisk, CreatedFoldersCarryTheSettingsAccessList) {
 
 TEST_F(SettingsOnDisk, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
     const std::string missing = base + "\\Missing";
-    SettingsStore elsewhere(files, messages, missing);
+    SettingsStore elsewhere(files, messages, pause, missing);
     EXPECT_TRUE(elsewhere.runStartUpSequence());
     EXPECT_FALSE(pathExists(missing));
     EXPECT_TRUE(messages.shown.empty());
@@ -430,7 +431,7 @@ TEST_F(SettingsOnDisk, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
 
 TEST_F(SettingsOnDisk, BadPathBaseFailsSilentlyAndCreatesNothing) {
     ASSERT_FALSE(pathExists(badPathBase));
-    SettingsStore unknown(files, messages, badPathBase);
+    SettingsStore unknown(files, messages, pause, badPathBase);
     EXPECT_TRUE(unknown.runStartUpSequence());
     EXPECT_FALSE(unknown.saveSettings());
     EXPECT_FALSE(pathExists(badPathBase));
@@ -484,7 +485,7 @@ TEST_F(SettingsOnDisk, ReadOnlyStoreReadsAlongsideWritersAndNeverWrites) {
         held.reset();
     });
     testing::RecordingMessageSink messages;
-    SettingsStore window(files, messages, base);
+    SettingsStore window(files, messages, pause, base);
     window.working().defaultWarningPercent = 18;
     EXPECT_TRUE(window.saveSettings());
     letGo.join();
@@ -503,8 +504,9 @@ TEST(SettingsAtHome, FirstStartWritesDefaultRecordInVtnKstm) {
     removeFile(file);
 
     Win32FileStore files;
+    Win32Pause pause;
     testing::RecordingMessageSink messages;
-    SettingsStore store(files, messages, base);
+    SettingsStore store(files, messages, pause, base);
     EXPECT_TRUE(store.runStartUpSequence());
     EXPECT_EQ(fileBytes(file), bytesOf(defaultSettings()));
 
