@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/win32_handle.h"
+#include "platform/win32_process_token.h"
 
 namespace kestrine {
 
@@ -100,6 +101,7 @@ ReadResult readUpTo(const std::string& path, DWORD sharing, std::uint8_t* buffer
 FolderOwner ownerKind(PSID owner) {
     if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) return FolderOwner::Administrators;
     if (IsWellKnownSid(owner, WinLocalSystemSid)) return FolderOwner::System;
+    if (isTokenUser(owner)) return FolderOwner::RunningUser;
     return FolderOwner::SomeoneElse;
 }
 

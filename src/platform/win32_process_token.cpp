@@ -18,6 +18,20 @@ UniqueHandle processToken() {
     return UniqueHandle(token);
 }
 
+// The token's TOKEN_USER record; empty when the token cannot be read.
+std::vector<std::uint8_t> tokenUser() {
+    const UniqueHandle token = processToken();
+    DWORD size = 0;
+    if (token.valid()) GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<std::uint8_t> user(size);
+    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size)) user.clear();
+    return user;
+}
+
+PSID userSid(const std::vector<std::uint8_t>& user) {
+    return reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+}
+
 }  // namespace
 
 bool runsElevated() {
@@ -36,15 +50,15 @@ bool runsElevated() {
     return member != FALSE;
 }
 
+bool isTokenUser(void* sid) {
+    const std::vector<std::uint8_t> user = tokenUser();
+    return !user.empty() && EqualSid(userSid(user), sid);
+}
+
 std::string tokenUserSid() {
-    const UniqueHandle token = processToken();
-    DWORD size = 0;
-    if (token.valid()) GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<std::uint8_t> user(size);
+    const std::vector<std::uint8_t> user = tokenUser();
     char* text = nullptr;
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size) ||
-        !ConvertSidToStringSidA(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid, &text))
-        return {};
+    if (user.empty() || !ConvertSidToStringSidA(userSid(user), &text)) return {};
     const UniqueLocalMemory owned(text);
     return text;
 }

@@ -8,6 +8,9 @@ namespace kestrine {
 // a member of Administrators. A token that cannot be read counts as elevated, the careful side.
 bool runsElevated();
 
+// Whether `sid` is the token's user.
+bool isTokenUser(void* sid);
+
 // The token's user as a security identifier string ("S-1-5-21-..."); empty when the token
 // cannot be read.
 std::string tokenUserSid();

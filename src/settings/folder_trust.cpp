@@ -4,7 +4,8 @@ namespace kestrine {
 
 bool mayWriteInto(const FolderFacts& folder, bool elevated) {
     if (!elevated) return true;
-    const bool trustedOwner = folder.owner == FolderOwner::Administrators || folder.owner == FolderOwner::System;
+    const bool trustedOwner = folder.owner == FolderOwner::Administrators || folder.owner == FolderOwner::System ||
+                              folder.owner == FolderOwner::RunningUser;
     return trustedOwner && !folder.reparsePoint;
 }
 

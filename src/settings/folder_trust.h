@@ -5,7 +5,8 @@
 // to a folder of their choice, which a copy with administrator rights would then write into.
 namespace kestrine {
 
-enum class FolderOwner { Administrators, System, SomeoneElse, Unknown };
+// RunningUser: the user this copy runs as.
+enum class FolderOwner { Administrators, System, RunningUser, SomeoneElse, Unknown };
 
 struct FolderFacts {
     bool reparsePoint = false;  // a link or junction to somewhere else
@@ -13,8 +14,10 @@ struct FolderFacts {
 };
 
 // A copy with administrator rights in force writes only into a folder that is no reparse point
-// and that Administrators or SYSTEM own; it refuses any other (one whose owner cannot be read
-// too). A standard user's copy writes with no more rights than its user has: it writes anywhere.
+// and that Administrators, SYSTEM or its own user own (where elevated copies own what they make
+// by their user, not by Administrators, as under Wine or with that Windows policy); it refuses
+// any other, one whose owner cannot be read too. A standard user's copy writes with no more
+// rights than its user has: it writes anywhere.
 bool mayWriteInto(const FolderFacts& folder, bool elevated);
 
 }  // namespace kestrine

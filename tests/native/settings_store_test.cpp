@@ -226,8 +226,8 @@ TEST_F(SettingsFile, StartTellsAMissingFileFromOneInUseOrUnreadable) {
 }
 
 // A copy with administrator rights writes only into settings folders that are no reparse point
-// and that Administrators or SYSTEM own; it names the first folder it refuses and writes
-// nothing. A standard user's copy writes as before.
+// and that Administrators, SYSTEM or its own user own; it names the first folder it refuses
+// and writes nothing. A standard user's copy writes as before.
 TEST_F(SettingsFile, ElevatedCopyRefusesFoldersSomeoneElseCouldHaveRedirected) {
     const std::string vtn = programData + "\\VTN", kstm = vtn + "\\KSTM";
     const struct Row {
@@ -243,6 +243,7 @@ TEST_F(SettingsFile, ElevatedCopyRefusesFoldersSomeoneElseCouldHaveRedirected) {
          true,
          ""},
         {"SYSTEM's folders", {false, FolderOwner::System}, {false, FolderOwner::Administrators}, true, ""},
+        {"its own user's folders", {false, FolderOwner::RunningUser}, {false, FolderOwner::RunningUser}, true, ""},
         {"a user made VTN", {false, FolderOwner::SomeoneElse}, {false, FolderOwner::Administrators}, true, vtn},
         {"KSTM is a junction", {false, FolderOwner::Administrators}, {true, FolderOwner::Administrators}, true, kstm},
         {"owner unreadable", {false, FolderOwner::Administrators}, {false, FolderOwner::Unknown}, true, kstm},
@@ -262,7 +263,7 @@ TEST_F(SettingsFile, ElevatedCopyRefusesFoldersSomeoneElseCouldHaveRedirected) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST(FolderTrust, ElevatedCopiesWriteOnlyIntoAdministratorsOrSystemFoldersThatAreNoLinks) {
+TEST(FolderTrust, ElevatedCopiesWriteOnlyIntoFoldersOfAdministratorsSystemOrTheirUserThatAreNoLinks) {
     const struct Row {
         bool reparsePoint;
         FolderOwner owner;
@@ -270,6 +271,7 @@ TEST(FolderTrust, ElevatedCopiesWriteOnlyIntoAdministratorsOrSystemFoldersThatAr
         bool mayWrite;
     } rows[] = {
         {false, FolderOwner::Administrators, true, true}, {false, FolderOwner::System, true, true},
+        {false, FolderOwner::RunningUser, true, true},    {true, FolderOwner::RunningUser, true, false},
         {false, FolderOwner::SomeoneElse, true, false},   {false, FolderOwner::Unknown, true, false},
         {true, FolderOwner::Administrators, true, false}, {true, FolderOwner::System, true, false},
         {true, FolderOwner::SomeoneElse, false, true},    {false, FolderOwner::Unknown, false, true},
