@@ -56,7 +56,8 @@ void check(const std::uint8_t* data, std::size_t size) {
     files.folders = {base, std::string(base) + "\\VTN", std::string(base) + "\\VTN\\KSTM"};
     files.files[filePath] = file;
     testing::RecordingMessageSink messages;
-    SettingsStore store(files, messages, base);
+    testing::CountingPause pause;
+    SettingsStore store(files, messages, pause, base);
 
     const bool loadable = size >= settingsRecordSize && le32At(data, size, 0) == settingsVersion;
     const bool firstStart = store.runStartUpSequence();
@@ -89,7 +90,7 @@ void check(const std::uint8_t* data, std::size_t size) {
                 "the reserved bytes survive");
     }
 
-    SettingsStore reader(files, messages, base);
+    SettingsStore reader(files, messages, pause, base);
     require(reader.loadSettings() == (fileAfter.size() >= settingsRecordSize &&
                                       le32At(fileAfter.data(), fileAfter.size(), 0) == settingsVersion),
             "a load succeeds exactly on 272 bytes of version 3");

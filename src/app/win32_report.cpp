@@ -14,6 +14,7 @@
 #include "platform/win32_console_output.h"
 #include "platform/win32_device_port.h"
 #include "platform/win32_file_store.h"
+#include "platform/win32_process_token.h"
 #include "platform/win32_settings_folder.h"
 #include "platform/win32_volume_source.h"
 #include "report/report_run.h"
@@ -46,7 +47,7 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     Win32FileReader settingsFiles;
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;
-    Win32FileStore replyFiles;
+    Win32FileStore replyFiles(savedRepliesFolderAccess(tokenUserSid()));
     const std::string settingsFolder = settingsBaseFolder();
     ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter, replyFiles};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());

@@ -13,6 +13,8 @@ static_assert(driveOkEvent == MSG_DRIVE_OK);
 static_assert(volumeLowEvent == MSG_VOLUME_LOW);
 static_assert(volumeOkEvent == MSG_VOLUME_OK);
 static_assert(settingsNotSavedEvent == MSG_SETTINGS_NOT_SAVED);
+static_assert(settingsNotReadEvent == MSG_SETTINGS_NOT_READ);
+static_assert(settingsFolderRefusedEvent == MSG_SETTINGS_FOLDER_REFUSED);
 
 WORD eventLogType(EventType type) {
     switch (type) {

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <utility>
+
 #include "platform/win32_handle.h"
-#include "settings/settings_folder_access.h"
+#include "platform/win32_process_token.h"
 
 namespace kestrine {
 
@@ -75,23 +77,40 @@ bool found(const std::string& path) {
     return UniqueFindHandle(FindFirstFileA(path.c_str(), &data)).valid();
 }
 
-bool readUpTo(const std::string& path, DWORD sharing, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+ReadResult readFailed() {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {ReadStatus::Missing, error};
+    return {ReadStatus::Failed, error};
+}
+
+ReadResult readUpTo(const std::string& path, DWORD sharing, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     got = 0;
     const UniqueHandle file(
         CreateFileA(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    if (!file.valid()) return readFailed();
     while (got < size) {
         DWORD read = 0;
-        if (!ReadFile(file.get(), buffer + got, static_cast<DWORD>(size - got), &read, nullptr)) return false;
+        if (!ReadFile(file.get(), buffer + got, static_cast<DWORD>(size - got), &read, nullptr))
+            return {ReadStatus::Failed, GetLastError()};
         if (read == 0) break;  // end of file
         got += read;
     }
-    return true;
+    return {ReadStatus::Read, 0};
+}
+
+FolderOwner ownerKind(PSID owner) {
+    if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) return FolderOwner::Administrators;
+    if (IsWellKnownSid(owner, WinLocalSystemSid)) return FolderOwner::System;
+    if (isTokenUser(owner)) return FolderOwner::RunningUser;
+    return FolderOwner::SomeoneElse;
 }
 
 }  // namespace
 
 Win32FileStore::Win32FileStore(RandomSource& random) : random_(random) {}
+
+Win32FileStore::Win32FileStore(std::string folderAccess)
+    : random_(systemRandom_), folderAccess_(std::move(folderAccess)) {}
 
 bool Win32FileStore::exists(const std::string& path) { return found(path); }
 
@@ -99,7 +118,7 @@ bool Win32FileStore::exists(const std::string& path) { return found(path); }
 // cannot be made.
 void Win32FileStore::createFolder(const std::string& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(settingsFolderAccess, SDDL_REVISION_1, &descriptor,
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(folderAccess_.c_str(), SDDL_REVISION_1, &descriptor,
                                                               nullptr))
         return;
     const UniqueLocalMemory owned(descriptor);
@@ -107,8 +126,8 @@ void Win32FileStore::createFolder(const std::string& path) {
     CreateDirectoryA(path.c_str(), &attributes);
 }
 
-bool Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
-    return readUpTo(path, 0, buffer, size, got);
+ReadResult Win32FileStore::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+    return readUpTo(path, FILE_SHARE_READ, buffer, size, got);
 }
 
 bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
@@ -136,6 +155,23 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
     return failed(ERROR_FILE_EXISTS);
 }
 
+// A folder that cannot be looked at has an unknown owner. The owner is read through a link,
+// but a link is refused by its attribute alone.
+FolderFacts Win32FileStore::folderFacts(const std::string& path) {
+    FolderFacts facts;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    facts.reparsePoint = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    DWORD size = 0;
+    GetFileSecurityA(path.c_str(), OWNER_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<std::uint8_t> descriptor(size);
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (size > 0 && GetFileSecurityA(path.c_str(), OWNER_SECURITY_INFORMATION, descriptor.data(), size, &size) &&
+        GetSecurityDescriptorOwner(descriptor.data(), &owner, &defaulted) && owner != nullptr)
+        facts.owner = ownerKind(owner);
+    return facts;
+}
+
 bool Win32FileStore::failed(DWORD error) {
     replaceError_ = error;
     return false;
@@ -143,7 +179,7 @@ bool Win32FileStore::failed(DWORD error) {
 
 bool Win32FileReader::exists(const std::string& path) { return found(path); }
 
-bool Win32FileReader::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
+ReadResult Win32FileReader::read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) {
     return readUpTo(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, buffer, size, got);
 }
 

@@ -8,6 +8,8 @@
 
 #include "platform/win32_random_source.h"
 #include "settings/file_store.h"
+#include "settings/pause.h"
+#include "settings/settings_folder_access.h"
 
 #include <vector>
 
@@ -16,22 +18,32 @@ namespace kestrine {
 // The temporary file gets a name nobody can guess, is created only where nothing exists at
 // that name (a file, a folder or a link, which is never followed) and is moved over the
 // target: an elevated copy writing into a folder other users can create files in writes
-// nowhere else. The folders it creates get the settings folders' access list.
+// nowhere else. The folders it creates get the access list it was given (in the system's
+// security descriptor language): the settings folders' unless told otherwise. Its reads share
+// the file with readers only.
 class Win32FileStore : public FileStore {
 public:
     explicit Win32FileStore(RandomSource& random = systemRandom_);
+    explicit Win32FileStore(std::string folderAccess);
     bool exists(const std::string& path) override;
     void createFolder(const std::string& path) override;
-    bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
+    ReadResult read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
     bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) override;
     std::uint32_t replaceError() const override { return replaceError_; }
+    FolderFacts folderFacts(const std::string& path) override;
 
 private:
     bool failed(DWORD error);
 
     static inline Win32RandomSource systemRandom_;
     RandomSource& random_;
+    std::string folderAccess_ = settingsFolderAccess;
     DWORD replaceError_ = 0;
+};
+
+class Win32Pause : public Pause {
+public:
+    void wait(std::uint32_t milliseconds) override { Sleep(milliseconds); }
 };
 
 // The files of a front end that only reads them: a file is opened with full sharing (read,
@@ -39,7 +51,7 @@ private:
 class Win32FileReader : public FileReader {
 public:
     bool exists(const std::string& path) override;
-    bool read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
+    ReadResult read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
 };
 
 // The file calls of every replace in order, with what each was given, kept while a test

@@ -94,4 +94,11 @@ std::string identityErrorText(std::uint32_t code, const SystemMessages& messages
     return "Cannot Read - " + text;
 }
 
+std::string systemErrorText(std::uint32_t code, const SystemMessages& messages) {
+    std::string text;
+    const std::string number = "error " + std::to_string(code);
+    if (!messages.lookup(code, text) || trimBlanks(text).empty()) return number;
+    return trimBlanks(text) + " (" + number + ')';
+}
+
 }  // namespace kestrine

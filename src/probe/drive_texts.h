@@ -40,4 +40,8 @@ std::string driveLabel(std::int32_t driveNumber, std::uint32_t identityError, co
 // "Cannot Read - " and the system's text for the code, or "Unknown Error" when it has none.
 std::string identityErrorText(std::uint32_t code, const SystemMessages& messages);
 
+// "The system cannot find the path specified. (error 3)": the system's text on one line and
+// the code, or "error 3" alone when the system has no text for it.
+std::string systemErrorText(std::uint32_t code, const SystemMessages& messages);
+
 }  // namespace kestrine

@@ -172,7 +172,7 @@ OpenResult ReplayDevicePort::open(const std::string& path, DeviceAccess access) 
 
 ControlResult ReplayDevicePort::answer(int drive, std::string_view request, std::uint8_t* out, std::uint32_t outSize) {
     std::size_t got = 0;
-    if (files_.read(fileOf(folder_, drive, request, ".bin"), out, outSize, got))
+    if (files_.read(fileOf(folder_, drive, request, ".bin"), out, outSize, got).status == ReadStatus::Read)
         return {0, static_cast<std::uint32_t>(got)};
     std::fill_n(out, outSize, std::uint8_t{0});  // nothing of a failed read stays behind
     return {savedError(drive, request).value_or(errorInvalidFunction), 0};
@@ -181,8 +181,10 @@ ControlResult ReplayDevicePort::answer(int drive, std::string_view request, std:
 std::optional<std::uint32_t> ReplayDevicePort::savedError(int drive, std::string_view request) {
     std::array<char, 16> text{};
     std::size_t got = 0;
-    if (!files_.read(fileOf(folder_, drive, request, ".error"), reinterpret_cast<std::uint8_t*>(text.data()),
-                     text.size(), got))
+    if (files_
+            .read(fileOf(folder_, drive, request, ".error"), reinterpret_cast<std::uint8_t*>(text.data()), text.size(),
+                  got)
+            .status != ReadStatus::Read)
         return std::nullopt;
     // Digits, then at most white space (a line end an editor added).
     std::uint32_t code = 0;

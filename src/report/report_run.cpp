@@ -18,14 +18,6 @@ namespace {
 
 constexpr const char* programName = "kestrine-report";
 
-// "The system cannot find the path specified. (error 3)": the system's text, on one line.
-std::string failureText(std::uint32_t error, const SystemMessages& messages) {
-    std::string text;
-    const std::string code = "error " + std::to_string(error);
-    if (!messages.lookup(error, text) || trimBlanks(text).empty()) return code;
-    return trimBlanks(text) + " (" + code + ')';
-}
-
 std::string written(const Report& report, ReportFormat format, bool details, const AnsiConverter& converter) {
     switch (format) {
         case ReportFormat::Json: return writeJsonReport(report, converter);
@@ -63,6 +55,7 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder) {
     Thresholds thresholds{defaultSettings(), ThresholdSource::SettingsFile};
     switch (readSettingsFile(files, settingsFolder, thresholds.record)) {
+        case SettingsLoad::Missing:
         case SettingsLoad::Unreadable: thresholds.source = ThresholdSource::DefaultsFileMissing; break;
         case SettingsLoad::Rejected: thresholds.source = ThresholdSource::DefaultsFileInvalid; break;
         case SettingsLoad::Loaded: break;
@@ -118,7 +111,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
         const std::string metrics = writePrometheusMetrics(report, ports.converter);
         if (!ports.metricsFiles.replace(options.prometheusFile, reinterpret_cast<const std::uint8_t*>(metrics.data()),
                                         metrics.size())) {
-            const std::string why = failureText(ports.metricsFiles.replaceError(), ports.messages);
+            const std::string why = systemErrorText(ports.metricsFiles.replaceError(), ports.messages);
             outcome.errors += std::string(programName) + ": cannot write the metrics file '" + options.prometheusFile +
                               "': " + why + '\n';
             addRunProblem(report, "the metrics file could not be written: " + why);

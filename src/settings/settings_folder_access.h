@@ -15,9 +15,19 @@
 //     permissions: not even the folder's maker can open it up later. Made by the installer or
 //     an elevated copy, the owner is Administrators, who have full control anyway.
 // A standard user can so still save thresholds.
+#include <string>
+
 namespace kestrine {
 
 inline constexpr const char* settingsFolderAccess =
     "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ab;;;BU)(A;OIIO;0x13019f;;;BU)(A;;0x1200af;;;S-1-3-4)";
+
+// The access list of a folder of saved replies (kestrine-report --save-replies), which an
+// administrator may make to send with a bug report: SYSTEM, Administrators and the user who
+// made it (`creatorSid`, "S-1-5-21-...") in full control of it and of everything inside;
+// nobody else, and nothing inherited from the folder it was made in.
+inline std::string savedRepliesFolderAccess(const std::string& creatorSid) {
+    return "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + creatorSid + ')';
+}
 
 }  // namespace kestrine

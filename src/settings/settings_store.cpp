@@ -1,39 +1,56 @@
 #include "settings/settings_store.h"
 
+#include <array>
 #include <utility>
 
 namespace kestrine {
 
 namespace {
-constexpr const char* firstSubFolder = "VTN";
-constexpr const char* secondSubFolder = "KSTM";
 constexpr const char* fileName = "KSTMC.dat";
 constexpr const char* badDataOnSave = "Bad Config Data On Save";
+// Another program (a backup, an inventory agent, the console report) holds the file for a
+// moment: it is tried again every 50 ms for up to a second.
+constexpr std::uint32_t retryMilliseconds = 50;
+constexpr std::uint32_t retryLimitMilliseconds = 1000;
 
-SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsRecord& record) {
+// "VTN" and "KSTM" below the base folder, outer first.
+std::array<std::string, 2> settingsFolders(const std::string& baseFolder) {
+    const std::string vtn = baseFolder + "\\VTN";
+    return {vtn, vtn + "\\KSTM"};
+}
+
+std::string filePathIn(const std::string& settingsFolder) { return settingsFolder + '\\' + fileName; }
+
+SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsRecord& record, std::uint32_t& error) {
     SettingsRecord read;
     std::size_t got = 0;
-    if (!files.read(path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got)) return SettingsLoad::Unreadable;
+    const ReadResult result = files.read(path, reinterpret_cast<std::uint8_t*>(&read), sizeof read, got);
+    error = result.error;
+    if (result.status == ReadStatus::Missing) return SettingsLoad::Missing;
+    if (result.status == ReadStatus::Failed) return SettingsLoad::Unreadable;
     if (got != sizeof read || read.version != settingsVersion) return SettingsLoad::Rejected;
     record = read;
     return SettingsLoad::Loaded;
 }
-
-std::string filePath(const std::string& baseFolder) {
-    return baseFolder + '\\' + firstSubFolder + '\\' + secondSubFolder + '\\' + fileName;
-}
 }  // namespace
 
 SettingsLoad readSettingsFile(FileReader& files, const std::string& baseFolder, SettingsRecord& record) {
-    if (!files.exists(baseFolder)) return SettingsLoad::Unreadable;
-    return readRecord(files, filePath(baseFolder), record);
+    if (!files.exists(baseFolder)) return SettingsLoad::Missing;
+    std::uint32_t error = 0;
+    return readRecord(files, filePathIn(settingsFolders(baseFolder)[1]), record, error);
 }
 
-SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, std::string baseFolder)
-    : files_(files), messages_(messages), baseFolder_(std::move(baseFolder)) {}
+SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, Pause& pause, std::string baseFolder,
+                             bool elevated)
+    : files_(files), messages_(messages), pause_(pause), baseFolder_(std::move(baseFolder)), elevated_(elevated) {}
 
 bool SettingsStore::runStartUpSequence() {
-    if (loadWorkingSettings() == SettingsLoad::Loaded) return false;
+    resetSettings();
+    readError_.reset();
+    const StoredRead read = readStoredCopy();
+    if (read.load == SettingsLoad::Loaded) working_ = stored_;
+    if (read.load == SettingsLoad::Unreadable) readError_ = read.error;
+    if (read.load == SettingsLoad::Loaded || read.load == SettingsLoad::Unreadable) return false;
     saveSettings();
     if (loadSettings()) working_ = stored_;
     return true;
@@ -41,24 +58,32 @@ bool SettingsStore::runStartUpSequence() {
 
 SettingsLoad SettingsStore::loadWorkingSettings() {
     resetSettings();
-    const SettingsLoad load = readStoredCopy();
+    const SettingsLoad load = readStoredCopy().load;
     if (load == SettingsLoad::Loaded) working_ = stored_;
     return load;
 }
 
 void SettingsStore::resetSettings() { working_ = defaultSettings(); }
 
-bool SettingsStore::loadSettings() { return readStoredCopy() == SettingsLoad::Loaded; }
+bool SettingsStore::loadSettings() { return readStoredCopy().load == SettingsLoad::Loaded; }
 
-SettingsLoad SettingsStore::readStoredCopy() {
+SettingsStore::StoredRead SettingsStore::readStoredCopy() {
     const std::optional<std::string> path = prepareFilePath();
-    if (!path) return SettingsLoad::Unreadable;
-    const SettingsLoad load = readRecord(files_, *path, stored_);
-    storedLoaded_ = storedLoaded_ || load == SettingsLoad::Loaded;
-    return load;
+    if (!path) return {SettingsLoad::Missing, 0};
+    StoredRead read{};
+    read.load = readRecord(files_, *path, stored_, read.error);
+    for (std::uint32_t waited = 0; read.load == SettingsLoad::Unreadable && waited < retryLimitMilliseconds;
+         waited += retryMilliseconds) {
+        pause_.wait(retryMilliseconds);
+        read.load = readRecord(files_, *path, stored_, read.error);
+    }
+    storedLoaded_ = storedLoaded_ || read.load == SettingsLoad::Loaded;
+    return read;
 }
 
 bool SettingsStore::saveSettings() {
+    refusedFolder_.clear();
+    if (readError_) return true;
     if (storedLoaded_ && sameSettings(working_, stored_)) return true;
     if (!validateSettings(working_)) {
         messages_.show(badDataOnSave);
@@ -66,24 +91,27 @@ bool SettingsStore::saveSettings() {
     }
     const std::optional<std::string> path = prepareFilePath();
     if (!path) return false;
+    if (const std::optional<std::string> folder = untrustedFolder()) {
+        refusedFolder_ = *folder;
+        return false;
+    }
     return files_.replace(*path, reinterpret_cast<const std::uint8_t*>(&working_), sizeof working_);
 }
 
-std::string SettingsStore::filePath() const {
-    return baseFolder_ + '\\' + firstSubFolder + '\\' + secondSubFolder + '\\' + fileName;
-}
+std::string SettingsStore::filePath() const { return filePathIn(settingsFolders(baseFolder_)[1]); }
 
 std::optional<std::string> SettingsStore::prepareFilePath() {
     if (!files_.exists(baseFolder_)) return std::nullopt;
-    std::string path = baseFolder_;
-    for (const char* folder : {firstSubFolder, secondSubFolder}) {
-        path += '\\';
-        path += folder;
-        if (!files_.exists(path)) files_.createFolder(path);
-    }
-    path += '\\';
-    path += fileName;
-    return path;
+    const std::array<std::string, 2> folders = settingsFolders(baseFolder_);
+    for (const std::string& folder : folders)
+        if (!files_.exists(folder)) files_.createFolder(folder);
+    return filePathIn(folders[1]);
+}
+
+std::optional<std::string> SettingsStore::untrustedFolder() {
+    for (const std::string& folder : settingsFolders(baseFolder_))
+        if (!mayWriteInto(files_.folderFacts(folder), elevated_)) return folder;
+    return std::nullopt;
 }
 
 }  // namespace kestrine

@@ -1,5 +1,7 @@
 #include "tray/status_events.h"
 
+#include "probe/drive_texts.h"
+
 namespace kestrine {
 
 namespace {
@@ -24,6 +26,14 @@ std::vector<LogEvent> statusEvents(const ProblemNews& news) {
 
 LogEvent settingsNotSaved(const std::string& settingsPath) {
     return {EventType::Error, settingsNotSavedEvent, {settingsPath}};
+}
+
+LogEvent settingsNotRead(const std::string& settingsPath, std::uint32_t error, const SystemMessages& messages) {
+    return {EventType::Error, settingsNotReadEvent, {settingsPath, systemErrorText(error, messages)}};
+}
+
+LogEvent settingsFolderRefused(const std::string& folder) {
+    return {EventType::Error, settingsFolderRefusedEvent, {folder}};
 }
 
 }  // namespace kestrine

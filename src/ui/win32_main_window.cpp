@@ -63,7 +63,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       application_(std::move(application)),
       systemMessages_(ports.systemMessages),
       eventLog_(ports.eventLog),
-      settings_(ports.files, *this, ports.settingsFolder),
+      settings_(ports.files, *this, ports.pause, ports.settingsFolder, ports.elevated),
       refresh_(ports.devices, ports.volumes, readHealthLogs),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
@@ -101,12 +101,21 @@ bool MainWindow::onInitDialog() {
     setUpIcons();
     setUpTrayIcon();
     setUpLists();
+    startSettings();
+    tick_.start(hwnd(), tickTimer, tickMilliseconds);
+    return true;
+}
+
+// A settings file that is there but cannot be read is no first start: the start option
+// still hides the window, and the event says that this run keeps the file as it is.
+void MainWindow::startSettings() {
     const bool firstStart = settings_.runStartUpSequence();
+    if (const std::optional<std::uint32_t> error = settings_.readError())
+        eventLog_.report(settingsNotRead(settings_.filePath(), *error, systemMessages_));
+    reportRefusedFolder();
     showDefaultPercent(settings_.working().defaultWarningPercent);
     showVolumePercent(settings_.working().defaultWarningPercent);
     if (!firstStart) PostMessageA(hwnd(), WM_TIMER, startOptionTimer, 0);
-    tick_.start(hwnd(), tickTimer, tickMilliseconds);
-    return true;
 }
 
 // The first copy keeps the hand-over byte at 0; a later copy sets it to 1 and ends, and the
@@ -291,7 +300,13 @@ Reply MainWindow::OnTaskbarCreated(WPARAM, LPARAM) {
 // The program ends right after a save: a failed one is written to the event log, since the
 // changed percents are lost with it.
 void MainWindow::saveSettings() {
-    if (!settings_.saveSettings()) eventLog_.report(settingsNotSaved(settings_.filePath()));
+    if (settings_.saveSettings()) return;
+    if (settings_.refusedFolder().empty()) eventLog_.report(settingsNotSaved(settings_.filePath()));
+    reportRefusedFolder();
+}
+
+void MainWindow::reportRefusedFolder() {
+    if (!settings_.refusedFolder().empty()) eventLog_.report(settingsFolderRefused(settings_.refusedFolder()));
 }
 
 void MainWindow::exit() { endDialog(IDCANCEL); }

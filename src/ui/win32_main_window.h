@@ -38,9 +38,11 @@ struct MainWindowPorts {
     SystemMessages& systemMessages;
     VolumeSource& volumes;
     FileStore& files;
+    Pause& pause;  // between tries of a settings file in use
     NotifyShell& notifyShell;
     EventLog& eventLog;
     std::string settingsFolder;  // the folder that holds "VTN\KSTM\KSTMC.dat"
+    bool elevated = false;       // administrator rights in force: see SettingsStore
 };
 
 class MainWindow : public Dialog, private MessageSink {
@@ -73,7 +75,9 @@ private:
     Reply OnTrayNotify(WPARAM wParam, LPARAM lParam);
     Reply OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
 
+    void startSettings();
     void saveSettings();
+    void reportRefusedFolder();
     void exit();
     bool isRunningCopy() const;
     void hideWindow();

@@ -1,17 +1,29 @@
 #include "ui/win32_shared_memory.h"
 
+#include <sddl.h>
+
+#include <utility>
+
+#include "platform/win32_process_token.h"
+
 namespace kestrine {
+
+std::string ownUserAccess() {
+    const std::string user = tokenUserSid();
+    return user.empty() ? std::string() : "D:P(A;;GA;;;" + user + ')';
+}
 
 bool SharedMemory::create(const char* name, std::uint32_t size) {
     close();
 
-    // A null DACL: a copy started by another account can still open the block.
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(ownUserAccess().c_str(), SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    const UniqueLocalMemory ownedDescriptor(descriptor);
     SECURITY_ATTRIBUTES attributes{};
     attributes.nLength = sizeof(attributes);
-    attributes.lpSecurityDescriptor = &descriptor;
+    attributes.lpSecurityDescriptor = descriptor;
     attributes.bInheritHandle = FALSE;
 
     UniqueHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, size, name));

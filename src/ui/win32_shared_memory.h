@@ -1,12 +1,19 @@
 #pragma once
-// One named block of shared memory, open to every account on the machine.
+// One named block of shared memory, open to the user who runs the program and nobody else:
+// no other account's process may write the hand-over byte.
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win32_handle.h"
 
 namespace kestrine {
+
+// The block's access list, in the system's security descriptor language: the process's own
+// user (the token's user SID) has all rights, nobody else any; empty when the token cannot be
+// read, and then no block is made.
+std::string ownUserAccess();
 
 class SharedMemory {
 public:

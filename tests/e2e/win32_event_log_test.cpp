@@ -122,5 +122,48 @@ TEST(EventLog, EveryChangeReachesWinesEventLogWithItsStrings) {
     EXPECT_EQ(printed(output.text(), "warn", ""), 0);
 }
 
+// Another program holds the settings file while "kestrine.exe /SystemTray" starts and ends.
+// Held sharing reads, the window reads it as always. Held sharing nothing, the window tries
+// for a second, runs on the defaults and writes event 301 with the system's error; the start
+// is no first start, so the window stays hidden; and the user's 15 % survive the run, even
+// when a percent was changed in it.
+TEST(EventLog, SettingsFileHeldByAnotherProgramIsNeverReplaced) {
+    Bytes users = defaultSettings();
+    users[defaultPercentAt] = 15;
+    const struct Row {
+        const char* name;
+        DWORD sharing;
+        const char* percentShown;
+        int notReadEvents;
+    } rows[] = {{"sharing reads", FILE_SHARE_READ, "15", 0}, {"sharing nothing", 0, "10", 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(writeSettings(users));
+        ErrorOutput output;
+        ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
+        UniqueHandle held(CreateFileA(settingsPath().c_str(), GENERIC_READ, row.sharing, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.valid());
+        ProgramRun run(
+            support::startThroughWineLoader("kestrine.exe", output.writer(), "-all,+eventlog", "/SystemTray"));
+        ASSERT_TRUE(run.waitForFirstRefresh());
+        EXPECT_FALSE(IsWindowVisible(run.window())) << "no first start: the start option hides the window";
+        EXPECT_EQ(run.controlText(IDC_DEFAULT_PERCENT), row.percentShown);
+        EXPECT_EQ(printed(output.text(), "err", "error 32"), row.notReadEvents);
+        held.reset();
+
+        run.command(IDC_DEFAULT_DOWN);
+        ASSERT_TRUE(waitUntil([&] { return run.controlText(IDC_DEFAULT_PERCENT) != row.percentShown; }));
+        run.command(ID_FILE_EXIT);
+        ASSERT_TRUE(run.waitForExit(patientMs));
+        Bytes after;
+        ASSERT_TRUE(readSettings(after));
+        Bytes expected = users;
+        if (row.notReadEvents == 0) expected[defaultPercentAt] = 14;  // read, so the change is saved
+        EXPECT_EQ(after, expected);
+        EXPECT_EQ(printed(output.text(), "err", "KSTMC.dat\""), row.notReadEvents) << "no event 300 at exit";
+    }
+}
+
 }  // namespace
 }  // namespace kestrine::e2e

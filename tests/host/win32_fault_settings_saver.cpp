@@ -47,8 +47,9 @@ int main(int argc, char** argv) {
     if (counters == nullptr) return 3;
 
     kestrine::Win32FileStore files;
+    kestrine::Win32Pause pause;
     SilentMessages messages;
-    kestrine::SettingsStore store(files, messages, kestrine::settingsBaseFolder());
+    kestrine::SettingsStore store(files, messages, pause, kestrine::settingsBaseFolder());
     for (;;) {
         // The start-up sequence leaves the loaded record in the working one; a file it
         // cannot load is a fault the test reports.

@@ -283,7 +283,8 @@ TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefau
 
         // The window's start-up load of the same file judges by the same percents.
         testing::RecordingMessageSink sink;
-        SettingsStore window(settingsFiles, sink, programData);
+        testing::CountingPause pause;
+        SettingsStore window(settingsFiles, sink, pause, programData);
         window.runStartUpSequence();
         EXPECT_TRUE(sameSettings(window.working(), thresholds.record));
     }

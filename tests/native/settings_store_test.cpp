@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <optional>
 #include <vector>
 
 #include "fakes/fake_file_store.h"
@@ -31,7 +33,8 @@ protected:
 
     FakeFileStore files;
     RecordingMessageSink messages;
-    SettingsStore store{files, messages, programData};
+    testing::CountingPause pause;
+    SettingsStore store{files, messages, pause, programData};
 };
 
 TEST_F(SettingsFile, FirstStartCreatesFoldersAndWritesTheDefaultRecord) {
@@ -57,7 +60,7 @@ TEST_F(SettingsFile, ExistingFileIsLoadedIntoTheWorkingRecord) {
 }
 
 TEST_F(SettingsFile, ReadOnlyLoadTakesTheFileOrKeepsTheDefaultsAndWritesNothing) {
-    EXPECT_EQ(store.loadWorkingSettings(), SettingsLoad::Unreadable);
+    EXPECT_EQ(store.loadWorkingSettings(), SettingsLoad::Missing);
     EXPECT_TRUE(sameSettings(store.working(), defaultSettings()));
     EXPECT_TRUE(files.files.empty());
 
@@ -165,14 +168,117 @@ TEST_F(SettingsFile, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(SettingsFile, UnreadableFileRunsOnDefaultsWithoutMessage) {
-    SettingsRecord record = defaultSettings();
-    record.defaultWarningPercent = 15;
-    storeFile(record);
-    files.failReads = true;
-    EXPECT_TRUE(store.runStartUpSequence());
-    EXPECT_EQ(store.working().defaultWarningPercent, 10u);
+// Only a missing file is a first start. A file another program holds is tried again every
+// 50 ms for up to a second; one that stays unreadable leaves the defaults in force, is no
+// first start, and is never written in that run, not even after a change.
+TEST_F(SettingsFile, StartTellsAMissingFileFromOneInUseOrUnreadable) {
+    constexpr std::uint32_t sharingViolation = 32, accessDenied = 5;
+    const struct Row {
+        const char* name;
+        bool fileThere;
+        std::deque<std::uint32_t> busyReads;
+        bool failAlways;
+        bool firstStart;
+        std::uint32_t percent;
+        std::optional<std::uint32_t> readError;
+        std::uint32_t waited;
+        int replacementsAtStart;
+    } rows[] = {
+        {"missing", false, {}, false, true, 10, std::nullopt, 0, 1},
+        {"in use for three tries", true, std::deque<std::uint32_t>(3, sharingViolation), false, false, 25, std::nullopt,
+         150, 0},
+        {"in use up to the last try", true, std::deque<std::uint32_t>(20, sharingViolation), false, false, 25,
+         std::nullopt, 1000, 0},
+        {"in use one try too long", true, std::deque<std::uint32_t>(21, sharingViolation), false, false, 10,
+         sharingViolation, 1000, 0},
+        {"access denied throughout", true, {}, true, false, 10, accessDenied, 1000, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeFileStore disk;
+        disk.folders.insert(programData);
+        SettingsRecord record = defaultSettings();
+        record.defaultWarningPercent = 25;
+        if (row.fileThere) {
+            disk.folders.insert({programData + "\\VTN", programData + "\\VTN\\KSTM"});
+            disk.files[settingsPath] = bytesOf(record);
+        }
+        disk.busyReads = row.busyReads;
+        disk.failReads = row.failAlways;
+        disk.failingReadError = accessDenied;
+        testing::CountingPause waits;
+        SettingsStore window{disk, messages, waits, programData};
+
+        EXPECT_EQ(window.runStartUpSequence(), row.firstStart);
+        EXPECT_EQ(window.working().defaultWarningPercent, row.percent);
+        EXPECT_EQ(window.readError(), row.readError);
+        EXPECT_EQ(waits.waited, row.waited);
+        EXPECT_EQ(disk.replacements, row.replacementsAtStart);
+
+        window.working().defaultWarningPercent = 30;
+        EXPECT_TRUE(window.saveSettings());
+        EXPECT_EQ(disk.replacements, row.replacementsAtStart + (row.readError ? 0 : 1));
+        if (row.readError) {
+            EXPECT_EQ(disk.files[settingsPath], bytesOf(record)) << "the user's percents stay";
+        }
+    }
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// A copy with administrator rights writes only into settings folders that are no reparse point
+// and that Administrators, SYSTEM or its own user own; it names the first folder it refuses
+// and writes nothing. A standard user's copy writes as before.
+TEST_F(SettingsFile, ElevatedCopyRefusesFoldersSomeoneElseCouldHaveRedirected) {
+    const std::string vtn = programData + "\\VTN", kstm = vtn + "\\KSTM";
+    const struct Row {
+        const char* name;
+        FolderFacts vtnFacts;
+        FolderFacts kstmFacts;
+        bool elevated;
+        std::string refused;
+    } rows[] = {
+        {"Administrators' folders",
+         {false, FolderOwner::Administrators},
+         {false, FolderOwner::Administrators},
+         true,
+         ""},
+        {"SYSTEM's folders", {false, FolderOwner::System}, {false, FolderOwner::Administrators}, true, ""},
+        {"its own user's folders", {false, FolderOwner::RunningUser}, {false, FolderOwner::RunningUser}, true, ""},
+        {"a user made VTN", {false, FolderOwner::SomeoneElse}, {false, FolderOwner::Administrators}, true, vtn},
+        {"KSTM is a junction", {false, FolderOwner::Administrators}, {true, FolderOwner::Administrators}, true, kstm},
+        {"owner unreadable", {false, FolderOwner::Administrators}, {false, FolderOwner::Unknown}, true, kstm},
+        {"a standard user's copy", {true, FolderOwner::SomeoneElse}, {true, FolderOwner::Unknown}, false, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeFileStore disk;
+        disk.folders = {programData, vtn, kstm};
+        disk.facts = {{vtn, row.vtnFacts}, {kstm, row.kstmFacts}};
+        SettingsStore copy{disk, messages, pause, programData, row.elevated};
+        copy.working().defaultWarningPercent = 12;
+        EXPECT_EQ(copy.saveSettings(), row.refused.empty());
+        EXPECT_EQ(copy.refusedFolder(), row.refused);
+        EXPECT_EQ(disk.replacements, row.refused.empty() ? 1 : 0);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(FolderTrust, ElevatedCopiesWriteOnlyIntoFoldersOfAdministratorsSystemOrTheirUserThatAreNoLinks) {
+    const struct Row {
+        bool reparsePoint;
+        FolderOwner owner;
+        bool elevated;
+        bool mayWrite;
+    } rows[] = {
+        {false, FolderOwner::Administrators, true, true}, {false, FolderOwner::System, true, true},
+        {false, FolderOwner::RunningUser, true, true},    {true, FolderOwner::RunningUser, true, false},
+        {false, FolderOwner::SomeoneElse, true, false},   {false, FolderOwner::Unknown, true, false},
+        {true, FolderOwner::Administrators, true, false}, {true, FolderOwner::System, true, false},
+        {true, FolderOwner::SomeoneElse, false, true},    {false, FolderOwner::Unknown, false, true},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(mayWriteInto({row.reparsePoint, row.owner}, row.elevated), row.mayWrite)
+            << row.reparsePoint << ' ' << static_cast<int>(row.owner) << ' ' << row.elevated;
 }
 
 // What a failed replacement leaves on disk is the file store's promise, checked on real files
@@ -246,6 +352,12 @@ TEST(ReplacementName, SettingsFolderAccessKeepsUsersToFiles) {
     }
     EXPECT_EQ(usersAces, 2u);
     EXPECT_TRUE(access.ends_with("(A;;0x1200af;;;S-1-3-4)")) << "the owner: Users' rights and subfolders, no more";
+}
+
+// A folder of saved replies: SYSTEM, Administrators and its maker, nobody else, nothing inherited.
+TEST(ReplacementName, SavedRepliesFolderAccessIsItsMakersAndTheAdministrators) {
+    EXPECT_EQ(savedRepliesFolderAccess("S-1-5-21-1-2-3-1001"),
+              "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;S-1-5-21-1-2-3-1001)");
 }
 
 }  // namespace

@@ -289,7 +289,8 @@ protected:
     FakeFileStore files;
     RecordingMessageSink sink;
     NoSystemMessages systemMessages;
-    SettingsStore store{files, sink, baseFolder};
+    testing::CountingPause pause;
+    SettingsStore store{files, sink, pause, baseFolder};
     Refresh core{port, volumes, readHealthLogs};
     RefreshCycle cycle;
     int failing = 0;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/report_scenarios.h"
 #include "tray/problem_news.h"
 #include "tray/status_events.h"
 
@@ -133,6 +134,23 @@ TEST(StatusEvents, SettingsNotSavedNamesTheFile) {
     const LogEvent expected{EventType::Error, 300, {"C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat"}};
     EXPECT_EQ(settingsNotSaved("C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat"), expected);
     EXPECT_STREQ(eventSourceName, "Kestrine");
+}
+
+// The file and why it could not be read, in the system's words with the code, or the code
+// alone; the folder an elevated copy refused.
+TEST(StatusEvents, SettingsNotReadNamesTheFileAndTheSystemsErrorAndARefusedFolderItsPath) {
+    testing::ScenarioMessages messages;
+    messages.texts[32] = "The process cannot access the file because it is being used by another process.\r\n";
+    const std::string file = "C:\\ProgramData\\VTN\\KSTM\\KSTMC.dat";
+    EXPECT_EQ(settingsNotRead(file, 32, messages),
+              (LogEvent{EventType::Error,
+                        301,
+                        {file,
+                         "The process cannot access the file because it is being used by another process. "
+                         "(error 32)"}}));
+    EXPECT_EQ(settingsNotRead(file, 1784, messages), (LogEvent{EventType::Error, 301, {file, "error 1784"}}));
+    EXPECT_EQ(settingsFolderRefused("C:\\ProgramData\\VTN"),
+              (LogEvent{EventType::Error, 302, {"C:\\ProgramData\\VTN"}}));
 }
 
 }  // namespace

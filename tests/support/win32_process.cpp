@@ -62,7 +62,7 @@ std::string captured(const UniqueHandle& file) {
 // The Unix shell as the Windows side sees the Unix root, and the Wine loader on the Unix path
 // (Debian's, or the 64-bit one that scripts/wine64 puts first).
 constexpr char unixShell[] = "Z:\\bin\\sh";
-constexpr char joinedThroughWine[] = R"(sh -c "exec wine \"$0\" 2>&1" )";
+constexpr char joinedThroughWine[] = R"(sh -c "exec wine \"$0\" \"$@\" 2>&1" )";
 
 std::vector<DWORD> processesNamed(const std::string& exeName) {
     std::vector<DWORD> ids;
@@ -76,9 +76,10 @@ std::vector<DWORD> processesNamed(const std::string& exeName) {
     return ids;
 }
 
-StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug) {
+StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug,
+                                      const std::string& arguments) {
     const std::vector<DWORD> before = processesNamed(exeName);
-    std::string commandLine = joinedThroughWine + ('"' + binFolder() + exeName + '"');
+    std::string commandLine = joinedThroughWine + ('"' + binFolder() + exeName + "\" " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

@@ -28,8 +28,9 @@ StartedProcess startBesideMe(const std::string& exeName, const std::string& argu
 // Windows child shares with its parent. So a Unix shell starts it: CreateProcess gives a Unix
 // program the standard output it is given (not the standard error), and the shell joins the
 // two. Wine hands back no handle for a Unix program: the new process is found by its image
-// name.
-StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug);
+// name. `arguments` follow the program's path, split at blanks.
+StartedProcess startThroughWineLoader(const std::string& exeName, HANDLE standardError, const char* wineDebug,
+                                      const std::string& arguments = "");
 
 struct ConsoleRun {
     bool finished = false;  // ended by itself within the limit (else it was terminated)

@@ -18,6 +18,7 @@
 #include "fakes/fake_message_sink.h"
 #include "platform/win32_file_store.h"
 #include "platform/win32_handle.h"
+#include "platform/win32_process_token.h"
 #include "platform/win32_settings_folder.h"
 #include "settings/settings_folder_access.h"
 #include "settings/settings_store.h"
@@ -197,8 +198,9 @@ protected:
     const std::string victim = base + "\\victim.txt";
     std::vector<std::string> planted;
     Win32FileStore files;
+    Win32Pause pause;
     testing::RecordingMessageSink messages;
-    SettingsStore store{files, messages, base};
+    SettingsStore store{files, messages, pause, base};
 };
 
 TEST_F(SettingsOnDisk, FirstStartCreatesFoldersAndTheDefaultFile) {
@@ -313,7 +315,7 @@ TEST_F(SettingsOnDisk, PlantedLinksAreNeverWrittenThrough) {
     ChosenRandom random;
     random.queue = {randomOf(7), randomOf(8)};
     Win32FileStore chosen(random);
-    SettingsStore saver(chosen, messages, base);
+    SettingsStore saver(chosen, messages, pause, base);
     saver.working().defaultWarningPercent = 33;
     EXPECT_TRUE(saver.saveSettings());
     EXPECT_EQ(fileBytes(file), bytesOf(saver.working()));
@@ -390,6 +392,39 @@ void expectSettingsAccessList(PSECURITY_DESCRIPTOR descriptor) {
     }
 }
 
+// A folder of saved replies, as the system reads its list: protected, and SYSTEM,
+// Administrators and the user running the report in full control of it and what is inside.
+TEST(SettingsFolderAccess, SavedRepliesFolderIsItsMakersAndTheAdministratorsAlone) {
+    const std::string user = tokenUserSid();
+    ASSERT_TRUE(user.starts_with("S-1-5-")) << user;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(savedRepliesFolderAccess(user).c_str(),
+                                                                     SDDL_REVISION_1, &descriptor, nullptr));
+    const UniqueLocalMemory owned(descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_NE(control & SE_DACL_PROTECTED, 0);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl != nullptr);
+    const std::string expected[] = {"S-1-5-18", "S-1-5-32-544", user};
+    ASSERT_EQ(dacl->AceCount, std::size(expected));
+    for (WORD i = 0; i < dacl->AceCount; ++i) {
+        void* raw = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, &raw));
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
+        EXPECT_EQ(ace->Mask, FILE_ALL_ACCESS) << i;
+        char* sid = nullptr;
+        ASSERT_TRUE(ConvertSidToStringSidA(const_cast<DWORD*>(&ace->SidStart), &sid));
+        const UniqueLocalMemory ownedSid(sid);
+        EXPECT_EQ(std::string(sid), expected[i]);
+    }
+}
+
 TEST(SettingsFolderAccess, ReadsAsTheIntendedEntries) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(settingsFolderAccess, SDDL_REVISION_1, &descriptor,
@@ -421,7 +456,7 @@ TEST_F(SettingsOnDisk, CreatedFoldersCarryTheSettingsAccessList) {
 
 TEST_F(SettingsOnDisk, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
     const std::string missing = base + "\\Missing";
-    SettingsStore elsewhere(files, messages, missing);
+    SettingsStore elsewhere(files, messages, pause, missing);
     EXPECT_TRUE(elsewhere.runStartUpSequence());
     EXPECT_FALSE(pathExists(missing));
     EXPECT_TRUE(messages.shown.empty());
@@ -430,7 +465,7 @@ TEST_F(SettingsOnDisk, MissingBaseFolderFailsSilentlyAndCreatesNothing) {
 
 TEST_F(SettingsOnDisk, BadPathBaseFailsSilentlyAndCreatesNothing) {
     ASSERT_FALSE(pathExists(badPathBase));
-    SettingsStore unknown(files, messages, badPathBase);
+    SettingsStore unknown(files, messages, pause, badPathBase);
     EXPECT_TRUE(unknown.runStartUpSequence());
     EXPECT_FALSE(unknown.saveSettings());
     EXPECT_FALSE(pathExists(badPathBase));
@@ -449,11 +484,73 @@ TEST_F(SettingsOnDisk, FileStoreReadsAtMostTheAskedBytes) {
     writeFile(file, bytes);
     Bytes buffer(272);
     std::size_t got = 0;
-    ASSERT_TRUE(files.read(file, buffer.data(), buffer.size(), got));
+    ASSERT_EQ(files.read(file, buffer.data(), buffer.size(), got), (ReadResult{ReadStatus::Read, 0}));
     EXPECT_EQ(got, 272u);
     EXPECT_EQ(buffer, Bytes(bytes.begin(), bytes.begin() + 272));
-    EXPECT_FALSE(files.read(file + ".missing", buffer.data(), buffer.size(), got));
+}
+
+// Only "file not found" and "path not found" are a missing file; a file held by another
+// program that shares no reading is there, and gives the system's error. One held sharing
+// reads is read.
+TEST_F(SettingsOnDisk, FileStoreTellsAMissingFileFromOneItCannotRead) {
+    storedRecord(10);
+    Bytes buffer(272);
+    std::size_t got = 0;
+    EXPECT_EQ(files.read(file + ".missing", buffer.data(), buffer.size(), got),
+              (ReadResult{ReadStatus::Missing, ERROR_FILE_NOT_FOUND}));
     EXPECT_EQ(got, 0u);
+    EXPECT_EQ(files.read(base + "\\NoFolder\\KSTMC.dat", buffer.data(), buffer.size(), got),
+              (ReadResult{ReadStatus::Missing, ERROR_PATH_NOT_FOUND}));
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_WRITE}}) {
+        const UniqueHandle held(
+            CreateFileA(file.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.valid());
+        EXPECT_EQ(files.read(file, buffer.data(), buffer.size(), got),
+                  (ReadResult{ReadStatus::Failed, ERROR_SHARING_VIOLATION}))
+            << sharing;
+    }
+    const UniqueHandle reading(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_EQ(files.read(file, buffer.data(), buffer.size(), got), (ReadResult{ReadStatus::Read, 0}));
+    EXPECT_EQ(got, 272u);
+}
+
+// The window's start on a file held sharing nothing: it waits about a second, runs on the
+// defaults, and neither replaces the file then nor after a change.
+TEST_F(SettingsOnDisk, FileHeldSharingNothingIsKeptAndNeverReplaced) {
+    const Bytes users = bytesOf(storedRecord(25));
+    {
+        const UniqueHandle held(
+            CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.valid());
+        const DWORD started = GetTickCount();
+        EXPECT_FALSE(store.runStartUpSequence());
+        EXPECT_GE(GetTickCount() - started, 900u);
+    }
+    EXPECT_EQ(store.readError(), std::optional<std::uint32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(store.working().defaultWarningPercent, 10u);
+    store.working().defaultWarningPercent = 30;
+    EXPECT_TRUE(store.saveSettings());
+    EXPECT_EQ(fileBytes(file), users);
+    EXPECT_TRUE(onlyTheFile());
+}
+
+// What tells whether a folder may have been redirected: the store's own folders are no
+// reparse points and have an owner; a missing one has none; a link to a folder (under Wine a
+// Unix link, which Wine follows as Windows follows a junction) is a reparse point where the
+// system says so.
+TEST_F(SettingsOnDisk, FolderFactsTellLinksAndReadTheOwner) {
+    EXPECT_TRUE(store.runStartUpSequence());
+    const FolderFacts own = files.folderFacts(kstm);
+    EXPECT_FALSE(own.reparsePoint);
+    EXPECT_TRUE(own.owner == FolderOwner::Administrators || own.owner == FolderOwner::RunningUser)
+        << static_cast<int>(own.owner) << ": made by this process";
+    EXPECT_EQ(files.folderFacts(base + "\\Missing").owner, FolderOwner::Unknown);
+    const std::string link = base + "\\VTN\\Elsewhere";
+    planted.push_back(link);
+    if (!plantUnixLink(link, kstm) || (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        GTEST_SKIP() << "no link to a folder that the system shows as a reparse point";
+    EXPECT_TRUE(files.folderFacts(link).reparsePoint);
 }
 
 // A reader that only reads: it creates no folder, writes no file, and reads a file that
@@ -471,8 +568,8 @@ TEST_F(SettingsOnDisk, ReadOnlyStoreReadsAlongsideWritersAndNeverWrites) {
         const UniqueHandle writer(
             CreateFileA(file.c_str(), GENERIC_WRITE, everyone, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(writer.valid());
-        EXPECT_FALSE(files.read(file, buffer.data(), buffer.size(), got));
-        ASSERT_TRUE(reader.read(file, buffer.data(), buffer.size(), got));
+        EXPECT_EQ(files.read(file, buffer.data(), buffer.size(), got).status, ReadStatus::Failed);
+        ASSERT_EQ(reader.read(file, buffer.data(), buffer.size(), got).status, ReadStatus::Read);
         EXPECT_EQ(buffer, bytesOf(stored));
     }
     // A reader that holds the file while the window saves makes the save wait for it, not fail.
@@ -484,11 +581,11 @@ TEST_F(SettingsOnDisk, ReadOnlyStoreReadsAlongsideWritersAndNeverWrites) {
         held.reset();
     });
     testing::RecordingMessageSink messages;
-    SettingsStore window(files, messages, base);
+    SettingsStore window(files, messages, pause, base);
     window.working().defaultWarningPercent = 18;
     EXPECT_TRUE(window.saveSettings());
     letGo.join();
-    ASSERT_TRUE(reader.read(file, buffer.data(), buffer.size(), got));
+    ASSERT_EQ(reader.read(file, buffer.data(), buffer.size(), got).status, ReadStatus::Read);
     EXPECT_EQ(reinterpret_cast<const SettingsRecord*>(buffer.data())->defaultWarningPercent, 18u);
 }
 
@@ -503,8 +600,9 @@ TEST(SettingsAtHome, FirstStartWritesDefaultRecordInVtnKstm) {
     removeFile(file);
 
     Win32FileStore files;
+    Win32Pause pause;
     testing::RecordingMessageSink messages;
-    SettingsStore store(files, messages, base);
+    SettingsStore store(files, messages, pause, base);
     EXPECT_TRUE(store.runStartUpSequence());
     EXPECT_EQ(fileBytes(file), bytesOf(defaultSettings()));
 

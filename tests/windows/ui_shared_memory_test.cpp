@@ -1,8 +1,12 @@
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "platform/win32_process_token.h"
 
 #include "ui/win32_shared_memory.h"
 
@@ -69,6 +73,50 @@ TEST(SharedMemory, ZeroSizeFailsWithoutAView) {
     SharedMemory block;
     EXPECT_FALSE(block.create(blockName("empty").c_str(), 0));
     EXPECT_EQ(block.view(), nullptr);
+}
+
+// The block's access list: protected, one entry, all rights, for the user of the process's
+// token. Wine enforces no access lists, so the list is read as the system parses it and, where
+// the system keeps it on the block, as the block carries it.
+void expectOwnUserOnly(PSECURITY_DESCRIPTOR descriptor) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present) << "a null access list no longer";
+    ASSERT_NE(dacl, nullptr);
+    ASSERT_EQ(dacl->AceCount, 1);
+    void* raw = nullptr;
+    ASSERT_TRUE(GetAce(dacl, 0, &raw));
+    const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
+    EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    EXPECT_TRUE(ace->Mask == GENERIC_ALL || ace->Mask == FILE_MAP_ALL_ACCESS) << std::hex << ace->Mask;
+    char* sid = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidA(const_cast<DWORD*>(&ace->SidStart), &sid));
+    const UniqueLocalMemory ownedSid(sid);
+    EXPECT_EQ(std::string(sid), tokenUserSid());
+}
+
+TEST(SharedMemory, OnlyTheProcesssOwnUserMayOpenTheBlock) {
+    const std::string user = tokenUserSid();
+    ASSERT_TRUE(user.starts_with("S-1-5-")) << user;
+    EXPECT_EQ(ownUserAccess(), "D:P(A;;GA;;;" + user + ')');
+    PSECURITY_DESCRIPTOR built = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(ownUserAccess().c_str(), SDDL_REVISION_1, &built,
+                                                                     nullptr));
+    const UniqueLocalMemory ownedBuilt(built);
+    expectOwnUserOnly(built);
+
+    const std::string name = blockName("access");
+    SharedMemory block;
+    ASSERT_TRUE(block.create(name.c_str(), 1));
+    const UniqueHandle opened(OpenFileMappingA(READ_CONTROL, FALSE, name.c_str()));
+    ASSERT_TRUE(opened.valid());
+    DWORD size = 0;
+    GetKernelObjectSecurity(opened.get(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<std::uint8_t> carried(size);
+    if (size == 0 || !GetKernelObjectSecurity(opened.get(), DACL_SECURITY_INFORMATION, carried.data(), size, &size))
+        GTEST_SKIP() << "the system gives back no access list of the block";
+    expectOwnUserOnly(carried.data());
 }
 
 TEST(SharedMemory, NameTakenByAnotherKindOfObjectFails) {
