@@ -100,15 +100,15 @@ void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
     refresh_.run(settings_, [this](const RefreshResult& result) {
-        refillDriveList(result.drives, driveList, [this] { updateDrivePanel(); });
-        refillVolumeList(result.volumeScan, volumeList, [this] { updateVolumePanel(); });
+        refillDriveList(result.drives, driveList);
+        refillVolumeList(result.volumeScan, result.volumes, volumeList);
         updateDrivePanel();
         updateVolumePanel();
         cycle.refreshed();
     });
     failingDrives = refresh_.result().failingDriveCount;
     volumeWarnings = refresh_.result().volumeScan.warningCount;
-    status = refresh_.result().status;
+    evaluate();
 }
 
 void CoreWorkload::idleTick() {
@@ -123,14 +123,12 @@ void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
 void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, devices_); }
 
-void CoreWorkload::refillDrives() {
-    refillDriveList(refresh_.result().drives, driveList, [this] { updateDrivePanel(); });
-}
+void CoreWorkload::refillDrives() { refillDriveList(refresh_.result().drives, driveList); }
 
 void CoreWorkload::scanAllVolumes() {
     const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);
     volumeWarnings = scan.warningCount;
-    refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
+    refillVolumeList(scan, partVolumes_, volumeList);
 }
 
 void CoreWorkload::updateDrivePanel() {

@@ -169,7 +169,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     const std::string version = someText(in);
     const std::string time = someText(in);
 
-    Report report = buildReport({drives, volumes, thresholds, version, time, health}, messages);
+    Report report = buildReport({testing::judgedRefresh(drives, health), volumes, thresholds, version, time}, messages);
     bool critical = false;
     bool caution = false;
     for (std::size_t number = 0; number < drives.size(); ++number) {

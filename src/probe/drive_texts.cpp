@@ -4,26 +4,30 @@
 #include <array>
 #include <optional>
 
+#include "probe/enum_table.h"
+
 namespace kestrine {
 
-const char* stateText(SpfState state) {
-    switch (state) {
-        case SpfState::Ok: return "Ok";
-        case SpfState::FailurePredicted: return "Failure Predicted";
-        case SpfState::NoData: break;
-    }
-    return "No Data Available";
-}
+namespace {
 
-const char* stateText(SmartState state) {
-    switch (state) {
-        case SmartState::QueryFailed: return "Query Fail";
-        case SmartState::Ok: return "Ok";
-        case SmartState::FailurePredicted: return "Failure Predicted";
-        case SmartState::NoData: break;
-    }
-    return "No Data Available";
-}
+constexpr StateLook noDataLook{"No Data Available", "no_data", greyColor};
+constexpr StateLook okLook{"Ok", "ok", greenColor};
+constexpr StateLook failureLook{"Failure Predicted", "failure_predicted", redColor};
+
+static_assert(static_cast<int>(SpfState::NoData) == 0 && static_cast<int>(SpfState::Ok) == 1 &&
+              static_cast<int>(SpfState::FailurePredicted) == 2);
+constexpr std::array<StateLook, 3> spfLooks = {noDataLook, okLook, failureLook};
+
+static_assert(static_cast<int>(SmartState::NoData) == 0 && static_cast<int>(SmartState::QueryFailed) == 1 &&
+              static_cast<int>(SmartState::Ok) == 2 && static_cast<int>(SmartState::FailurePredicted) == 3);
+constexpr std::array<StateLook, 4> smartLooks = {noDataLook, StateLook{"Query Fail", "query_failed", greyColor}, okLook,
+                                                 failureLook};
+
+}  // namespace
+
+const StateLook& stateLook(SpfState state) { return rowOf(spfLooks, state, SpfState::NoData); }
+
+const StateLook& stateLook(SmartState state) { return rowOf(smartLooks, state, SmartState::NoData); }
 
 std::string busTypeName(std::uint32_t busType) {
     // The codes of STORAGE_BUS_TYPE as MinGW's winioctl.h numbers them: it ends at UFS (19), so

@@ -10,9 +10,25 @@
 
 namespace kestrine {
 
-// "Ok", "Failure Predicted", "No Data Available", and for SMART also "Query Fail".
-const char* stateText(SpfState state);
-const char* stateText(SmartState state);
+// A COLORREF: 0x00BBGGRR.
+using Color = std::uint32_t;
+
+inline constexpr Color greyColor = 0x606060;
+inline constexpr Color greenColor = 0x00A000;
+inline constexpr Color redColor = 0x0000A0;
+
+// How a failure-prediction state shows: the window's text ("Ok", "Failure Predicted", "No
+// Data Available", and for SMART also "Query Fail"), the report's identifier ("ok",
+// "failure_predicted", "no_data", "query_failed") and the drive panel's colour (green ok,
+// red failure predicted, grey otherwise).
+struct StateLook {
+    const char* text;
+    const char* identifier;
+    Color color;
+};
+
+const StateLook& stateLook(SpfState state);
+const StateLook& stateLook(SmartState state);
 
 // STORAGE_BUS_TYPE code to its name, 0 (Unknown) to 19 (UFS); any other code is "Unspecified".
 std::string busTypeName(std::uint32_t busType);

@@ -26,14 +26,11 @@ Refresh::Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthR
 bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render) {
     if (running_) return false;
     const RunningMark mark(running_);
-    const int oldDrives = result_.failingDriveCount;
-    const int oldVolumes = result_.volumeScan.warningCount;
     probeAllDrives(result_.drives, devices_);
     healthReads_(result_.drives, result_.health, devices_);
     result_.verdicts = judgeDrives(result_.drives, result_.health);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
-    result_.status = evaluateStatus(oldDrives, oldVolumes, result_.failingDriveCount, result_.volumeScan.warningCount);
     render(result_);
     return true;
 }

@@ -1,9 +1,8 @@
 #pragma once
 // One refresh of everything Kestrine watches, as one portable object shared by every front
 // end: the drive probe, the health reads where the front end asks for them, the verdict of
-// each drive, the volume scan against the warning percents, and the overall state from the
-// problem counts before and after. The window renders the result in its lists, panels and
-// icons; the report writes it in its formats.
+// each drive and the volume scan against the warning percents. The window renders the result
+// in its lists, panels and icons; the report writes it in its formats.
 #include <functional>
 
 #include "probe/device_port.h"
@@ -12,7 +11,6 @@
 #include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "settings/settings_record.h"
-#include "tray/status_evaluation.h"
 #include "volumes/volume_scan.h"
 #include "volumes/volume_source.h"
 #include "volumes/volume_table.h"
@@ -35,7 +33,6 @@ struct RefreshResult {
     int failingDriveCount = 0;
     VolumeTable volumes{};
     VolumeScanResult volumeScan;  // its warningCount is the volume warning count
-    StatusDecision status;        // from the counts before and after this refresh
 };
 
 class Refresh {

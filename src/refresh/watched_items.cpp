@@ -23,32 +23,30 @@ WatchedItem driveItem(const DriveRecord& drive, const DriveVerdict& verdict) {
             verdict.status == DriveStatus::Failing,
             verdict.status == DriveStatus::Ok,
             label + ' ' + reasons,
-            {label, reasons, stateText(spfState(drive)), stateText(smartState(drive))}};
+            {label, reasons, stateLook(spfState(drive)).text, stateLook(smartState(drive)).text}};
 }
 
-WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry, std::uint32_t limit) {
+WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry) {
     const std::string name = volumeName(verdict.slot);
-    const std::string percent = percentDown(verdict.percentFree, 1) + " %";
-    const std::string limitText = std::to_string(limit);
+    const std::string percent = percentDown(entry.percentFree, 1) + " %";
+    const std::string limitText = std::to_string(verdict.warningPercent);
     return {WatchedItem::Kind::Volume,
             verdict.slot,
             verdict.inWarning,
             !verdict.inWarning,
-            volumeBelowLimitText(verdict.slot, verdict.percentFree, limit),
+            volumeBelowLimitText(verdict.slot, entry.percentFree, verdict.warningPercent),
             {name, percent, formatByteSize(entry.freeBytes), formatByteSize(entry.totalBytes), limitText}};
 }
 
 }  // namespace
 
-std::vector<WatchedItem> watchedItems(const RefreshResult& result, const SettingsRecord& thresholds) {
+std::vector<WatchedItem> watchedItems(const RefreshResult& result) {
     std::vector<WatchedItem> items;
     for (int number = 0; number < driveTableSize; ++number) {
         if (isListed(result.drives[number])) items.push_back(driveItem(result.drives[number], result.verdicts[number]));
     }
     for (const VolumeVerdict& verdict : result.volumeScan.verdicts) {
-        if (!verdict.present) continue;
-        items.push_back(
-            volumeItem(verdict, result.volumes[verdict.slot], effectiveWarningPercent(thresholds, verdict.slot)));
+        if (verdict.present) items.push_back(volumeItem(verdict, result.volumes[verdict.slot]));
     }
     return items;
 }

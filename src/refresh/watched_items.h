@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "refresh/refresh.h"
-#include "settings/settings_record.h"
 #include "tray/problem_news.h"
 
 namespace kestrine {
@@ -11,8 +10,8 @@ namespace kestrine {
 // Every listed drive, then every volume the scan found, in slot order. A drive is a problem
 // when its verdict is failing and ok when its verdict is ok; its line is its list label with
 // the verdict's reasons, and its figures are the label, the reasons and its two prediction
-// texts. A volume's figures are its name, percent free, free and total size and its warning
-// percent from `thresholds`.
-std::vector<WatchedItem> watchedItems(const RefreshResult& result, const SettingsRecord& thresholds);
+// texts. A volume's figures are its name, percent free, free and total size and the warning
+// percent the scan judged it by.
+std::vector<WatchedItem> watchedItems(const RefreshResult& result);
 
 }  // namespace kestrine

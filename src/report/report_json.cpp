@@ -123,7 +123,7 @@ std::string healthObject(const DriveEntry& drive, const AnsiConverter& converter
     const DriveHealth& health = drive.health;
     Fields fields = {
         {"source", '"' + std::string(healthSourceName(health.source)) + '"'},
-        {"critical", boolean(drive.healthCritical)},
+        {"critical", boolean(isHealthCritical(health))},
         {"temperatureCelsius", optionalInteger(driveTemperature(health))},
     };
     switch (health.source) {
@@ -156,13 +156,14 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
         {"bus", string(r.busTypeText)},
         {"busType", read ? integer(r.busType) : "null"},
         {"removable", read ? boolean(r.removable) : "null"},
-        {"spf", object({{"state", string(spfIdentifier(drive.spf))}, {"text", string(stateText(drive.spf))}})},
-        {"smart", object({{"state", string(smartIdentifier(drive.smart))},
-                          {"text", string(stateText(drive.smart))},
+        {"spf",
+         object({{"state", string(stateLook(drive.spf).identifier)}, {"text", string(stateLook(drive.spf).text)}})},
+        {"smart", object({{"state", string(stateLook(drive.smart).identifier)},
+                          {"text", string(stateLook(drive.smart).text)},
                           {"capable", boolean(smartUsable(r))},
                           {"versionError", integer(r.versionError)},
                           {"statusError", integer(statusError)}})},
-        {"failurePredicted", boolean(drive.failurePredicted)},
+        {"failurePredicted", boolean(failurePredicted(drive))},
         {"status", string(driveStatusIdentifier(drive.verdict.status))},
         {"statusReasons", stringList(drive.verdict.reasons, converter)},
         {"health", healthObject(drive, converter)},

@@ -1,10 +1,12 @@
 #include "report/report_model.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
+#include "probe/enum_table.h"
 #include "report/text_encoding.h"
 #include "volumes/volume_scan.h"
 #include "volumes/volume_table.h"
@@ -12,6 +14,25 @@
 namespace kestrine {
 
 namespace {
+
+// An enum's identifier in the machine-read formats and its words for people.
+struct Names {
+    const char* identifier;
+    const char* text;
+};
+
+static_assert(static_cast<int>(OverallStatus::Ok) == 0 && static_cast<int>(OverallStatus::Warning) == 1 &&
+              static_cast<int>(OverallStatus::Critical) == 2 && static_cast<int>(OverallStatus::Unknown) == 3);
+constexpr std::array<Names, 4> statusNames = {Names{"ok", "OK"}, Names{"warning", "WARNING"},
+                                              Names{"critical", "CRITICAL"}, Names{"unknown", "UNKNOWN"}};
+
+static_assert(static_cast<int>(ThresholdSource::SettingsFile) == 0 &&
+              static_cast<int>(ThresholdSource::DefaultsFileMissing) == 1 &&
+              static_cast<int>(ThresholdSource::DefaultsFileInvalid) == 2 &&
+              static_cast<int>(ThresholdSource::NotRead) == 3);
+constexpr std::array<Names, 4> sourceNames = {
+    Names{"settings_file", "settings file"}, Names{"defaults_file_missing", "defaults (no settings file)"},
+    Names{"defaults_file_invalid", "defaults (the settings file is not valid)"}, Names{"not_read", "not read"}};
 
 IdentityState identityOf(const DriveRecord& record) {
     if (record.identityError != 0) return IdentityState::CannotRead;
@@ -29,7 +50,8 @@ DriveRecord blankIdentity(DriveRecord record) {
     return record;
 }
 
-DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const SystemMessages& messages) {
+DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const DriveVerdict& verdict,
+                   const SystemMessages& messages) {
     DriveEntry entry;
     entry.record = record;
     entry.identity = identityOf(record);
@@ -39,10 +61,8 @@ DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const S
         entry.cannotReadText = identityErrorText(record.identityError, messages);
     entry.spf = spfState(record);
     entry.smart = smartState(record);
-    entry.failurePredicted = indicatorLevel(record) == IndicatorLevel::FailurePredicted;
     entry.health = health;
-    entry.healthCritical = isHealthCritical(health);
-    entry.verdict = judgeDrive(record, health);
+    entry.verdict = verdict;
     return entry;
 }
 
@@ -64,9 +84,11 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     report.programVersion = input.programVersion;
     report.utcTime = input.utcTime;
     report.thresholds = input.thresholds;
-    for (std::size_t number = 0; number < input.drives.size(); ++number)
-        if (isListed(input.drives[number]))
-            report.drives.push_back(entryOf(input.drives[number], input.health[number], messages));
+    const RefreshResult& refresh = input.refresh;
+    for (std::size_t number = 0; number < refresh.drives.size(); ++number)
+        if (isListed(refresh.drives[number]))
+            report.drives.push_back(
+                entryOf(refresh.drives[number], refresh.health[number], refresh.verdicts[number], messages));
     for (const VolumeRow& row : input.volumes)
         if (isVolumeSlot(row.slot)) report.volumes.push_back(row);
 
@@ -91,6 +113,10 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     for (const VolumeRow& volume : report.volumes)
         if (volume.outOfRangePercent) addRunProblem(report, outOfRangeProblem(volume));
     return report;
+}
+
+bool failurePredicted(const DriveEntry& drive) {
+    return indicatorLevel(drive.record) == IndicatorLevel::FailurePredicted;
 }
 
 Report refusedReport(const std::string& problem, const std::string& programVersion, const std::string& utcTime) {
@@ -128,24 +154,10 @@ void addRunProblem(Report& report, const std::string& problem) {
 int exitCode(OverallStatus status) { return static_cast<int>(status); }
 
 const char* statusIdentifier(OverallStatus status) {
-    switch (status) {
-        case OverallStatus::Ok: return "ok";
-        case OverallStatus::Warning: return "warning";
-        case OverallStatus::Critical: return "critical";
-        case OverallStatus::Unknown: break;
-    }
-    return "unknown";
+    return rowOf(statusNames, status, OverallStatus::Unknown).identifier;
 }
 
-const char* statusWord(OverallStatus status) {
-    switch (status) {
-        case OverallStatus::Ok: return "OK";
-        case OverallStatus::Warning: return "WARNING";
-        case OverallStatus::Critical: return "CRITICAL";
-        case OverallStatus::Unknown: break;
-    }
-    return "UNKNOWN";
-}
+const char* statusWord(OverallStatus status) { return rowOf(statusNames, status, OverallStatus::Unknown).text; }
 
 const char* driveStatusIdentifier(DriveStatus status) {
     switch (status) {
@@ -157,13 +169,7 @@ const char* driveStatusIdentifier(DriveStatus status) {
 }
 
 const char* thresholdSourceIdentifier(ThresholdSource source) {
-    switch (source) {
-        case ThresholdSource::DefaultsFileMissing: return "defaults_file_missing";
-        case ThresholdSource::DefaultsFileInvalid: return "defaults_file_invalid";
-        case ThresholdSource::NotRead: return "not_read";
-        case ThresholdSource::SettingsFile: break;
-    }
-    return "settings_file";
+    return rowOf(sourceNames, source, ThresholdSource::SettingsFile).identifier;
 }
 
 const char* identityIdentifier(IdentityState identity) {
@@ -175,33 +181,8 @@ const char* identityIdentifier(IdentityState identity) {
     return "not_read";
 }
 
-const char* spfIdentifier(SpfState state) {
-    switch (state) {
-        case SpfState::Ok: return "ok";
-        case SpfState::FailurePredicted: return "failure_predicted";
-        case SpfState::NoData: break;
-    }
-    return "no_data";
-}
-
-const char* smartIdentifier(SmartState state) {
-    switch (state) {
-        case SmartState::QueryFailed: return "query_failed";
-        case SmartState::Ok: return "ok";
-        case SmartState::FailurePredicted: return "failure_predicted";
-        case SmartState::NoData: break;
-    }
-    return "no_data";
-}
-
 const char* thresholdSourceText(ThresholdSource source) {
-    switch (source) {
-        case ThresholdSource::DefaultsFileMissing: return "defaults (no settings file)";
-        case ThresholdSource::DefaultsFileInvalid: return "defaults (the settings file is not valid)";
-        case ThresholdSource::NotRead: return "not read";
-        case ThresholdSource::SettingsFile: break;
-    }
-    return "settings file";
+    return rowOf(sourceNames, source, ThresholdSource::SettingsFile).text;
 }
 
 }  // namespace kestrine

@@ -1,7 +1,8 @@
 #pragma once
-// What one report says: the listed drives after a probe with their health, the listed volumes with the verdicts
-// the volume judgement gave them, where the warning percents came from, and the overall
-// status with its exit code and reason. Every writer reads this and nothing else.
+// What one report says: the listed drives of a refresh with their health and the refresh's
+// verdicts, the listed volumes with the verdicts the volume scan gave them, where the warning
+// percents came from, and the overall status with its exit code and reason. Every writer
+// reads this and nothing else; nothing here judges a drive or a volume again.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,8 +11,10 @@
 #include "probe/device_port.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
+#include "probe/drive_texts.h"
 #include "probe/drive_verdict.h"
 #include "probe/health_probe.h"
+#include "refresh/refresh.h"
 #include "volumes/volume_scan.h"
 
 namespace kestrine {
@@ -52,11 +55,12 @@ struct DriveEntry {
     std::string cannotReadText;  // "Cannot Read - " and the system's text, for cannotRead
     SpfState spf = SpfState::NoData;
     SmartState smart = SmartState::NoData;
-    bool failurePredicted = false;  // by either verdict
-    DriveHealth health;             // what the health reads found
-    bool healthCritical = false;    // a failing-now attribute or an NVMe critical-warning bit
-    DriveVerdict verdict;           // judgeDrive's, from the record and the health
+    DriveHealth health;    // what the health reads found
+    DriveVerdict verdict;  // the refresh's
 };
+
+// Either failure verdict of the record predicts a failure.
+bool failurePredicted(const DriveEntry& drive);
 
 struct Report {
     std::string programVersion;
@@ -75,18 +79,17 @@ struct Report {
 };
 
 struct ReportInput {
-    const DriveTable& drives;
+    const RefreshResult& refresh;    // its drives, health and verdicts
     std::vector<VolumeRow> volumes;  // rows whose slot is no volume slot are left out
     ThresholdSource thresholds;
     std::string programVersion;
     std::string utcTime;
-    HealthTable health{};  // by drive number, as probeAllHealth left it
 };
 
 // Added to the reason when a drive refused the SMART requests for want of rights.
 inline constexpr const char* smartNeedsAdministratorText = "SMART data not read: it needs administrator rights";
 
-// Critical when a listed drive is judged failing, else warning when a drive is judged
+// Critical when the refresh judged a listed drive failing, else warning when it judged a drive
 // caution or a volume is below its limit, else ok. A volume judged at another percent than
 // the settings file holds is a problem of the run (addRunProblem).
 Report buildReport(const ReportInput& input, const SystemMessages& messages);
@@ -112,8 +115,6 @@ int exitCode(OverallStatus status);
 const char* statusIdentifier(OverallStatus status);
 const char* thresholdSourceIdentifier(ThresholdSource source);
 const char* identityIdentifier(IdentityState identity);
-const char* spfIdentifier(SpfState state);
-const char* smartIdentifier(SmartState state);
 const char* driveStatusIdentifier(DriveStatus status);
 
 // "OK", "WARNING", "CRITICAL", "UNKNOWN".

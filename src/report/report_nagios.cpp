@@ -14,12 +14,8 @@ namespace {
 // The short text must stay one line and must not contain the separator of the performance
 // data: control characters show as '?', as in the text report and the metrics.
 std::string shortText(const std::string& text, const AnsiConverter& converter) {
-    std::string shown = utf8Text(text, converter);
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = '?';
-        if (c == '|') c = '/';
-    }
+    std::string shown = controlsShown(utf8Text(text, converter));
+    std::replace(shown.begin(), shown.end(), '|', '/');
     return shown;
 }
 

@@ -106,27 +106,27 @@ Labels identityLabels(const DriveEntry& drive) {
     return labels;
 }
 
+std::string flag(bool value) { return value ? "1" : "0"; }
+
 void driveFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
     metrics.family("drive_info", "Identity of a listed physical drive; empty when it could not be read.");
     for (const DriveEntry& d : drives) metrics.sample(identityLabels(d), "1");
     metrics.family("drive_spf_state", "The storage stack's failure prediction for the drive.");
     for (const DriveEntry& d : drives)
         metrics.stateSet(driveLabels(d), {SpfState::NoData, SpfState::Ok, SpfState::FailurePredicted}, d.spf,
-                         spfIdentifier);
+                         [](SpfState state) { return stateLook(state).identifier; });
     metrics.family("drive_smart_state", "The drive's SMART RETURN STATUS.");
     for (const DriveEntry& d : drives)
         metrics.stateSet(driveLabels(d),
                          {SmartState::NoData, SmartState::QueryFailed, SmartState::Ok, SmartState::FailurePredicted},
-                         d.smart, smartIdentifier);
+                         d.smart, [](SmartState state) { return stateLook(state).identifier; });
     metrics.family("drive_failure_predicted", "1 when the drive predicts failure by either verdict.");
-    for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), d.failurePredicted ? "1" : "0");
+    for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), flag(failurePredicted(d)));
     metrics.family("drive_status", "The drive's status: ok, caution on an early sign, or failing.");
     for (const DriveEntry& d : drives)
         metrics.stateSet(driveLabels(d), {DriveStatus::Ok, DriveStatus::Caution, DriveStatus::Failing},
                          d.verdict.status, driveStatusIdentifier);
 }
-
-std::string flag(bool value) { return value ? "1" : "0"; }
 
 Labels attributeLabels(const DriveEntry& drive, const AtaAttribute& attribute) {
     Labels labels = driveLabels(drive);
@@ -172,7 +172,7 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
                          d.health.source, healthSourceName);
     metrics.family("drive_health_critical",
                    "1 when an ATA attribute is failing now or an NVMe critical warning is set.");
-    for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), flag(d.healthCritical));
+    for (const DriveEntry& d : drives) metrics.sample(driveLabels(d), flag(isHealthCritical(d.health)));
     metrics.family("drive_temperature_celsius", "The drive's temperature, from its SMART data or the storage stack.");
     for (const DriveEntry& d : drives)
         if (const std::optional<int> degrees = driveTemperature(d.health))

@@ -44,10 +44,9 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
         if (!verdict.present) continue;
         const VolumeEntry& entry = table[verdict.slot];
         const std::uint32_t stored = storedWarningPercent(thresholds, verdict.slot);
-        const std::uint32_t judged = effectiveWarningPercent(thresholds, verdict.slot);
-        rows.push_back({verdict.slot, verdict.label, entry.totalBytes, entry.freeBytes, verdict.percentFree, judged,
-                        thresholds.useDefault[verdict.slot] != 0, verdict.inWarning,
-                        stored != judged ? std::optional(stored) : std::nullopt});
+        rows.push_back({verdict.slot, verdict.label, entry.totalBytes, entry.freeBytes, entry.percentFree,
+                        verdict.warningPercent, thresholds.useDefault[verdict.slot] != 0, verdict.inWarning,
+                        stored != verdict.warningPercent ? std::optional(stored) : std::nullopt});
     }
     return rows;
 }
@@ -95,8 +94,8 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     Refresh refresh(*devices, ports.volumes, readAllHealth);
     Report report;
     refresh.run(thresholds.record, [&](const RefreshResult& result) {
-        report = buildReport({result.drives, volumeRows(result.volumeScan, result.volumes, thresholds.record),
-                              thresholds.source, programVersion, utcTime, result.health},
+        report = buildReport({result, volumeRows(result.volumeScan, result.volumes, thresholds.record),
+                              thresholds.source, programVersion, utcTime},
                              ports.messages);
         if (!result.volumeScan.answered) addRunProblem(report, "the system listed no drive letters");
     });

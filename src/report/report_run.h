@@ -42,8 +42,8 @@ struct Thresholds {
 // no readable file or it is refused.
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder);
 
-// The present volumes of a scan, each with the percent it was judged by, and the percent the
-// settings file holds when that lies out of range.
+// The present volumes of a scan, each with the percent the scan judged it by, and the percent
+// the settings file holds when that lies out of range.
 std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTable& table,
                                   const SettingsRecord& thresholds);
 

@@ -23,11 +23,7 @@ using Row = std::vector<std::string>;
 // outer blanks (the system's error texts end in a line break) go, inner control characters
 // show as '?', and an empty cell shows as "-" to keep the columns readable.
 std::string cell(const std::string& text, const AnsiConverter& converter) {
-    std::string shown = utf8Text(trimBlanks(text), converter);
-    for (char& c : shown) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = '?';
-    }
+    const std::string shown = controlsShown(utf8Text(trimBlanks(text), converter));
     return shown.empty() ? "-" : shown;
 }
 
@@ -203,8 +199,8 @@ Row driveRow(const DriveEntry& drive, const AnsiConverter& converter) {
     } else {
         row.insert(row.end(), {cell(drive.cannotReadText, converter), "-", "-", "-"});
     }
-    row.push_back(stateText(drive.spf));
-    row.push_back(stateText(drive.smart));
+    row.push_back(stateLook(drive.spf).text);
+    row.push_back(stateLook(drive.smart).text);
     return row;
 }
 

@@ -45,7 +45,7 @@ void appendJsonByte(std::string& out, char c) {
         case '\t': out += "\\t"; return;
         default: break;
     }
-    if (byte < 0x20 || byte == 0x7F) {
+    if (isControlCharacter(c)) {
         appendUnicodeEscape(out, byte);
     } else {
         out.push_back(c);
@@ -73,6 +73,16 @@ std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
 }
 
 }  // namespace
+
+bool isControlCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+std::string controlsShown(std::string text) {
+    std::replace_if(text.begin(), text.end(), isControlCharacter, '?');
+    return text;
+}
 
 bool Utf8Text::toUtf8(std::string_view text, std::string& utf8) const {
     for (std::size_t at = 0; at < text.size();) {
@@ -114,10 +124,9 @@ std::string utf8Text(std::string_view ansi, const AnsiConverter& converter) {
 
 std::string labelValue(std::string_view ansi, const AnsiConverter& converter) {
     std::string out;
-    for (const char c : utf8Text(ansi, converter)) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (const char c : controlsShown(utf8Text(ansi, converter))) {
         if (c == '\\' || c == '"') out.push_back('\\');
-        out.push_back(byte < 0x20 || byte == 0x7F ? '?' : c);
+        out.push_back(c);
     }
     return out;
 }

@@ -24,6 +24,12 @@ public:
     bool toUtf8(std::string_view text, std::string& utf8) const override;
 };
 
+// The control characters (below 0x20, and delete) that no format shows as they are: the text
+// report, the plugin line and the metrics' labels show '?' for each, JSON escapes each.
+bool isControlCharacter(char c);
+// `text` with '?' for each control character.
+std::string controlsShown(std::string text);
+
 // Code page text as UTF-8: ASCII as it is, else through the converter; where the converter
 // refuses it, every byte above 127 stands for the character U+00XX. Always valid UTF-8.
 std::string utf8Text(std::string_view ansi, const AnsiConverter& converter);

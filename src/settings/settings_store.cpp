@@ -19,8 +19,6 @@ std::array<std::string, 2> settingsFolders(const std::string& baseFolder) {
     return {vtn, vtn + "\\KSTM"};
 }
 
-std::string filePathIn(const std::string& settingsFolder) { return settingsFolder + '\\' + fileName; }
-
 SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsRecord& record, std::uint32_t& error) {
     SettingsRecord read;
     std::size_t got = 0;
@@ -34,10 +32,12 @@ SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsReco
 }
 }  // namespace
 
+std::string settingsFilePath(const std::string& baseFolder) { return settingsFolders(baseFolder)[1] + '\\' + fileName; }
+
 SettingsLoad readSettingsFile(FileReader& files, const std::string& baseFolder, SettingsRecord& record) {
     if (!files.exists(baseFolder)) return SettingsLoad::Missing;
     std::uint32_t error = 0;
-    return readRecord(files, filePathIn(settingsFolders(baseFolder)[1]), record, error);
+    return readRecord(files, settingsFilePath(baseFolder), record, error);
 }
 
 SettingsStore::SettingsStore(FileStore& files, MessageSink& messages, Pause& pause, std::string baseFolder,
@@ -98,14 +98,13 @@ bool SettingsStore::saveSettings() {
     return files_.replace(*path, reinterpret_cast<const std::uint8_t*>(&working_), sizeof working_);
 }
 
-std::string SettingsStore::filePath() const { return filePathIn(settingsFolders(baseFolder_)[1]); }
+std::string SettingsStore::filePath() const { return settingsFilePath(baseFolder_); }
 
 std::optional<std::string> SettingsStore::prepareFilePath() {
     if (!files_.exists(baseFolder_)) return std::nullopt;
-    const std::array<std::string, 2> folders = settingsFolders(baseFolder_);
-    for (const std::string& folder : folders)
+    for (const std::string& folder : settingsFolders(baseFolder_))
         if (!files_.exists(folder)) files_.createFolder(folder);
-    return filePathIn(folders[1]);
+    return filePath();
 }
 
 std::optional<std::string> SettingsStore::untrustedFolder() {

@@ -18,6 +18,9 @@ namespace kestrine {
 // version.
 enum class SettingsLoad { Loaded, Missing, Unreadable, Rejected };
 
+// Where the settings file is: the base folder, "VTN", "KSTM" and "KSTMC.dat".
+std::string settingsFilePath(const std::string& baseFolder);
+
 // Reads the settings file below `baseFolder` into `record` by the window's rules for loading
 // (a whole record of version 3, taken as it is); creates nothing. `record` is left alone
 // unless the file is loaded.
@@ -51,7 +54,7 @@ public:
     // After a start whose read failed, nothing is written and the save counts as done: the
     // start already told that this run's changes are not kept.
     bool saveSettings();
-    // Where the file is: the base folder, "VTN", "KSTM" and "KSTMC.dat".
+    // settingsFilePath of this store's base folder.
     std::string filePath() const;
     // The system's error code when the start found the file but could not read it.
     std::optional<std::uint32_t> readError() const { return readError_; }

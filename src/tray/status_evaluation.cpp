@@ -12,4 +12,11 @@ StatusDecision evaluateStatus(int oldDrives, int oldVolumes, int newDrives, int 
     return decision;
 }
 
+StatusDecision StatusTracker::update(int failingDrives, int volumeWarnings) {
+    const StatusDecision decision = evaluateStatus(failingDrives_, volumeWarnings_, failingDrives, volumeWarnings);
+    failingDrives_ = failingDrives;
+    volumeWarnings_ = volumeWarnings;
+    return decision;
+}
+
 }  // namespace kestrine

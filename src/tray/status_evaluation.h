@@ -1,5 +1,7 @@
 #pragma once
-// The overall state, ok or warning, from the two problem counts before and after a refresh.
+// The window's overall state, ok or warning, from the two problem counts before and after a
+// refresh: its small icon, the tray's picture and tooltip, and whether it comes forward. The
+// report has a status of its own and runs none of this.
 #include <string>
 
 namespace kestrine {
@@ -15,5 +17,15 @@ struct StatusDecision {
 };
 
 StatusDecision evaluateStatus(int oldDrives, int oldVolumes, int newDrives, int newVolumes);
+
+// The counts of the refresh shown last, for the next evaluation; none before the first.
+class StatusTracker {
+public:
+    StatusDecision update(int failingDrives, int volumeWarnings);
+
+private:
+    int failingDrives_ = 0;
+    int volumeWarnings_ = 0;
+};
 
 }  // namespace kestrine

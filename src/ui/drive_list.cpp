@@ -7,8 +7,8 @@
 
 namespace kestrine {
 
-void refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel) {
-    ListSync sync(list, updateDrivePanel);
+void refillDriveList(const DriveTable& drives, ListControl& list) {
+    ListSync sync(list);
     for (int number = 0; number < driveTableSize; ++number) {
         const DriveRecord& drive = drives[number];
         if (!isListed(drive)) {

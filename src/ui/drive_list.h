@@ -1,7 +1,5 @@
 #pragma once
 // Brings the drive list in line with the drive table after a probe.
-#include <functional>
-
 #include "probe/drive_record.h"
 #include "ui/list_control.h"
 
@@ -15,7 +13,7 @@ inline int driveImage(IndicatorLevel level) { return static_cast<int>(level); }
 // label differs after a successful identity query (another device at that number) is
 // renamed, while a failing identity query leaves the text alone; an entry whose drive is no
 // longer listed (unplugged) is removed. Texts and images are written only when they differ.
-// When the list was empty, each insertion selects the first entry and runs `updateDrivePanel`.
-void refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel);
+// When the list was empty, each insertion selects the first entry.
+void refillDriveList(const DriveTable& drives, ListControl& list);
 
 }  // namespace kestrine

@@ -4,25 +4,6 @@
 
 namespace kestrine {
 
-Color stateColor(SpfState state) {
-    switch (state) {
-        case SpfState::Ok: return greenColor;
-        case SpfState::FailurePredicted: return redColor;
-        case SpfState::NoData: break;
-    }
-    return greyColor;
-}
-
-Color stateColor(SmartState state) {
-    switch (state) {
-        case SmartState::Ok: return greenColor;
-        case SmartState::FailurePredicted: return redColor;
-        case SmartState::QueryFailed:
-        case SmartState::NoData: break;
-    }
-    return greyColor;
-}
-
 const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list) {
     const int mark = list.selectionMark();
     if (mark < 0 || mark >= list.itemCount()) return nullptr;
@@ -35,11 +16,13 @@ DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const SystemMessages& 
     DrivePanelTexts texts{"None Selected", "...", "...", "...", "...", "..."};
     if (drive == nullptr || !hasDetails(*drive)) return texts;
 
-    texts.spfStatus = stateText(spfState(*drive));
-    texts.smartStatus = stateText(smartState(*drive));
+    const StateLook& spf = stateLook(spfState(*drive));
+    const StateLook& smart = stateLook(smartState(*drive));
+    texts.spfStatus = spf.text;
+    texts.smartStatus = smart.text;
     texts.stateColors = true;
-    texts.spfColor = stateColor(spfState(*drive));
-    texts.smartColor = stateColor(smartState(*drive));
+    texts.spfColor = spf.color;
+    texts.smartColor = smart.color;
 
     if (drive->identityError != 0) {
         // The old identity block is stale: the name stays "None Selected".

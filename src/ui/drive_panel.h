@@ -5,6 +5,7 @@
 
 #include "probe/device_port.h"
 #include "probe/drive_record.h"
+#include "probe/drive_texts.h"
 #include "ui/list_control.h"
 
 namespace kestrine {
@@ -21,17 +22,6 @@ struct DrivePanelTexts {
     std::uint32_t spfColor = 0;  // a Color
     std::uint32_t smartColor = 0;
 };
-
-// A COLORREF: 0x00BBGGRR.
-using Color = std::uint32_t;
-
-inline constexpr Color greyColor = 0x606060;
-inline constexpr Color greenColor = 0x00A000;
-inline constexpr Color redColor = 0x0000A0;
-
-// The colour of a state's text in the panel: green ok, red failure predicted, grey otherwise.
-Color stateColor(SpfState state);
-Color stateColor(SmartState state);
 
 // The record behind the list's selection mark, or null when there is no mark or the entry's
 // item data is not a drive number.

@@ -2,8 +2,7 @@
 
 namespace kestrine {
 
-ListSync::ListSync(ListControl& list, const std::function<void()>& updatePanel)
-    : list_(list), updatePanel_(updatePanel), startedEmpty_(list.itemCount() == 0) {}
+ListSync::ListSync(ListControl& list) : list_(list), startedEmpty_(list.itemCount() == 0) {}
 
 void ListSync::keep(std::intptr_t key, const std::string& text, int image, bool textIsCurrent) {
     const int index = list_.findByData(key);
@@ -16,7 +15,6 @@ void ListSync::keep(std::intptr_t key, const std::string& text, int image, bool 
     if (list_.insert(list_.itemCount(), text, image, key) < 0 || !startedEmpty_) return;
     list_.setSelectionMark(0);
     list_.selectAndFocus(0);
-    if (updatePanel_) updatePanel_();
 }
 
 void ListSync::drop(std::intptr_t key) {

@@ -3,7 +3,6 @@
 // the volume list alike: new keys are appended, vanished keys removed, and an item's image and
 // text are rewritten only when they differ, so a refresh does not make the list flicker.
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "ui/list_control.h"
@@ -12,9 +11,9 @@ namespace kestrine {
 
 class ListSync {
 public:
-    // `updatePanel` runs after each insertion into a list that was empty when the sync began;
-    // each such insertion also selects and focuses the first item.
-    ListSync(ListControl& list, const std::function<void()>& updatePanel);
+    // Each insertion into a list that was empty when the sync began selects and focuses the
+    // first item; the window updates its panels once the lists are filled.
+    explicit ListSync(ListControl& list);
 
     // With `textIsCurrent` false a listed item keeps its text; a new item still takes `text`.
     void keep(std::intptr_t key, const std::string& text, int image, bool textIsCurrent = true);
@@ -22,7 +21,6 @@ public:
 
 private:
     ListControl& list_;
-    const std::function<void()>& updatePanel_;  // outlives the sync: both live for one pass
     bool startedEmpty_;
 };
 

@@ -4,15 +4,15 @@
 
 namespace kestrine {
 
-void refillVolumeList(const VolumeScanResult& scan, ListControl& list, const std::function<void()>& updateVolumePanel) {
+void refillVolumeList(const VolumeScanResult& scan, const VolumeTable& table, ListControl& list) {
     if (!scan.answered) return;
-    ListSync sync(list, updateVolumePanel);
+    ListSync sync(list);
     for (const VolumeVerdict& volume : scan.verdicts) {
         if (!volume.present) {
             sync.drop(volume.slot);
             continue;
         }
-        sync.keep(volume.slot, volumeItemText(volume.slot, volume.percentFree, volume.label),
+        sync.keep(volume.slot, volumeItemText(volume.slot, table[volume.slot].percentFree, volume.label),
                   volume.inWarning ? volumeWarningImage : volumeOkImage);
     }
 }

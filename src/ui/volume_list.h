@@ -1,9 +1,8 @@
 #pragma once
 // Keeps the volume list in step with what the last volume pass found.
-#include <functional>
-
 #include "ui/list_control.h"
 #include "volumes/volume_scan.h"
+#include "volumes/volume_table.h"
 
 namespace kestrine {
 
@@ -11,9 +10,9 @@ namespace kestrine {
 inline constexpr int volumeOkImage = 1;
 inline constexpr int volumeWarningImage = 2;
 
-// One item per present volume (item data: the slot) with its list line as text; an absent
-// volume loses its item. A pass that got no answer leaves the list alone. When the list was
-// empty, each insertion selects the first item and runs `updateVolumePanel`.
-void refillVolumeList(const VolumeScanResult& scan, ListControl& list, const std::function<void()>& updateVolumePanel);
+// One item per present volume (item data: the slot) with its list line, from the pass's label
+// and the table's percent, as text; an absent volume loses its item. A pass that got no answer
+// leaves the list alone. When the list was empty, each insertion selects the first item.
+void refillVolumeList(const VolumeScanResult& scan, const VolumeTable& table, ListControl& list);
 
 }  // namespace kestrine

@@ -114,6 +114,8 @@ private:
     EventLog& eventLog_;
     SettingsStore settings_;
     Refresh refresh_;
+    RefreshResult shown_;  // what the last refresh rendered, which the panels show
+    StatusTracker status_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
     UniqueIcon programSmallIcon_;  // the title bar's until the overall state first changes
     UniqueIcon okIcon_;

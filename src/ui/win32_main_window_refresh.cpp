@@ -38,14 +38,15 @@ void MainWindow::refresh() {
 // The wait cursor stays from the probe until both lists are in step with the result; then the
 // panels, the countdown's restart, the overall state, and the news of what changed.
 void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& wait) {
-    refillDriveList(result.drives, driveList_, [this] { updateDrivePanel(); });
-    refillVolumeList(result.volumeScan, volumeList_, [this] { updateVolumePanel(); });
+    shown_ = result;
+    refillDriveList(shown_.drives, driveList_);
+    refillVolumeList(shown_.volumeScan, shown_.volumes, volumeList_);
     wait.reset();
     updateDrivePanel();
     updateVolumePanel();
     cycle_.refreshed();
-    applyStatus(result.status);
-    tellWhatIsNew(problemWatch_.update(watchedItems(result, settings_.working())));
+    applyStatus(status_.update(shown_.failingDriveCount, shown_.volumeScan.warningCount));
+    tellWhatIsNew(problemWatch_.update(watchedItems(shown_)));
 }
 
 void MainWindow::toggleAutoRefresh() {
@@ -58,7 +59,7 @@ void MainWindow::toggleAutoRefresh() {
 
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
-    const DrivePanelTexts texts = drivePanelTexts(markedDrive(refresh_.result().drives, driveList_), systemMessages_);
+    const DrivePanelTexts texts = drivePanelTexts(markedDrive(shown_.drives, driveList_), systemMessages_);
     if (texts.stateColors) {
         spfStatus_.setTextColor(texts.spfColor);
         smartStatus_.setTextColor(texts.smartColor);
@@ -78,7 +79,7 @@ void MainWindow::updateDrivePanel() {
 // box is open do not open it again.
 void MainWindow::updateVolumePanel() {
     lastVolumeSelection_ = volumeList_.selectionMark();
-    const VolumePanelView view = volumePanelView(volumeList_, refresh_.result().volumes, settings_.working(), *this);
+    const VolumePanelView view = volumePanelView(volumeList_, shown_.volumes, settings_.working(), *this);
     driveLetter_.setText(view.letterText);
     percentFree_.setText(view.percentText);
     freeSpace_.setText(view.freeText);

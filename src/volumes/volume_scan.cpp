@@ -8,14 +8,9 @@ namespace kestrine {
 namespace {
 
 // A volume reporting no size has no meaningful percent: it shows 0.0 and is in warning.
-void judge(const VolumeSpace& space, std::uint32_t limit, VolumeVerdict& verdict) {
-    if (space.totalBytes <= 0) {
-        verdict.percentFree = 0.0;
-        verdict.inWarning = true;
-        return;
-    }
-    verdict.percentFree = static_cast<double>(space.freeBytes) / static_cast<double>(space.totalBytes) * 100.0;
-    verdict.inWarning = verdict.percentFree < static_cast<double>(limit);
+double percentFreeOf(const VolumeSpace& space) {
+    if (space.totalBytes <= 0) return 0.0;
+    return static_cast<double>(space.freeBytes) / static_cast<double>(space.totalBytes) * 100.0;
 }
 
 }  // namespace
@@ -64,8 +59,10 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
         verdict.present = true;
         if (!source.label(root, verdict.label)) verdict.label.clear();
 
-        judge(space, effectiveWarningPercent(thresholds, slot), verdict);
-        table[slot] = {space.totalBytes, space.freeBytes, verdict.percentFree};
+        const double percentFree = percentFreeOf(space);
+        verdict.warningPercent = effectiveWarningPercent(thresholds, slot);
+        verdict.inWarning = space.totalBytes <= 0 || percentFree < static_cast<double>(verdict.warningPercent);
+        table[slot] = {space.totalBytes, space.freeBytes, percentFree};
         if (verdict.inWarning) ++result.warningCount;
     }
     return result;

@@ -12,12 +12,15 @@
 
 namespace kestrine {
 
-// What the pass found at one scanned letter.
+// What the pass found at one scanned letter. Its sizes and percent free are in the volume
+// table, which keeps them for the letters a later pass cannot query.
 struct VolumeVerdict {
     int slot = 0;
     bool present = false;  // in the logical-drive mask and its free-space query succeeded
     bool inWarning = false;
-    double percentFree = 0.0;
+    // The percent it was judged by: what the notification, the events and the report name, even
+    // where the warning percents change while the result is shown.
+    std::uint32_t warningPercent = 0;
     std::string label;  // empty when the volume has none or the query failed
 };
 

@@ -105,13 +105,13 @@ TEST(DriveTexts, IdentityErrorWithoutSystemTextIsUnknown) {
 }
 
 TEST(DriveTexts, StatesHaveTheirTexts) {
-    EXPECT_STREQ(stateText(SpfState::NoData), "No Data Available");
-    EXPECT_STREQ(stateText(SpfState::Ok), "Ok");
-    EXPECT_STREQ(stateText(SpfState::FailurePredicted), "Failure Predicted");
-    EXPECT_STREQ(stateText(SmartState::NoData), "No Data Available");
-    EXPECT_STREQ(stateText(SmartState::QueryFailed), "Query Fail");
-    EXPECT_STREQ(stateText(SmartState::Ok), "Ok");
-    EXPECT_STREQ(stateText(SmartState::FailurePredicted), "Failure Predicted");
+    EXPECT_STREQ(stateLook(SpfState::NoData).text, "No Data Available");
+    EXPECT_STREQ(stateLook(SpfState::Ok).text, "Ok");
+    EXPECT_STREQ(stateLook(SpfState::FailurePredicted).text, "Failure Predicted");
+    EXPECT_STREQ(stateLook(SmartState::NoData).text, "No Data Available");
+    EXPECT_STREQ(stateLook(SmartState::QueryFailed).text, "Query Fail");
+    EXPECT_STREQ(stateLook(SmartState::Ok).text, "Ok");
+    EXPECT_STREQ(stateLook(SmartState::FailurePredicted).text, "Failure Predicted");
 }
 
 }  // namespace

@@ -31,15 +31,11 @@ TEST(WatchedItems, ListedDrivesByTheirVerdictAndPresentVolumesWithTheirLinesAndF
     result.verdicts[1] = {DriveStatus::Failing, {"predicts failure"}};
     result.verdicts[4] = {DriveStatus::Failing, {"NVMe critical warning: spare below threshold", "too hot"}};
     result.volumeScan.answered = true;
-    result.volumeScan.verdicts = {
-        {2, true, false, 55.5, "System"}, {3, true, true, 11.96, ""}, {4, false, false, 0, ""}};
+    result.volumeScan.verdicts = {{2, true, false, 10, "System"}, {3, true, true, 12, ""}, {4, false, false, 0, ""}};
     result.volumes[2] = {200'000'000'000, 111'000'000'000, 55.5};
     result.volumes[3] = {500'000'000'000, 59'800'000'000, 11.96};
-    SettingsRecord thresholds = defaultSettings();
-    thresholds.useDefault[3] = 0;
-    thresholds.warningPercent[3] = 12;
 
-    const std::vector<WatchedItem> items = watchedItems(result, thresholds);
+    const std::vector<WatchedItem> items = watchedItems(result);
     ASSERT_EQ(items.size(), 5u);
     EXPECT_FALSE(items[0].problem);
     EXPECT_TRUE(items[0].ok);
@@ -68,7 +64,7 @@ TEST(WatchedItems, ACautionIsNeitherAProblemNorOk) {
     RefreshResult result;
     result.drives[5] = listedDrive(5, "Quiet", true);
     result.verdicts[5] = {DriveStatus::Caution, {"temperature above its warning"}};
-    const std::vector<WatchedItem> items = watchedItems(result, defaultSettings());
+    const std::vector<WatchedItem> items = watchedItems(result);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_FALSE(items[0].problem);
     EXPECT_FALSE(items[0].ok);

@@ -12,8 +12,9 @@ using testing::volumeRow;
 
 Report reportOf(const DriveTable& drives, std::vector<VolumeRow> volumes, const HealthTable& health = {}) {
     const testing::ScenarioMessages messages;
-    return buildReport(
-        {drives, std::move(volumes), ThresholdSource::SettingsFile, "1.0", "2026-12-07T15:24:30Z", health}, messages);
+    return buildReport({testing::judgedRefresh(drives, health), std::move(volumes), ThresholdSource::SettingsFile,
+                        "1.0", "2026-12-07T15:24:30Z"},
+                       messages);
 }
 
 void nothing(DriveRecord&) {}
@@ -169,6 +170,25 @@ TEST(ReportStatus, TheVolumeVerdictIsTheCallersNotRecomputed) {
     EXPECT_EQ(reportOf({}, {judgedLow}).status, OverallStatus::Warning);
 }
 
+TEST(ReportStatus, TheDriveVerdictIsTheRefreshsNotRecomputed) {
+    // A drive whose record predicts failure, judged caution by the refresh, and a healthy drive
+    // judged failing: the report takes both verdicts as they are.
+    const testing::ScenarioMessages messages;
+    RefreshResult refresh;
+    refresh.drives[0] = healthyDrive(0, "ACME", "X100", "S1");
+    refresh.drives[0].predictOk = false;
+    refresh.drives[3] = healthyDrive(3, "ACME", "X200", "S3");
+    refresh.verdicts[0] = {DriveStatus::Caution, {"as the refresh saw it"}};
+    const Report caution = buildReport({refresh, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    EXPECT_EQ(caution.status, OverallStatus::Warning);
+    EXPECT_EQ(reasonText(caution), "Disk 0 as the refresh saw it");
+    EXPECT_TRUE(failurePredicted(caution.drives[0])) << "the record's own prediction is still shown";
+    refresh.verdicts[3] = {DriveStatus::Failing, {"failing by the refresh"}};
+    const Report failing = buildReport({refresh, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    EXPECT_EQ(failing.status, OverallStatus::Critical);
+    EXPECT_EQ(failing.drives[1].verdict.reasons, std::vector<std::string>{"failing by the refresh"});
+}
+
 // A problem of the run joins the reason; only an ok verdict becomes unknown by it.
 TEST(ReportStatus, AProblemOfTheRunNeverHidesAWorseVerdict) {
     const struct {
@@ -208,7 +228,7 @@ TEST(ReportDrives, OnlyListedDrivesInNumberOrderWithTheirVerdicts) {
     EXPECT_EQ(report.drives[1].record.driveNumber, 7);
     EXPECT_EQ(report.drives[1].spf, SpfState::Ok);
     EXPECT_EQ(report.drives[1].smart, SmartState::QueryFailed);
-    EXPECT_FALSE(report.drives[1].failurePredicted);
+    EXPECT_FALSE(failurePredicted(report.drives[1]));
 }
 
 TEST(ReportDrives, IdentityIsReadCannotBeReadOrWasNeverRead) {
@@ -242,9 +262,9 @@ TEST(ReportDrives, IdentityIsReadCannotBeReadOrWasNeverRead) {
 TEST(ReportIdentifiers, VerdictsHaveStableLowercaseNames) {
     EXPECT_STREQ(statusIdentifier(OverallStatus::Critical), "critical");
     EXPECT_STREQ(statusWord(OverallStatus::Unknown), "UNKNOWN");
-    EXPECT_STREQ(spfIdentifier(SpfState::FailurePredicted), "failure_predicted");
-    EXPECT_STREQ(smartIdentifier(SmartState::QueryFailed), "query_failed");
-    EXPECT_STREQ(smartIdentifier(SmartState::NoData), "no_data");
+    EXPECT_STREQ(stateLook(SpfState::FailurePredicted).identifier, "failure_predicted");
+    EXPECT_STREQ(stateLook(SmartState::QueryFailed).identifier, "query_failed");
+    EXPECT_STREQ(stateLook(SmartState::NoData).identifier, "no_data");
     EXPECT_STREQ(identityIdentifier(IdentityState::CannotRead), "cannot_read");
     EXPECT_STREQ(thresholdSourceIdentifier(ThresholdSource::DefaultsFileInvalid), "defaults_file_invalid");
     EXPECT_EQ(volumeName(2), "C:");

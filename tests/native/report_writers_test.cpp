@@ -326,10 +326,12 @@ TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {
     drives[0].statusError = 31;  // from a refresh when SMART still worked
     drives[0].versionError = testing::invalidFunction;
     const testing::ScenarioMessages messages;
-    const Report report = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    const Report report =
+        buildReport({testing::judgedRefresh(drives, {}), {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
     EXPECT_TRUE(has(writeJsonReport(report, codePage), "\"capable\": false, \"versionError\": 1, \"statusError\": 0}"));
     drives[0].versionError = 0;
-    const Report usable = buildReport({drives, {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
+    const Report usable =
+        buildReport({testing::judgedRefresh(drives, {}), {}, ThresholdSource::SettingsFile, "1.0", "t"}, messages);
     EXPECT_TRUE(has(writeJsonReport(usable, codePage),
                     "\"state\": \"query_failed\", \"text\": \"Query Fail\", "
                     "\"capable\": true, \"versionError\": 0, \"statusError\": 31}"));

@@ -24,6 +24,7 @@
 #include "probe/drive_probe.h"
 #include "refresh/refresh.h"
 #include "settings/settings_store.h"
+#include "tray/status_evaluation.h"
 #include "ui/drive_list.h"
 #include "ui/drive_panel.h"
 #include "ui/refresh_cycle.h"
@@ -155,8 +156,8 @@ protected:
         const int oldWarnings = warnings;
         port.opens.clear();
         const bool ran = core.run(store.working(), [this](const RefreshResult& result) {
-            refillDriveList(result.drives, driveList, [this] { updateDrivePanel(); });
-            refillVolumeList(result.volumeScan, volumeList, [this] { updateVolumePanel(); });
+            refillDriveList(result.drives, driveList);
+            refillVolumeList(result.volumeScan, result.volumes, volumeList);
             updateDrivePanel();
             updateVolumePanel();
             cycle.refreshed();
@@ -164,7 +165,7 @@ protected:
         ASSERT_TRUE(ran);
         failing = core.result().failingDriveCount;
         warnings = core.result().volumeScan.warningCount;
-        status = core.result().status;
+        status = tracker.update(failing, warnings);
         ++refreshes;
         stateChanges += status.stateChanged ? 1 : 0;
         sawFailingDrive |= failing > 0;
@@ -299,6 +300,7 @@ protected:
     int lastVolumeSelection = -1;
     DrivePanelTexts drivePanel;
     VolumePanelView volumePanel;
+    StatusTracker tracker;
     StatusDecision status;
     int refreshes = 0;
     // Evidence that the run went through the situations it is meant to.

@@ -28,11 +28,10 @@ class DriveListRefill : public ::testing::Test {
 protected:
     DriveTable drives;
     FakeListControl list;
-    int panelUpdates = 0;
 
     // Returns the failing-drive count the refresh takes from the same table.
     int refill() {
-        refillDriveList(drives, list, [this] { ++panelUpdates; });
+        refillDriveList(drives, list);
         return failingDriveCount(judgeDrives(drives, HealthTable{}));
     }
     std::string textOf(int index) const { return list.text(index); }
@@ -55,13 +54,13 @@ TEST_F(DriveListRefill, FirstRefillListsDrivesInNumberOrderAndSelectsTheFirst) {
     EXPECT_TRUE(list.items[0].selected);
     EXPECT_TRUE(list.items[0].focused);
     EXPECT_FALSE(list.items[1].selected);
-    EXPECT_GE(panelUpdates, 1);
+    EXPECT_GE(list.selections, 1);
 }
 
 TEST_F(DriveListRefill, FreshTableListsNothing) {
     EXPECT_EQ(refill(), 0);
     EXPECT_EQ(list.itemCount(), 0);
-    EXPECT_EQ(panelUpdates, 0);
+    EXPECT_EQ(list.selections, 0);
     EXPECT_EQ(list.mark, -1);
 }
 
@@ -99,7 +98,7 @@ TEST_F(DriveListRefill, LaterRefillWritesOnlyChangedImages) {
     drives[1] = listedDrive(1, "B");
     refill();
     list.mark = 1;
-    const int updatesAfterFirst = panelUpdates;
+    const int selectionsAfterFirst = list.selections;
     refill();
     EXPECT_EQ(list.imageWrites, 0);
     EXPECT_EQ(list.textWrites, 0);
@@ -111,7 +110,7 @@ TEST_F(DriveListRefill, LaterRefillWritesOnlyChangedImages) {
     EXPECT_EQ(textOf(1), "Disk 1 - B");
     EXPECT_EQ(list.textWrites, 0);
     EXPECT_EQ(list.mark, 1);
-    EXPECT_EQ(panelUpdates, updatesAfterFirst);
+    EXPECT_EQ(list.selections, selectionsAfterFirst);
 }
 
 TEST_F(DriveListRefill, DriveAppearingLaterIsAppendedWithoutMovingTheSelection) {
@@ -119,13 +118,13 @@ TEST_F(DriveListRefill, DriveAppearingLaterIsAppendedWithoutMovingTheSelection) 
     drives[3] = listedDrive(3, "C");
     refill();
     list.mark = 1;
-    const int updatesAfterFirst = panelUpdates;
+    const int selectionsAfterFirst = list.selections;
     drives[0] = listedDrive(0, "A");
     refill();
     ASSERT_EQ(list.itemCount(), 3);
     EXPECT_EQ(textOf(2), "Disk 0 - A");
     EXPECT_EQ(list.mark, 1);
-    EXPECT_EQ(panelUpdates, updatesAfterFirst);
+    EXPECT_EQ(list.selections, selectionsAfterFirst);
 }
 
 TEST_F(DriveListRefill, OtherDeviceAtTheSameNumberRenamesTheEntryOnce) {
@@ -170,12 +169,12 @@ TEST_F(DriveListRefill, ReplugAfterTheListEmptiedSelectsAgain) {
     refill();
     EXPECT_EQ(list.itemCount(), 0);
     EXPECT_EQ(list.mark, -1);
-    const int updatesBefore = panelUpdates;
+    const int selectionsBefore = list.selections;
     drives[1].present = true;
     refill();
     ASSERT_EQ(list.itemCount(), 1);
     EXPECT_EQ(list.mark, 0);
-    EXPECT_GT(panelUpdates, updatesBefore);
+    EXPECT_GT(list.selections, selectionsBefore);
 }
 
 TEST_F(DriveListRefill, FailedInsertionLeavesTheDriveForTheNextRefill) {
@@ -184,12 +183,12 @@ TEST_F(DriveListRefill, FailedInsertionLeavesTheDriveForTheNextRefill) {
     EXPECT_EQ(refill(), 1);
     EXPECT_EQ(list.itemCount(), 0);
     EXPECT_EQ(list.mark, -1);
-    EXPECT_EQ(panelUpdates, 0);
+    EXPECT_EQ(list.selections, 0);
     list.failInserts = false;
     refill();
     ASSERT_EQ(list.itemCount(), 1);
     EXPECT_EQ(list.mark, 0);
-    EXPECT_EQ(panelUpdates, 1);
+    EXPECT_EQ(list.selections, 1);
 }
 
 // The lists' status strip for the system's DPI: never scaled up, never past its largest drawing.

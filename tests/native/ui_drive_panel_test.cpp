@@ -124,13 +124,13 @@ TEST(DrivePanel, ErrorWithoutSystemTextIsUnknownError) {
 }
 
 TEST(DrivePanel, StatesHaveTheirColours) {
-    EXPECT_EQ(stateColor(SpfState::NoData), 0x606060u);
-    EXPECT_EQ(stateColor(SpfState::Ok), 0x00A000u);
-    EXPECT_EQ(stateColor(SpfState::FailurePredicted), 0x0000A0u);
-    EXPECT_EQ(stateColor(SmartState::NoData), 0x606060u);
-    EXPECT_EQ(stateColor(SmartState::QueryFailed), 0x606060u);
-    EXPECT_EQ(stateColor(SmartState::Ok), 0x00A000u);
-    EXPECT_EQ(stateColor(SmartState::FailurePredicted), 0x0000A0u);
+    EXPECT_EQ(stateLook(SpfState::NoData).color, 0x606060u);
+    EXPECT_EQ(stateLook(SpfState::Ok).color, 0x00A000u);
+    EXPECT_EQ(stateLook(SpfState::FailurePredicted).color, 0x0000A0u);
+    EXPECT_EQ(stateLook(SmartState::NoData).color, 0x606060u);
+    EXPECT_EQ(stateLook(SmartState::QueryFailed).color, 0x606060u);
+    EXPECT_EQ(stateLook(SmartState::Ok).color, 0x00A000u);
+    EXPECT_EQ(stateLook(SmartState::FailurePredicted).color, 0x0000A0u);
 }
 
 TEST(MarkedDrive, FollowsTheMarkToTheEntrysDriveNumber) {

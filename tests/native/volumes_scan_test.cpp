@@ -16,7 +16,7 @@ class VolumeScan : public ::testing::Test {
 protected:
     int scan() {
         const VolumeScanResult result = scanVolumes(source, settings, table);
-        refillVolumeList(result, list, [this] { ++panelUpdates; });
+        refillVolumeList(result, table, list);
         return result.warningCount;
     }
     std::vector<std::string> texts() const {
@@ -30,7 +30,6 @@ protected:
     FakeListControl list;
     SettingsRecord settings = defaultSettings();
     VolumeTable table;
-    int panelUpdates = 0;
 };
 
 TEST_F(VolumeScan, ListsLettersFromCInAscendingOrderAndNeverAOrB) {
@@ -111,14 +110,14 @@ TEST_F(VolumeScan, TableKeepsSizesAndPercentOfEachQueriedVolume) {
     EXPECT_DOUBLE_EQ(table[D].percentFree, 100.0);
 }
 
-TEST_F(VolumeScan, ScanOfEmptyListSelectsFirstVolumeAndUpdatesPanelOnEveryInsert) {
+TEST_F(VolumeScan, ScanOfEmptyListSelectsFirstVolumeOnEveryInsert) {
     source.add('C', 1000, 500);
     source.add('D', 1000, 500);
     scan();
     EXPECT_EQ(list.mark, 0);
     EXPECT_TRUE(list.items[0].selected && list.items[0].focused);
     EXPECT_FALSE(list.items[1].selected);
-    EXPECT_EQ(panelUpdates, 2);
+    EXPECT_EQ(list.selections, 2);
 }
 
 TEST_F(VolumeScan, ScanOfFilledListAddsAtTheEndAndLeavesSelectionAlone) {
@@ -126,12 +125,12 @@ TEST_F(VolumeScan, ScanOfFilledListAddsAtTheEndAndLeavesSelectionAlone) {
     source.add('E', 1000, 500);
     scan();
     list.mark = 1;
-    panelUpdates = 0;
+    list.selections = 0;
     source.add('D', 1000, 500);
     scan();
     EXPECT_EQ(texts(), (std::vector<std::string>{"C: 50.0% Free ", "E: 50.0% Free ", "D: 50.0% Free "}));
     EXPECT_EQ(list.mark, 1);
-    EXPECT_EQ(panelUpdates, 0);
+    EXPECT_EQ(list.selections, 0);
 }
 
 TEST_F(VolumeScan, FailedQueryRemovesItemAndKeepsTableEntry) {
@@ -217,6 +216,7 @@ TEST_F(VolumeScan, ZeroSizeVolumeShowsZeroPercentAndIsInWarning) {
 TEST_F(VolumeScan, PassGivesAVerdictForEveryScannedLetterWithoutAList) {
     source.add('C', 1000, 50, "System");
     source.add('E', 1000, 500).freeSpaceFails = true;
+    settings.defaultWarningPercent = 7;
     const VolumeScanResult result = scanVolumes(source, settings, table);
     ASSERT_TRUE(result.answered);
     ASSERT_EQ(result.verdicts.size(), 24u);
@@ -224,7 +224,8 @@ TEST_F(VolumeScan, PassGivesAVerdictForEveryScannedLetterWithoutAList) {
     EXPECT_EQ(result.verdicts.back().slot, 25);
     const VolumeVerdict& c = result.verdicts[0];
     EXPECT_TRUE(c.present && c.inWarning);
-    EXPECT_DOUBLE_EQ(c.percentFree, 5.0);
+    EXPECT_EQ(c.warningPercent, 7u);
+    EXPECT_DOUBLE_EQ(table[C].percentFree, 5.0);
     EXPECT_EQ(c.label, "System");
     EXPECT_FALSE(result.verdicts[D - C].present);
     EXPECT_FALSE(result.verdicts[E - C].present);
@@ -241,12 +242,12 @@ TEST_F(VolumeScan, PassWithoutAnyLetterAnswersNothing) {
     EXPECT_EQ(table[C].totalBytes, 1);
 }
 
-TEST_F(VolumeScan, FailedInsertNeitherSelectsNorUpdatesPanel) {
+TEST_F(VolumeScan, FailedInsertSelectsNothing) {
     source.add('C', 1000, 50);
     list.failInserts = true;
     EXPECT_EQ(scan(), 1);  // the volume is still judged
     EXPECT_EQ(list.mark, -1);
-    EXPECT_EQ(panelUpdates, 0);
+    EXPECT_EQ(list.selections, 0);
 }
 
 }  // namespace

@@ -111,8 +111,7 @@ TEST_F(ListViewAdapter, VolumeScanListsTheSystemDrives) {
     Win32VolumeSource source;
     SettingsRecord settings = defaultSettings();
     VolumeTable table;
-    int panelUpdates = 0;
-    refillVolumeList(scanVolumes(source, settings, table), list, [&] { ++panelUpdates; });
+    refillVolumeList(scanVolumes(source, settings, table), table, list);
     const int c = list.findByData(2), z = list.findByData(25);
     ASSERT_GE(c, 0);
     ASSERT_GT(z, c);
@@ -120,7 +119,6 @@ TEST_F(ListViewAdapter, VolumeScanListsTheSystemDrives) {
     EXPECT_EQ(list.text(z).substr(0, 3), "Z: ");
     EXPECT_GT(table[2].totalBytes, 1);
     EXPECT_EQ(list.selectionMark(), 0);
-    EXPECT_EQ(panelUpdates, list.itemCount());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory list view: items with text, image and item data, a selection mark and
-// selected/focused flags, and a count of the writes each test can check for flicker.
+// selected/focused flags, and a count of the writes each test can check for flicker and of the
+// selections.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ public:
     int mark = -1;
     int textWrites = 0;
     int imageWrites = 0;
+    int selections = 0;  // calls of selectAndFocus
     bool failInserts = false;
 
     int itemCount() const override { return static_cast<int>(items.size()); }
@@ -67,6 +69,7 @@ public:
         if (!valid(index)) return;
         items[index].selected = true;
         items[index].focused = true;
+        ++selections;
     }
 
 private:

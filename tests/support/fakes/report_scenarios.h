@@ -124,6 +124,15 @@ inline const std::vector<AttributeRow> healthySsdRows = {
     {198, advisory, 100, 100, 0, 0},  {241, advisory, 100, 100, 0xFFFF'FFFF'FFFF, 0},
 };
 
+// What a refresh hands the report: these drives and their health, judged as the refresh judges.
+inline RefreshResult judgedRefresh(const DriveTable& drives, const HealthTable& health) {
+    RefreshResult result;
+    result.drives = drives;
+    result.health = health;
+    result.verdicts = judgeDrives(drives, health);
+    return result;
+}
+
 inline VolumeRow volumeRow(int slot, std::string label, std::int64_t total, std::int64_t free,
                            std::uint32_t warningPercent, bool usesDefault) {
     const double percent = static_cast<double>(free) / static_cast<double>(total) * 100.0;
@@ -142,7 +151,8 @@ struct ReportScenario {
 
     Report report() const {
         ScenarioMessages messages;
-        Report made = buildReport({drives, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z", health}, messages);
+        Report made =
+            buildReport({judgedRefresh(drives, health), volumes, thresholds, "1.0", "2026-12-07T15:24:30Z"}, messages);
         if (!runProblem.empty()) addRunProblem(made, runProblem);
         return made;
     }
