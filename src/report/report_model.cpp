@@ -29,10 +29,12 @@ constexpr std::array<Names, 4> statusNames = {Names{"ok", "OK"}, Names{"warning"
 static_assert(static_cast<int>(ThresholdSource::SettingsFile) == 0 &&
               static_cast<int>(ThresholdSource::DefaultsFileMissing) == 1 &&
               static_cast<int>(ThresholdSource::DefaultsFileInvalid) == 2 &&
-              static_cast<int>(ThresholdSource::NotRead) == 3);
-constexpr std::array<Names, 4> sourceNames = {
+              static_cast<int>(ThresholdSource::NotRead) == 3 &&
+              static_cast<int>(ThresholdSource::DefaultsFileUnreadable) == 4);
+constexpr std::array<Names, 5> sourceNames = {
     Names{"settings_file", "settings file"}, Names{"defaults_file_missing", "defaults (no settings file)"},
-    Names{"defaults_file_invalid", "defaults (the settings file is not valid)"}, Names{"not_read", "not read"}};
+    Names{"defaults_file_invalid", "defaults (the settings file is not valid)"}, Names{"not_read", "not read"},
+    Names{"defaults_file_unreadable", "defaults (the settings file cannot be read)"}};
 
 IdentityState identityOf(const DriveRecord& record) {
     if (record.identityError != 0) return IdentityState::CannotRead;

@@ -23,10 +23,11 @@ namespace kestrine {
 enum class OverallStatus { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
 
 enum class ThresholdSource {
-    SettingsFile,         // the settings file was loaded
-    DefaultsFileMissing,  // no readable settings file: the defaults
-    DefaultsFileInvalid,  // the file was refused by the load (short, another version): the defaults
-    NotRead,              // the run stopped before it read anything: bad arguments, a refused folder
+    SettingsFile,            // the settings file was loaded
+    DefaultsFileMissing,     // no settings file: the defaults
+    DefaultsFileInvalid,     // the file was refused by the load (short, another version): the defaults
+    NotRead,                 // the run stopped before it read anything: bad arguments, a refused folder
+    DefaultsFileUnreadable,  // a settings file is there but could not be read (in use, access denied)
 };
 
 // read: the identity block is current; cannotRead: the last identity query failed (the

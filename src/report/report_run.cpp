@@ -54,8 +54,8 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
 Thresholds readThresholds(FileReader& files, const std::string& settingsFolder) {
     Thresholds thresholds{defaultSettings(), ThresholdSource::SettingsFile};
     switch (readSettingsFile(files, settingsFolder, thresholds.record)) {
-        case SettingsLoad::Missing:
-        case SettingsLoad::Unreadable: thresholds.source = ThresholdSource::DefaultsFileMissing; break;
+        case SettingsLoad::Missing: thresholds.source = ThresholdSource::DefaultsFileMissing; break;
+        case SettingsLoad::Unreadable: thresholds.source = ThresholdSource::DefaultsFileUnreadable; break;
         case SettingsLoad::Rejected: thresholds.source = ThresholdSource::DefaultsFileInvalid; break;
         case SettingsLoad::Loaded: break;
     }

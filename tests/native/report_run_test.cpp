@@ -237,6 +237,7 @@ TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefau
         ThresholdSource source;
         std::uint32_t percentOfC;
         std::string nagios;  // the start of the plugin line
+        bool held = false;   // another program holds the file without sharing it
     };
     const std::string outOfRange = " in the settings file is out of range 1 to 50, judged at ";
     const Case cases[] = {
@@ -248,6 +249,10 @@ TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefau
         {"no all-users folder", bytesOf(own), false, ThresholdSource::DefaultsFileMissing, 10,
          "KESTRINE WARNING - D: 5.0 % free, below 10 %, warning percents: defaults (no settings file) | "
          "'C:'=45.00%;10:"},
+        {"held without sharing", bytesOf(own), true, ThresholdSource::DefaultsFileUnreadable, 10,
+         "KESTRINE WARNING - D: 5.0 % free, below 10 %, warning percents: defaults (the settings file cannot be "
+         "read) | 'C:'=45.00%;10:",
+         true},
         {"short", shortFile, true, ThresholdSource::DefaultsFileInvalid, 10, "KESTRINE WARNING - D: 5.0 % free"},
         {"old version", bytesOf(oldVersion), true, ThresholdSource::DefaultsFileInvalid, 10,
          "KESTRINE WARNING - D: 5.0 % free"},
@@ -265,6 +270,7 @@ TEST_F(ReportRun, WarningPercentsComeFromTheFileAsTheWindowLoadsItOrElseTheDefau
         SCOPED_TRACE(c.name);
         settingsFiles.files.clear();
         settingsFiles.replacements = 0;
+        settingsFiles.failReads = c.held;
         settingsFiles.folders = {programData, programData + "\\VTN", programData + "\\VTN\\KSTM"};
         if (!c.allUsersFolder) settingsFiles.folders.erase(programData);  // the file alone is there
         if (c.file) storeSettings(*c.file);
