@@ -116,7 +116,7 @@ void check(const std::uint8_t* data, std::size_t size) {
         }
     }
 
-    const int level = static_cast<int>(indicatorLevel(record));
+    const int level = static_cast<int>(indicatorLevel(record, DriveHealth{}));
     require(level >= 0 && level <= 2, "the indicator is one of three pictures");
     const testing::NoSystemMessages messages;
     const DrivePanelTexts texts = drivePanelTexts(&record, messages);

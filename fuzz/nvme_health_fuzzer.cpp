@@ -43,7 +43,7 @@ void checkLog(const std::uint8_t* data, std::size_t size) {
     const std::uint32_t offset = size >= 48 ? le32At(data, size, 24) : 0;
     const bool readable = size >= 48 && le32At(data, size, 0) == 48 && le32At(data, size, 4) == 48 && offset >= 40 &&
                           le32At(data, size, 28) >= 512 && 8ull + offset + 512 <= size;
-    require(health.attributes.empty() && health.thresholdsUnavailableReason.empty(), "no ATA part");
+    require(health.ata.attributes.empty() && health.ata.thresholdsUnavailableReason.empty(), "no ATA part");
     if (!readable) {
         require(health.source == HealthSource::None && !health.unavailableReason.empty(),
                 "an inconsistent reply gives no source and a reason");

@@ -29,8 +29,8 @@ bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(con
     const int oldDrives = result_.failingDriveCount;
     const int oldVolumes = result_.volumeScan.warningCount;
     probeAllDrives(result_.drives, devices_);
-    healthReads_(result_.drives, result_.health, devices_);
-    result_.verdicts = judgeDrives(result_.drives, result_.health);
+    healthReads_.read(result_.drives, result_.health, devices_);
+    result_.verdicts = judgeDrives(result_.drives, result_.health, healthReads_.scope);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
     result_.status = evaluateStatus(oldDrives, oldVolumes, result_.failingDriveCount, result_.volumeScan.warningCount);

@@ -38,11 +38,11 @@ DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const S
     if (entry.identity == IdentityState::CannotRead)
         entry.cannotReadText = identityErrorText(record.identityError, messages);
     entry.spf = spfState(record);
-    entry.smart = smartState(record);
-    entry.failurePredicted = indicatorLevel(record) == IndicatorLevel::FailurePredicted;
+    entry.smart = smartState(record, health);
+    entry.failurePredicted = indicatorLevel(record, health) == IndicatorLevel::FailurePredicted;
     entry.health = health;
     entry.healthCritical = isHealthCritical(health);
-    entry.verdict = judgeDrive(record, health);
+    entry.verdict = judgeDrive(record, health, VerdictScope::AllHealth);
     return entry;
 }
 

@@ -7,7 +7,8 @@
 
 namespace kestrine {
 
-void refillDriveList(const DriveTable& drives, ListControl& list, const std::function<void()>& updateDrivePanel) {
+void refillDriveList(const DriveTable& drives, const HealthTable& health, ListControl& list,
+                     const std::function<void()>& updateDrivePanel) {
     ListSync sync(list, updateDrivePanel);
     for (int number = 0; number < driveTableSize; ++number) {
         const DriveRecord& drive = drives[number];
@@ -16,7 +17,7 @@ void refillDriveList(const DriveTable& drives, ListControl& list, const std::fun
             sync.drop(number);
             continue;
         }
-        const IndicatorLevel level = indicatorLevel(drive);
+        const IndicatorLevel level = indicatorLevel(drive, health[number]);
         // Another device at the same number must not keep the old device's name; a drive whose
         // identity query fails keeps the name it was listed with.
         sync.keep(number, driveLabel(number, drive.identityError, drive.displayName), driveImage(level),

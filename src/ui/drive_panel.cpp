@@ -31,15 +31,16 @@ const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list
     return &drives[static_cast<std::size_t>(number)];
 }
 
-DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const SystemMessages& messages) {
+DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages) {
     DrivePanelTexts texts{"None Selected", "...", "...", "...", "...", "..."};
     if (drive == nullptr || !hasDetails(*drive)) return texts;
 
+    const SmartState smart = smartState(*drive, health[static_cast<std::size_t>(drive->driveNumber)]);
     texts.spfStatus = stateText(spfState(*drive));
-    texts.smartStatus = stateText(smartState(*drive));
+    texts.smartStatus = stateText(smart);
     texts.stateColors = true;
     texts.spfColor = stateColor(spfState(*drive));
-    texts.smartColor = stateColor(smartState(*drive));
+    texts.smartColor = stateColor(smart);
 
     if (drive->identityError != 0) {
         // The old identity block is stale: the name stays "None Selected".

@@ -38,7 +38,7 @@ void MainWindow::refresh() {
 // The wait cursor stays from the probe until both lists are in step with the result; then the
 // panels, the countdown's restart, the overall state, and the news of what changed.
 void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& wait) {
-    refillDriveList(result.drives, driveList_, [this] { updateDrivePanel(); });
+    refillDriveList(result.drives, result.health, driveList_, [this] { updateDrivePanel(); });
     refillVolumeList(result.volumeScan, volumeList_, [this] { updateVolumePanel(); });
     wait.reset();
     updateDrivePanel();
@@ -58,7 +58,9 @@ void MainWindow::toggleAutoRefresh() {
 
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
-    const DrivePanelTexts texts = drivePanelTexts(markedDrive(refresh_.result().drives, driveList_), systemMessages_);
+    const RefreshResult& result = refresh_.result();
+    const DrivePanelTexts texts =
+        drivePanelTexts(markedDrive(result.drives, driveList_), result.health, systemMessages_);
     if (texts.stateColors) {
         spfStatus_.setTextColor(texts.spfColor);
         smartStatus_.setTextColor(texts.smartColor);

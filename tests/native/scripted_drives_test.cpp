@@ -425,11 +425,11 @@ TEST_F(ScriptedReplies, HealthProbeReadsWhatTheScenarioSays) {
                       "reading SMART data needs administrator rights (the request was refused with error 5)");
         } else {
             ASSERT_EQ(health[0].source, HealthSource::AtaSmart);
-            ASSERT_EQ(health[0].attributes.size(), 2u);
-            EXPECT_EQ(health[0].attributes[0].raw, 1864u);
-            EXPECT_TRUE(health[0].attributes[0].failingNow);
-            EXPECT_EQ(health[0].attributes[1].id, 194);
-            EXPECT_EQ(health[0].ataTemperatureCelsius, 31);
+            ASSERT_EQ(health[0].ata.attributes.size(), 2u);
+            EXPECT_EQ(health[0].ata.attributes[0].raw, 1864u);
+            EXPECT_TRUE(health[0].ata.attributes[0].failingNow);
+            EXPECT_EQ(health[0].ata.attributes[1].id, 194);
+            EXPECT_EQ(health[0].ata.temperatureCelsius, 31);
             EXPECT_TRUE(isHealthCritical(health[0]));
         }
         EXPECT_EQ(health[0].temperature.current, 31);

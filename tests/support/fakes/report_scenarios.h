@@ -280,7 +280,6 @@ inline std::vector<ReportScenario> reportScenarios() {
     nvme.drives[2].smartCapable = false;
     nvme.drives[2].versionError = invalidFunction;
     nvme.health[2] = nvmeDriveHealth(spareBelowThresholdLog());
-    noteHealthLog(nvme.drives[2], nvme.health[2]);  // as the report's run notes it
     all.push_back(nvme);
 
     // A standard user: the SMART reads refused, the temperature property still answered.
@@ -304,7 +303,6 @@ inline std::vector<ReportScenario> reportScenarios() {
     impossible.health[2] = nvmeDriveHealth(hotLog);
     const std::vector<std::uint8_t> property = temperatureReply(-200, 32767, -200);
     impossible.health[2].temperature = temperatureReading(property.data(), property.size());
-    noteHealthLog(impossible.drives[2], impossible.health[2]);
     all.push_back(impossible);
 
     for (ReportScenario& damaged : damagedSettingsScenarios()) all.push_back(std::move(damaged));
