@@ -56,10 +56,9 @@ void check(const std::uint8_t* data, std::size_t size) {
     for (std::size_t i = 0; i < used.size(); ++i) {
         const AtaAttribute& attribute = health.ata.attributes[i];
         const std::uint8_t* bytes = entry(attributes, used[i]);
-        std::uint64_t raw = 0;
-        for (int b = 5; b >= 0; --b) raw = raw << 8 | bytes[5 + b];
+        const std::uint64_t raw = testing::leAt(bytes + 5, 6);
         require(attribute.id == bytes[0] && attribute.name == ataAttributeName(bytes[0]), "id and name as sent");
-        require(attribute.flags == (bytes[1] | bytes[2] << 8), "flags as sent");
+        require(attribute.flags == testing::le16At(bytes + 1), "flags as sent");
         require(attribute.current == bytes[3] && attribute.worst == bytes[4] && attribute.raw == raw, "values as sent");
         require(attribute.preFailure == ((bytes[1] & 1) != 0), "pre-failure is flag bit 0");
 

@@ -28,7 +28,7 @@ bool cleanText(const std::string& text) {
 // The raw string one offset field selects, read the plain way: inside the buffer, up to its
 // zero or the buffer's end.
 std::string_view rawString(const std::array<std::uint8_t, bufferSize>& buffer, std::size_t field) {
-    const auto offset = static_cast<std::int32_t>(le32At(buffer.data(), buffer.size(), field));
+    const auto offset = static_cast<std::int32_t>(le32Within(buffer.data(), buffer.size(), field));
     if (offset <= 0 || static_cast<std::size_t>(offset) >= bufferSize) return {};
     const char* begin = reinterpret_cast<const char*>(buffer.data()) + offset;
     std::size_t length = 0;
@@ -53,7 +53,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     std::copy_n(data, delivered, buffer.begin());
     namespace layout = device::deviceDescriptor;
     require(record.removable == (buffer[layout::removableMedia] == 1), "removable exactly when the byte is 1");
-    require(record.busType == le32At(buffer.data(), buffer.size(), layout::busType), "bus type read as sent");
+    require(record.busType == le32Within(buffer.data(), buffer.size(), layout::busType), "bus type read as sent");
     require(record.busTypeText == busTypeName(record.busType), "bus text follows the bus type");
 
     require(cleanText(record.vendor) && cleanText(record.product) && cleanText(record.serial),

@@ -89,7 +89,7 @@ void check(const std::uint8_t* data, std::size_t size) {
         require(record.versionError == before.versionError && record.smartCapable == before.smartCapable,
                 "a denied open sends no request");
     } else {
-        const bool capable = (le32At(version.bytes, version.size, 4) & 0x04) != 0;
+        const bool capable = (le32Within(version.bytes, version.size, 4) & 0x04) != 0;
         require(record.versionError == (flags & 1 ? invalidFunction : 0), "the version error is kept");
         require(record.smartCapable == (!(flags & 1) && capable), "SMART capability from bit 0x04 only");
     }
@@ -103,7 +103,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     } else {
         const bool predictAnswered = !(flags & 2);
         require(record.predictQueried == predictAnswered, "predictQueried follows the request");
-        require(record.predictOk == (predictAnswered && le32At(predict.bytes, predict.size, 0) == 0),
+        require(record.predictOk == (predictAnswered && le32Within(predict.bytes, predict.size, 0) == 0),
                 "no failure predicted exactly when the first field is 0");
         if (drive.smartCommandSent) {
             checkSmartCommand(drive, number);

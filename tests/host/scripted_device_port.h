@@ -31,9 +31,6 @@ private:
     std::string scenarioPath_;
 };
 
-// The drive number of a "\\.\PhysicalDriveN" path (decimal, no leading zeros), or -1.
-int physicalDriveNumber(const std::string& path);
-
 // One open scripted drive: answers the four storage requests of the drive probe and the
 // three of the health probe. A handle opened without access refuses the requests whose
 // control code needs access.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "little_endian_bytes.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
 #include "probe/health_probe.h"
@@ -18,9 +19,7 @@ namespace {
 
 using Buffer = std::vector<std::uint8_t>;
 
-std::uint32_t at32(const Buffer& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
+std::uint32_t at32(const Buffer& b, std::size_t at) { return testing::le32At(b, at); }
 
 std::string stringAt(const Buffer& b, std::uint32_t offset) {
     return std::string(reinterpret_cast<const char*>(&b[offset]));

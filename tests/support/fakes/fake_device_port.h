@@ -136,7 +136,7 @@ private:
         // feature register of a SMART read.
         static std::optional<Variant> variantOf(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize) {
             if (code == queryProperty && in != nullptr && inSize >= 4) {
-                const std::uint32_t id = in[0] | in[1] << 8 | in[2] << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+                const std::uint32_t id = le32At(in);
                 if (id != 0) return Variant{code, id};
             }
             if (code == smartRead && in != nullptr && inSize > 4) return Variant{code, in[4]};
