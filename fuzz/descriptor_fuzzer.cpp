@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "fakes/fake_device_port.h"
 #include "fuzz_support.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fakes/fake_device_port.h"
 #include "fuzz_support.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"

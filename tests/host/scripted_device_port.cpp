@@ -13,12 +13,12 @@
 namespace kestrine::scripted {
 namespace {
 
-constexpr std::uint32_t ioctlStorageQueryProperty = 0x002D1400;
-constexpr std::uint32_t smartGetVersion = 0x00074080;
-constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
-constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
-constexpr std::uint32_t smartRcvDriveData = 0x0007C088;
-constexpr std::uint32_t errorAccessDenied = 5;
+using testing::sdk::errorAccessDenied;
+using testing::sdk::ioctlStoragePredictFailure;
+using testing::sdk::ioctlStorageQueryProperty;
+using testing::sdk::smartGetVersion;
+using testing::sdk::smartRcvDriveData;
+using testing::sdk::smartSendDriveCommand;
 
 // Storage property ids besides the device descriptor's 0.
 constexpr std::uint32_t protocolSpecificProperty = 50;
@@ -55,7 +55,7 @@ public:
                           std::uint32_t outSize) override {
         // The system checks the handle's access against bits 14 and 15 of the control code
         // before any driver sees the request.
-        if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return failed(errorAccessDenied);
+        if (access_ == DeviceAccess::None && testing::needsAccess(code)) return failed(errorAccessDenied);
         if (is(DriveState::Hostile) && out != nullptr) {
             if (std::optional<ControlResult> broken = hostile(code, out, outSize)) return *broken;
         }

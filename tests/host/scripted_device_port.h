@@ -7,17 +7,18 @@
 #include <cstdint>
 #include <string>
 
+#include "fakes/device_answers.h"
 #include "probe/device_port.h"
 #include "scripted_scenario.h"
 
 namespace kestrine::scripted {
 
-inline constexpr std::uint32_t errorFileNotFound = 2;
-inline constexpr std::uint32_t errorInvalidFunction = 1;
-inline constexpr std::uint32_t errorInvalidData = 13;
-inline constexpr std::uint32_t errorNotSupported = 50;
-inline constexpr std::uint32_t errorInvalidParameter = 87;
-inline constexpr std::uint32_t errorInsufficientBuffer = 122;
+using testing::sdk::errorFileNotFound;
+using testing::sdk::errorInsufficientBuffer;
+using testing::sdk::errorInvalidData;
+using testing::sdk::errorInvalidFunction;
+using testing::sdk::errorInvalidParameter;
+using testing::sdk::errorNotSupported;
 
 class ScriptedDevicePort : public DevicePort {
 public:
