@@ -97,7 +97,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     require(health.ata.powerOnHours.has_value() == hours, "hours from attribute 9, up to 30 years");
     if (hours) require(*health.ata.powerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");
     for (const AtaCount& count : ataCounts) {
-        const std::optional<std::uint32_t>& value = health.*count.value;
+        const std::optional<std::uint32_t>& value = health.ata.*count.value;
         const bool known = first(count.id) && first(count.id)->raw >> 32 == 0;
         require(value.has_value() == known, "a count when the raw value's upper 16 bits are 0");
         if (known) require(*value == first(count.id)->raw, "the count is the raw value");

@@ -76,7 +76,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     require(driveLabel(0, record.identityError, record.displayName) == "Disk 0 - " + record.displayName,
             "the list label names the drive");
     const testing::NoSystemMessages messages;
-    const DrivePanelTexts texts = drivePanelTexts(&record, messages);
+    const DrivePanelTexts texts = drivePanelTexts(&record, HealthTable{}, messages);
     require(texts.name == record.displayName && texts.serial == record.serial && texts.bus == record.busTypeText,
             "the panel shows the identity block");
 }

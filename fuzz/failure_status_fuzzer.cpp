@@ -120,7 +120,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     const int level = static_cast<int>(indicatorLevel(record, DriveHealth{}));
     require(level >= 0 && level <= 2, "the indicator is one of three pictures");
     const testing::NoSystemMessages messages;
-    const DrivePanelTexts texts = drivePanelTexts(&record, messages);
+    const DrivePanelTexts texts = drivePanelTexts(&record, HealthTable{}, messages);
     require(!texts.spfStatus.empty() && !texts.smartStatus.empty(), "both verdicts are always worded");
 }
 

@@ -102,7 +102,7 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
         if (in.ConsumeBool()) h.ata.thresholdsUnavailableReason = someText(in);
         h.ata.temperatureCelsius = plausibleTemperature(in.ConsumeIntegralInRange(1, 255));
         h.ata.powerOnHours = maybe<std::uint32_t>(in);
-        for (const AtaCount& count : ataCounts) h.*count.value = maybe<std::uint32_t>(in);
+        for (const AtaCount& count : ataCounts) h.ata.*count.value = maybe<std::uint32_t>(in);
     }
     if (h.source == HealthSource::NvmeLog) {
         NvmeHealth& log = h.nvme;
