@@ -92,7 +92,7 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 }
 
 CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
-    : devices_(healthyDrives(drives, kind)), volumes_(volumes), refresh_(devices_, volumes_, kestrine::readHealthLogs) {
+    : devices_(healthyDrives(drives, kind)), volumes_(volumes), refresh_(devices_, volumes_, windowHealthReads) {
     probeAllDrives(partDrives_, devices_);
 }
 
@@ -100,7 +100,7 @@ void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
     refresh_.run(settings_, [this](const RefreshResult& result) {
-        refillDriveList(result.drives, driveList);
+        refillDriveList(result.drives, result.health, driveList);
         refillVolumeList(result.volumeScan, result.volumes, volumeList);
         updateDrivePanel();
         updateVolumePanel();
@@ -121,9 +121,9 @@ void CoreWorkload::idleTick() {
 
 void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
-void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, devices_); }
+void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, partHealth_, devices_); }
 
-void CoreWorkload::refillDrives() { refillDriveList(refresh_.result().drives, driveList); }
+void CoreWorkload::refillDrives() { refillDriveList(refresh_.result().drives, refresh_.result().health, driveList); }
 
 void CoreWorkload::scanAllVolumes() {
     const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);
@@ -133,7 +133,8 @@ void CoreWorkload::scanAllVolumes() {
 
 void CoreWorkload::updateDrivePanel() {
     lastDriveSelection_ = driveList.selectionMark();
-    drivePanel = drivePanelTexts(markedDrive(refresh_.result().drives, driveList), systemMessages_);
+    drivePanel =
+        drivePanelTexts(markedDrive(refresh_.result().drives, driveList), refresh_.result().health, systemMessages_);
 }
 
 void CoreWorkload::updateVolumePanel() {

@@ -91,6 +91,7 @@ private:
     SettingsRecord settings_ = defaultSettings();
     Refresh refresh_;
     DriveTable partDrives_{};
+    HealthTable partHealth_{};
     VolumeTable partVolumes_{};
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;

@@ -43,23 +43,22 @@ void check(const std::uint8_t* data, std::size_t size) {
     if (used.empty()) {
         require(health.source == HealthSource::None && !health.unavailableReason.empty(),
                 "an unusable or empty table gives no source and a reason");
-        require(health.attributes.empty() && !isHealthCritical(health), "no source, no attribute, not critical");
-        require(health.thresholdsUnavailableReason.empty(), "thresholds are not read without attributes");
+        require(health.ata.attributes.empty() && !isHealthCritical(health), "no source, no attribute, not critical");
+        require(health.ata.thresholdsUnavailableReason.empty(), "thresholds are not read without attributes");
         return;
     }
     require(health.source == HealthSource::AtaSmart && health.unavailableReason.empty(), "a usable table is read");
-    require(health.attributes.size() == used.size(), "one attribute per entry with an id");
-    require(health.thresholdsUnavailableReason.empty() == usable(thresholds),
+    require(health.ata.attributes.size() == used.size(), "one attribute per entry with an id");
+    require(health.ata.thresholdsUnavailableReason.empty() == usable(thresholds),
             "a reason exactly when the thresholds reply is unusable");
 
     bool anyFailing = false;
     for (std::size_t i = 0; i < used.size(); ++i) {
-        const AtaAttribute& attribute = health.attributes[i];
+        const AtaAttribute& attribute = health.ata.attributes[i];
         const std::uint8_t* bytes = entry(attributes, used[i]);
-        std::uint64_t raw = 0;
-        for (int b = 5; b >= 0; --b) raw = raw << 8 | bytes[5 + b];
+        const std::uint64_t raw = testing::leAt(bytes + 5, 6);
         require(attribute.id == bytes[0] && attribute.name == ataAttributeName(bytes[0]), "id and name as sent");
-        require(attribute.flags == (bytes[1] | bytes[2] << 8), "flags as sent");
+        require(attribute.flags == testing::le16At(bytes + 1), "flags as sent");
         require(attribute.current == bytes[3] && attribute.worst == bytes[4] && attribute.raw == raw, "values as sent");
         require(attribute.preFailure == ((bytes[1] & 1) != 0), "pre-failure is flag bit 0");
 
@@ -84,7 +83,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     require(isHealthCritical(health) == anyFailing, "critical exactly when an attribute is failing now");
 
     const auto first = [&health](std::uint8_t id) -> const AtaAttribute* {
-        for (const AtaAttribute& attribute : health.attributes)
+        for (const AtaAttribute& attribute : health.ata.attributes)
             if (attribute.id == id) return &attribute;
         return nullptr;
     };
@@ -93,12 +92,12 @@ void check(const std::uint8_t* data, std::size_t size) {
     for (const std::uint8_t id : {std::uint8_t{194}, std::uint8_t{190}})
         if (first(id) && !temperature && (first(id)->raw & 0xFF) >= 1 && (first(id)->raw & 0xFF) <= 125)
             temperature = static_cast<int>(first(id)->raw & 0xFF);
-    require(health.ataTemperatureCelsius == temperature, "a temperature from 194 or 190, 1 to 125");
+    require(health.ata.temperatureCelsius == temperature, "a temperature from 194 or 190, 1 to 125");
     const bool hours = first(9) && (first(9)->raw & 0xFFFFFFFF) <= 262800;
-    require(health.ataPowerOnHours.has_value() == hours, "hours from attribute 9, up to 30 years");
-    if (hours) require(*health.ataPowerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");
+    require(health.ata.powerOnHours.has_value() == hours, "hours from attribute 9, up to 30 years");
+    if (hours) require(*health.ata.powerOnHours == (first(9)->raw & 0xFFFFFFFF), "its raw low 32 bits");
     for (const AtaCount& count : ataCounts) {
-        const std::optional<std::uint32_t>& value = health.*count.value;
+        const std::optional<std::uint32_t>& value = health.ata.*count.value;
         const bool known = first(count.id) && first(count.id)->raw >> 32 == 0;
         require(value.has_value() == known, "a count when the raw value's upper 16 bits are 0");
         if (known) require(*value == first(count.id)->raw, "the count is the raw value");

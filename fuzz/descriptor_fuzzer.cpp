@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "fakes/fake_device_port.h"
 #include "fuzz_support.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
@@ -28,7 +29,7 @@ bool cleanText(const std::string& text) {
 // The raw string one offset field selects, read the plain way: inside the buffer, up to its
 // zero or the buffer's end.
 std::string_view rawString(const std::array<std::uint8_t, bufferSize>& buffer, std::size_t field) {
-    const auto offset = static_cast<std::int32_t>(le32At(buffer.data(), buffer.size(), field));
+    const auto offset = static_cast<std::int32_t>(le32Within(buffer.data(), buffer.size(), field));
     if (offset <= 0 || static_cast<std::size_t>(offset) >= bufferSize) return {};
     const char* begin = reinterpret_cast<const char*>(buffer.data()) + offset;
     std::size_t length = 0;
@@ -53,7 +54,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     std::copy_n(data, delivered, buffer.begin());
     namespace layout = device::deviceDescriptor;
     require(record.removable == (buffer[layout::removableMedia] == 1), "removable exactly when the byte is 1");
-    require(record.busType == le32At(buffer.data(), buffer.size(), layout::busType), "bus type read as sent");
+    require(record.busType == le32Within(buffer.data(), buffer.size(), layout::busType), "bus type read as sent");
     require(record.busTypeText == busTypeName(record.busType), "bus text follows the bus type");
 
     require(cleanText(record.vendor) && cleanText(record.product) && cleanText(record.serial),
@@ -75,7 +76,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     require(driveLabel(0, record.identityError, record.displayName) == "Disk 0 - " + record.displayName,
             "the list label names the drive");
     const testing::NoSystemMessages messages;
-    const DrivePanelTexts texts = drivePanelTexts(&record, messages);
+    const DrivePanelTexts texts = drivePanelTexts(&record, HealthTable{}, messages);
     require(texts.name == record.displayName && texts.serial == record.serial && texts.bus == record.busTypeText,
             "the panel shows the identity block");
 }

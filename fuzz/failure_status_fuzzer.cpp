@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fakes/fake_device_port.h"
 #include "fuzz_support.h"
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
@@ -89,7 +90,7 @@ void check(const std::uint8_t* data, std::size_t size) {
         require(record.versionError == before.versionError && record.smartCapable == before.smartCapable,
                 "a denied open sends no request");
     } else {
-        const bool capable = (le32At(version.bytes, version.size, 4) & 0x04) != 0;
+        const bool capable = (le32Within(version.bytes, version.size, 4) & 0x04) != 0;
         require(record.versionError == (flags & 1 ? invalidFunction : 0), "the version error is kept");
         require(record.smartCapable == (!(flags & 1) && capable), "SMART capability from bit 0x04 only");
     }
@@ -103,7 +104,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     } else {
         const bool predictAnswered = !(flags & 2);
         require(record.predictQueried == predictAnswered, "predictQueried follows the request");
-        require(record.predictOk == (predictAnswered && le32At(predict.bytes, predict.size, 0) == 0),
+        require(record.predictOk == (predictAnswered && le32Within(predict.bytes, predict.size, 0) == 0),
                 "no failure predicted exactly when the first field is 0");
         if (drive.smartCommandSent) {
             checkSmartCommand(drive, number);
@@ -116,10 +117,10 @@ void check(const std::uint8_t* data, std::size_t size) {
         }
     }
 
-    const int level = static_cast<int>(indicatorLevel(record));
+    const int level = static_cast<int>(indicatorLevel(record, DriveHealth{}));
     require(level >= 0 && level <= 2, "the indicator is one of three pictures");
     const testing::NoSystemMessages messages;
-    const DrivePanelTexts texts = drivePanelTexts(&record, messages);
+    const DrivePanelTexts texts = drivePanelTexts(&record, HealthTable{}, messages);
     require(!texts.spfStatus.empty() && !texts.smartStatus.empty(), "both verdicts are always worded");
 }
 

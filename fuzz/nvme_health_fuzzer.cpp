@@ -12,7 +12,7 @@
 namespace kestrine::fuzz {
 namespace {
 
-std::uint16_t le16At(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8); }
+using testing::le16At;
 
 Counter128 times10Plus(Counter128 value, unsigned digit) {
     // value * 8 + value * 2 + digit, with the carries between the halves.
@@ -40,10 +40,10 @@ void checkText(Counter128 value) {
 
 void checkLog(const std::uint8_t* data, std::size_t size) {
     const DriveHealth health = nvmeHealth(data, size);
-    const std::uint32_t offset = size >= 48 ? le32At(data, size, 24) : 0;
-    const bool readable = size >= 48 && le32At(data, size, 0) == 48 && le32At(data, size, 4) == 48 && offset >= 40 &&
-                          le32At(data, size, 28) >= 512 && 8ull + offset + 512 <= size;
-    require(health.attributes.empty() && health.thresholdsUnavailableReason.empty(), "no ATA part");
+    const std::uint32_t offset = size >= 48 ? le32Within(data, size, 24) : 0;
+    const bool readable = size >= 48 && le32Within(data, size, 0) == 48 && le32Within(data, size, 4) == 48 &&
+                          offset >= 40 && le32Within(data, size, 28) >= 512 && 8ull + offset + 512 <= size;
+    require(health.ata.attributes.empty() && health.ata.thresholdsUnavailableReason.empty(), "no ATA part");
     if (!readable) {
         require(health.source == HealthSource::None && !health.unavailableReason.empty(),
                 "an inconsistent reply gives no source and a reason");
@@ -74,8 +74,8 @@ void checkLog(const std::uint8_t* data, std::size_t size) {
 
 void checkTemperature(const std::uint8_t* data, std::size_t size) {
     const TemperatureReading reading = temperatureReading(data, size);
-    const std::uint32_t descriptorSize = le32At(data, size, 4);
-    const bool readable = size >= 24 && le32At(data, size, 0) == 40 && descriptorSize >= 24;
+    const std::uint32_t descriptorSize = le32Within(data, size, 4);
+    const bool readable = size >= 24 && le32Within(data, size, 0) == 40 && descriptorSize >= 24;
     require(reading.available == readable && reading.unavailableReason.empty() == readable,
             "available exactly when the header is consistent, else a reason");
     if (!readable) {

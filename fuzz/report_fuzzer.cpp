@@ -97,12 +97,12 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
     h.source = static_cast<HealthSource>(in.ConsumeIntegralInRange(0, 2));
     if (h.source == HealthSource::None) h.unavailableReason = someText(in);
     if (h.source == HealthSource::AtaSmart) {
-        h.attributes.resize(in.ConsumeIntegralInRange(1, 30));
-        for (AtaAttribute& a : h.attributes) a = someAttribute(in);
-        if (in.ConsumeBool()) h.thresholdsUnavailableReason = someText(in);
-        h.ataTemperatureCelsius = plausibleTemperature(in.ConsumeIntegralInRange(1, 255));
-        h.ataPowerOnHours = maybe<std::uint32_t>(in);
-        for (const AtaCount& count : ataCounts) h.*count.value = maybe<std::uint32_t>(in);
+        h.ata.attributes.resize(in.ConsumeIntegralInRange(1, 30));
+        for (AtaAttribute& a : h.ata.attributes) a = someAttribute(in);
+        if (in.ConsumeBool()) h.ata.thresholdsUnavailableReason = someText(in);
+        h.ata.temperatureCelsius = plausibleTemperature(in.ConsumeIntegralInRange(1, 255));
+        h.ata.powerOnHours = maybe<std::uint32_t>(in);
+        for (const AtaCount& count : ataCounts) h.ata.*count.value = maybe<std::uint32_t>(in);
     }
     if (h.source == HealthSource::NvmeLog) {
         NvmeHealth& log = h.nvme;
@@ -129,11 +129,11 @@ DriveHealth someHealth(FuzzedDataProvider& in) {
 
 // The lines of a drive's status and health block, and of its details.
 std::size_t healthLines(const DriveHealth& h, bool details) {
-    std::size_t lines = 2 + (h.thresholdsUnavailableReason.empty() ? 0 : 1);
-    for (const AtaAttribute& a : h.attributes) lines += a.failingNow ? 1 : 0;
+    std::size_t lines = 2 + (h.ata.thresholdsUnavailableReason.empty() ? 0 : 1);
+    for (const AtaAttribute& a : h.ata.attributes) lines += a.failingNow ? 1 : 0;
     if (h.source == HealthSource::NvmeLog) lines += static_cast<std::size_t>(std::popcount(h.nvme.criticalWarning));
     if (!details) return lines;
-    if (h.source == HealthSource::AtaSmart) lines += 1 + h.attributes.size();
+    if (h.source == HealthSource::AtaSmart) lines += 1 + h.ata.attributes.size();
     if (h.source == HealthSource::NvmeLog) lines += 11;
     return lines + 1;  // the temperature property
 }
@@ -174,9 +174,10 @@ void check(const std::uint8_t* data, std::size_t size) {
     bool caution = false;
     for (std::size_t number = 0; number < drives.size(); ++number) {
         if (!isListed(drives[number])) continue;
-        critical = critical || indicatorLevel(drives[number]) == IndicatorLevel::FailurePredicted ||
+        critical = critical || indicatorLevel(drives[number], health[number]) == IndicatorLevel::FailurePredicted ||
                    isHealthCritical(health[number]);
-        caution = caution || judgeDrive(drives[number], health[number]).status == DriveStatus::Caution;
+        caution = caution ||
+                  judgeDrive(drives[number], health[number], VerdictScope::AllHealth).status == DriveStatus::Caution;
     }
     const bool belowLimit = std::any_of(volumes.begin(), volumes.end(),
                                         [](const VolumeRow& v) { return v.inWarning && isVolumeSlot(v.slot); });

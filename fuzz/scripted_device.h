@@ -5,13 +5,12 @@
 // on arrival, and it keeps the input of the SMART command for the target to inspect.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "fakes/fake_device_port.h"
+#include "fakes/device_answers.h"
 #include "fuzz_support.h"
 #include "probe/device_layouts.h"
 #include "probe/device_port.h"
@@ -69,11 +68,8 @@ private:
                 drive_.smartCommand.assign(in, in + inSize);
             }
             const auto answer = drive_.answers.find(code);
-            if (answer == drive_.answers.end()) return {1, 0};  // ERROR_INVALID_FUNCTION
-            const std::size_t count = std::min<std::size_t>(answer->second.size, outSize);
-            if (count > 0) std::memcpy(out, answer->second.bytes, count);
-            if (answer->second.error != 0) return {answer->second.error, 0};
-            return {0, static_cast<std::uint32_t>(count)};
+            if (answer == drive_.answers.end()) return {testing::sdk::errorInvalidFunction, 0};
+            return testing::answerWith(answer->second.error, answer->second.bytes, answer->second.size, out, outSize);
         }
 
     private:

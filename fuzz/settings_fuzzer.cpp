@@ -29,7 +29,7 @@ std::vector<std::uint8_t> bytesOf(const SettingsRecord& record) {
 
 // The test before writing, field by field from the file's layout.
 bool storable(const std::vector<std::uint8_t>& bytes) {
-    const auto le32 = [&bytes](std::size_t offset) { return le32At(bytes.data(), bytes.size(), offset); };
+    const auto le32 = [&bytes](std::size_t offset) { return le32Within(bytes.data(), bytes.size(), offset); };
     const auto inRange = [](std::uint32_t percent) { return percent >= 1 && percent <= 50; };
     if (le32(0) != 3 || !inRange(le32(32))) return false;
     for (std::uint32_t slot = 0; slot < 26; ++slot)
@@ -59,7 +59,7 @@ void check(const std::uint8_t* data, std::size_t size) {
     testing::CountingPause pause;
     SettingsStore store(files, messages, pause, base);
 
-    const bool loadable = size >= settingsRecordSize && le32At(data, size, 0) == settingsVersion;
+    const bool loadable = size >= settingsRecordSize && le32Within(data, size, 0) == settingsVersion;
     const bool firstStart = store.runStartUpSequence();
     require(firstStart == !loadable, "a first start exactly when the file is short or of another version");
     const std::vector<std::uint8_t> loaded =
@@ -92,7 +92,7 @@ void check(const std::uint8_t* data, std::size_t size) {
 
     SettingsStore reader(files, messages, pause, base);
     require(reader.loadSettings() == (fileAfter.size() >= settingsRecordSize &&
-                                      le32At(fileAfter.data(), fileAfter.size(), 0) == settingsVersion),
+                                      le32Within(fileAfter.data(), fileAfter.size(), 0) == settingsVersion),
             "a load succeeds exactly on 272 bytes of version 3");
 }
 

@@ -1,6 +1,7 @@
 #include "probe/drive_probe.h"
 
 #include <array>
+#include <charconv>
 #include <cstddef>
 
 #include "probe/device_layouts.h"
@@ -11,6 +12,17 @@
 namespace kestrine {
 
 std::string devicePath(std::int32_t driveNumber) { return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber); }
+
+std::optional<int> physicalDriveNumber(const std::string& path) {
+    const std::string prefix = devicePath(0).substr(0, devicePath(0).size() - 1);
+    if (!path.starts_with(prefix)) return std::nullopt;
+    int number = 0;
+    const char* digits = path.data() + prefix.size();
+    const char* end = path.data() + path.size();
+    const auto [stop, problem] = std::from_chars(digits, end, number);
+    if (problem != std::errc() || stop != end || number < 0 || devicePath(number) != path) return std::nullopt;
+    return number;
+}
 
 namespace {
 

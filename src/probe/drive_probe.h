@@ -5,6 +5,7 @@
 // for read and write access, and, when that is refused, again for no access at all, so that
 // a standard user still learns the identity and the storage stack's prediction.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "probe/device_port.h"
@@ -17,6 +18,8 @@ inline constexpr std::uint32_t errorAccessDenied = 5;  // ERROR_ACCESS_DENIED
 
 // "\\.\PhysicalDriveN".
 std::string devicePath(std::int32_t driveNumber);
+// The N of a "\\.\PhysicalDriveN" path as devicePath writes it, or none.
+std::optional<int> physicalDriveNumber(const std::string& path);
 
 // Opens the drive with read and write access, or with no access when that is refused (a
 // standard user); the failure of the second open counts as the open's failure.

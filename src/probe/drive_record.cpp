@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "probe/drive_health.h"
+
 namespace kestrine {
 
 bool isListed(const DriveRecord& r) { return r.present && r.probed; }
@@ -17,10 +19,10 @@ SpfState spfState(const DriveRecord& r) {
     return r.predictOk ? SpfState::Ok : SpfState::FailurePredicted;
 }
 
-SmartState smartState(const DriveRecord& r) {
+SmartState smartState(const DriveRecord& r, const DriveHealth& health) {
     if (smartFromHealthLog(r)) {
-        if (!r.healthLogRead) return SmartState::NoData;
-        return r.criticalWarning == 0 ? SmartState::Ok : SmartState::FailurePredicted;
+        if (health.source != HealthSource::NvmeLog) return SmartState::NoData;
+        return hasCriticalWarning(health.nvme) ? SmartState::FailurePredicted : SmartState::Ok;
     }
     // Older status values stay in the record while SMART is unusable; they mean nothing then.
     if (!smartUsable(r)) return SmartState::NoData;
@@ -51,6 +53,8 @@ IndicatorLevel level(SmartState state) {
 
 }  // namespace
 
-IndicatorLevel indicatorLevel(const DriveRecord& r) { return std::max(level(spfState(r)), level(smartState(r))); }
+IndicatorLevel indicatorLevel(const DriveRecord& r, const DriveHealth& health) {
+    return std::max(level(spfState(r)), level(smartState(r, health)));
+}
 
 }  // namespace kestrine

@@ -6,6 +6,8 @@
 
 namespace kestrine {
 
+struct DriveHealth;
+
 struct DriveRecord {
     bool present = false;        // a device answered at this number (even if opening it failed)
     bool probed = false;         // some probe reached a conclusive result
@@ -18,9 +20,6 @@ struct DriveRecord {
     std::uint32_t statusError = 0;
     bool predictQueried = false;
     bool predictOk = false;
-    // An NVMe drive refuses SMART commands; its SMART / Health log stands in for them.
-    bool healthLogRead = false;        // the last health log request was answered
-    std::uint8_t criticalWarning = 0;  // that log's critical-warning bits
     // The identity block: always replaced together, only by a successful identity query.
     bool removable = false;
     std::string vendor;
@@ -44,12 +43,13 @@ bool smartUsable(const DriveRecord& r);
 // An NVMe drive that refuses SMART commands: its SMART state comes from its health log.
 bool smartFromHealthLog(const DriveRecord& r);
 SpfState spfState(const DriveRecord& r);
-// From SMART RETURN STATUS, or for a drive judged by its health log: Ok with no
-// critical-warning bit, FailurePredicted with any, NoData while the log could not be read.
-SmartState smartState(const DriveRecord& r);
+// From the record's SMART RETURN STATUS, or for a drive judged by its health log from the
+// drive's health entry: Ok with no critical-warning bit, FailurePredicted with any, NoData
+// while the log could not be read.
+SmartState smartState(const DriveRecord& r, const DriveHealth& health);
 // The worse of the two verdicts. In the order of the status strip's first three pictures:
 // question mark, check mark, warning triangle.
 enum class IndicatorLevel { NoData = 0, Ok = 1, FailurePredicted = 2 };
-IndicatorLevel indicatorLevel(const DriveRecord& r);
+IndicatorLevel indicatorLevel(const DriveRecord& r, const DriveHealth& health);
 
 }  // namespace kestrine

@@ -8,7 +8,6 @@
 
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
-#include "probe/health_probe.h"
 
 namespace kestrine {
 
@@ -19,18 +18,24 @@ struct DriveVerdict {
     std::vector<std::string> reasons;  // one line each, without the drive's name: "predicts failure"
 };
 
-// Failing when either failure verdict predicts a failure, or the health is critical (a
+// How much of a drive's health a verdict weighs. The window keeps two states, from the two
+// failure verdicts alone (an NVMe drive's log standing in for its SMART RETURN STATUS); the
+// report weighs all the health it read.
+enum class VerdictScope { FailureVerdicts, AllHealth };
+
+// With all health: failing when either failure verdict predicts a failure, or the health is critical (a
 // failing-now SMART attribute, an NVMe critical-warning bit). Otherwise caution on an early
 // sign: a reallocated, pending or uncorrectable sector or a reported uncorrectable error; a
 // pre-failure attribute that failed in the past; NVMe media and data integrity errors; an
 // NVMe percentage used of 100 or more; a temperature at or above the warning temperature of
 // the temperature property. The reasons are those of the status. A health that was not read
-// (source none) adds nothing.
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health);
+// (source none) adds nothing. With the failure verdicts alone: failing, for "predicts
+// failure", exactly when the indicator level says so, else ok.
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope);
 
 // By drive number: listed drives judged, the others left ok without reasons.
 using DriveVerdicts = std::array<DriveVerdict, driveTableSize>;
-DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health);
+DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope);
 
 // The failing-drive count: drives judged failing.
 int failingDriveCount(const DriveVerdicts& verdicts);

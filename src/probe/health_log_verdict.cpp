@@ -1,27 +1,19 @@
 #include "probe/health_log_verdict.h"
 
 #include "probe/drive_probe.h"
-#include "probe/nvme_log.h"
 
 namespace kestrine {
 
-void noteHealthLog(DriveRecord& record, std::optional<std::uint8_t> criticalWarning) {
-    record.healthLogRead = criticalWarning.has_value();
-    record.criticalWarning = criticalWarning.value_or(0);
-}
-
-void probeHealthLogs(DriveTable& table, DevicePort& port) {
-    for (DriveRecord& record : table) {
-        if (!isListed(record) || !smartFromHealthLog(record)) continue;
+void probeHealthLogs(const DriveTable& table, HealthTable& health, DevicePort& port) {
+    for (std::size_t number = 0; number < table.size(); ++number) {
+        const DriveRecord& record = table[number];
+        if (!isListed(record) || !smartFromHealthLog(record)) {
+            health[number] = {};
+            continue;
+        }
         const OpenResult opened = openDrive(record.driveNumber, port);
-        if (!opened.device) continue;
-        device::NvmeHealthQuery reply{};
-        const ControlResult answer = requestNvmeLog(*opened.device, reply);
-        noteHealthLog(record,
-                      answer.error == 0 ? nvmeCriticalWarning(reply.data(), answer.bytesReturned) : std::nullopt);
+        if (opened.device) health[number] = readNvmeHealth(*opened.device, record);
     }
 }
-
-void readHealthLogs(DriveTable& drives, HealthTable&, DevicePort& devices) { probeHealthLogs(drives, devices); }
 
 }  // namespace kestrine

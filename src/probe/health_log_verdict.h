@@ -1,27 +1,20 @@
 #pragma once
-// An NVMe drive refuses the SMART commands, so its record takes the verdict of its SMART /
-// Health log instead (`smartFromHealthLog`): whether the log could be read, and its
-// critical-warning bits. The window asks such a drive for the log alone on every refresh;
-// the report notes the verdict from the log its health reads fetch anyway
-// (`noteHealthLogs`, health_probe.h).
-#include <cstdint>
-#include <optional>
-
+// An NVMe drive refuses the SMART commands, so its SMART / Health log stands in for them
+// (`smartFromHealthLog`): whether the log could be read, and its critical-warning bits. The
+// window asks such a drive for the log alone on every refresh and keeps it in the drive's
+// health entry, where `smartState` reads it; the report's health reads fetch the same log.
 #include "probe/device_port.h"
+#include "probe/drive_health.h"
 #include "probe/drive_record.h"
-#include "probe/health_probe.h"
+#include "probe/health_reads.h"
 
 namespace kestrine {
 
 // Each listed drive judged by its health log is opened once more and asked for that log
-// alone: one request per drive. A drive that no longer opens keeps its earlier verdict, as
-// its SMART RETURN STATUS would.
-void probeHealthLogs(DriveTable& table, DevicePort& port);
-// The window's health reads: those logs alone; the health table stays as it is.
-void readHealthLogs(DriveTable& drives, HealthTable& health, DevicePort& devices);
-
-// The log's verdict in a record judged by its health log: read, with its critical-warning
-// bits, or not read (none).
-void noteHealthLog(DriveRecord& record, std::optional<std::uint8_t> criticalWarning);
+// alone: one request per drive. A drive that no longer opens keeps its earlier log, as its
+// SMART RETURN STATUS would; every other drive's entry is emptied.
+void probeHealthLogs(const DriveTable& table, HealthTable& health, DevicePort& port);
+// The window's health reads: those logs alone, weighed only as the SMART verdict they stand for.
+inline constexpr HealthReads windowHealthReads{probeHealthLogs, VerdictScope::FailureVerdicts};
 
 }  // namespace kestrine

@@ -1,14 +1,10 @@
 #include "probe/health_probe.h"
 
-#include <cstddef>
-#include <optional>
 #include <string>
 
 #include "probe/device_request.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
-#include "probe/health_log_verdict.h"
-#include "probe/nvme_log.h"
 
 namespace kestrine {
 
@@ -23,41 +19,22 @@ std::string noSourceReason(const DriveRecord& record) {
            ") carries neither ATA SMART data nor an NVMe health log";
 }
 
-// SMART reads need read access to the drive, which only an administrator gets.
-std::string smartRefusedReason(std::uint32_t error) {
-    if (error == errorAccessDenied)
-        return "reading SMART data needs administrator rights (the request was refused with error 5)";
-    return requestFailedReason(error);
-}
+// The reader of each health source: a new protocol is a new row.
+struct HealthReader {
+    HealthSource source;
+    DriveHealth (*read)(OpenDevice& drive, const DriveRecord& record);
+};
 
-ControlResult readSmartSector(OpenDevice& drive, std::int32_t driveNumber, std::uint8_t feature,
-                              device::SmartReadReply& reply) {
-    const device::SmartCommand command = device::makeSmartReadCommand(driveNumber, feature);
-    return request(drive, device::smartRcvDriveData, reply, command.data(), device::smartRead::inputSize);
-}
+const HealthReader healthReaders[] = {
+    {HealthSource::AtaSmart, readAtaHealth},
+    {HealthSource::NvmeLog, readNvmeHealth},
+};
 
-// The attribute table, and its thresholds when the table could be read.
-DriveHealth readAtaHealth(OpenDevice& drive, std::int32_t driveNumber) {
-    device::SmartReadReply data{};
-    const ControlResult answer = readSmartSector(drive, driveNumber, device::smartRead::readAttributes, data);
-    if (answer.error != 0) return unavailableHealth(smartRefusedReason(answer.error));
-    DriveHealth health = ataHealth(data.data(), answer.bytesReturned);
-    if (health.source != HealthSource::AtaSmart) return health;
-    device::SmartReadReply thresholds{};
-    const ControlResult thresholdAnswer =
-        readSmartSector(drive, driveNumber, device::smartRead::readThresholds, thresholds);
-    if (thresholdAnswer.error != 0)
-        health.thresholdsUnavailableReason = smartRefusedReason(thresholdAnswer.error);
-    else
-        applyAtaThresholds(health, thresholds.data(), thresholdAnswer.bytesReturned);
-    return health;
-}
-
-DriveHealth readNvmeHealth(OpenDevice& drive) {
-    device::NvmeHealthQuery reply{};
-    const ControlResult answer = requestNvmeLog(drive, reply);
-    if (answer.error != 0) return unavailableHealth(requestFailedReason(answer.error));
-    return nvmeHealth(reply.data(), answer.bytesReturned);
+DriveHealth readSourceHealth(OpenDevice& drive, const DriveRecord& record) {
+    const HealthSource source = healthSourceFor(record);
+    for (const HealthReader& reader : healthReaders)
+        if (reader.source == source) return reader.read(drive, record);
+    return unavailableHealth(noSourceReason(record));
 }
 
 TemperatureReading readTemperature(OpenDevice& drive) {
@@ -92,14 +69,8 @@ DriveHealth probeHealth(const DriveRecord& record, DevicePort& port) {
         health.temperature.unavailableReason = health.unavailableReason;
         return health;
     }
-    OpenDevice& drive = *opened.device;
-    DriveHealth health;
-    switch (healthSourceFor(record)) {
-        case HealthSource::AtaSmart: health = readAtaHealth(drive, record.driveNumber); break;
-        case HealthSource::NvmeLog: health = readNvmeHealth(drive); break;
-        case HealthSource::None: health.unavailableReason = noSourceReason(record); break;
-    }
-    health.temperature = readTemperature(drive);
+    DriveHealth health = readSourceHealth(*opened.device, record);
+    health.temperature = readTemperature(*opened.device);
     return health;
 }
 
@@ -110,20 +81,8 @@ HealthTable probeAllHealth(const DriveTable& table, DevicePort& port) {
     return health;
 }
 
-void noteHealthLog(DriveRecord& record, const DriveHealth& health) {
-    if (!smartFromHealthLog(record)) return;
-    noteHealthLog(record,
-                  health.source == HealthSource::NvmeLog ? std::optional(health.nvme.criticalWarning) : std::nullopt);
-}
-
-void noteHealthLogs(DriveTable& table, const HealthTable& health) {
-    for (std::size_t number = 0; number < table.size(); ++number)
-        if (isListed(table[number])) noteHealthLog(table[number], health[number]);
-}
-
-void readAllHealth(DriveTable& drives, HealthTable& health, DevicePort& devices) {
+void readAllHealth(const DriveTable& drives, HealthTable& health, DevicePort& devices) {
     health = probeAllHealth(drives, devices);
-    noteHealthLogs(drives, health);
 }
 
 }  // namespace kestrine

@@ -1,15 +1,16 @@
 #pragma once
 // The health reads of a listed drive, run after the drive probe: one more open on the probe's
-// handle rules, then at most three requests. An ATA drive (bus ATA or SATA, or a RAID volume
-// whose driver took the SMART version request) is asked for the SMART attributes and
-// thresholds, an NVMe drive for its SMART / Health log, and any drive for the storage
-// temperature property. Every reply is read only within the bytes the driver returned.
-#include <array>
+// handle rules, then at most three requests. The drive's health source picks its reader: an
+// ATA drive (bus ATA or SATA, or a RAID volume whose driver took the SMART version request) is
+// asked for the SMART attributes and thresholds, an NVMe drive for its SMART / Health log;
+// any drive is then asked for the storage temperature property. Every reply is read only
+// within the bytes the driver returned.
 #include <cstdint>
 
 #include "probe/device_port.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
+#include "probe/health_reads.h"
 
 namespace kestrine {
 
@@ -24,20 +25,12 @@ HealthSource healthSourceFor(const DriveRecord& record);
 
 DriveHealth probeHealth(const DriveRecord& record, DevicePort& port);
 
-using HealthTable = std::array<DriveHealth, driveTableSize>;
-
 // The health of every listed drive, by drive number; unlisted drives are not opened and keep
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
 
-// Notes the verdict of a health read in a record judged by its health log: read, with its
-// critical-warning bits, when the health came from the log; not read otherwise.
-void noteHealthLog(DriveRecord& record, const DriveHealth& health);
-// The same for every listed drive.
-void noteHealthLogs(DriveTable& table, const HealthTable& health);
-
-// The report's health reads: every listed drive's health, and the verdict of an NVMe drive's
-// log noted in its record.
-void readAllHealth(DriveTable& drives, HealthTable& health, DevicePort& devices);
+// The report's health reads: every listed drive's health, weighed whole by the verdicts.
+void readAllHealth(const DriveTable& drives, HealthTable& health, DevicePort& devices);
+inline constexpr HealthReads reportHealthReads{readAllHealth, VerdictScope::AllHealth};
 
 }  // namespace kestrine

@@ -33,9 +33,4 @@ const std::uint8_t* nvmeLogPage(const std::uint8_t* data) {
     return data + layout::protocolData + readLe32(data + layout::dataOffset);
 }
 
-std::optional<std::uint8_t> nvmeCriticalWarning(const std::uint8_t* data, std::size_t bytesReturned) {
-    if (nvmeLogFraming(data, bytesReturned) != NvmeLogFraming::Whole) return std::nullopt;
-    return nvmeLogPage(data)[device::nvmeHealthLog::criticalWarning];
-}
-
 }  // namespace kestrine

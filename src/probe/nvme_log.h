@@ -1,11 +1,9 @@
 #pragma once
 // The NVMe SMART / Health log request and the framing of its reply: the protocol data
-// descriptor must hold a whole 512-byte log page within the bytes the driver returned. The
-// window reads only the critical-warning byte from it; the report's health reads decode the
-// whole page (drive_health.h) after the same checks.
+// descriptor must hold a whole 512-byte log page within the bytes the driver returned before
+// the page is decoded (nvme_health.h).
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 
 #include "probe/device_port.h"
 #include "probe/health_layouts.h"
@@ -27,7 +25,5 @@ enum class NvmeLogFraming {
 NvmeLogFraming nvmeLogFraming(const std::uint8_t* data, std::size_t bytesReturned);
 // The log page of a reply whose framing is whole.
 const std::uint8_t* nvmeLogPage(const std::uint8_t* data);
-// The critical-warning bits of a reply that holds a whole log page, else none.
-std::optional<std::uint8_t> nvmeCriticalWarning(const std::uint8_t* data, std::size_t bytesReturned);
 
 }  // namespace kestrine

@@ -76,17 +76,6 @@ std::optional<std::string_view> savedRequestName(std::uint32_t code, const std::
     return std::nullopt;
 }
 
-std::optional<int> physicalDriveNumber(const std::string& path) {
-    const std::string prefix = devicePath(0).substr(0, devicePath(0).size() - 1);
-    if (!path.starts_with(prefix)) return std::nullopt;
-    int number = 0;
-    const char* digits = path.data() + prefix.size();
-    const char* end = path.data() + path.size();
-    const auto [stop, problem] = std::from_chars(digits, end, number);
-    if (problem != std::errc() || stop != end || number < 0 || devicePath(number) != path) return std::nullopt;
-    return number;
-}
-
 // --- saving -------------------------------------------------------------------------------
 
 class RecordingDevicePort::RecordedDrive : public OpenDevice {

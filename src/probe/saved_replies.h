@@ -22,9 +22,6 @@ std::optional<std::string_view> savedRequestName(std::uint32_t code, const std::
 // The folder's path without a separator at its end, as the ports use it.
 std::string folderPath(std::string folder);
 
-// The N of a "\\.\PhysicalDriveN" path as devicePath writes it, or none.
-std::optional<int> physicalDriveNumber(const std::string& path);
-
 // True when `folder` holds the saved replies of at least one drive.
 bool holdsSavedDrive(FileReader& files, const std::string& folder);
 

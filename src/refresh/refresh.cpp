@@ -27,8 +27,8 @@ bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(con
     if (running_) return false;
     const RunningMark mark(running_);
     probeAllDrives(result_.drives, devices_);
-    healthReads_(result_.drives, result_.health, devices_);
-    result_.verdicts = judgeDrives(result_.drives, result_.health);
+    healthReads_.read(result_.drives, result_.health, devices_);
+    result_.verdicts = judgeDrives(result_.drives, result_.health, healthReads_.scope);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
     render(result_);

@@ -6,10 +6,10 @@
 #include <functional>
 
 #include "probe/device_port.h"
+#include "probe/drive_health.h"
 #include "probe/drive_record.h"
 #include "probe/drive_verdict.h"
-#include "probe/health_log_verdict.h"
-#include "probe/health_probe.h"
+#include "probe/health_reads.h"
 #include "settings/settings_record.h"
 #include "volumes/volume_scan.h"
 #include "volumes/volume_source.h"
@@ -17,18 +17,11 @@
 
 namespace kestrine {
 
-// How a front end reads drive health after the probe. The window shows no health beyond the
-// two failure verdicts, so it reads only what stands in for the SMART commands an NVMe drive
-// refuses, its health log (`readHealthLogs`); the report reads all of it and notes the same
-// verdict from it (`readAllHealth`). A plain function, so that a front end links only the
-// reads it asks for.
-using HealthReads = void (*)(DriveTable& drives, HealthTable& health, DevicePort& devices);
-
 // What the last refresh left. The tables carry over from one refresh to the next: a record
 // keeps what a failed query did not replace.
 struct RefreshResult {
     DriveTable drives{};
-    HealthTable health{};      // by drive number; empty (source none) unless all health is read
+    HealthTable health{};      // by drive number, as the front end's health reads left it
     DriveVerdicts verdicts{};  // by drive number; listed drives only
     int failingDriveCount = 0;
     VolumeTable volumes{};

@@ -15,7 +15,7 @@ std::string joined(const std::vector<std::string>& reasons) {
     return text;
 }
 
-WatchedItem driveItem(const DriveRecord& drive, const DriveVerdict& verdict) {
+WatchedItem driveItem(const DriveRecord& drive, const DriveHealth& health, const DriveVerdict& verdict) {
     const std::string label = driveLabel(drive.driveNumber, drive.identityError, drive.displayName);
     const std::string reasons = joined(verdict.reasons);
     return {WatchedItem::Kind::Drive,
@@ -23,7 +23,7 @@ WatchedItem driveItem(const DriveRecord& drive, const DriveVerdict& verdict) {
             verdict.status == DriveStatus::Failing,
             verdict.status == DriveStatus::Ok,
             label + ' ' + reasons,
-            {label, reasons, stateLook(spfState(drive)).text, stateLook(smartState(drive)).text}};
+            {label, reasons, stateLook(spfState(drive)).text, stateLook(smartState(drive, health)).text}};
 }
 
 WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry) {
@@ -43,7 +43,8 @@ WatchedItem volumeItem(const VolumeVerdict& verdict, const VolumeEntry& entry) {
 std::vector<WatchedItem> watchedItems(const RefreshResult& result) {
     std::vector<WatchedItem> items;
     for (int number = 0; number < driveTableSize; ++number) {
-        if (isListed(result.drives[number])) items.push_back(driveItem(result.drives[number], result.verdicts[number]));
+        if (isListed(result.drives[number]))
+            items.push_back(driveItem(result.drives[number], result.health[number], result.verdicts[number]));
     }
     for (const VolumeVerdict& verdict : result.volumeScan.verdicts) {
         if (verdict.present) items.push_back(volumeItem(verdict, result.volumes[verdict.slot]));

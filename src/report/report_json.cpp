@@ -62,15 +62,15 @@ std::string attributeObject(const AtaAttribute& attribute) {
     });
 }
 
-std::string ataObject(const DriveHealth& health, const AnsiConverter& converter) {
+std::string ataObject(const AtaHealth& health, const AnsiConverter& converter) {
     std::string attributes = "[";
     for (const AtaAttribute& attribute : health.attributes)
         attributes += (attributes.size() > 1 ? ", " : "") + attributeObject(attribute);
     Fields fields = {
         {"attributes", attributes + ']'},
         {"thresholdsUnavailableReason", jsonString(health.thresholdsUnavailableReason, converter)},
-        {"temperatureCelsius", optionalInteger(health.ataTemperatureCelsius)},
-        {"powerOnHours", optionalInteger(health.ataPowerOnHours)},
+        {"temperatureCelsius", optionalInteger(health.temperatureCelsius)},
+        {"powerOnHours", optionalInteger(health.powerOnHours)},
     };
     for (const AtaCount& count : ataCounts) fields.emplace_back(count.key, optionalInteger(health.*count.value));
     return object(fields);
@@ -127,7 +127,7 @@ std::string healthObject(const DriveEntry& drive, const AnsiConverter& converter
         {"temperatureCelsius", optionalInteger(driveTemperature(health))},
     };
     switch (health.source) {
-        case HealthSource::AtaSmart: fields.emplace_back("ata", ataObject(health, converter)); break;
+        case HealthSource::AtaSmart: fields.emplace_back("ata", ataObject(health.ata, converter)); break;
         case HealthSource::NvmeLog: fields.emplace_back("nvme", nvmeObject(health.nvme)); break;
         case HealthSource::None:
             fields.emplace_back("unavailableReason", jsonString(health.unavailableReason, converter));

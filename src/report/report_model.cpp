@@ -62,7 +62,7 @@ DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const D
     if (entry.identity == IdentityState::CannotRead)
         entry.cannotReadText = identityErrorText(record.identityError, messages);
     entry.spf = spfState(record);
-    entry.smart = smartState(record);
+    entry.smart = smartState(record, health);
     entry.health = health;
     entry.verdict = verdict;
     return entry;
@@ -118,7 +118,7 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
 }
 
 bool failurePredicted(const DriveEntry& drive) {
-    return indicatorLevel(drive.record) == IndicatorLevel::FailurePredicted;
+    return indicatorLevel(drive.record, drive.health) == IndicatorLevel::FailurePredicted;
 }
 
 Report refusedReport(const std::string& problem, const std::string& programVersion, const std::string& utcTime) {

@@ -142,7 +142,7 @@ using Shown = std::optional<std::string>;
 void attributeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, Shown (*value)(const AtaAttribute&)) {
     for (const DriveEntry& d : drives) {
         std::bitset<256> seen;
-        for (const AtaAttribute& attribute : d.health.attributes) {
+        for (const AtaAttribute& attribute : d.health.ata.attributes) {
             if (seen.test(attribute.id)) continue;
             seen.set(attribute.id);
             if (std::optional<std::string> shown = value(attribute))
@@ -160,7 +160,7 @@ void nvmeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, std
 std::string counterValue(Counter128 value, double scale = 1.0) { return decimalNumber(toDouble(value) * scale); }
 
 std::optional<double> powerOnHours(const DriveHealth& health) {
-    if (health.source == HealthSource::AtaSmart && health.ataPowerOnHours) return *health.ataPowerOnHours;
+    if (health.source == HealthSource::AtaSmart && health.ata.powerOnHours) return *health.ata.powerOnHours;
     if (health.source == HealthSource::NvmeLog) return toDouble(health.nvme.powerOnHours);
     return std::nullopt;
 }
@@ -196,7 +196,7 @@ void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) 
         metrics.family("drive_ata_" + std::string(count.metric),
                        "The drive's " + std::string(count.noun) + ", when its raw value counts them.");
         for (const DriveEntry& d : drives)
-            if (const std::optional<std::uint32_t> value = d.health.*count.value)
+            if (const std::optional<std::uint32_t> value = d.health.ata.*count.value)
                 metrics.sample(driveLabels(d), std::to_string(*value));
     }
 

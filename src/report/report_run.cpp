@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "probe/drive_texts.h"
+#include "probe/health_probe.h"
 #include "probe/saved_replies.h"
 #include "refresh/refresh.h"
 #include "report/report_arguments.h"
@@ -91,7 +92,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     }
 
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
-    Refresh refresh(*devices, ports.volumes, readAllHealth);
+    Refresh refresh(*devices, ports.volumes, reportHealthReads);
     Report report;
     refresh.run(thresholds.record, [&](const RefreshResult& result) {
         report = buildReport({result, volumeRows(result.volumeScan, result.volumes, thresholds.record),

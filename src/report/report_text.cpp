@@ -65,7 +65,7 @@ constexpr std::string_view healthIndent = "  ";
 constexpr std::string_view detailIndent = "    ";
 
 const AtaAttribute* attributeWithId(const DriveHealth& health, std::uint8_t id) {
-    for (const AtaAttribute& attribute : health.attributes)
+    for (const AtaAttribute& attribute : health.ata.attributes)
         if (attribute.id == id) return &attribute;
     return nullptr;
 }
@@ -84,8 +84,9 @@ std::string headline(const DriveHealth& health) {
     if (const std::optional<int> degrees = driveTemperature(health))
         parts.push_back("temperature " + std::to_string(*degrees) + " C");
     if (health.source == HealthSource::AtaSmart) {
-        addRawValue(parts, health, 9, health.ataPowerOnHours, "power-on", " hours");
-        for (const AtaCount& count : ataCounts) addRawValue(parts, health, count.id, health.*count.value, count.word);
+        addRawValue(parts, health, 9, health.ata.powerOnHours, "power-on", " hours");
+        for (const AtaCount& count : ataCounts)
+            addRawValue(parts, health, count.id, health.ata.*count.value, count.word);
     } else if (health.source == HealthSource::NvmeLog) {
         const NvmeHealth& log = health.nvme;
         parts.push_back("power-on " + decimalText(log.powerOnHours) + " hours");
@@ -122,13 +123,13 @@ std::string healthBlock(const DriveHealth& health, const AnsiConverter& converte
     }
     if (const std::string numbers = headline(health); !numbers.empty()) block += std::string(separator) + numbers;
     block += '\n';
-    for (const AtaAttribute& attribute : health.attributes)
+    for (const AtaAttribute& attribute : health.ata.attributes)
         if (attribute.failingNow)
             block += std::string(healthIndent) + "Failing now: attribute " + attributeTitle(attribute) + " (current " +
                      std::to_string(attribute.current) + ", threshold " + std::to_string(attribute.threshold) + ")\n";
-    if (!health.thresholdsUnavailableReason.empty())
+    if (!health.ata.thresholdsUnavailableReason.empty())
         block += std::string(healthIndent) + "Thresholds: not available - " +
-                 cell(health.thresholdsUnavailableReason, converter) + '\n';
+                 cell(health.ata.thresholdsUnavailableReason, converter) + '\n';
     if (health.source == HealthSource::NvmeLog)
         for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning))
             block += std::string(healthIndent) + "Critical warning: " + std::string(bit.name) + '\n';
@@ -138,7 +139,7 @@ std::string healthBlock(const DriveHealth& health, const AnsiConverter& converte
 std::string attributeTable(const DriveHealth& health, const AnsiConverter& converter) {
     std::vector<Row> rows{
         {"ID", "Attribute", "Flags", "Current", "Worst", "Threshold", "Raw", "Pre-failure", "Failing now"}};
-    for (const AtaAttribute& a : health.attributes) {
+    for (const AtaAttribute& a : health.ata.attributes) {
         char flags[8];
         std::snprintf(flags, sizeof flags, "0x%04X", static_cast<unsigned>(a.flags));
         rows.push_back({std::to_string(a.id), cell(std::string(a.name), converter), flags, std::to_string(a.current),

@@ -7,7 +7,7 @@
 
 namespace kestrine {
 
-void refillDriveList(const DriveTable& drives, ListControl& list) {
+void refillDriveList(const DriveTable& drives, const HealthTable& health, ListControl& list) {
     ListSync sync(list);
     for (int number = 0; number < driveTableSize; ++number) {
         const DriveRecord& drive = drives[number];
@@ -16,7 +16,7 @@ void refillDriveList(const DriveTable& drives, ListControl& list) {
             sync.drop(number);
             continue;
         }
-        const IndicatorLevel level = indicatorLevel(drive);
+        const IndicatorLevel level = indicatorLevel(drive, health[number]);
         // Another device at the same number must not keep the old device's name; a drive whose
         // identity query fails keeps the name it was listed with.
         sync.keep(number, driveLabel(number, drive.identityError, drive.displayName), driveImage(level),

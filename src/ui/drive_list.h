@@ -1,5 +1,6 @@
 #pragma once
 // Brings the drive list in line with the drive table after a probe.
+#include "probe/drive_health.h"
 #include "probe/drive_record.h"
 #include "ui/list_control.h"
 
@@ -9,11 +10,11 @@ namespace kestrine {
 inline int driveImage(IndicatorLevel level) { return static_cast<int>(level); }
 
 // One entry per listed drive, keyed by its drive number in the item data, with the drive's
-// label as text and its indicator level as image. New drives are appended; an entry whose
+// label as text and its indicator level (from its record and health entry) as image. New drives are appended; an entry whose
 // label differs after a successful identity query (another device at that number) is
 // renamed, while a failing identity query leaves the text alone; an entry whose drive is no
 // longer listed (unplugged) is removed. Texts and images are written only when they differ.
 // When the list was empty, each insertion selects the first entry.
-void refillDriveList(const DriveTable& drives, ListControl& list);
+void refillDriveList(const DriveTable& drives, const HealthTable& health, ListControl& list);
 
 }  // namespace kestrine

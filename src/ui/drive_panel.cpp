@@ -12,12 +12,12 @@ const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list
     return &drives[static_cast<std::size_t>(number)];
 }
 
-DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const SystemMessages& messages) {
+DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages) {
     DrivePanelTexts texts{"None Selected", "...", "...", "...", "...", "..."};
     if (drive == nullptr || !hasDetails(*drive)) return texts;
 
     const StateLook& spf = stateLook(spfState(*drive));
-    const StateLook& smart = stateLook(smartState(*drive));
+    const StateLook& smart = stateLook(smartState(*drive, health[static_cast<std::size_t>(drive->driveNumber)]));
     texts.spfStatus = spf.text;
     texts.smartStatus = smart.text;
     texts.stateColors = true;

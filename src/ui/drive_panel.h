@@ -4,6 +4,7 @@
 #include <string>
 
 #include "probe/device_port.h"
+#include "probe/drive_health.h"
 #include "probe/drive_record.h"
 #include "probe/drive_texts.h"
 #include "ui/list_control.h"
@@ -27,9 +28,10 @@ struct DrivePanelTexts {
 // item data is not a drive number.
 const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list);
 
-// Texts for `drive` (null: nothing marked). A drive without details shows "None Selected"
+// Texts for `drive` (null: nothing marked), a record of the drive table whose health entry is
+// the one of its number in `health`. A drive without details shows "None Selected"
 // and "..."; a drive whose identity query failed shows "Cannot Read - " and the system
 // message in serial, bus and fixed/removable.
-DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const SystemMessages& messages);
+DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages);
 
 }  // namespace kestrine

@@ -39,7 +39,7 @@ void MainWindow::refresh() {
 // panels, the countdown's restart, the overall state, and the news of what changed.
 void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& wait) {
     shown_ = result;
-    refillDriveList(shown_.drives, driveList_);
+    refillDriveList(shown_.drives, shown_.health, driveList_);
     refillVolumeList(shown_.volumeScan, shown_.volumes, volumeList_);
     wait.reset();
     updateDrivePanel();
@@ -59,7 +59,7 @@ void MainWindow::toggleAutoRefresh() {
 
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
-    const DrivePanelTexts texts = drivePanelTexts(markedDrive(shown_.drives, driveList_), systemMessages_);
+    const DrivePanelTexts texts = drivePanelTexts(markedDrive(shown_.drives, driveList_), shown_.health, systemMessages_);
     if (texts.stateColors) {
         spfStatus_.setTextColor(texts.spfColor);
         smartStatus_.setTextColor(texts.smartColor);

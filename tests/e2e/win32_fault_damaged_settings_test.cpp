@@ -27,7 +27,7 @@ const char* const boxCaption = "kestrine_scripted";
 
 Bytes withDefaultPercent(std::uint32_t percent) {
     Bytes bytes = defaultSettings();
-    put32(bytes, defaultPercentAt, percent);
+    testing::putLe32(bytes, defaultPercentAt, percent);
     return bytes;
 }
 
@@ -80,7 +80,7 @@ protected:
 
 TEST_F(FaultDamagedSettings, UnreadableFileIsReplacedByTheDefaultRecord) {
     Bytes versionTwo = defaultSettings();
-    put32(versionTwo, 0, 2);
+    testing::putLe32(versionTwo, 0, 2);
     Bytes cutShort = defaultSettings();
     cutShort.resize(settingsSize - 1);
     const std::vector<std::pair<const char*, Bytes>> forms{
@@ -108,9 +108,9 @@ TEST_F(FaultDamagedSettings, MissingFileAndFoldersAreCreatedWithTheDefaultRecord
 
 TEST_F(FaultDamagedSettings, OddLengthFieldOrTrailingBytesAreReadAndLeftAlone) {
     Bytes lengthZero = withDefaultPercent(7);
-    put32(lengthZero, 4, 0);
+    testing::putLe32(lengthZero, 4, 0);
     Bytes lengthHuge = withDefaultPercent(7);
-    put32(lengthHuge, 4, 9999);
+    testing::putLe32(lengthHuge, 4, 9999);
     Bytes tooLong = withDefaultPercent(7);
     tooLong.resize(300, 0xEE);
     const std::vector<std::pair<const char*, Bytes>> forms{
@@ -130,7 +130,7 @@ TEST_F(FaultDamagedSettings, OddLengthFieldOrTrailingBytesAreReadAndLeftAlone) {
 
 TEST_F(FaultDamagedSettings, OverlongFileIsCutToOneRecordByAChangedSave) {
     Bytes tooLong = withDefaultPercent(7);
-    put32(tooLong, 4, 9999);
+    testing::putLe32(tooLong, 4, 9999);
     tooLong.resize(300, 0xEE);
     ASSERT_TRUE(writeSettings(tooLong));
     startShowing("7");
@@ -144,10 +144,10 @@ TEST_F(FaultDamagedSettings, OverlongFileIsCutToOneRecordByAChangedSave) {
 // Readable records whose thresholds or slot markers are out of order.
 std::vector<std::pair<const char*, Bytes>> outOfRangeForms() {
     Bytes ownHuge = defaultSettings();
-    put32(ownHuge, ownPercentAt(2), 0xFFFFFFFF);
+    testing::putLe32(ownHuge, ownPercentAt(2), 0xFFFFFFFF);
     Bytes scrambled = defaultSettings();
-    put32(scrambled, 140 + 4 * 3, 4);
-    put32(scrambled, 140 + 4 * 4, 3);
+    testing::putLe32(scrambled, 140 + 4 * 3, 4);
+    testing::putLe32(scrambled, 140 + 4 * 4, 3);
     return {{"default 0", withDefaultPercent(0)},
             {"default 200", withDefaultPercent(200)},
             {"own percent 0xFFFFFFFF", ownHuge},
@@ -155,7 +155,7 @@ std::vector<std::pair<const char*, Bytes>> outOfRangeForms() {
 }
 
 std::string shownDefault(const Bytes& bytes) {
-    return std::to_string(bytes[defaultPercentAt] | bytes[defaultPercentAt + 1] << 8);
+    return std::to_string(testing::le16At(bytes.data() + defaultPercentAt));
 }
 
 TEST_F(FaultDamagedSettings, OutOfRangeFileIsUsedAndNotWrittenWhenNothingChanged) {
@@ -221,7 +221,7 @@ TEST_F(FaultDamagedSettings, ReadOnlyFileIsReadButNeverWritten) {
 
 TEST_F(FaultDamagedSettings, ReadOnlyUnreadableFileStaysAndDefaultsAreUsed) {
     Bytes versionTwo = withDefaultPercent(7);
-    put32(versionTwo, 0, 2);
+    testing::putLe32(versionTwo, 0, 2);
     ASSERT_TRUE(writeSettings(versionTwo));
     ASSERT_TRUE(SetFileAttributesA(settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
     startShowing("10");

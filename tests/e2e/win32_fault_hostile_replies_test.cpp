@@ -10,6 +10,7 @@
 #include <fstream>
 #include <vector>
 
+#include "little_endian_bytes.h"
 #include "scripted_device_port.h"
 
 namespace kestrine::scripted {
@@ -27,9 +28,7 @@ DriveScript parsedDrive(const std::string& line) {
     return scenario.drives.empty() ? DriveScript{} : scenario.drives.begin()->second;
 }
 
-std::uint32_t at32(const Buffer& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
+std::uint32_t at32(const Buffer& b, std::size_t at) { return testing::le32At(b, at); }
 
 // One reply of a freshly opened hostile drive, into a zero-filled buffer of `size` bytes.
 Buffer reply(const std::string& line, std::uint32_t code, std::size_t size, ControlResult& result) {

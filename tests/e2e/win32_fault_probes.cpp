@@ -59,8 +59,4 @@ bool settingsEqual(const Bytes& expected) {
     return readSettings(bytes) && bytes.size() == settingsSize && bytes == expected;
 }
 
-void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
-}
-
 }  // namespace kestrine::e2e

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "little_endian_bytes.h"
 #include "win32_settings_file.h"
 
 namespace kestrine::e2e {
@@ -26,7 +27,5 @@ void removePath(const std::string& path);
 void resetSettingsFolder();
 // A record of exactly 272 bytes equal to `expected`.
 bool settingsEqual(const Bytes& expected);
-// Stores a little-endian 32-bit field of a prepared record.
-void put32(Bytes& bytes, std::size_t at, std::uint32_t value);
 
 }  // namespace kestrine::e2e

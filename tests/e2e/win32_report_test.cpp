@@ -109,7 +109,7 @@ TEST(Report, VolumeBelowItsOwnPercentExitsOne) {
     const auto limit = static_cast<std::uint32_t>(std::floor(percent)) + 2;
     if (limit > 50) GTEST_SKIP() << "C: has " << percent << " % free; a warning percent stops at 50";
     Bytes settings = quietVolumeSettings();
-    put32(settings, ownPercentAt(2), limit);
+    testing::putLe32(settings, ownPercentAt(2), limit);
     settings[useDefaultAt(2)] = 0;
     ASSERT_TRUE(writeSettings(settings));
     ScenarioFile drives("0 healthy\n");

@@ -7,15 +7,18 @@
 #include <utility>
 #include <vector>
 
+#include "little_endian_bytes.h"
+#include "probe/drive_probe.h"
+
 namespace kestrine::scripted {
 namespace {
 
-constexpr std::uint32_t ioctlStorageQueryProperty = 0x002D1400;
-constexpr std::uint32_t smartGetVersion = 0x00074080;
-constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
-constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
-constexpr std::uint32_t smartRcvDriveData = 0x0007C088;
-constexpr std::uint32_t errorAccessDenied = 5;
+using testing::sdk::errorAccessDenied;
+using testing::sdk::ioctlStoragePredictFailure;
+using testing::sdk::ioctlStorageQueryProperty;
+using testing::sdk::smartGetVersion;
+using testing::sdk::smartRcvDriveData;
+using testing::sdk::smartSendDriveCommand;
 
 // Storage property ids besides the device descriptor's 0.
 constexpr std::uint32_t protocolSpecificProperty = 50;
@@ -30,15 +33,8 @@ constexpr std::uint32_t smartCommandSize = 33;      // SENDCMDINPARAMS, byte-pac
 constexpr std::uint32_t smartRegistersEnd = 24;     // SENDCMDOUTPARAMS header + IDEREGS
 constexpr std::uint32_t protocolQuerySize = 48;     // STORAGE_PROPERTY_QUERY up to the protocol data's end
 
-void put32(std::uint8_t* at, std::uint32_t value) {
-    for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(value >> (8 * k));
-}
-
-std::uint32_t get32(const std::uint8_t* at) {
-    std::uint32_t value = 0;
-    for (int k = 3; k >= 0; --k) value = (value << 8) | at[k];
-    return value;
-}
+using testing::le32At;
+using testing::putLe32;
 
 ControlResult failed(std::uint32_t error) { return {error, 0}; }
 ControlResult wrote(std::uint32_t count) { return {0, count}; }
@@ -59,7 +55,7 @@ public:
                           std::uint32_t outSize) override {
         // The system checks the handle's access against bits 14 and 15 of the control code
         // before any driver sees the request.
-        if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return failed(errorAccessDenied);
+        if (access_ == DeviceAccess::None && testing::needsAccess(code)) return failed(errorAccessDenied);
         if (is(DriveState::Hostile) && out != nullptr) {
             if (std::optional<ControlResult> broken = hostile(code, out, outSize)) return *broken;
         }
@@ -80,8 +76,8 @@ private:
     ControlResult queryProperty(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                                 std::uint32_t outSize) const {
         if (in != nullptr && inSize >= propertyQuerySize) {
-            if (get32(in) == protocolSpecificProperty) return nvmeLog(in, inSize, out, outSize);
-            if (get32(in) == temperatureProperty) return temperature(in, out, outSize);
+            if (le32At(in) == protocolSpecificProperty) return nvmeLog(in, inSize, out, outSize);
+            if (le32At(in) == temperatureProperty) return temperature(in, out, outSize);
         }
         return describe(in, inSize, out, outSize);
     }
@@ -91,7 +87,7 @@ private:
     ControlResult describe(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                            std::uint32_t outSize) const {
         if (is(DriveState::IdentityFails)) return failed(failureCode(drive_));
-        if (in == nullptr || inSize < propertyQuerySize || get32(in) != 0 || get32(in + 4) != 0)
+        if (in == nullptr || inSize < propertyQuerySize || le32At(in) != 0 || le32At(in + 4) != 0)
             return failed(errorInvalidParameter);
         std::vector<std::uint8_t> reply(descriptorHeaderSize, 0);
         auto appendString = [&reply](const std::string& text) -> std::uint32_t {
@@ -105,14 +101,14 @@ private:
         std::uint32_t product = appendString(drive_.product);
         std::uint32_t revision = appendString("1.0");
         std::uint32_t serial = appendString(drive_.serial);
-        put32(&reply[0], 1);                                         // Version
-        put32(&reply[4], static_cast<std::uint32_t>(reply.size()));  // Size
-        reply[10] = drive_.removable ? 1 : 0;                        // RemovableMedia
-        put32(&reply[12], vendor);
-        put32(&reply[16], product);
-        put32(&reply[20], revision);
-        put32(&reply[24], serial);
-        put32(&reply[28], drive_.bus);
+        putLe32(&reply[0], 1);                                         // Version
+        putLe32(&reply[4], static_cast<std::uint32_t>(reply.size()));  // Size
+        reply[10] = drive_.removable ? 1 : 0;                          // RemovableMedia
+        putLe32(&reply[12], vendor);
+        putLe32(&reply[16], product);
+        putLe32(&reply[20], revision);
+        putLe32(&reply[24], serial);
+        putLe32(&reply[28], drive_.bus);
         return copyReply(reply, out, outSize);
     }
 
@@ -122,9 +118,9 @@ private:
     ControlResult nvmeLog(const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                           std::uint32_t outSize) const {
         if (!drive_.nvmeLog) return failed(errorNotSupported);
-        const bool wellFormed = inSize >= protocolQuerySize && get32(in + 4) == 0 && get32(in + 8) == 3 &&
-                                get32(in + 12) == 2 && get32(in + 16) == 2 && get32(in + 24) == 40 &&
-                                get32(in + 28) == 512;
+        const bool wellFormed = inSize >= protocolQuerySize && le32At(in + 4) == 0 && le32At(in + 8) == 3 &&
+                                le32At(in + 12) == 2 && le32At(in + 16) == 2 && le32At(in + 24) == 40 &&
+                                le32At(in + 28) == 512;
         if (!wellFormed) return failed(errorInvalidParameter);
         return copyReply(testing::nvmeHealthReply(*drive_.nvmeLog), out, outSize);
     }
@@ -132,7 +128,7 @@ private:
     // STORAGE_TEMPERATURE_DATA_DESCRIPTOR with one sensor entry, for a standard query.
     ControlResult temperature(const std::uint8_t* in, std::uint8_t* out, std::uint32_t outSize) const {
         if (!drive_.temperature) return failed(errorNotSupported);
-        if (get32(in + 4) != 0) return failed(errorInvalidParameter);
+        if (le32At(in + 4) != 0) return failed(errorInvalidParameter);
         const TemperatureScript& degrees = *drive_.temperature;
         return copyReply(testing::temperatureReply(degrees.current, degrees.warning, degrees.critical), out, outSize);
     }
@@ -146,7 +142,7 @@ private:
         out[1] = 1;
         out[3] = 1;
         std::uint32_t ataIdentify = 0x01, atapiIdentify = 0x02, smartCommands = 0x04;
-        put32(out + 4, ataIdentify | atapiIdentify | (is(DriveState::SmartUnsupported) ? 0 : smartCommands));
+        putLe32(out + 4, ataIdentify | atapiIdentify | (is(DriveState::SmartUnsupported) ? 0 : smartCommands));
         return wrote(versionReplySize);
     }
 
@@ -155,7 +151,7 @@ private:
         if (is(DriveState::PredictFails)) return failed(failureCode(drive_));
         if (out == nullptr || outSize < predictReplySize) return failed(errorInsufficientBuffer);
         std::memset(out, 0, predictReplySize);
-        put32(out, is(DriveState::FailingSpf) ? 1 : 0);
+        putLe32(out, is(DriveState::FailingSpf) ? 1 : 0);
         return wrote(predictReplySize);
     }
 
@@ -171,7 +167,7 @@ private:
         if (!wellFormed) return failed(errorInvalidParameter);
         if (out == nullptr || outSize < smartRegistersEnd) return failed(errorInsufficientBuffer);
         std::memset(out, 0, smartRegistersEnd);
-        put32(out, 8);  // cBufferSize: one IDEREGS follows
+        putLe32(out, 8);  // cBufferSize: one IDEREGS follows
         bool exceeded = is(DriveState::ThresholdExceeded);
         out[16] = 0xDA;                    // features
         out[19] = exceeded ? 0xF4 : 0x4F;  // cylinder low
@@ -189,7 +185,7 @@ private:
         if (is(DriveState::SmartUnsupported) || is(DriveState::VersionFails) || drive_.attributes.empty())
             return failed(errorInvalidFunction);
         if (is(DriveState::SmartQueryFails)) return failed(failureCode(drive_));
-        const bool wellFormed = in != nullptr && inSize >= smartCommandSize && get32(in) == 512 &&
+        const bool wellFormed = in != nullptr && inSize >= smartCommandSize && le32At(in) == 512 &&
                                 (in[4] == 0xD0 || in[4] == 0xD1) && in[5] == 1 && in[6] == 1 && in[7] == 0x4F &&
                                 in[8] == 0xC2 && in[9] == 0 && in[10] == 0xB0 &&
                                 in[12] == static_cast<std::uint8_t>(number_);
@@ -235,10 +231,10 @@ private:
     // whatever the buffer already holds.
     static ControlResult brokenDescriptor(std::uint8_t* out, std::uint32_t outSize, const std::uint32_t (&offsets)[4]) {
         if (outSize < descriptorHeaderSize) return failed(errorInsufficientBuffer);
-        put32(out, 1);
-        put32(out + 4, outSize);
-        for (int k = 0; k < 4; ++k) put32(out + 12 + 4 * k, offsets[k]);
-        put32(out + 28, 11);
+        putLe32(out, 1);
+        putLe32(out + 4, outSize);
+        for (int k = 0; k < 4; ++k) putLe32(out + 12 + 4 * k, offsets[k]);
+        putLe32(out + 28, 11);
         return wrote(outSize);
     }
 
@@ -259,19 +255,6 @@ bool readFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-int physicalDriveNumber(const std::string& path) {
-    const std::string prefix = "\\\\.\\PhysicalDrive";
-    if (path.compare(0, prefix.size(), prefix) != 0) return -1;
-    std::string digits = path.substr(prefix.size());
-    if (digits.empty() || digits.size() > 3 || (digits.size() > 1 && digits[0] == '0')) return -1;
-    int number = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
 std::unique_ptr<OpenDevice> makeScriptedDevice(int number, const DriveScript& drive, DeviceAccess access) {
     return std::make_unique<ScriptedDevice>(number, drive, access);
 }
@@ -281,16 +264,16 @@ ScriptedDevicePort::ScriptedDevicePort(std::string scenarioPath) : scenarioPath_
 OpenResult ScriptedDevicePort::open(const std::string& path, DeviceAccess access) {
     OpenResult result;
     result.error = errorFileNotFound;
-    int number = physicalDriveNumber(path);
+    const std::optional<int> number = physicalDriveNumber(path);
     std::string text;
-    if (number < 0 || scenarioPath_.empty() || !readFile(scenarioPath_, text)) return result;
+    if (!number || scenarioPath_.empty() || !readFile(scenarioPath_, text)) return result;
     Scenario scenario;
     std::string problem;
     if (!parseScenario(text, scenario, problem)) {
         result.error = errorInvalidData;
         return result;
     }
-    auto found = scenario.drives.find(number);
+    auto found = scenario.drives.find(*number);
     if (found == scenario.drives.end()) return result;
     const DriveScript& drive = found->second;
     if (drive.state == DriveState::AccessDenied || drive.state == DriveState::OpenFails) {
@@ -306,7 +289,7 @@ OpenResult ScriptedDevicePort::open(const std::string& path, DeviceAccess access
         return result;
     }
     result.error = 0;
-    result.device = makeScriptedDevice(number, drive, access);
+    result.device = makeScriptedDevice(*number, drive, access);
     return result;
 }
 

@@ -7,17 +7,18 @@
 #include <cstdint>
 #include <string>
 
+#include "fakes/device_answers.h"
 #include "probe/device_port.h"
 #include "scripted_scenario.h"
 
 namespace kestrine::scripted {
 
-inline constexpr std::uint32_t errorFileNotFound = 2;
-inline constexpr std::uint32_t errorInvalidFunction = 1;
-inline constexpr std::uint32_t errorInvalidData = 13;
-inline constexpr std::uint32_t errorNotSupported = 50;
-inline constexpr std::uint32_t errorInvalidParameter = 87;
-inline constexpr std::uint32_t errorInsufficientBuffer = 122;
+using testing::sdk::errorFileNotFound;
+using testing::sdk::errorInsufficientBuffer;
+using testing::sdk::errorInvalidData;
+using testing::sdk::errorInvalidFunction;
+using testing::sdk::errorInvalidParameter;
+using testing::sdk::errorNotSupported;
 
 class ScriptedDevicePort : public DevicePort {
 public:
@@ -30,9 +31,6 @@ public:
 private:
     std::string scenarioPath_;
 };
-
-// The drive number of a "\\.\PhysicalDriveN" path (decimal, no leading zeros), or -1.
-int physicalDriveNumber(const std::string& path);
 
 // One open scripted drive: answers the four storage requests of the drive probe and the
 // three of the health probe. A handle opened without access refuses the requests whose

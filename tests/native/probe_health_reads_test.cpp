@@ -159,7 +159,7 @@ TEST(HealthProbe, EachKindOfDriveGetsItsRequestsAndEveryBadReplyAReason) {
         const DriveHealth health = probeHealth(listedDrive(3, row.bus, row.smartUsable), port);
         EXPECT_EQ(health.source, row.source);
         EXPECT_EQ(health.unavailableReason, row.reason);
-        EXPECT_EQ(health.thresholdsUnavailableReason, row.thresholdsReason);
+        EXPECT_EQ(health.ata.thresholdsUnavailableReason, row.thresholdsReason);
         EXPECT_EQ(isHealthCritical(health), row.critical);
         EXPECT_EQ(health.temperature.available, row.temperature);
         if (!row.temperature) {
@@ -177,9 +177,9 @@ TEST(HealthProbe, RepliesAreReadAsTheDriveSentThem) {
     install(port, devicePath(1), nvmeDrive(testing::nvmeHealthReply(testing::spareBelowThresholdLog())));
 
     const DriveHealth ata = probeHealth(listedDrive(0, busSata, true), port);
-    ASSERT_EQ(ata.attributes.size(), 2u);
-    EXPECT_EQ(ata.attributes[1].raw, 1864u);
-    EXPECT_TRUE(ata.attributes[1].failingNow);
+    ASSERT_EQ(ata.ata.attributes.size(), 2u);
+    EXPECT_EQ(ata.ata.attributes[1].raw, 1864u);
+    EXPECT_TRUE(ata.ata.attributes[1].failingNow);
     EXPECT_EQ(ata.temperature.current, 35);
     EXPECT_EQ(ata.temperature.warning, 70);
 
@@ -303,8 +303,10 @@ TEST(HealthProbe, WindowAsksOnlyNvmeDrivesRefusingSmartForTheirLogOnce) {
     table[5] = smartRefusingNvme(5);
     table[6] = smartRefusingNvme(6);
     table[6].present = false;  // not listed
+    HealthTable health;
+    health[3] = health[6] = unavailableHealth("from an earlier refresh");
 
-    probeHealthLogs(table, port);
+    probeHealthLogs(table, health, port);
     const std::vector<std::string> asked = {devicePath(0), devicePath(1), devicePath(4), devicePath(5)};
     EXPECT_EQ(port.opens, asked);
     ASSERT_EQ(port.requests.size(), asked.size()) << "one request per drive";
@@ -314,21 +316,28 @@ TEST(HealthProbe, WindowAsksOnlyNvmeDrivesRefusingSmartForTheirLogOnce) {
         EXPECT_EQ(port.requests[i].code, queryProperty);
         EXPECT_EQ(port.requests[i].input, Bytes(query.begin(), query.end()));
     }
+    // The log read is kept in the health table; every drive not asked is emptied there.
     const struct {
         int number;
         SmartState smart;
+        HealthSource source;
         std::uint8_t warning;
-    } expected[] = {{0, SmartState::FailurePredicted, 0x08},
-                    {1, SmartState::Ok, 0},
-                    {2, SmartState::Ok, 0},
-                    {3, SmartState::NoData, 0},
-                    {4, SmartState::NoData, 0},
-                    {5, SmartState::NoData, 0}};
+        std::string reason;
+    } expected[] = {{0, SmartState::FailurePredicted, HealthSource::NvmeLog, 0x08, ""},
+                    {1, SmartState::Ok, HealthSource::NvmeLog, 0, ""},
+                    {2, SmartState::Ok, HealthSource::None, 0, ""},
+                    {3, SmartState::NoData, HealthSource::None, 0, ""},
+                    {4, SmartState::NoData, HealthSource::None, 0, "the driver refused the request with error 50"},
+                    {5, SmartState::NoData, HealthSource::None, 0,
+                     "the health log at offset 40 lies outside the 300 bytes returned"},
+                    {6, SmartState::NoData, HealthSource::None, 0, ""}};
     for (const auto& row : expected) {
-        EXPECT_EQ(smartState(table[row.number]), row.smart) << row.number;
-        EXPECT_EQ(table[row.number].criticalWarning, row.warning) << row.number;
+        EXPECT_EQ(smartState(table[row.number], health[row.number]), row.smart) << row.number;
+        EXPECT_EQ(health[row.number].source, row.source) << row.number;
+        EXPECT_EQ(health[row.number].nvme.criticalWarning, row.warning) << row.number;
+        EXPECT_EQ(health[row.number].unavailableReason, row.reason) << row.number;
     }
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 1);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, health, VerdictScope::FailureVerdicts)), 1);
 }
 
 TEST(HealthProbe, NvmeDriveThatNoLongerOpensKeepsItsLogVerdict) {
@@ -338,17 +347,18 @@ TEST(HealthProbe, NvmeDriveThatNoLongerOpensKeepsItsLogVerdict) {
     install(port, devicePath(7), nvmeDrive(testing::nvmeHealthReply(hot)));
     DriveTable table;
     table[7] = smartRefusingNvme(7);
-    probeHealthLogs(table, port);
-    ASSERT_EQ(smartState(table[7]), SmartState::FailurePredicted);
+    HealthTable health;
+    probeHealthLogs(table, health, port);
+    ASSERT_EQ(smartState(table[7], health[7]), SmartState::FailurePredicted);
 
     port.openErrors[devicePath(7)] = 21;
-    probeHealthLogs(table, port);
-    EXPECT_EQ(smartState(table[7]), SmartState::FailurePredicted);
+    probeHealthLogs(table, health, port);
+    EXPECT_EQ(smartState(table[7], health[7]), SmartState::FailurePredicted);
     EXPECT_EQ(port.requests.size(), 1u);
 }
 
 // The report's health reads give the same verdicts, without asking again.
-TEST(HealthProbe, ReportNotesTheLogVerdictFromItsHealthReads) {
+TEST(HealthProbe, ReportTakesTheLogVerdictFromItsHealthReads) {
     DriveTable table;
     table[0] = smartRefusingNvme(0);
     table[1] = smartRefusingNvme(1);
@@ -364,11 +374,10 @@ TEST(HealthProbe, ReportNotesTheLogVerdictFromItsHealthReads) {
     health[2] = health[0];  // judged by SMART RETURN STATUS: the log does not count
     health[3] = unavailableHealth("the request was refused");
 
-    noteHealthLogs(table, health);
-    EXPECT_EQ(smartState(table[0]), SmartState::FailurePredicted);
-    EXPECT_EQ(smartState(table[1]), SmartState::Ok);
-    EXPECT_FALSE(table[2].healthLogRead);
-    EXPECT_EQ(smartState(table[3]), SmartState::NoData);
+    EXPECT_EQ(smartState(table[0], health[0]), SmartState::FailurePredicted);
+    EXPECT_EQ(smartState(table[1], health[1]), SmartState::Ok);
+    EXPECT_EQ(smartState(table[2], health[2]), SmartState::Ok);
+    EXPECT_EQ(smartState(table[3], health[3]), SmartState::NoData);
 }
 
 }  // namespace

@@ -90,9 +90,9 @@ TEST(AtaHealth, HealthySsdGivesItsAttributesNamedAndDecoded) {
     });
     ASSERT_EQ(health.source, HealthSource::AtaSmart);
     EXPECT_EQ(health.unavailableReason, "");
-    EXPECT_EQ(health.thresholdsUnavailableReason, "");
-    ASSERT_EQ(health.attributes.size(), 6u);
-    const AtaAttribute& wear = health.attributes[3];
+    EXPECT_EQ(health.ata.thresholdsUnavailableReason, "");
+    ASSERT_EQ(health.ata.attributes.size(), 6u);
+    const AtaAttribute& wear = health.ata.attributes[3];
     EXPECT_EQ(wear.id, 177);
     EXPECT_EQ(wear.name, "Wear Leveling Count");
     EXPECT_EQ(wear.flags, preFailure);
@@ -103,10 +103,10 @@ TEST(AtaHealth, HealthySsdGivesItsAttributesNamedAndDecoded) {
     EXPECT_EQ(wear.raw, 0x0123'4567'89ABu);
     EXPECT_TRUE(wear.preFailure);
     EXPECT_FALSE(wear.failingNow);
-    EXPECT_EQ(health.attributes[5].raw, 0xFFFF'FFFF'FFFFu);
-    EXPECT_FALSE(health.attributes[1].preFailure);
-    EXPECT_EQ(health.ataTemperatureCelsius, 33);
-    EXPECT_EQ(health.ataPowerOnHours, 8000u);
+    EXPECT_EQ(health.ata.attributes[5].raw, 0xFFFF'FFFF'FFFFu);
+    EXPECT_FALSE(health.ata.attributes[1].preFailure);
+    EXPECT_EQ(health.ata.temperatureCelsius, 33);
+    EXPECT_EQ(health.ata.powerOnHours, 8000u);
     EXPECT_FALSE(isHealthCritical(health));
 }
 
@@ -117,13 +117,13 @@ TEST(AtaHealth, DiskWithTooManyReallocatedSectorsIsFailingNow) {
         {197, advisory, 200, 200, 12, 0},
     });
     ASSERT_EQ(health.source, HealthSource::AtaSmart);
-    ASSERT_EQ(health.attributes.size(), 3u);
-    EXPECT_EQ(health.attributes[1].name, "Reallocated Sectors Count");
-    EXPECT_TRUE(health.attributes[1].failingNow);
-    EXPECT_FALSE(health.attributes[0].failingNow);
-    EXPECT_FALSE(health.attributes[2].failingNow);
-    EXPECT_FALSE(health.ataTemperatureCelsius.has_value());
-    EXPECT_FALSE(health.ataPowerOnHours.has_value());
+    ASSERT_EQ(health.ata.attributes.size(), 3u);
+    EXPECT_EQ(health.ata.attributes[1].name, "Reallocated Sectors Count");
+    EXPECT_TRUE(health.ata.attributes[1].failingNow);
+    EXPECT_FALSE(health.ata.attributes[0].failingNow);
+    EXPECT_FALSE(health.ata.attributes[2].failingNow);
+    EXPECT_FALSE(health.ata.temperatureCelsius.has_value());
+    EXPECT_FALSE(health.ata.powerOnHours.has_value());
     EXPECT_TRUE(isHealthCritical(health));
 }
 
@@ -162,10 +162,10 @@ TEST(AtaHealth, FailingNowNeedsPreFailureAThresholdAndCurrentAtOrBelowIt) {
     for (const Row& row : rows) {
         const std::uint8_t worst = row.worst != 0 ? row.worst : row.current;
         const DriveHealth health = ataFrom({{5, row.flags, row.current, worst, 0, row.threshold}});
-        ASSERT_EQ(health.attributes.size(), 1u);
-        EXPECT_EQ(health.attributes[0].failingNow, row.failing)
+        ASSERT_EQ(health.ata.attributes.size(), 1u);
+        EXPECT_EQ(health.ata.attributes[0].failingNow, row.failing)
             << "flags " << row.flags << " current " << int{row.current} << " threshold " << int{row.threshold};
-        EXPECT_EQ(health.attributes[0].failedInPast, row.failedInPast)
+        EXPECT_EQ(health.ata.attributes[0].failedInPast, row.failedInPast)
             << "flags " << row.flags << " worst " << int{worst} << " threshold " << int{row.threshold};
         EXPECT_EQ(isHealthCritical(health), row.failing);
     }
@@ -179,9 +179,9 @@ TEST(AtaHealth, FailingNowNeedsPreFailureAThresholdAndCurrentAtOrBelowIt) {
 TEST(AtaHealth, ZeroIdEntriesAreSkippedWhereverTheyStand) {
     const DriveHealth health =
         ataFrom({{0, preFailure, 1, 1, 99, 50}, {5, preFailure, 100, 100, 0, 10}, {}, {9, 0, 1, 1, 7, 0}});
-    ASSERT_EQ(health.attributes.size(), 2u);
-    EXPECT_EQ(health.attributes[0].id, 5);
-    EXPECT_EQ(health.attributes[1].id, 9);
+    ASSERT_EQ(health.ata.attributes.size(), 2u);
+    EXPECT_EQ(health.ata.attributes[0].id, 5);
+    EXPECT_EQ(health.ata.attributes[1].id, 9);
     EXPECT_FALSE(isHealthCritical(health));  // the zero-id entry would be failing
 }
 
@@ -192,19 +192,19 @@ TEST(AtaHealth, ThresholdsAreMatchedByIdNotByPosition) {
     const Bytes thresholds =
         testing::smartThresholdsReply({{10, 0, 0, 0, 0, 97}, {5, 0, 0, 0, 0, 36}, {5, 0, 0, 0, 0, 3}});
     const DriveHealth health = ataFrom(data, thresholds);
-    ASSERT_EQ(health.attributes.size(), 3u);
-    EXPECT_EQ(health.attributes[0].threshold, 36);
-    EXPECT_TRUE(health.attributes[0].failingNow);
-    EXPECT_EQ(health.attributes[1].threshold, 97);
-    EXPECT_FALSE(health.attributes[1].failingNow);
-    EXPECT_EQ(health.attributes[2].threshold, 0);
-    EXPECT_FALSE(health.attributes[2].hasThreshold);
+    ASSERT_EQ(health.ata.attributes.size(), 3u);
+    EXPECT_EQ(health.ata.attributes[0].threshold, 36);
+    EXPECT_TRUE(health.ata.attributes[0].failingNow);
+    EXPECT_EQ(health.ata.attributes[1].threshold, 97);
+    EXPECT_FALSE(health.ata.attributes[1].failingNow);
+    EXPECT_EQ(health.ata.attributes[2].threshold, 0);
+    EXPECT_FALSE(health.ata.attributes[2].hasThreshold);
 }
 
 TEST(AtaHealth, TemperatureComesFrom194ElseFrom190) {
-    EXPECT_EQ(ataFrom({{190, 0, 60, 40, 0x2A'28, 0}, {194, 0, 30, 20, 0x1E'FF'25, 0}}).ataTemperatureCelsius, 37);
-    EXPECT_EQ(ataFrom({{190, 0, 60, 40, 0x2A'28, 0}}).ataTemperatureCelsius, 40);
-    EXPECT_EQ(ataFrom({{9, 0, 1, 1, 0xFFFF'0000'5678, 0}}).ataPowerOnHours, 0x5678u);
+    EXPECT_EQ(ataFrom({{190, 0, 60, 40, 0x2A'28, 0}, {194, 0, 30, 20, 0x1E'FF'25, 0}}).ata.temperatureCelsius, 37);
+    EXPECT_EQ(ataFrom({{190, 0, 60, 40, 0x2A'28, 0}}).ata.temperatureCelsius, 40);
+    EXPECT_EQ(ataFrom({{9, 0, 1, 1, 0xFFFF'0000'5678, 0}}).ata.powerOnHours, 0x5678u);
 }
 
 // A raw value that cannot be the quantity it usually counts is unknown, never a huge number.
@@ -267,14 +267,14 @@ TEST(AtaHealth, RawValuesAreReadAsTheyMeanOrAreUnknown) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const DriveHealth health = ataFrom(row.rows);
-        EXPECT_EQ(health.ataTemperatureCelsius, row.temperature);
-        EXPECT_EQ(health.ataPowerOnHours, row.hours);
-        EXPECT_EQ(health.reallocatedSectors, row.reallocated);
-        EXPECT_EQ(health.pendingSectors, row.pending);
-        EXPECT_EQ(health.uncorrectableSectors, row.uncorrectable);
-        EXPECT_EQ(health.reportedUncorrectableErrors, row.reported);
-        EXPECT_EQ(health.attributes.size(), row.rows.size()) << "the attribute table keeps every raw value";
-        for (std::size_t i = 0; i < row.rows.size(); ++i) EXPECT_EQ(health.attributes[i].raw, row.rows[i].raw);
+        EXPECT_EQ(health.ata.temperatureCelsius, row.temperature);
+        EXPECT_EQ(health.ata.powerOnHours, row.hours);
+        EXPECT_EQ(health.ata.reallocatedSectors, row.reallocated);
+        EXPECT_EQ(health.ata.pendingSectors, row.pending);
+        EXPECT_EQ(health.ata.uncorrectableSectors, row.uncorrectable);
+        EXPECT_EQ(health.ata.reportedUncorrectableErrors, row.reported);
+        EXPECT_EQ(health.ata.attributes.size(), row.rows.size()) << "the attribute table keeps every raw value";
+        for (std::size_t i = 0; i < row.rows.size(); ++i) EXPECT_EQ(health.ata.attributes[i].raw, row.rows[i].raw);
     }
 }
 
@@ -300,7 +300,7 @@ TEST(AtaHealth, UnusableDataRepliesGiveNoSourceAndAReason) {
         const DriveHealth health = ataHealth(row.reply.data(), row.returned);
         EXPECT_EQ(health.source, HealthSource::None) << row.reason;
         EXPECT_EQ(health.unavailableReason, row.reason);
-        EXPECT_TRUE(health.attributes.empty()) << row.reason;
+        EXPECT_TRUE(health.ata.attributes.empty()) << row.reason;
         EXPECT_FALSE(isHealthCritical(health));
     }
     EXPECT_EQ(ataHealth(nullptr, 528).unavailableReason, "the SMART data reply holds 0 of 528 bytes");
@@ -325,11 +325,11 @@ TEST(AtaHealth, UnusableThresholdRepliesLeaveTheAttributesWithoutThresholds) {
         DriveHealth health = ataHealth(data.data(), data.size());
         applyAtaThresholds(health, row.data, row.returned);
         EXPECT_EQ(health.source, HealthSource::AtaSmart);
-        EXPECT_EQ(health.thresholdsUnavailableReason, row.reason);
-        ASSERT_EQ(health.attributes.size(), 1u);
-        EXPECT_FALSE(health.attributes[0].hasThreshold);
-        EXPECT_FALSE(health.attributes[0].failingNow);
-        EXPECT_EQ(health.attributes[0].raw, 1864u);
+        EXPECT_EQ(health.ata.thresholdsUnavailableReason, row.reason);
+        ASSERT_EQ(health.ata.attributes.size(), 1u);
+        EXPECT_FALSE(health.ata.attributes[0].hasThreshold);
+        EXPECT_FALSE(health.ata.attributes[0].failingNow);
+        EXPECT_EQ(health.ata.attributes[0].raw, 1864u);
     }
 }
 
@@ -338,8 +338,8 @@ TEST(AtaHealth, ThresholdsDoNotTouchAHealthWithoutAttributes) {
     const Bytes thresholds = testing::smartThresholdsReply({{5, 0, 0, 0, 0, 36}});
     applyAtaThresholds(health, thresholds.data(), thresholds.size());
     EXPECT_EQ(health.source, HealthSource::None);
-    EXPECT_TRUE(health.attributes.empty());
-    EXPECT_EQ(health.thresholdsUnavailableReason, "");
+    EXPECT_TRUE(health.ata.attributes.empty());
+    EXPECT_EQ(health.ata.thresholdsUnavailableReason, "");
 }
 
 TEST(AtaHealth, WellKnownIdsHaveNamesAndOthersNone) {
@@ -374,7 +374,7 @@ TEST(NvmeHealth, DriveWithSpareBelowThresholdWarnsAndIsCritical) {
     ASSERT_EQ(criticalWarnings(log.criticalWarning).size(), 1u);
     EXPECT_EQ(criticalWarnings(log.criticalWarning)[0].name, "spare below threshold");
     EXPECT_TRUE(isHealthCritical(health));
-    EXPECT_TRUE(health.attributes.empty());
+    EXPECT_TRUE(health.ata.attributes.empty());
 }
 
 // Only -40 to 125 C is a temperature: 233 K to 398 K.
@@ -441,22 +441,20 @@ TEST(NvmeHealth, InconsistentRepliesGiveNoSourceAndAReason) {
         EXPECT_EQ(health.source, HealthSource::None) << row.reason;
         EXPECT_EQ(health.unavailableReason, row.reason);
         EXPECT_FALSE(isHealthCritical(health));
-        // The window's reading of the same reply: no verdict either.
-        EXPECT_EQ(nvmeCriticalWarning(row.reply.data(), row.returned), std::nullopt) << row.reason;
     }
     EXPECT_EQ(nvmeHealth(nullptr, 560).source, HealthSource::None);
-    EXPECT_EQ(nvmeCriticalWarning(nullptr, 560), std::nullopt);
 }
 
-// The window reads only the critical-warning byte, where the descriptor says the page starts.
-TEST(NvmeHealth, CriticalWarningAloneIsReadFromAWholeLog) {
+// The window's verdict: the critical-warning byte where the descriptor says the page starts.
+TEST(NvmeHealth, CriticalWarningIsReadFromAWholeLogOnly) {
     NvmeHealth fields;
     fields.criticalWarning = 0x12;
     const Bytes moved = testing::nvmeHealthReply(fields, 64);
-    EXPECT_EQ(nvmeCriticalWarning(moved.data(), moved.size()), 0x12);
-    EXPECT_EQ(nvmeCriticalWarning(moved.data(), moved.size() - 1), std::nullopt);
-    const Bytes none = testing::nvmeHealthReply({});
-    EXPECT_EQ(nvmeCriticalWarning(none.data(), none.size()), 0);
+    EXPECT_EQ(nvmeFrom(moved).nvme.criticalWarning, 0x12);
+    EXPECT_EQ(nvmeHealth(moved.data(), moved.size() - 1).source, HealthSource::None);
+    const DriveHealth none = nvmeFrom(testing::nvmeHealthReply({}));
+    EXPECT_EQ(none.source, HealthSource::NvmeLog);
+    EXPECT_EQ(none.nvme.criticalWarning, 0);
 }
 
 TEST(NvmeHealth, CriticalWarningBitsAreNamedLowBitFirst) {

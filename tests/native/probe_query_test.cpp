@@ -78,7 +78,7 @@ TEST_F(DriveProbe, DrivesZeroAndTwoAreListedAndTheGapIsNot) {
     EXPECT_EQ(table[0].serial, "AB");
     EXPECT_EQ(table[0].busTypeText, "SATA");
     EXPECT_FALSE(table[0].removable);
-    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::Ok);
+    EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::Ok);
     EXPECT_EQ(table[2].displayName, "Stick");
     EXPECT_EQ(table[2].busTypeText, "USB");
     EXPECT_TRUE(table[2].removable);
@@ -101,7 +101,7 @@ TEST_F(DriveProbe, AccessDeniedEvenWithoutRightsListsDriveWithoutIdentity) {
         EXPECT_TRUE(isListed(table[number]));
         EXPECT_FALSE(hasDetails(table[number]));
         EXPECT_EQ(table[number].displayName, "");
-        EXPECT_EQ(indicatorLevel(table[number]), IndicatorLevel::NoData);
+        EXPECT_EQ(indicatorLevel(table[number], DriveHealth{}), IndicatorLevel::NoData);
         EXPECT_EQ(table[number].identityError, 0u);
         EXPECT_EQ(port.opensOf(devicePath(number)), 4) << "pass 2 is still attempted";
     }
@@ -109,7 +109,7 @@ TEST_F(DriveProbe, AccessDeniedEvenWithoutRightsListsDriveWithoutIdentity) {
     EXPECT_EQ(port.openAccesses[1], DeviceAccess::None);
     EXPECT_FALSE(isListed(table[2]));
     EXPECT_TRUE(port.requests.empty());
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
 }
 
 // A standard user may not open a drive for reading and writing, but may open it without
@@ -128,13 +128,13 @@ TEST_F(DriveProbe, StandardUserReadsIdentityAndPredictionWithoutSmart) {
         EXPECT_EQ(table[number].displayName, "ACME X100");
         EXPECT_EQ(table[number].busTypeText, "SATA");
         EXPECT_EQ(table[number].versionError, FakeDevicePort::accessDenied);
-        EXPECT_EQ(smartState(table[number]), SmartState::NoData);
+        EXPECT_EQ(smartState(table[number], DriveHealth{}), SmartState::NoData);
         EXPECT_EQ(port.opensOf(devicePath(number)), 4);
     }
     EXPECT_EQ(spfState(table[0]), SpfState::Ok);
-    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::Ok);
+    EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::Ok);
     EXPECT_EQ(spfState(table[1]), SpfState::FailurePredicted);
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 1);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 1);
     EXPECT_EQ(port.openAccesses[0], DeviceAccess::ReadWrite);
     EXPECT_EQ(port.openAccesses[1], DeviceAccess::None);
     EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
@@ -152,7 +152,7 @@ TEST_F(DriveProbe, OtherOpenFailuresAndAnAdministratorOpenOncePerPass) {
         EXPECT_EQ(port.opensOf(devicePath(number)), 2) << number;
     }
     for (const DeviceAccess access : port.openAccesses) EXPECT_EQ(access, DeviceAccess::ReadWrite);
-    EXPECT_EQ(smartState(table[2]), SmartState::Ok);
+    EXPECT_EQ(smartState(table[2], DriveHealth{}), SmartState::Ok);
 }
 
 TEST_F(DriveProbe, RequestsAreSentByteForByte) {
@@ -208,7 +208,7 @@ TEST_F(DriveProbe, RejectedSmartVersionSkipsStatusButReadsPrediction) {
     EXPECT_FALSE(table[0].smartCapable);
     EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
     EXPECT_EQ(spfState(table[0]), SpfState::Ok);
-    EXPECT_EQ(smartState(table[0]), SmartState::NoData);
+    EXPECT_EQ(smartState(table[0], DriveHealth{}), SmartState::NoData);
 }
 
 TEST_F(DriveProbe, VersionWithoutSmartBitSkipsStatus) {
@@ -218,7 +218,7 @@ TEST_F(DriveProbe, VersionWithoutSmartBitSkipsStatus) {
     EXPECT_EQ(table[0].versionError, 0u);
     EXPECT_FALSE(table[0].smartCapable);
     EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
-    EXPECT_EQ(smartState(table[0]), SmartState::NoData);
+    EXPECT_EQ(smartState(table[0], DriveHealth{}), SmartState::NoData);
 }
 
 TEST_F(DriveProbe, OnlyF4And2CMeansThresholdExceeded) {
@@ -232,7 +232,7 @@ TEST_F(DriveProbe, OnlyF4And2CMeansThresholdExceeded) {
         drive(0)[smartCommand] = {0, smartReply(c.low, c.high)};
         refresh();
         EXPECT_EQ(table[0].thresholdExceeded, c.exceeded) << std::hex << int{c.low} << "/" << int{c.high};
-        EXPECT_EQ(smartState(table[0]), c.exceeded ? SmartState::FailurePredicted : SmartState::Ok);
+        EXPECT_EQ(smartState(table[0], DriveHealth{}), c.exceeded ? SmartState::FailurePredicted : SmartState::Ok);
     }
 }
 
@@ -242,7 +242,7 @@ TEST_F(DriveProbe, FailedSmartStatusKeepsItsErrorCode) {
     refresh();
     EXPECT_EQ(table[0].statusError, 1117u);
     EXPECT_FALSE(table[0].thresholdExceeded);
-    EXPECT_EQ(smartState(table[0]), SmartState::QueryFailed);
+    EXPECT_EQ(smartState(table[0], DriveHealth{}), SmartState::QueryFailed);
 }
 
 TEST_F(DriveProbe, NonZeroPredictFailurePredictsFailure) {
@@ -252,8 +252,8 @@ TEST_F(DriveProbe, NonZeroPredictFailurePredictsFailure) {
         refresh();
         EXPECT_TRUE(table[0].predictQueried);
         EXPECT_FALSE(table[0].predictOk);
-        EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::FailurePredicted);
-        EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 1);
+        EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::FailurePredicted);
+        EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 1);
     }
 }
 
@@ -274,7 +274,7 @@ TEST_F(DriveProbe, IdentityFailureFromTheStartKeepsDriveUnlisted) {
     EXPECT_FALSE(isListed(table[0]));
     EXPECT_EQ(table[0].identityError, 1u);
     EXPECT_TRUE(table[0].predictQueried) << "the SMART and predict fields are still written";
-    EXPECT_EQ(smartState(table[0]), SmartState::Ok);
+    EXPECT_EQ(smartState(table[0], DriveHealth{}), SmartState::Ok);
 }
 
 TEST_F(DriveProbe, IdentityIsKeptAcrossALaterFailedQuery) {
@@ -296,7 +296,7 @@ TEST_F(DriveProbe, DeniedOpenAfterSuccessKeepsEarlierValues) {
     EXPECT_TRUE(isListed(table[0]));
     EXPECT_FALSE(table[0].identityValid);
     EXPECT_EQ(table[0].displayName, "ACME X100");
-    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::FailurePredicted);
+    EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::FailurePredicted);
 }
 
 TEST_F(DriveProbe, NewDeviceAtTheSameNumberReplacesTheIdentity) {

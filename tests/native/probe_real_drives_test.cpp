@@ -104,9 +104,9 @@ TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
 
     const std::map<int, SkdumpRow> oracle = skdumpAttributes(ataBlob);
     ASSERT_EQ(health.source, HealthSource::AtaSmart);
-    ASSERT_EQ(health.attributes.size(), oracle.size());
+    ASSERT_EQ(health.ata.attributes.size(), oracle.size());
     ASSERT_EQ(oracle.size(), 19u);
-    for (const AtaAttribute& attribute : health.attributes) {
+    for (const AtaAttribute& attribute : health.ata.attributes) {
         SCOPED_TRACE(attributeTitle(attribute));
         ASSERT_EQ(oracle.count(attribute.id), 1u);
         const SkdumpRow& row = oracle.at(attribute.id);
@@ -119,11 +119,11 @@ TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
         EXPECT_FALSE(attribute.failedInPast);
     }
     // skdump: "Powered On: 1.9 days", "Bad Sectors: 0 sectors", no temperature.
-    EXPECT_EQ(health.ataPowerOnHours, 45u);
-    EXPECT_EQ(health.reallocatedSectors, 0u);
-    EXPECT_EQ(health.reportedUncorrectableErrors, 0u);
-    EXPECT_FALSE(health.pendingSectors.has_value()) << "this drive has no attribute 197";
-    EXPECT_FALSE(health.ataTemperatureCelsius.has_value());
+    EXPECT_EQ(health.ata.powerOnHours, 45u);
+    EXPECT_EQ(health.ata.reallocatedSectors, 0u);
+    EXPECT_EQ(health.ata.reportedUncorrectableErrors, 0u);
+    EXPECT_FALSE(health.ata.pendingSectors.has_value()) << "this drive has no attribute 197";
+    EXPECT_FALSE(health.ata.temperatureCelsius.has_value());
     EXPECT_FALSE(isHealthCritical(health));
 }
 

@@ -32,9 +32,9 @@ TEST(DriveRecord, FreshTableListsNothingAndCountsNoFailure) {
     for (const DriveRecord& r : table) {
         EXPECT_FALSE(isListed(r));
         EXPECT_FALSE(hasDetails(r));
-        EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
+        EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::NoData);
     }
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
 }
 
 TEST(DriveRecord, ListedNeedsPresenceAndProbeAndDetailsNeedIdentity) {
@@ -62,77 +62,83 @@ TEST(DriveRecord, SpfStateFollowsThePredictFailureReply) {
 TEST(DriveRecord, SmartStateIgnoresStaleStatusWhileSmartIsUnusable) {
     DriveRecord r;
     setSmart(r, 0, true);
-    EXPECT_EQ(smartState(r), SmartState::FailurePredicted);
+    EXPECT_EQ(smartState(r, DriveHealth{}), SmartState::FailurePredicted);
     r.versionError = 1;
-    EXPECT_EQ(smartState(r), SmartState::NoData);
+    EXPECT_EQ(smartState(r, DriveHealth{}), SmartState::NoData);
     r.versionError = 0;
     r.smartCapable = false;
-    EXPECT_EQ(smartState(r), SmartState::NoData);
+    EXPECT_EQ(smartState(r, DriveHealth{}), SmartState::NoData);
 }
 
 TEST(DriveRecord, SmartStateReportsAFailedQueryBeforeAnyThreshold) {
     DriveRecord r;
     setSmart(r, 31, true);
-    EXPECT_EQ(smartState(r), SmartState::QueryFailed);
+    EXPECT_EQ(smartState(r, DriveHealth{}), SmartState::QueryFailed);
     setSmart(r, 0, false);
-    EXPECT_EQ(smartState(r), SmartState::Ok);
+    EXPECT_EQ(smartState(r, DriveHealth{}), SmartState::Ok);
 }
 
 TEST(DriveRecord, PredictedFailureWinsOverEverySmartState) {
     DriveRecord r;
     setPrediction(r, true);
-    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);  // SMART no data
+    EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::FailurePredicted);  // SMART no data
     setSmart(r, 0, false);
-    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);  // SMART ok
+    EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::FailurePredicted);  // SMART ok
     setSmart(r, 31, false);
-    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);  // SMART query failed
+    EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::FailurePredicted);  // SMART query failed
 }
 
 TEST(DriveRecord, SmartThresholdWinsWhenPredictionIsMissing) {
     DriveRecord r;
     setSmart(r, 0, true);
-    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::FailurePredicted);
+    EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::FailurePredicted);
 }
 
 TEST(DriveRecord, FailedSmartQueryWithHealthyPredictionIsOk) {
     DriveRecord r;
     setPrediction(r, false);
     setSmart(r, 31, false);
-    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::Ok);
+    EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::Ok);
 }
 
 TEST(DriveRecord, FailedSmartQueryAloneGivesNoData) {
     DriveRecord r;
     setSmart(r, 31, false);
-    EXPECT_EQ(indicatorLevel(r), IndicatorLevel::NoData);
+    EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::NoData);
 }
 
-// An NVMe drive refuses the SMART version request, or answers it without the SMART command bit.
-DriveRecord nvmeDrive(std::uint32_t versionError, bool logRead, std::uint8_t criticalWarning) {
-    DriveRecord r = listedDrive();
-    r.busType = busNvme;
-    r.versionError = versionError;
-    r.healthLogRead = logRead;
-    r.criticalWarning = criticalWarning;
-    return r;
+// An NVMe drive refuses the SMART version request, or answers it without the SMART command bit;
+// its health entry holds the log when it was read.
+struct NvmeDrive {
+    DriveRecord record;
+    DriveHealth health;
+};
+
+NvmeDrive nvmeDrive(std::uint32_t versionError, bool logRead, std::uint8_t criticalWarning) {
+    NvmeDrive drive{listedDrive(), {}};
+    drive.record.busType = busNvme;
+    drive.record.versionError = versionError;
+    drive.health.source = logRead ? HealthSource::NvmeLog : HealthSource::None;
+    drive.health.nvme.criticalWarning = criticalWarning;
+    return drive;
 }
 
 TEST(DriveRecord, NvmeDriveRefusingSmartIsJudgedByItsHealthLog) {
     struct Row {
         const char* name;
-        DriveRecord record;
+        NvmeDrive drive;
         SmartState smart;
         IndicatorLevel level;
     };
-    DriveRecord sata = nvmeDrive(1, true, 0x04);
-    sata.busType = 11;
-    DriveRecord takesSmart = nvmeDrive(0, true, 0x04);
-    setSmart(takesSmart, 0, false);
-    DriveRecord noSmartBit = nvmeDrive(0, true, 0x08);
-    DriveRecord spfFailing = nvmeDrive(1, true, 0);
-    setPrediction(spfFailing, true);
-    DriveRecord spfOk = nvmeDrive(1, false, 0);
-    setPrediction(spfOk, false);
+    NvmeDrive sata = nvmeDrive(1, true, 0x04);
+    sata.record.busType = 11;
+    NvmeDrive takesSmart = nvmeDrive(0, true, 0x04);
+    setSmart(takesSmart.record, 0, false);
+    NvmeDrive noSmartBit = nvmeDrive(0, true, 0x08);
+    NvmeDrive spfFailing = nvmeDrive(1, true, 0);
+    setPrediction(spfFailing.record, true);
+    NvmeDrive spfOk = nvmeDrive(1, false, 0);
+    setPrediction(spfOk.record, false);
     const Row rows[] = {
         {"no warning bit", nvmeDrive(1, true, 0), SmartState::Ok, IndicatorLevel::Ok},
         {"spare below threshold", nvmeDrive(1, true, 0x01), SmartState::FailurePredicted,
@@ -149,8 +155,8 @@ TEST(DriveRecord, NvmeDriveRefusingSmartIsJudgedByItsHealthLog) {
         {"log unread, SPF ok", spfOk, SmartState::NoData, IndicatorLevel::Ok},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(smartState(row.record), row.smart) << row.name;
-        EXPECT_EQ(indicatorLevel(row.record), row.level) << row.name;
+        EXPECT_EQ(smartState(row.drive.record, row.drive.health), row.smart) << row.name;
+        EXPECT_EQ(indicatorLevel(row.drive.record, row.drive.health), row.level) << row.name;
     }
 }
 
@@ -165,9 +171,14 @@ TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {
     table[7] = listedDrive();  // failing, but removed since
     setPrediction(table[7], true);
     table[7].present = false;
-    table[9] = nvmeDrive(1, true, 0x02);  // temperature beyond its threshold
-    table[10] = nvmeDrive(1, true, 0);
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 3);
+    HealthTable health;
+    const NvmeDrive hot = nvmeDrive(1, true, 0x02);  // temperature beyond its threshold
+    const NvmeDrive cool = nvmeDrive(1, true, 0);
+    table[9] = hot.record;
+    health[9] = hot.health;
+    table[10] = cool.record;
+    health[10] = cool.health;
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, health, VerdictScope::FailureVerdicts)), 3);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace kestrine {
 namespace {
 
-// NvmeLog: an NVMe drive refusing SMART whose health log has set bit 2 (reliability degraded).
+// NvmeLog: an NVMe drive refusing SMART, judged by the health log in its row's health.
 enum class Prediction { None, Ok, Failing, SmartExceeded, NvmeLog, NvmeLogAndFailing };
 
 DriveRecord listedDrive(int number, Prediction prediction) {
@@ -27,8 +27,6 @@ DriveRecord listedDrive(int number, Prediction prediction) {
     if (prediction == Prediction::NvmeLog || prediction == Prediction::NvmeLogAndFailing) {
         r.busType = busNvme;
         r.versionError = 1;
-        r.healthLogRead = true;
-        r.criticalWarning = 0x04;
         r.predictOk = prediction == Prediction::NvmeLog;
     }
     return r;
@@ -46,7 +44,7 @@ AtaAttribute attribute(std::uint8_t id, std::string_view name, bool failingNow) 
 DriveHealth ataHealth(std::vector<AtaAttribute> attributes) {
     DriveHealth health;
     health.source = HealthSource::AtaSmart;
-    health.attributes = std::move(attributes);
+    health.ata.attributes = std::move(attributes);
     return health;
 }
 
@@ -63,12 +61,13 @@ struct Row {
     DriveHealth health;
     DriveStatus status;
     std::vector<std::string> reasons;
+    VerdictScope scope = VerdictScope::AllHealth;
 };
 
 template <std::size_t N>
 void expectVerdicts(const Row (&rows)[N]) {
     for (const Row& row : rows) {
-        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
+        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health, row.scope);
         EXPECT_EQ(verdict.status, row.status) << row.name;
         EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
     }
@@ -110,7 +109,19 @@ TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
          nvmeHealth(0x04),
          DriveStatus::Failing,
          {"NVMe critical warning: reliability degraded"}},
-        {"NVMe log's verdict, no health kept", Prediction::NvmeLog, {}, DriveStatus::Failing, {"predicts failure"}},
+        {"NVMe log's verdict, no log read", Prediction::NvmeLog, {}, DriveStatus::Ok, {}},
+        {"NVMe log's verdict, weighed as the window does",
+         Prediction::NvmeLog,
+         nvmeHealth(0x04),
+         DriveStatus::Failing,
+         {"predicts failure"},
+         VerdictScope::FailureVerdicts},
+        {"attribute failing now, weighed as the window does",
+         Prediction::Ok,
+         ataHealth({reallocated}),
+         DriveStatus::Ok,
+         {},
+         VerdictScope::FailureVerdicts},
         {"NVMe log's verdict and the storage stack's",
          Prediction::NvmeLogAndFailing,
          nvmeHealth(0x04),
@@ -124,20 +135,20 @@ TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
 DriveHealth ataCounts(std::optional<std::uint32_t> reallocated, std::optional<std::uint32_t> pending = 0,
                       std::optional<std::uint32_t> uncorrectable = 0, std::optional<std::uint32_t> reported = 0) {
     DriveHealth health = ataHealth({attribute(5, "Reallocated Sectors Count", false)});
-    health.reallocatedSectors = reallocated;
-    health.pendingSectors = pending;
-    health.uncorrectableSectors = uncorrectable;
-    health.reportedUncorrectableErrors = reported;
+    health.ata.reallocatedSectors = reallocated;
+    health.ata.pendingSectors = pending;
+    health.ata.uncorrectableSectors = uncorrectable;
+    health.ata.reportedUncorrectableErrors = reported;
     return health;
 }
 
 DriveHealth failedInPast(std::vector<std::uint8_t> ids) {
     DriveHealth health = ataCounts(0);
-    health.attributes.clear();
+    health.ata.attributes.clear();
     for (const std::uint8_t id : ids) {
         AtaAttribute a = attribute(id, id == 5 ? "Reallocated Sectors Count" : "", false);
         a.failedInPast = true;
-        health.attributes.push_back(a);
+        health.ata.attributes.push_back(a);
     }
     return health;
 }
@@ -153,7 +164,7 @@ DriveHealth nvmeWorn(std::uint8_t percentageUsed, Counter128 mediaErrors = {}) {
 // warning temperature (none: the property is not available).
 DriveHealth warm(std::optional<int> smart, std::optional<std::int16_t> warning, std::int16_t current = 30) {
     DriveHealth health = ataCounts(0);
-    health.ataTemperatureCelsius = smart;
+    health.ata.temperatureCelsius = smart;
     health.temperature.available = warning.has_value();
     health.temperature.current = current;
     health.temperature.warning = warning;
@@ -248,6 +259,12 @@ TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
          {"temperature 125 C, at or above the warning temperature 125 C"}},
         {"a warning of 126 C is no limit", Prediction::Ok, nvmeReplies(0, 125, 126), DriveStatus::Ok, {}},
         {"health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
+        {"caution is the report's: the window weighs none",
+         Prediction::NvmeLog,
+         nvmeWarm,
+         DriveStatus::Ok,
+         {},
+         VerdictScope::FailureVerdicts},
     };
     expectVerdicts(rows);
 }
@@ -263,14 +280,15 @@ TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
     health[6] = nvmeHealth(0x01);  // no drive at 6: not judged
     drives[9] = listedDrive(9, Prediction::SmartExceeded);
     drives[9].present = false;  // unplugged since
-    const DriveVerdicts verdicts = judgeDrives(drives, health);
+    const DriveVerdicts verdicts = judgeDrives(drives, health, VerdictScope::AllHealth);
     EXPECT_EQ(verdicts[0].status, DriveStatus::Failing);
     EXPECT_EQ(verdicts[2].reasons, std::vector<std::string>{"NVMe critical warning: reliability degraded"});
     EXPECT_EQ(verdicts[5].status, DriveStatus::Caution);
     EXPECT_EQ(verdicts[6].status, DriveStatus::Ok);
     EXPECT_TRUE(verdicts[9].reasons.empty());
     EXPECT_EQ(failingDriveCount(verdicts), 2);
-    EXPECT_EQ(failingDriveCount(judgeDrives(drives, HealthTable{})), 1) << "without the health reads";
+    EXPECT_EQ(failingDriveCount(judgeDrives(drives, HealthTable{}, VerdictScope::AllHealth)), 1)
+        << "without the health reads";
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "fakes/fake_volume_source.h"
+#include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
 #include "refresh/refresh.h"
 #include "scripted_device_port.h"
 #include "tray/status_evaluation.h"
@@ -50,7 +52,7 @@ protected:
 
 TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
     script("0 healthy\n2 failing-spf\n5 threshold-exceeded\n");
-    Refresh refresh(devices, volumes, readHealthLogs);
+    Refresh refresh(devices, volumes, windowHealthReads);
     ASSERT_TRUE(run(refresh));
     EXPECT_EQ(renders, 1);
     EXPECT_FALSE(refresh.running());
@@ -74,7 +76,7 @@ TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
 // The status compares with the counts the previous refresh left, not with zero.
 TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
     script("0 failing-spf\n");
-    Refresh refresh(devices, volumes, readHealthLogs);
+    Refresh refresh(devices, volumes, windowHealthReads);
     ASSERT_TRUE(run(refresh));
     volumes.add('E', 100'000'000'000, 1'000'000'000);  // a second volume below its limit
     ASSERT_TRUE(run(refresh));
@@ -108,8 +110,8 @@ TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
 // that the window, which does not read it, shows as ok.
 TEST_F(RefreshRun, HealthReadsWhenAskedJudgeByTheHealth) {
     script("1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n");
-    Refresh window(devices, volumes, readHealthLogs);
-    Refresh report(devices, volumes, readAllHealth);
+    Refresh window(devices, volumes, windowHealthReads);
+    Refresh report(devices, volumes, reportHealthReads);
     ASSERT_TRUE(run(window));
     ASSERT_TRUE(run(report));
     EXPECT_EQ(window.result().failingDriveCount, 0);
@@ -120,32 +122,34 @@ TEST_F(RefreshRun, HealthReadsWhenAskedJudgeByTheHealth) {
 }
 
 // An NVMe drive that refuses SMART commands is judged by its health log in both front ends:
-// the window reads the log alone, the report notes the verdict from its health reads.
+// the window reads the log alone, the report takes the verdict from its health reads.
 TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
     thresholds.defaultWarningPercent = 1;  // no volume in warning
     script("1 version-fails bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n3 version-fails bus=17\n");
-    Refresh window(devices, volumes, readHealthLogs);
-    Refresh report(devices, volumes, readAllHealth);
+    Refresh window(devices, volumes, windowHealthReads);
+    Refresh report(devices, volumes, reportHealthReads);
     ASSERT_TRUE(run(window));
     ASSERT_TRUE(run(report));
     for (const Refresh* refresh : {&window, &report}) {
         const RefreshResult& result = refresh->result();
-        EXPECT_EQ(smartState(result.drives[1]), SmartState::FailurePredicted);
-        EXPECT_EQ(result.drives[1].criticalWarning, 4);
-        EXPECT_EQ(smartState(result.drives[3]), SmartState::NoData) << "its log is refused";
+        EXPECT_EQ(smartState(result.drives[1], result.health[1]), SmartState::FailurePredicted);
+        EXPECT_EQ(result.health[1].source, HealthSource::NvmeLog);
+        EXPECT_EQ(result.health[1].nvme.criticalWarning, 4);
+        EXPECT_EQ(result.health[1].nvme.availableSpare, 90);
+        EXPECT_EQ(smartState(result.drives[3], result.health[3]), SmartState::NoData) << "its log is refused";
         EXPECT_EQ(result.verdicts[1].status, DriveStatus::Failing);
         EXPECT_EQ(result.verdicts[3].status, DriveStatus::Ok);
         EXPECT_EQ(result.failingDriveCount, 1);
         EXPECT_FALSE(status[refresh].isOk);
     }
-    EXPECT_EQ(window.result().health[1].source, HealthSource::None) << "the window keeps no health";
+    EXPECT_FALSE(window.result().health[1].temperature.available) << "the window reads the log alone";
     EXPECT_EQ(window.result().verdicts[1].reasons, std::vector<std::string>{"predicts failure"});
     EXPECT_EQ(report.result().verdicts[1].reasons,
               std::vector<std::string>{"NVMe critical warning: reliability degraded"});
 
     script("1 version-fails bus=17\n1 nvme-log spare=90 spare-threshold=10\n3 version-fails bus=17\n");
     ASSERT_TRUE(run(window));
-    EXPECT_EQ(smartState(window.result().drives[1]), SmartState::Ok);
+    EXPECT_EQ(smartState(window.result().drives[1], window.result().health[1]), SmartState::Ok);
     EXPECT_EQ(window.result().failingDriveCount, 0);
     EXPECT_TRUE(status[&window].stateChanged);
     EXPECT_TRUE(status[&window].isOk);
@@ -155,7 +159,7 @@ TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
 // a refresh inside the one being rendered, and the next one runs once it has finished.
 TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
     script("0 healthy\n");
-    Refresh refresh(devices, volumes, readHealthLogs);
+    Refresh refresh(devices, volumes, windowHealthReads);
     RefreshCycle cycle;
     int nestedRenders = 0;
     bool nestedRan = true;
@@ -172,7 +176,7 @@ TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
 }
 
 TEST_F(RefreshRun, ARenderingThatThrowsEndsTheRefresh) {
-    Refresh refresh(devices, volumes, readHealthLogs);
+    Refresh refresh(devices, volumes, windowHealthReads);
     EXPECT_THROW(refresh.run(thresholds, [](const RefreshResult&) { throw std::runtime_error("out of memory"); }),
                  std::runtime_error);
     EXPECT_FALSE(refresh.running());

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "little_endian_bytes.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
 #include "probe/health_probe.h"
@@ -18,9 +19,7 @@ namespace {
 
 using Buffer = std::vector<std::uint8_t>;
 
-std::uint32_t at32(const Buffer& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
+std::uint32_t at32(const Buffer& b, std::size_t at) { return testing::le32At(b, at); }
 
 std::string stringAt(const Buffer& b, std::uint32_t offset) {
     return std::string(reinterpret_cast<const char*>(&b[offset]));
@@ -425,11 +424,11 @@ TEST_F(ScriptedReplies, HealthProbeReadsWhatTheScenarioSays) {
                       "reading SMART data needs administrator rights (the request was refused with error 5)");
         } else {
             ASSERT_EQ(health[0].source, HealthSource::AtaSmart);
-            ASSERT_EQ(health[0].attributes.size(), 2u);
-            EXPECT_EQ(health[0].attributes[0].raw, 1864u);
-            EXPECT_TRUE(health[0].attributes[0].failingNow);
-            EXPECT_EQ(health[0].attributes[1].id, 194);
-            EXPECT_EQ(health[0].ataTemperatureCelsius, 31);
+            ASSERT_EQ(health[0].ata.attributes.size(), 2u);
+            EXPECT_EQ(health[0].ata.attributes[0].raw, 1864u);
+            EXPECT_TRUE(health[0].ata.attributes[0].failingNow);
+            EXPECT_EQ(health[0].ata.attributes[1].id, 194);
+            EXPECT_EQ(health[0].ata.temperatureCelsius, 31);
             EXPECT_TRUE(isHealthCritical(health[0]));
         }
         EXPECT_EQ(health[0].temperature.current, 31);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fakes/fake_file_store.h"
+#include "little_endian_bytes.h"
 #include "settings/settings_record.h"
 
 namespace kestrine {
@@ -12,7 +13,7 @@ namespace {
 using testing::bytesOf;
 
 std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | std::uint32_t{bytes[offset + 3]} << 24;
+    return testing::le32At(bytes, offset);
 }
 
 TEST(SettingsRecordLayout, DefaultRecordHasTheFileBytes) {

@@ -22,6 +22,7 @@
 #include "fakes/fake_volume_source.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
+#include "probe/health_log_verdict.h"
 #include "refresh/refresh.h"
 #include "settings/settings_store.h"
 #include "tray/status_evaluation.h"
@@ -141,7 +142,8 @@ protected:
 
     void updateDrivePanel() {
         lastDriveSelection = driveList.selectionMark();
-        drivePanel = drivePanelTexts(markedDrive(core.result().drives, driveList), systemMessages);
+        drivePanel =
+            drivePanelTexts(markedDrive(core.result().drives, driveList), core.result().health, systemMessages);
     }
 
     void updateVolumePanel() {
@@ -156,7 +158,7 @@ protected:
         const int oldWarnings = warnings;
         port.opens.clear();
         const bool ran = core.run(store.working(), [this](const RefreshResult& result) {
-            refillDriveList(result.drives, driveList);
+            refillDriveList(result.drives, result.health, driveList);
             refillVolumeList(result.volumeScan, result.volumes, volumeList);
             updateDrivePanel();
             updateVolumePanel();
@@ -292,7 +294,7 @@ protected:
     NoSystemMessages systemMessages;
     testing::CountingPause pause;
     SettingsStore store{files, sink, pause, baseFolder};
-    Refresh core{port, volumes, readHealthLogs};
+    Refresh core{port, volumes, windowHealthReads};
     RefreshCycle cycle;
     int failing = 0;
     int warnings = 0;

@@ -27,12 +27,13 @@ DriveRecord listedDrive(int number, const std::string& name, int level = 1) {
 class DriveListRefill : public ::testing::Test {
 protected:
     DriveTable drives;
+    HealthTable health;
     FakeListControl list;
 
     // Returns the failing-drive count the refresh takes from the same table.
     int refill() {
-        refillDriveList(drives, list);
-        return failingDriveCount(judgeDrives(drives, HealthTable{}));
+        refillDriveList(drives, health, list);
+        return failingDriveCount(judgeDrives(drives, health, VerdictScope::FailureVerdicts));
     }
     std::string textOf(int index) const { return list.text(index); }
 };
@@ -55,6 +56,22 @@ TEST_F(DriveListRefill, FirstRefillListsDrivesInNumberOrderAndSelectsTheFirst) {
     EXPECT_TRUE(list.items[0].focused);
     EXPECT_FALSE(list.items[1].selected);
     EXPECT_GE(list.selections, 1);
+}
+
+// An NVMe drive refusing SMART takes its picture from the health log in its own entry.
+TEST_F(DriveListRefill, NvmeDriveShowsItsLogVerdict) {
+    drives[2] = listedDrive(2, "NVMe Fast", 0);
+    drives[2].busType = 17;
+    health[1].source = HealthSource::NvmeLog;
+    health[1].nvme.criticalWarning = 0x04;
+    EXPECT_EQ(refill(), 0);
+    EXPECT_EQ(list.image(0), 0);
+    health[2] = health[1];
+    EXPECT_EQ(refill(), 1);
+    EXPECT_EQ(list.image(0), 2);
+    health[2].nvme.criticalWarning = 0;
+    EXPECT_EQ(refill(), 0);
+    EXPECT_EQ(list.image(0), 1);
 }
 
 TEST_F(DriveListRefill, FreshTableListsNothing) {

@@ -45,24 +45,25 @@ void expectNoDetails(const DrivePanelTexts& t) {
 }
 
 const FakeMessages messages;
+const HealthTable noHealth{};
 
-TEST(DrivePanel, NothingMarkedShowsNoneSelected) { expectNoDetails(drivePanelTexts(nullptr, messages)); }
+TEST(DrivePanel, NothingMarkedShowsNoneSelected) { expectNoDetails(drivePanelTexts(nullptr, noHealth, messages)); }
 
 TEST(DrivePanel, DriveRefusedAtFirstOpenShowsNoneSelected) {
     DriveRecord r;
     r.present = r.probed = true;
-    expectNoDetails(drivePanelTexts(&r, messages));
+    expectNoDetails(drivePanelTexts(&r, noHealth, messages));
 }
 
 TEST(DrivePanel, UnpluggedDriveShowsNoneSelected) {
     DriveRecord r = readDrive();
     r.present = false;
-    expectNoDetails(drivePanelTexts(&r, messages));
+    expectNoDetails(drivePanelTexts(&r, noHealth, messages));
 }
 
 TEST(DrivePanel, ReadDriveShowsIdentityAndGreenStates) {
     const DriveRecord r = readDrive();
-    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    const DrivePanelTexts t = drivePanelTexts(&r, noHealth, messages);
     EXPECT_EQ(t.name, "ACME X100");
     EXPECT_EQ(t.serial, "SN123");
     EXPECT_EQ(t.bus, "SATA");
@@ -77,14 +78,14 @@ TEST(DrivePanel, ReadDriveShowsIdentityAndGreenStates) {
 TEST(DrivePanel, RemovableDriveSaysRemovable) {
     DriveRecord r = readDrive();
     r.removable = true;
-    EXPECT_EQ(drivePanelTexts(&r, messages).fixedRemovable, "Removable");
+    EXPECT_EQ(drivePanelTexts(&r, noHealth, messages).fixedRemovable, "Removable");
 }
 
 TEST(DrivePanel, PredictedFailureIsRedAndFailedQueryGrey) {
     DriveRecord r = readDrive();
     r.predictOk = false;
     r.statusError = 31;
-    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    const DrivePanelTexts t = drivePanelTexts(&r, noHealth, messages);
     EXPECT_EQ(t.spfStatus, "Failure Predicted");
     EXPECT_EQ(t.spfColor, red);
     EXPECT_EQ(t.smartStatus, "Query Fail");
@@ -95,7 +96,7 @@ TEST(DrivePanel, MissingDataIsGreyNoDataAvailable) {
     DriveRecord r = readDrive();
     r.predictQueried = r.predictOk = false;
     r.smartCapable = false;
-    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    const DrivePanelTexts t = drivePanelTexts(&r, noHealth, messages);
     EXPECT_EQ(t.spfStatus, "No Data Available");
     EXPECT_EQ(t.smartStatus, "No Data Available");
     EXPECT_EQ(t.spfColor, grey);
@@ -106,7 +107,7 @@ TEST(DrivePanel, FailingIdentityShowsCannotReadButKeepsStates) {
     DriveRecord r = readDrive();
     r.identityError = 5;
     r.thresholdExceeded = true;
-    const DrivePanelTexts t = drivePanelTexts(&r, messages);
+    const DrivePanelTexts t = drivePanelTexts(&r, noHealth, messages);
     EXPECT_EQ(t.name, "None Selected");
     EXPECT_EQ(t.serial, "Cannot Read - Access is denied.\r\n");
     EXPECT_EQ(t.bus, t.serial);
@@ -117,10 +118,28 @@ TEST(DrivePanel, FailingIdentityShowsCannotReadButKeepsStates) {
     EXPECT_EQ(t.smartColor, red);
 }
 
+// An NVMe drive refusing SMART shows its own number's health log as its SMART Status.
+TEST(DrivePanel, NvmeDriveShowsTheLogVerdictOfItsOwnHealthEntry) {
+    DriveRecord r = readDrive();
+    r.driveNumber = 5;
+    r.busType = 17;
+    r.smartCapable = false;
+    HealthTable health;
+    health[4].source = HealthSource::NvmeLog;
+    EXPECT_EQ(drivePanelTexts(&r, health, messages).smartStatus, "No Data Available");
+    health[5].source = HealthSource::NvmeLog;
+    health[5].nvme.criticalWarning = 0x01;
+    const DrivePanelTexts t = drivePanelTexts(&r, health, messages);
+    EXPECT_EQ(t.smartStatus, "Failure Predicted");
+    EXPECT_EQ(t.smartColor, red);
+    health[5].nvme.criticalWarning = 0;
+    EXPECT_EQ(drivePanelTexts(&r, health, messages).smartStatus, "Ok");
+}
+
 TEST(DrivePanel, ErrorWithoutSystemTextIsUnknownError) {
     DriveRecord r = readDrive();
     r.identityError = 0x12345;
-    EXPECT_EQ(drivePanelTexts(&r, messages).serial, "Cannot Read - Unknown Error");
+    EXPECT_EQ(drivePanelTexts(&r, noHealth, messages).serial, "Cannot Read - Unknown Error");
 }
 
 TEST(DrivePanel, StatesHaveTheirColours) {

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "little_endian_bytes.h"
 #include "platform/win32_handle.h"
 
 namespace kestrine::e2e {
@@ -13,9 +14,7 @@ std::string commonAppData() {
     return folder;
 }
 
-void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
-}
+using testing::putLe32;
 
 }  // namespace
 
@@ -23,12 +22,12 @@ std::string settingsPath() { return commonAppData() + "\\VTN\\KSTM\\KSTMC.dat"; 
 
 Bytes defaultSettings() {
     Bytes bytes(settingsSize, 0);
-    put32(bytes, 0, 3);
-    put32(bytes, 4, settingsSize);
-    put32(bytes, defaultPercentAt, 10);
+    putLe32(bytes, 0, 3);
+    putLe32(bytes, 4, settingsSize);
+    putLe32(bytes, defaultPercentAt, 10);
     for (int slot = 0; slot < 26; ++slot) {
-        put32(bytes, ownPercentAt(slot), 10);
-        put32(bytes, 140 + 4 * static_cast<std::size_t>(slot), static_cast<std::uint32_t>(slot));
+        putLe32(bytes, ownPercentAt(slot), 10);
+        putLe32(bytes, 140 + 4 * static_cast<std::size_t>(slot), static_cast<std::uint32_t>(slot));
         bytes[useDefaultAt(slot)] = 1;
     }
     return bytes;

@@ -99,9 +99,9 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_EQ(table[0].busType, 1u);  // BusTypeScsi
     EXPECT_EQ(table[0].busTypeText, "SCSI");
     EXPECT_NE(table[0].versionError, 0u);
-    EXPECT_EQ(indicatorLevel(table[0]), IndicatorLevel::NoData);
+    EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::NoData);
     for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
 }
 
 // The health reads on Wine's disk: no ATA or NVMe source on its SCSI bus, a reason for it, and

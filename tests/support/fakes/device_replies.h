@@ -7,13 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace kestrine::testing {
+#include "little_endian_bytes.h"
 
-// Writes a little-endian 32-bit field into a scripted reply, growing it as needed.
-inline void putLe32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-    if (bytes.size() < offset + 4) bytes.resize(offset + 4);
-    for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
+namespace kestrine::testing {
 
 struct DescriptorFields {
     std::string vendor;

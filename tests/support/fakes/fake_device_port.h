@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/device_answers.h"
 #include "fakes/device_replies.h"
 #include "probe/device_port.h"
 
@@ -23,12 +24,12 @@ namespace kestrine::testing {
 
 class FakeDevicePort : public DevicePort {
 public:
-    static constexpr std::uint32_t fileNotFound = 2;
-    static constexpr std::uint32_t accessDenied = 5;
-    static constexpr std::uint32_t invalidFunction = 1;
-    static constexpr std::uint32_t notSupported = 50;
-    static constexpr std::uint32_t queryProperty = 0x002D1400;
-    static constexpr std::uint32_t smartRead = 0x0007C088;
+    static constexpr std::uint32_t fileNotFound = sdk::errorFileNotFound;
+    static constexpr std::uint32_t accessDenied = sdk::errorAccessDenied;
+    static constexpr std::uint32_t invalidFunction = sdk::errorInvalidFunction;
+    static constexpr std::uint32_t notSupported = sdk::errorNotSupported;
+    static constexpr std::uint32_t queryProperty = sdk::ioctlStorageQueryProperty;
+    static constexpr std::uint32_t smartRead = sdk::smartRcvDriveData;
 
     struct Answer {
         std::uint32_t error = 0;
@@ -110,8 +111,7 @@ private:
                                 std::all_of(out, out + outSize, [](std::uint8_t b) { return b == 0; })};
                 port_.requests.push_back(std::move(request));
             }
-            // Bits 14 and 15 of a control code: the access the handle needs for the request.
-            if (access_ == DeviceAccess::None && ((code >> 14) & 3) != 0) return {accessDenied, 0};
+            if (access_ == DeviceAccess::None && needsAccess(code)) return {accessDenied, 0};
             const Answer* answer = nullptr;
             if (const std::optional<Variant> variant = variantOf(code, in, inSize)) {
                 const auto& answers = port_.variants[path_];
@@ -124,11 +124,10 @@ private:
                 if (found == device.end()) return {invalidFunction, 0};
                 answer = &found->second;
             }
-            const std::size_t count = std::min<std::size_t>(answer->reply.size(), outSize);
-            std::copy_n(answer->reply.begin(), count, out);
-            if (answer->error != 0) return {answer->error, 0};
+            ControlResult result = answerWith(answer->error, answer->reply.data(), answer->reply.size(), out, outSize);
             const auto claimed = port_.claimedBytes.find(code);
-            return {0, claimed != port_.claimedBytes.end() ? claimed->second : static_cast<std::uint32_t>(count)};
+            if (result.error == 0 && claimed != port_.claimedBytes.end()) result.bytesReturned = claimed->second;
+            return result;
         }
 
     private:
@@ -136,7 +135,7 @@ private:
         // feature register of a SMART read.
         static std::optional<Variant> variantOf(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize) {
             if (code == queryProperty && in != nullptr && inSize >= 4) {
-                const std::uint32_t id = in[0] | in[1] << 8 | in[2] << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+                const std::uint32_t id = le32At(in);
                 if (id != 0) return Variant{code, id};
             }
             if (code == smartRead && in != nullptr && inSize > 4) return Variant{code, in[4]};

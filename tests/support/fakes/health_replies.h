@@ -13,16 +13,9 @@
 
 namespace kestrine::testing {
 
-inline void putLe16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-    bytes.at(offset) = static_cast<std::uint8_t>(value);
-    bytes.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
-}
-
 inline void putCounter(std::vector<std::uint8_t>& bytes, std::size_t offset, Counter128 value) {
-    for (std::size_t i = 0; i < 8; ++i) {
-        bytes.at(offset + i) = static_cast<std::uint8_t>(value.low >> (8 * i));
-        bytes.at(offset + 8 + i) = static_cast<std::uint8_t>(value.high >> (8 * i));
-    }
+    putLe(bytes, offset, value.low, 8);
+    putLe(bytes, offset + 8, value.high, 8);
 }
 
 // One row of a drive's attribute table and its threshold entry.
@@ -52,7 +45,7 @@ inline std::vector<std::uint8_t> smartDataReply(const std::vector<AttributeRow>&
         putLe16(bytes, entry + 1, row.flags);
         bytes.at(entry + 3) = row.current;
         bytes.at(entry + 4) = row.worst;
-        for (std::size_t i = 0; i < 6; ++i) bytes.at(entry + 5 + i) = static_cast<std::uint8_t>(row.raw >> (8 * i));
+        putLe(bytes, entry + 5, row.raw, 6);
     });
 }
 

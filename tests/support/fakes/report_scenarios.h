@@ -124,12 +124,12 @@ inline const std::vector<AttributeRow> healthySsdRows = {
     {198, advisory, 100, 100, 0, 0},  {241, advisory, 100, 100, 0xFFFF'FFFF'FFFF, 0},
 };
 
-// What a refresh hands the report: these drives and their health, judged as the refresh judges.
+// What a refresh hands the report: these drives and their health, judged as the report's refresh judges.
 inline RefreshResult judgedRefresh(const DriveTable& drives, const HealthTable& health) {
     RefreshResult result;
     result.drives = drives;
     result.health = health;
-    result.verdicts = judgeDrives(drives, health);
+    result.verdicts = judgeDrives(drives, health, VerdictScope::AllHealth);
     return result;
 }
 
@@ -290,7 +290,6 @@ inline std::vector<ReportScenario> reportScenarios() {
     nvme.drives[2].smartCapable = false;
     nvme.drives[2].versionError = invalidFunction;
     nvme.health[2] = nvmeDriveHealth(spareBelowThresholdLog());
-    noteHealthLog(nvme.drives[2], nvme.health[2]);  // as the report's run notes it
     all.push_back(nvme);
 
     // A standard user: the SMART reads refused, the temperature property still answered.
@@ -314,7 +313,6 @@ inline std::vector<ReportScenario> reportScenarios() {
     impossible.health[2] = nvmeDriveHealth(hotLog);
     const std::vector<std::uint8_t> property = temperatureReply(-200, 32767, -200);
     impossible.health[2].temperature = temperatureReading(property.data(), property.size());
-    noteHealthLog(impossible.drives[2], impossible.health[2]);
     all.push_back(impossible);
 
     for (ReportScenario& damaged : damagedSettingsScenarios()) all.push_back(std::move(damaged));
