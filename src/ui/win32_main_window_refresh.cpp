@@ -59,7 +59,8 @@ void MainWindow::toggleAutoRefresh() {
 
 void MainWindow::updateDrivePanel() {
     lastDriveSelection_ = driveList_.selectionMark();
-    const DrivePanelTexts texts = drivePanelTexts(markedDrive(shown_.drives, driveList_), shown_.health, systemMessages_);
+    const DrivePanelTexts texts =
+        drivePanelTexts(markedDrive(shown_.drives, driveList_), shown_.health, systemMessages_);
     if (texts.stateColors) {
         spfStatus_.setTextColor(texts.spfColor);
         smartStatus_.setTextColor(texts.smartColor);
