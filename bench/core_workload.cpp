@@ -92,28 +92,24 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 }
 
 CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
-    : devices_(healthyDrives(drives, kind)), volumes_(volumes), refresh_(devices_, volumes_, kestrine::readHealthLogs) {
+    : devices_(healthyDrives(drives, kind)),
+      volumes_(volumes),
+      refresh_(devices_, volumes_, kestrine::readHealthLogs),
+      presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_}) {
     probeAllDrives(partDrives_, devices_);
 }
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
-    refresh_.run(settings_, [this](const RefreshResult& result) {
-        refillDriveList(result.drives, driveList, [this] { updateDrivePanel(); });
-        refillVolumeList(result.volumeScan, volumeList, [this] { updateVolumePanel(); });
-        updateDrivePanel();
-        updateVolumePanel();
-        cycle.refreshed();
-    });
+    refresh_.run(settings_, [this](const RefreshResult& result) { presenter_.present(result); });
     failingDrives = refresh_.result().failingDriveCount;
     volumeWarnings = refresh_.result().volumeScan.warningCount;
     status = refresh_.result().status;
 }
 
 void CoreWorkload::idleTick() {
-    if (driveList.selectionMark() != lastDriveSelection_) updateDrivePanel();
-    if (volumeList.selectionMark() != lastVolumeSelection_) updateVolumePanel();
+    presenter_.followMarks();
     const TickPlan plan = cycle.tick(refresh_.running());
     if (plan.writeCountdown) countdownWrites += plan.countdown.size();
     if (plan.refresh) refresh();
@@ -124,24 +120,18 @@ void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, devices_); }
 
 void CoreWorkload::refillDrives() {
-    refillDriveList(refresh_.result().drives, driveList, [this] { updateDrivePanel(); });
+    refillDriveList(refresh_.result().drives, driveList, [this] { presenter_.updateDrivePanel(); });
 }
 
 void CoreWorkload::scanAllVolumes() {
     const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);
     volumeWarnings = scan.warningCount;
-    refillVolumeList(scan, volumeList, [this] { updateVolumePanel(); });
+    refillVolumeList(scan, volumeList, [this] { presenter_.updateVolumePanel(); });
 }
 
-void CoreWorkload::updateDrivePanel() {
-    lastDriveSelection_ = driveList.selectionMark();
-    drivePanel = drivePanelTexts(markedDrive(refresh_.result().drives, driveList), systemMessages_);
-}
+void CoreWorkload::updateDrivePanel() { presenter_.updateDrivePanel(); }
 
-void CoreWorkload::updateVolumePanel() {
-    lastVolumeSelection_ = volumeList.selectionMark();
-    volumePanel = volumePanelView(volumeList, refresh_.result().volumes, settings_, messageSink_);
-}
+void CoreWorkload::updateVolumePanel() { presenter_.updateVolumePanel(); }
 
 void CoreWorkload::evaluate() {
     status = evaluateStatus(oldFailingDrives_, oldVolumeWarnings_, failingDrives, volumeWarnings);
