@@ -15,4 +15,7 @@ namespace kestrine {
 // percent from `thresholds`.
 std::vector<WatchedItem> watchedItems(const RefreshResult& result, const SettingsRecord& thresholds);
 
+// The items of `watchedItems` that are problems, in its order, without their texts.
+std::vector<ProblemKey> problemsOf(const RefreshResult& result);
+
 }  // namespace kestrine

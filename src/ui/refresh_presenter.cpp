@@ -15,7 +15,8 @@ const RefreshResult noResult{};
 }  // namespace
 
 // The wait lasts until both lists are in step with the result; then the panels, the
-// countdown's restart, the overall state, and the news of what changed.
+// countdown's restart, the overall state, and the news of what changed (none while the
+// problems are the last refresh's, whose texts are then not made).
 void RefreshPresenter::present(const RefreshResult& result) {
     shown_ = &result;
     refillDriveList(result.drives, ports_.driveList, [this] { updateDrivePanel(); });
@@ -25,7 +26,8 @@ void RefreshPresenter::present(const RefreshResult& result) {
     updateVolumePanel();
     ports_.cycle.refreshed();
     applyStatus(result.status);
-    tellWhatIsNew(problemWatch_.update(watchedItems(result, ports_.thresholds)));
+    if (!problemWatch_.holds(problemsOf(result)))
+        tellWhatIsNew(problemWatch_.update(watchedItems(result, ports_.thresholds)));
 }
 
 const RefreshResult& RefreshPresenter::shown() const { return shown_ != nullptr ? *shown_ : noResult; }

@@ -71,6 +71,8 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       presenter_({driveList_, volumeList_, *this, trayIcon_, eventLog_, cycle_, systemMessages_, *this,
                   settings_.working()}) {}
 
+MainWindow::~MainWindow() = default;
+
 Reply MainWindow::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     return dispatchMessage(*this, std::span<const MessageEntry<MainWindow>>(messageTable), msg, wParam, lParam);
 }

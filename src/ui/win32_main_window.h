@@ -48,6 +48,9 @@ struct MainWindowPorts {
 class MainWindow : public Dialog, private MessageSink, private RefreshView {
 public:
     MainWindow(HINSTANCE resources, ApplicationInfo application, const MainWindowPorts& ports);
+    // Defined in one file: MinGW's linker refuses the destructor's thunks for two private
+    // bases when every file that uses the window makes its own copy.
+    ~MainWindow() override;
 
 private:
     static const MessageEntry<MainWindow> messageTable[];
