@@ -79,6 +79,6 @@ int main(int argc, char** argv) {
     // Printing the outcome keeps every step's work observable.
     std::printf("%s x%ld: %d failing drives, %d volume warnings, %d+%d items, panel '%s' '%s', %zu\n", mode.c_str(),
                 runs, core.failingDrives, core.volumeWarnings, core.driveList.itemCount(), core.volumeList.itemCount(),
-                core.drivePanel.name.c_str(), core.volumePanel.percentText.c_str(), core.countdownWrites);
+                core.view.drivePanel.name.c_str(), core.view.volumePanel.percentText.c_str(), core.countdownWrites);
     return 0;
 }

@@ -92,28 +92,23 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 }
 
 CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
-    : devices_(healthyDrives(drives, kind)), volumes_(volumes), refresh_(devices_, volumes_, windowHealthReads) {
+    : devices_(healthyDrives(drives, kind)),
+      volumes_(volumes),
+      refresh_(devices_, volumes_, windowHealthReads),
+      presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_}) {
     probeAllDrives(partDrives_, devices_);
 }
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
-    refresh_.run(settings_, [this](const RefreshResult& result) {
-        refillDriveList(result.drives, result.health, driveList);
-        refillVolumeList(result.volumeScan, result.volumes, volumeList);
-        updateDrivePanel();
-        updateVolumePanel();
-        cycle.refreshed();
-    });
+    refresh_.run(settings_, [this](const RefreshResult& result) { presenter_.present(result); });
     failingDrives = refresh_.result().failingDriveCount;
     volumeWarnings = refresh_.result().volumeScan.warningCount;
-    evaluate();
 }
 
 void CoreWorkload::idleTick() {
-    if (driveList.selectionMark() != lastDriveSelection_) updateDrivePanel();
-    if (volumeList.selectionMark() != lastVolumeSelection_) updateVolumePanel();
+    presenter_.followMarks();
     const TickPlan plan = cycle.tick(refresh_.running());
     if (plan.writeCountdown) countdownWrites += plan.countdown.size();
     if (plan.refresh) refresh();
@@ -131,16 +126,9 @@ void CoreWorkload::scanAllVolumes() {
     refillVolumeList(scan, partVolumes_, volumeList);
 }
 
-void CoreWorkload::updateDrivePanel() {
-    lastDriveSelection_ = driveList.selectionMark();
-    drivePanel =
-        drivePanelTexts(markedDrive(refresh_.result().drives, driveList), refresh_.result().health, systemMessages_);
-}
+void CoreWorkload::updateDrivePanel() { presenter_.updateDrivePanel(); }
 
-void CoreWorkload::updateVolumePanel() {
-    lastVolumeSelection_ = volumeList.selectionMark();
-    volumePanel = volumePanelView(volumeList, refresh_.result().volumes, settings_, messageSink_);
-}
+void CoreWorkload::updateVolumePanel() { presenter_.updateVolumePanel(); }
 
 void CoreWorkload::evaluate() {
     status = evaluateStatus(oldFailingDrives_, oldVolumeWarnings_, failingDrives, volumeWarnings);

@@ -1,8 +1,8 @@
 #pragma once
 // The core work of one window refresh and one idle tick, over fakes that answer at once:
 // healthy drives 0..N-1 behind the device port, volumes C: onwards behind the volume source,
-// and in-memory lists. The refresh is the window's own portable one, rendered into the lists
-// and panels as the window renders it, so the figures measure the core and nothing of the
+// in-memory lists, notification area and event log. The refresh is the window's own portable
+// one, rendered by the window's presenter, so the figures measure the core and nothing of the
 // operating system.
 #include <cstdint>
 #include <memory>
@@ -10,16 +10,19 @@
 #include <vector>
 
 #include "fakes/fake_device_port.h"
+#include "fakes/fake_event_log.h"
 #include "fakes/fake_list_control.h"
+#include "fakes/fake_notify_shell.h"
+#include "fakes/fake_refresh_view.h"
 #include "probe/device_port.h"
 #include "probe/drive_record.h"
 #include "refresh/refresh.h"
 #include "settings/message_sink.h"
 #include "settings/settings_record.h"
 #include "tray/status_evaluation.h"
-#include "ui/drive_panel.h"
+#include "tray/tray_icon.h"
 #include "ui/refresh_cycle.h"
-#include "ui/volume_panel.h"
+#include "ui/refresh_presenter.h"
 #include "volumes/volume_source.h"
 #include "volumes/volume_table.h"
 
@@ -56,8 +59,8 @@ public:
     CoreWorkload(const CoreWorkload&) = delete;  // the refresh holds references to the fakes
     CoreWorkload& operator=(const CoreWorkload&) = delete;
 
-    // The whole refresh: probe, health logs, verdicts, volume scan, status decision, then both
-    // lists, both panels and the countdown restart.
+    // The whole refresh: probe, health logs, verdicts, volume scan, status decision, then the
+    // presenter: both lists, both panels, the countdown restart, the state and the news.
     void refresh();
     // One tick with nothing to do but the selection checks and the countdown.
     void idleTick();
@@ -78,8 +81,7 @@ public:
     int failingDrives = 0;
     int volumeWarnings = 0;
     // What the window would have written into its controls, kept so no step can be dropped.
-    DrivePanelTexts drivePanel;
-    VolumePanelView volumePanel;
+    testing::RecordingRefreshView view;
     StatusDecision status;
     std::size_t countdownWrites = 0;
 
@@ -89,12 +91,14 @@ private:
     testing::NoSystemMessages systemMessages_;
     SilentMessageSink messageSink_;
     SettingsRecord settings_ = defaultSettings();
+    testing::FakeNotifyShell shell_;
+    TrayIcon tray_{shell_};
+    testing::RecordingEventLog eventLog_;
     Refresh refresh_;
+    RefreshPresenter presenter_;
     DriveTable partDrives_{};
     HealthTable partHealth_{};
     VolumeTable partVolumes_{};
-    int lastDriveSelection_ = -1;
-    int lastVolumeSelection_ = -1;
     int oldFailingDrives_ = 0;
     int oldVolumeWarnings_ = 0;
 };

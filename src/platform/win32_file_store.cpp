@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include <utility>
+#include <vector>
 
 #include "platform/win32_handle.h"
 #include "platform/win32_process_token.h"
@@ -16,15 +17,10 @@ namespace {
 // random source that repeats itself, takes one.
 constexpr int nameAttempts = 4;
 
-void note(const char* name, const std::string& path, DWORD argument = 0, DWORD flags = 0) {
-    if (recordedFileCalls != nullptr) recordedFileCalls->push_back({name, path, argument, flags});
-}
-
-bool writeAll(HANDLE file, const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+bool writeAll(Win32FileCalls& calls, HANDLE file, const std::uint8_t* bytes, std::size_t size) {
     while (size > 0) {
         DWORD written = 0;
-        note("WriteFile", path, static_cast<DWORD>(size));
-        if (!WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr)) return false;
+        if (!calls.writeFile(file, bytes, static_cast<DWORD>(size), written)) return false;
         if (written == 0) {
             SetLastError(ERROR_WRITE_FAULT);
             return false;
@@ -44,28 +40,19 @@ bool readOnly(const std::string& path) {
 
 // A new file, only where nothing is: CREATE_NEW refuses any existing name, a dangling link
 // too, and with FILE_FLAG_OPEN_REPARSE_POINT no reparse point is ever followed.
-UniqueHandle createNew(const std::string& path) {
-    const DWORD disposition = CREATE_NEW;
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-    note("CreateFileA", path, disposition, flags);
-    return UniqueHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition, flags, nullptr));
-}
-
-bool flushed(HANDLE file, const std::string& path) {
-    note("FlushFileBuffers", path);
-    return FlushFileBuffers(file) != FALSE;
+UniqueHandle createNew(Win32FileCalls& calls, const std::string& path) {
+    return UniqueHandle(
+        calls.createFile(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT));
 }
 
 // Whoever holds the target open, even sharing read, write and delete (as the console report
 // reads the settings), makes the replacing rename fail for that moment with access denied or
 // a sharing violation. Such a reader lets go within milliseconds, so the rename is tried
 // again for up to a second.
-bool moveIntoPlace(const std::string& from, const std::string& to) {
+bool moveIntoPlace(Win32FileCalls& calls, const std::string& from, const std::string& to) {
     constexpr int retries = 100;
-    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     for (int retry = 0;; ++retry) {
-        note("MoveFileExA", from, 0, flags);
-        if (MoveFileExA(from.c_str(), to.c_str(), flags)) return true;
+        if (calls.moveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         const DWORD error = GetLastError();
         if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || retry == retries) return false;
         Sleep(10);
@@ -107,10 +94,10 @@ FolderOwner ownerKind(PSID owner) {
 
 }  // namespace
 
-Win32FileStore::Win32FileStore(RandomSource& random) : random_(random) {}
+Win32FileStore::Win32FileStore(RandomSource& random, Win32FileCalls& calls) : random_(random), calls_(calls) {}
 
 Win32FileStore::Win32FileStore(std::string folderAccess)
-    : random_(systemRandom_), folderAccess_(std::move(folderAccess)) {}
+    : random_(systemRandom_), calls_(systemCalls_), folderAccess_(std::move(folderAccess)) {}
 
 bool Win32FileStore::exists(const std::string& path) { return found(path); }
 
@@ -136,20 +123,19 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
         ReplacementRandom random{};
         if (!random_.fill(random)) return failed(GetLastError());
         const std::string temporary = replacementPath(path, random);
-        UniqueHandle file = createNew(temporary);
+        UniqueHandle file = createNew(calls_, temporary);
         if (!file.valid()) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
             return failed(error);
         }
-        const bool written = writeAll(file.get(), temporary, bytes, size) && flushed(file.get(), temporary);
+        const bool written = writeAll(calls_, file.get(), bytes, size) && calls_.flushFileBuffers(file.get());
         DWORD error = GetLastError();
         file.reset();
-        if (written && moveIntoPlace(temporary, path)) return true;
+        if (written && moveIntoPlace(calls_, temporary, path)) return true;
         if (written) error = GetLastError();
         // The file this call created, and nothing else, goes again.
-        note("DeleteFileA", temporary);
-        DeleteFileA(temporary.c_str());
+        calls_.deleteFile(temporary);
         return failed(error);
     }
     return failed(ERROR_FILE_EXISTS);

@@ -6,12 +6,11 @@
 
 #include <string>
 
+#include "platform/win32_file_calls.h"
 #include "platform/win32_random_source.h"
 #include "settings/file_store.h"
 #include "settings/pause.h"
 #include "settings/settings_folder_access.h"
-
-#include <vector>
 
 namespace kestrine {
 
@@ -20,10 +19,10 @@ namespace kestrine {
 // target: an elevated copy writing into a folder other users can create files in writes
 // nowhere else. The folders it creates get the access list it was given (in the system's
 // security descriptor language): the settings folders' unless told otherwise. Its reads share
-// the file with readers only.
+// the file with readers only. A replacement's file calls go through `calls`.
 class Win32FileStore : public FileStore {
 public:
-    explicit Win32FileStore(RandomSource& random = systemRandom_);
+    explicit Win32FileStore(RandomSource& random = systemRandom_, Win32FileCalls& calls = systemCalls_);
     explicit Win32FileStore(std::string folderAccess);
     bool exists(const std::string& path) override;
     void createFolder(const std::string& path) override;
@@ -36,7 +35,9 @@ private:
     bool failed(DWORD error);
 
     static inline Win32RandomSource systemRandom_;
+    static inline SystemFileCalls systemCalls_;
     RandomSource& random_;
+    Win32FileCalls& calls_;
     std::string folderAccess_ = settingsFolderAccess;
     DWORD replaceError_ = 0;
 };
@@ -53,15 +54,5 @@ public:
     bool exists(const std::string& path) override;
     ReadResult read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
 };
-
-// The file calls of every replace in order, with what each was given, kept while a test
-// points this at a list: so it sees the flush come before the move and the flags of each call.
-struct FileCall {
-    std::string name;    // "CreateFileA", "WriteFile", "FlushFileBuffers", "MoveFileExA", "DeleteFileA"
-    std::string path;    // the file it named, or the handle's file
-    DWORD argument = 0;  // CreateFileA: the creation disposition; WriteFile: the bytes asked for
-    DWORD flags = 0;     // CreateFileA: the flags and attributes; MoveFileExA: its flags
-};
-inline std::vector<FileCall>* recordedFileCalls = nullptr;
 
 }  // namespace kestrine

@@ -1,8 +1,8 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes, bitmaps, image lists, event sources and local memory. Each kind names its close function, what a
-// held handle looks like and its verifier, which hears of every handle taken and released;
-// the owner closes a held handle exactly once. A window timer, which is no handle but must be
+// views, icons, brushes, image lists, screen device contexts, event sources and local memory.
+// Each kind names its close function, what a held handle looks like and its verifier, which
+// hears of every handle taken and released; the owner closes a held handle exactly once. A window timer, which is no handle but must be
 // killed as surely, has its own owner below.
 #include <windows.h>
 #include <commctrl.h>
@@ -58,10 +58,17 @@ public:
     Handle get() const noexcept { return handle_; }
     bool valid() const noexcept { return isHeld(handle_); }
     explicit operator bool() const noexcept { return valid(); }
+    // Closes the held handle and takes `handle`; given the handle it holds, it keeps it open.
     void reset(Handle handle = Handle{}) noexcept {
+        if (handle == handle_) return;
         free();
         handle_ = handle;
         adopted();
+    }
+    // Gives the held handle up without closing it: the caller closes it now.
+    [[nodiscard]] Handle release() noexcept {
+        if (valid()) Verifier::template released<UniqueOwner>();
+        return std::exchange(handle_, Handle{});
     }
 
 private:
@@ -91,9 +98,7 @@ inline void closeFind(HANDLE handle) { FindClose(handle); }
 inline void unmapView(std::uint8_t* view) { UnmapViewOfFile(view); }
 inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void deleteBrush(HBRUSH brush) { DeleteObject(brush); }
-inline void deleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
-inline void closeRegistryKey(HKEY key) { RegCloseKey(key); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deregisterEventSource(HANDLE source) { DeregisterEventSource(source); }
 inline void freeLocal(void* memory) { LocalFree(memory); }
@@ -107,10 +112,8 @@ using UniqueView = UniqueOwner<std::uint8_t*, handle_kinds::unmapView, handle_ki
 // which has no other way to see them (the process's kernel handles it counts from outside).
 using UniqueIcon = UniqueOwner<HICON, handle_kinds::destroyIcon, handle_kinds::isNonNull<HICON>, CountingVerifier>;
 using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds::isNonNull<HBRUSH>, CountingVerifier>;
-using UniqueBitmap = UniqueOwner<HBITMAP, handle_kinds::deleteBitmap, handle_kinds::isNonNull<HBITMAP>>;
 using UniqueImageList =
     UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>, CountingVerifier>;
-using UniqueRegistryKey = UniqueOwner<HKEY, handle_kinds::closeRegistryKey, handle_kinds::isNonNull<HKEY>>;
 using UniqueScreenDc = UniqueOwner<HDC, handle_kinds::releaseScreenDc, handle_kinds::isNonNull<HDC>>;
 using UniqueEventSource = UniqueOwner<HANDLE, handle_kinds::deregisterEventSource, handle_kinds::isNonNull<HANDLE>>;
 // Memory the system allocated for the caller with LocalAlloc (a converted security descriptor).

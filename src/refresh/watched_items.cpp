@@ -52,4 +52,16 @@ std::vector<WatchedItem> watchedItems(const RefreshResult& result) {
     return items;
 }
 
+std::vector<ProblemKey> problemsOf(const RefreshResult& result) {
+    std::vector<ProblemKey> problems;
+    for (int number = 0; number < driveTableSize; ++number) {
+        if (isListed(result.drives[number]) && result.verdicts[number].status == DriveStatus::Failing)
+            problems.emplace_back(WatchedItem::Kind::Drive, number);
+    }
+    for (const VolumeVerdict& verdict : result.volumeScan.verdicts) {
+        if (verdict.present && verdict.inWarning) problems.emplace_back(WatchedItem::Kind::Volume, verdict.slot);
+    }
+    return problems;
+}
+
 }  // namespace kestrine

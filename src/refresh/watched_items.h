@@ -14,4 +14,7 @@ namespace kestrine {
 // percent the scan judged it by.
 std::vector<WatchedItem> watchedItems(const RefreshResult& result);
 
+// The items of `watchedItems` that are problems, in its order, without their texts.
+std::vector<ProblemKey> problemsOf(const RefreshResult& result);
+
 }  // namespace kestrine

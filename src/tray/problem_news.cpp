@@ -10,7 +10,7 @@ ProblemNews ProblemWatch::update(const std::vector<WatchedItem>& now) {
                lastProblems_.end();
     };
     ProblemNews news;
-    std::vector<std::pair<WatchedItem::Kind, int>> problems;
+    std::vector<ProblemKey> problems;
     for (const WatchedItem& item : now) {
         if (item.problem) {
             problems.emplace_back(item.kind, item.number);

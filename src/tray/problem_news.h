@@ -23,6 +23,9 @@ struct WatchedItem {
     std::vector<std::string> figures;  // what its event names: the item and its numbers
 };
 
+// A problem by its item: the kind and the drive number or slot.
+using ProblemKey = std::pair<WatchedItem::Kind, int>;
+
 struct ProblemNews {
     std::vector<WatchedItem> appeared;   // problems the previous refresh did not have
     std::vector<WatchedItem> recovered;  // last refresh's problems that are ok now
@@ -34,9 +37,12 @@ struct ProblemNews {
 class ProblemWatch {
 public:
     ProblemNews update(const std::vector<WatchedItem>& now);
+    // True when `problems` are the last refresh's, in order: an update would then tell nothing
+    // and change nothing, so the items and their texts need not be made.
+    bool holds(const std::vector<ProblemKey>& problems) const { return problems == lastProblems_; }
 
 private:
-    std::vector<std::pair<WatchedItem::Kind, int>> lastProblems_;
+    std::vector<ProblemKey> lastProblems_;
 };
 
 // The notification's text: one line per new problem, at most `notificationLines`, then

@@ -68,7 +68,11 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       refresh_(ports.devices, ports.volumes, windowHealthReads),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
-      trayIcon_(ports.notifyShell) {}
+      trayIcon_(ports.notifyShell),
+      presenter_({driveList_, volumeList_, *this, trayIcon_, eventLog_, cycle_, systemMessages_, *this,
+                  settings_.working()}) {}
+
+MainWindow::~MainWindow() = default;
 
 Reply MainWindow::dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     return dispatchMessage(*this, std::span<const MessageEntry<MainWindow>>(messageTable), msg, wParam, lParam);
@@ -164,6 +168,7 @@ void MainWindow::setUpIcons() {
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(programSmallIcon_.get()));
     okIcon_ = loadIcon(resources(), IDI_OK, smallIconSize());
     warningIcon_ = loadIcon(resources(), IDI_DRIVE_WARNING, smallIconSize());
+    presenter_.icons = {handleValue(okIcon_.get()), handleValue(warningIcon_.get())};
     arrowDownIcon_ = loadIcon(resources(), IDI_ARROW_DOWN, smallIconSize());
     arrowUpIcon_ = loadIcon(resources(), IDI_ARROW_UP, smallIconSize());
     defaultDown_.setIcon(arrowDownIcon_.get());

@@ -16,11 +16,10 @@
 #include "settings/settings_store.h"
 #include "tray/event_log.h"
 #include "tray/notify_shell.h"
-#include "tray/problem_news.h"
-#include "tray/status_evaluation.h"
 #include "tray/tray_icon.h"
 #include "ui/application_info.h"
 #include "ui/refresh_cycle.h"
+#include "ui/refresh_presenter.h"
 #include "ui/win32_colored_label.h"
 #include "ui/win32_dialog.h"
 #include "ui/win32_gdi.h"
@@ -45,9 +44,12 @@ struct MainWindowPorts {
     bool elevated = false;       // administrator rights in force: see SettingsStore
 };
 
-class MainWindow : public Dialog, private MessageSink {
+class MainWindow : public Dialog, private MessageSink, private RefreshView {
 public:
     MainWindow(HINSTANCE resources, ApplicationInfo application, const MainWindowPorts& ports);
+    // Defined in one file: MinGW's linker refuses the destructor's thunks for two private
+    // bases when every file that uses the window makes its own copy.
+    ~MainWindow() override;
 
 private:
     static const MessageEntry<MainWindow> messageTable[];
@@ -84,15 +86,15 @@ private:
     void showAbout();
     void showNotes();
 
-    // The tick, and the refresh with its rendering.
+    // The tick, and the refresh with what the presenter writes into the window.
     void tick();
     void refresh();
-    void render(const RefreshResult& result, std::optional<WaitCursor>& wait);
     void toggleAutoRefresh();
-    void updateDrivePanel();
-    void updateVolumePanel();
-    void applyStatus(const StatusDecision& status);
-    void tellWhatIsNew(const ProblemNews& news);
+    void listsInStep() override;
+    void showDrivePanel(const DrivePanelTexts& texts) override;
+    void showVolumePanel(const VolumePanelView& view) override;
+    void showStateIcon(std::uintptr_t icon) override;
+    void comeForward() override;
     LRESULT OnDriveListClick(const NMHDR&);
     LRESULT OnVolumeListClick(const NMHDR&);
 
@@ -114,8 +116,6 @@ private:
     EventLog& eventLog_;
     SettingsStore settings_;
     Refresh refresh_;
-    RefreshResult shown_;  // what the last refresh rendered, which the panels show
-    StatusTracker status_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
     UniqueIcon programSmallIcon_;  // the title bar's until the overall state first changes
     UniqueIcon okIcon_;
@@ -124,10 +124,8 @@ private:
     UniqueIcon arrowUpIcon_;
     UniqueImageList statusImages_;  // shared by both lists, owned here
     UniqueTimer tick_;
-    int lastDriveSelection_ = -1;
-    int lastVolumeSelection_ = -1;
+    std::optional<WaitCursor> wait_;  // from the refresh's start until the lists are in step
     TrayIcon trayIcon_;
-    ProblemWatch problemWatch_;
     RefreshCycle cycle_;
     SharedMemory activation_;  // the single-copy hand-over byte
     bool isDuplicate_ = false;
@@ -149,6 +147,7 @@ private:
     ColoredLabel smartStatus_;
     Win32ListView driveList_;
     Win32ListView volumeList_;
+    RefreshPresenter presenter_;
 };
 
 }  // namespace kestrine

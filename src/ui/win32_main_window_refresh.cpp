@@ -3,12 +3,7 @@
 
 #include <commctrl.h>
 
-#include "refresh/watched_items.h"
 #include "resource.h"
-#include "tray/status_events.h"
-#include "ui/drive_list.h"
-#include "ui/drive_panel.h"
-#include "ui/volume_list.h"
 #include "ui/volume_panel.h"
 
 namespace kestrine {
@@ -21,8 +16,7 @@ void MainWindow::tick() {
         *request = 0;
         bringToFront();
     }
-    if (driveList_.selectionMark() != lastDriveSelection_) updateDrivePanel();
-    if (volumeList_.selectionMark() != lastVolumeSelection_) updateVolumePanel();
+    presenter_.followMarks();
     trayIcon_.retryAddIfDue();
 
     const TickPlan plan = cycle_.tick(refresh_.running());
@@ -30,23 +24,13 @@ void MainWindow::tick() {
     if (plan.refresh) refresh();
 }
 
+// The hourglass shows from the probe until the presenter has both lists in step. A refresh
+// asked for while one runs (from a message box inside it) is refused without one.
 void MainWindow::refresh() {
-    std::optional<WaitCursor> wait(std::in_place);
-    refresh_.run(settings_.working(), [&](const RefreshResult& result) { render(result, wait); });
-}
-
-// The wait cursor stays from the probe until both lists are in step with the result; then the
-// panels, the countdown's restart, the overall state, and the news of what changed.
-void MainWindow::render(const RefreshResult& result, std::optional<WaitCursor>& wait) {
-    shown_ = result;
-    refillDriveList(shown_.drives, shown_.health, driveList_);
-    refillVolumeList(shown_.volumeScan, shown_.volumes, volumeList_);
-    wait.reset();
-    updateDrivePanel();
-    updateVolumePanel();
-    cycle_.refreshed();
-    applyStatus(status_.update(shown_.failingDriveCount, shown_.volumeScan.warningCount));
-    tellWhatIsNew(problemWatch_.update(watchedItems(shown_)));
+    if (refresh_.running()) return;
+    wait_.emplace();
+    refresh_.run(settings_.working(), [this](const RefreshResult& result) { presenter_.present(result); });
+    wait_.reset();
 }
 
 void MainWindow::toggleAutoRefresh() {
@@ -57,10 +41,9 @@ void MainWindow::toggleAutoRefresh() {
     if (!autoRefresh) SetDlgItemTextA(hwnd(), IDC_NEXT_REFRESH, manualRefreshText);
 }
 
-void MainWindow::updateDrivePanel() {
-    lastDriveSelection_ = driveList_.selectionMark();
-    const DrivePanelTexts texts =
-        drivePanelTexts(markedDrive(shown_.drives, driveList_), shown_.health, systemMessages_);
+void MainWindow::listsInStep() { wait_.reset(); }
+
+void MainWindow::showDrivePanel(const DrivePanelTexts& texts) {
     if (texts.stateColors) {
         spfStatus_.setTextColor(texts.spfColor);
         smartStatus_.setTextColor(texts.smartColor);
@@ -76,11 +59,7 @@ void MainWindow::updateDrivePanel() {
     smartStatus_.setText(texts.smartStatus);
 }
 
-// The mark is noted before anything can show "BadVolumeID", so the ticks that run while that
-// box is open do not open it again.
-void MainWindow::updateVolumePanel() {
-    lastVolumeSelection_ = volumeList_.selectionMark();
-    const VolumePanelView view = volumePanelView(volumeList_, shown_.volumes, settings_.working(), *this);
+void MainWindow::showVolumePanel(const VolumePanelView& view) {
     driveLetter_.setText(view.letterText);
     percentFree_.setText(view.percentText);
     freeSpace_.setText(view.freeText);
@@ -89,37 +68,24 @@ void MainWindow::updateVolumePanel() {
     showVolumePercent(view.shownPercent);
 }
 
-// A change of the overall state swaps the small window icon and the tray picture and
-// tooltip; a grown problem count restores a minimised window (a hidden one stays hidden).
-void MainWindow::applyStatus(const StatusDecision& status) {
-    if (status.stateChanged) {
-        HICON icon = status.isOk ? okIcon_.get() : warningIcon_.get();
-        SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-        trayIcon_.setIcon(reinterpret_cast<std::uintptr_t>(icon));
-        trayIcon_.setTooltip(status.tooltip);
-    }
-    if (status.bringForward) {
-        if (IsIconic(hwnd()))
-            bringToFront();
-        else
-            BringWindowToTop(hwnd());
-    }
+void MainWindow::showStateIcon(std::uintptr_t icon) {
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, static_cast<LPARAM>(icon));
 }
 
-// New problems in one notification from the tray icon, whatever the window's state (Windows'
-// own notification settings decide whether it is shown); every change in the event log.
-void MainWindow::tellWhatIsNew(const ProblemNews& news) {
-    if (!news.appeared.empty()) trayIcon_.showNotification(notificationTitle, notificationText(news.appeared));
-    for (const LogEvent& event : statusEvents(news)) eventLog_.report(event);
+void MainWindow::comeForward() {
+    if (IsIconic(hwnd()))
+        bringToFront();
+    else
+        BringWindowToTop(hwnd());
 }
 
 LRESULT MainWindow::OnDriveListClick(const NMHDR&) {
-    updateDrivePanel();
+    presenter_.updateDrivePanel();
     return 0;
 }
 
 LRESULT MainWindow::OnVolumeListClick(const NMHDR&) {
-    updateVolumePanel();
+    presenter_.updateVolumePanel();
     return 0;
 }
 

@@ -6,13 +6,13 @@
 
 #include <utility>
 
-#include "platform/win32_handle.h"
 #include "resource.h"
 #include "win32_polling.h"
 #include "win32_program_run.h"
 #include "win32_remote_list.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
+#include "win32_test_handles.h"
 
 namespace kestrine::e2e {
 namespace {

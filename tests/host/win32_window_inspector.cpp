@@ -8,6 +8,7 @@
 
 #include "resource.h"
 #include "ui/win32_gdi.h"
+#include "win32_test_handles.h"
 #include "window_inspection.h"
 
 namespace kestrine::scripted {

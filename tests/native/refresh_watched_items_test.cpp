@@ -58,6 +58,8 @@ TEST(WatchedItems, ListedDrivesByTheirVerdictAndPresentVolumesWithTheirLinesAndF
     // Rounded down, as the report rounds: never "12.0 % free, below 12 %".
     EXPECT_EQ(items[4].line, "D: 11.9 % free, below 12 %");
     EXPECT_EQ(items[4].figures, (Figures{"D:", "11.9 %", "59.8 GB", "500.0 GB", "12"}));
+    using Kind = WatchedItem::Kind;
+    EXPECT_EQ(problemsOf(result), (std::vector<ProblemKey>{{Kind::Drive, 1}, {Kind::Drive, 4}, {Kind::Volume, 3}}));
 }
 
 TEST(WatchedItems, ACautionIsNeitherAProblemNorOk) {
@@ -68,6 +70,7 @@ TEST(WatchedItems, ACautionIsNeitherAProblemNorOk) {
     ASSERT_EQ(items.size(), 1u);
     EXPECT_FALSE(items[0].problem);
     EXPECT_FALSE(items[0].ok);
+    EXPECT_TRUE(problemsOf(result).empty());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The core through two thousand refreshes while drives fail, recover, appear and vanish,
-// volumes come and go, the user moves the list marks and the warning percents change. After
-// every refresh the two lists must show exactly what is there and the counts must agree with
-// them; nothing may pile up. Under the sanitized suite this is also the leak check.
+// volumes come and go, the user moves the list marks and the warning percents change, rendered
+// by the window's presenter. After every refresh the two lists must show exactly what is there,
+// the counts must agree with them, and the notification and the events must tell exactly what
+// changed; nothing may pile up. Under the sanitized suite this is also the leak check.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,21 +17,22 @@
 #include <vector>
 
 #include "fakes/fake_device_port.h"
+#include "fakes/fake_event_log.h"
 #include "fakes/fake_file_store.h"
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_message_sink.h"
+#include "fakes/fake_notify_shell.h"
+#include "fakes/fake_refresh_view.h"
 #include "fakes/fake_volume_source.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_log_verdict.h"
 #include "refresh/refresh.h"
 #include "settings/settings_store.h"
-#include "tray/status_evaluation.h"
+#include "tray/status_events.h"
 #include "ui/drive_list.h"
-#include "ui/drive_panel.h"
-#include "ui/refresh_cycle.h"
+#include "ui/refresh_presenter.h"
 #include "ui/volume_list.h"
-#include "ui/volume_panel.h"
 
 namespace kestrine {
 namespace {
@@ -39,15 +41,23 @@ using testing::descriptorReply;
 using testing::FakeDevicePort;
 using testing::FakeFileStore;
 using testing::FakeListControl;
+using testing::FakeNotifyShell;
 using testing::FakeVolumeSource;
 using testing::NoSystemMessages;
 using testing::predictReply;
+using testing::RecordingEventLog;
 using testing::RecordingMessageSink;
+using testing::RecordingRefreshView;
 using testing::smartReply;
 using testing::versionReply;
 
 constexpr int refreshesToRun = 2000;
 constexpr char baseFolder[] = "C:\\ProgramData";
+constexpr StateIcons stateIcons = {0x600D, 0xBAD};
+
+// A drive (by number) or a volume (by slot), as the notification and the events name it.
+enum class Watched { Drive, Volume };
+using WatchedKey = std::pair<Watched, int>;
 
 enum class DriveState { Missing, Healthy, PredictsFailure, ThresholdExceeded, NoSmart, AccessDenied, IdentityFails };
 // How often each state comes up: failing drives are rare enough for the overall state to
@@ -87,6 +97,9 @@ protected:
         files.folders.insert(baseFolder);
         store.runStartUpSequence();
         cycle.refreshPeriod = 2;  // an automatic refresh every third tick
+        presenter.icons = stateIcons;
+        tray.owner = 0x4242;
+        tray.add();
     }
 
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
@@ -140,49 +153,36 @@ protected:
         volumeList.mark = pick(volumeList.itemCount() + 1) - 1;
     }
 
-    void updateDrivePanel() {
-        lastDriveSelection = driveList.selectionMark();
-        drivePanel =
-            drivePanelTexts(markedDrive(core.result().drives, driveList), core.result().health, systemMessages);
-    }
-
-    void updateVolumePanel() {
-        lastVolumeSelection = volumeList.selectionMark();
-        volumePanel = volumePanelView(volumeList, core.result().volumes, store.working(), sink);
-    }
-
-    // The window's refresh: the portable refresh, rendered into the lists and panels as the
-    // window renders it.
+    // The window's refresh: the portable refresh, rendered by the window's presenter.
     void refresh() {
         const int oldFailing = failing;
         const int oldWarnings = warnings;
         port.opens.clear();
-        const bool ran = core.run(store.working(), [this](const RefreshResult& result) {
-            refillDriveList(result.drives, result.health, driveList);
-            refillVolumeList(result.volumeScan, result.volumes, volumeList);
-            updateDrivePanel();
-            updateVolumePanel();
-            cycle.refreshed();
-        });
+        problemsNow.clear();
+        presentNow.clear();
+        const bool ran = core.run(store.working(), [this](const RefreshResult& result) { presenter.present(result); });
         ASSERT_TRUE(ran);
         failing = core.result().failingDriveCount;
         warnings = core.result().volumeScan.warningCount;
-        status = tracker.update(failing, warnings);
         ++refreshes;
-        stateChanges += status.stateChanged ? 1 : 0;
         sawFailingDrive |= failing > 0;
         sawVolumeWarning |= warnings > 0;
         checkDriveList();
         checkVolumeList();
         checkPanelsAndStatus(oldFailing, oldWarnings);
+        checkNews();
     }
 
     // The window's tick: selection follow-up, then the clock.
     void tick() {
-        if (driveList.selectionMark() != lastDriveSelection) updateDrivePanel();
-        if (volumeList.selectionMark() != lastVolumeSelection) updateVolumePanel();
-        ASSERT_EQ(lastDriveSelection, driveList.mark);
-        ASSERT_EQ(lastVolumeSelection, volumeList.mark);
+        presenter.followMarks();
+        if (refreshes > 0) {
+            ASSERT_EQ(view.drivePanel.name, drivePanelTexts(markedDrive(core.result().drives, driveList),
+                                                            core.result().health, systemMessages)
+                                                .name);
+            ASSERT_EQ(view.volumePanel.letterText,
+                      volumeList.mark >= 0 ? volumeList.items[volumeList.mark].text.substr(0, 2) : "..");
+        }
         const bool counting = cycle.autoRefresh;
         const bool pending = cycle.refreshPending;
         const TickPlan plan = cycle.tick(core.running());
@@ -208,6 +208,8 @@ protected:
             ASSERT_EQ(shown.count(number) == 1, listed[number]) << "drive " << number;
             if (!listed[number]) continue;
             const FakeListControl::Item& item = driveList.items[driveList.findByData(number)];
+            presentNow.insert({Watched::Drive, number});
+            if (item.image == 2) problemsNow.insert({Watched::Drive, number});
             if (state == DriveState::IdentityFails) {
                 ASSERT_EQ(item.text, entryTexts[number]) << "a failing identity query keeps the entry's text";
             } else if (identityReadNow(state)) {
@@ -247,6 +249,8 @@ protected:
                                                                            : settings.warningPercent[item.data];
             const bool inWarning = volume.freeBytes * 100 < limit * volume.totalBytes;
             expectedWarnings += inWarning ? 1 : 0;
+            presentNow.insert({Watched::Volume, static_cast<int>(item.data)});
+            if (inWarning) problemsNow.insert({Watched::Volume, static_cast<int>(item.data)});
             ASSERT_EQ(item.image, inWarning ? volumeWarningImage : volumeOkImage) << letter;
             ASSERT_EQ(item.text.substr(0, 3), (std::string{letter, ':', ' '}));
             const std::string label = volume.labelFails ? "" : volume.label;
@@ -259,19 +263,64 @@ protected:
     void checkPanelsAndStatus(int oldFailing, int oldWarnings) {
         const DriveRecord* marked = markedDrive(core.result().drives, driveList);
         if (marked == nullptr) {
-            ASSERT_EQ(drivePanel.name, "None Selected");
+            ASSERT_EQ(view.drivePanel.name, "None Selected");
         } else if (identityReadNow(drives[marked->driveNumber])) {
-            ASSERT_EQ(drivePanel.name, displayNameOf(marked->driveNumber, revision[marked->driveNumber]));
+            ASSERT_EQ(view.drivePanel.name, displayNameOf(marked->driveNumber, revision[marked->driveNumber]));
         }
         if (volumeList.mark >= 0) {
-            ASSERT_EQ(volumePanel.letterText, volumeList.items[volumeList.mark].text.substr(0, 2));
+            ASSERT_EQ(view.volumePanel.letterText, volumeList.items[volumeList.mark].text.substr(0, 2));
         } else {
-            ASSERT_EQ(volumePanel.percentText, "...");
+            ASSERT_EQ(view.volumePanel.percentText, "...");
         }
+        ASSERT_EQ(view.listsInStepCount, refreshes);
 
-        ASSERT_EQ(status.isOk, failing == 0 && warnings == 0);
-        ASSERT_EQ(status.stateChanged, status.isOk != (oldFailing == 0 && oldWarnings == 0));
-        ASSERT_EQ(status.bringForward, failing > oldFailing || warnings > oldWarnings);
+        // The overall state from the counts before and after, as the user sees it.
+        const bool ok = failing == 0 && warnings == 0;
+        stateChanges += ok != (oldFailing == 0 && oldWarnings == 0) ? 1 : 0;
+        comeForwards += failing > oldFailing || warnings > oldWarnings ? 1 : 0;
+        ASSERT_EQ(view.comeForwardCount, comeForwards);
+        ASSERT_EQ(view.stateIcons.size(), static_cast<std::size_t>(stateChanges));
+        if (stateChanges == 0) return;
+        const std::uintptr_t icon = ok ? stateIcons.ok : stateIcons.warning;
+        ASSERT_EQ(view.stateIcons.back(), icon);
+        ASSERT_EQ(tray.data().icon, icon);
+        ASSERT_EQ(tray.data().tooltip, ok ? "Drive Status Ok" : "Drive Status Warning");
+    }
+
+    // What this refresh must tell, from the lists the checks above confirmed: the problems the
+    // refresh before did not have in one notification, and an event for each of them and for
+    // each of its problems that is listed and fine now. A problem whose item is gone is
+    // forgotten.
+    void checkNews() {
+        std::vector<std::uint32_t> expectedIds;
+        std::vector<std::uint32_t> recoveredIds;
+        int appeared = 0;
+        for (const WatchedKey& key : problemsNow) {
+            if (lastProblems.count(key) != 0) continue;
+            ++appeared;
+            expectedIds.push_back(key.first == Watched::Drive ? driveFailingEvent : volumeLowEvent);
+        }
+        for (const WatchedKey& key : lastProblems)
+            if (presentNow.count(key) != 0 && problemsNow.count(key) == 0)
+                recoveredIds.push_back(key.first == Watched::Drive ? driveOkEvent : volumeOkEvent);
+        expectedIds.insert(expectedIds.end(), recoveredIds.begin(), recoveredIds.end());
+        lastProblems = problemsNow;
+
+        std::vector<std::uint32_t> ids;
+        for (std::size_t i = eventsSeen; i < eventLog.events.size(); ++i) ids.push_back(eventLog.events[i].id);
+        eventsSeen = eventLog.events.size();
+        ASSERT_EQ(ids, expectedIds) << "refresh " << refreshes;
+        for (const std::uint32_t id : ids) ++eventCounts[id];
+
+        std::vector<std::string> notified;
+        for (std::size_t i = shellCallsSeen; i < shell.calls.size(); ++i)
+            if ((shell.calls[i].record.flags & notifyFlagInfo) != 0) notified.push_back(shell.calls[i].record.infoText);
+        shellCallsSeen = shell.calls.size();
+        ASSERT_EQ(notified.size(), appeared > 0 ? 1u : 0u) << "refresh " << refreshes;
+        if (appeared == 0) return;
+        ++notifications;
+        const auto lines = std::count(notified[0].begin(), notified[0].end(), '\n') + 1;
+        ASSERT_EQ(lines, std::min(appeared, 3) + (appeared > 3 ? 1 : 0)) << notified[0];
     }
 
     void checkThresholds() {
@@ -296,19 +345,29 @@ protected:
     SettingsStore store{files, sink, pause, baseFolder};
     Refresh core{port, volumes, windowHealthReads};
     RefreshCycle cycle;
+    RecordingRefreshView view;
+    FakeNotifyShell shell;
+    TrayIcon tray{shell};
+    RecordingEventLog eventLog;
+    RefreshPresenter presenter{
+        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, sink, store.working()}};
     int failing = 0;
     int warnings = 0;
-    int lastDriveSelection = -1;
-    int lastVolumeSelection = -1;
-    DrivePanelTexts drivePanel;
-    VolumePanelView volumePanel;
-    StatusTracker tracker;
-    StatusDecision status;
     int refreshes = 0;
     // Evidence that the run went through the situations it is meant to.
     int stateChanges = 0;
+    int comeForwards = 0;
     bool sawFailingDrive = false;
     bool sawVolumeWarning = false;
+    int notifications = 0;
+    std::map<std::uint32_t, int> eventCounts;  // by event id
+
+    // The problems and the listed items of this refresh, and the problems of the one before.
+    std::set<WatchedKey> problemsNow;
+    std::set<WatchedKey> presentNow;
+    std::set<WatchedKey> lastProblems;
+    std::size_t eventsSeen = 0;
+    std::size_t shellCallsSeen = 0;
 
     std::array<DriveState, driveTableSize> drives{};  // all Missing
     std::array<int, driveTableSize> revision{};
@@ -334,6 +393,16 @@ TEST_F(CoreSoak, ListsCountsAndPanelsFollowAChangingSystemThroughTwoThousandRefr
     EXPECT_TRUE(sawFailingDrive);
     EXPECT_TRUE(sawVolumeWarning);
     EXPECT_GT(stateChanges, 40);
+    // Every kind of news came up, each as often as the lists said it must (checked at every
+    // refresh), and no item recovered more often than it turned bad.
+    EXPECT_GT(notifications, 200);
+    EXPECT_GT(eventCounts[driveFailingEvent], 150);
+    EXPECT_GT(eventCounts[driveOkEvent], 100);
+    EXPECT_GT(eventCounts[volumeLowEvent], 60);
+    EXPECT_GT(eventCounts[volumeOkEvent], 20);
+    EXPECT_LE(eventCounts[driveOkEvent], eventCounts[driveFailingEvent]);
+    EXPECT_LE(eventCounts[volumeOkEvent], eventCounts[volumeLowEvent]);
+    EXPECT_EQ(eventCounts.size(), 4u) << "no other event";
 
     // The thresholds the user left behind are written as one 272-byte record.
     ASSERT_TRUE(store.saveSettings());

@@ -3,27 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_notify_shell.h"
 #include "tray/tray_icon.h"
 
 namespace kestrine {
 namespace {
 
-// Records every call; answers with `succeed`.
-class FakeNotifyShell : public NotifyShell {
-public:
-    struct Call {
-        NotifyAction action;
-        TrayIconRecord record;
-    };
-    std::vector<Call> calls;
-    bool succeed = true;
-    bool showsTheIcon = false;  // the shell has the icon already, so it refuses an add
-
-    bool notify(NotifyAction action, const TrayIconRecord& record) override {
-        calls.push_back({action, record});
-        return succeed && !(showsTheIcon && action == NotifyAction::Add);
-    }
-};
+using testing::FakeNotifyShell;
 
 class TrayIconCalls : public ::testing::Test {
 protected:

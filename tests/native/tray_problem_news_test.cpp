@@ -91,6 +91,18 @@ TEST(ProblemWatch, TellsWhatIsNewAndWhatIsOkAgain) {
     }
 }
 
+// Only the same problems in the same order are the ones it holds.
+TEST(ProblemWatch, HoldsExactlyTheLastRefreshsProblems) {
+    using Kind = WatchedItem::Kind;
+    ProblemWatch watch;
+    EXPECT_TRUE(watch.holds({}));
+    watch.update({drive(0, Health::Fine), drive(1, Health::Failing), volume(3, Health::Failing)});
+    EXPECT_TRUE(watch.holds({{Kind::Drive, 1}, {Kind::Volume, 3}}));
+    EXPECT_FALSE(watch.holds({{Kind::Drive, 1}}));
+    EXPECT_FALSE(watch.holds({{Kind::Drive, 1}, {Kind::Drive, 3}}));
+    EXPECT_FALSE(watch.holds({{Kind::Drive, 0}, {Kind::Drive, 1}, {Kind::Volume, 3}}));
+}
+
 struct TextRow {
     std::size_t problems;
     const char* text;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/win32_handle.h"
+#include "win32_test_handles.h"
 
 namespace kestrine::e2e {
 

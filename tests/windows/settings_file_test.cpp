@@ -23,6 +23,7 @@
 #include "settings/settings_folder_access.h"
 #include "settings/settings_store.h"
 #include "win32_polling.h"
+#include "win32_recording_file_calls.h"
 
 namespace kestrine {
 namespace {
@@ -324,22 +325,21 @@ TEST_F(SettingsOnDisk, PlantedLinksAreNeverWrittenThrough) {
     EXPECT_EQ(fileBytes(guessed), Bytes(50, 0x5A)) << "the link is left as it was";
 }
 
-// The calls of one replace, as the store records them for a test: a new file that
-// follows no link, the bytes, the flush, and only then the move, replacing and written
+// The calls of one replace, as a decorator of the store's file calls sees them: a new file
+// that follows no link, the bytes, the flush, and only then the move, replacing and written
 // through.
 TEST_F(SettingsOnDisk, ReplaceFlushesBeforeItMovesAndMovesWrittenThrough) {
     storedRecord(15);
     ChosenRandom random;
     random.queue = {randomOf(0x3C)};
-    Win32FileStore chosen(random);
+    testing::RecordingFileCalls recording;
+    Win32FileStore chosen(random, recording);
     const std::string temporary = replacementPath(file, randomOf(0x3C));
-    std::vector<FileCall> calls;
-    recordedFileCalls = &calls;
-    const bool replaced = chosen.replace(file, bytesOf(defaultSettings()).data(), sizeof(SettingsRecord));
-    recordedFileCalls = nullptr;
-    ASSERT_TRUE(replaced);
+    ASSERT_TRUE(chosen.replace(file, bytesOf(defaultSettings()).data(), sizeof(SettingsRecord)));
+    EXPECT_EQ(fileBytes(file), bytesOf(defaultSettings()));
+    const std::vector<testing::FileCall>& calls = recording.calls;
     ASSERT_EQ(calls.size(), 4u);
-    const FileCall& create = calls[0];
+    const testing::FileCall& create = calls[0];
     EXPECT_EQ(create.name, "CreateFileA");
     EXPECT_EQ(create.path, temporary);
     EXPECT_EQ(create.argument, DWORD{CREATE_NEW});
@@ -351,6 +351,37 @@ TEST_F(SettingsOnDisk, ReplaceFlushesBeforeItMovesAndMovesWrittenThrough) {
     EXPECT_EQ(calls[3].name, "MoveFileExA");
     EXPECT_EQ(calls[3].flags, DWORD{MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH});
     EXPECT_TRUE(onlyTheFile());
+}
+
+// A write or flush that fails moves nothing: the temporary file it made, and no other, goes
+// again, the target keeps its bytes, and the store reports the call's error.
+TEST_F(SettingsOnDisk, FailedWriteOrFlushDeletesTheTemporaryFileAndKeepsTheTarget) {
+    const struct {
+        const char* failing;
+        DWORD error;
+        std::vector<std::string> calls;
+    } rows[] = {
+        {"WriteFile", ERROR_DISK_FULL, {"CreateFileA", "WriteFile", "DeleteFileA"}},
+        {"FlushFileBuffers", ERROR_IO_DEVICE, {"CreateFileA", "WriteFile", "FlushFileBuffers", "DeleteFileA"}},
+    };
+    for (const auto& row : rows) {
+        storedRecord(15);
+        const Bytes old = *fileBytes(file);
+        ChosenRandom random;
+        random.queue = {randomOf(0x5D)};
+        testing::RecordingFileCalls recording;
+        recording.failing = row.failing;
+        recording.failingError = row.error;
+        Win32FileStore chosen(random, recording);
+        EXPECT_FALSE(chosen.replace(file, bytesOf(defaultSettings()).data(), sizeof(SettingsRecord)));
+        EXPECT_EQ(chosen.replaceError(), static_cast<std::uint32_t>(row.error)) << row.failing;
+        std::vector<std::string> names;
+        for (const testing::FileCall& call : recording.calls) names.push_back(call.name);
+        EXPECT_EQ(names, row.calls) << row.failing;
+        EXPECT_EQ(recording.calls.back().path, replacementPath(file, randomOf(0x5D))) << row.failing;
+        EXPECT_EQ(fileBytes(file), old) << row.failing;
+        EXPECT_TRUE(onlyTheFile()) << row.failing;
+    }
 }
 
 // The settings folders' access list as the system reads it: protected from inheritance,
