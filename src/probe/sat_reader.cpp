@@ -1,5 +1,6 @@
 #include "probe/sat_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -43,9 +44,10 @@ public:
 private:
     Answer sendOnce(SatCommand command) {
         const std::vector<std::uint8_t> in = makeSatRequest(command, cdb_, width_);
-        std::vector<std::uint8_t> out(in.size(), 0);
-        const auto size = static_cast<std::uint32_t>(in.size());
-        const ControlResult result = drive_.control(device::ioctlScsiPassThrough, in.data(), size, out.data(), size);
+        std::vector<std::uint8_t> out(satReplyCapacity(), 0);
+        const auto outSize = static_cast<std::uint32_t>(out.size());
+        const ControlResult result = drive_.control(device::ioctlScsiPassThrough, in.data(),
+                                                    static_cast<std::uint32_t>(in.size()), out.data(), outSize);
         Answer answer;
         if (result.error == errorAccessDenied) {
             answer.reason = "SCSI pass-through needs administrator rights (the request was refused with error 5)";
@@ -55,7 +57,7 @@ private:
             answer.reason = requestFailedReason(result.error);
             return answer;
         }
-        answer.reply = readSatReply(out.data(), std::min(result.bytesReturned, size), readsSector(command));
+        answer.reply = readSatReply(out.data(), std::min(result.bytesReturned, outSize), readsSector(command));
         if (answer.reply.outcome != SatOutcome::Refused) answered_ = cdb_;
         if (answer.reply.outcome != SatOutcome::Sector && answer.reply.outcome != SatOutcome::Registers)
             answer.reason = commandName(command) + " through ATA PASS-THROUGH (" +

@@ -1,5 +1,6 @@
 #include "probe/sat_request.h"
 
+#include <algorithm>
 #include <array>
 
 #include "probe/device_layouts.h"
@@ -52,6 +53,11 @@ PassThroughBuffer passThroughBuffer(device::PointerWidth width) {
     const std::size_t sense = alignedUp(device::passThroughLayout(width).size);
     const std::size_t data = alignedUp(sense + layout::senseBufferSize);
     return {sense, data, data + layout::dataBufferSize};
+}
+
+std::size_t satReplyCapacity() {
+    return std::max(passThroughBuffer(device::PointerWidth::Bits32).size,
+                    passThroughBuffer(device::PointerWidth::Bits64).size);
 }
 
 std::vector<std::uint8_t> makeSatRequest(SatCommand command, CdbSize cdbSize, device::PointerWidth width) {

@@ -26,6 +26,10 @@ struct PassThroughBuffer {
 };
 PassThroughBuffer passThroughBuffer(device::PointerWidth width);
 
+// An output buffer long enough for a reply in either layout, so that a reply saved by a build of
+// the other pointer width replays whole.
+std::size_t satReplyCapacity();
+
 // The input buffer for `command` in the structure of `width`: SMART RETURN STATUS as non-data
 // with CK_COND, so that the registers come back in the sense data; the others as PIO data-in
 // of one sector. The reply needs an output buffer as long.
