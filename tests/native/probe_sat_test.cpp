@@ -238,6 +238,7 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
     BridgeAnswer senseInStructure = senseAnswer(testing::descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)));
     senseInStructure.senseOffset = 8;
     const Bytes otherDescriptor = {0x80, 0x02, 0x09, 0x0C};  // vendor-specific, 4 bytes
+    const SatRegisters extended = {0x04, 0x11, 0x22, 0x4F, 0xC2, 0xA0, 0x50, true};
     struct Row {
         const char* name;
         BridgeAnswer answer;
@@ -252,12 +253,11 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
         {"sector where the structure moved it", moved, false, true, SatOutcome::Sector, {}, ""},
         {"descriptor registers", senseAnswer(testing::descriptorSense(0x01, 0x00, 0x1D, registers(0xF4, 0x2C))), true,
          false, SatOutcome::Registers, registers(0xF4, 0x2C), ""},
-        {"descriptor after another",
-         senseAnswer(testing::descriptorSense(0x00, 0, 0, registers(0x4F, 0xC2), otherDescriptor)), false, false,
-         SatOutcome::Registers, registers(0x4F, 0xC2), ""},
-        {"fixed registers",
-         senseAnswer(testing::fixedSense(0x01, 0x00, 0x1D, {0x04, 0x11, 0x22, 0x4F, 0xC2, 0xA0, 0x50, true})), true,
-         false, SatOutcome::Registers, SatRegisters{0x04, 0x11, 0x22, 0x4F, 0xC2, 0xA0, 0x50, true}, ""},
+        {"extended, after another descriptor",
+         senseAnswer(testing::descriptorSense(0x00, 0, 0, extended, otherDescriptor)), false, false,
+         SatOutcome::Registers, extended, ""},
+        {"fixed registers", senseAnswer(testing::fixedSense(0x01, 0x00, 0x1D, extended)), true, false,
+         SatOutcome::Registers, extended, ""},
         {"fixed without 00/1D",
          senseAnswer(testing::fixedSense(0x0B, 0x00, 0x00, registers(0x4F, 0xC2))),
          false,
