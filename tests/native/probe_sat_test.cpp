@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,11 +21,18 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using device::PointerWidth;
 using testing::BridgeAnswer;
+using testing::descriptorSense;
+using testing::FakeBridge;
+using testing::fixedSense;
 using testing::SatRegisters;
 
+constexpr PointerWidth bits32 = PointerWidth::Bits32;
+constexpr PointerWidth bits64 = PointerWidth::Bits64;
+const std::optional<SatRegisters> noRegisters;
+
 // Distinct values in every register, so that a field read from the wrong byte shows.
-SatRegisters registers(std::uint8_t mid, std::uint8_t high, std::uint8_t status = 0x50) {
-    return {0x04, 0x11, 0x22, mid, high, 0xA0, status, false};
+SatRegisters registers(std::uint8_t mid, std::uint8_t high, std::uint8_t status = 0x50, bool extend = false) {
+    return {0x04, 0x11, 0x22, mid, high, 0xA0, status, extend};
 }
 
 struct RealSectors {
@@ -50,181 +58,64 @@ AtaSector sectorOf(const Bytes& bytes) {
 
 BridgeAnswer dataAnswer(const Bytes& data) { return {0x00, {}, data, {}, {}, {}}; }
 BridgeAnswer senseAnswer(const Bytes& sense) { return {0x02, sense, {}, {}, {}, {}}; }
+BridgeAnswer statusOnly(std::uint8_t status) { return {status, {}, {}, {}, {}, {}}; }
 
-// A sector with every byte random but the checksum wrong; the same bytes each run.
+// Random bytes whose checksum is wrong; the same each run.
 Bytes randomBytes() {
     Bytes bytes(512);
-    std::uint32_t state = 0x2545F491;
-    for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>((state = state * 1664525 + 1013904223) >> 24);
-    std::uint32_t sum = 0;
-    for (const std::uint8_t byte : bytes) sum += byte;
+    std::uint32_t state = 0x2545F491, sum = 0;
+    for (std::uint8_t& byte : bytes)
+        sum += byte = static_cast<std::uint8_t>((state = state * 1664525 + 1013904223) >> 24);
     if (sum % 256 == 0) bytes[511] ^= 1;
     return bytes;
 }
 
-// --- requests ----------------------------------------------------------------------------------
-
 TEST(SatRequests, EachCommandInEachCdbAndLayoutCarriesItsFieldsWhereTheStructureSays) {
-    struct Row {
-        SatCommand command;
-        CdbSize cdb;
+    const struct {
         PointerWidth width;
-        std::size_t bufferSize, dataOffsetField, senseOffsetField, cdbAt, dataOffset, senseOffset;
-        std::uint8_t opcode, protocol, flags, features, count, mid, high, ataCommand;
-        std::size_t featuresAt, countAt, midAt, highAt, commandAt;
+        int length, bufferSize, dataOffsetAt, senseOffsetAt, cdbAt, dataOffset, senseOffset;
+    } structures[] = {{bits32, 44, 592, 20, 24, 28, 80, 48}, {bits64, 56, 600, 24, 32, 36, 88, 56}};
+    const struct {
+        CdbSize size;
+        int opcode, features, count, mid, high, command;
+    } cdbs[] = {{CdbSize::Sixteen, 0x85, 4, 6, 10, 12, 14}, {CdbSize::Twelve, 0xA1, 3, 4, 6, 7, 9}};
+    const struct {
+        SatCommand command;
+        int protocol, flags, features, count, mid, high, ata;
         const char* name;
+    } commands[] = {
+        {SatCommand::Identify, 0x08, 0x0E, 0x00, 1, 0x00, 0x00, 0xEC, "sat-identify"},
+        {SatCommand::SmartReadData, 0x08, 0x0E, 0xD0, 1, 0x4F, 0xC2, 0xB0, "sat-smart-data"},
+        {SatCommand::SmartReadThresholds, 0x08, 0x0E, 0xD1, 1, 0x4F, 0xC2, 0xB0, "sat-smart-thresholds"},
+        {SatCommand::SmartReturnStatus, 0x06, 0x20, 0xDA, 0, 0x4F, 0xC2, 0xB0, "sat-smart-status"},
     };
-    const Row rows[] = {
-        {SatCommand::Identify,
-         CdbSize::Sixteen,
-         PointerWidth::Bits64,
-         600,
-         24,
-         32,
-         36,
-         88,
-         56,
-         0x85,
-         0x08,
-         0x0E,
-         0x00,
-         1,
-         0x00,
-         0x00,
-         0xEC,
-         4,
-         6,
-         10,
-         12,
-         14,
-         "sat-identify"},
-        {SatCommand::SmartReadData,
-         CdbSize::Sixteen,
-         PointerWidth::Bits32,
-         592,
-         20,
-         24,
-         28,
-         80,
-         48,
-         0x85,
-         0x08,
-         0x0E,
-         0xD0,
-         1,
-         0x4F,
-         0xC2,
-         0xB0,
-         4,
-         6,
-         10,
-         12,
-         14,
-         "sat-smart-data"},
-        {SatCommand::SmartReadThresholds,
-         CdbSize::Twelve,
-         PointerWidth::Bits64,
-         600,
-         24,
-         32,
-         36,
-         88,
-         56,
-         0xA1,
-         0x08,
-         0x0E,
-         0xD1,
-         1,
-         0x4F,
-         0xC2,
-         0xB0,
-         3,
-         4,
-         6,
-         7,
-         9,
-         "sat-smart-thresholds"},
-        {SatCommand::SmartReturnStatus,
-         CdbSize::Twelve,
-         PointerWidth::Bits32,
-         592,
-         20,
-         24,
-         28,
-         80,
-         48,
-         0xA1,
-         0x06,
-         0x20,
-         0xDA,
-         0,
-         0x4F,
-         0xC2,
-         0xB0,
-         3,
-         4,
-         6,
-         7,
-         9,
-         "sat-smart-status"},
-        {SatCommand::SmartReturnStatus,
-         CdbSize::Sixteen,
-         PointerWidth::Bits64,
-         600,
-         24,
-         32,
-         36,
-         88,
-         56,
-         0x85,
-         0x06,
-         0x20,
-         0xDA,
-         0,
-         0x4F,
-         0xC2,
-         0xB0,
-         4,
-         6,
-         10,
-         12,
-         14,
-         "sat-smart-status"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name + std::string(row.width == PointerWidth::Bits32 ? " 32" : " 64"));
-        const Bytes in = makeSatRequest(row.command, row.cdb, row.width);
-        ASSERT_EQ(in.size(), row.bufferSize);
-        const bool data = row.command != SatCommand::SmartReturnStatus;
-        EXPECT_EQ(in[0] | in[1] << 8, row.width == PointerWidth::Bits32 ? 44 : 56);
-        EXPECT_EQ(in[6], static_cast<int>(row.cdb));
-        EXPECT_EQ(in[7], 32);
-        EXPECT_EQ(in[8], data ? 1 : 2);
-        EXPECT_EQ(in[12] | in[13] << 8, data ? 512 : 0);
-        EXPECT_EQ(in[16], 10) << "timeout";
-        EXPECT_EQ(in[row.dataOffsetField], row.dataOffset);
-        EXPECT_EQ(in[row.senseOffsetField], row.senseOffset);
-        const std::uint8_t* cdb = &in[row.cdbAt];
-        EXPECT_EQ(cdb[0], row.opcode);
-        EXPECT_EQ(cdb[1], row.protocol);
-        EXPECT_EQ(cdb[2], row.flags);
-        EXPECT_EQ(cdb[row.featuresAt], row.features);
-        EXPECT_EQ(cdb[row.countAt], row.count);
-        EXPECT_EQ(cdb[row.midAt], row.mid);
-        EXPECT_EQ(cdb[row.highAt], row.high);
-        EXPECT_EQ(cdb[row.commandAt], row.ataCommand);
-        EXPECT_EQ(satRequestName(in.data(), in.size()), std::optional<std::string_view>(row.name));
-        EXPECT_EQ(satRequestName(in.data(), row.width == PointerWidth::Bits32 ? 43 : 55), std::nullopt) << "cut";
+    for (const auto& s : structures) {
+        for (const auto& c : cdbs) {
+            for (const auto& a : commands) {
+                SCOPED_TRACE(std::string(a.name) + " " + std::to_string(s.length) + " " + std::to_string(c.opcode));
+                const Bytes in = makeSatRequest(a.command, c.size, s.width);
+                ASSERT_EQ(in.size(), s.bufferSize);
+                const bool data = a.count == 1;
+                EXPECT_EQ(std::vector<int>({in[0] | in[1] << 8, in[6], in[7], in[8], in[12] | in[13] << 8, in[16],
+                                            in[s.dataOffsetAt], in[s.senseOffsetAt]}),
+                          std::vector<int>({s.length, static_cast<int>(c.size), 32, data ? 1 : 2, data ? 512 : 0, 10,
+                                            s.dataOffset, s.senseOffset}));
+                const std::uint8_t* cdb = &in[s.cdbAt];
+                EXPECT_EQ(std::vector<int>({cdb[0], cdb[1], cdb[2], cdb[c.features], cdb[c.count], cdb[c.mid],
+                                            cdb[c.high], cdb[c.command]}),
+                          std::vector<int>({c.opcode, a.protocol, a.flags, a.features, a.count, a.mid, a.high, a.ata}));
+                EXPECT_EQ(satRequestName(in.data(), in.size()), std::optional<std::string_view>(a.name));
+                EXPECT_EQ(satRequestName(in.data(), s.length - 1), std::nullopt) << "cut";
+            }
+        }
     }
-    Bytes other = makeSatRequest(SatCommand::Identify, CdbSize::Sixteen, PointerWidth::Bits64);
+    Bytes other = makeSatRequest(SatCommand::Identify, CdbSize::Sixteen, bits64);
     other[0] = 48;
     EXPECT_EQ(satRequestName(other.data(), other.size()), std::nullopt) << "no layout has Length 48";
-    other = makeSatRequest(SatCommand::SmartReadData, CdbSize::Twelve, PointerWidth::Bits32);
+    other = makeSatRequest(SatCommand::SmartReadData, CdbSize::Twelve, bits32);
     other[28 + 3] = 0xD5;  // SMART READ LOG: not one of ours
     EXPECT_EQ(satRequestName(other.data(), other.size()), std::nullopt);
 }
-
-// --- replies -----------------------------------------------------------------------------------
 
 TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
     const Bytes sector = real().data;
@@ -235,10 +126,11 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
     truncated.returned = 300;
     BridgeAnswer dataOutside = dataAnswer(sector);
     dataOutside.dataOffset = std::uint64_t{1} << 32;
-    BridgeAnswer senseInStructure = senseAnswer(testing::descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)));
+    BridgeAnswer senseInStructure = senseAnswer(descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)));
     senseInStructure.senseOffset = 8;
-    const Bytes otherDescriptor = {0x80, 0x02, 0x09, 0x0C};  // vendor-specific, 4 bytes
-    const SatRegisters extended = {0x04, 0x11, 0x22, 0x4F, 0xC2, 0xA0, 0x50, true};
+    const Bytes vendorDescriptor = {0x80, 0x02, 0x09, 0x0C};
+    const SatRegisters extended = registers(0x4F, 0xC2, 0x50, true);
+    const SatRegisters aborted = registers(0x00, 0x00, 0x51);
     struct Row {
         const char* name;
         BridgeAnswer answer;
@@ -248,82 +140,39 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
         const char* problem;
     };
     const std::vector<Row> rows = {
-        {"sector, 64-bit", dataAnswer(sector), false, true, SatOutcome::Sector, {}, ""},
-        {"sector, 32-bit", dataAnswer(sector), true, true, SatOutcome::Sector, {}, ""},
-        {"sector where the structure moved it", moved, false, true, SatOutcome::Sector, {}, ""},
-        {"descriptor registers", senseAnswer(testing::descriptorSense(0x01, 0x00, 0x1D, registers(0xF4, 0x2C))), true,
-         false, SatOutcome::Registers, registers(0xF4, 0x2C), ""},
-        {"extended, after another descriptor",
-         senseAnswer(testing::descriptorSense(0x00, 0, 0, extended, otherDescriptor)), false, false,
-         SatOutcome::Registers, extended, ""},
-        {"fixed registers", senseAnswer(testing::fixedSense(0x01, 0x00, 0x1D, extended)), true, false,
-         SatOutcome::Registers, extended, ""},
-        {"fixed without 00/1D",
-         senseAnswer(testing::fixedSense(0x0B, 0x00, 0x00, registers(0x4F, 0xC2))),
-         false,
-         false,
-         SatOutcome::CheckCondition,
-         {},
-         "(sense key 0x0B, ASC/ASCQ 0x00/0x00)"},
-        {"refused",
-         senseAnswer(testing::descriptorSense(0x05, 0x24, 0x00, std::nullopt)),
-         false,
-         true,
-         SatOutcome::Refused,
-         {},
-         "the bridge refused the command (sense key 0x05, ASC/ASCQ 0x24/0x00)"},
-        {"aborted read", senseAnswer(testing::descriptorSense(0x0B, 0x00, 0x00, registers(0, 0, 0x51))), false, true,
-         SatOutcome::CheckCondition, registers(0, 0, 0x51), "; the drive's status 0x51, error 0x04"},
-        {"check condition without sense",
-         senseAnswer({}),
-         false,
-         true,
-         SatOutcome::CheckCondition,
-         {},
+        {"sector, 64-bit", dataAnswer(sector), false, true, SatOutcome::Sector, noRegisters, ""},
+        {"sector, 32-bit", dataAnswer(sector), true, true, SatOutcome::Sector, noRegisters, ""},
+        {"sector where the structure moved it", moved, false, true, SatOutcome::Sector, noRegisters, ""},
+        {"descriptor", senseAnswer(descriptorSense(0x01, 0x00, 0x1D, registers(0xF4, 0x2C))), true, false,
+         SatOutcome::Registers, registers(0xF4, 0x2C), ""},
+        {"extended, after another descriptor", senseAnswer(descriptorSense(0, 0, 0, extended, vendorDescriptor)), false,
+         false, SatOutcome::Registers, extended, ""},
+        {"fixed", senseAnswer(fixedSense(0x01, 0x00, 0x1D, extended)), true, false, SatOutcome::Registers, extended,
+         ""},
+        {"fixed without 00/1D", senseAnswer(fixedSense(0x0B, 0x00, 0x00, extended)), false, false,
+         SatOutcome::CheckCondition, noRegisters, "check condition (sense key 0x0B, ASC/ASCQ 0x00/0x00)"},
+        {"refused", senseAnswer(descriptorSense(0x05, 0x24, 0x00, noRegisters)), false, true, SatOutcome::Refused,
+         noRegisters, "the bridge refused the command (sense key 0x05, ASC/ASCQ 0x24/0x00)"},
+        {"aborted read", senseAnswer(descriptorSense(0x0B, 0x00, 0x00, aborted)), false, true,
+         SatOutcome::CheckCondition, aborted, "; the drive's status 0x51, error 0x04"},
+        {"check condition, no sense", senseAnswer({}), false, true, SatOutcome::CheckCondition, noRegisters,
          "a check condition without sense data"},
-        {"sense of no known format",
-         senseAnswer(Bytes(18, 0x7F)),
-         false,
-         false,
-         SatOutcome::CheckCondition,
-         {},
-         "no known format (response code 0x7F)"},
-        {"busy", {0x08, {}, {}, {}, {}, {}}, false, true, SatOutcome::CheckCondition, {}, "SCSI status 0x08"},
-        {"done, no registers",
-         {0x00, {}, {}, {}, {}, {}},
-         false,
-         false,
-         SatOutcome::NoRegisters,
-         {},
+        {"sense of no known format", senseAnswer(Bytes(18, 0x7F)), false, false, SatOutcome::CheckCondition,
+         noRegisters, "no known format (response code 0x7F)"},
+        {"busy", statusOnly(0x08), false, true, SatOutcome::CheckCondition, noRegisters, "SCSI status 0x08"},
+        {"done, no registers", statusOnly(0x00), false, false, SatOutcome::NoRegisters, noRegisters,
          "no ATA registers"},
-        {"short transfer",
-         dataAnswer(Bytes(sector.begin(), sector.begin() + 256)),
-         true,
-         true,
-         SatOutcome::ShortTransfer,
-         {},
-         "transferred 256 of 512 bytes"},
-        {"reply cut before the data ends",
-         truncated,
-         false,
-         true,
-         SatOutcome::Malformed,
-         {},
+        {"short transfer", dataAnswer(Bytes(sector.begin(), sector.begin() + 256)), true, true,
+         SatOutcome::ShortTransfer, noRegisters, "transferred 256 of 512 bytes"},
+        {"reply cut inside the data", truncated, false, true, SatOutcome::Malformed, noRegisters,
          "the data (512 bytes at offset 88) lies outside the reply's 300 bytes"},
-        {"data offset past 4 GiB",
-         dataOutside,
-         false,
-         true,
-         SatOutcome::Malformed,
-         {},
+        {"data offset past 4 GiB", dataOutside, false, true, SatOutcome::Malformed, noRegisters,
          "(512 bytes at offset 4294967296)"},
-        {"sense inside the structure",
-         senseInStructure,
-         false,
-         false,
-         SatOutcome::Malformed,
-         {},
+        {"sense inside the structure", senseInStructure, false, false, SatOutcome::Malformed, noRegisters,
          "the sense data (22 bytes at offset 8) lies outside"},
+    };
+    const auto values = [](const auto& r) {
+        return std::vector<int>({r.error, r.count, r.lbaLow, r.lbaMid, r.lbaHigh, r.device, r.status, r.extend});
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -333,14 +182,8 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
         EXPECT_NE(reply.problem.find(row.problem), std::string::npos) << reply.problem;
         EXPECT_EQ(reply.problem.empty(), row.outcome == SatOutcome::Sector || row.outcome == SatOutcome::Registers);
         EXPECT_EQ(bytesOf(reply.sector), row.outcome == SatOutcome::Sector ? sector : Bytes(512, 0));
-        ASSERT_EQ(reply.registers.has_value(), row.registers.has_value());
-        if (!row.registers) continue;
-        const SatRegisters& want = *row.registers;
-        const AtaRegisters& got = *reply.registers;
-        EXPECT_EQ(std::vector<int>(
-                      {got.error, got.count, got.lbaLow, got.lbaMid, got.lbaHigh, got.device, got.status, got.extend}),
-                  std::vector<int>({want.error, want.count, want.lbaLow, want.lbaMid, want.lbaHigh, want.device,
-                                    want.status, want.extend}));
+        EXPECT_EQ(reply.registers ? values(*reply.registers) : std::vector<int>(),
+                  row.registers ? values(*row.registers) : std::vector<int>());
     }
 }
 
@@ -363,8 +206,6 @@ TEST(SatReplies, AStructureThatDoesNotFitIsMalformed) {
     }
     EXPECT_EQ(readSatReply(nullptr, 600, true).outcome, SatOutcome::Malformed);
 }
-
-// --- sector checks -----------------------------------------------------------------------------
 
 TEST(SatSectorChecks, TheRealDrivesSectorsPassAndGarbageNever) {
     const AtaSector identify = sectorOf(real().identify);
@@ -396,7 +237,7 @@ TEST(SatSectorChecks, TheRealDrivesSectorsPassAndGarbageNever) {
     Bytes noId(512, 0);
     noId[0] = 0x10;
     noId[511] = 0xF0;
-    // The problem of each as SMART data, and as IDENTIFY data where that is another check's.
+    // Each as SMART data, and as IDENTIFY data where another check than the model's finds it.
     const struct {
         Bytes bytes;
         const char* smartProblem;
@@ -418,135 +259,98 @@ TEST(SatSectorChecks, TheRealDrivesSectorsPassAndGarbageNever) {
     }
 }
 
-// --- the reader ----------------------------------------------------------------------------------
-
-// A bridge that answers every command as a healthy drive behind it would, with the real sectors.
-testing::FakeBridge healthyBridge() {
-    testing::FakeBridge bridge;
-    bridge.answers["identify"] = dataAnswer(real().identify);
-    bridge.answers["smart-data"] = dataAnswer(real().data);
-    bridge.answers["smart-thresholds"] = dataAnswer(real().thresholds);
-    bridge.answers["smart-status"] = senseAnswer(testing::descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)));
+// A bridge that answers every command as the healthy drive behind it would, but for `changes`.
+FakeBridge bridgeAnswering(const std::map<std::string, BridgeAnswer>& changes = {}) {
+    FakeBridge bridge;
+    bridge.answers = {{"identify", dataAnswer(real().identify)},
+                      {"smart-data", dataAnswer(real().data)},
+                      {"smart-thresholds", dataAnswer(real().thresholds)},
+                      {"smart-status", senseAnswer(descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)))}};
+    for (const auto& [command, answer] : changes) bridge.answers[command] = answer;
     return bridge;
 }
 
-std::vector<std::string> sequence(const char* cdb) {
-    return {cdb + std::string(" identify"), cdb + std::string(" smart-data"), cdb + std::string(" smart-thresholds"),
-            cdb + std::string(" smart-status")};
-}
-
 TEST(SatReader, EachBridgeGivesItsHealthOrAReasonForEachPart) {
+    FakeBridge refuses16 = bridgeAnswering(), refusesBoth = bridgeAnswering(), standardUser = bridgeAnswering();
+    refuses16.refusedCdbs = {16};
+    refusesBoth.refusedCdbs = {16, 12};
+    standardUser.error = 5;
+    FakeBridge saved32 = bridgeAnswering(), saved64 = bridgeAnswering();
+    saved32.answerNarrow = true;
+    saved64.answerNarrow = false;
+    Bytes badChecksum = real().data;
+    badChecksum[2 + 12 + 5] += 1;  // the second attribute's raw value
+    BridgeAnswer outside = dataAnswer(real().data);
+    outside.dataOffset = 2000;
+    const BridgeAnswer notReady = senseAnswer(descriptorSense(0x02, 0x04, 0x00, noRegisters));
     struct Row {
         const char* name;
-        void (*script)(testing::FakeBridge&);
+        FakeBridge bridge;
         PointerWidth width;
         SatStatus status;
-        const char* statusReason;
-        bool identity, data, thresholds;
-        const char* dataReason;
+        const char* reason;  // the status's, else the SMART data's
+        const char* parts;   // "idt": identity, data and thresholds read; "-" where not
         std::optional<CdbSize> cdb;
-        std::vector<std::string> seen;
     };
-    const auto none = [](testing::FakeBridge&) {};
     const std::vector<Row> rows = {
-        {"healthy", none, PointerWidth::Bits64, SatStatus::Ok, "", true, true, true, "", CdbSize::Sixteen,
-         sequence("16")},
+        {"healthy", bridgeAnswering(), bits64, SatStatus::Ok, "", "idt", CdbSize::Sixteen},
         {"threshold exceeded, fixed-format sense",
-         [](testing::FakeBridge& b) {
-             b.answers["smart-status"] = senseAnswer(testing::fixedSense(0x01, 0x00, 0x1D, registers(0xF4, 0x2C)));
-         },
-         PointerWidth::Bits32, SatStatus::ThresholdExceeded, "", true, true, true, "", CdbSize::Sixteen,
-         sequence("16")},
-        {"refuses (16), answers (12)",
-         [](testing::FakeBridge& b) { b.refusedCdbs = {16}; },
-         PointerWidth::Bits64,
-         SatStatus::Ok,
-         "",
-         true,
-         true,
-         true,
-         "",
-         CdbSize::Twelve,
-         {"16 identify", "12 identify", "12 smart-data", "12 smart-thresholds", "12 smart-status"}},
-        {"refuses both",
-         [](testing::FakeBridge& b) {
-             b.refusedCdbs = {16, 12};
-         },
-         PointerWidth::Bits64,
+         bridgeAnswering({{"smart-status", senseAnswer(fixedSense(0x01, 0x00, 0x1D, registers(0xF4, 0x2C)))}}), bits32,
+         SatStatus::ThresholdExceeded, "", "idt", CdbSize::Sixteen},
+        {"refuses (16), answers (12)", refuses16, bits64, SatStatus::Ok, "", "idt", CdbSize::Twelve},
+        {"refuses both", refusesBoth, bits64, SatStatus::Unknown,
+         "SMART RETURN STATUS through ATA PASS-THROUGH (12): the bridge refused the command", "---", std::nullopt},
+        {"check condition", bridgeAnswering({{"smart-data", notReady}, {"smart-status", notReady}}), bits64,
          SatStatus::Unknown,
-         "SMART RETURN STATUS through ATA PASS-THROUGH (12): the bridge refused the command",
-         false,
-         false,
-         false,
-         "SMART READ DATA through ATA PASS-THROUGH (12): the bridge refused",
-         std::nullopt,
-         {"16 identify", "12 identify", "12 smart-data", "12 smart-thresholds", "12 smart-status"}},
-        {"check condition",
-         [](testing::FakeBridge& b) {
-             b.answers["smart-data"] = senseAnswer(testing::descriptorSense(0x04, 0x44, 0x00, std::nullopt));
-             b.answers["smart-status"] = senseAnswer(testing::descriptorSense(0x04, 0x44, 0x00, std::nullopt));
-         },
-         PointerWidth::Bits64, SatStatus::Unknown,
-         "SMART RETURN STATUS through ATA PASS-THROUGH (16): the bridge reported a check condition (sense key 0x04, "
-         "ASC/ASCQ 0x44/0x00)",
-         true, false, true, "SMART READ DATA through ATA PASS-THROUGH (16): the bridge reported a check condition",
-         CdbSize::Sixteen, sequence("16")},
-        {"short transfer", [](testing::FakeBridge& b) { b.answers["smart-data"] = dataAnswer(Bytes(128, 0x10)); },
-         PointerWidth::Bits64, SatStatus::Ok, "", true, false, true, "the bridge transferred 128 of 512 bytes",
-         CdbSize::Sixteen, sequence("16")},
-        {"bad checksum",
-         [](testing::FakeBridge& b) {
-             Bytes data = real().data;
-             data[2 + 12 + 5] += 1;  // the second attribute's raw value
-             b.answers["smart-data"] = dataAnswer(data);
-         },
-         PointerWidth::Bits64, SatStatus::Ok, "", true, false, true, "the SMART data has a wrong checksum",
-         CdbSize::Sixteen, sequence("16")},
-        {"zeros and patterns, no registers",
-         [](testing::FakeBridge& b) {
-             b.answers["identify"] = dataAnswer(Bytes(512, 0));
-             b.answers["smart-data"] = dataAnswer(Bytes(512, 0x5A));
-             b.answers["smart-thresholds"] = dataAnswer(randomBytes());
-             b.answers["smart-status"] = {0x00, {}, {}, {}, {}, {}};
-         },
-         PointerWidth::Bits64, SatStatus::Unknown, "the bridge returned no ATA registers", false, false, false,
-         "the SMART data repeats a pattern of 1 byte", CdbSize::Sixteen, sequence("16")},
-        {"saved by a 32-bit build, read by a 64-bit one", [](testing::FakeBridge& b) { b.answerNarrow = true; },
-         PointerWidth::Bits64, SatStatus::Ok, "", true, true, true, "", CdbSize::Sixteen, sequence("16")},
-        {"saved by a 64-bit build, read by a 32-bit one", [](testing::FakeBridge& b) { b.answerNarrow = false; },
-         PointerWidth::Bits32, SatStatus::Ok, "", true, true, true, "", CdbSize::Sixteen, sequence("16")},
+         "SMART RETURN STATUS through ATA PASS-THROUGH (16): the bridge reported a check condition (sense key 0x02, "
+         "ASC/ASCQ 0x04/0x00)",
+         "i-t", CdbSize::Sixteen},
+        {"short transfer", bridgeAnswering({{"smart-data", dataAnswer(Bytes(128, 0x10))}}), bits64, SatStatus::Ok,
+         "SMART READ DATA through ATA PASS-THROUGH (16): the bridge transferred 128 of 512 bytes", "i-t",
+         CdbSize::Sixteen},
+        {"bad checksum", bridgeAnswering({{"smart-data", dataAnswer(badChecksum)}}), bits64, SatStatus::Ok,
+         "the SMART data has a wrong checksum (its bytes sum to 1 modulo 256, not 0)", "i-t", CdbSize::Sixteen},
+        {"zeros, a pattern, random bytes, no registers",
+         bridgeAnswering({{"identify", dataAnswer(Bytes(512, 0))},
+                          {"smart-data", dataAnswer(Bytes(512, 0x5A))},
+                          {"smart-thresholds", dataAnswer(randomBytes())},
+                          {"smart-status", statusOnly(0x00)}}),
+         bits64, SatStatus::Unknown, "the bridge returned no ATA registers", "---", CdbSize::Sixteen},
+        {"saved by a 32-bit build, read by a 64-bit one", saved32, bits64, SatStatus::Ok, "", "idt", CdbSize::Sixteen},
+        {"saved by a 64-bit build, read by a 32-bit one", saved64, bits32, SatStatus::Ok, "", "idt", CdbSize::Sixteen},
         {"offsets outside the reply, aborted status",
-         [](testing::FakeBridge& b) {
-             b.answers["smart-data"].dataOffset = 2000;
-             b.answers["smart-status"] =
-                 senseAnswer(testing::descriptorSense(0x01, 0x00, 0x1D, registers(0x00, 0x00, 0x51)));
-         },
-         PointerWidth::Bits64, SatStatus::Unknown, "the drive aborted SMART RETURN STATUS (status 0x51, error 0x04)",
-         true, false, true, "the data (512 bytes at offset 2000) lies outside the reply's 600 bytes", CdbSize::Sixteen,
-         sequence("16")},
-        {"a standard user", [](testing::FakeBridge& b) { b.error = 5; }, PointerWidth::Bits64, SatStatus::Unknown,
-         "SCSI pass-through needs administrator rights", false, false, false,
-         "SCSI pass-through needs administrator rights", std::nullopt, sequence("16")},
+         bridgeAnswering({{"smart-data", outside},
+                          {"smart-status", senseAnswer(descriptorSense(0x01, 0x00, 0x1D, registers(0, 0, 0x51)))}}),
+         bits64, SatStatus::Unknown, "the drive aborted SMART RETURN STATUS (status 0x51, error 0x04)", "i-t",
+         CdbSize::Sixteen},
+        {"a standard user", standardUser, bits64, SatStatus::Unknown,
+         "SCSI pass-through needs administrator rights (the request was refused with error 5)", "---", std::nullopt},
     };
-    for (const Row& row : rows) {
+    for (Row row : rows) {
         SCOPED_TRACE(row.name);
-        testing::FakeBridge bridge = healthyBridge();
-        row.script(bridge);
-        const SatHealth health = readSatHealth(bridge, row.width);
+        const SatHealth health = readSatHealth(row.bridge, row.width);
         EXPECT_EQ(health.status, row.status);
-        EXPECT_NE(health.statusUnknownReason.find(row.statusReason), std::string::npos) << health.statusUnknownReason;
+        const std::string& reason =
+            row.status == SatStatus::Unknown ? health.statusUnknownReason : health.smartData.unavailableReason;
+        EXPECT_EQ(reason.find(row.reason) == std::string::npos ? reason : row.reason, row.reason);
         EXPECT_EQ(health.statusUnknownReason.empty(), row.status != SatStatus::Unknown);
-        EXPECT_EQ(health.model, row.identity ? "INTEL SSDSA2CW120G3" : "");
-        EXPECT_EQ(health.serial, row.identity ? "CVPR109301UZ120LGN" : "");
-        EXPECT_EQ(health.identityUnavailableReason.empty(), row.identity) << health.identityUnavailableReason;
-        EXPECT_EQ(bytesOf(health.smartData.bytes), row.data ? real().data : Bytes());
-        EXPECT_NE(health.smartData.unavailableReason.find(row.dataReason), std::string::npos)
-            << health.smartData.unavailableReason;
-        EXPECT_EQ(health.smartData.unavailableReason.empty(), row.data);
-        EXPECT_EQ(bytesOf(health.smartThresholds.bytes), row.thresholds ? real().thresholds : Bytes())
-            << health.smartThresholds.unavailableReason;
+        const std::string parts = {health.model.empty() ? '-' : 'i', health.smartData.bytes ? 'd' : '-',
+                                   health.smartThresholds.bytes ? 't' : '-'};
+        EXPECT_EQ(parts, row.parts) << health.identityUnavailableReason << health.smartThresholds.unavailableReason;
+        EXPECT_EQ(health.model, row.parts[0] == 'i' ? "INTEL SSDSA2CW120G3" : "");
+        EXPECT_EQ(health.serial, row.parts[0] == 'i' ? "CVPR109301UZ120LGN" : "");
+        EXPECT_EQ(health.identityUnavailableReason.empty(), row.parts[0] == 'i');
+        EXPECT_EQ(bytesOf(health.smartData.bytes), row.parts[1] == 'd' ? real().data : Bytes());
+        EXPECT_EQ(health.smartData.unavailableReason.empty(), row.parts[1] == 'd');
+        EXPECT_EQ(bytesOf(health.smartThresholds.bytes), row.parts[2] == 't' ? real().thresholds : Bytes());
         EXPECT_EQ(health.cdbSize, row.cdb);
-        EXPECT_EQ(bridge.seen, row.seen);
+        // (16) until the bridge refuses it, then the refused command again and the rest in (12).
+        const bool fellBack = row.bridge.refusedCdbs.count(16) != 0;
+        std::vector<std::string> sent = {"16 identify"};
+        if (fellBack) sent.push_back("12 identify");
+        for (const char* command : {"smart-data", "smart-thresholds", "smart-status"})
+            sent.push_back((fellBack ? "12 " : "16 ") + std::string(command));
+        EXPECT_EQ(row.bridge.seen, sent);
     }
 }
 
