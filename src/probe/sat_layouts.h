@@ -112,6 +112,19 @@ inline constexpr std::uint8_t identifyDevice = 0xEC;
 inline constexpr std::uint8_t statusError = 0x01;  // ERR in the status register
 }  // namespace ataCdb
 
+// Where a sense format keeps the ATA registers a drive returned.
+struct AtaRegisterOffsets {
+    std::size_t error;
+    std::size_t count;
+    std::size_t lbaLow;
+    std::size_t lbaMid;
+    std::size_t lbaHigh;
+    std::size_t device;
+    std::size_t status;
+    std::size_t extendFlags;
+    std::uint8_t extendBit;
+};
+
 // Sense data: fixed format (response codes 0x70 and 0x71) and descriptor format (0x72, 0x73).
 namespace sense {
 inline constexpr std::uint8_t responseCodeMask = 0x7F;
@@ -138,16 +151,17 @@ inline constexpr std::size_t senseKey = 2;
 inline constexpr std::size_t asc = 12;
 inline constexpr std::size_t ascq = 13;
 inline constexpr std::size_t minimumSize = 14;  // through the ASCQ
-// The ATA registers in the Information and Command-specific information fields.
-inline constexpr std::size_t error = 3;
-inline constexpr std::size_t status = 4;
-inline constexpr std::size_t device = 5;
-inline constexpr std::size_t count = 6;
-inline constexpr std::size_t extendFlags = 8;  // bit 7: EXTEND
-inline constexpr std::uint8_t extendBit = 0x80;
-inline constexpr std::size_t lbaLow = 9;
-inline constexpr std::size_t lbaMid = 10;
-inline constexpr std::size_t lbaHigh = 11;
+// The ATA registers in the Information field (3 to 6) and the Command-specific information
+// field (8 to 11).
+inline constexpr AtaRegisterOffsets registers = {.error = 3,
+                                                 .count = 6,
+                                                 .lbaLow = 9,
+                                                 .lbaMid = 10,
+                                                 .lbaHigh = 11,
+                                                 .device = 5,
+                                                 .status = 4,
+                                                 .extendFlags = 8,
+                                                 .extendBit = 0x80};
 }  // namespace fixedFormat
 
 // The ATA Status Return descriptor: a code, its length, then the registers (each 16-bit one as
@@ -156,20 +170,20 @@ namespace ataStatusReturn {
 inline constexpr std::uint8_t code = 0x09;
 inline constexpr std::uint8_t additionalLength = 0x0C;
 inline constexpr std::size_t size = 2 + additionalLength;
-inline constexpr std::size_t extendFlags = 2;  // bit 0: EXTEND
-inline constexpr std::uint8_t extendBit = 0x01;
-inline constexpr std::size_t error = 3;
-inline constexpr std::size_t count = 5;
-inline constexpr std::size_t lbaLow = 7;
-inline constexpr std::size_t lbaMid = 9;
-inline constexpr std::size_t lbaHigh = 11;
-inline constexpr std::size_t device = 12;
-inline constexpr std::size_t status = 13;
+inline constexpr AtaRegisterOffsets registers = {.error = 3,
+                                                 .count = 5,
+                                                 .lbaLow = 7,
+                                                 .lbaMid = 9,
+                                                 .lbaHigh = 11,
+                                                 .device = 12,
+                                                 .status = 13,
+                                                 .extendFlags = 2,
+                                                 .extendBit = 0x01};
 }  // namespace ataStatusReturn
 }  // namespace sense
 
-static_assert(sense::ataStatusReturn::status + 1 == sense::ataStatusReturn::size);
-static_assert(sense::fixedFormat::lbaHigh < sense::fixedFormat::asc);
+static_assert(sense::ataStatusReturn::registers.status + 1 == sense::ataStatusReturn::size);
+static_assert(sense::fixedFormat::registers.lbaHigh < sense::fixedFormat::asc);
 static_assert(sense::descriptorFormat::firstDescriptor + sense::ataStatusReturn::size <= passThrough::senseBufferSize);
 
 }  // namespace kestrine::device

@@ -19,31 +19,16 @@ std::string codeText(const SenseCode& code) {
     return "sense key " + hexByte(code.key) + ", ASC/ASCQ " + hexByte(code.asc) + "/" + hexByte(code.ascq);
 }
 
-AtaRegisters statusReturnRegisters(const std::uint8_t* descriptor) {
-    namespace field = senseLayout::ataStatusReturn;
+AtaRegisters registersAt(const std::uint8_t* bytes, const device::AtaRegisterOffsets& at) {
     AtaRegisters registers;
-    registers.extend = (descriptor[field::extendFlags] & field::extendBit) != 0;
-    registers.error = descriptor[field::error];
-    registers.count = descriptor[field::count];
-    registers.lbaLow = descriptor[field::lbaLow];
-    registers.lbaMid = descriptor[field::lbaMid];
-    registers.lbaHigh = descriptor[field::lbaHigh];
-    registers.device = descriptor[field::device];
-    registers.status = descriptor[field::status];
-    return registers;
-}
-
-AtaRegisters fixedFormatRegisters(const std::uint8_t* sense) {
-    namespace field = senseLayout::fixedFormat;
-    AtaRegisters registers;
-    registers.extend = (sense[field::extendFlags] & field::extendBit) != 0;
-    registers.error = sense[field::error];
-    registers.count = sense[field::count];
-    registers.lbaLow = sense[field::lbaLow];
-    registers.lbaMid = sense[field::lbaMid];
-    registers.lbaHigh = sense[field::lbaHigh];
-    registers.device = sense[field::device];
-    registers.status = sense[field::status];
+    registers.extend = (bytes[at.extendFlags] & at.extendBit) != 0;
+    registers.error = bytes[at.error];
+    registers.count = bytes[at.count];
+    registers.lbaLow = bytes[at.lbaLow];
+    registers.lbaMid = bytes[at.lbaMid];
+    registers.lbaHigh = bytes[at.lbaHigh];
+    registers.device = bytes[at.device];
+    registers.status = bytes[at.status];
     return registers;
 }
 
@@ -60,7 +45,7 @@ void decodeDescriptorFormat(const std::uint8_t* sense, std::size_t length, Decod
     const std::size_t end = senseEnd(sense, length);
     for (std::size_t at = format::firstDescriptor; at + 2 <= end; at += 2 + std::size_t{sense[at + 1]}) {
         if (sense[at] == status::code && sense[at + 1] >= status::additionalLength && at + status::size <= end) {
-            decoded.registers = statusReturnRegisters(sense + at);
+            decoded.registers = registersAt(sense + at, status::registers);
             return;
         }
     }
@@ -72,7 +57,7 @@ void decodeFixedFormat(const std::uint8_t* sense, std::size_t length, DecodedSen
     decoded.code = SenseCode{static_cast<std::uint8_t>(sense[format::senseKey] & senseLayout::senseKeyMask),
                              sense[format::asc], sense[format::ascq]};
     if (decoded.code->asc == senseLayout::ataInformationAsc && decoded.code->ascq == senseLayout::ataInformationAscq)
-        decoded.registers = fixedFormatRegisters(sense);
+        decoded.registers = registersAt(sense, format::registers);
 }
 
 // A range the structure gives, inside the reply and behind the structure.

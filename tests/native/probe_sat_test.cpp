@@ -24,14 +24,13 @@ using testing::BridgeAnswer;
 using testing::descriptorSense;
 using testing::FakeBridge;
 using testing::fixedSense;
-using testing::SatRegisters;
 
 constexpr PointerWidth bits32 = PointerWidth::Bits32;
 constexpr PointerWidth bits64 = PointerWidth::Bits64;
-const std::optional<SatRegisters> noRegisters;
+const std::optional<AtaRegisters> noRegisters;
 
 // Distinct values in every register, so that a field read from the wrong byte shows.
-SatRegisters registers(std::uint8_t mid, std::uint8_t high, std::uint8_t status = 0x50, bool extend = false) {
+AtaRegisters registers(std::uint8_t mid, std::uint8_t high, std::uint8_t status = 0x50, bool extend = false) {
     return {0x04, 0x11, 0x22, mid, high, 0xA0, status, extend};
 }
 
@@ -129,14 +128,14 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
     BridgeAnswer senseInStructure = senseAnswer(descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)));
     senseInStructure.senseOffset = 8;
     const Bytes vendorDescriptor = {0x80, 0x02, 0x09, 0x0C};
-    const SatRegisters extended = registers(0x4F, 0xC2, 0x50, true);
-    const SatRegisters aborted = registers(0x00, 0x00, 0x51);
+    const AtaRegisters extended = registers(0x4F, 0xC2, 0x50, true);
+    const AtaRegisters aborted = registers(0x00, 0x00, 0x51);
     struct Row {
         const char* name;
         BridgeAnswer answer;
         bool narrow, readsSector;
         SatOutcome outcome;
-        std::optional<SatRegisters> registers;
+        std::optional<AtaRegisters> registers;
         const char* problem;
     };
     const std::vector<Row> rows = {

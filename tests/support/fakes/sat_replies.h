@@ -15,19 +15,9 @@
 
 #include "fakes/device_replies.h"
 #include "probe/device_port.h"
+#include "probe/sat_reply.h"
 
 namespace kestrine::testing {
-
-struct SatRegisters {
-    std::uint8_t error = 0;
-    std::uint8_t count = 0;
-    std::uint8_t lbaLow = 0;
-    std::uint8_t lbaMid = 0;
-    std::uint8_t lbaHigh = 0;
-    std::uint8_t device = 0;
-    std::uint8_t status = 0;
-    bool extend = false;
-};
 
 // Descriptor-format sense data (response code 0x72): the sense key in byte 1, ASC and ASCQ in
 // 2 and 3, the additional length in 7, then `other` descriptors and, with registers, the ATA
@@ -35,7 +25,7 @@ struct SatRegisters {
 // count 5, LBA low 7, mid 9, high 11 (each 16-bit register's high byte before it), device 12,
 // status 13.
 inline std::vector<std::uint8_t> descriptorSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq,
-                                                 std::optional<SatRegisters> registers,
+                                                 std::optional<AtaRegisters> registers,
                                                  const std::vector<std::uint8_t>& other = {}) {
     std::vector<std::uint8_t> sense = {0x72, key, asc, ascq, 0, 0, 0, 0};
     sense.insert(sense.end(), other.begin(), other.end());
@@ -62,7 +52,7 @@ inline std::vector<std::uint8_t> descriptorSense(std::uint8_t key, std::uint8_t 
 // in 7, the Command-specific information (8 to 11) holding EXTEND in bit 7 of byte 8 and LBA
 // low, mid and high, ASC and ASCQ in 12 and 13.
 inline std::vector<std::uint8_t> fixedSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq,
-                                            const SatRegisters& registers) {
+                                            const AtaRegisters& registers) {
     std::vector<std::uint8_t> sense(18, 0);
     sense[0] = 0x70;
     sense[2] = key;
