@@ -20,39 +20,16 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_health.h"
 #include "probe/drive_probe.h"
+#include "real_drives.h"
 
 namespace kestrine {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::string realDrives() {
-    const char* folder = std::getenv("KESTRINE_REAL_DRIVES");
-    return folder != nullptr && *folder != '\0' ? folder : KESTRINE_REAL_DRIVES;
-}
-
-const std::string ataBlob = realDrives() + "/ata/INTEL_SSDSA2CW120G3--4PC10302";
-
-Bytes fileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    EXPECT_TRUE(file) << "cannot read " << path;
-    return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
-// libatasmart's blob: sections of a 4-character tag, a big-endian 32-bit length and the bytes.
-std::map<std::string, Bytes> blobSections(const Bytes& blob) {
-    std::map<std::string, Bytes> sections;
-    for (std::size_t at = 0; at + 8 <= blob.size();) {
-        const std::string tag(blob.begin() + static_cast<long>(at), blob.begin() + static_cast<long>(at) + 4);
-        const std::size_t length = std::size_t{blob[at + 4]} << 24 | std::size_t{blob[at + 5]} << 16 |
-                                   std::size_t{blob[at + 6]} << 8 | blob[at + 7];
-        if (at + 8 + length > blob.size()) break;
-        sections[tag] =
-            Bytes(blob.begin() + static_cast<long>(at) + 8, blob.begin() + static_cast<long>(at + 8 + length));
-        at += 8 + length;
-    }
-    return sections;
-}
+using testing::ataBlob;
+using testing::blobSections;
+using testing::fileBytes;
+using testing::realDrives;
 
 // The sector as the SMART read's reply carries it: behind the 16-byte SENDCMDOUTPARAMS head.
 Bytes smartReply(const Bytes& sector) {
