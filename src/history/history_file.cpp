@@ -160,17 +160,19 @@ std::optional<Value> optionalField(const std::uint8_t* block, std::size_t offset
     return static_cast<Value>(field(block, offset, width));
 }
 
-// Ids in strictly rising order, as they were written; none when the bytes are not all there.
-std::optional<std::set<std::uint8_t>> readIds(ByteReader& reader, std::size_t count) {
-    const std::uint8_t* ids = reader.take(count);
-    if (ids == nullptr || std::adjacent_find(ids, ids + count, std::greater_equal<>{}) != ids + count)
-        return std::nullopt;
-    return std::set<std::uint8_t>(ids, ids + count);
-}
-
 struct Damage {
     std::string reason;
 };
+
+// Ids in strictly rising order, as they were written.
+std::optional<Damage> readIds(ByteReader& reader, std::size_t count, std::set<std::uint8_t>& ids) {
+    const std::uint8_t* bytes = reader.take(count);
+    if (bytes == nullptr) return Damage{"truncated"};
+    if (std::adjacent_find(bytes, bytes + count, std::greater_equal<>{}) != bytes + count)
+        return Damage{"attribute ids out of order"};
+    ids.insert(bytes, bytes + count);
+    return std::nullopt;
+}
 
 // The drives and their samples, or why they cannot be.
 class BodyReader {
@@ -197,13 +199,14 @@ private:
         if ((accepted & ~drive::acceptedBits) != 0) return Damage{"unknown acceptance bits"};
         const std::uint8_t* model = reader_.take(field(block, drive::modelLength, 1));
         const std::uint8_t* serial = reader_.take(field(block, drive::serialLength, 1));
-        std::optional<std::set<std::uint8_t>> ids = readIds(reader_, field(block, drive::acceptedIdCount, 2));
-        if (model == nullptr || serial == nullptr || !ids) return Damage{"truncated drive"};
+        if (model == nullptr || serial == nullptr) return Damage{"truncated drive"};
         value.key.model.assign(model, model + field(block, drive::modelLength, 1));
         value.key.serialNumber.assign(serial, serial + field(block, drive::serialLength, 1));
         value.lastSeen = static_cast<UtcSeconds>(field(block, drive::lastSeen, 8));
         Acceptance& acceptance = value.acceptance;
-        acceptance.pastFailures = std::move(*ids);
+        if (std::optional<Damage> damage =
+                readIds(reader_, field(block, drive::acceptedIdCount, 2), acceptance.pastFailures))
+            return damage;
         if ((accepted & drive::lastAcceptedBit) != 0)
             acceptance.lastAccepted = static_cast<UtcSeconds>(field(block, drive::lastAccepted, 8));
         for (std::size_t index = 0; index < cautionCountKinds; ++index) {
@@ -230,8 +233,9 @@ private:
         const auto present = static_cast<unsigned>(field(block, sample::present, 2));
         if (status > static_cast<std::uint8_t>(SampleStatus::Failing)) return Damage{"unknown sample status"};
         if ((present & ~sample::presentBits) != 0) return Damage{"unknown sample values"};
-        std::optional<std::set<std::uint8_t>> ids = readIds(reader_, field(block, sample::pastFailureCount, 2));
-        if (!ids) return Damage{"truncated sample"};
+        if (std::optional<Damage> damage =
+                readIds(reader_, field(block, sample::pastFailureCount, 2), value.pastFailures))
+            return damage;
         value.time = static_cast<UtcSeconds>(field(block, sample::time, 8));
         value.status = static_cast<SampleStatus>(status);
         for (std::size_t index = 0; index < cautionCountKinds; ++index)
@@ -244,7 +248,6 @@ private:
             optionalField<std::uint8_t>(block, sample::percentageUsed, 1, present, sample::percentageUsedBit);
         value.availableSpare =
             optionalField<std::uint8_t>(block, sample::availableSpare, 1, present, sample::availableSpareBit);
-        value.pastFailures = std::move(*ids);
         return std::nullopt;
     }
 
