@@ -18,14 +18,14 @@ constexpr std::array<std::uint8_t, 4> magic = {'K', 'S', 'T', 'H'};
 
 // Each block's fields at their offsets. Nothing depends on how the compiler lays out a
 // structure, so the file is the same from a 32-bit and a 64-bit build.
-namespace head {
+namespace headLayout {
 constexpr std::size_t magic = 0, version = 4, length = 8, driveCount = 12, size = 16;
 static_assert(driveCount + 4 == size);
-}  // namespace head
+}  // namespace headLayout
 constexpr std::size_t checksumSize = 4;
 
 // Followed by the model, the serial number and the accepted past failures' ids, then the samples.
-namespace drive {
+namespace driveLayout {
 constexpr std::size_t modelLength = 0, serialLength = 1, accepted = 2, acceptedIdCount = 4, lastSeen = 8,
                       lastAccepted = 16, sampleCount = 24, counts = 32, size = 152;
 // Per accepted count: the value, the time, the lowest value since.
@@ -34,10 +34,10 @@ static_assert(counts + cautionCountKinds * countSize == size);
 // Bits of `accepted`: one per count, then whether anything was accepted at all.
 constexpr unsigned lastAcceptedBit = 1u << cautionCountKinds;
 constexpr unsigned acceptedBits = lastAcceptedBit * 2 - 1;
-}  // namespace drive
+}  // namespace driveLayout
 
 // Followed by the ids of the attributes that failed in the past.
-namespace sample {
+namespace sampleLayout {
 constexpr std::size_t time = 0, status = 8, present = 10, pastFailureCount = 12, temperature = 14, powerOnHours = 16,
                       percentageUsed = 20, availableSpare = 21, counts = 24, size = 64;
 static_assert(counts + cautionCountKinds * 8 == size);
@@ -45,12 +45,12 @@ static_assert(counts + cautionCountKinds * 8 == size);
 constexpr unsigned powerOnHoursBit = 1u << cautionCountKinds, temperatureBit = powerOnHoursBit << 1,
                    percentageUsedBit = powerOnHoursBit << 2, availableSpareBit = powerOnHoursBit << 3;
 constexpr unsigned presentBits = availableSpareBit * 2 - 1;
-}  // namespace sample
+}  // namespace sampleLayout
 
 std::size_t keyLength(const std::string& text) { return std::min(text.size(), maxKeyTextBytes); }
 
 std::size_t driveSize(const DriveHistory& drive) {
-    return drive::size + keyLength(drive.key.model) + keyLength(drive.key.serialNumber) +
+    return driveLayout::size + keyLength(drive.key.model) + keyLength(drive.key.serialNumber) +
            drive.acceptance.pastFailures.size();
 }
 
@@ -85,41 +85,41 @@ void appendIds(std::vector<std::uint8_t>& bytes, const std::set<std::uint8_t>& i
 }
 
 void appendSample(std::vector<std::uint8_t>& bytes, const HealthSample& value) {
-    BlockWriter block(bytes, sample::size);
+    BlockWriter block(bytes, sampleLayout::size);
     unsigned present = 0;
-    block.put(sample::time, 8, static_cast<std::uint64_t>(value.time));
-    block.put(sample::status, 1, static_cast<std::uint8_t>(value.status));
-    block.put(sample::pastFailureCount, 2, value.pastFailures.size());
+    block.put(sampleLayout::time, 8, static_cast<std::uint64_t>(value.time));
+    block.put(sampleLayout::status, 1, static_cast<std::uint8_t>(value.status));
+    block.put(sampleLayout::pastFailureCount, 2, value.pastFailures.size());
     for (std::size_t index = 0; index < cautionCountKinds; ++index)
-        block.putOptional(sample::counts + 8 * index, 8, value.counts[index], 1u << index, present);
-    block.putOptional(sample::powerOnHours, 4, value.powerOnHours, sample::powerOnHoursBit, present);
-    block.putOptional(sample::temperature, 2, value.temperature, sample::temperatureBit, present);
-    block.putOptional(sample::percentageUsed, 1, value.percentageUsed, sample::percentageUsedBit, present);
-    block.putOptional(sample::availableSpare, 1, value.availableSpare, sample::availableSpareBit, present);
-    block.put(sample::present, 2, present);
+        block.putOptional(sampleLayout::counts + 8 * index, 8, value.counts[index], 1u << index, present);
+    block.putOptional(sampleLayout::powerOnHours, 4, value.powerOnHours, sampleLayout::powerOnHoursBit, present);
+    block.putOptional(sampleLayout::temperature, 2, value.temperature, sampleLayout::temperatureBit, present);
+    block.putOptional(sampleLayout::percentageUsed, 1, value.percentageUsed, sampleLayout::percentageUsedBit, present);
+    block.putOptional(sampleLayout::availableSpare, 1, value.availableSpare, sampleLayout::availableSpareBit, present);
+    block.put(sampleLayout::present, 2, present);
     appendIds(bytes, value.pastFailures);
 }
 
 void appendDrive(std::vector<std::uint8_t>& bytes, const DriveHistory& value) {
     const Acceptance& acceptance = value.acceptance;
-    BlockWriter block(bytes, drive::size);
-    unsigned accepted = acceptance.lastAccepted ? drive::lastAcceptedBit : 0;
-    block.put(drive::modelLength, 1, keyLength(value.key.model));
-    block.put(drive::serialLength, 1, keyLength(value.key.serialNumber));
-    block.put(drive::acceptedIdCount, 2, acceptance.pastFailures.size());
-    block.put(drive::lastSeen, 8, static_cast<std::uint64_t>(value.lastSeen));
-    block.put(drive::lastAccepted, 8, static_cast<std::uint64_t>(acceptance.lastAccepted.value_or(0)));
-    block.put(drive::sampleCount, 4, value.samples.size());
+    BlockWriter block(bytes, driveLayout::size);
+    unsigned accepted = acceptance.lastAccepted ? driveLayout::lastAcceptedBit : 0;
+    block.put(driveLayout::modelLength, 1, keyLength(value.key.model));
+    block.put(driveLayout::serialLength, 1, keyLength(value.key.serialNumber));
+    block.put(driveLayout::acceptedIdCount, 2, acceptance.pastFailures.size());
+    block.put(driveLayout::lastSeen, 8, static_cast<std::uint64_t>(value.lastSeen));
+    block.put(driveLayout::lastAccepted, 8, static_cast<std::uint64_t>(acceptance.lastAccepted.value_or(0)));
+    block.put(driveLayout::sampleCount, 4, value.samples.size());
     for (std::size_t index = 0; index < cautionCountKinds; ++index) {
         const std::optional<CountAcceptance>& count = acceptance.counts[index];
         if (!count) continue;
-        const std::size_t at = drive::counts + index * drive::countSize;
-        block.put(at + drive::countValue, 8, count->value);
-        block.put(at + drive::countTime, 8, static_cast<std::uint64_t>(count->time));
-        block.put(at + drive::countLowest, 8, count->lowestSince);
+        const std::size_t at = driveLayout::counts + index * driveLayout::countSize;
+        block.put(at + driveLayout::countValue, 8, count->value);
+        block.put(at + driveLayout::countTime, 8, static_cast<std::uint64_t>(count->time));
+        block.put(at + driveLayout::countLowest, 8, count->lowestSince);
         accepted |= 1u << index;
     }
-    block.put(drive::accepted, 1, accepted);
+    block.put(driveLayout::accepted, 1, accepted);
     appendText(bytes, value.key.model);
     appendText(bytes, value.key.serialNumber);
     appendIds(bytes, acceptance.pastFailures);
@@ -153,6 +153,11 @@ std::uint64_t field(const std::uint8_t* block, std::size_t offset, std::size_t w
     return readLittleEndian(block + offset, width);
 }
 
+// A length or count, which the file keeps in at most four bytes.
+std::size_t countField(const std::uint8_t* block, std::size_t offset, std::size_t width) {
+    return static_cast<std::size_t>(field(block, offset, width));
+}
+
 template <typename Value>
 std::optional<Value> optionalField(const std::uint8_t* block, std::size_t offset, std::size_t width, unsigned present,
                                    unsigned bit) {
@@ -179,9 +184,9 @@ class BodyReader {
 public:
     explicit BodyReader(std::span<const std::uint8_t> body) : reader_(body) {}
 
-    std::optional<Damage> read(std::uint32_t driveCount, History& history) {
+    std::optional<Damage> read(std::size_t driveCount, History& history) {
         std::set<std::pair<std::string, std::string>> keys;
-        for (std::uint32_t index = 0; index < driveCount; ++index) {
+        for (std::size_t index = 0; index < driveCount; ++index) {
             DriveHistory drive;
             if (std::optional<Damage> damage = readDrive(drive)) return damage;
             if (!keys.emplace(drive.key.model, drive.key.serialNumber).second) return Damage{"a drive twice"};
@@ -193,31 +198,34 @@ public:
 
 private:
     std::optional<Damage> readDrive(DriveHistory& value) {
-        const std::uint8_t* block = reader_.take(drive::size);
+        const std::uint8_t* block = reader_.take(driveLayout::size);
         if (block == nullptr) return Damage{"truncated drive"};
-        const auto accepted = static_cast<unsigned>(field(block, drive::accepted, 1));
-        if ((accepted & ~drive::acceptedBits) != 0) return Damage{"unknown acceptance bits"};
-        const std::uint8_t* model = reader_.take(field(block, drive::modelLength, 1));
-        const std::uint8_t* serial = reader_.take(field(block, drive::serialLength, 1));
+        const auto accepted = static_cast<unsigned>(field(block, driveLayout::accepted, 1));
+        if ((accepted & ~driveLayout::acceptedBits) != 0) return Damage{"unknown acceptance bits"};
+        const std::size_t modelLength = countField(block, driveLayout::modelLength, 1);
+        const std::size_t serialLength = countField(block, driveLayout::serialLength, 1);
+        const std::uint8_t* model = reader_.take(modelLength);
+        const std::uint8_t* serial = reader_.take(serialLength);
         if (model == nullptr || serial == nullptr) return Damage{"truncated drive"};
-        value.key.model.assign(model, model + field(block, drive::modelLength, 1));
-        value.key.serialNumber.assign(serial, serial + field(block, drive::serialLength, 1));
-        value.lastSeen = static_cast<UtcSeconds>(field(block, drive::lastSeen, 8));
+        value.key.model.assign(model, model + modelLength);
+        value.key.serialNumber.assign(serial, serial + serialLength);
+        value.lastSeen = static_cast<UtcSeconds>(field(block, driveLayout::lastSeen, 8));
         Acceptance& acceptance = value.acceptance;
         if (std::optional<Damage> damage =
-                readIds(reader_, field(block, drive::acceptedIdCount, 2), acceptance.pastFailures))
+                readIds(reader_, countField(block, driveLayout::acceptedIdCount, 2), acceptance.pastFailures))
             return damage;
-        if ((accepted & drive::lastAcceptedBit) != 0)
-            acceptance.lastAccepted = static_cast<UtcSeconds>(field(block, drive::lastAccepted, 8));
+        if ((accepted & driveLayout::lastAcceptedBit) != 0)
+            acceptance.lastAccepted = static_cast<UtcSeconds>(field(block, driveLayout::lastAccepted, 8));
         for (std::size_t index = 0; index < cautionCountKinds; ++index) {
             if ((accepted & 1u << index) == 0) continue;
-            const std::size_t at = drive::counts + index * drive::countSize;
-            acceptance.counts[index] = CountAcceptance{field(block, at + drive::countValue, 8),
-                                                       static_cast<UtcSeconds>(field(block, at + drive::countTime, 8)),
-                                                       field(block, at + drive::countLowest, 8)};
+            const std::size_t at = driveLayout::counts + index * driveLayout::countSize;
+            acceptance.counts[index] =
+                CountAcceptance{field(block, at + driveLayout::countValue, 8),
+                                static_cast<UtcSeconds>(field(block, at + driveLayout::countTime, 8)),
+                                field(block, at + driveLayout::countLowest, 8)};
         }
-        const auto sampleCount = field(block, drive::sampleCount, 4);
-        for (std::uint64_t index = 0; index < sampleCount; ++index) {
+        const std::size_t sampleCount = countField(block, driveLayout::sampleCount, 4);
+        for (std::size_t index = 0; index < sampleCount; ++index) {
             HealthSample kept;
             if (std::optional<Damage> damage = readSample(kept)) return damage;
             if (!value.samples.empty() && kept.time < value.samples.back().time) return Damage{"samples out of order"};
@@ -227,27 +235,28 @@ private:
     }
 
     std::optional<Damage> readSample(HealthSample& value) {
-        const std::uint8_t* block = reader_.take(sample::size);
+        const std::uint8_t* block = reader_.take(sampleLayout::size);
         if (block == nullptr) return Damage{"truncated sample"};
-        const auto status = field(block, sample::status, 1);
-        const auto present = static_cast<unsigned>(field(block, sample::present, 2));
+        const auto status = field(block, sampleLayout::status, 1);
+        const auto present = static_cast<unsigned>(field(block, sampleLayout::present, 2));
         if (status > static_cast<std::uint8_t>(SampleStatus::Failing)) return Damage{"unknown sample status"};
-        if ((present & ~sample::presentBits) != 0) return Damage{"unknown sample values"};
+        if ((present & ~sampleLayout::presentBits) != 0) return Damage{"unknown sample values"};
         if (std::optional<Damage> damage =
-                readIds(reader_, field(block, sample::pastFailureCount, 2), value.pastFailures))
+                readIds(reader_, countField(block, sampleLayout::pastFailureCount, 2), value.pastFailures))
             return damage;
-        value.time = static_cast<UtcSeconds>(field(block, sample::time, 8));
+        value.time = static_cast<UtcSeconds>(field(block, sampleLayout::time, 8));
         value.status = static_cast<SampleStatus>(status);
         for (std::size_t index = 0; index < cautionCountKinds; ++index)
             value.counts[index] =
-                optionalField<std::uint64_t>(block, sample::counts + 8 * index, 8, present, 1u << index);
+                optionalField<std::uint64_t>(block, sampleLayout::counts + 8 * index, 8, present, 1u << index);
         value.powerOnHours =
-            optionalField<std::uint32_t>(block, sample::powerOnHours, 4, present, sample::powerOnHoursBit);
-        value.temperature = optionalField<std::int16_t>(block, sample::temperature, 2, present, sample::temperatureBit);
-        value.percentageUsed =
-            optionalField<std::uint8_t>(block, sample::percentageUsed, 1, present, sample::percentageUsedBit);
-        value.availableSpare =
-            optionalField<std::uint8_t>(block, sample::availableSpare, 1, present, sample::availableSpareBit);
+            optionalField<std::uint32_t>(block, sampleLayout::powerOnHours, 4, present, sampleLayout::powerOnHoursBit);
+        value.temperature =
+            optionalField<std::int16_t>(block, sampleLayout::temperature, 2, present, sampleLayout::temperatureBit);
+        value.percentageUsed = optionalField<std::uint8_t>(block, sampleLayout::percentageUsed, 1, present,
+                                                           sampleLayout::percentageUsedBit);
+        value.availableSpare = optionalField<std::uint8_t>(block, sampleLayout::availableSpare, 1, present,
+                                                           sampleLayout::availableSpareBit);
         return std::nullopt;
     }
 
@@ -258,10 +267,10 @@ ParsedHistory refused(HistoryFileStatus status, std::string reason) { return {st
 
 }  // namespace
 
-std::size_t serializedSampleSize(const HealthSample& value) { return sample::size + value.pastFailures.size(); }
+std::size_t serializedSampleSize(const HealthSample& value) { return sampleLayout::size + value.pastFailures.size(); }
 
 std::size_t serializedHistorySize(const History& history) {
-    std::size_t size = head::size + checksumSize;
+    std::size_t size = headLayout::size + checksumSize;
     for (const DriveHistory& drive : history.drives) {
         size += driveSize(drive);
         for (const HealthSample& kept : drive.samples) size += serializedSampleSize(kept);
@@ -272,12 +281,12 @@ std::size_t serializedHistorySize(const History& history) {
 std::vector<std::uint8_t> serializeHistory(const History& history) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(serializedHistorySize(history));
-    BlockWriter block(bytes, head::size);
-    for (std::size_t i = 0; i < magic.size(); ++i) block.put(head::magic + i, 1, magic[i]);
-    block.put(head::version, 2, historyVersion);
-    block.put(head::driveCount, 4, history.drives.size());
+    BlockWriter block(bytes, headLayout::size);
+    for (std::size_t i = 0; i < magic.size(); ++i) block.put(headLayout::magic + i, 1, magic[i]);
+    block.put(headLayout::version, 2, historyVersion);
+    block.put(headLayout::driveCount, 4, history.drives.size());
     for (const DriveHistory& drive : history.drives) appendDrive(bytes, drive);
-    block.put(head::length, 4, bytes.size() + checksumSize);
+    block.put(headLayout::length, 4, bytes.size() + checksumSize);
     const std::uint32_t checksum = crc32(bytes);
     BlockWriter(bytes, checksumSize).put(0, checksumSize, checksum);
     return bytes;
@@ -288,23 +297,22 @@ ParsedHistory parseHistory(std::span<const std::uint8_t> bytes) {
     const std::size_t magicBytes = std::min(bytes.size(), magic.size());
     if (!std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(magicBytes), magic.begin()))
         return refused(HistoryFileStatus::Foreign, "not a history file");
-    if (bytes.size() < head::size + checksumSize) return refused(HistoryFileStatus::Damaged, "truncated");
+    if (bytes.size() < headLayout::size + checksumSize) return refused(HistoryFileStatus::Damaged, "truncated");
     const std::uint8_t* head = bytes.data();
-    const auto version = field(head, head::version, 2);
+    const auto version = field(head, headLayout::version, 2);
     if (version > historyVersion)
         return refused(HistoryFileStatus::NewerVersion,
                        "file version " + std::to_string(version) + ", newer than this program");
-    if (version < historyVersion) return refused(HistoryFileStatus::Damaged, "version 0");
-    const auto length = field(head, head::length, 4);
+    if (version < historyVersion) return refused(HistoryFileStatus::Damaged, "file version " + std::to_string(version));
+    const auto length = field(head, headLayout::length, 4);
     if (length > bytes.size()) return refused(HistoryFileStatus::Damaged, "truncated");
     if (length < bytes.size()) return refused(HistoryFileStatus::Damaged, "longer than its length");
     const std::size_t checked = bytes.size() - checksumSize;
     if (crc32(bytes.first(checked)) != field(head, checked, checksumSize))
         return refused(HistoryFileStatus::Damaged, "checksum does not match");
     ParsedHistory parsed{HistoryFileStatus::Ok, {}, {}};
-    BodyReader body(bytes.subspan(head::size, checked - head::size));
-    if (std::optional<Damage> damage =
-            body.read(static_cast<std::uint32_t>(field(head, head::driveCount, 4)), parsed.history))
+    BodyReader body(bytes.subspan(headLayout::size, checked - headLayout::size));
+    if (std::optional<Damage> damage = body.read(countField(head, headLayout::driveCount, 4), parsed.history))
         return refused(HistoryFileStatus::Damaged, damage->reason);
     return parsed;
 }

@@ -131,7 +131,7 @@ TEST(HistoryFile, SaysWhyItTrustsNoneOfAFile) {
          HistoryFileStatus::Damaged, "truncated"},
         {"a newer version", [](Bytes b) { return b[4] = 2, b; }, HistoryFileStatus::NewerVersion,
          "file version 2, newer than this program"},
-        {"version 0", [](Bytes b) { return b[4] = 0, b; }, HistoryFileStatus::Damaged, "version 0"},
+        {"version 0", [](Bytes b) { return b[4] = 0, b; }, HistoryFileStatus::Damaged, "file version 0"},
         {"cut short", [](Bytes b) { return b.pop_back(), b; }, HistoryFileStatus::Damaged, "truncated"},
         {"a byte more", [](Bytes b) { return b.push_back(0), b; }, HistoryFileStatus::Damaged,
          "longer than its length"},
