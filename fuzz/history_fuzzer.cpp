@@ -1,8 +1,11 @@
 // A history file of any content: trusted whole or not at all, written back as it was read,
 // and after a new sample and the thinning still within its bounds.
-//   the whole input: the file's bytes
+//   the whole input: the file's bytes, taken as they are and then with their head and checksum
+//   made right, so that the drives and samples behind the checksum are read too
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "history/caution_memory.h"
 #include "history/history_bounds.h"
 #include "history/history_file.h"
+#include "probe/little_endian.h"
 
 namespace kestrine::fuzz {
 namespace {
@@ -26,6 +30,16 @@ void checkJudgement(const DriveHistory& drive) {
                                                                                   : CautionState::Accepted;
         require(count.state == expected, "new without acceptance, grown above the lowest since, else accepted");
     }
+}
+
+// The bytes under a good head (magic, version 1, their length) and with their checksum.
+std::vector<std::uint8_t> resealed(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::uint8_t> bytes(data, data + size);
+    const std::uint8_t head[] = {'K', 'S', 'T', 'H', 1, 0};
+    std::copy(std::begin(head), std::end(head), bytes.begin());
+    writeLe32(bytes.data() + 8, static_cast<std::uint32_t>(size));
+    writeLe32(bytes.data() + size - 4, crc32(std::span(bytes.data(), size - 4)));
+    return bytes;
 }
 
 void check(const std::uint8_t* data, std::size_t size) {
@@ -58,5 +72,9 @@ void check(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kestrine::fuzz::check(data, size);
+    if (size >= 20) {
+        const std::vector<std::uint8_t> bytes = kestrine::fuzz::resealed(data, size);
+        kestrine::fuzz::check(bytes.data(), bytes.size());
+    }
     return 0;
 }
