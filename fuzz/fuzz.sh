@@ -5,13 +5,13 @@
 #   fuzz/fuzz.sh TARGET SECONDSs   run TARGET for that long (e.g. 60s)
 #   fuzz/fuzz.sh --short [SECONDS] every target for SECONDS each (default 5)
 # Targets: descriptor, failure_status, settings, report, attribute_table, nvme_health,
-# sat_reply. The committed seeds in fuzz/corpus/TARGET are read only; new inputs go to
+# sat_reply, history. The committed seeds in fuzz/corpus/TARGET are read only; new inputs go to
 # $KESTRINE_BUILD/fuzz/corpus/TARGET and a failing input to $KESTRINE_BUILD/fuzz/artifacts/TARGET/
 # (KESTRINE_BUILD defaults to build/ in the work tree).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="${KESTRINE_BUILD:-$root/build}/fuzz"
-targets=(descriptor failure_status settings report attribute_table nvme_health sat_reply)
+targets=(descriptor failure_status settings report attribute_table nvme_health sat_reply history)
 
 usage() { sed -n '4,7p' "$0" | sed 's/^# //' >&2; exit 2; }
 
@@ -55,7 +55,7 @@ case ${1:-} in
         echo "fuzz: $passed passed, $failed failed"
         [ $failed -eq 0 ]
         ;;
-    descriptor | failure_status | settings | report | attribute_table | nvme_health | sat_reply)
+    descriptor | failure_status | settings | report | attribute_table | nvme_health | sat_reply | history)
         [ $# -eq 2 ] || usage
         build
         fuzz_one "$1" "$2"

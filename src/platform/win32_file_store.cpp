@@ -141,6 +141,12 @@ bool Win32FileStore::replace(const std::string& path, const std::uint8_t* bytes,
     return failed(ERROR_FILE_EXISTS);
 }
 
+// Without MOVEFILE_REPLACE_EXISTING the rename refuses a name that is taken; a link is renamed
+// as itself, never followed.
+std::uint32_t Win32FileStore::setAside(const std::string& path, const std::string& newPath) {
+    return MoveFileExA(path.c_str(), newPath.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : GetLastError();
+}
+
 // A folder that cannot be looked at has an unknown owner. The owner is read through a link,
 // but a link is refused by its attribute alone.
 FolderFacts Win32FileStore::folderFacts(const std::string& path) {

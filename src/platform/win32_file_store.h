@@ -29,6 +29,7 @@ public:
     ReadResult read(const std::string& path, std::uint8_t* buffer, std::size_t size, std::size_t& got) override;
     bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) override;
     std::uint32_t replaceError() const override { return replaceError_; }
+    std::uint32_t setAside(const std::string& path, const std::string& newPath) override;
     FolderFacts folderFacts(const std::string& path) override;
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
-// The file operations the settings store needs. The Win32 adapter uses FindFirstFileA,
-// CreateDirectoryA, CreateFileA/ReadFile/WriteFile/FlushFileBuffers and MoveFileExA;
-// tests use an in-memory file system.
+// The file operations the settings store and the health history need. The Win32 adapter uses
+// FindFirstFileA, CreateDirectoryA, CreateFileA/ReadFile/WriteFile/FlushFileBuffers and
+// MoveFileExA; tests use an in-memory file system.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +44,9 @@ public:
     virtual bool replace(const std::string& path, const std::uint8_t* bytes, std::size_t size) = 0;
     // The system's error code of the last replace that failed; 0 before any failed.
     virtual std::uint32_t replaceError() const = 0;
+    // Renames the file at `path` to `newPath`, never over an existing file: a damaged file is
+    // kept for a person to look at. Returns 0, or the system's error code.
+    virtual std::uint32_t setAside(const std::string& path, const std::string& newPath) = 0;
     // What tells whether someone else could have redirected a folder.
     virtual FolderFacts folderFacts(const std::string& path) = 0;
 };

@@ -2,7 +2,7 @@
 // An in-memory file system: folders, files as byte vectors, switches that make reads or
 // replacements fail (with the system's error code a replace leaves: 3 for a missing folder),
 // reads that fail a number of times first, each folder's facts, a count of the replacements
-// actually made; a pause that only counts; and the settings record as such a file holds it.
+// actually made, renames that never replace; a pause that only counts; and the settings record as such a file holds it.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/file_store.h"
@@ -70,13 +71,25 @@ public:
         return true;
     }
     std::uint32_t replaceError() const override { return lastReplaceError; }
+    // Like MoveFileExA without MOVEFILE_REPLACE_EXISTING: 2 for a missing file, 183 for a
+    // taken name.
+    std::uint32_t setAside(const std::string& path, const std::string& newPath) override {
+        const auto file = files.find(path);
+        if (file == files.end()) return fileNotFound;
+        if (exists(newPath)) return alreadyExists;
+        files[newPath] = std::move(file->second);
+        files.erase(path);
+        return 0;
+    }
     FolderFacts folderFacts(const std::string& path) override {
         const auto found = facts.find(path);
         return found != facts.end() ? found->second : FolderFacts{false, FolderOwner::Administrators};
     }
 
 private:
+    static constexpr std::uint32_t fileNotFound = 2;
     static constexpr std::uint32_t pathNotFound = 3;
+    static constexpr std::uint32_t alreadyExists = 183;
     std::uint32_t lastReplaceError = 0;
 };
 

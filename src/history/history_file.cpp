@@ -1,0 +1,329 @@
+#include "history/history_file.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "probe/little_endian.h"
+
+namespace kestrine {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 4> magic = {'K', 'S', 'T', 'H'};
+
+// Each block's fields at their offsets. Nothing depends on how the compiler lays out a
+// structure, so the file is the same from a 32-bit and a 64-bit build.
+namespace headLayout {
+constexpr std::size_t magic = 0, version = 4, length = 8, driveCount = 12, size = 16;
+static_assert(driveCount + 4 == size);
+}  // namespace headLayout
+constexpr std::size_t checksumSize = 4;
+
+// Followed by the model, the serial number and the accepted past failures' ids, then the samples.
+namespace driveLayout {
+constexpr std::size_t modelLength = 0, serialLength = 1, accepted = 2, acceptedIdCount = 4, lastSeen = 8,
+                      lastAccepted = 16, sampleCount = 24, counts = 32, size = 152;
+// Per accepted count: the value, the time, the lowest value since.
+constexpr std::size_t countValue = 0, countTime = 8, countLowest = 16, countSize = 24;
+static_assert(counts + cautionCountKinds * countSize == size);
+// Bits of `accepted`: one per count, then whether anything was accepted at all.
+constexpr unsigned lastAcceptedBit = 1u << cautionCountKinds;
+constexpr unsigned acceptedBits = lastAcceptedBit * 2 - 1;
+}  // namespace driveLayout
+
+// Followed by the ids of the attributes that failed in the past.
+namespace sampleLayout {
+constexpr std::size_t time = 0, status = 8, present = 10, pastFailureCount = 12, temperature = 14, powerOnHours = 16,
+                      percentageUsed = 20, availableSpare = 21, counts = 24, size = 64;
+static_assert(counts + cautionCountKinds * 8 == size);
+// Bits of `present`: one per count, then the four other values.
+constexpr unsigned powerOnHoursBit = 1u << cautionCountKinds, temperatureBit = powerOnHoursBit << 1,
+                   percentageUsedBit = powerOnHoursBit << 2, availableSpareBit = powerOnHoursBit << 3;
+constexpr unsigned presentBits = availableSpareBit * 2 - 1;
+}  // namespace sampleLayout
+
+std::size_t keyLength(const std::string& text) { return std::min(text.size(), maxKeyTextBytes); }
+
+std::size_t driveSize(const DriveHistory& drive) {
+    return driveLayout::size + keyLength(drive.key.model) + keyLength(drive.key.serialNumber) +
+           drive.acceptance.pastFailures.size();
+}
+
+// Appends a block of `size` zero bytes and fills its fields.
+class BlockWriter {
+public:
+    BlockWriter(std::vector<std::uint8_t>& bytes, std::size_t size) : bytes_(bytes), start_(bytes.size()) {
+        bytes.resize(start_ + size);
+    }
+    void put(std::size_t offset, std::size_t width, std::uint64_t value) {
+        for (std::size_t i = 0; i < width; ++i) bytes_[start_ + offset + i] = static_cast<std::uint8_t>(value >> 8 * i);
+    }
+    template <typename Value>
+    void putOptional(std::size_t offset, std::size_t width, const std::optional<Value>& value, unsigned bit,
+                     unsigned& present) {
+        if (!value) return;
+        put(offset, width, static_cast<std::uint64_t>(*value));
+        present |= bit;
+    }
+
+private:
+    std::vector<std::uint8_t>& bytes_;
+    std::size_t start_;
+};
+
+void appendText(std::vector<std::uint8_t>& bytes, const std::string& text) {
+    bytes.insert(bytes.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(keyLength(text)));
+}
+
+void appendIds(std::vector<std::uint8_t>& bytes, const std::set<std::uint8_t>& ids) {
+    bytes.insert(bytes.end(), ids.begin(), ids.end());
+}
+
+void appendSample(std::vector<std::uint8_t>& bytes, const HealthSample& value) {
+    BlockWriter block(bytes, sampleLayout::size);
+    unsigned present = 0;
+    block.put(sampleLayout::time, 8, static_cast<std::uint64_t>(value.time));
+    block.put(sampleLayout::status, 1, static_cast<std::uint8_t>(value.status));
+    block.put(sampleLayout::pastFailureCount, 2, value.pastFailures.size());
+    for (std::size_t index = 0; index < cautionCountKinds; ++index)
+        block.putOptional(sampleLayout::counts + 8 * index, 8, value.counts[index], 1u << index, present);
+    block.putOptional(sampleLayout::powerOnHours, 4, value.powerOnHours, sampleLayout::powerOnHoursBit, present);
+    block.putOptional(sampleLayout::temperature, 2, value.temperature, sampleLayout::temperatureBit, present);
+    block.putOptional(sampleLayout::percentageUsed, 1, value.percentageUsed, sampleLayout::percentageUsedBit, present);
+    block.putOptional(sampleLayout::availableSpare, 1, value.availableSpare, sampleLayout::availableSpareBit, present);
+    block.put(sampleLayout::present, 2, present);
+    appendIds(bytes, value.pastFailures);
+}
+
+void appendDrive(std::vector<std::uint8_t>& bytes, const DriveHistory& value) {
+    const Acceptance& acceptance = value.acceptance;
+    BlockWriter block(bytes, driveLayout::size);
+    unsigned accepted = acceptance.lastAccepted ? driveLayout::lastAcceptedBit : 0;
+    block.put(driveLayout::modelLength, 1, keyLength(value.key.model));
+    block.put(driveLayout::serialLength, 1, keyLength(value.key.serialNumber));
+    block.put(driveLayout::acceptedIdCount, 2, acceptance.pastFailures.size());
+    block.put(driveLayout::lastSeen, 8, static_cast<std::uint64_t>(value.lastSeen));
+    block.put(driveLayout::lastAccepted, 8, static_cast<std::uint64_t>(acceptance.lastAccepted.value_or(0)));
+    block.put(driveLayout::sampleCount, 4, value.samples.size());
+    for (std::size_t index = 0; index < cautionCountKinds; ++index) {
+        const std::optional<CountAcceptance>& count = acceptance.counts[index];
+        if (!count) continue;
+        const std::size_t at = driveLayout::counts + index * driveLayout::countSize;
+        block.put(at + driveLayout::countValue, 8, count->value);
+        block.put(at + driveLayout::countTime, 8, static_cast<std::uint64_t>(count->time));
+        block.put(at + driveLayout::countLowest, 8, count->lowestSince);
+        accepted |= 1u << index;
+    }
+    block.put(driveLayout::accepted, 1, accepted);
+    appendText(bytes, value.key.model);
+    appendText(bytes, value.key.serialNumber);
+    appendIds(bytes, acceptance.pastFailures);
+    for (const HealthSample& kept : value.samples) appendSample(bytes, kept);
+}
+
+// Takes the bytes in order and never past the end: a take beyond it fails, and so does every
+// take after it.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    // The next `size` bytes, or null.
+    const std::uint8_t* take(std::size_t size) {
+        if (failed_ || size > bytes_.size() - at_) {
+            failed_ = true;
+            return nullptr;
+        }
+        const std::uint8_t* taken = bytes_.data() + at_;
+        at_ += size;
+        return taken;
+    }
+    bool atEnd() const { return !failed_ && at_ == bytes_.size(); }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t at_ = 0;
+    bool failed_ = false;
+};
+
+std::uint64_t field(const std::uint8_t* block, std::size_t offset, std::size_t width) {
+    return readLittleEndian(block + offset, width);
+}
+
+// A length or count, which the file keeps in at most four bytes.
+std::size_t countField(const std::uint8_t* block, std::size_t offset, std::size_t width) {
+    return static_cast<std::size_t>(field(block, offset, width));
+}
+
+template <typename Value>
+std::optional<Value> optionalField(const std::uint8_t* block, std::size_t offset, std::size_t width, unsigned present,
+                                   unsigned bit) {
+    if ((present & bit) == 0) return std::nullopt;
+    return static_cast<Value>(field(block, offset, width));
+}
+
+struct Damage {
+    std::string reason;
+};
+
+// Ids in strictly rising order, as they were written.
+std::optional<Damage> readIds(ByteReader& reader, std::size_t count, std::set<std::uint8_t>& ids) {
+    const std::uint8_t* bytes = reader.take(count);
+    if (bytes == nullptr) return Damage{"truncated"};
+    if (std::adjacent_find(bytes, bytes + count, std::greater_equal<>{}) != bytes + count)
+        return Damage{"attribute ids out of order"};
+    ids.insert(bytes, bytes + count);
+    return std::nullopt;
+}
+
+// The drives and their samples, or why they cannot be.
+class BodyReader {
+public:
+    explicit BodyReader(std::span<const std::uint8_t> body) : reader_(body) {}
+
+    std::optional<Damage> read(std::size_t driveCount, History& history) {
+        std::set<std::pair<std::string, std::string>> keys;
+        for (std::size_t index = 0; index < driveCount; ++index) {
+            DriveHistory drive;
+            if (std::optional<Damage> damage = readDrive(drive)) return damage;
+            if (!keys.emplace(drive.key.model, drive.key.serialNumber).second) return Damage{"a drive twice"};
+            history.drives.push_back(std::move(drive));
+        }
+        if (!reader_.atEnd()) return Damage{"bytes after the last drive"};
+        return std::nullopt;
+    }
+
+private:
+    std::optional<Damage> readDrive(DriveHistory& value) {
+        const std::uint8_t* block = reader_.take(driveLayout::size);
+        if (block == nullptr) return Damage{"truncated drive"};
+        const auto accepted = static_cast<unsigned>(field(block, driveLayout::accepted, 1));
+        if ((accepted & ~driveLayout::acceptedBits) != 0) return Damage{"unknown acceptance bits"};
+        const std::size_t modelLength = countField(block, driveLayout::modelLength, 1);
+        const std::size_t serialLength = countField(block, driveLayout::serialLength, 1);
+        const std::uint8_t* model = reader_.take(modelLength);
+        const std::uint8_t* serial = reader_.take(serialLength);
+        if (model == nullptr || serial == nullptr) return Damage{"truncated drive"};
+        value.key.model.assign(model, model + modelLength);
+        value.key.serialNumber.assign(serial, serial + serialLength);
+        value.lastSeen = static_cast<UtcSeconds>(field(block, driveLayout::lastSeen, 8));
+        Acceptance& acceptance = value.acceptance;
+        if (std::optional<Damage> damage =
+                readIds(reader_, countField(block, driveLayout::acceptedIdCount, 2), acceptance.pastFailures))
+            return damage;
+        if ((accepted & driveLayout::lastAcceptedBit) != 0)
+            acceptance.lastAccepted = static_cast<UtcSeconds>(field(block, driveLayout::lastAccepted, 8));
+        for (std::size_t index = 0; index < cautionCountKinds; ++index) {
+            if ((accepted & 1u << index) == 0) continue;
+            const std::size_t at = driveLayout::counts + index * driveLayout::countSize;
+            acceptance.counts[index] =
+                CountAcceptance{field(block, at + driveLayout::countValue, 8),
+                                static_cast<UtcSeconds>(field(block, at + driveLayout::countTime, 8)),
+                                field(block, at + driveLayout::countLowest, 8)};
+        }
+        const std::size_t sampleCount = countField(block, driveLayout::sampleCount, 4);
+        for (std::size_t index = 0; index < sampleCount; ++index) {
+            HealthSample kept;
+            if (std::optional<Damage> damage = readSample(kept)) return damage;
+            if (!value.samples.empty() && kept.time < value.samples.back().time) return Damage{"samples out of order"};
+            value.samples.push_back(std::move(kept));
+        }
+        return std::nullopt;
+    }
+
+    std::optional<Damage> readSample(HealthSample& value) {
+        const std::uint8_t* block = reader_.take(sampleLayout::size);
+        if (block == nullptr) return Damage{"truncated sample"};
+        const auto status = field(block, sampleLayout::status, 1);
+        const auto present = static_cast<unsigned>(field(block, sampleLayout::present, 2));
+        if (status > static_cast<std::uint8_t>(SampleStatus::Failing)) return Damage{"unknown sample status"};
+        if ((present & ~sampleLayout::presentBits) != 0) return Damage{"unknown sample values"};
+        if (std::optional<Damage> damage =
+                readIds(reader_, countField(block, sampleLayout::pastFailureCount, 2), value.pastFailures))
+            return damage;
+        value.time = static_cast<UtcSeconds>(field(block, sampleLayout::time, 8));
+        value.status = static_cast<SampleStatus>(status);
+        for (std::size_t index = 0; index < cautionCountKinds; ++index)
+            value.counts[index] =
+                optionalField<std::uint64_t>(block, sampleLayout::counts + 8 * index, 8, present, 1u << index);
+        value.powerOnHours =
+            optionalField<std::uint32_t>(block, sampleLayout::powerOnHours, 4, present, sampleLayout::powerOnHoursBit);
+        value.temperature =
+            optionalField<std::int16_t>(block, sampleLayout::temperature, 2, present, sampleLayout::temperatureBit);
+        value.percentageUsed = optionalField<std::uint8_t>(block, sampleLayout::percentageUsed, 1, present,
+                                                           sampleLayout::percentageUsedBit);
+        value.availableSpare = optionalField<std::uint8_t>(block, sampleLayout::availableSpare, 1, present,
+                                                           sampleLayout::availableSpareBit);
+        return std::nullopt;
+    }
+
+    ByteReader reader_;
+};
+
+ParsedHistory refused(HistoryFileStatus status, std::string reason) { return {status, std::move(reason), {}}; }
+
+}  // namespace
+
+std::size_t serializedSampleSize(const HealthSample& value) { return sampleLayout::size + value.pastFailures.size(); }
+
+std::size_t serializedHistorySize(const History& history) {
+    std::size_t size = headLayout::size + checksumSize;
+    for (const DriveHistory& drive : history.drives) {
+        size += driveSize(drive);
+        for (const HealthSample& kept : drive.samples) size += serializedSampleSize(kept);
+    }
+    return size;
+}
+
+std::vector<std::uint8_t> serializeHistory(const History& history) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(serializedHistorySize(history));
+    BlockWriter block(bytes, headLayout::size);
+    for (std::size_t i = 0; i < magic.size(); ++i) block.put(headLayout::magic + i, 1, magic[i]);
+    block.put(headLayout::version, 2, historyVersion);
+    block.put(headLayout::driveCount, 4, history.drives.size());
+    for (const DriveHistory& drive : history.drives) appendDrive(bytes, drive);
+    block.put(headLayout::length, 4, bytes.size() + checksumSize);
+    const std::uint32_t checksum = crc32(bytes);
+    BlockWriter(bytes, checksumSize).put(0, checksumSize, checksum);
+    return bytes;
+}
+
+ParsedHistory parseHistory(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return refused(HistoryFileStatus::Empty, {});
+    const std::size_t magicBytes = std::min(bytes.size(), magic.size());
+    if (!std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(magicBytes), magic.begin()))
+        return refused(HistoryFileStatus::Foreign, "not a history file");
+    if (bytes.size() < headLayout::size + checksumSize) return refused(HistoryFileStatus::Damaged, "truncated");
+    const std::uint8_t* head = bytes.data();
+    const auto version = field(head, headLayout::version, 2);
+    if (version > historyVersion)
+        return refused(HistoryFileStatus::NewerVersion,
+                       "file version " + std::to_string(version) + ", newer than this program");
+    if (version < historyVersion) return refused(HistoryFileStatus::Damaged, "file version " + std::to_string(version));
+    const auto length = field(head, headLayout::length, 4);
+    if (length > bytes.size()) return refused(HistoryFileStatus::Damaged, "truncated");
+    if (length < bytes.size()) return refused(HistoryFileStatus::Damaged, "longer than its length");
+    const std::size_t checked = bytes.size() - checksumSize;
+    if (crc32(bytes.first(checked)) != field(head, checked, checksumSize))
+        return refused(HistoryFileStatus::Damaged, "checksum does not match");
+    ParsedHistory parsed{HistoryFileStatus::Ok, {}, {}};
+    BodyReader body(bytes.subspan(headLayout::size, checked - headLayout::size));
+    if (std::optional<Damage> damage = body.read(countField(head, headLayout::driveCount, 4), parsed.history))
+        return refused(HistoryFileStatus::Damaged, damage->reason);
+    return parsed;
+}
+
+std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+}  // namespace kestrine

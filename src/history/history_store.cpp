@@ -1,0 +1,96 @@
+#include "history/history_store.h"
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "history/history_bounds.h"
+
+namespace kestrine {
+
+namespace {
+
+LockResult waitForLock(HistoryLock& lock, Pause& pause, const std::string& path) {
+    for (std::uint32_t waited = 0;; waited += lockRetryMilliseconds) {
+        const LockResult result = lock.tryLock(path);
+        if (result.attempt != LockAttempt::Busy || waited >= lockWaitMilliseconds) return result;
+        pause.wait(lockRetryMilliseconds);
+    }
+}
+
+class HeldLock {
+public:
+    explicit HeldLock(HistoryLock& lock) : lock_(lock) {}
+    ~HeldLock() { lock_.unlock(); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+private:
+    HistoryLock& lock_;
+};
+
+HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::string reason = {}) {
+    return {status, error, std::move(reason), std::nullopt, {}};
+}
+
+// "20250301T120000Z".
+std::string utcStamp(UtcSeconds time) {
+    using namespace std::chrono;
+    const sys_seconds at{seconds{time}};
+    const sys_days day = floor<days>(at);
+    const year_month_day date{day};
+    const hh_mm_ss clock{at - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()));
+    return text;
+}
+
+}  // namespace
+
+std::string setAsidePath(const std::string& path, HistoryFileStatus status, UtcSeconds now) {
+    return path + (status == HistoryFileStatus::Foreign ? ".foreign-" : ".damaged-") + utcStamp(now);
+}
+
+HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& folder,
+                            UtcSeconds now, const HistoryChange& change) {
+    const LockResult locked = waitForLock(lock, pause, folder + '\\' + historyLockName);
+    if (locked.attempt == LockAttempt::Busy) return failed(HistoryUpdateStatus::LockBusy, 0);
+    if (locked.attempt == LockAttempt::Failed) return failed(HistoryUpdateStatus::LockFailed, locked.error);
+    const HeldLock held(lock);
+
+    const std::string path = folder + '\\' + historyFileName;
+    // One byte more than a history may take, so that a longer file shows as such.
+    std::vector<std::uint8_t> bytes(maxHistoryBytes + 1);
+    std::size_t got = 0;
+    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
+    if (read.status == ReadStatus::Failed) return failed(HistoryUpdateStatus::Unreadable, read.error);
+
+    HistoryUpdate update;
+    if (read.status == ReadStatus::Read) {
+        ParsedHistory parsed = parseHistory(std::span(bytes.data(), got));
+        if (parsed.status == HistoryFileStatus::NewerVersion)
+            return failed(HistoryUpdateStatus::NewerVersion, 0, parsed.reason);
+        if (parsed.status == HistoryFileStatus::Damaged || parsed.status == HistoryFileStatus::Foreign) {
+            const std::string aside = setAsidePath(path, parsed.status, now);
+            if (const std::uint32_t error = files.setAside(path, aside); error != 0)
+                return failed(HistoryUpdateStatus::SetAsideFailed, error, parsed.reason);
+            update.setAside = SetAsideFile{parsed.status, parsed.reason, aside};
+        }
+        update.history = std::move(parsed.history);
+    }
+    change(update.history);
+    thinHistory(update.history, now);
+    bytes = serializeHistory(update.history);
+    if (!files.replace(path, bytes.data(), bytes.size())) {
+        update.status = HistoryUpdateStatus::NotWritten;
+        update.error = files.replaceError();
+        return update;
+    }
+    update.status = HistoryUpdateStatus::Written;
+    return update;
+}
+
+}  // namespace kestrine
