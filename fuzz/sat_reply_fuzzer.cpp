@@ -11,15 +11,24 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "little_endian_bytes.h"
 #include "probe/sat_reader.h"
 #include "probe/sat_sector_checks.h"
 
 namespace kestrine::fuzz {
 namespace {
 
+// A 32-bit field of the reply as the driver left it: bytes past `size` count as 0, as in a
+// zero-filled buffer.
+std::uint32_t fieldAt(const std::uint8_t* data, std::size_t size, std::size_t offset) {
+    std::uint8_t field[4] = {};
+    if (offset < size) std::memcpy(field, data + offset, std::min<std::size_t>(sizeof field, size - offset));
+    return testing::le32At(field);
+}
+
 std::uint64_t dataOffsetOf(const std::uint8_t* data, std::size_t size, bool narrow) {
-    if (narrow) return le32At(data, size, 20);
-    return le32At(data, size, 24) | std::uint64_t{le32At(data, size, 28)} << 32;
+    if (narrow) return fieldAt(data, size, 20);
+    return fieldAt(data, size, 24) | std::uint64_t{fieldAt(data, size, 28)} << 32;
 }
 
 void checkReply(const std::uint8_t* data, std::size_t size, bool readsSector) {
@@ -35,7 +44,7 @@ void checkReply(const std::uint8_t* data, std::size_t size, bool readsSector) {
     if (reply.outcome != SatOutcome::Sector) return;
     const std::uint64_t offset = dataOffsetOf(data, size, length == 44);
     require(readsSector && size >= length && data[2] == 0, "a sector only from a good data command");
-    require(offset >= length && offset + 512 <= size && le32At(data, size, 12) >= 512,
+    require(offset >= length && offset + 512 <= size && fieldAt(data, size, 12) >= 512,
             "the sector lies wholly inside the reply, behind the structure");
     require(std::memcmp(reply.sector.data(), data + offset, 512) == 0, "the sector as it stands");
 }
