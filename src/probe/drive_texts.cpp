@@ -39,33 +39,34 @@ std::string busTypeName(std::uint32_t busType) {
     return busType < names.size() ? names[busType] : "Unspecified";
 }
 
-std::string trimBlanks(std::string_view text) {
+namespace {
+
+std::string_view trimmed(std::string_view text) {
     constexpr std::string_view blanks = " \t\n\v\f\r";
     const auto first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(blanks);
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-namespace {
-
-std::optional<unsigned> hexDigit(char c) {
+// 0 to 15 for a hexadecimal digit, else 16.
+unsigned hexDigit(char c) {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
     if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a') + 10;
     if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A') + 10;
-    return std::nullopt;
+    return 16;
 }
 
 // The characters that hexadecimal pairs stand for, or none when `text` is not such pairs of
 // printable characters. Zero bytes at the end are padding; anywhere else they are not text.
+// Decoded in place, without a copy per character: the probe decodes every drive's serial.
 std::optional<std::string> hexPairsText(std::string_view text) {
     if (text.size() % 2 != 0) return std::nullopt;
-    std::string decoded;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const std::optional<unsigned> high = hexDigit(text[i]);
-        const std::optional<unsigned> low = hexDigit(text[i + 1]);
-        if (!high || !low) return std::nullopt;
-        decoded.push_back(static_cast<char>(*high << 4 | *low));
+    std::string decoded(text.size() / 2, '\0');
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        const unsigned high = hexDigit(text[2 * i]);
+        const unsigned low = hexDigit(text[2 * i + 1]);
+        if (high > 15 || low > 15) return std::nullopt;
+        decoded[i] = static_cast<char>(high << 4 | low);
     }
     decoded.erase(decoded.find_last_not_of('\0') + 1);
     const bool printable = std::all_of(decoded.begin(), decoded.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
@@ -75,10 +76,12 @@ std::optional<std::string> hexPairsText(std::string_view text) {
 
 }  // namespace
 
+std::string trimBlanks(std::string_view text) { return std::string(trimmed(text)); }
+
 std::string decodeSerial(std::string_view descriptorSerial) {
-    const std::string serial = trimBlanks(descriptorSerial);
+    const std::string_view serial = trimmed(descriptorSerial);
     if (const std::optional<std::string> decoded = hexPairsText(serial)) return trimBlanks(*decoded);
-    return serial;
+    return std::string(serial);
 }
 
 std::string composeDisplayName(const std::string& vendor, const std::string& product) {
