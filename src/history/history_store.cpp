@@ -56,12 +56,17 @@ std::string setAsidePath(const std::string& path, HistoryFileStatus status, UtcS
 
 HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& folder,
                             UtcSeconds now, const HistoryChange& change) {
-    const LockResult locked = waitForLock(lock, pause, folder + '\\' + historyLockName);
+    return updateHistoryFile(files, lock, pause, folder + '\\' + historyFileName, folder + '\\' + historyLockName, now,
+                             change);
+}
+
+HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& path,
+                                const std::string& lockPath, UtcSeconds now, const HistoryChange& change) {
+    const LockResult locked = waitForLock(lock, pause, lockPath);
     if (locked.attempt == LockAttempt::Busy) return failed(HistoryUpdateStatus::LockBusy, 0);
     if (locked.attempt == LockAttempt::Failed) return failed(HistoryUpdateStatus::LockFailed, locked.error);
     const HeldLock held(lock);
 
-    const std::string path = folder + '\\' + historyFileName;
     // One byte more than a history may take, so that a longer file shows as such.
     std::vector<std::uint8_t> bytes(maxHistoryBytes + 1);
     std::size_t got = 0;
