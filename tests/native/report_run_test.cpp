@@ -8,6 +8,7 @@
 
 #include "fakes/fake_device_port.h"
 #include "fakes/fake_file_store.h"
+#include "fakes/fake_history_lock.h"
 #include "fakes/fake_message_sink.h"
 #include "fakes/fake_volume_source.h"
 #include "fakes/format_checks.h"
@@ -38,6 +39,7 @@ protected:
         settingsFiles.folders = {programData, programData + "\\VTN", programData + "\\VTN\\KSTM"};
         metricsFiles.folders.insert("C:\\textfile");
         replyFiles.folders.insert("C:");
+        historyFiles.folders = {programData, "C:\\records"};
         volumes.add('C', 100'000'000'000, 45'000'000'000, "System");
         volumes.add('D', 100'000'000'000, 5'000'000'000, "Data");
         SettingsRecord record = defaultSettings();
@@ -50,7 +52,9 @@ protected:
     void script(const std::string& drives) { std::ofstream(scenarioPath, std::ios::binary) << drives; }
     ReportOutcome run(const std::vector<std::string>& arguments) {
         scripted::ScriptedDevicePort devices(scenarioPath);
-        ReportPorts ports{devices, messages, volumes, settingsFiles, programData, metricsFiles, codePage, replyFiles};
+        testing::FakeHistoryLock lock(lockFile);
+        ReportPorts ports{devices,  messages,   volumes,      settingsFiles, programData, metricsFiles,
+                          codePage, replyFiles, historyFiles, lock,          pause,       elevated};
         return runReport(arguments, ports, "1.0", "2026-12-07T15:24:30Z");
     }
     static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -65,6 +69,10 @@ protected:
     testing::FakeFileStore settingsFiles;
     testing::FakeFileStore metricsFiles;
     testing::FakeFileStore replyFiles;
+    testing::FakeFileStore historyFiles;
+    testing::FakeLockFile lockFile;
+    testing::CountingPause pause;
+    bool elevated = false;
     testing::FakeCodePage codePage;
 };
 
