@@ -31,7 +31,8 @@ std::optional<UtcSeconds> parseUtcTime(const std::string& text) {
         zone != 'Z' || length != 20)
         return std::nullopt;
     const year_month_day date{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
-    if (!date.ok() || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    // A leap second counts as the first second of the next minute.
+    if (!date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
     const sys_seconds at = sys_days{date} + hours{hour} + minutes{minute} + seconds{second};
     return at.time_since_epoch().count();
 }

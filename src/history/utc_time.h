@@ -12,7 +12,8 @@ enum class UtcStyle { Extended, Compact };
 
 std::string utcTimeText(UtcSeconds time, UtcStyle style = UtcStyle::Extended);
 
-// "YYYY-MM-DDTHH:MM:SSZ" as seconds; none for any other text or an impossible date or time.
+// "YYYY-MM-DDTHH:MM:SSZ" as seconds since 1970 (negative before); none for any other text or an
+// impossible date or time.
 std::optional<UtcSeconds> parseUtcTime(const std::string& text);
 
 }  // namespace kestrine

@@ -171,6 +171,15 @@ const char* driveStatusIdentifier(DriveStatus status) {
     return "ok";
 }
 
+const char* cautionStateIdentifier(CautionState state) {
+    switch (state) {
+        case CautionState::Grown: return "grown";
+        case CautionState::Accepted: return "accepted";
+        case CautionState::New: break;
+    }
+    return "new";
+}
+
 const char* thresholdSourceIdentifier(ThresholdSource source) {
     return rowOf(sourceNames, source, ThresholdSource::SettingsFile).identifier;
 }

@@ -119,6 +119,7 @@ const char* statusIdentifier(OverallStatus status);
 const char* thresholdSourceIdentifier(ThresholdSource source);
 const char* identityIdentifier(IdentityState identity);
 const char* driveStatusIdentifier(DriveStatus status);
+const char* cautionStateIdentifier(CautionState state);  // "new", "grown", "accepted"
 
 // "OK", "WARNING", "CRITICAL", "UNKNOWN".
 const char* statusWord(OverallStatus status);

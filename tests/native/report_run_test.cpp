@@ -382,6 +382,7 @@ TEST_F(ReportRun, SystemWithoutDriveLettersIsUnknown) {
 }
 
 // What the drives answered, saved and replayed, gives the same report; the volumes stay live.
+// Each run records into a history of its own, so that each drive's history reads the same.
 TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
     const char* const machines[] = {
         "0 healthy vendor=ACME product=X100 serial=3132 bus=11\n"
@@ -404,11 +405,16 @@ TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
         replyFiles.folders = {"C:"};
         script(machine);
         const std::vector<std::vector<std::string>> formats = {{"--details"}, {"--format", "json"}};
+        int histories = 0;
+        const auto ownHistory = [&histories](std::vector<std::string> arguments) {
+            arguments.insert(arguments.end(), {"--history", "C:\\records\\" + std::to_string(++histories) + ".dat"});
+            return arguments;
+        };
         std::vector<ReportOutcome> live;
-        for (const auto& format : formats) live.push_back(run(format));
+        for (const auto& format : formats) live.push_back(run(ownHistory(format)));
         std::vector<std::string> saving = formats[1];
         saving.insert(saving.end(), {"--save-replies", repliesPath + "\\"});
-        const ReportOutcome saved = run(saving);
+        const ReportOutcome saved = run(ownHistory(saving));
         EXPECT_EQ(saved.output, live[1].output);
         EXPECT_EQ(saved.errors, "");
 
@@ -416,7 +422,7 @@ TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
         for (std::size_t i = 0; i < formats.size(); ++i) {
             std::vector<std::string> replaying = formats[i];
             replaying.insert(replaying.end(), {"--replay", repliesPath});
-            const ReportOutcome replayed = run(replaying);
+            const ReportOutcome replayed = run(ownHistory(replaying));
             EXPECT_EQ(replayed.output, live[i].output);
             EXPECT_EQ(replayed.exitCode, live[i].exitCode);
             EXPECT_EQ(replayed.errors, "");
