@@ -118,8 +118,16 @@ std::string cautionNoun(std::string_view name) {
 
 std::string acceptedOn(UtcSeconds time) { return " accepted on " + utcTimeText(time); }
 
-// One line per caution count above 0 and for the past failures: its value, and what was
-// accepted of it and when; then how long the history goes back.
+// Whether anything of the drive's counts was accepted: without, its status line names them all.
+bool anythingAccepted(const CautionJudgement& cautions) {
+    return std::any_of(cautions.counts.begin(), cautions.counts.end(),
+                       [](const CountJudgement& count) { return count.accepted.has_value(); }) ||
+           (cautions.pastFailures && cautions.pastFailures->acceptedAt);
+}
+
+// Once something was accepted, one line per caution count above 0 and for the past failures:
+// its value, its state, and what was accepted of it and when; then how far the drive's
+// history goes back.
 std::string cautionLines(const DriveEntry& drive) {
     const std::string indent(healthIndent);
     std::string lines;
@@ -137,6 +145,7 @@ std::string cautionLines(const DriveEntry& drive) {
         if (past->acceptedAt) lines += "," + acceptedOn(*past->acceptedAt);
         lines += '\n';
     }
+    if (!anythingAccepted(drive.cautions)) lines.clear();
     if (const std::optional<HistorySummary>& history = drive.history) {
         lines +=
             indent + "History: " + std::to_string(history->samples) + " sample" + (history->samples == 1 ? "" : "s");
