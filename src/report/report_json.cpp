@@ -154,8 +154,8 @@ std::string cautionList(const CautionJudgement& cautions) {
     for (const CountJudgement& count : cautions.counts)
         items.push_back(object({
             {"count", '"' + std::string(count.name) + '"'},
-            {"value", integer(static_cast<std::int64_t>(count.value))},
-            {"accepted", count.accepted ? integer(static_cast<std::int64_t>(count.accepted->value)) : "null"},
+            {"value", std::to_string(count.value)},
+            {"accepted", count.accepted ? std::to_string(count.accepted->value) : "null"},
             {"acceptedTime", timeText(count.accepted ? std::optional(count.accepted->time) : std::nullopt)},
             {"state", '"' + std::string(cautionStateIdentifier(count.state)) + '"'},
         }));

@@ -197,7 +197,7 @@ TEST_F(ReportRun, BadArgumentsAreNamedInTheFormatAskedForAndProbeNothing) {
          "KESTRINE UNKNOWN - unknown option '--caf\xC3\xA9'\n"},
         {{"--prometheus", "--format", "json"},
          "option '--prometheus' needs a value",
-         "{\n  \"format\": 2,\n  \"programVersion\": \"1.0\",\n  \"time\": \"2026-12-07T15:24:30Z\",\n"
+         "{\n  \"format\": 3,\n  \"programVersion\": \"1.0\",\n  \"time\": \"2026-12-07T15:24:30Z\",\n"
          "  \"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"option '--prometheus' needs a value\",\n"
          "  \"thresholds\": {\"source\": \"not_read\", \"text\": \"not read\"},\n  \"drives\": [],\n"
          "  \"volumes\": []\n}\n"},

@@ -193,7 +193,7 @@ TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
 
 TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
     const std::string healthy = json("healthy");
-    for (const char* part : {"\"format\": 2,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
+    for (const char* part : {"\"format\": 3,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
                              "\"status\": \"ok\",", "\"exitCode\": 0,",
                              "\"thresholds\": {\"source\": \"settings_file\", \"text\": \"settings file\"}",
                              "\"totalBytes\": 2000000000000, \"freeBytes\": 1200000000000, \"percentFree\": 60,",
