@@ -125,12 +125,13 @@ bool anythingAccepted(const CautionJudgement& cautions) {
            (cautions.pastFailures && cautions.pastFailures->acceptedAt);
 }
 
-// Once something was accepted, one line per caution count above 0 and for the past failures:
-// its value, its state, and what was accepted of it and when; then how far the drive's
-// history goes back.
+// Once something of the drive was accepted, one line per caution count above 0 and for the
+// past failures: its value, its state, and what was accepted of it and when; then how far the
+// drive's history goes back.
 std::string cautionLines(const DriveEntry& drive) {
     const std::string indent(healthIndent);
     std::string lines;
+    if (!anythingAccepted(drive.cautions) && !(drive.history && drive.history->lastAccepted)) return lines;
     for (const CountJudgement& count : drive.cautions.counts) {
         lines += indent + "Caution count: " + cautionNoun(count.name) + ' ' + std::to_string(count.value) + " - " +
                  cautionStateIdentifier(count.state);
@@ -145,12 +146,11 @@ std::string cautionLines(const DriveEntry& drive) {
         if (past->acceptedAt) lines += "," + acceptedOn(*past->acceptedAt);
         lines += '\n';
     }
-    if (!anythingAccepted(drive.cautions)) lines.clear();
     if (const std::optional<HistorySummary>& history = drive.history) {
         lines +=
             indent + "History: " + std::to_string(history->samples) + " sample" + (history->samples == 1 ? "" : "s");
         if (history->firstSample) lines += " since " + utcTimeText(*history->firstSample);
-        lines += history->lastAccepted ? ", last" + acceptedOn(*history->lastAccepted) : ", nothing accepted";
+        if (history->lastAccepted) lines += ", last" + acceptedOn(*history->lastAccepted);
         lines += '\n';
     }
     return lines;

@@ -303,7 +303,8 @@ TEST(Report, RefusedRunsPrintTheirProblemInTheFormatAskedFor) {
     EXPECT_TRUE(
         report("--bogus", "kestrine-report.exe")
             .errors.ends_with("usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
-                              "[--save-replies DIR | --replay DIR] [--help] [--version]\n"));
+                              "[--save-replies DIR | --replay DIR] [--history FILE] [--accept all|N] [--help] "
+                              "[--version]\n"));
     EXPECT_TRUE(RemoveDirectoryA(empty.c_str()));
 }
 
@@ -373,6 +374,7 @@ TEST(Report, AcceptedHealthIsOkUntilTheCountGrows) {
         EXPECT_TRUE(run.output.starts_with(r.line)) << run.output;
         EXPECT_EQ(run.errors, "");
     }
+    ScenarioFile drives(reallocating(12));
     const ConsoleRun json = report("--format json");
     EXPECT_TRUE(has(json.output, "{\"count\": \"reallocatedSectors\", \"value\": 12, \"accepted\": 8, "))
         << json.output;
@@ -421,7 +423,8 @@ TEST(Report, InvalidSettingsFileGivesTheDefaultsAndStaysUntouched) {
         ASSERT_TRUE(readSettings(after));
         EXPECT_EQ(after, file);
         EXPECT_TRUE(unchangedSincePrepared());
-        EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+        // The settings file, and beside it the health history the report recorded, nothing else.
+        EXPECT_EQ(sortedEntries(settingsFolder()), (std::vector<std::string>{"KSTMC.dat", "KSTMH.dat", "KSTMH.lock"}));
     }
 }
 
@@ -497,7 +500,8 @@ TEST(Report, RunsBesideTheWindowWhileItRunsHandsOverAndSaves) {
     ASSERT_TRUE(readSettings(saved));
     ASSERT_EQ(saved.size(), settingsSize);
     EXPECT_EQ(saved[defaultPercentAt], 2);
-    EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    // The settings file, and beside it the health history the report recorded, nothing else.
+    EXPECT_EQ(sortedEntries(settingsFolder()), (std::vector<std::string>{"KSTMC.dat", "KSTMH.dat", "KSTMH.lock"}));
     for (const ConsoleRun& run : runs) {
         EXPECT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u) << run.output << run.errors;
