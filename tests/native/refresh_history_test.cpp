@@ -122,7 +122,8 @@ TEST_F(RefreshHistory, AcceptedHealthIsOkUntilItGrowsAndAcceptingAgainQuietsIt) 
         EXPECT_EQ(result.cautions[0].counts[0].state, step.state);
         EXPECT_EQ(result.history->accepted, step.accept != AcceptScope::None && step.acceptDrive == 0);
     }
-    const DriveHistory* a = findDrive(fileHistory(), diskA);
+    const History history = fileHistory();
+    const DriveHistory* a = findDrive(history, diskA);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->acceptance.counts[0]->value, 12u);
     EXPECT_EQ(a->acceptance.lastAccepted, time);
