@@ -49,11 +49,13 @@ CautionJudgement judgeCautions(const DriveHealth& health, VerdictScope scope, co
 }
 
 DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                          const DriveAcceptances& accepted) {
+                          const DriveAcceptances* accepted) {
+    static const Acceptance nothingAccepted;
     DriveVerdicts verdicts{};
     for (int number = 0; number < driveTableSize; ++number)
         if (isListed(drives[number]))
-            verdicts[number] = judgeDrive(drives[number], health[number], scope, accepted[number]);
+            verdicts[number] = judgeDrive(drives[number], health[number], scope,
+                                          accepted != nullptr ? (*accepted)[number] : nothingAccepted);
     return verdicts;
 }
 

@@ -45,10 +45,10 @@ CautionJudgement judgeCautions(const DriveHealth& health, VerdictScope scope, co
 
 // By drive number: listed drives judged, the others left ok without reasons.
 using DriveVerdicts = std::array<DriveVerdict, driveTableSize>;
-// What a person accepted of each drive's health, by drive number.
+// What a person accepted of each drive's health, by drive number; none: nothing accepted.
 using DriveAcceptances = std::array<Acceptance, driveTableSize>;
 DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                          const DriveAcceptances& accepted = {});
+                          const DriveAcceptances* accepted = nullptr);
 
 // The failing-drive count: drives judged failing.
 int failingDriveCount(const DriveVerdicts& verdicts);

@@ -22,12 +22,18 @@ bool acceptAsked(const HistoryRecording& recording, int number) {
            (recording.accept == AcceptScope::OneDrive && recording.acceptDrive == number);
 }
 
-void judge(const DriveTable& drives, const HealthTable& health, VerdictScope scope, const DriveAcceptances& acceptances,
+// The verdicts, and the counts of a scope that weighs them (with the failure verdicts alone,
+// the cautions stay empty).
+void judge(const DriveTable& drives, const HealthTable& health, VerdictScope scope, const DriveAcceptances* acceptances,
            DriveJudgements& judged) {
+    static const Acceptance nothingAccepted;
     judged.verdicts = judgeDrives(drives, health, scope, acceptances);
+    if (scope != VerdictScope::AllHealth) return;
     for (int number = 0; number < driveTableSize; ++number)
-        if (isListed(drives[number]))
-            judged.cautions[number] = judgeCautions(health[number], scope, acceptances[number]);
+        judged.cautions[number] =
+            isListed(drives[number])
+                ? judgeCautions(health[number], scope, acceptances ? (*acceptances)[number] : nothingAccepted)
+                : CautionJudgement{};
 }
 
 HistorySummary summaryOf(const DriveHistory& drive) {
@@ -46,13 +52,14 @@ std::optional<DriveKey> historyKey(const DriveRecord& record) {
     return DriveKey{record.displayName.substr(0, maxKeyTextBytes), record.serial.substr(0, maxKeyTextBytes)};
 }
 
-DriveJudgements judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                                 const HistoryRecording* recording) {
-    DriveJudgements judged;
+void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                      const HistoryRecording* recording, DriveJudgements& judged) {
+    judged.history.reset();
     if (recording == nullptr) {
-        judge(drives, health, scope, {}, judged);
-        return judged;
+        judge(drives, health, scope, nullptr, judged);
+        return;
     }
+    judged.histories.fill(std::nullopt);
     const UtcSeconds now = recording->now;
     std::array<std::optional<DriveKey>, driveTableSize> keys{};
     for (int number = 0; number < driveTableSize; ++number)
@@ -77,7 +84,7 @@ DriveJudgements judgeWithHistory(const DriveTable& drives, const HealthTable& he
                                   if (const DriveHistory* drive = findDrive(history, *keys[number]))
                                       acceptances[number] = drive->acceptance;
                               }
-                              judge(drives, health, scope, acceptances, judged);
+                              judge(drives, health, scope, &acceptances, judged);
                               for (int number = 0; number < driveTableSize; ++number) {
                                   if (!keys[number]) continue;
                                   samples[number].status = sampleStatus(judged.verdicts[number].status);
@@ -85,7 +92,7 @@ DriveJudgements judgeWithHistory(const DriveTable& drives, const HealthTable& he
                               }
                               judgedWithMemory = true;
                           });
-    if (!judgedWithMemory) judge(drives, health, scope, {}, judged);
+    if (!judgedWithMemory) judge(drives, health, scope, nullptr, judged);
     for (int number = 0; judgedWithMemory && number < driveTableSize; ++number)
         if (keys[number])
             if (const DriveHistory* drive = findDrive(update.history, *keys[number]))
@@ -95,7 +102,6 @@ DriveJudgements judgeWithHistory(const DriveTable& drives, const HealthTable& he
     outcome.reason = update.reason;
     outcome.setAside = update.setAside;
     judged.history = outcome;
-    return judged;
 }
 
 }  // namespace kestrine

@@ -54,7 +54,8 @@ struct HistoryOutcome {
     bool accepted = false;
 };
 
-// What the drives' judgement leaves in a refresh's result.
+// What the drives' judgement leaves in a refresh's result; the result keeps it in place, so
+// that a refresh moves no more than it did before it judged with memory.
 struct DriveJudgements {
     DriveVerdicts verdicts{};
     std::array<CautionJudgement, driveTableSize> cautions{};                // by drive number
@@ -66,10 +67,10 @@ struct DriveJudgements {
 // when it has neither, or its identity could not be read.
 std::optional<DriveKey> historyKey(const DriveRecord& record);
 
-// Judges the listed drives against what was accepted of them (nothing, without a recording),
-// and with a recording adds a sample for each drive whose health was read and has a key. When
-// the history cannot be read, the drives are judged with nothing accepted.
-DriveJudgements judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                                 const HistoryRecording* recording);
+// Judges the listed drives into `judged` against what was accepted of them (nothing, without a
+// recording), and with a recording adds a sample for each drive whose health was read and has
+// a key. When the history cannot be read, the drives are judged with nothing accepted.
+void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                      const HistoryRecording* recording, DriveJudgements& judged);
 
 }  // namespace kestrine

@@ -1,7 +1,5 @@
 #include "refresh/refresh.h"
 
-#include <utility>
-
 #include "probe/drive_probe.h"
 
 namespace kestrine {
@@ -31,11 +29,7 @@ bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(con
     const RunningMark mark(running_);
     probeAllDrives(result_.drives, devices_);
     healthReads_.read(result_.drives, result_.health, devices_);
-    DriveJudgements judged = judgeWithHistory(result_.drives, result_.health, healthReads_.scope, recording);
-    result_.verdicts = std::move(judged.verdicts);
-    result_.cautions = std::move(judged.cautions);
-    result_.histories = std::move(judged.histories);
-    result_.history = std::move(judged.history);
+    judgeWithHistory(result_.drives, result_.health, healthReads_.scope, recording, result_);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
     render(result_);

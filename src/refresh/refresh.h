@@ -18,15 +18,13 @@
 
 namespace kestrine {
 
-// What the last refresh left. The tables carry over from one refresh to the next: a record
-// keeps what a failed query did not replace.
-struct RefreshResult {
+// What the last refresh left: its judgement (DriveJudgements: the verdicts by drive number,
+// listed drives only; each drive's caution counts judged; the histories this refresh recorded
+// and how recording went), the tables and the volume scan. The tables carry over from one
+// refresh to the next: a record keeps what a failed query did not replace.
+struct RefreshResult : DriveJudgements {
     DriveTable drives{};
-    HealthTable health{};      // by drive number, as the front end's health reads left it
-    DriveVerdicts verdicts{};  // by drive number; listed drives only
-    std::array<CautionJudgement, driveTableSize> cautions{};  // by drive number: each count new, grown or accepted
-    std::array<std::optional<HistorySummary>, driveTableSize> histories{};  // the drives this refresh recorded
-    std::optional<HistoryOutcome> history;  // how recording went; none when the front end asked for none
+    HealthTable health{};  // by drive number, as the front end's health reads left it
     int failingDriveCount = 0;
     VolumeTable volumes{};
     VolumeScanResult volumeScan;  // its warningCount is the volume warning count

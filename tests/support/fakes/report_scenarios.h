@@ -131,7 +131,7 @@ inline RefreshResult judgedRefresh(const DriveTable& drives, const HealthTable& 
     RefreshResult result;
     result.drives = drives;
     result.health = health;
-    result.verdicts = judgeDrives(drives, health, VerdictScope::AllHealth, accepted);
+    result.verdicts = judgeDrives(drives, health, VerdictScope::AllHealth, &accepted);
     for (int number = 0; number < driveTableSize; ++number)
         result.cautions[number] = judgeCautions(health[number], VerdictScope::AllHealth, accepted[number]);
     return result;
