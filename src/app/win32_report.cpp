@@ -14,6 +14,7 @@
 #include "platform/win32_console_output.h"
 #include "platform/win32_device_port.h"
 #include "platform/win32_file_store.h"
+#include "platform/win32_history_lock.h"
 #include "platform/win32_process_token.h"
 #include "platform/win32_settings_folder.h"
 #include "platform/win32_volume_source.h"
@@ -48,8 +49,12 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     Win32FileStore metricsFiles;
     Win32AnsiConverter converter;
     Win32FileStore replyFiles(savedRepliesFolderAccess(tokenUserSid()));
+    Win32FileStore historyFiles;  // the settings folders' access list
+    Win32HistoryLock historyLock;
+    Win32Pause pause;
     const std::string settingsFolder = settingsBaseFolder();
-    ReportPorts ports{devices, messages, volumes, settingsFiles, settingsFolder, metricsFiles, converter, replyFiles};
+    ReportPorts ports{devices,   messages,   volumes,      settingsFiles, settingsFolder, metricsFiles,
+                      converter, replyFiles, historyFiles, historyLock,   pause,          runsElevated()};
     const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
     const bool printed = writeStandardOutput(outcome.output);
     writeErrors(outcome.errors);

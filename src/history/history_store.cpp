@@ -1,10 +1,9 @@
 #include "history/history_store.h"
 
-#include <chrono>
-#include <cstdio>
 #include <vector>
 
 #include "history/history_bounds.h"
+#include "history/utc_time.h"
 
 namespace kestrine {
 
@@ -33,35 +32,26 @@ HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::strin
     return {status, error, std::move(reason), std::nullopt, {}};
 }
 
-// "20250301T120000Z".
-std::string utcStamp(UtcSeconds time) {
-    using namespace std::chrono;
-    const sys_seconds at{seconds{time}};
-    const sys_days day = floor<days>(at);
-    const year_month_day date{day};
-    const hh_mm_ss clock{at - day};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02dZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-                  static_cast<int>(clock.seconds().count()));
-    return text;
-}
-
 }  // namespace
 
 std::string setAsidePath(const std::string& path, HistoryFileStatus status, UtcSeconds now) {
-    return path + (status == HistoryFileStatus::Foreign ? ".foreign-" : ".damaged-") + utcStamp(now);
+    return path + (status == HistoryFileStatus::Foreign ? ".foreign-" : ".damaged-") +
+           utcTimeText(now, UtcStyle::Compact);
 }
 
 HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& folder,
                             UtcSeconds now, const HistoryChange& change) {
-    const LockResult locked = waitForLock(lock, pause, folder + '\\' + historyLockName);
+    return updateHistoryFile(files, lock, pause, folder + '\\' + historyFileName, folder + '\\' + historyLockName, now,
+                             change);
+}
+
+HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& path,
+                                const std::string& lockPath, UtcSeconds now, const HistoryChange& change) {
+    const LockResult locked = waitForLock(lock, pause, lockPath);
     if (locked.attempt == LockAttempt::Busy) return failed(HistoryUpdateStatus::LockBusy, 0);
     if (locked.attempt == LockAttempt::Failed) return failed(HistoryUpdateStatus::LockFailed, locked.error);
     const HeldLock held(lock);
 
-    const std::string path = folder + '\\' + historyFileName;
     // One byte more than a history may take, so that a longer file shows as such.
     std::vector<std::uint8_t> bytes(maxHistoryBytes + 1);
     std::size_t got = 0;

@@ -55,6 +55,9 @@ using HistoryChange = std::function<void(History&)>;
 // or was set aside.
 HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& folder,
                             UtcSeconds now, const HistoryChange& change);
+// The same for a history file at `path`, its lock on the file at `lockPath`.
+HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& path,
+                                const std::string& lockPath, UtcSeconds now, const HistoryChange& change);
 
 // Where a damaged or foreign history goes: "KSTMH.dat.damaged-20250301T120000Z" beside it.
 std::string setAsidePath(const std::string& path, HistoryFileStatus status, UtcSeconds now);

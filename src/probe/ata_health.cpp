@@ -184,14 +184,22 @@ std::string failingAttributesProblem(const AtaHealth& health) {
                         attributeTitles(health, &AtaAttribute::failingNow));
 }
 
-std::vector<std::string> ataCautionReasons(const AtaHealth& health) {
+std::vector<std::string> ataCautionReasons(const AtaHealth& health, const CautionJudgement& judgement) {
     std::vector<std::string> reasons;
     for (const AtaCount& count : ataCounts)
         if (const std::optional<std::uint32_t> value = health.*count.value; value && *value > 0)
-            reasons.push_back(std::string(count.noun) + ": " + std::to_string(*value));
-    if (const std::vector<std::string> past = attributeTitles(health, &AtaAttribute::failedInPast); !past.empty())
+            if (std::optional<std::string> reason =
+                    cautionCountReason(count.noun, std::to_string(*value), count.key, judgement))
+                reasons.push_back(std::move(*reason));
+    // The past failures nobody accepted yet.
+    const std::optional<PastFailureJudgement>& past = judgement.pastFailures;
+    std::vector<std::string> titles;
+    for (const AtaAttribute& attribute : health.attributes)
+        if (attribute.failedInPast && (!past || past->unaccepted.count(attribute.id) != 0))
+            titles.push_back(attributeTitle(attribute));
+    if (!titles.empty())
         reasons.push_back(
-            listedReason("SMART attribute failed in the past", "SMART attributes failed in the past", past));
+            listedReason("SMART attribute failed in the past", "SMART attributes failed in the past", titles));
     return reasons;
 }
 

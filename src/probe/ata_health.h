@@ -13,6 +13,7 @@
 
 namespace kestrine {
 
+struct CautionJudgement;
 struct DriveHealth;
 struct DriveRecord;
 
@@ -77,9 +78,10 @@ DriveHealth readAtaHealth(OpenDevice& drive, const DriveRecord& record);
 std::string attributeTitle(const AtaAttribute& attribute);
 
 // What the verdict asks of the record: an attribute failing now is critical, and names the
-// problem; the counts above 0 and the attributes that failed in the past are early signs.
+// problem; the counts above 0 and the attributes that failed in the past are early signs while
+// the judgement calls them new or grown.
 bool hasFailingAttribute(const AtaHealth& health);
 std::string failingAttributesProblem(const AtaHealth& health);
-std::vector<std::string> ataCautionReasons(const AtaHealth& health);
+std::vector<std::string> ataCautionReasons(const AtaHealth& health, const CautionJudgement& judgement);
 
 }  // namespace kestrine

@@ -22,18 +22,18 @@ struct HealthProtocol {
     std::string_view name;
     bool (*critical)(const DriveHealth&);
     std::string (*problem)(const DriveHealth&);
-    std::vector<std::string> (*cautions)(const DriveHealth&);
+    std::vector<std::string> (*cautions)(const DriveHealth&, const CautionJudgement&);
     std::optional<int> (*temperature)(const DriveHealth&);
 };
 
 const HealthProtocol healthProtocols[] = {
     {HealthSource::AtaSmart, "ata_smart", [](const DriveHealth& h) { return hasFailingAttribute(h.ata); },
      [](const DriveHealth& h) { return failingAttributesProblem(h.ata); },
-     [](const DriveHealth& h) { return ataCautionReasons(h.ata); },
+     [](const DriveHealth& h, const CautionJudgement& j) { return ataCautionReasons(h.ata, j); },
      [](const DriveHealth& h) { return h.ata.temperatureCelsius; }},
     {HealthSource::NvmeLog, "nvme_log", [](const DriveHealth& h) { return hasCriticalWarning(h.nvme); },
      [](const DriveHealth& h) { return criticalWarningProblem(h.nvme); },
-     [](const DriveHealth& h) { return nvmeCautionReasons(h.nvme); },
+     [](const DriveHealth& h, const CautionJudgement& j) { return nvmeCautionReasons(h.nvme, j); },
      [](const DriveHealth& h) { return h.nvme.compositeCelsius; }},
 };
 
@@ -113,9 +113,19 @@ std::string healthProblem(const DriveHealth& health) {
     return protocol ? protocol->problem(health) : std::string();
 }
 
-std::vector<std::string> healthCautionReasons(const DriveHealth& health) {
+std::vector<std::string> healthCautionReasons(const DriveHealth& health, const CautionJudgement& judgement) {
     const HealthProtocol* protocol = protocolOf(health.source);
-    return protocol ? protocol->cautions(health) : std::vector<std::string>();
+    return protocol ? protocol->cautions(health, judgement) : std::vector<std::string>();
+}
+
+std::optional<std::string> cautionCountReason(std::string_view noun, const std::string& value, std::string_view name,
+                                              const CautionJudgement& judgement) {
+    const auto judged = std::find_if(judgement.counts.begin(), judgement.counts.end(),
+                                     [name](const CountJudgement& count) { return count.name == name; });
+    std::string reason = std::string(noun) + ": " + value;
+    if (judged == judgement.counts.end() || judged->state == CautionState::New) return reason;
+    if (judged->state == CautionState::Accepted) return std::nullopt;
+    return reason + ", " + std::to_string(judged->accepted->value) + " accepted";
 }
 
 std::optional<int> driveTemperature(const DriveHealth& health) {

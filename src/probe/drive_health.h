@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "history/caution_memory.h"
 #include "probe/ata_health.h"
 #include "probe/drive_record.h"
 #include "probe/nvme_health.h"
@@ -68,11 +69,17 @@ TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t byte
 std::string listedReason(std::string_view one, std::string_view several, const std::vector<std::string>& items);
 
 // What the verdict asks of the record its source names: critical (a failing-now ATA attribute,
-// an NVMe critical-warning bit), the problem that makes it so, and its early signs. A health
-// with no source is none of these.
+// an NVMe critical-warning bit), the problem that makes it so, and its early signs that are
+// news by the judgement of its caution counts. A health with no source is none of these.
 bool isHealthCritical(const DriveHealth& health);
 std::string healthProblem(const DriveHealth& health);
-std::vector<std::string> healthCautionReasons(const DriveHealth& health);
+std::vector<std::string> healthCautionReasons(const DriveHealth& health, const CautionJudgement& judgement);
+
+// A caution count's reason while it is news: "reallocated sectors: 70" while new, with
+// ", 63 accepted" once grown past what was accepted; none once accepted. A count the judgement
+// does not hold counts as new.
+std::optional<std::string> cautionCountReason(std::string_view noun, const std::string& value, std::string_view name,
+                                              const CautionJudgement& judgement);
 
 // The drive's temperature in degrees Celsius: its SMART data's (attribute 194 or 190, or the
 // NVMe composite temperature), else the temperature property's current one, else none.

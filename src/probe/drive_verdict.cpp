@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <optional>
 
+#include "history/health_sample.h"
+
 namespace kestrine {
 
 namespace {
 
-// The early signs of a drive that is not failing yet: those its health record gives, and a
-// temperature at its warning limit.
-std::vector<std::string> cautionReasons(const DriveHealth& health) {
-    std::vector<std::string> reasons = healthCautionReasons(health);
+// The early signs of a drive that is not failing yet: those its health record gives that are
+// news, and a temperature at its warning limit.
+std::vector<std::string> cautionReasons(const DriveHealth& health, const CautionJudgement& judgement) {
+    std::vector<std::string> reasons = healthCautionReasons(health, judgement);
     // A warning temperature of 0 C or below is no limit a drive would run under.
     const std::optional<int> warning = health.temperature.warning;
     const std::optional<int> degrees = driveTemperature(health);
@@ -22,7 +24,8 @@ std::vector<std::string> cautionReasons(const DriveHealth& health) {
 
 }  // namespace
 
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope) {
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
+                        const Acceptance& accepted) {
     DriveVerdict verdict;
     const bool weighsHealth = scope == VerdictScope::AllHealth;
     const bool critical = weighsHealth && isHealthCritical(health);
@@ -34,16 +37,25 @@ DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, Ve
     if (!verdict.reasons.empty()) {
         verdict.status = DriveStatus::Failing;
     } else if (weighsHealth) {
-        verdict.reasons = cautionReasons(health);
+        verdict.reasons = cautionReasons(health, judgeCautions(health, scope, accepted));
         if (!verdict.reasons.empty()) verdict.status = DriveStatus::Caution;
     }
     return verdict;
 }
 
-DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope) {
+CautionJudgement judgeCautions(const DriveHealth& health, VerdictScope scope, const Acceptance& accepted) {
+    if (scope != VerdictScope::AllHealth) return {};
+    return judgeCautionCounts(healthSample(health, 0, SampleStatus::Ok), accepted);
+}
+
+DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                          const DriveAcceptances* accepted) {
+    static const Acceptance nothingAccepted;
     DriveVerdicts verdicts{};
     for (int number = 0; number < driveTableSize; ++number)
-        if (isListed(drives[number])) verdicts[number] = judgeDrive(drives[number], health[number], scope);
+        if (isListed(drives[number]))
+            verdicts[number] = judgeDrive(drives[number], health[number], scope,
+                                          accepted != nullptr ? (*accepted)[number] : nothingAccepted);
     return verdicts;
 }
 

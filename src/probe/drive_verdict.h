@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "history/caution_memory.h"
+#include "history/health_history.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
 
@@ -29,13 +31,24 @@ enum class VerdictScope { FailureVerdicts, AllHealth };
 // pre-failure attribute that failed in the past; NVMe media and data integrity errors; an
 // NVMe percentage used of 100 or more; a temperature at or above the warning temperature of
 // the temperature property. The reasons are those of the status. A health that was not read
-// (source none) adds nothing. With the failure verdicts alone: failing, for "predicts
-// failure", exactly when the indicator level says so, else ok.
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope);
+// (source none) adds nothing. The caution counts and past failures are judged with memory
+// against what a person accepted of them (judgeCautionCounts): only a new or grown one is an
+// early sign; with nothing accepted every one is new. With the failure verdicts alone:
+// failing, for "predicts failure", exactly when the indicator level says so, else ok, and
+// no count judged.
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
+                        const Acceptance& accepted = {});
+
+// The caution counts and past failures of the health read, each new, grown or accepted; none
+// with the failure verdicts alone.
+CautionJudgement judgeCautions(const DriveHealth& health, VerdictScope scope, const Acceptance& accepted);
 
 // By drive number: listed drives judged, the others left ok without reasons.
 using DriveVerdicts = std::array<DriveVerdict, driveTableSize>;
-DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope);
+// What a person accepted of each drive's health, by drive number; none: nothing accepted.
+using DriveAcceptances = std::array<Acceptance, driveTableSize>;
+DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                          const DriveAcceptances* accepted = nullptr);
 
 // The failing-drive count: drives judged failing.
 int failingDriveCount(const DriveVerdicts& verdicts);

@@ -90,10 +90,13 @@ std::string criticalWarningProblem(const NvmeHealth& health) {
     return listedReason("NVMe critical warning", "NVMe critical warning", bits);
 }
 
-std::vector<std::string> nvmeCautionReasons(const NvmeHealth& health) {
+std::vector<std::string> nvmeCautionReasons(const NvmeHealth& health, const CautionJudgement& judgement) {
     std::vector<std::string> reasons;
     if (health.mediaErrors != Counter128{})
-        reasons.push_back("NVMe media and data integrity errors: " + decimalText(health.mediaErrors));
+        if (std::optional<std::string> reason =
+                cautionCountReason("NVMe media and data integrity errors", decimalText(health.mediaErrors),
+                                   cautionCountName(CautionCount::MediaErrors), judgement))
+            reasons.push_back(std::move(*reason));
     if (health.percentageUsed >= 100)
         reasons.push_back("NVMe percentage used: " + std::to_string(health.percentageUsed) + " %");
     return reasons;

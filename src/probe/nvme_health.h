@@ -14,6 +14,7 @@
 
 namespace kestrine {
 
+struct CautionJudgement;
 struct DriveHealth;
 struct DriveRecord;
 
@@ -52,9 +53,10 @@ extern const std::array<WarningBit, 6> criticalWarningBits;
 std::vector<WarningBit> criticalWarnings(std::uint8_t criticalWarning);
 
 // What the verdict asks of the log: any critical-warning bit is critical, and names the
-// problem; media errors and a percentage used of 100 or more are early signs.
+// problem; media errors while the judgement calls them new or grown, and a percentage used of
+// 100 or more, are early signs.
 bool hasCriticalWarning(const NvmeHealth& health);
 std::string criticalWarningProblem(const NvmeHealth& health);
-std::vector<std::string> nvmeCautionReasons(const NvmeHealth& health);
+std::vector<std::string> nvmeCautionReasons(const NvmeHealth& health, const CautionJudgement& judgement);
 
 }  // namespace kestrine

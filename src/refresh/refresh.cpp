@@ -23,12 +23,13 @@ private:
 Refresh::Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads)
     : devices_(devices), volumes_(volumes), healthReads_(healthReads) {}
 
-bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render) {
+bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render,
+                  const HistoryRecording* recording) {
     if (running_) return false;
     const RunningMark mark(running_);
     probeAllDrives(result_.drives, devices_);
     healthReads_.read(result_.drives, result_.health, devices_);
-    result_.verdicts = judgeDrives(result_.drives, result_.health, healthReads_.scope);
+    judgeWithHistory(result_.drives, result_.health, healthReads_.scope, recording, result_);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
     render(result_);

@@ -10,6 +10,7 @@
 #include "probe/drive_record.h"
 #include "probe/drive_verdict.h"
 #include "probe/health_reads.h"
+#include "refresh/history_recording.h"
 #include "settings/settings_record.h"
 #include "volumes/volume_scan.h"
 #include "volumes/volume_source.h"
@@ -17,12 +18,13 @@
 
 namespace kestrine {
 
-// What the last refresh left. The tables carry over from one refresh to the next: a record
-// keeps what a failed query did not replace.
-struct RefreshResult {
+// What the last refresh left: its judgement (DriveJudgements: the verdicts by drive number,
+// listed drives only; each drive's caution counts judged; the histories this refresh recorded
+// and how recording went), the tables and the volume scan. The tables carry over from one
+// refresh to the next: a record keeps what a failed query did not replace.
+struct RefreshResult : DriveJudgements {
     DriveTable drives{};
-    HealthTable health{};      // by drive number, as the front end's health reads left it
-    DriveVerdicts verdicts{};  // by drive number; listed drives only
+    HealthTable health{};  // by drive number, as the front end's health reads left it
     int failingDriveCount = 0;
     VolumeTable volumes{};
     VolumeScanResult volumeScan;  // its warningCount is the volume warning count
@@ -35,8 +37,10 @@ public:
     // Runs one refresh with these warning percents and hands the result to `render` before
     // it returns. False, with nothing run or rendered, while a refresh is running: rendering
     // may open a message box, whose message loop goes on delivering ticks and commands, and a
-    // second refresh must not start inside the first.
-    bool run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render);
+    // second refresh must not start inside the first. With a recording, the drives are judged
+    // against the history and recorded into it (judgeWithHistory).
+    bool run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render,
+             const HistoryRecording* recording = nullptr);
     bool running() const { return running_; }
     const RefreshResult& result() const { return result_; }
 

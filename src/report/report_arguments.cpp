@@ -35,7 +35,23 @@ const Option options[] = {
     {{"--prometheus"}, nullptr, &ReportOptions::prometheusFile},
     {{"--save-replies"}, nullptr, &ReportOptions::saveRepliesFolder},
     {{"--replay"}, nullptr, &ReportOptions::replayFolder},
+    {{"--history"}, nullptr, &ReportOptions::historyFile},
+    {{"--accept"}, nullptr, &ReportOptions::acceptText},
 };
+
+// "all", or a disk number 0 to 15 in decimal; false when it is neither.
+bool takeAccept(ReportOptions& taken) {
+    const std::string& text = taken.acceptText;
+    if (text.empty()) return true;
+    if (text == "all") {
+        taken.accept = AcceptScope::AllDrives;
+        return true;
+    }
+    if (text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    taken.acceptDrive = std::stoi(text);
+    taken.accept = AcceptScope::OneDrive;
+    return taken.acceptDrive < driveTableSize;
+}
 
 const Option* optionSpelled(std::string_view word) {
     for (const Option& option : options)
@@ -89,6 +105,12 @@ ParsedArguments parseReportArguments(const std::vector<std::string>& arguments) 
     }
     if (!parsed.options.saveRepliesFolder.empty() && !parsed.options.replayFolder.empty())
         return refused("options '--save-replies' and '--replay' exclude each other");
+    if (!takeAccept(parsed.options))
+        return refused("option '--accept' takes 'all' or a disk number 0 to " + std::to_string(driveTableSize - 1) +
+                       ", not '" + parsed.options.acceptText + "'");
+    if (parsed.options.accept != AcceptScope::None && !parsed.options.replayFolder.empty() &&
+        parsed.options.historyFile.empty())
+        return refused("option '--accept' with '--replay' needs '--history FILE': a replay records no history");
     return parsed;
 }
 
@@ -104,7 +126,7 @@ ReportFormat chosenFormat(const std::vector<std::string>& arguments) {
 
 std::string reportUsage() {
     return "usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
-           "[--save-replies DIR | --replay DIR] [--help] [--version]\n";
+           "[--save-replies DIR | --replay DIR] [--history FILE] [--accept all|N] [--help] [--version]\n";
 }
 
 std::string reportHelp() {
@@ -123,6 +145,10 @@ std::string reportHelp() {
            "                    also save what each drive answered into DIR, a new folder, to send\n"
            "                    for a drive that reads wrongly\n"
            "  --replay DIR      answer from the replies saved in DIR instead of the drives\n"
+           "  --history FILE    record each drive's health into FILE instead of KSTMH.dat beside the\n"
+           "                    settings file (a replay records only with this option)\n"
+           "  --accept all|N    accept the current health of every drive, or of disk N, before\n"
+           "                    judging: its caution counts warn again only when they grow\n"
            "  --help, -h, /?    this text\n"
            "  --version         the program's version\n"
            "\n"
@@ -133,12 +159,14 @@ std::string reportHelp() {
            "     percent\n"
            "  1  warning: a volume is below its warning percent, or a drive is in caution: an early\n"
            "     sign such as reallocated, pending or uncorrectable sectors, a SMART attribute that\n"
-           "     failed in the past, NVMe media errors or wear, or a temperature at its warning limit\n"
+           "     failed in the past or NVMe media errors, each new or grown since it was accepted;\n"
+           "     NVMe wear, or a temperature at its warning limit\n"
            "  2  critical: a drive predicts failure (storage prediction or SMART status), a SMART\n"
            "     attribute of a drive is failing now, or an NVMe drive sets a critical-warning bit\n"
            "  3  unknown: bad arguments, a folder refused (no saved replies in it, or one to save into\n"
            "     that exists), or all is well but the run met a problem of its own (no drive letters,\n"
-           "     a warning percent in the settings file outside 1 to 50, the metrics file not written);\n"
+           "     a warning percent in the settings file outside 1 to 50, the metrics file or the health\n"
+           "     history not written, a damaged history set aside);\n"
            "     such a problem never hides 1 or 2\n"
            "\n"
            "Every exit prints in the format asked for: bad arguments too, when a valid --format is\n"

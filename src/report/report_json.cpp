@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "history/utc_time.h"
 #include "probe/drive_texts.h"
 #include "volumes/byte_size.h"
 #include "volumes/volume_scan.h"
@@ -137,6 +139,52 @@ std::string healthObject(const DriveEntry& drive, const AnsiConverter& converter
     return object(fields);
 }
 
+std::string timeText(const std::optional<UtcSeconds>& time) { return time ? '"' + utcTimeText(*time) + '"' : "null"; }
+
+std::string idList(const std::set<std::uint8_t>& ids) {
+    std::string list = "[";
+    for (const std::uint8_t id : ids) list += (list.size() > 1 ? ", " : "") + integer(id);
+    return list + ']';
+}
+
+// One object per caution count above 0, then the past failures: the value, what was accepted
+// of it and when (null until accepted), and its state.
+std::string cautionList(const CautionJudgement& cautions) {
+    std::vector<std::string> items;
+    for (const CountJudgement& count : cautions.counts)
+        items.push_back(object({
+            {"count", '"' + std::string(count.name) + '"'},
+            {"value", std::to_string(count.value)},
+            {"accepted", count.accepted ? std::to_string(count.accepted->value) : "null"},
+            {"acceptedTime", timeText(count.accepted ? std::optional(count.accepted->time) : std::nullopt)},
+            {"state", '"' + std::string(cautionStateIdentifier(count.state)) + '"'},
+        }));
+    if (const std::optional<PastFailureJudgement>& past = cautions.pastFailures) {
+        std::set<std::uint8_t> accepted;
+        for (const std::uint8_t id : past->ids)
+            if (past->unaccepted.count(id) == 0) accepted.insert(id);
+        items.push_back(object({
+            {"count", "\"failedInThePast\""},
+            {"value", idList(past->ids)},
+            {"accepted", accepted.empty() ? "null" : idList(accepted)},
+            {"acceptedTime", timeText(past->acceptedAt)},
+            {"state", '"' + std::string(cautionStateIdentifier(past->state)) + '"'},
+        }));
+    }
+    std::string list = "[";
+    for (const std::string& item : items) list += (list.size() > 1 ? ", " : "") + item;
+    return list + ']';
+}
+
+std::string historyObject(const std::optional<HistorySummary>& history) {
+    if (!history) return "null";
+    return object({
+        {"firstSample", timeText(history->firstSample)},
+        {"samples", integer(static_cast<std::int64_t>(history->samples))},
+        {"lastAccepted", timeText(history->lastAccepted)},
+    });
+}
+
 std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter) {
     const auto string = [&converter](const std::string& text) { return jsonString(text, converter); };
     const DriveRecord& r = drive.record;
@@ -167,6 +215,8 @@ std::string driveObject(const DriveEntry& drive, const AnsiConverter& converter)
         {"status", string(driveStatusIdentifier(drive.verdict.status))},
         {"statusReasons", stringList(drive.verdict.reasons, converter)},
         {"health", healthObject(drive, converter)},
+        {"cautions", cautionList(drive.cautions)},
+        {"history", historyObject(drive.history)},
     });
 }
 

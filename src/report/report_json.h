@@ -10,7 +10,7 @@
 
 namespace kestrine {
 
-inline constexpr int reportJsonFormat = 2;
+inline constexpr int reportJsonFormat = 3;
 
 std::string writeJsonReport(const Report& report, const AnsiConverter& converter);
 

@@ -52,8 +52,9 @@ DriveRecord blankIdentity(DriveRecord record) {
     return record;
 }
 
-DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const DriveVerdict& verdict,
-                   const SystemMessages& messages) {
+DriveEntry entryOf(const RefreshResult& refresh, std::size_t number, const SystemMessages& messages) {
+    const DriveRecord& record = refresh.drives[number];
+    const DriveHealth& health = refresh.health[number];
     DriveEntry entry;
     entry.record = record;
     entry.identity = identityOf(record);
@@ -64,7 +65,9 @@ DriveEntry entryOf(const DriveRecord& record, const DriveHealth& health, const D
     entry.spf = spfState(record);
     entry.smart = smartState(record, health);
     entry.health = health;
-    entry.verdict = verdict;
+    entry.verdict = refresh.verdicts[number];
+    entry.cautions = refresh.cautions[number];
+    entry.history = refresh.histories[number];
     return entry;
 }
 
@@ -88,9 +91,7 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     report.thresholds = input.thresholds;
     const RefreshResult& refresh = input.refresh;
     for (std::size_t number = 0; number < refresh.drives.size(); ++number)
-        if (isListed(refresh.drives[number]))
-            report.drives.push_back(
-                entryOf(refresh.drives[number], refresh.health[number], refresh.verdicts[number], messages));
+        if (isListed(refresh.drives[number])) report.drives.push_back(entryOf(refresh, number, messages));
     for (const VolumeRow& row : input.volumes)
         if (isVolumeSlot(row.slot)) report.volumes.push_back(row);
 
@@ -168,6 +169,15 @@ const char* driveStatusIdentifier(DriveStatus status) {
         case DriveStatus::Ok: break;
     }
     return "ok";
+}
+
+const char* cautionStateIdentifier(CautionState state) {
+    switch (state) {
+        case CautionState::Grown: return "grown";
+        case CautionState::Accepted: return "accepted";
+        case CautionState::New: break;
+    }
+    return "new";
 }
 
 const char* thresholdSourceIdentifier(ThresholdSource source) {

@@ -56,8 +56,10 @@ struct DriveEntry {
     std::string cannotReadText;  // "Cannot Read - " and the system's text, for cannotRead
     SpfState spf = SpfState::NoData;
     SmartState smart = SmartState::NoData;
-    DriveHealth health;    // what the health reads found
-    DriveVerdict verdict;  // the refresh's
+    DriveHealth health;                     // what the health reads found
+    DriveVerdict verdict;                   // the refresh's
+    CautionJudgement cautions;              // each caution count above 0, and the past failures, judged
+    std::optional<HistorySummary> history;  // none when this run recorded none of the drive
 };
 
 // Either failure verdict of the record predicts a failure.
@@ -117,6 +119,7 @@ const char* statusIdentifier(OverallStatus status);
 const char* thresholdSourceIdentifier(ThresholdSource source);
 const char* identityIdentifier(IdentityState identity);
 const char* driveStatusIdentifier(DriveStatus status);
+const char* cautionStateIdentifier(CautionState state);  // "new", "grown", "accepted"
 
 // "OK", "WARNING", "CRITICAL", "UNKNOWN".
 const char* statusWord(OverallStatus status);

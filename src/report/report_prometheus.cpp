@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "history/utc_time.h"
+
 namespace kestrine {
 
 namespace {
@@ -64,25 +66,6 @@ private:
     std::string text_;
 };
 
-// Seconds since 1970-01-01T00:00:00Z of a time "YYYY-MM-DDTHH:MM:SSZ"; none for any other text.
-std::optional<std::int64_t> unixSeconds(const std::string& utcTime) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char zone = 0;
-    if (utcTime.size() != 20 ||
-        std::sscanf(utcTime.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
-                    &zone) != 7 ||
-        zone != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
-        return std::nullopt;
-    // Days from the civil date, counted in eras of 400 years from 1 March of year 0.
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = y / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    const std::int64_t days = std::int64_t{era} * 146097 + dayOfEra - 719468;
-    return days * 86400 + hour * 3600 + minute * 60 + second;
-}
-
 const char* volumeStateIdentifier(bool inWarning) { return inWarning ? "warning" : "ok"; }
 
 std::string ratio(double percent) { return decimalNumber(percent / 100.0); }
@@ -108,6 +91,32 @@ Labels identityLabels(const DriveEntry& drive) {
 
 std::string flag(bool value) { return value ? "1" : "0"; }
 
+// A caution count's name in a label: "reallocated_sectors", "media_errors".
+std::string cautionLabel(std::string_view name) {
+    std::string label;
+    for (const char c : name) {
+        if (c >= 'A' && c <= 'Z') label += '_';
+        label += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return label;
+}
+
+void cautionFamily(MetricText& metrics, const std::vector<DriveEntry>& drives) {
+    metrics.family("drive_caution",
+                   "Each caution count above 0 of the drive, and its past failures: new, grown since it was "
+                   "accepted, or accepted.");
+    const auto states = {CautionState::New, CautionState::Grown, CautionState::Accepted};
+    for (const DriveEntry& d : drives) {
+        const auto set = [&](std::string_view name, CautionState state) {
+            Labels labels = driveLabels(d);
+            labels.push_back({"count", cautionLabel(name)});
+            metrics.stateSet(labels, states, state, cautionStateIdentifier);
+        };
+        for (const CountJudgement& count : d.cautions.counts) set(count.name, count.state);
+        if (d.cautions.pastFailures) set("failedInThePast", d.cautions.pastFailures->state);
+    }
+}
+
 void driveFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
     metrics.family("drive_info", "Identity of a listed physical drive; empty when it could not be read.");
     for (const DriveEntry& d : drives) metrics.sample(identityLabels(d), "1");
@@ -126,6 +135,7 @@ void driveFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
     for (const DriveEntry& d : drives)
         metrics.stateSet(driveLabels(d), {DriveStatus::Ok, DriveStatus::Caution, DriveStatus::Failing},
                          d.verdict.status, driveStatusIdentifier);
+    cautionFamily(metrics, drives);
 }
 
 Labels attributeLabels(const DriveEntry& drive, const AtaAttribute& attribute) {
@@ -279,7 +289,7 @@ std::string writePrometheusMetrics(const Report& report, const AnsiConverter& co
                      report.status, statusIdentifier);
     // A file that stops being replaced keeps its last values: its age tells.
     metrics.family("report_last_run_timestamp_seconds", "When the run that wrote these metrics took place.");
-    if (const std::optional<std::int64_t> seconds = unixSeconds(report.utcTime))
+    if (const std::optional<std::int64_t> seconds = parseUtcTime(report.utcTime))
         metrics.sample({}, std::to_string(*seconds));
     metrics.family("report_last_run_success", "1 when the run that wrote these metrics met no problem of its own.");
     metrics.sample({}, flag(!report.runProblem));

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "history/history_lock.h"
 #include "probe/device_port.h"
 #include "report/report_model.h"
 #include "report/text_encoding.h"
 #include "settings/file_store.h"
+#include "settings/pause.h"
 #include "settings/settings_record.h"
 #include "volumes/volume_source.h"
 
@@ -23,6 +25,12 @@ struct ReportPorts {
     FileStore& metricsFiles;  // its replace writes the --prometheus file
     const AnsiConverter& converter;
     FileStore& replyFiles;  // the drives' saved replies: written by --save-replies, read by --replay
+    // The health history: read and replaced (a damaged one set aside) under its lock, the
+    // pause between tries of the lock. Its folders get the settings folders' access list.
+    FileStore& historyFiles;
+    HistoryLock& historyLock;
+    Pause& pause;
+    bool elevated = false;  // administrator rights in force: the settings folders must be trusted
 };
 
 struct ReportOutcome {
@@ -54,6 +62,11 @@ std::vector<VolumeRow> volumeRows(const VolumeScanResult& scan, const VolumeTabl
 // lists no drive letter at all, is added to the reason; it makes the report unknown (exit 3)
 // only when the verdict was ok. A folder to save into that exists already, or one to replay
 // that holds no saved drive, is refused like a bad argument (without the usage).
+// Each run but a replay without --history records a sample of each drive's health into the
+// history (KSTMH.dat beside the settings file, or --history FILE), judging the drives against
+// what was accepted in it, after accepting what --accept names. A history that could not be
+// recorded, a damaged one set aside, or an --accept that found no drive's health, is a problem
+// of the run.
 ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& ports,
                         const std::string& programVersion, const std::string& utcTime);
 

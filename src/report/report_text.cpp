@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "history/utc_time.h"
 #include "probe/drive_texts.h"
 #include "report/text_encoding.h"
 #include "volumes/byte_size.h"
@@ -106,6 +107,53 @@ std::string statusLine(const DriveVerdict& verdict, const AnsiConverter& convert
     for (std::size_t i = 0; i < verdict.reasons.size(); ++i)
         line += (i == 0 ? " - " : "; ") + cell(verdict.reasons[i], converter);
     return line + '\n';
+}
+
+// A caution count's words for people: "reallocated sectors".
+std::string cautionNoun(std::string_view name) {
+    for (const AtaCount& count : ataCounts)
+        if (count.key == name) return std::string(count.noun);
+    return "media errors";
+}
+
+std::string acceptedOn(UtcSeconds time) { return " accepted on " + utcTimeText(time); }
+
+// Whether anything of the drive's counts was accepted: without, its status line names them all.
+bool anythingAccepted(const CautionJudgement& cautions) {
+    return std::any_of(cautions.counts.begin(), cautions.counts.end(),
+                       [](const CountJudgement& count) { return count.accepted.has_value(); }) ||
+           (cautions.pastFailures && cautions.pastFailures->acceptedAt);
+}
+
+// Once something of the drive was accepted, one line per caution count above 0 and for the
+// past failures: its value, its state, and what was accepted of it and when; then how far the
+// drive's history goes back.
+std::string cautionLines(const DriveEntry& drive) {
+    const std::string indent(healthIndent);
+    std::string lines;
+    if (!anythingAccepted(drive.cautions) && !(drive.history && drive.history->lastAccepted)) return lines;
+    for (const CountJudgement& count : drive.cautions.counts) {
+        lines += indent + "Caution count: " + cautionNoun(count.name) + ' ' + std::to_string(count.value) + " - " +
+                 cautionStateIdentifier(count.state);
+        if (count.accepted) lines += ", " + std::to_string(count.accepted->value) + acceptedOn(count.accepted->time);
+        lines += '\n';
+    }
+    if (const std::optional<PastFailureJudgement>& past = drive.cautions.pastFailures) {
+        std::string ids;
+        for (const std::uint8_t id : past->ids) ids += (ids.empty() ? "" : ", ") + std::to_string(id);
+        lines += indent + "Caution count: attributes failed in the past " + ids + " - " +
+                 cautionStateIdentifier(past->state);
+        if (past->acceptedAt) lines += "," + acceptedOn(*past->acceptedAt);
+        lines += '\n';
+    }
+    if (const std::optional<HistorySummary>& history = drive.history) {
+        lines +=
+            indent + "History: " + std::to_string(history->samples) + " sample" + (history->samples == 1 ? "" : "s");
+        if (history->firstSample) lines += " since " + utcTimeText(*history->firstSample);
+        if (history->lastAccepted) lines += ", last" + acceptedOn(*history->lastAccepted);
+        lines += '\n';
+    }
+    return lines;
 }
 
 // One indented block: where the health came from with its headline, then every failing
@@ -245,7 +293,7 @@ std::string writeTextReport(const Report& report, bool details, const AnsiConver
     text += std::string("Warning percents: ") + thresholdSourceText(report.thresholds) + "\n\n";
 
     const std::function<std::string(const DriveEntry&)> health = [details, &converter](const DriveEntry& drive) {
-        return statusLine(drive.verdict, converter) + healthBlock(drive.health, converter) +
+        return statusLine(drive.verdict, converter) + healthBlock(drive.health, converter) + cautionLines(drive) +
                (details ? healthDetails(drive.health, converter) : "");
     };
     const auto row = [&converter](const DriveEntry& drive) { return driveRow(drive, converter); };

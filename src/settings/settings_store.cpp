@@ -13,12 +13,6 @@ constexpr const char* badDataOnSave = "Bad Config Data On Save";
 constexpr std::uint32_t retryMilliseconds = 50;
 constexpr std::uint32_t retryLimitMilliseconds = 1000;
 
-// "VTN" and "KSTM" below the base folder, outer first.
-std::array<std::string, 2> settingsFolders(const std::string& baseFolder) {
-    const std::string vtn = baseFolder + "\\VTN";
-    return {vtn, vtn + "\\KSTM"};
-}
-
 SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsRecord& record, std::uint32_t& error) {
     SettingsRecord read;
     std::size_t got = 0;
@@ -31,6 +25,24 @@ SettingsLoad readRecord(FileReader& files, const std::string& path, SettingsReco
     return SettingsLoad::Loaded;
 }
 }  // namespace
+
+std::array<std::string, 2> settingsFolders(const std::string& baseFolder) {
+    const std::string vtn = baseFolder + "\\VTN";
+    return {vtn, vtn + "\\KSTM"};
+}
+
+bool prepareSettingsFolders(FileStore& files, const std::string& baseFolder) {
+    if (!files.exists(baseFolder)) return false;
+    for (const std::string& folder : settingsFolders(baseFolder))
+        if (!files.exists(folder)) files.createFolder(folder);
+    return true;
+}
+
+std::optional<std::string> untrustedSettingsFolder(FileStore& files, const std::string& baseFolder, bool elevated) {
+    for (const std::string& folder : settingsFolders(baseFolder))
+        if (!mayWriteInto(files.folderFacts(folder), elevated)) return folder;
+    return std::nullopt;
+}
 
 std::string settingsFilePath(const std::string& baseFolder) { return settingsFolders(baseFolder)[1] + '\\' + fileName; }
 
@@ -101,16 +113,12 @@ bool SettingsStore::saveSettings() {
 std::string SettingsStore::filePath() const { return settingsFilePath(baseFolder_); }
 
 std::optional<std::string> SettingsStore::prepareFilePath() {
-    if (!files_.exists(baseFolder_)) return std::nullopt;
-    for (const std::string& folder : settingsFolders(baseFolder_))
-        if (!files_.exists(folder)) files_.createFolder(folder);
+    if (!prepareSettingsFolders(files_, baseFolder_)) return std::nullopt;
     return filePath();
 }
 
 std::optional<std::string> SettingsStore::untrustedFolder() {
-    for (const std::string& folder : settingsFolders(baseFolder_))
-        if (!mayWriteInto(files_.folderFacts(folder), elevated_)) return folder;
-    return std::nullopt;
+    return untrustedSettingsFolder(files_, baseFolder_, elevated_);
 }
 
 }  // namespace kestrine

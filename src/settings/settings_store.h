@@ -2,6 +2,7 @@
 // The working settings record and the copy last read from "KSTMC.dat" (in "VTN\KSTM" below
 // the all-users application-data folder). The file is written only when the working record
 // differs from what was read, and only if it passes the test before writing.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,6 +21,14 @@ enum class SettingsLoad { Loaded, Missing, Unreadable, Rejected };
 
 // Where the settings file is: the base folder, "VTN", "KSTM" and "KSTMC.dat".
 std::string settingsFilePath(const std::string& baseFolder);
+// "VTN" and "KSTM" below the base folder, outer first: the settings file and the health
+// history's folders.
+std::array<std::string, 2> settingsFolders(const std::string& baseFolder);
+// Creates "VTN" and "KSTM" where missing (with the access list the file store gives its
+// folders); false, creating nothing, when the base folder is missing.
+bool prepareSettingsFolders(FileStore& files, const std::string& baseFolder);
+// The first of "VTN" and "KSTM" this copy may not write into (mayWriteInto), if any.
+std::optional<std::string> untrustedSettingsFolder(FileStore& files, const std::string& baseFolder, bool elevated);
 
 // Reads the settings file below `baseFolder` into `record` by the window's rules for loading
 // (a whole record of version 3, taken as it is); creates nothing. `record` is left alone

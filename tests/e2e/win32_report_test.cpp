@@ -7,6 +7,7 @@
 #include <shellapi.h>
 #include <winioctl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -36,6 +37,12 @@ ConsoleRun report(const std::string& arguments, const char* exeName = "kestrine_
 }
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> sortedEntries(const std::string& folder) {
+    std::vector<std::string> names = folderEntries(folder);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // Volumes warn only below 1 % free, so that the drives alone decide the status.
 Bytes quietVolumeSettings() {
@@ -296,7 +303,8 @@ TEST(Report, RefusedRunsPrintTheirProblemInTheFormatAskedFor) {
     EXPECT_TRUE(
         report("--bogus", "kestrine-report.exe")
             .errors.ends_with("usage: kestrine-report [--format text|json|nagios] [--details] [--prometheus FILE] "
-                              "[--save-replies DIR | --replay DIR] [--help] [--version]\n"));
+                              "[--save-replies DIR | --replay DIR] [--history FILE] [--accept all|N] [--help] "
+                              "[--version]\n"));
     EXPECT_TRUE(RemoveDirectoryA(empty.c_str()));
 }
 
@@ -323,7 +331,8 @@ TEST(Report, VersionIsTheProgramsVersion) {
     EXPECT_EQ(run.output, "kestrine-report " KESTRINE_VERSION "\n");
 }
 
-TEST(Report, MissingSettingsFileGivesTheDefaultsAndCreatesNoFolder) {
+// The settings folders are made for the health history, but no settings file.
+TEST(Report, MissingSettingsFileGivesTheDefaultsAndCreatesNoSettingsFile) {
     resetSettingsFolder();
     removePath(settingsFolder());
     const std::string vtn = settingsFolder().substr(0, settingsFolder().rfind('\\'));
@@ -334,7 +343,45 @@ TEST(Report, MissingSettingsFileGivesTheDefaultsAndCreatesNoFolder) {
     EXPECT_LE(run.exitCode, 1u);
     EXPECT_TRUE(has(run.output, "\"source\": \"defaults_file_missing\"")) << run.output;
     EXPECT_TRUE(has(run.output, "\"warningPercent\": 10, \"warningPercentFrom\": \"default\"")) << run.output;
-    EXPECT_FALSE(isFolder(vtn));
+    EXPECT_EQ(sortedEntries(settingsFolder()), (std::vector<std::string>{"KSTMH.dat", "KSTMH.lock"}));
+}
+
+// Each run records the drive's health beside the settings file; what --accept accepted warns
+// again only once it grows.
+TEST(Report, AcceptedHealthIsOkUntilTheCountGrows) {
+    resetSettingsFolder();
+    ASSERT_TRUE(writeSettings(quietVolumeSettings()));
+    const auto reallocating = [](int sectors) {
+        return "0 healthy vendor=ACME product=X100 serial=3132\n0 attribute id=5 flags=0x33 current=100 worst=100 "
+               "threshold=36 raw=" +
+               std::to_string(sectors) + "\n";
+    };
+    const struct {
+        int sectors;
+        const char* arguments;
+        DWORD exitCode;
+        const char* line;
+    } runs[] = {
+        {8, "--format nagios", 1, "KESTRINE WARNING - Disk 0 reallocated sectors: 8 |"},
+        {8, "--format nagios --accept 0", 0, "KESTRINE OK - 1 drive and "},
+        {8, "--format nagios", 0, "KESTRINE OK - 1 drive and "},
+        {12, "--format nagios", 1, "KESTRINE WARNING - Disk 0 reallocated sectors: 12, 8 accepted |"},
+    };
+    for (const auto& r : runs) {
+        ScenarioFile drives(reallocating(r.sectors));
+        const ConsoleRun run = report(r.arguments);
+        EXPECT_EQ(run.exitCode, r.exitCode) << r.arguments;
+        EXPECT_TRUE(run.output.starts_with(r.line)) << run.output;
+        EXPECT_EQ(run.errors, "");
+    }
+    ScenarioFile drives(reallocating(12));
+    const ConsoleRun json = report("--format json");
+    EXPECT_TRUE(has(json.output, "{\"count\": \"reallocatedSectors\", \"value\": 12, \"accepted\": 8, "))
+        << json.output;
+    EXPECT_TRUE(has(json.output, "\"state\": \"grown\"}], \"history\": {\"firstSample\": \"")) << json.output;
+    EXPECT_TRUE(has(json.output, "\"samples\": 5, ")) << json.output;
+    EXPECT_EQ(sortedEntries(settingsFolder()), (std::vector<std::string>{"KSTMC.dat", "KSTMH.dat", "KSTMH.lock"}))
+        << "no replacement left behind";
 }
 
 // A short file or another version gives the defaults; a default percent of 0 is read, and
@@ -376,7 +423,8 @@ TEST(Report, InvalidSettingsFileGivesTheDefaultsAndStaysUntouched) {
         ASSERT_TRUE(readSettings(after));
         EXPECT_EQ(after, file);
         EXPECT_TRUE(unchangedSincePrepared());
-        EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+        // The settings file, and beside it the health history the report recorded, nothing else.
+        EXPECT_EQ(sortedEntries(settingsFolder()), (std::vector<std::string>{"KSTMC.dat", "KSTMH.dat", "KSTMH.lock"}));
     }
 }
 
@@ -452,7 +500,8 @@ TEST(Report, RunsBesideTheWindowWhileItRunsHandsOverAndSaves) {
     ASSERT_TRUE(readSettings(saved));
     ASSERT_EQ(saved.size(), settingsSize);
     EXPECT_EQ(saved[defaultPercentAt], 2);
-    EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    // The settings file, and beside it the health history the report recorded, nothing else.
+    EXPECT_EQ(sortedEntries(settingsFolder()), (std::vector<std::string>{"KSTMC.dat", "KSTMH.dat", "KSTMH.lock"}));
     for (const ConsoleRun& run : runs) {
         EXPECT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u) << run.output << run.errors;

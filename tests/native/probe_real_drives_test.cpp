@@ -17,9 +17,13 @@
 
 #include "fakes/fake_device_port.h"
 #include "fakes/health_replies.h"
+#include "history/caution_memory.h"
+#include "history/health_sample.h"
+#include "history/history_bounds.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_health.h"
 #include "probe/drive_probe.h"
+#include "probe/drive_verdict.h"
 #include "real_drives.h"
 
 namespace kestrine {
@@ -102,6 +106,56 @@ TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
     EXPECT_FALSE(health.ata.pendingSectors.has_value()) << "this drive has no attribute 197";
     EXPECT_FALSE(health.ata.temperatureCelsius.has_value());
     EXPECT_FALSE(isHealthCritical(health));
+}
+
+// The real SSD's attribute table with the raw value of attribute `id` set to `raw`, as a drive
+// that has since remapped sectors would answer.
+DriveHealth realAtaHealthWithRaw(std::uint8_t id, std::uint64_t raw) {
+    std::map<std::string, Bytes> sections = blobSections(fileBytes(ataBlob));
+    Bytes& sector = sections["SMDT"];
+    // 30 entries of 12 bytes from offset 2: id, flags (2), current, worst, raw (6), reserved.
+    bool found = false;
+    for (std::size_t entry = 2; entry + 12 <= 2 + 30 * 12; entry += 12) {
+        if (sector[entry] != id) continue;
+        for (std::size_t i = 0; i < 6; ++i) sector[entry + 5 + i] = static_cast<std::uint8_t>(raw >> (8 * i));
+        found = true;
+    }
+    EXPECT_TRUE(found) << "no attribute " << int{id};
+    const Bytes data = smartReply(sector);
+    const Bytes thresholds = smartReply(sections["SMTH"]);
+    DriveHealth health = ataHealth(data.data(), data.size());
+    applyAtaThresholds(health, thresholds.data(), thresholds.size());
+    return health;
+}
+
+// The real drive remaps 8 sectors, a person accepts them, then it remaps 4 more: judged new,
+// accepted, then grown, with the sample the history keeps of each.
+TEST(RealDrives, AtaSsdWhoseReallocatedCountGrowsAfterItWasAccepted) {
+    DriveRecord record;
+    record.present = record.probed = record.identityValid = record.predictQueried = record.predictOk = true;
+    const DriveKey key{"INTEL SSDSA2CW120G3", "CVPR109301UZ120LGN"};
+    const DriveHealth eight = realAtaHealthWithRaw(5, 8);
+    const HealthSample first = healthSample(eight, 1'796'000'000, SampleStatus::Caution);
+    EXPECT_EQ(first.counts[0], 8u);
+    EXPECT_EQ(first.counts[3], 0u) << "187 reads 0";
+    EXPECT_FALSE(first.counts[1].has_value()) << "no attribute 197";
+    EXPECT_EQ(first.powerOnHours, 45u);
+    EXPECT_EQ(judgeDrive(record, eight, VerdictScope::AllHealth).reasons,
+              std::vector<std::string>{"reallocated sectors: 8"});
+
+    History history;
+    recordSample(history, key, first);
+    acceptCurrentHealth(history, key, first, 1'796'000'060);
+    const Acceptance& accepted = findDrive(history, key)->acceptance;
+    EXPECT_EQ(judgeDrive(record, eight, VerdictScope::AllHealth, accepted).status, DriveStatus::Ok);
+
+    const DriveHealth twelve = realAtaHealthWithRaw(5, 12);
+    const DriveVerdict grown = judgeDrive(record, twelve, VerdictScope::AllHealth, accepted);
+    EXPECT_EQ(grown.status, DriveStatus::Caution);
+    EXPECT_EQ(grown.reasons, std::vector<std::string>{"reallocated sectors: 12, 8 accepted"});
+    // A raw value whose upper bytes hold other data is no count: nothing to judge or grow.
+    EXPECT_EQ(judgeDrive(record, realAtaHealthWithRaw(5, 0x0100'0000'000C), VerdictScope::AllHealth, accepted).status,
+              DriveStatus::Ok);
 }
 
 // skdump's line "Serial: [CVPR109301UZ120LGN]", inside its brackets.

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/health_replies.h"
@@ -267,6 +269,118 @@ TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
          VerdictScope::FailureVerdicts},
     };
     expectVerdicts(rows);
+}
+
+// What a person accepted: each count's value and the lowest value seen since, and the ids of
+// past failures.
+Acceptance accepted(std::vector<std::pair<CautionCount, std::pair<std::uint64_t, std::uint64_t>>> counts,
+                    std::set<std::uint8_t> pastFailures = {}) {
+    Acceptance acceptance;
+    acceptance.lastAccepted = 1'780'000'000;
+    for (const auto& [count, values] : counts)
+        acceptance.counts[static_cast<std::size_t>(count)] =
+            CountAcceptance{values.first, 1'780'000'000, values.second};
+    acceptance.pastFailures = std::move(pastFailures);
+    return acceptance;
+}
+
+TEST(DriveVerdict, CautionCountsAreJudgedAgainstWhatWasAccepted) {
+    struct MemoryRow {
+        const char* name;
+        Prediction prediction;
+        DriveHealth health;
+        Acceptance acceptance;
+        DriveStatus status;
+        std::vector<std::string> reasons;
+    };
+    const auto reallocated = CautionCount::ReallocatedSectors;
+    DriveHealth wornNvme = nvmeWorn(100, {5, 0});
+    DriveHealth hotAccepted = warm(70, 70);
+    hotAccepted.ata.reallocatedSectors = 8;
+    const MemoryRow rows[] = {
+        {"accepted at its value", Prediction::Ok, ataCounts(8), accepted({{reallocated, {8, 8}}}), DriveStatus::Ok, {}},
+        {"fell below what was accepted",
+         Prediction::Ok,
+         ataCounts(6),
+         accepted({{reallocated, {8, 6}}}),
+         DriveStatus::Ok,
+         {}},
+        {"grown past what was accepted",
+         Prediction::Ok,
+         ataCounts(70),
+         accepted({{reallocated, {63, 63}}}),
+         DriveStatus::Caution,
+         {"reallocated sectors: 70, 63 accepted"}},
+        {"fell, then rose again below the accepted value",
+         Prediction::Ok,
+         ataCounts(62),
+         accepted({{reallocated, {63, 60}}}),
+         DriveStatus::Caution,
+         {"reallocated sectors: 62, 63 accepted"}},
+        {"one count accepted, another new",
+         Prediction::Ok,
+         ataCounts(8, 2, 0, 9),
+         accepted({{reallocated, {8, 8}}, {CautionCount::ReportedUncorrectableErrors, {9, 9}}}),
+         DriveStatus::Caution,
+         {"pending sectors: 2"}},
+        {"past failure accepted", Prediction::Ok, failedInPast({5}), accepted({}, {5}), DriveStatus::Ok, {}},
+        {"a second past failure is new",
+         Prediction::Ok,
+         failedInPast({5, 230}),
+         accepted({}, {5}),
+         DriveStatus::Caution,
+         {"SMART attribute failed in the past: 230"}},
+        {"NVMe media errors grown",
+         Prediction::Ok,
+         nvmeWorn(3, {5, 0}),
+         accepted({{CautionCount::MediaErrors, {3, 3}}}),
+         DriveStatus::Caution,
+         {"NVMe media and data integrity errors: 5, 3 accepted"}},
+        {"NVMe wear has no memory",
+         Prediction::Ok,
+         wornNvme,
+         accepted({{CautionCount::MediaErrors, {5, 5}}}),
+         DriveStatus::Caution,
+         {"NVMe percentage used: 100 %"}},
+        {"temperature has no memory",
+         Prediction::Ok,
+         hotAccepted,
+         accepted({{reallocated, {8, 8}}}),
+         DriveStatus::Caution,
+         {"temperature 70 C, at or above the warning temperature 70 C"}},
+        {"acceptance hides no failure",
+         Prediction::Failing,
+         ataCounts(8),
+         accepted({{reallocated, {8, 8}}}),
+         DriveStatus::Failing,
+         {"predicts failure"}},
+    };
+    for (const MemoryRow& row : rows) {
+        const DriveVerdict verdict =
+            judgeDrive(listedDrive(3, row.prediction), row.health, VerdictScope::AllHealth, row.acceptance);
+        EXPECT_EQ(verdict.status, row.status) << row.name;
+        EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
+    }
+}
+
+TEST(DriveVerdict, JudgedCautionsCarryValueAcceptedValueAndStateForTheReportOnly) {
+    DriveHealth health = ataCounts(70, 0, 4);
+    health.ata.attributes[0].failedInPast = true;
+    const Acceptance acceptance = accepted({{CautionCount::ReallocatedSectors, {63, 63}}});
+    const CautionJudgement judged = judgeCautions(health, VerdictScope::AllHealth, acceptance);
+    ASSERT_EQ(judged.counts.size(), 2u);
+    EXPECT_EQ(judged.counts[0].name, "reallocatedSectors");
+    EXPECT_EQ(judged.counts[0].value, 70u);
+    EXPECT_EQ(judged.counts[0].accepted->value, 63u);
+    EXPECT_EQ(judged.counts[0].state, CautionState::Grown);
+    EXPECT_EQ(judged.counts[1].name, "uncorrectableSectors");
+    EXPECT_EQ(judged.counts[1].value, 4u);
+    EXPECT_FALSE(judged.counts[1].accepted.has_value());
+    EXPECT_EQ(judged.counts[1].state, CautionState::New);
+    ASSERT_TRUE(judged.pastFailures.has_value());
+    EXPECT_EQ(judged.pastFailures->ids, std::set<std::uint8_t>{5});
+    EXPECT_TRUE(judgeCautions(health, VerdictScope::FailureVerdicts, acceptance).counts.empty());
+    EXPECT_TRUE(judgeCautions(DriveHealth{}, VerdictScope::AllHealth, acceptance).counts.empty());
 }
 
 TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {

@@ -16,6 +16,9 @@ struct Accepted {
     bool details = false;
     const char* saveRepliesFolder = "";
     const char* replayFolder = "";
+    const char* historyFile = "";
+    AcceptScope accept = AcceptScope::None;
+    int acceptDrive = 0;
 };
 
 const Accepted accepted[] = {
@@ -39,6 +42,29 @@ const Accepted accepted[] = {
     {{"--format", "json", "--details"}, ReportFormat::Json, "", false, false, true},  // JSON always has all
     {{"--save-replies", "C:\\saved", "--format", "json"}, ReportFormat::Json, "", false, false, false, "C:\\saved"},
     {{"--replay", "saved\\", "--prometheus", "m"}, ReportFormat::Text, "m", false, false, false, "", "saved\\"},
+    {{"--history", "C:\\h.dat", "--accept", "all"},
+     ReportFormat::Text,
+     "",
+     false,
+     false,
+     false,
+     "",
+     "",
+     "C:\\h.dat",
+     AcceptScope::AllDrives},
+    {{"--accept=15"}, ReportFormat::Text, "", false, false, false, "", "", "", AcceptScope::OneDrive, 15},
+    {{"--accept", "03"}, ReportFormat::Text, "", false, false, false, "", "", "", AcceptScope::OneDrive, 3},
+    {{"--replay", "r", "--accept", "0", "--history", "h"},
+     ReportFormat::Text,
+     "",
+     false,
+     false,
+     false,
+     "",
+     "r",
+     "h",
+     AcceptScope::OneDrive,
+     0},
 };
 
 TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
@@ -53,6 +79,9 @@ TEST(ReportArguments, KnownOptionsAreTakenInAnyOrder) {
         EXPECT_EQ(parsed.options.details, a.details) << what;
         EXPECT_EQ(parsed.options.saveRepliesFolder, a.saveRepliesFolder) << what;
         EXPECT_EQ(parsed.options.replayFolder, a.replayFolder) << what;
+        EXPECT_EQ(parsed.options.historyFile, a.historyFile) << what;
+        EXPECT_EQ(parsed.options.accept, a.accept) << what;
+        EXPECT_EQ(parsed.options.acceptDrive, a.acceptDrive) << what;
     }
 }
 
@@ -90,6 +119,15 @@ const Refused refused[] = {
     {{"--replay", "--details"}, "option '--replay' needs a value"},
     {{"--replay", "a", "--replay", "b"}, "option '--replay' given twice"},
     {{"--save-replies", "a", "--replay", "b"}, "options '--save-replies' and '--replay' exclude each other"},
+    {{"--accept", "16"}, "option '--accept' takes 'all' or a disk number 0 to 15, not '16'"},
+    {{"--accept", "ALL"}, "option '--accept' takes 'all' or a disk number 0 to 15, not 'ALL'"},
+    {{"--accept", "-1"}, "option '--accept' takes 'all' or a disk number 0 to 15, not '-1'"},
+    {{"--accept=1x"}, "option '--accept' takes 'all' or a disk number 0 to 15, not '1x'"},
+    {{"--accept", "100"}, "option '--accept' takes 'all' or a disk number 0 to 15, not '100'"},
+    {{"--history"}, "option '--history' needs a value"},
+    {{"--accept", "all", "--accept", "1"}, "option '--accept' given twice"},
+    {{"--replay", "r", "--accept", "all"},
+     "option '--accept' with '--replay' needs '--history FILE': a replay records no history"},
 };
 
 TEST(ReportArguments, EveryBadCommandLineIsRefusedWithOneLineNamingIt) {
@@ -106,10 +144,26 @@ TEST(ReportArguments, HelpStartsWithTheUsageAndGivesEveryExitCode) {
     const std::string help = reportHelp();
     EXPECT_TRUE(help.starts_with(reportUsage()));
     EXPECT_EQ(reportUsage().find('\n'), reportUsage().size() - 1) << "the usage is one line";
-    for (const char* line : {"  0  ok", "  1  warning", "  2  critical", "  3  unknown", "--format json",
-                             "--prometheus FILE", "--version", "--help, -h, /?", "--format=json", "given once",
-                             "never hides 1 or 2", "--details", "attribute of a drive is failing now",
-                             "critical-warning bit", "--save-replies DIR", "--replay DIR", "a drive is in caution"})
+    for (const char* line : {"  0  ok",
+                             "  1  warning",
+                             "  2  critical",
+                             "  3  unknown",
+                             "--format json",
+                             "--prometheus FILE",
+                             "--version",
+                             "--help, -h, /?",
+                             "--format=json",
+                             "given once",
+                             "never hides 1 or 2",
+                             "--details",
+                             "attribute of a drive is failing now",
+                             "critical-warning bit",
+                             "--save-replies DIR",
+                             "--replay DIR",
+                             "a drive is in caution",
+                             "--history FILE",
+                             "--accept all|N",
+                             "new or grown since it was accepted"})
         EXPECT_NE(help.find(line), std::string::npos) << line;
 }
 

@@ -2,16 +2,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_device_port.h"
 #include "fakes/fake_file_store.h"
+#include "fakes/fake_history_lock.h"
 #include "fakes/fake_message_sink.h"
 #include "fakes/fake_volume_source.h"
 #include "fakes/format_checks.h"
 #include "fakes/report_scenarios.h"
+#include "history/history_file.h"
 #include "report/report_arguments.h"
 #include "report/report_prometheus.h"
 #include "report/report_run.h"
@@ -38,6 +41,7 @@ protected:
         settingsFiles.folders = {programData, programData + "\\VTN", programData + "\\VTN\\KSTM"};
         metricsFiles.folders.insert("C:\\textfile");
         replyFiles.folders.insert("C:");
+        historyFiles.folders = {programData, "C:\\records"};
         volumes.add('C', 100'000'000'000, 45'000'000'000, "System");
         volumes.add('D', 100'000'000'000, 5'000'000'000, "Data");
         SettingsRecord record = defaultSettings();
@@ -50,7 +54,9 @@ protected:
     void script(const std::string& drives) { std::ofstream(scenarioPath, std::ios::binary) << drives; }
     ReportOutcome run(const std::vector<std::string>& arguments) {
         scripted::ScriptedDevicePort devices(scenarioPath);
-        ReportPorts ports{devices, messages, volumes, settingsFiles, programData, metricsFiles, codePage, replyFiles};
+        testing::FakeHistoryLock lock(lockFile);
+        ReportPorts ports{devices,  messages,   volumes,      settingsFiles, programData, metricsFiles,
+                          codePage, replyFiles, historyFiles, lock,          pause,       elevated};
         return runReport(arguments, ports, "1.0", "2026-12-07T15:24:30Z");
     }
     static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -65,6 +71,10 @@ protected:
     testing::FakeFileStore settingsFiles;
     testing::FakeFileStore metricsFiles;
     testing::FakeFileStore replyFiles;
+    testing::FakeFileStore historyFiles;
+    testing::FakeLockFile lockFile;
+    testing::CountingPause pause;
+    bool elevated = false;
     testing::FakeCodePage codePage;
 };
 
@@ -187,7 +197,7 @@ TEST_F(ReportRun, BadArgumentsAreNamedInTheFormatAskedForAndProbeNothing) {
          "KESTRINE UNKNOWN - unknown option '--caf\xC3\xA9'\n"},
         {{"--prometheus", "--format", "json"},
          "option '--prometheus' needs a value",
-         "{\n  \"format\": 2,\n  \"programVersion\": \"1.0\",\n  \"time\": \"2026-12-07T15:24:30Z\",\n"
+         "{\n  \"format\": 3,\n  \"programVersion\": \"1.0\",\n  \"time\": \"2026-12-07T15:24:30Z\",\n"
          "  \"status\": \"unknown\",\n  \"exitCode\": 3,\n  \"reason\": \"option '--prometheus' needs a value\",\n"
          "  \"thresholds\": {\"source\": \"not_read\", \"text\": \"not read\"},\n  \"drives\": [],\n"
          "  \"volumes\": []\n}\n"},
@@ -374,6 +384,7 @@ TEST_F(ReportRun, SystemWithoutDriveLettersIsUnknown) {
 }
 
 // What the drives answered, saved and replayed, gives the same report; the volumes stay live.
+// Each run records into a history of its own, so that each drive's history reads the same.
 TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
     const char* const machines[] = {
         "0 healthy vendor=ACME product=X100 serial=3132 bus=11\n"
@@ -396,11 +407,16 @@ TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
         replyFiles.folders = {"C:"};
         script(machine);
         const std::vector<std::vector<std::string>> formats = {{"--details"}, {"--format", "json"}};
+        int histories = 0;
+        const auto ownHistory = [&histories](std::vector<std::string> arguments) {
+            arguments.insert(arguments.end(), {"--history", "C:\\records\\" + std::to_string(++histories) + ".dat"});
+            return arguments;
+        };
         std::vector<ReportOutcome> live;
-        for (const auto& format : formats) live.push_back(run(format));
+        for (const auto& format : formats) live.push_back(run(ownHistory(format)));
         std::vector<std::string> saving = formats[1];
         saving.insert(saving.end(), {"--save-replies", repliesPath + "\\"});
-        const ReportOutcome saved = run(saving);
+        const ReportOutcome saved = run(ownHistory(saving));
         EXPECT_EQ(saved.output, live[1].output);
         EXPECT_EQ(saved.errors, "");
 
@@ -408,7 +424,7 @@ TEST_F(ReportRun, SavedRepliesReplayToTheSameReport) {
         for (std::size_t i = 0; i < formats.size(); ++i) {
             std::vector<std::string> replaying = formats[i];
             replaying.insert(replaying.end(), {"--replay", repliesPath});
-            const ReportOutcome replayed = run(replaying);
+            const ReportOutcome replayed = run(ownHistory(replaying));
             EXPECT_EQ(replayed.output, live[i].output);
             EXPECT_EQ(replayed.exitCode, live[i].exitCode);
             EXPECT_EQ(replayed.errors, "");
@@ -482,6 +498,134 @@ TEST_F(ReportRun, RepliesFoldersThatCannotServeAreRefused) {
     EXPECT_TRUE(unsaved.output.starts_with(
         "KESTRINE UNKNOWN - 1 drive and 2 volumes ok; the drives' replies could not be saved |"))
         << unsaved.output;
+}
+
+const std::string historyPath = programData + "\\VTN\\KSTM\\KSTMH.dat";
+
+// A drive with this many reallocated sectors, as its raw value gives them.
+std::string reallocating(int sectors) {
+    return "0 healthy vendor=ACME product=X100 serial=3132\n0 attribute id=5 flags=0x33 current=100 worst=100 raw=" +
+           std::to_string(sectors) + " threshold=36\n";
+}
+
+// Each run records; what --accept accepted is ok until it grows, and is accepted again.
+TEST_F(ReportRun, EachRunRecordsAndJudgesAgainstWhatWasAccepted) {
+    const struct {
+        int sectors;
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* nagiosStart;
+    } runs[] = {
+        {8, {}, 1, "KESTRINE WARNING - Disk 0 reallocated sectors: 8 |"},
+        {8, {"--accept", "all"}, 0, "KESTRINE OK - 1 drive and 2 volumes ok |"},
+        {8, {}, 0, "KESTRINE OK - 1 drive and 2 volumes ok |"},
+        {9, {}, 1, "KESTRINE WARNING - Disk 0 reallocated sectors: 9, 8 accepted |"},
+        {9, {"--accept", "0"}, 0, "KESTRINE OK - 1 drive and 2 volumes ok |"},
+    };
+    for (const auto& r : runs) {
+        script(reallocating(r.sectors));
+        std::vector<std::string> arguments{"--format", "nagios"};
+        arguments.insert(arguments.end(), r.arguments.begin(), r.arguments.end());
+        const ReportOutcome outcome = run(arguments);
+        EXPECT_EQ(outcome.exitCode, r.exitCode) << r.nagiosStart;
+        EXPECT_TRUE(outcome.output.starts_with(r.nagiosStart)) << outcome.output;
+    }
+    EXPECT_EQ(historyFiles.folders.count(programData + "\\VTN\\KSTM"), 1u) << "made as the settings folders are";
+    const ParsedHistory parsed = parseHistory(historyFiles.files.at(historyPath));
+    ASSERT_EQ(parsed.status, HistoryFileStatus::Ok);
+    ASSERT_EQ(parsed.history.drives.size(), 1u);
+    EXPECT_EQ(parsed.history.drives[0].key, (DriveKey{"ACME X100", "12"}));
+    EXPECT_EQ(parsed.history.drives[0].samples.size(), 5u);
+    EXPECT_EQ(parsed.history.drives[0].acceptance.counts[0]->value, 9u);
+    EXPECT_EQ(parsed.history.drives[0].samples[3].status, SampleStatus::Caution);
+    EXPECT_EQ(lockFile.lastPath, programData + "\\VTN\\KSTM\\KSTMH.lock");
+    const std::string json = run({"--format", "json"}).output;
+    EXPECT_TRUE(has(json,
+                    "\"cautions\": [{\"count\": \"reallocatedSectors\", \"value\": 9, \"accepted\": 9, "
+                    "\"acceptedTime\": \"2026-12-07T15:24:30Z\", \"state\": \"accepted\"}], \"history\": "
+                    "{\"firstSample\": \"2026-12-07T15:24:30Z\", \"samples\": 6, \"lastAccepted\": "
+                    "\"2026-12-07T15:24:30Z\"}"))
+        << json;
+}
+
+TEST_F(ReportRun, AReplayRecordsOnlyIntoAHistoryItIsGiven) {
+    script(reallocating(8));
+    ASSERT_EQ(run({"--save-replies", repliesPath}).exitCode, 1);
+    const Bytes recorded = historyFiles.files.at(historyPath);
+    script("");
+    EXPECT_EQ(run({"--replay", repliesPath, "--format", "nagios"}).exitCode, 1);
+    EXPECT_EQ(historyFiles.files.at(historyPath), recorded) << "a replay leaves the history alone";
+    const std::string own = "C:\\records\\replayed.dat";
+    EXPECT_EQ(run({"--replay", repliesPath, "--history", own, "--accept", "all"}).exitCode, 0);
+    EXPECT_EQ(parseHistory(historyFiles.files.at(own)).history.drives.at(0).samples.size(), 1u);
+    EXPECT_EQ(lockFile.lastPath, own + ".lock");
+    EXPECT_EQ(historyFiles.files.at(historyPath), recorded);
+}
+
+// What became of the history is a problem of the run: unknown when all is well, and never
+// hiding a warning.
+TEST_F(ReportRun, AHistoryNotRecordedOrSetAsideIsToldAsAProblemOfTheRunOnce) {
+    script(reallocating(0));
+    historyFiles.folders.insert(programData + "\\VTN");
+    historyFiles.folders.insert(programData + "\\VTN\\KSTM");
+    Bytes damaged = serializeHistory(History{});
+    damaged.back() ^= 1;
+    historyFiles.files[historyPath] = damaged;
+    const ReportOutcome first = run({"--format", "nagios"});
+    EXPECT_EQ(first.exitCode, 3);
+    EXPECT_TRUE(first.output.starts_with(
+        "KESTRINE UNKNOWN - 1 drive and 2 volumes ok; the health history KSTMH.dat was damaged (checksum does not "
+        "match) and set aside as KSTMH.dat.damaged-20261207T152430Z; recording started again |"))
+        << first.output;
+    EXPECT_EQ(historyFiles.files.at(historyPath + ".damaged-20261207T152430Z"), damaged);
+    EXPECT_EQ(run({}).exitCode, 0) << "told once";
+
+    const struct {
+        std::function<void()> arrange;
+        std::vector<std::string> arguments;
+        const char* reason;
+    } problems[] = {
+        {[] {}, {"--accept", "7"}, "1 drive and 2 volumes ok; nothing was accepted: the health of disk 7 was not read"},
+        {[this] { lockFile.held = true; },
+         {},
+         "1 drive and 2 volumes ok; the health history KSTMH.dat was not recorded: another program held its lock"},
+        {[this] {
+             lockFile.held = false;
+             historyFiles.failReads = true;
+             historyFiles.failingReadError = 5;
+         },
+         {},
+         "1 drive and 2 volumes ok; the health history KSTMH.dat was not recorded: it could not be read: Access is "
+         "denied. (error 5)"},
+        {[this] {
+             historyFiles.failReads = false;
+             elevated = true;
+             historyFiles.facts[programData + "\\VTN"] = FolderFacts{false, FolderOwner::SomeoneElse};
+         },
+         {},
+         "1 drive and 2 volumes ok; the health history was not recorded: another user could have redirected "
+         "C:\\\\ProgramData\\\\VTN"},
+        {[this] { elevated = false; },
+         {"--history", "C:\\nowhere\\h.dat"},
+         "1 drive and 2 volumes ok; the health history h.dat was not recorded: it could not be written: The system "
+         "cannot find the path specified. (error 3)"},
+    };
+    messages.texts[3] = "The system cannot find the path specified.\r\n";
+    for (const auto& p : problems) {
+        p.arrange();
+        std::vector<std::string> arguments{"--format", "json"};
+        arguments.insert(arguments.end(), p.arguments.begin(), p.arguments.end());
+        const ReportOutcome outcome = run(arguments);
+        EXPECT_EQ(outcome.exitCode, 3) << p.reason;
+        EXPECT_TRUE(has(outcome.output, std::string("\"reason\": \"") + p.reason + "\""))
+            << outcome.output.substr(0, 300);
+    }
+    EXPECT_EQ(pause.waited, 2000u) << "the lock was waited for";
+    script(reallocating(5));
+    elevated = true;
+    EXPECT_TRUE(run({"--format", "nagios"})
+                    .output.starts_with("KESTRINE WARNING - Disk 0 reallocated sectors: 5; the health history was not "
+                                        "recorded: another user could have redirected C:\\ProgramData\\VTN |"));
 }
 
 }  // namespace

@@ -193,7 +193,7 @@ TEST_F(ReportWriters, TextDetailsGiveTheWholeAttributeTableOrHealthLog) {
 
 TEST_F(ReportWriters, JsonCarriesNumbersIdentifiersTextsAndErrorCodes) {
     const std::string healthy = json("healthy");
-    for (const char* part : {"\"format\": 2,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
+    for (const char* part : {"\"format\": 3,", "\"programVersion\": \"1.0\",", "\"time\": \"2026-12-07T15:24:30Z\",",
                              "\"status\": \"ok\",", "\"exitCode\": 0,",
                              "\"thresholds\": {\"source\": \"settings_file\", \"text\": \"settings file\"}",
                              "\"totalBytes\": 2000000000000, \"freeBytes\": 1200000000000, \"percentFree\": 60,",
@@ -318,6 +318,49 @@ TEST_F(ReportWriters, TemperaturesNoDriveCanHaveAreLeftOutOfEveryFormat) {
         EXPECT_TRUE(has(details, part)) << part << details;
     EXPECT_FALSE(has(writeTextReport(report, false, codePage), "temperature"))
         << writeTextReport(report, false, codePage);
+}
+
+// Counts judged against what was accepted: each format tells the accepted value and date, and
+// only new and grown counts make the drive caution and name it in the status line.
+TEST_F(ReportWriters, RememberedCautionsShowTheirStateAndWhatWasAccepted) {
+    const Report report = scenario("ata_caution_remembered");
+    EXPECT_EQ(report.status, OverallStatus::Warning);
+    const std::string reason =
+        "Disk 0 pending sectors: 2, 1 accepted; Disk 0 reported uncorrectable errors: 3; Disk 2 NVMe media and data "
+        "integrity errors: 4, 2 accepted";
+    EXPECT_EQ(reasonText(report), reason);
+    EXPECT_TRUE(writeNagiosReport(report, codePage).starts_with("KESTRINE WARNING - " + reason + " |"));
+    const std::string text = writeTextReport(report, false, codePage);
+    EXPECT_TRUE(has(text,
+                    "  Caution count: reallocated sectors 8 - accepted, 8 accepted on 2026-11-30T00:53:20Z\n"
+                    "  Caution count: pending sectors 2 - grown, 1 accepted on 2026-11-30T00:53:20Z\n"
+                    "  Caution count: reported uncorrectable errors 3 - new\n"
+                    "  Caution count: attributes failed in the past 233 - accepted, accepted on 2026-11-30T00:53:20Z\n"
+                    "  History: 170 samples since 2026-11-18T11:06:40Z, last accepted on 2026-11-30T00:53:20Z\n"))
+        << text;
+    EXPECT_TRUE(has(text, "  Caution count: media errors 4 - grown, 2 accepted on 2026-11-29T00:53:20Z\n")) << text;
+    const std::string document = writeJsonReport(report, codePage);
+    EXPECT_TRUE(
+        has(document,
+            "\"cautions\": [{\"count\": \"reallocatedSectors\", \"value\": 8, \"accepted\": 8, "
+            "\"acceptedTime\": \"2026-11-30T00:53:20Z\", \"state\": \"accepted\"}, {\"count\": \"pendingSectors\", "
+            "\"value\": 2, \"accepted\": 1, \"acceptedTime\": \"2026-11-30T00:53:20Z\", \"state\": \"grown\"}, "
+            "{\"count\": \"reportedUncorrectableErrors\", \"value\": 3, \"accepted\": null, \"acceptedTime\": "
+            "null, \"state\": \"new\"}, {\"count\": \"failedInThePast\", \"value\": [233], \"accepted\": [233], "
+            "\"acceptedTime\": \"2026-11-30T00:53:20Z\", \"state\": \"accepted\"}], \"history\": {\"firstSample\": "
+            "\"2026-11-18T11:06:40Z\", \"samples\": 170, \"lastAccepted\": \"2026-11-30T00:53:20Z\"}}"))
+        << document;
+    EXPECT_TRUE(has(document, "\"history\": null}")) << "disk 1 was not recorded";
+    const std::string metricsText = writePrometheusMetrics(report, codePage);
+    for (const char* sample :
+         {"kestrine_drive_caution{drive=\"0\",count=\"reallocated_sectors\",state=\"accepted\"} 1\n",
+          "kestrine_drive_caution{drive=\"0\",count=\"pending_sectors\",state=\"grown\"} 1\n",
+          "kestrine_drive_caution{drive=\"0\",count=\"pending_sectors\",state=\"new\"} 0\n",
+          "kestrine_drive_caution{drive=\"0\",count=\"reported_uncorrectable_errors\",state=\"new\"} 1\n",
+          "kestrine_drive_caution{drive=\"0\",count=\"failed_in_the_past\",state=\"accepted\"} 1\n",
+          "kestrine_drive_caution{drive=\"2\",count=\"media_errors\",state=\"grown\"} 1\n"})
+        EXPECT_TRUE(has(metricsText, sample)) << sample << metricsText;
+    EXPECT_FALSE(has(metrics("healthy"), "kestrine_drive_caution")) << "no count above 0, no series";
 }
 
 TEST_F(ReportWriters, JsonGivesNoSmartStatusErrorWhileSmartIsUnusable) {

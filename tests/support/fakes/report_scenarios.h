@@ -124,12 +124,16 @@ inline const std::vector<AttributeRow> healthySsdRows = {
     {198, advisory, 100, 100, 0, 0},  {241, advisory, 100, 100, 0xFFFF'FFFF'FFFF, 0},
 };
 
-// What a refresh hands the report: these drives and their health, judged as the report's refresh judges.
-inline RefreshResult judgedRefresh(const DriveTable& drives, const HealthTable& health) {
+// What a refresh hands the report: these drives and their health, judged as the report's
+// refresh judges, against what was accepted of each drive's health.
+inline RefreshResult judgedRefresh(const DriveTable& drives, const HealthTable& health,
+                                   const DriveAcceptances& accepted = {}) {
     RefreshResult result;
     result.drives = drives;
     result.health = health;
-    result.verdicts = judgeDrives(drives, health, VerdictScope::AllHealth);
+    result.verdicts = judgeDrives(drives, health, VerdictScope::AllHealth, &accepted);
+    for (int number = 0; number < driveTableSize; ++number)
+        result.cautions[number] = judgeCautions(health[number], VerdictScope::AllHealth, accepted[number]);
     return result;
 }
 
@@ -148,11 +152,14 @@ struct ReportScenario {
     ThresholdSource thresholds = ThresholdSource::SettingsFile;
     std::string runProblem;  // not empty: a problem of the run, added to the report
     HealthTable health{};
+    DriveAcceptances accepted{};  // what the history holds as accepted
+    std::array<std::optional<HistorySummary>, driveTableSize> histories{};
 
     Report report() const {
         ScenarioMessages messages;
-        Report made =
-            buildReport({judgedRefresh(drives, health), volumes, thresholds, "1.0", "2026-12-07T15:24:30Z"}, messages);
+        RefreshResult refresh = judgedRefresh(drives, health, accepted);
+        refresh.histories = histories;
+        Report made = buildReport({refresh, volumes, thresholds, "1.0", "2026-12-07T15:24:30Z"}, messages);
         if (!runProblem.empty()) addRunProblem(made, runProblem);
         return made;
     }
@@ -284,6 +291,36 @@ inline std::vector<ReportScenario> reportScenarios() {
                                         {233, preFailure, 90, 3, 0, 5}},
                                        35);
     all.push_back(caution);
+
+    // The same early signs remembered: 8 reallocated sectors accepted, pending sectors grown from
+    // 1 accepted, 3 reported uncorrectable errors new, the past failure of 233 accepted; and an
+    // NVMe drive whose 4 media errors were accepted at 2.
+    ReportScenario remembered = healthyScenario("ata_caution_remembered");
+    remembered.health[0] = ataDriveHealth({{5, preFailure, 98, 98, 8, 10},
+                                           {187, advisory, 100, 100, 3, 0},
+                                           {197, advisory, 100, 100, 2, 0},
+                                           {233, preFailure, 90, 3, 0, 5}},
+                                          35);
+    constexpr UtcSeconds acceptedAt = 1'796'000'000;  // 2026-11-30T00:53:20Z
+    Acceptance& disk0 = remembered.accepted[0];
+    disk0.lastAccepted = acceptedAt;
+    disk0.counts[static_cast<std::size_t>(CautionCount::ReallocatedSectors)] = CountAcceptance{8, acceptedAt, 8};
+    disk0.counts[static_cast<std::size_t>(CautionCount::PendingSectors)] = CountAcceptance{1, acceptedAt, 1};
+    disk0.pastFailures = {233};
+    remembered.histories[0] = HistorySummary{1'795'000'000, 170, acceptedAt};
+    remembered.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "NVMe");
+    remembered.drives[2].smartCapable = false;
+    remembered.drives[2].versionError = invalidFunction;
+    NvmeHealth mediaErrors;
+    mediaErrors.availableSpare = 100;
+    mediaErrors.availableSpareThreshold = 10;
+    mediaErrors.mediaErrors = {4, 0};
+    remembered.health[2] = nvmeDriveHealth(mediaErrors);
+    remembered.accepted[2].lastAccepted = acceptedAt - 86'400;
+    remembered.accepted[2].counts[static_cast<std::size_t>(CautionCount::MediaErrors)] =
+        CountAcceptance{2, acceptedAt - 86'400, 2};
+    remembered.histories[2] = HistorySummary{1'795'500'000, 12, acceptedAt - 86'400};
+    all.push_back(remembered);
 
     ReportScenario nvme = healthyScenario("nvme_critical_warning");
     nvme.drives[2] = healthyDrive(2, "NVMe", "Fast 2TB", "N42", 17, "NVMe");

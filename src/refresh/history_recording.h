@@ -1,0 +1,76 @@
+#pragma once
+// The refresh's part of the health history: for a front end that asks for it, the drives are
+// judged against what the history file holds and each drive whose health was read gets a
+// sample, in one locked update (read, judge, record, write), so that no other writer comes
+// between the acceptance a verdict used and the sample it adds.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "history/caution_memory.h"
+#include "history/health_history.h"
+#include "history/history_lock.h"
+#include "history/history_store.h"
+#include "probe/drive_health.h"
+#include "probe/drive_record.h"
+#include "probe/drive_verdict.h"
+#include "settings/file_store.h"
+#include "settings/pause.h"
+
+namespace kestrine {
+
+// Whose current health a person accepts before the drives are judged.
+enum class AcceptScope { None, AllDrives, OneDrive };
+
+struct HistoryRecording {
+    FileStore& files;
+    HistoryLock& lock;
+    Pause& pause;
+    std::string path;      // the history file
+    std::string lockPath;  // its lock's companion file
+    UtcSeconds now = 0;
+    AcceptScope accept = AcceptScope::None;
+    int acceptDrive = 0;  // the drive number, for OneDrive
+};
+
+// A drive's history after the refresh recorded it.
+struct HistorySummary {
+    std::optional<UtcSeconds> firstSample;
+    std::size_t samples = 0;
+    std::optional<UtcSeconds> lastAccepted;
+    bool operator==(const HistorySummary&) const = default;
+};
+
+// How the recording went: the update's status and error, a damaged or foreign file set aside,
+// and whether an acceptance asked for found a drive to accept.
+struct HistoryOutcome {
+    HistoryUpdateStatus status = HistoryUpdateStatus::NotWritten;
+    std::uint32_t error = 0;
+    std::string reason;  // a newer version's, or a damaged file's that could not be set aside
+    std::optional<SetAsideFile> setAside;
+    bool acceptAsked = false;
+    bool accepted = false;
+};
+
+// What the drives' judgement leaves in a refresh's result; the result keeps it in place, so
+// that a refresh moves no more than it did before it judged with memory.
+struct DriveJudgements {
+    DriveVerdicts verdicts{};
+    std::array<CautionJudgement, driveTableSize> cautions{};                // by drive number
+    std::array<std::optional<HistorySummary>, driveTableSize> histories{};  // drives recorded
+    std::optional<HistoryOutcome> history;                                  // none: nothing recorded
+};
+
+// The history's key of a drive whose identity was read: its name and serial number; none
+// when it has neither, or its identity could not be read.
+std::optional<DriveKey> historyKey(const DriveRecord& record);
+
+// Judges the listed drives into `judged` against what was accepted of them (nothing, without a
+// recording), and with a recording adds a sample for each drive whose health was read and has
+// a key. When the history cannot be read, the drives are judged with nothing accepted.
+void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                      const HistoryRecording* recording, DriveJudgements& judged);
+
+}  // namespace kestrine
