@@ -134,6 +134,12 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
         {"health_unavailable", "Status: OK - 2 drives and 2 volumes ok\n"},
         {"identity_unreadable",
          "  Health: not available - the drive's identity could not be read, so its kind is unknown\n"},
+        {"usb_bridge",
+         "  Status: failing - predicts failure\n"
+         "  Health (ATA SMART through the bridge): temperature 36 C, power-on 1234 hours, reallocated 3\n"
+         "  Behind the bridge: WDC WD20SPZX-22UA7T0, serial WD-WX22A1234567\nDisk 3"},
+        {"usb_bridge", "  Health: not available - NVMe behind a USB bridge: not read\n\n"},
+        {"usb_bridge", "Status: CRITICAL - Disk 2 predicts failure\n"},
         {"ata_caution",
          "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
          "  Status: caution - reallocated sectors: 8; pending sectors: 2; SMART attribute failed in the past: 233 "
@@ -284,6 +290,17 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
         {"ata_raw_values_unknown",
          "{\"id\": 9, \"name\": \"Power-On Hours\", \"flags\": 50, \"current\": 100, "
          "\"worst\": 100, \"threshold\": 0, \"raw\": 557429,"},
+        {"usb_bridge",
+         "\"smart\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\", \"capable\": false, "
+         "\"versionError\": 1, \"statusError\": 0}, \"failurePredicted\": true, \"status\": \"failing\", "
+         "\"statusReasons\": [\"predicts failure\"], \"health\": {\"source\": \"sat_smart\", \"critical\": false, "
+         "\"temperatureCelsius\": 36, \"ata\": {\"attributes\": [{\"id\": 5,"},
+        {"usb_bridge",
+         "\"reallocatedSectors\": 3, \"pendingSectors\": null, \"uncorrectableSectors\": null, "
+         "\"reportedUncorrectableErrors\": null}, \"bridge\": {\"model\": \"WDC WD20SPZX-22UA7T0\", \"serial\": "
+         "\"WD-WX22A1234567\", \"identityUnavailableReason\": \"\", \"smartStatus\": \"threshold_exceeded\", "
+         "\"smartStatusUnknownReason\": \"\", \"cdbSize\": 16}, \"temperatureProperty\": "},
+        {"usb_bridge", "\"unavailableReason\": \"NVMe behind a USB bridge: not read\", \"temperatureProperty\": "},
         {"health_unavailable",
          "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": 38, "
          "\"unavailableReason\": \"reading SMART data needs administrator rights (the request was refused with "
