@@ -56,7 +56,7 @@ private:
             return answer;
         }
         if (result.error != 0) {
-            answer.reason = requestFailedReason(result.error);
+            answer.reason = commandName(command) + " through SCSI pass-through: " + requestFailedReason(result.error);
             return answer;
         }
         answer.reply = readSatReply(out.data(), std::min(result.bytesReturned, outSize), readsSector(command));

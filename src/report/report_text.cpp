@@ -108,8 +108,8 @@ std::string statusLine(const DriveVerdict& verdict, const AnsiConverter& convert
     return line + '\n';
 }
 
-// The drive behind a bridge: its own model and serial number, and what its SMART RETURN
-// STATUS said when it said no verdict.
+// The drive behind a bridge that answered: its own model and serial number, and what its SMART
+// RETURN STATUS said when it said no verdict.
 std::string bridgeLines(const BridgeHealth& bridge, const AnsiConverter& converter) {
     std::string lines = std::string(healthIndent) + "Behind the bridge: ";
     if (bridge.identityUnavailableReason.empty())
@@ -148,7 +148,7 @@ std::string healthBlock(const DriveHealth& health, const AnsiConverter& converte
     if (health.source == HealthSource::NvmeLog)
         for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning))
             block += std::string(healthIndent) + "Critical warning: " + std::string(bit.name) + '\n';
-    if (health.bridge) block += bridgeLines(*health.bridge, converter);
+    if (health.bridge && health.bridge->cdbSize) block += bridgeLines(*health.bridge, converter);
     return block;
 }
 

@@ -167,7 +167,7 @@ TEST(BridgedDrives, ReportReadsTheDriveBehindTheBridgeAsAnAtaDrive) {
          bridgedDrive(2),
          std::nullopt,
          HealthSource::None,
-         "the driver refused the request with error 1",
+         "SMART READ DATA through SCSI pass-through: the driver refused the request with error 1",
          {},
          SmartState::NoData},
         {"NVMe in a USB enclosure",

@@ -134,9 +134,9 @@ TEST(HealthProbe, EachKindOfDriveGetsItsRequestsAndEveryBadReplyAReason) {
         {"no temperature property", busSata, true, noTemperature, HealthSource::AtaSmart, "", "", false, false, 3},
         // Asked the four SAT commands, which a driver without SCSI pass-through refuses.
         {"USB stick", busUsb, false, ataDrive(healthySsd), HealthSource::None,
-         "the driver refused the request with error 1", "", false, true, 5},
+         "SMART READ DATA through SCSI pass-through: the driver refused the request with error 1", "", false, true, 5},
         {"RAID volume without SMART", busRaid, false, ataDrive(healthySsd), HealthSource::None,
-         "the driver refused the request with error 1", "", false, true, 5},
+         "SMART READ DATA through SCSI pass-through: the driver refused the request with error 1", "", false, true, 5},
         {"standard user's SATA drive", busSata, false, ataDrive(failingDisk), HealthSource::None,
          "reading SMART data needs administrator rights (the request was refused with error 5)", "", false, true, 2,
          true},

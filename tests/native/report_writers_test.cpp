@@ -58,7 +58,8 @@ TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
               "uncorrectable 0\n"
               "Disk 1  Stick Go 8  -       USB   Removable  Ok          No Data Available\n"
               "  Status: ok\n"
-              "  Health: not available - bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\n"
+              "  Health: not available - SMART READ DATA through SCSI pass-through: the driver refused the request "
+              "with error 1\n"
               "\n"
               "Volume  Label   Free    Free Space  Total Size  Warning At      State\n"
               "C:      System  45.3 %  45.3 GB     100.0 GB    10 % (default)  ok\n"
@@ -252,7 +253,8 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
          "\"criticalCelsius\": 80, \"unavailableReason\": \"\"}}"},
         {"healthy",
          "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": null, "
-         "\"unavailableReason\": \"bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\", "
+         "\"unavailableReason\": \"SMART READ DATA through SCSI pass-through: the driver refused the request with "
+         "error 1\", "
          "\"temperatureProperty\": {\"available\": false, \"currentCelsius\": null, \"warningCelsius\": null, "
          "\"criticalCelsius\": null, \"unavailableReason\": \"the driver refused the request with error 50\"}}"},
         {"ata_failing_now",

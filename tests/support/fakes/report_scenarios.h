@@ -182,7 +182,8 @@ inline ReportScenario healthyScenario(std::string name = "healthy") {
     s.drives[1] = healthyDrive(1, "Stick", "Go 8", "", 7, "USB", true);
     s.drives[1].smartCapable = false;
     s.drives[1].versionError = invalidFunction;
-    s.health[1] = noDriveHealth("bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log");
+    s.health[1] =
+        noDriveHealth("SMART READ DATA through SCSI pass-through: the driver refused the request with error 1");
     s.volumes = {volumeRow(2, "System", 100'000'000'000, 45'300'000'000, 10, true),
                  volumeRow(3, "Data", 2'000'000'000'000, 1'200'000'000'000, 20, false)};
     return s;
