@@ -1,7 +1,6 @@
 #include "probe/drive_record.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 #include "probe/drive_health.h"
@@ -19,10 +18,13 @@ bool smartFromHealthLog(const DriveRecord& r) { return !smartUsable(r) && r.busT
 
 namespace {
 
+// ASCII letters only, as descriptor strings are: the C library's toupper would ask the locale
+// on every refresh.
 bool namesNvme(const std::string& text) {
     constexpr std::string_view nvme = "NVME";
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     return std::search(text.begin(), text.end(), nvme.begin(), nvme.end(),
-                       [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; }) != text.end();
+                       [&upper](char a, char b) { return upper(a) == b; }) != text.end();
 }
 
 // Refused for want of rights is no failure: a standard user keeps the view SMART gives it.

@@ -52,9 +52,9 @@ bool translatingBus(std::uint32_t bus);
 // An NVMe drive in a USB enclosure, as its descriptor names it: bus USB and "NVMe" in the
 // vendor or product text (any case). Its bridge needs vendor commands: it is not read.
 bool nvmeBehindUsbBridge(const DriveRecord& r);
-// A drive on a translating bus whose SMART requests failed for another reason than rights (the version request, or the
-// status request of a driver that took it), and no NVMe behind USB: its SMART state comes
-// from SMART RETURN STATUS sent through SCSI pass-through.
+// A drive on a translating bus whose SMART requests failed for another reason than rights
+// (the version request, or the status request of a driver that took it), and no NVMe behind
+// USB: its SMART state comes from SMART RETURN STATUS sent through SCSI pass-through.
 bool smartThroughBridge(const DriveRecord& r);
 // Either of the two: the drive's health entry holds its SMART state.
 bool smartFromHealth(const DriveRecord& r);
