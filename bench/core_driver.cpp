@@ -7,6 +7,8 @@
 //                   one whole refresh first, then K runs of that part alone (steady state)
 //   nvme-MODE       any of the above with NVMe drives that refuse SMART commands and are
 //                   judged by their health log (the others are SATA drives)
+//   usb-MODE        the same with USB drives judged by the SMART RETURN STATUS their bridge
+//                   passes on
 //   idle            one refresh first, then K ticks in a row (every eighth one writes the countdown)
 //   idle-quiet      K ticks that do not write the countdown
 //   idle-countdown  K ticks that each write the countdown
@@ -17,6 +19,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core_workload.h"
 
@@ -27,13 +30,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s MODE K DRIVES VOLUMES\n", argv[0]);
         return 2;
     }
-    const std::string_view nvmePrefix = "nvme-";
-    const bool nvme = std::string_view(argv[1]).starts_with(nvmePrefix);
-    const std::string mode = argv[1] + (nvme ? nvmePrefix.size() : 0);
+    // A prefix names the kind of every drive.
+    kestrine::bench::DriveKind kind = kestrine::bench::DriveKind::Sata;
+    std::string mode = argv[1];
+    for (const auto& [prefix, prefixed] :
+         {std::pair{"nvme-", kestrine::bench::DriveKind::Nvme}, std::pair{"usb-", kestrine::bench::DriveKind::Usb}}) {
+        if (!mode.starts_with(prefix)) continue;
+        kind = prefixed;
+        mode.erase(0, std::string_view(prefix).size());
+    }
     const long runs = std::atol(argv[2]);
     const int drives = std::atoi(argv[3]);
     const int volumes = std::atoi(argv[4]);
-    CoreWorkload core(drives, volumes, nvme ? kestrine::bench::DriveKind::Nvme : kestrine::bench::DriveKind::Sata);
+    CoreWorkload core(drives, volumes, kind);
 
     const std::map<std::string, std::function<void()>> steps = {
         {"probe", [&] { core.probeDrives(); }},

@@ -2,10 +2,12 @@
 
 #include "fakes/device_replies.h"
 #include "fakes/health_replies.h"
+#include "fakes/sat_replies.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
 #include "probe/health_log_verdict.h"
+#include "probe/sat_layouts.h"
 #include "ui/drive_list.h"
 #include "ui/volume_list.h"
 
@@ -49,6 +51,9 @@ testing::FakeDevicePort healthyDrives(int count, DriveKind kind) {
     testing::FakeDevicePort port;
     port.recordOpens = false;
     port.recordRequests = false;
+    // The window asks a bridge for SMART RETURN STATUS alone: one answer serves every drive.
+    const std::vector<std::uint8_t> returnStatus =
+        testing::passThroughReply(testing::returnStatusAnswer(false), sizeof(void*) == 4);
     for (int number = 0; number < count; ++number) {
         const std::string path = devicePath(number);
         if (kind == DriveKind::Sata) {
@@ -56,6 +61,10 @@ testing::FakeDevicePort healthyDrives(int count, DriveKind kind) {
                                   {device::smartGetVersion, {0, testing::versionReply(0x07)}},
                                   {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
                                   {device::smartSendDriveCommand, {0, testing::smartReply(0x4F, 0xC2)}}};
+        } else if (kind == DriveKind::Usb) {
+            port.devices[path] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number, busUsb)}},
+                                  {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
+                                  {device::ioctlScsiPassThrough, {0, returnStatus}}};
         } else {
             port.devices[path] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number, busNvme)}},
                                   {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}}};

@@ -29,8 +29,9 @@
 namespace kestrine::bench {
 
 // SATA drives answer all four requests of the probe; NVMe drives refuse the SMART version
-// request, as the NVMe driver does, and answer the health log request instead.
-enum class DriveKind { Sata, Nvme };
+// request, as the NVMe driver does, and answer the health log request instead; USB drives
+// refuse it too, as USB storage drivers do, and answer SMART RETURN STATUS through their bridge.
+enum class DriveKind { Sata, Nvme, Usb };
 
 // Letters C: onwards, `count` of them, every sixth one below the default warning percent.
 class InstantVolumeSource : public VolumeSource {

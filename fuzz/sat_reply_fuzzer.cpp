@@ -1,7 +1,9 @@
 // A bridge's reply to an ATA PASS-THROUGH, of any length and with any Length, status, offsets
 // and sense data: the reply is read only within the bytes returned, a sector only from where
 // the structure puts it, and nothing that fails a sector's checks is kept. The same bytes then
-// answer every request of the reader, which keeps only checked sectors.
+// answer every request of the reader, which keeps only checked sectors, and of the health reads
+// of a USB drive behind a bridge (the report's and the window's), whose attribute table and
+// SMART state come only from those sectors and a verdict the registers gave.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,24 +13,18 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "little_endian_bytes.h"
+#include "probe/drive_health.h"
+#include "probe/drive_record.h"
+#include "probe/drive_verdict.h"
 #include "probe/sat_reader.h"
 #include "probe/sat_sector_checks.h"
 
 namespace kestrine::fuzz {
 namespace {
 
-// A 32-bit field of the reply as the driver left it: bytes past `size` count as 0, as in a
-// zero-filled buffer.
-std::uint32_t fieldAt(const std::uint8_t* data, std::size_t size, std::size_t offset) {
-    std::uint8_t field[4] = {};
-    if (offset < size) std::memcpy(field, data + offset, std::min<std::size_t>(sizeof field, size - offset));
-    return testing::le32At(field);
-}
-
 std::uint64_t dataOffsetOf(const std::uint8_t* data, std::size_t size, bool narrow) {
-    if (narrow) return fieldAt(data, size, 20);
-    return fieldAt(data, size, 24) | std::uint64_t{fieldAt(data, size, 28)} << 32;
+    if (narrow) return le32Within(data, size, 20);
+    return le32Within(data, size, 24) | std::uint64_t{le32Within(data, size, 28)} << 32;
 }
 
 void checkReply(const std::uint8_t* data, std::size_t size, bool readsSector) {
@@ -44,7 +40,7 @@ void checkReply(const std::uint8_t* data, std::size_t size, bool readsSector) {
     if (reply.outcome != SatOutcome::Sector) return;
     const std::uint64_t offset = dataOffsetOf(data, size, length == 44);
     require(readsSector && size >= length && data[2] == 0, "a sector only from a good data command");
-    require(offset >= length && offset + 512 <= size && fieldAt(data, size, 12) >= 512,
+    require(offset >= length && offset + 512 <= size && le32Within(data, size, 12) >= 512,
             "the sector lies wholly inside the reply, behind the structure");
     require(std::memcmp(reply.sector.data(), data + offset, 512) == 0, "the sector as it stands");
 }
@@ -92,6 +88,42 @@ void checkReader(const std::uint8_t* data, std::size_t size) {
     require((health.status == SatStatus::Unknown) == !health.statusUnknownReason.empty(), "a verdict or a reason");
 }
 
+// A USB drive whose SMART version request was refused: read through its bridge.
+DriveRecord bridgedDrive() {
+    DriveRecord record;
+    record.present = record.probed = record.identityValid = true;
+    record.busType = busUsb;
+    record.versionError = 1;
+    return record;
+}
+
+void checkHealthReads(const std::uint8_t* data, std::size_t size) {
+    const DriveRecord record = bridgedDrive();
+    EchoBridge reportBridge(data, size);
+    const DriveHealth health = readBridgeHealth(reportBridge, record);
+    require(health.bridge.has_value(), "what the bridge said is kept");
+    if (health.source == HealthSource::SatSmart) {
+        require(
+            !health.ata.attributes.empty() && health.ata.attributes.size() <= 30 && health.unavailableReason.empty(),
+            "a table of 1 to 30 attributes");
+        for (const AtaAttribute& attribute : health.ata.attributes)
+            require(!attribute.failingNow || (attribute.preFailure && attribute.hasThreshold), "judged by a threshold");
+    } else {
+        require(health.source == HealthSource::None && !health.unavailableReason.empty() &&
+                    health.ata.attributes.empty() && !isHealthCritical(health),
+                "no table: a reason, no count and no verdict");
+    }
+    const SmartState smart = smartState(record, health);
+    require((smart == SmartState::FailurePredicted) == (health.bridge->status == SatStatus::ThresholdExceeded),
+            "the SMART state is the registers' verdict");
+    judgeDrive(record, health, VerdictScope::AllHealth);
+
+    EchoBridge windowBridge(data, size);
+    const DriveHealth status = readBridgeStatus(windowBridge, record);
+    require(status.source == HealthSource::None && status.bridge->status == health.bridge->status,
+            "the window's read gives the report's verdict");
+}
+
 }  // namespace
 }  // namespace kestrine::fuzz
 
@@ -104,5 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kestrine::fuzz::checkSectors(sector);
     }
     kestrine::fuzz::checkReader(data, size);
+    kestrine::fuzz::checkHealthReads(data, size);
     return 0;
 }

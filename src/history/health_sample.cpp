@@ -36,7 +36,8 @@ HealthSample healthSample(const DriveHealth& health, UtcSeconds time, SampleStat
     sample.time = time;
     sample.status = status;
     switch (health.source) {
-        case HealthSource::AtaSmart: takeAta(health.ata, sample); break;
+        case HealthSource::AtaSmart:
+        case HealthSource::SatSmart: takeAta(health.ata, sample); break;
         case HealthSource::NvmeLog: takeNvme(health.nvme, sample); break;
         case HealthSource::None: return sample;
     }

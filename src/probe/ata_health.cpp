@@ -121,7 +121,17 @@ bool isJudgeable(std::uint8_t normalised) { return normalised >= 1 && normalised
 DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     if (std::string problem = smartReadProblem("data", data, bytesReturned); !problem.empty())
         return unavailableHealth(std::move(problem));
-    const std::uint8_t* sector = data + device::smartRead::sector;
+    return ataHealthOfSector(data + device::smartRead::sector);
+}
+
+void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size_t bytesReturned) {
+    if (health.source != HealthSource::AtaSmart) return;
+    health.ata.thresholdsUnavailableReason = smartReadProblem("thresholds", data, bytesReturned);
+    if (health.ata.thresholdsUnavailableReason.empty())
+        applyAtaThresholdSector(health.ata, data + device::smartRead::sector);
+}
+
+DriveHealth ataHealthOfSector(const std::uint8_t* sector) {
     DriveHealth health;
     for (std::size_t index = 0; index < device::smartSector::entryCount; ++index) {
         const std::uint8_t* entry = entryAt(sector, index);
@@ -133,12 +143,7 @@ DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned) {
     return health;
 }
 
-void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size_t bytesReturned) {
-    if (health.source != HealthSource::AtaSmart) return;
-    AtaHealth& ata = health.ata;
-    ata.thresholdsUnavailableReason = smartReadProblem("thresholds", data, bytesReturned);
-    if (!ata.thresholdsUnavailableReason.empty()) return;
-    const std::uint8_t* sector = data + device::smartRead::sector;
+void applyAtaThresholdSector(AtaHealth& ata, const std::uint8_t* sector) {
     for (AtaAttribute& attribute : ata.attributes) {
         for (std::size_t index = 0; index < device::smartSector::entryCount; ++index) {
             const std::uint8_t* entry = entryAt(sector, index);

@@ -70,6 +70,11 @@ DriveHealth ataHealth(const std::uint8_t* data, std::size_t bytesReturned);
 // `failedInPast`. Leaves a health whose source is not ATA SMART as it is.
 void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size_t bytesReturned);
 
+// The same for the 512-byte sectors alone, however they came (a bridge's reply holds no
+// driver header): the attribute table, or no source and a reason; then its thresholds.
+DriveHealth ataHealthOfSector(const std::uint8_t* sector);
+void applyAtaThresholdSector(AtaHealth& health, const std::uint8_t* sector);
+
 // Asks an open ATA drive for its attribute table, and for its thresholds when the table could
 // be read: two requests at most.
 DriveHealth readAtaHealth(OpenDevice& drive, const DriveRecord& record);

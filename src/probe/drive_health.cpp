@@ -26,15 +26,21 @@ struct HealthProtocol {
     std::optional<int> (*temperature)(const DriveHealth&);
 };
 
+// An ATA drive's table is judged alike however it was read.
+bool ataCritical(const DriveHealth& h) { return hasFailingAttribute(h.ata); }
+std::string ataProblem(const DriveHealth& h) { return failingAttributesProblem(h.ata); }
+std::vector<std::string> ataCautions(const DriveHealth& h, const CautionJudgement& j) {
+    return ataCautionReasons(h.ata, j);
+}
+std::optional<int> ataTemperature(const DriveHealth& h) { return h.ata.temperatureCelsius; }
+
 const HealthProtocol healthProtocols[] = {
-    {HealthSource::AtaSmart, "ata_smart", [](const DriveHealth& h) { return hasFailingAttribute(h.ata); },
-     [](const DriveHealth& h) { return failingAttributesProblem(h.ata); },
-     [](const DriveHealth& h, const CautionJudgement& j) { return ataCautionReasons(h.ata, j); },
-     [](const DriveHealth& h) { return h.ata.temperatureCelsius; }},
+    {HealthSource::AtaSmart, "ata_smart", ataCritical, ataProblem, ataCautions, ataTemperature},
     {HealthSource::NvmeLog, "nvme_log", [](const DriveHealth& h) { return hasCriticalWarning(h.nvme); },
      [](const DriveHealth& h) { return criticalWarningProblem(h.nvme); },
      [](const DriveHealth& h, const CautionJudgement& j) { return nvmeCautionReasons(h.nvme, j); },
      [](const DriveHealth& h) { return h.nvme.compositeCelsius; }},
+    {HealthSource::SatSmart, "sat_smart", ataCritical, ataProblem, ataCautions, ataTemperature},
 };
 
 // The row of the health's source; none for a health with no source.
@@ -101,6 +107,10 @@ std::string listedReason(std::string_view one, std::string_view several, const s
     std::string text(items.size() == 1 ? one : several);
     for (std::size_t i = 0; i < items.size(); ++i) text += (i == 0 ? ": " : ", ") + items[i];
     return text;
+}
+
+bool hasAtaTable(const DriveHealth& health) {
+    return health.source == HealthSource::AtaSmart || health.source == HealthSource::SatSmart;
 }
 
 bool isHealthCritical(const DriveHealth& health) {

@@ -17,13 +17,15 @@
 #include "probe/ata_health.h"
 #include "probe/drive_record.h"
 #include "probe/nvme_health.h"
+#include "probe/sat_health.h"
 
 namespace kestrine {
 
-// Which record of a drive's health holds what was read.
-enum class HealthSource { None, AtaSmart, NvmeLog };
+// Which record of a drive's health holds what was read: SAT SMART is an ATA drive's table
+// read through a bridge.
+enum class HealthSource { None, AtaSmart, NvmeLog, SatSmart };
 
-// "none", "ata_smart", "nvme_log".
+// "none", "ata_smart", "nvme_log", "sat_smart".
 std::string_view healthSourceName(HealthSource source);
 
 // The temperatures a drive can have, in degrees Celsius. Any source may give a value outside
@@ -48,8 +50,11 @@ struct TemperatureReading {
 struct DriveHealth {
     HealthSource source = HealthSource::None;
     std::string unavailableReason;  // why the source is none
-    AtaHealth ata;                  // source AtaSmart
+    AtaHealth ata;                  // source AtaSmart or SatSmart
     NvmeHealth nvme;                // source NvmeLog
+    // A drive whose SMART status comes through a bridge: whatever its source, what the bridge
+    // said of the drive behind it.
+    std::optional<BridgeHealth> bridge;
     TemperatureReading temperature;
 };
 
@@ -67,6 +72,9 @@ TemperatureReading temperatureReading(const std::uint8_t* data, std::size_t byte
 
 // "title: a, b", the plural title with several items.
 std::string listedReason(std::string_view one, std::string_view several, const std::vector<std::string>& items);
+
+// An ATA attribute table, read directly or through a bridge.
+bool hasAtaTable(const DriveHealth& health);
 
 // What the verdict asks of the record its source names: critical (a failing-now ATA attribute,
 // an NVMe critical-warning bit), the problem that makes it so, and its early signs that are

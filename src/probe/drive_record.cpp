@@ -1,8 +1,10 @@
 #include "probe/drive_record.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "probe/drive_health.h"
+#include "probe/drive_probe.h"
 
 namespace kestrine {
 
@@ -14,6 +16,37 @@ bool smartUsable(const DriveRecord& r) { return r.versionError == 0 && r.smartCa
 
 bool smartFromHealthLog(const DriveRecord& r) { return !smartUsable(r) && r.busType == busNvme; }
 
+namespace {
+
+// ASCII letters only, as descriptor strings are: the C library's toupper would ask the locale
+// on every refresh.
+bool namesNvme(const std::string& text) {
+    constexpr std::string_view nvme = "NVME";
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return std::search(text.begin(), text.end(), nvme.begin(), nvme.end(),
+                       [&upper](char a, char b) { return upper(a) == b; }) != text.end();
+}
+
+// Refused for want of rights is no failure: a standard user keeps the view SMART gives it.
+bool smartRequestsFailed(const DriveRecord& r) {
+    if (!smartUsable(r)) return r.versionError != errorAccessDenied;
+    return r.statusError != 0 && r.statusError != errorAccessDenied;
+}
+
+}  // namespace
+
+bool translatingBus(std::uint32_t bus) { return bus == busUsb || bus == busScsi || bus == busSas || bus == busRaid; }
+
+bool nvmeBehindUsbBridge(const DriveRecord& r) {
+    return r.busType == busUsb && (namesNvme(r.vendor) || namesNvme(r.product));
+}
+
+bool smartThroughBridge(const DriveRecord& r) {
+    return translatingBus(r.busType) && smartRequestsFailed(r) && !nvmeBehindUsbBridge(r);
+}
+
+bool smartFromHealth(const DriveRecord& r) { return smartFromHealthLog(r) || smartThroughBridge(r); }
+
 SpfState spfState(const DriveRecord& r) {
     if (!r.predictQueried) return SpfState::NoData;
     return r.predictOk ? SpfState::Ok : SpfState::FailurePredicted;
@@ -23,6 +56,11 @@ SmartState smartState(const DriveRecord& r, const DriveHealth& health) {
     if (smartFromHealthLog(r)) {
         if (health.source != HealthSource::NvmeLog) return SmartState::NoData;
         return hasCriticalWarning(health.nvme) ? SmartState::FailurePredicted : SmartState::Ok;
+    }
+    if (smartThroughBridge(r)) {
+        const SatStatus status = health.bridge ? health.bridge->status : SatStatus::Unknown;
+        if (status == SatStatus::Unknown) return SmartState::NoData;
+        return status == SatStatus::ThresholdExceeded ? SmartState::FailurePredicted : SmartState::Ok;
     }
     // Older status values stay in the record while SMART is unusable; they mean nothing then.
     if (!smartUsable(r)) return SmartState::NoData;

@@ -31,7 +31,12 @@ struct DriveRecord {
 };
 
 constexpr int driveTableSize = 16;
-inline constexpr std::uint32_t busNvme = 17;  // STORAGE_BUS_TYPE of an NVMe drive
+// STORAGE_BUS_TYPE codes the SMART rules tell apart.
+inline constexpr std::uint32_t busScsi = 1;
+inline constexpr std::uint32_t busUsb = 7;
+inline constexpr std::uint32_t busRaid = 8;
+inline constexpr std::uint32_t busSas = 10;
+inline constexpr std::uint32_t busNvme = 17;
 using DriveTable = std::array<DriveRecord, driveTableSize>;
 
 enum class SpfState { NoData, Ok, FailurePredicted };
@@ -42,10 +47,22 @@ bool hasDetails(const DriveRecord& r);
 bool smartUsable(const DriveRecord& r);
 // An NVMe drive that refuses SMART commands: its SMART state comes from its health log.
 bool smartFromHealthLog(const DriveRecord& r);
+// USB, SCSI, SAS or RAID: a bus where a bridge or driver may translate SCSI to ATA.
+bool translatingBus(std::uint32_t bus);
+// An NVMe drive in a USB enclosure, as its descriptor names it: bus USB and "NVMe" in the
+// vendor or product text (any case). Its bridge needs vendor commands: it is not read.
+bool nvmeBehindUsbBridge(const DriveRecord& r);
+// A drive on a translating bus whose SMART requests failed for another reason than rights
+// (the version request, or the status request of a driver that took it), and no NVMe behind
+// USB: its SMART state comes from SMART RETURN STATUS sent through SCSI pass-through.
+bool smartThroughBridge(const DriveRecord& r);
+// Either of the two: the drive's health entry holds its SMART state.
+bool smartFromHealth(const DriveRecord& r);
 SpfState spfState(const DriveRecord& r);
 // From the record's SMART RETURN STATUS, or for a drive judged by its health log from the
 // drive's health entry: Ok with no critical-warning bit, FailurePredicted with any, NoData
-// while the log could not be read.
+// while the log could not be read. Behind a bridge, from the registers of the SMART RETURN
+// STATUS the bridge passed on: Ok, FailurePredicted, NoData while they gave no verdict.
 SmartState smartState(const DriveRecord& r, const DriveHealth& health);
 // The worse of the two verdicts. In the order of the status strip's first three pictures:
 // question mark, check mark, warning triangle.

@@ -3,6 +3,8 @@
 // (`smartFromHealthLog`): whether the log could be read, and its critical-warning bits. The
 // window asks such a drive for the log alone on every refresh and keeps it in the drive's
 // health entry, where `smartState` reads it; the report's health reads fetch the same log.
+// A drive behind a bridge (`smartThroughBridge`) is asked the same way for SMART RETURN
+// STATUS alone, sent through SCSI pass-through.
 #include "probe/device_port.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
@@ -10,11 +12,12 @@
 
 namespace kestrine {
 
-// Each listed drive judged by its health log is opened once more and asked for that log
-// alone: one request per drive. A drive that no longer opens keeps its earlier log, as its
+// Each listed drive judged by its health entry is opened once more and asked for that log, or
+// for the bridged SMART RETURN STATUS, alone: one request per drive (two where a bridge
+// refuses ATA PASS-THROUGH (16)). A drive that no longer opens keeps its earlier entry, as its
 // SMART RETURN STATUS would; every other drive's entry is emptied.
 void probeHealthLogs(const DriveTable& table, HealthTable& health, DevicePort& port);
-// The window's health reads: those logs alone, weighed only as the SMART verdict they stand for.
+// The window's health reads: those entries alone, weighed only as the SMART verdict they stand for.
 inline constexpr HealthReads windowHealthReads{probeHealthLogs, VerdictScope::FailureVerdicts};
 
 }  // namespace kestrine

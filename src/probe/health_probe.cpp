@@ -5,6 +5,7 @@
 #include "probe/device_request.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
+#include "probe/sat_health.h"
 
 namespace kestrine {
 
@@ -14,7 +15,10 @@ bool identityCurrent(const DriveRecord& record) { return hasDetails(record) && r
 
 std::string noSourceReason(const DriveRecord& record) {
     if (!identityCurrent(record)) return "the drive's identity could not be read, so its kind is unknown";
-    if (record.busType == busRaid) return "the RAID driver does not take SMART commands";
+    if (nvmeBehindUsbBridge(record)) return "NVMe behind a USB bridge: not read";
+    if (translatingBus(record.busType) && record.versionError == errorAccessDenied)
+        return "reading SMART data through the bridge needs administrator rights (the request was refused with error "
+               "5)";
     return "bus type " + std::to_string(record.busType) + " (" + record.busTypeText +
            ") carries neither ATA SMART data nor an NVMe health log";
 }
@@ -28,6 +32,7 @@ struct HealthReader {
 const HealthReader healthReaders[] = {
     {HealthSource::AtaSmart, readAtaHealth},
     {HealthSource::NvmeLog, readNvmeHealth},
+    {HealthSource::SatSmart, readBridgeHealth},
 };
 
 DriveHealth readSourceHealth(OpenDevice& drive, const DriveRecord& record) {
@@ -52,6 +57,7 @@ TemperatureReading readTemperature(OpenDevice& drive) {
 
 HealthSource healthSourceFor(const DriveRecord& record) {
     if (!identityCurrent(record)) return HealthSource::None;
+    if (smartThroughBridge(record)) return HealthSource::SatSmart;
     switch (record.busType) {
         case busAta:
         case busSata: return HealthSource::AtaSmart;

@@ -16,7 +16,6 @@ namespace kestrine {
 
 // STORAGE_BUS_TYPE codes whose drives may carry health data.
 inline constexpr std::uint32_t busAta = 3;
-inline constexpr std::uint32_t busRaid = 8;
 inline constexpr std::uint32_t busSata = 11;
 
 // Which health source a drive is asked for, from what the drive probe found: none when its

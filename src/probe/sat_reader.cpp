@@ -40,6 +40,7 @@ public:
     }
 
     std::optional<CdbSize> answered() const { return answered_; }
+    bool accessDenied() const { return accessDenied_; }
 
 private:
     Answer sendOnce(SatCommand command) {
@@ -50,11 +51,12 @@ private:
                                                     static_cast<std::uint32_t>(in.size()), out.data(), outSize);
         Answer answer;
         if (result.error == errorAccessDenied) {
+            accessDenied_ = true;
             answer.reason = "SCSI pass-through needs administrator rights (the request was refused with error 5)";
             return answer;
         }
         if (result.error != 0) {
-            answer.reason = requestFailedReason(result.error);
+            answer.reason = commandName(command) + " through SCSI pass-through: " + requestFailedReason(result.error);
             return answer;
         }
         answer.reply = readSatReply(out.data(), std::min(result.bytesReturned, outSize), readsSector(command));
@@ -69,6 +71,7 @@ private:
     device::PointerWidth width_;
     CdbSize cdb_ = CdbSize::Sixteen;
     std::optional<CdbSize> answered_;
+    bool accessDenied_ = false;
 };
 
 SatSector checkedSector(const Answer& answer, std::string_view what) {
@@ -78,7 +81,7 @@ SatSector checkedSector(const Answer& answer, std::string_view what) {
     return sector;
 }
 
-void readIdentity(SatHealth& health, const Answer& answer) {
+void readIdentity(BridgeHealth& health, const Answer& answer) {
     health.identityUnavailableReason = answer.reason.empty() ? identifyProblem(answer.reply.sector) : answer.reason;
     if (!health.identityUnavailableReason.empty()) return;
     AtaIdentity identity = ataIdentity(answer.reply.sector);
@@ -86,7 +89,7 @@ void readIdentity(SatHealth& health, const Answer& answer) {
     health.serial = std::move(identity.serial);
 }
 
-void judgeStatus(SatHealth& health, const Answer& answer) {
+void judgeStatus(BridgeHealth& health, const Answer& answer) {
     namespace smart = device::smartCommand;
     namespace verdict = device::smartReply;
     if (!answer.reason.empty()) {
@@ -106,6 +109,12 @@ void judgeStatus(SatHealth& health, const Answer& answer) {
                                      hexByte(registers.lbaHigh) + ", which is no verdict";
 }
 
+// What the bridge showed of itself over all its commands.
+void noteBridge(BridgeHealth& health, const Bridge& bridge) {
+    health.cdbSize = bridge.answered();
+    health.accessDenied = bridge.accessDenied();
+}
+
 }  // namespace
 
 SatHealth readSatHealth(OpenDevice& drive, device::PointerWidth width) {
@@ -115,7 +124,15 @@ SatHealth readSatHealth(OpenDevice& drive, device::PointerWidth width) {
     health.smartData = checkedSector(bridge.send(SatCommand::SmartReadData), "data");
     health.smartThresholds = checkedSector(bridge.send(SatCommand::SmartReadThresholds), "thresholds");
     judgeStatus(health, bridge.send(SatCommand::SmartReturnStatus));
-    health.cdbSize = bridge.answered();
+    noteBridge(health, bridge);
+    return health;
+}
+
+BridgeHealth readSatStatus(OpenDevice& drive, device::PointerWidth width) {
+    Bridge bridge(drive, width);
+    BridgeHealth health;
+    judgeStatus(health, bridge.send(SatCommand::SmartReturnStatus));
+    noteBridge(health, bridge);
     return health;
 }
 

@@ -7,13 +7,12 @@
 #include <string>
 
 #include "probe/device_port.h"
+#include "probe/sat_health.h"
 #include "probe/sat_layouts.h"
 #include "probe/sat_reply.h"
 #include "probe/sat_request.h"
 
 namespace kestrine {
-
-enum class SatStatus { Ok, ThresholdExceeded, Unknown };
 
 // One checked sector, or the reason there is none.
 struct SatSector {
@@ -21,20 +20,18 @@ struct SatSector {
     std::string unavailableReason;
 };
 
-struct SatHealth {
-    std::string model;
-    std::string serial;
-    std::string identityUnavailableReason;  // empty when the model and serial number were read
+// The bridge's record, and the sectors that passed their checks.
+struct SatHealth : BridgeHealth {
     SatSector smartData;
     SatSector smartThresholds;
-    SatStatus status = SatStatus::Unknown;
-    std::string statusUnknownReason;  // with Unknown
-    std::optional<CdbSize> cdbSize;   // the CDB the bridge last answered; none when it refused every one
 };
 
 // Sends IDENTIFY DEVICE, SMART READ DATA, SMART READ THRESHOLDS and SMART RETURN STATUS to the
 // open drive: in ATA PASS-THROUGH (16) until the bridge refuses it, in (12) from then on (the
 // refused command again first), each in the pass-through structure of `width`.
 SatHealth readSatHealth(OpenDevice& drive, device::PointerWidth width = device::ownPointerWidth);
+
+// Sends SMART RETURN STATUS alone, in (16) and where the bridge refuses it in (12).
+BridgeHealth readSatStatus(OpenDevice& drive, device::PointerWidth width = device::ownPointerWidth);
 
 }  // namespace kestrine

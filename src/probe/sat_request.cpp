@@ -20,15 +20,13 @@ struct AtaCommand {
     std::uint8_t features;
     std::uint8_t lbaMid;
     std::uint8_t lbaHigh;
-    std::string_view savedName;
 };
 
-constexpr std::array<AtaCommand, 4> ataCommands = {{
-    {cdbBits::identifyDevice, 0, 0, 0, "sat-identify"},
-    {smart::smartCmd, device::smartRead::readAttributes, smart::smartCylLow, smart::smartCylHigh, "sat-smart-data"},
-    {smart::smartCmd, device::smartRead::readThresholds, smart::smartCylLow, smart::smartCylHigh,
-     "sat-smart-thresholds"},
-    {smart::smartCmd, smart::returnSmartStatus, smart::smartCylLow, smart::smartCylHigh, "sat-smart-status"},
+constexpr std::array<AtaCommand, satRequestNames.size()> ataCommands = {{
+    {cdbBits::identifyDevice, 0, 0, 0},
+    {smart::smartCmd, device::smartRead::readAttributes, smart::smartCylLow, smart::smartCylHigh},
+    {smart::smartCmd, device::smartRead::readThresholds, smart::smartCylLow, smart::smartCylHigh},
+    {smart::smartCmd, smart::returnSmartStatus, smart::smartCylLow, smart::smartCylHigh},
 }};
 
 const AtaCommand& ataCommand(SatCommand which) { return ataCommands[static_cast<std::size_t>(which)]; }
@@ -104,8 +102,10 @@ std::optional<std::string_view> satRequestName(const std::uint8_t* in, std::size
     for (const CdbSize size : {CdbSize::Sixteen, CdbSize::Twelve}) {
         const device::AtaCdbLayout& cdb = cdbLayout(size);
         if (in[layout::cdbLength] != cdb.size || fields[0] != cdb.opcode) continue;
-        for (const AtaCommand& ata : ataCommands)
-            if (fields[cdb.command] == ata.command && fields[cdb.features] == ata.features) return ata.savedName;
+        for (std::size_t index = 0; index < ataCommands.size(); ++index)
+            if (fields[cdb.command] == ataCommands[index].command &&
+                fields[cdb.features] == ataCommands[index].features)
+                return satRequestNames[index];
     }
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 // One ATA command as a buffered SCSI pass-through request to a drive behind a translating
 // bridge: the whole input buffer (the structure, a sense buffer, a sector buffer), and the
 // name its reply is saved under.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -35,8 +36,12 @@ std::size_t satReplyCapacity();
 // of one sector. The reply needs an output buffer as long.
 std::vector<std::uint8_t> makeSatRequest(SatCommand command, CdbSize cdb, device::PointerWidth width);
 
-// "sat-identify", "sat-smart-data", "sat-smart-thresholds" or "sat-smart-status" for a request
-// that makeSatRequest builds, in either layout and with either CDB; none for other input.
+// The names the replies to the commands are saved under, in the order of SatCommand.
+inline constexpr std::array<std::string_view, 4> satRequestNames = {"sat-identify", "sat-smart-data",
+                                                                    "sat-smart-thresholds", "sat-smart-status"};
+
+// One of `satRequestNames` for a request that makeSatRequest builds, in either layout and with
+// either CDB; none for other input.
 std::optional<std::string_view> satRequestName(const std::uint8_t* in, std::size_t inSize);
 
 }  // namespace kestrine

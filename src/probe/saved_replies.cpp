@@ -11,6 +11,8 @@
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
 #include "probe/little_endian.h"
+#include "probe/sat_layouts.h"
+#include "probe/sat_request.h"
 
 namespace kestrine {
 
@@ -65,6 +67,7 @@ bool holdsSavedDrive(FileReader& files, const std::string& folder) {
 }
 
 std::optional<std::string_view> savedRequestName(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize) {
+    if (code == device::ioctlScsiPassThrough) return satRequestName(in, inSize);
     for (const NamedRequest& request : namedRequests) {
         if (request.code != code) continue;
         if (request.field == anyInput) return request.name;
@@ -185,10 +188,13 @@ std::optional<std::uint32_t> ReplayDevicePort::savedError(int drive, std::string
 }
 
 bool ReplayDevicePort::answeredAnyRequest(int drive) {
-    return std::any_of(namedRequests.begin(), namedRequests.end(), [this, drive](const NamedRequest& request) {
-        return files_.exists(fileOf(folder_, drive, request.name, ".bin")) ||
-               files_.exists(fileOf(folder_, drive, request.name, ".error"));
-    });
+    const auto saved = [this, drive](std::string_view request) {
+        return files_.exists(fileOf(folder_, drive, request, ".bin")) ||
+               files_.exists(fileOf(folder_, drive, request, ".error"));
+    };
+    return std::any_of(namedRequests.begin(), namedRequests.end(),
+                       [&saved](const NamedRequest& request) { return saved(request.name); }) ||
+           std::any_of(satRequestNames.begin(), satRequestNames.end(), saved);
 }
 
 }  // namespace kestrine

@@ -15,8 +15,8 @@
 namespace kestrine {
 
 // The name of a request the probes send: "descriptor", "smart-version", "predict-failure",
-// "smart-status", "smart-data", "smart-thresholds", "nvme-log" or "temperature"; none for any
-// other request.
+// "smart-status", "smart-data", "smart-thresholds", "nvme-log" or "temperature", or for a SCSI
+// pass-through one of `satRequestNames`; none for any other request.
 std::optional<std::string_view> savedRequestName(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize);
 
 // The folder's path without a separator at its end, as the ports use it.

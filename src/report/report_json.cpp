@@ -121,6 +121,18 @@ std::string temperatureObject(const TemperatureReading& reading, const AnsiConve
     });
 }
 
+// The drive behind a bridge, as the bridge's answers showed it.
+std::string bridgeObject(const BridgeHealth& bridge, const AnsiConverter& converter) {
+    return object({
+        {"model", jsonString(bridge.model, converter)},
+        {"serial", jsonString(bridge.serial, converter)},
+        {"identityUnavailableReason", jsonString(bridge.identityUnavailableReason, converter)},
+        {"smartStatus", '"' + std::string(satStatusIdentifier(bridge.status)) + '"'},
+        {"smartStatusUnknownReason", jsonString(bridge.statusUnknownReason, converter)},
+        {"cdbSize", bridge.cdbSize ? integer(static_cast<int>(*bridge.cdbSize)) : "null"},
+    });
+}
+
 std::string healthObject(const DriveEntry& drive, const AnsiConverter& converter) {
     const DriveHealth& health = drive.health;
     Fields fields = {
@@ -129,12 +141,14 @@ std::string healthObject(const DriveEntry& drive, const AnsiConverter& converter
         {"temperatureCelsius", optionalInteger(driveTemperature(health))},
     };
     switch (health.source) {
-        case HealthSource::AtaSmart: fields.emplace_back("ata", ataObject(health.ata, converter)); break;
+        case HealthSource::AtaSmart:
+        case HealthSource::SatSmart: fields.emplace_back("ata", ataObject(health.ata, converter)); break;
         case HealthSource::NvmeLog: fields.emplace_back("nvme", nvmeObject(health.nvme)); break;
         case HealthSource::None:
             fields.emplace_back("unavailableReason", jsonString(health.unavailableReason, converter));
             break;
     }
+    if (health.bridge) fields.emplace_back("bridge", bridgeObject(*health.bridge, converter));
     fields.emplace_back("temperatureProperty", temperatureObject(health.temperature, converter));
     return object(fields);
 }

@@ -110,7 +110,10 @@ Report buildReport(const ReportInput& input, const SystemMessages& messages) {
     }
     report.status = critical ? OverallStatus::Critical : warning ? OverallStatus::Warning : OverallStatus::Ok;
     // A standard user's SMART requests are refused: its verdict may miss what only SMART sees.
-    const auto smartRefused = [](const DriveEntry& drive) { return drive.record.versionError == errorAccessDenied; };
+    const auto smartRefused = [](const DriveEntry& drive) {
+        const bool bridgeRefused = drive.health.bridge && drive.health.bridge->accessDenied;
+        return drive.record.versionError == errorAccessDenied || bridgeRefused;
+    };
     report.smartReadRefused = std::any_of(report.drives.begin(), report.drives.end(), smartRefused);
     if (report.smartReadRefused) report.notes.push_back(smartNeedsAdministratorText);
     for (const VolumeRow& volume : report.volumes)

@@ -170,7 +170,7 @@ void nvmeSamples(MetricText& metrics, const std::vector<DriveEntry>& drives, std
 std::string counterValue(Counter128 value, double scale = 1.0) { return decimalNumber(toDouble(value) * scale); }
 
 std::optional<double> powerOnHours(const DriveHealth& health) {
-    if (health.source == HealthSource::AtaSmart && health.ata.powerOnHours) return *health.ata.powerOnHours;
+    if (hasAtaTable(health) && health.ata.powerOnHours) return *health.ata.powerOnHours;
     if (health.source == HealthSource::NvmeLog) return toDouble(health.nvme.powerOnHours);
     return std::nullopt;
 }
@@ -178,7 +178,8 @@ std::optional<double> powerOnHours(const DriveHealth& health) {
 void healthFamilies(MetricText& metrics, const std::vector<DriveEntry>& drives) {
     metrics.family("drive_health_source", "Where the drive's health data came from.");
     for (const DriveEntry& d : drives)
-        metrics.stateSet(driveLabels(d), {HealthSource::None, HealthSource::AtaSmart, HealthSource::NvmeLog},
+        metrics.stateSet(driveLabels(d),
+                         {HealthSource::None, HealthSource::AtaSmart, HealthSource::NvmeLog, HealthSource::SatSmart},
                          d.health.source, healthSourceName);
     metrics.family("drive_health_critical",
                    "1 when an ATA attribute is failing now or an NVMe critical warning is set.");

@@ -84,7 +84,7 @@ std::string headline(const DriveHealth& health) {
     std::vector<std::string> parts;
     if (const std::optional<int> degrees = driveTemperature(health))
         parts.push_back("temperature " + std::to_string(*degrees) + " C");
-    if (health.source == HealthSource::AtaSmart) {
+    if (hasAtaTable(health)) {
         addRawValue(parts, health, 9, health.ata.powerOnHours, "power-on", " hours");
         for (const AtaCount& count : ataCounts)
             addRawValue(parts, health, count.id, health.ata.*count.value, count.word);
@@ -156,6 +156,20 @@ std::string cautionLines(const DriveEntry& drive) {
     return lines;
 }
 
+// The drive behind a bridge that answered: its own model and serial number, and what its SMART
+// RETURN STATUS said when it said no verdict.
+std::string bridgeLines(const BridgeHealth& bridge, const AnsiConverter& converter) {
+    std::string lines = std::string(healthIndent) + "Behind the bridge: ";
+    if (bridge.identityUnavailableReason.empty())
+        lines += cell(bridge.model, converter) + ", serial " + cell(bridge.serial, converter) + '\n';
+    else
+        lines += "not identified - " + cell(bridge.identityUnavailableReason, converter) + '\n';
+    if (bridge.status == SatStatus::Unknown)
+        lines += std::string(healthIndent) + "SMART RETURN STATUS: no verdict - " +
+                 cell(bridge.statusUnknownReason, converter) + '\n';
+    return lines;
+}
+
 // One indented block: where the health came from with its headline, then every failing
 // attribute or critical-warning bit on a line of its own.
 std::string healthBlock(const DriveHealth& health, const AnsiConverter& converter) {
@@ -164,6 +178,7 @@ std::string healthBlock(const DriveHealth& health, const AnsiConverter& converte
     switch (health.source) {
         case HealthSource::AtaSmart: block += "Health (ATA SMART)"; break;
         case HealthSource::NvmeLog: block += "Health (NVMe log)"; break;
+        case HealthSource::SatSmart: block += "Health (ATA SMART through the bridge)"; break;
         case HealthSource::None:
             block += "Health: not available - " + cell(health.unavailableReason, converter);
             separator = "; ";
@@ -181,6 +196,7 @@ std::string healthBlock(const DriveHealth& health, const AnsiConverter& converte
     if (health.source == HealthSource::NvmeLog)
         for (const WarningBit& bit : criticalWarnings(health.nvme.criticalWarning))
             block += std::string(healthIndent) + "Critical warning: " + std::string(bit.name) + '\n';
+    if (health.bridge && health.bridge->cdbSize) block += bridgeLines(*health.bridge, converter);
     return block;
 }
 
@@ -234,7 +250,7 @@ std::string temperatureLine(const TemperatureReading& reading, const AnsiConvert
 // The whole attribute table or health log, and the temperature property.
 std::string healthDetails(const DriveHealth& health, const AnsiConverter& converter) {
     std::string details;
-    if (health.source == HealthSource::AtaSmart) details += attributeTable(health, converter);
+    if (hasAtaTable(health)) details += attributeTable(health, converter);
     if (health.source == HealthSource::NvmeLog) details += healthLog(health.nvme);
     return details + temperatureLine(health.temperature, converter);
 }

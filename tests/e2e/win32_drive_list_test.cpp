@@ -108,6 +108,33 @@ TEST_F(DriveList, NvmeDriveShowsItsHealthLogAsSmartStatus) {
     EXPECT_EQ(icons.small, IDI_OK);
 }
 
+// A drive behind a USB bridge refuses the SMART requests: the SMART RETURN STATUS its bridge
+// passes on (in ATA PASS-THROUGH (12) where it refuses (16)) is its SMART Status, and a
+// threshold exceeded turns it, the failing count and the icons to warning. The label keeps the
+// descriptor's text. A standard user may not send SCSI pass-through: no data then.
+TEST_F(DriveList, UsbDriveShowsTheReturnStatusItsBridgePassesOn) {
+    const std::string bridged = " vendor=WD product=\"My Passport\" bus=7 removable=1 model=\"WDC WD20SPZX\"";
+    start("0 healthy" + bridged + " bridge=sat12\n", 1);
+    EXPECT_EQ(items()[0].text, "Disk 0 - WD My Passport");
+    EXPECT_EQ(field(IDC_BUS), "USB");
+    EXPECT_EQ(field(IDC_SMART_STATUS), "Ok");
+    EXPECT_EQ(items()[0].image, 1);
+
+    refreshWith("0 threshold-exceeded" + bridged + " bridge=sat\n");
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "Failure Predicted"; }));
+    EXPECT_EQ(items()[0].image, 2);
+    EXPECT_EQ(field(IDC_DRIVE_NAME), "WD My Passport");
+    scripted::IconDump icons;
+    ASSERT_TRUE(readIcons(run_->window(), icons));
+    EXPECT_EQ(icons.small, IDI_DRIVE_WARNING);
+
+    refreshWith("standard-user\n0 threshold-exceeded" + bridged + " bridge=sat\n");
+    ASSERT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "No Data Available"; }));
+    EXPECT_EQ(items()[0].image, 1);
+    ASSERT_TRUE(readIcons(run_->window(), icons));
+    EXPECT_EQ(icons.small, IDI_OK);
+}
+
 TEST_F(DriveList, DriveWithoutSmartSupportHasNoSmartData) {
     start("4 smart-unsupported product=Bridge\n", 1);
     EXPECT_EQ(items()[0].image, 1);

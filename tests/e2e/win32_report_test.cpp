@@ -182,8 +182,9 @@ TEST(Report, NvmeCriticalWarningExitsTwo) {
         << json.output;
 }
 
-// The real program on Wine's own disk: its requests fail, and the report says why. It finds
-// the window's settings file without the shell's help.
+// The real program on Wine's own disk: its requests fail, and the report says why. Its bus is
+// SCSI and it refuses the SMART requests, so it is asked through SCSI pass-through, which Wine
+// does not take either. It finds the window's settings file without the shell's help.
 TEST(Report, WinesDiskHasNoHealthSourceAndAReason) {
     ASSERT_TRUE(writeSettings(quietVolumeSettings()));
     const ConsoleRun json = report("--format json", "kestrine-report.exe");
@@ -191,16 +192,16 @@ TEST(Report, WinesDiskHasNoHealthSourceAndAReason) {
     EXPECT_TRUE(has(json.output, "\"source\": \"settings_file\"")) << json.output;
     EXPECT_TRUE(has(json.output,
                     "\"health\": {\"source\": \"none\", \"critical\": false, "
-                    "\"temperatureCelsius\": null, \"unavailableReason\": \"bus type 1 (SCSI) carries "
-                    "neither ATA SMART data nor an NVMe health log\", \"temperatureProperty\": "
-                    "{\"available\": false, \"currentCelsius\": null, \"warningCelsius\": null, "
-                    "\"criticalCelsius\": null, \"unavailableReason\": \"the driver refused the "
-                    "request with error 50\"}}"))
+                    "\"temperatureCelsius\": null, \"unavailableReason\": \"SMART READ DATA through SCSI "
+                    "pass-through: the driver refused the request with error 50\", \"bridge\": "
+                    "{\"model\": \"\", \"serial\": \"\", \"identityUnavailableReason\": \"IDENTIFY DEVICE "
+                    "through SCSI pass-through: the driver refused the request with error 50\", "
+                    "\"smartStatus\": \"unknown\","))
         << json.output;
     const ConsoleRun text = report("", "kestrine-report.exe");
     EXPECT_TRUE(has(text.output,
-                    "  Health: not available - bus type 1 (SCSI) carries neither ATA SMART data nor an "
-                    "NVMe health log\n"))
+                    "  Health: not available - SMART READ DATA through SCSI pass-through: the driver "
+                    "refused the request with error 50\n\nVolume"))
         << text.output;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/sat_replies.h"
 #include "little_endian_bytes.h"
 #include "probe/drive_probe.h"
 
@@ -14,6 +15,7 @@ namespace kestrine::scripted {
 namespace {
 
 using testing::sdk::errorAccessDenied;
+using testing::sdk::ioctlScsiPassThrough;
 using testing::sdk::ioctlStoragePredictFailure;
 using testing::sdk::ioctlStorageQueryProperty;
 using testing::sdk::smartGetVersion;
@@ -59,8 +61,14 @@ public:
         if (is(DriveState::Hostile) && out != nullptr) {
             if (std::optional<ControlResult> broken = hostile(code, out, outSize)) return *broken;
         }
+        // A bridge passes no SMART request on: its driver does not know them.
+        const bool bridged = drive_.bridge != BridgeKind::None;
+        if (bridged && (code == smartGetVersion || code == smartSendDriveCommand || code == smartRcvDriveData))
+            return failed(errorInvalidFunction);
         switch (code) {
             case ioctlStorageQueryProperty: return queryProperty(in, inSize, out, outSize);
+            case ioctlScsiPassThrough:
+                return bridged ? bridge().control(code, in, inSize, out, outSize) : failed(errorInvalidFunction);
             case smartGetVersion: return version(out, outSize);
             case ioctlStoragePredictFailure: return predict(out, outSize);
             case smartSendDriveCommand: return smartStatus(in, inSize, out, outSize);
@@ -193,6 +201,21 @@ private:
         return copyReply(in[4] == 0xD0 ? testing::smartDataReply(drive_.attributes)
                                        : testing::smartThresholdsReply(drive_.attributes),
                          out, outSize);
+    }
+
+    // The drive's answers as its bridge passes them on.
+    testing::FakeBridge bridge() const {
+        using testing::smartSectorOf;
+        testing::FakeBridge bridge = testing::passingBridge(
+            testing::identifySector(drive_.model, drive_.driveSerial),
+            smartSectorOf(testing::smartDataReply(drive_.attributes)),
+            smartSectorOf(testing::smartThresholdsReply(drive_.attributes)), is(DriveState::ThresholdExceeded));
+        if (drive_.attributes.empty()) {
+            bridge.answers.erase("smart-data");
+            bridge.answers.erase("smart-thresholds");
+        }
+        if (drive_.bridge == BridgeKind::Sat12) bridge.refusedCdbs = {16};
+        return bridge;
     }
 
     // A broken driver: it claims success, but what it writes is not a sane reply. Nothing

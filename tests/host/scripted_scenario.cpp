@@ -34,6 +34,11 @@ constexpr std::array<std::pair<std::string_view, HostileReply>, 6> hostileNames{
     {"silent-open-failure", HostileReply::SilentOpenFailure},
 }};
 
+constexpr std::array<std::pair<std::string_view, BridgeKind>, 2> bridgeNames{{
+    {"sat", BridgeKind::Sat},
+    {"sat12", BridgeKind::Sat12},
+}};
+
 constexpr std::uint32_t errorAccessDenied = 5;
 constexpr std::uint32_t errorGenFailure = 31;
 constexpr std::uint32_t errorInvalidFunction = 1;
@@ -107,6 +112,12 @@ bool applyKey(const std::string& word, DriveScript& drive, std::string& problem)
         // the look-up has stored the kind of reply
     } else if (key == "seed" && parseUnsigned(value, number)) {
         drive.seed = number;
+    } else if (key == "bridge" && lookUp(bridgeNames, value, drive.bridge)) {
+        // the look-up has stored the kind of bridge
+    } else if (key == "model") {
+        drive.model = value;
+    } else if (key == "drive-serial") {
+        drive.driveSerial = value;
     } else {
         problem = "bad key or value '" + word + "'";
         return false;

@@ -25,6 +25,13 @@
 //     NUMBER temperature current= warning= critical=
 //         the temperature property, in degrees Celsius (signed)
 // A drive without an nvme-log or temperature line refuses that property as not supported.
+//
+// A drive behind a USB bridge (key bridge=sat, or bridge=sat12 for one that refuses ATA
+// PASS-THROUGH (16) but takes (12)) refuses the SMART requests as not supported and answers
+// the SCSI pass-through requests as the bridge passes them on: IDENTIFY DEVICE with the keys
+// model and drive-serial, SMART READ DATA and THRESHOLDS from its attribute lines (refused
+// without any), SMART RETURN STATUS with F4/2C in the threshold-exceeded state and 4F/C2 in
+// every other.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -61,6 +68,8 @@ enum class HostileReply {
     SilentOpenFailure,  // the open fails and leaves error code 0 behind
 };
 
+enum class BridgeKind { None, Sat, Sat12 };
+
 struct TemperatureScript {
     std::int16_t current = 0;
     std::int16_t warning = 0;
@@ -79,6 +88,9 @@ struct DriveScript {
     std::uint32_t code = 0;  // 0: the state's usual error code
     HostileReply hostile = HostileReply::RandomBytes;
     std::uint32_t seed = 1;
+    BridgeKind bridge = BridgeKind::None;
+    std::string model;  // behind a bridge: IDENTIFY's model and serial number
+    std::string driveSerial;
     // Health.
     std::vector<testing::AttributeRow> attributes;
     std::optional<NvmeHealth> nvmeLog;

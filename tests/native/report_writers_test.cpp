@@ -58,7 +58,8 @@ TEST_F(ReportWriters, TextIsAlignedInTheWindowsWording) {
               "uncorrectable 0\n"
               "Disk 1  Stick Go 8  -       USB   Removable  Ok          No Data Available\n"
               "  Status: ok\n"
-              "  Health: not available - bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\n"
+              "  Health: not available - SMART READ DATA through SCSI pass-through: the driver refused the request "
+              "with error 1\n"
               "\n"
               "Volume  Label   Free    Free Space  Total Size  Warning At      State\n"
               "C:      System  45.3 %  45.3 GB     100.0 GB    10 % (default)  ok\n"
@@ -134,6 +135,12 @@ TEST_F(ReportWriters, TextGivesEachDriveItsHealthBlock) {
         {"health_unavailable", "Status: OK - 2 drives and 2 volumes ok\n"},
         {"identity_unreadable",
          "  Health: not available - the drive's identity could not be read, so its kind is unknown\n"},
+        {"usb_bridge",
+         "  Status: failing - predicts failure\n"
+         "  Health (ATA SMART through the bridge): temperature 36 C, power-on 1234 hours, reallocated 3\n"
+         "  Behind the bridge: WDC WD20SPZX-22UA7T0, serial WD-WX22A1234567\nDisk 3"},
+        {"usb_bridge", "  Health: not available - NVMe behind a USB bridge: not read\n\n"},
+        {"usb_bridge", "Status: CRITICAL - Disk 2 predicts failure\n"},
         {"ata_caution",
          "Disk 0  ACME X100   S1234   SATA  Fixed      Ok          Ok\n"
          "  Status: caution - reallocated sectors: 8; pending sectors: 2; SMART attribute failed in the past: 233 "
@@ -246,7 +253,8 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
          "\"criticalCelsius\": 80, \"unavailableReason\": \"\"}}"},
         {"healthy",
          "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": null, "
-         "\"unavailableReason\": \"bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log\", "
+         "\"unavailableReason\": \"SMART READ DATA through SCSI pass-through: the driver refused the request with "
+         "error 1\", "
          "\"temperatureProperty\": {\"available\": false, \"currentCelsius\": null, \"warningCelsius\": null, "
          "\"criticalCelsius\": null, \"unavailableReason\": \"the driver refused the request with error 50\"}}"},
         {"ata_failing_now",
@@ -284,6 +292,17 @@ TEST_F(ReportWriters, JsonCarriesEachDrivesHealth) {
         {"ata_raw_values_unknown",
          "{\"id\": 9, \"name\": \"Power-On Hours\", \"flags\": 50, \"current\": 100, "
          "\"worst\": 100, \"threshold\": 0, \"raw\": 557429,"},
+        {"usb_bridge",
+         "\"smart\": {\"state\": \"failure_predicted\", \"text\": \"Failure Predicted\", \"capable\": false, "
+         "\"versionError\": 1, \"statusError\": 0}, \"failurePredicted\": true, \"status\": \"failing\", "
+         "\"statusReasons\": [\"predicts failure\"], \"health\": {\"source\": \"sat_smart\", \"critical\": false, "
+         "\"temperatureCelsius\": 36, \"ata\": {\"attributes\": [{\"id\": 5,"},
+        {"usb_bridge",
+         "\"reallocatedSectors\": 3, \"pendingSectors\": null, \"uncorrectableSectors\": null, "
+         "\"reportedUncorrectableErrors\": null}, \"bridge\": {\"model\": \"WDC WD20SPZX-22UA7T0\", \"serial\": "
+         "\"WD-WX22A1234567\", \"identityUnavailableReason\": \"\", \"smartStatus\": \"threshold_exceeded\", "
+         "\"smartStatusUnknownReason\": \"\", \"cdbSize\": 16}, \"temperatureProperty\": "},
+        {"usb_bridge", "\"unavailableReason\": \"NVMe behind a USB bridge: not read\", \"temperatureProperty\": "},
         {"health_unavailable",
          "\"health\": {\"source\": \"none\", \"critical\": false, \"temperatureCelsius\": 38, "
          "\"unavailableReason\": \"reading SMART data needs administrator rights (the request was refused with "

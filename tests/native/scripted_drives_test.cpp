@@ -410,7 +410,10 @@ TEST_F(ScriptedReplies, HealthProbeReadsWhatTheScenarioSays) {
         "0 temperature current=31 warning=70 critical=80\n"
         "1 healthy bus=17\n"
         "1 nvme-log warning=1 kelvin=318 spare=4 spare-threshold=10 used=7 written=18446744073709551615\n"
-        "2 healthy bus=7\n";
+        "2 healthy bus=7\n"
+        "3 threshold-exceeded vendor=WD product=\"My Book\" bus=7 bridge=sat12 model=\"WDC WD40EFRX\" "
+        "drive-serial=WX1\n"
+        "3 attribute id=5 flags=0x33 current=100 worst=100 raw=8 threshold=5\n";
     for (const bool standardUser : {false, true}) {
         SCOPED_TRACE(standardUser ? "standard user" : "administrator");
         script((standardUser ? "standard-user\n" : "") + drives);
@@ -441,8 +444,22 @@ TEST_F(ScriptedReplies, HealthProbeReadsWhatTheScenarioSays) {
         EXPECT_EQ(criticalWarnings(health[1].nvme.criticalWarning).at(0).name, "spare below threshold");
         EXPECT_EQ(health[1].temperature.unavailableReason, "the driver refused the request with error 50");
 
+        // A USB drive that takes SMART itself is not read through its bridge; without the rights,
+        // neither is one behind a bridge.
+        const std::string rights =
+            "reading SMART data through the bridge needs administrator rights (the request was refused with error 5)";
         EXPECT_EQ(health[2].unavailableReason,
-                  "bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log");
+                  standardUser ? rights : "bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log");
+        EXPECT_EQ(health[3].unavailableReason, standardUser ? rights : "");
+        EXPECT_EQ(smartState(table[3], health[3]), standardUser ? SmartState::NoData : SmartState::FailurePredicted);
+        if (!standardUser) {
+            ASSERT_EQ(health[3].source, HealthSource::SatSmart);
+            EXPECT_EQ(health[3].ata.reallocatedSectors, 8u);
+            EXPECT_EQ(health[3].ata.attributes.at(0).threshold, 5);
+            EXPECT_EQ(health[3].bridge->model, "WDC WD40EFRX");
+            EXPECT_EQ(health[3].bridge->serial, "WX1");
+            EXPECT_EQ(health[3].bridge->cdbSize, CdbSize::Twelve);
+        }
     }
 }
 

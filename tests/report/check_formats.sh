@@ -2,10 +2,10 @@
 # Writes the report of every scenario in every format and checks each with a real validator:
 # the JSON documents against docs/report.schema.json (Debian's python3-jsonschema, strict
 # UTF-8, no NaN), the metrics with `promtool check metrics`, the Nagios lines against the
-# plugin output grammar and the JSON's status. Thirteen spoiled copies must be refused, so a
+# plugin output grammar and the JSON's status. Fourteen spoiled copies must be refused, so a
 # validator that accepts anything cannot pass. SAMPLES_PROGRAM writes NAME.json, NAME.prom and
-# NAME.nagios into the folder it is given, with scenarios named healthy, ata_failing_now and
-# nvme_critical_warning, and NAME.json and NAME.nagios of a refused run (bad arguments), named
+# NAME.nagios into the folder it is given, with scenarios named healthy, ata_failing_now,
+# nvme_critical_warning and usb_bridge, and NAME.json and NAME.nagios of a refused run (bad arguments), named
 # refused: the native sample writer, or tests/report/scripted_samples.sh for the
 # report program under Wine. Ends with
 # "SUITE: N passed, M failed" (SUITE defaults to report-formats).
@@ -74,7 +74,8 @@ done
 # would lose digits), attributes under a health without a source, a percent past 100, a
 # negative size, a warning percent of 0, a drive listed twice, a temperature no drive can have,
 # a warning percent of 4294967295, a caution count grown with nothing accepted, an accepted value
-# without its time, a refused run that says ok, and a label value that is not UTF-8.
+# without its time, a refused run that says ok, a table read through a bridge without what the
+# bridge said, and a label value that is not UTF-8.
 spoil() {
     local name=$1 from=$2 expression=$3 what=$4
     sed "$expression" "$out/$from.json" >"$out/$name.json"
@@ -100,6 +101,7 @@ spoil spoiled-accepted nvme_critical_warning \
     "an accepted value without its time"
 spoil spoiled-refused refused 's/"status": "unknown"/"status": "ok"/;s/"exitCode": 3/"exitCode": 0/' \
     "a refused run that says ok"
+spoil spoiled-bridge usb_bridge 's/"bridge": {[^}]*}, //' "a table read through a bridge without the bridge"
 sed 's/version="/version="\xff/' "$out/healthy.prom" >"$out/spoiled.prom.bad"
 if promtool check metrics <"$out/spoiled.prom.bad" >/dev/null 2>&1; then fail "promtool accepted a label that is not UTF-8"; else pass; fi
 

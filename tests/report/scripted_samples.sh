@@ -2,7 +2,7 @@
 # Writes the scripted report's output under Wine for check_formats.sh: for each scenario its
 # JSON document (NAME.json), its metrics file (NAME.prom, through --prometheus) and its plugin
 # line (NAME.nagios). The health scenarios replay an ATA attribute table with failing
-# attributes and an NVMe health log with a critical warning; the hostile scenarios give
+# attributes, an NVMe health log with a critical warning, and drives behind USB bridges; the hostile scenarios give
 # descriptor strings with quotes, backslashes, control characters and bytes above 127, and
 # replies of random bytes. Two refused runs (bad arguments, an empty folder to replay) give
 # their JSON document and plugin line.
@@ -40,6 +40,14 @@ printf '%s\n' \
 'written=18446744073709551615 power-cycles=1520 hours=21345 unsafe-shutdowns=61 media-errors=3 '\
 'error-log-entries=18446744073709551615' >"$scenario"
 sample nvme_critical_warning
+printf '%s\n' \
+    '0 healthy vendor=ACME product=X100 bus=11' \
+    '2 threshold-exceeded vendor=WD product="My Passport" bus=7 removable=1 bridge=sat12 model="WDC WD20SPZX" '\
+'drive-serial=WX22A1234567' \
+    '2 attribute id=5 flags=0x33 current=100 worst=100 raw=3 threshold=10' \
+    '2 attribute id=194 flags=0x22 current=64 worst=50 raw=36' \
+    '3 healthy vendor=Realtek product="RTL9210 NVME" bus=7 removable=1 bridge=sat' >"$scenario"
+sample usb_bridge
 printf '%b\n' \
     '0 healthy vendor=AC\\ME\x01 product="X1 \x1f\x7f" serial=5C6E22' \
     '1 healthy vendor=Caf\xe9 product=\x80\x81\xff bus=7 removable=1' \

@@ -12,6 +12,7 @@
 #include "probe/drive_texts.h"
 #include "probe/drive_verdict.h"
 #include "probe/health_probe.h"
+#include "probe/sat_layouts.h"
 
 namespace kestrine {
 namespace {
@@ -104,19 +105,22 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
 }
 
-// The health reads on Wine's disk: no ATA or NVMe source on its SCSI bus, a reason for it, and
-// the temperature property as the storage stack answered it (the last property query sent;
-// Wine refuses it with ERROR_NOT_SUPPORTED).
+// The health reads on Wine's disk: a SCSI disk that refuses the SMART requests is asked
+// through SCSI pass-through, which Wine's storage stack refuses too: no source, the refusal as
+// the reason, and the temperature property as the storage stack answered it (the last property
+// query sent; Wine refuses it with ERROR_NOT_SUPPORTED).
 TEST_F(Win32DriveProbe, WineDiskHealthHasNoSourceAndSaysWhy) {
     probeAllDrives(table, port);
     const HealthTable health = probeAllHealth(table, port);
 
     ASSERT_TRUE(hasDetails(table[0]));
-    EXPECT_EQ(healthSourceFor(table[0]), HealthSource::None) << "bus " << table[0].busType;
+    EXPECT_EQ(healthSourceFor(table[0]), HealthSource::SatSmart) << "bus " << table[0].busType;
     EXPECT_EQ(health[0].source, HealthSource::None);
-    EXPECT_EQ(health[0].unavailableReason, "bus type " + std::to_string(table[0].busType) + " (" +
-                                               table[0].busTypeText +
-                                               ") carries neither ATA SMART data nor an NVMe health log");
+    const std::uint32_t passThrough = port.seen[devicePath(0)].answers.at(device::ioctlScsiPassThrough);
+    ASSERT_NE(passThrough, 0u);
+    EXPECT_EQ(health[0].unavailableReason,
+              "SMART READ DATA through SCSI pass-through: " + requestFailedReason(passThrough));
+    EXPECT_EQ(smartState(table[0], health[0]), SmartState::NoData);
     const std::uint32_t temperature = port.seen[devicePath(0)].answers.at(device::ioctlStorageQueryProperty);
     EXPECT_EQ(health[0].temperature.available, temperature == 0 && health[0].temperature.unavailableReason.empty());
     if (temperature != 0) {

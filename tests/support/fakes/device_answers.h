@@ -17,6 +17,7 @@ inline constexpr std::uint32_t ioctlStoragePredictFailure = 0x002D1100;
 inline constexpr std::uint32_t smartGetVersion = 0x00074080;
 inline constexpr std::uint32_t smartSendDriveCommand = 0x0007C084;
 inline constexpr std::uint32_t smartRcvDriveData = 0x0007C088;
+inline constexpr std::uint32_t ioctlScsiPassThrough = 0x0004D004;
 
 inline constexpr std::uint32_t errorInvalidFunction = 1;
 inline constexpr std::uint32_t errorFileNotFound = 2;

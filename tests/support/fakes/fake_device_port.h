@@ -18,6 +18,7 @@
 
 #include "fakes/device_answers.h"
 #include "fakes/device_replies.h"
+#include "fakes/sat_replies.h"
 #include "probe/device_port.h"
 
 namespace kestrine::testing {
@@ -56,6 +57,8 @@ public:
     using Variant = std::pair<std::uint32_t, std::uint32_t>;
     std::map<std::string, std::map<Variant, Answer>> variants;
     std::map<std::string, std::uint32_t> openErrors;
+    // Drives behind a bridge: their SCSI pass-through requests go to the bridge (path -> bridge).
+    std::map<std::string, FakeBridge> bridges;
 
     bool standardUser = false;
     // A success reports the bytes copied, unless a lying driver claims another count here
@@ -112,6 +115,9 @@ private:
                 port_.requests.push_back(std::move(request));
             }
             if (access_ == DeviceAccess::None && needsAccess(code)) return {accessDenied, 0};
+            if (const auto bridge = port_.bridges.find(path_);
+                code == sdk::ioctlScsiPassThrough && bridge != port_.bridges.end())
+                return bridge->second.control(code, in, inSize, out, outSize);
             const Answer* answer = nullptr;
             if (const std::optional<Variant> variant = variantOf(code, in, inSize)) {
                 const auto& answers = port_.variants[path_];

@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "fakes/fake_device_port.h"
 #include "fakes/fake_file_store.h"
 #include "fakes/fake_volume_source.h"
 #include "fakes/health_replies.h"
+#include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
 #include "probe/health_probe.h"
 #include "report/report_model.h"
@@ -113,6 +115,19 @@ inline DriveHealth noDriveHealth(std::string reason) {
     return health;
 }
 
+// A drive on the USB bus, read as the report reads it: with `rows`, an ATA drive behind a
+// bridge that passes every command on; without, nothing behind the bridge answers.
+inline DriveHealth bridgedDriveHealth(const DriveRecord& record, const std::vector<AttributeRow>& rows,
+                                      bool thresholdExceeded) {
+    FakeDevicePort port;
+    port.devices[devicePath(record.driveNumber)];
+    if (!rows.empty())
+        port.bridges[devicePath(record.driveNumber)] = passingBridge(
+            identifySector("WDC WD20SPZX-22UA7T0", "WD-WX22A1234567"), smartSectorOf(smartDataReply(rows)),
+            smartSectorOf(smartThresholdsReply(rows)), thresholdExceeded);
+    return probeHealth(record, port);
+}
+
 inline constexpr std::uint16_t preFailure = 0x0033;
 inline constexpr std::uint16_t advisory = 0x0032;
 
@@ -174,7 +189,8 @@ inline ReportScenario healthyScenario(std::string name = "healthy") {
     s.drives[1] = healthyDrive(1, "Stick", "Go 8", "", 7, "USB", true);
     s.drives[1].smartCapable = false;
     s.drives[1].versionError = invalidFunction;
-    s.health[1] = noDriveHealth("bus type 7 (USB) carries neither ATA SMART data nor an NVMe health log");
+    s.health[1] =
+        noDriveHealth("SMART READ DATA through SCSI pass-through: the driver refused the request with error 1");
     s.volumes = {volumeRow(2, "System", 100'000'000'000, 45'300'000'000, 10, true),
                  volumeRow(3, "Data", 2'000'000'000'000, 1'200'000'000'000, 20, false)};
     return s;
@@ -328,6 +344,21 @@ inline std::vector<ReportScenario> reportScenarios() {
     nvme.drives[2].versionError = invalidFunction;
     nvme.health[2] = nvmeDriveHealth(spareBelowThresholdLog());
     all.push_back(nvme);
+
+    // A backup drive behind a USB bridge whose SMART RETURN STATUS says the threshold is
+    // exceeded, and an NVMe drive in a USB enclosure, which is not read.
+    ReportScenario bridged = healthyScenario("usb_bridge");
+    bridged.drives[2] = healthyDrive(2, "WD", "My Passport 25E2", "", 7, "USB", true);
+    bridged.drives[3] = healthyDrive(3, "Realtek", "RTL9210 NVME", "", 7, "USB", true);
+    for (const int number : {2, 3}) {
+        bridged.drives[number].smartCapable = false;
+        bridged.drives[number].versionError = invalidFunction;
+    }
+    bridged.health[2] = bridgedDriveHealth(
+        bridged.drives[2],
+        {{5, preFailure, 100, 100, 3, 10}, {9, advisory, 98, 98, 1234, 0}, {194, advisory, 64, 50, 36, 0}}, true);
+    bridged.health[3] = bridgedDriveHealth(bridged.drives[3], {}, false);
+    all.push_back(bridged);
 
     // A standard user: the SMART reads refused, the temperature property still answered.
     ReportScenario standardUser = healthyScenario("health_unavailable");

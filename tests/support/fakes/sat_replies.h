@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/device_answers.h"
 #include "fakes/device_replies.h"
 #include "probe/device_port.h"
 #include "probe/sat_reply.h"
@@ -28,7 +29,9 @@ inline std::vector<std::uint8_t> descriptorSense(std::uint8_t key, std::uint8_t 
                                                  std::optional<AtaRegisters> registers,
                                                  const std::vector<std::uint8_t>& other = {}) {
     std::vector<std::uint8_t> sense = {0x72, key, asc, ascq, 0, 0, 0, 0};
-    sense.insert(sense.end(), other.begin(), other.end());
+    // Byte by byte: GCC 12 at -O2 takes a range insert of an empty vector here for a move past
+    // the end.
+    for (const std::uint8_t byte : other) sense.push_back(byte);
     if (registers) {
         std::vector<std::uint8_t> d(14, 0xEE);  // high bytes of a 28-bit command: never read
         d[0] = 0x09;
@@ -41,7 +44,7 @@ inline std::vector<std::uint8_t> descriptorSense(std::uint8_t key, std::uint8_t 
         d[11] = registers->lbaHigh;
         d[12] = registers->device;
         d[13] = registers->status;
-        sense.insert(sense.end(), d.begin(), d.end());
+        for (const std::uint8_t byte : d) sense.push_back(byte);
     }
     sense[7] = static_cast<std::uint8_t>(sense.size() - 8);
     return sense;
@@ -125,7 +128,7 @@ public:
 
     ControlResult control(std::uint32_t code, const std::uint8_t* in, std::uint32_t inSize, std::uint8_t* out,
                           std::uint32_t outSize) override {
-        if (code != 0x0004D004 || inSize < 44) return {1, 0};
+        if (code != sdk::ioctlScsiPassThrough || inSize < 44) return {1, 0};
         const bool narrowRequest = in[0] == 44;
         const std::uint8_t* cdb = in + (narrowRequest ? 28 : 36);
         const int cdbSize = cdb[0] == 0x85 ? 16 : cdb[0] == 0xA1 ? 12 : 0;
@@ -148,5 +151,65 @@ public:
         return {0, static_cast<std::uint32_t>(count)};
     }
 };
+
+// The answers of a bridge that passes each command on: a sector read, or SMART RETURN STATUS
+// with CK_COND (descriptor-format sense, "ATA pass-through information available") whose LBA
+// mid/high say 4F/C2, or F4/2C when the threshold is exceeded.
+inline BridgeAnswer sectorAnswer(const std::vector<std::uint8_t>& sector) { return {0x00, {}, sector, {}, {}, {}}; }
+inline BridgeAnswer returnStatusAnswer(bool thresholdExceeded) {
+    const AtaRegisters registers{0x00,
+                                 0x00,
+                                 0x00,
+                                 static_cast<std::uint8_t>(thresholdExceeded ? 0xF4 : 0x4F),
+                                 static_cast<std::uint8_t>(thresholdExceeded ? 0x2C : 0xC2),
+                                 0xA0,
+                                 0x50,
+                                 false};
+    return {0x02, descriptorSense(0x01, 0x00, 0x1D, registers), {}, {}, {}, {}};
+}
+
+// Byte 511 set so that the sector's bytes sum to 0 modulo 256.
+inline void sealChecksum(std::vector<std::uint8_t>& sector) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < sector.size(); ++i) sum += sector[i];
+    sector.at(511) = static_cast<std::uint8_t>(0x100 - sum % 0x100);
+}
+
+// An IDENTIFY DEVICE sector: the serial number in words 10 to 19 and the model in words 27 to
+// 46, blank-padded, two characters a word with the first in the high byte; the signature 0xA5
+// in byte 510 and the checksum in 511.
+inline std::vector<std::uint8_t> identifySector(const std::string& model, const std::string& serial) {
+    std::vector<std::uint8_t> sector(512, 0);
+    const auto put = [&sector](std::size_t word, std::size_t words, const std::string& text) {
+        for (std::size_t i = 0; i < 2 * words; ++i)
+            sector[2 * word + (i ^ 1)] = static_cast<std::uint8_t>(i < text.size() ? text[i] : ' ');
+    };
+    put(10, 10, serial);
+    put(27, 20, model);
+    sector[0] = 0x40;  // fixed device
+    sector[510] = 0xA5;
+    sealChecksum(sector);
+    return sector;
+}
+
+// The 512-byte sector of a SMART READ reply (`smartDataReply`, `smartThresholdsReply`: behind
+// a 16-byte header) as a drive sends it, with its revision 0x0010 and its checksum.
+inline std::vector<std::uint8_t> smartSectorOf(const std::vector<std::uint8_t>& reply) {
+    std::vector<std::uint8_t> sector(reply.begin() + 16, reply.begin() + 16 + 512);
+    sector[0] = 0x10;
+    sealChecksum(sector);
+    return sector;
+}
+
+// A bridge that passes every command on to a drive with these sectors.
+inline FakeBridge passingBridge(const std::vector<std::uint8_t>& identify, const std::vector<std::uint8_t>& data,
+                                const std::vector<std::uint8_t>& thresholds, bool thresholdExceeded) {
+    FakeBridge bridge;
+    bridge.answers = {{"identify", sectorAnswer(identify)},
+                      {"smart-data", sectorAnswer(data)},
+                      {"smart-thresholds", sectorAnswer(thresholds)},
+                      {"smart-status", returnStatusAnswer(thresholdExceeded)}};
+    return bridge;
+}
 
 }  // namespace kestrine::testing
