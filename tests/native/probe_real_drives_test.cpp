@@ -142,6 +142,12 @@ TEST(RealDrives, AtaSsdWhoseReallocatedCountGrowsAfterItWasAccepted) {
     EXPECT_EQ(first.powerOnHours, 45u);
     EXPECT_EQ(judgeDrive(record, eight, VerdictScope::AllHealth).reasons,
               std::vector<std::string>{"reallocated sectors: 8"});
+    // Read through a USB bridge, the same table gives the same sample and verdict.
+    DriveHealth bridged = eight;
+    bridged.source = HealthSource::SatSmart;
+    EXPECT_EQ(healthSample(bridged, 1'796'000'000, SampleStatus::Caution).counts, first.counts);
+    EXPECT_EQ(judgeDrive(record, bridged, VerdictScope::AllHealth).reasons,
+              std::vector<std::string>{"reallocated sectors: 8"});
 
     History history;
     recordSample(history, key, first);
