@@ -54,11 +54,11 @@ std::optional<DriveKey> historyKey(const DriveRecord& record) {
 
 void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
                       const HistoryRecording* recording, DriveJudgements& judged) {
-    judged.history.reset();
     if (recording == nullptr) {
-        judge(drives, health, scope, nullptr, judged);
+        judgeWithoutHistory(drives, health, scope, recording, judged);
         return;
     }
+    judged.history.reset();
     judged.histories.fill(std::nullopt);
     const UtcSeconds now = recording->now;
     std::array<std::optional<DriveKey>, driveTableSize> keys{};
@@ -102,6 +102,12 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
     outcome.reason = update.reason;
     outcome.setAside = update.setAside;
     judged.history = outcome;
+}
+
+void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                         const HistoryRecording*, DriveJudgements& judged) {
+    judged.history.reset();
+    judge(drives, health, scope, nullptr, judged);
 }
 
 }  // namespace kestrine

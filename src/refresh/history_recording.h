@@ -72,5 +72,13 @@ std::optional<DriveKey> historyKey(const DriveRecord& record);
 // a key. When the history cannot be read, the drives are judged with nothing accepted.
 void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
                       const HistoryRecording* recording, DriveJudgements& judged);
+// The same with nothing accepted and nothing recorded, whatever the recording says.
+void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                         const HistoryRecording* recording, DriveJudgements& judged);
+
+// How a front end judges its drives, as a plain function, so that a front end that records no
+// history (the window, for now) links none of the history file's handling.
+using DriveJudging = void (*)(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+                              const HistoryRecording* recording, DriveJudgements& judged);
 
 }  // namespace kestrine

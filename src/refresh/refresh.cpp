@@ -20,8 +20,8 @@ private:
 
 }  // namespace
 
-Refresh::Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads)
-    : devices_(devices), volumes_(volumes), healthReads_(healthReads) {}
+Refresh::Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads, DriveJudging judging)
+    : devices_(devices), volumes_(volumes), healthReads_(healthReads), judging_(judging) {}
 
 bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render,
                   const HistoryRecording* recording) {
@@ -29,7 +29,7 @@ bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(con
     const RunningMark mark(running_);
     probeAllDrives(result_.drives, devices_);
     healthReads_.read(result_.drives, result_.health, devices_);
-    judgeWithHistory(result_.drives, result_.health, healthReads_.scope, recording, result_);
+    judging_(result_.drives, result_.health, healthReads_.scope, recording, result_);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
     render(result_);

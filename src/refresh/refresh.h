@@ -32,13 +32,15 @@ struct RefreshResult : DriveJudgements {
 
 class Refresh {
 public:
-    Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads);
+    // The report judges with its history (judgeWithHistory); the window records none yet.
+    Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads,
+            DriveJudging judging = judgeWithoutHistory);
 
     // Runs one refresh with these warning percents and hands the result to `render` before
     // it returns. False, with nothing run or rendered, while a refresh is running: rendering
     // may open a message box, whose message loop goes on delivering ticks and commands, and a
-    // second refresh must not start inside the first. With a recording, the drives are judged
-    // against the history and recorded into it (judgeWithHistory).
+    // second refresh must not start inside the first. With a recording, a front end that judges
+    // with its history judges the drives against it and records them into it.
     bool run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render,
              const HistoryRecording* recording = nullptr);
     bool running() const { return running_; }
@@ -48,6 +50,7 @@ private:
     DevicePort& devices_;
     VolumeSource& volumes_;
     HealthReads healthReads_;
+    DriveJudging judging_;
     RefreshResult result_;
     bool running_ = false;
 };

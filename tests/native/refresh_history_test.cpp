@@ -58,7 +58,7 @@ protected:
     scripted::ScriptedDevicePort devices{scenarioPath};
     testing::FakeVolumeSource volumes;
     SettingsRecord thresholds = defaultSettings();
-    Refresh refresh{devices, volumes, reportHealthReads};
+    Refresh refresh{devices, volumes, reportHealthReads, judgeWithHistory};
     testing::FakeFileStore files;
     testing::FakeLockFile lockFile;
     testing::CountingPause pause;
