@@ -28,19 +28,9 @@ using testing::FakeDevicePort;
 
 constexpr std::uint32_t passThrough = 0x0004D004;
 
-struct RealSectors {
-    Bytes identify, data, thresholds;
-};
-const RealSectors& real() {
-    static const RealSectors sectors = [] {
-        auto sections = testing::blobSections(testing::fileBytes(testing::ataBlob));
-        return RealSectors{sections["IDFY"], sections["SMDT"], sections["SMTH"]};
-    }();
-    return sectors;
-}
-
 FakeBridge realDriveBehind(bool thresholdExceeded = false) {
-    return testing::passingBridge(real().identify, real().data, real().thresholds, thresholdExceeded);
+    return testing::passingBridge(testing::realAtaSectors().identify, testing::realAtaSectors().data,
+                                  testing::realAtaSectors().thresholds, thresholdExceeded);
 }
 
 // A listed drive on `bus` whose SMART version request failed with `versionError` (0: taken,
@@ -272,14 +262,15 @@ TEST(BridgedDrives, WindowAsksTheBridgeForReturnStatusAlone) {
 
 // The report weighs the table too: an attribute failing now behind a bridge names itself.
 TEST(BridgedDrives, ReportVerdictWeighsTheStatusAndTheTable) {
-    Bytes worn = real().data;
+    Bytes worn = testing::realAtaSectors().data;
     const std::size_t endToEnd = 2 + 8 * 12;  // attribute 184, pre-failure, threshold 90
     ASSERT_EQ(worn[endToEnd], 184);
     worn[endToEnd + 3] = 90;  // its current value, at the threshold
     testing::sealChecksum(worn);
     FakeDevicePort port;
     port.devices[devicePath(0)];
-    port.bridges[devicePath(0)] = testing::passingBridge(real().identify, worn, real().thresholds, false);
+    port.bridges[devicePath(0)] =
+        testing::passingBridge(testing::realAtaSectors().identify, worn, testing::realAtaSectors().thresholds, false);
     const DriveHealth health = probeHealth(bridgedDrive(0), port);
     const DriveVerdict verdict = judgeDrive(bridgedDrive(0), health, VerdictScope::AllHealth);
     EXPECT_EQ(verdict.status, DriveStatus::Failing);

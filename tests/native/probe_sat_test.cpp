@@ -34,17 +34,6 @@ AtaRegisters registers(std::uint8_t mid, std::uint8_t high, std::uint8_t status 
     return {0x04, 0x11, 0x22, mid, high, 0xA0, status, extend};
 }
 
-struct RealSectors {
-    Bytes identify, data, thresholds;
-};
-const RealSectors& real() {
-    static const RealSectors sectors = [] {
-        auto sections = testing::blobSections(testing::fileBytes(testing::ataBlob));
-        return RealSectors{sections["IDFY"], sections["SMDT"], sections["SMTH"]};
-    }();
-    return sectors;
-}
-
 Bytes bytesOf(const std::optional<AtaSector>& sector) {
     return sector ? Bytes(sector->begin(), sector->end()) : Bytes();
 }
@@ -117,7 +106,7 @@ TEST(SatRequests, EachCommandInEachCdbAndLayoutCarriesItsFieldsWhereTheStructure
 }
 
 TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
-    const Bytes sector = real().data;
+    const Bytes sector = testing::realAtaSectors().data;
     BridgeAnswer moved = dataAnswer(sector);
     moved.dataOffset = 64;  // the data first, the sense buffer behind it
     moved.senseOffset = 600;
@@ -187,9 +176,9 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
 }
 
 TEST(SatReplies, AStructureThatDoesNotFitIsMalformed) {
-    Bytes wrongLength = testing::passThroughReply(dataAnswer(real().data), false);
+    Bytes wrongLength = testing::passThroughReply(dataAnswer(testing::realAtaSectors().data), false);
     wrongLength[0] = 48;
-    const Bytes full = testing::passThroughReply(dataAnswer(real().data), true);
+    const Bytes full = testing::passThroughReply(dataAnswer(testing::realAtaSectors().data), true);
     const struct {
         Bytes bytes;
         const char* problem;
@@ -207,13 +196,13 @@ TEST(SatReplies, AStructureThatDoesNotFitIsMalformed) {
 }
 
 TEST(SatSectorChecks, TheRealDrivesSectorsPassAndGarbageNever) {
-    const AtaSector identify = sectorOf(real().identify);
+    const AtaSector identify = sectorOf(testing::realAtaSectors().identify);
     EXPECT_EQ(identifyProblem(identify), "");
     // skdump --load: "Model: [INTEL SSDSA2CW120G3]", "Serial: [CVPR109301UZ120LGN]".
     EXPECT_EQ(ataIdentity(identify).model, "INTEL SSDSA2CW120G3");
     EXPECT_EQ(ataIdentity(identify).serial, "CVPR109301UZ120LGN");
-    EXPECT_EQ(smartSectorProblem("data", sectorOf(real().data)), "");
-    EXPECT_EQ(smartSectorProblem("thresholds", sectorOf(real().thresholds)), "");
+    EXPECT_EQ(smartSectorProblem("data", sectorOf(testing::realAtaSectors().data)), "");
+    EXPECT_EQ(smartSectorProblem("thresholds", sectorOf(testing::realAtaSectors().thresholds)), "");
 
     AtaSector unsigned_ = identify;  // no signature: no checksum to check
     unsigned_[510] = 0;
@@ -230,7 +219,7 @@ TEST(SatSectorChecks, TheRealDrivesSectorsPassAndGarbageNever) {
 
     Bytes pattern(512);
     for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = "\xDE\xAD\xBE\xEF"[i % 4];
-    Bytes noRevision = real().data;
+    Bytes noRevision = testing::realAtaSectors().data;
     noRevision[0] = 0;
     noRevision[511] = static_cast<std::uint8_t>(noRevision[511] + 5);
     Bytes noId(512, 0);
@@ -261,9 +250,9 @@ TEST(SatSectorChecks, TheRealDrivesSectorsPassAndGarbageNever) {
 // A bridge that answers every command as the healthy drive behind it would, but for `changes`.
 FakeBridge bridgeAnswering(const std::map<std::string, BridgeAnswer>& changes = {}) {
     FakeBridge bridge;
-    bridge.answers = {{"identify", dataAnswer(real().identify)},
-                      {"smart-data", dataAnswer(real().data)},
-                      {"smart-thresholds", dataAnswer(real().thresholds)},
+    bridge.answers = {{"identify", dataAnswer(testing::realAtaSectors().identify)},
+                      {"smart-data", dataAnswer(testing::realAtaSectors().data)},
+                      {"smart-thresholds", dataAnswer(testing::realAtaSectors().thresholds)},
                       {"smart-status", senseAnswer(descriptorSense(0x01, 0x00, 0x1D, registers(0x4F, 0xC2)))}};
     for (const auto& [command, answer] : changes) bridge.answers[command] = answer;
     return bridge;
@@ -277,9 +266,9 @@ TEST(SatReader, EachBridgeGivesItsHealthOrAReasonForEachPart) {
     FakeBridge saved32 = bridgeAnswering(), saved64 = bridgeAnswering();
     saved32.answerNarrow = true;
     saved64.answerNarrow = false;
-    Bytes badChecksum = real().data;
+    Bytes badChecksum = testing::realAtaSectors().data;
     badChecksum[2 + 12 + 5] += 1;  // the second attribute's raw value
-    BridgeAnswer outside = dataAnswer(real().data);
+    BridgeAnswer outside = dataAnswer(testing::realAtaSectors().data);
     outside.dataOffset = 2000;
     const BridgeAnswer notReady = senseAnswer(descriptorSense(0x02, 0x04, 0x00, noRegisters));
     struct Row {
@@ -339,9 +328,10 @@ TEST(SatReader, EachBridgeGivesItsHealthOrAReasonForEachPart) {
         EXPECT_EQ(health.model, row.parts[0] == 'i' ? "INTEL SSDSA2CW120G3" : "");
         EXPECT_EQ(health.serial, row.parts[0] == 'i' ? "CVPR109301UZ120LGN" : "");
         EXPECT_EQ(health.identityUnavailableReason.empty(), row.parts[0] == 'i');
-        EXPECT_EQ(bytesOf(health.smartData.bytes), row.parts[1] == 'd' ? real().data : Bytes());
+        EXPECT_EQ(bytesOf(health.smartData.bytes), row.parts[1] == 'd' ? testing::realAtaSectors().data : Bytes());
         EXPECT_EQ(health.smartData.unavailableReason.empty(), row.parts[1] == 'd');
-        EXPECT_EQ(bytesOf(health.smartThresholds.bytes), row.parts[2] == 't' ? real().thresholds : Bytes());
+        EXPECT_EQ(bytesOf(health.smartThresholds.bytes),
+                  row.parts[2] == 't' ? testing::realAtaSectors().thresholds : Bytes());
         EXPECT_EQ(health.cdbSize, row.cdb);
         // (16) until the bridge refuses it, then the refused command again and the rest in (12).
         const bool fellBack = row.bridge.refusedCdbs.count(16) != 0;

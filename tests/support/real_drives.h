@@ -43,4 +43,16 @@ inline std::map<std::string, std::vector<std::uint8_t>> blobSections(const std::
     return sections;
 }
 
+// The real ATA drive's IDENTIFY DEVICE, SMART READ DATA and SMART READ THRESHOLDS sectors.
+struct RealAtaSectors {
+    std::vector<std::uint8_t> identify, data, thresholds;
+};
+inline const RealAtaSectors& realAtaSectors() {
+    static const RealAtaSectors sectors = [] {
+        auto sections = blobSections(fileBytes(ataBlob));
+        return RealAtaSectors{sections["IDFY"], sections["SMDT"], sections["SMTH"]};
+    }();
+    return sectors;
+}
+
 }  // namespace kestrine::testing
