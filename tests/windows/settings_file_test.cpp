@@ -384,11 +384,16 @@ TEST_F(SettingsOnDisk, FailedWriteOrFlushDeletesTheTemporaryFileAndKeepsTheTarge
     }
 }
 
-// The settings folders' access list as the system reads it: protected from inheritance,
-// SYSTEM and Administrators in full control, Users able to make and change files but not
-// folders or permissions, the folder's owner able to make folders in it but not to change its
-// permissions.
-void expectSettingsAccessList(PSECURITY_DESCRIPTOR descriptor) {
+// One entry of an access list: whom it allows ("S-1-5-18"), how it is inherited, and what.
+struct ExpectedAce {
+    std::string who;
+    BYTE inheritance;
+    ACCESS_MASK mask;
+};
+
+// An access list as the system reads it: protected from inheritance, and these allowing
+// entries in this order.
+void expectProtectedAccessList(PSECURITY_DESCRIPTOR descriptor, const std::vector<ExpectedAce>& expected) {
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
@@ -397,18 +402,7 @@ void expectSettingsAccessList(PSECURITY_DESCRIPTOR descriptor) {
     PACL dacl = nullptr;
     ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
     ASSERT_TRUE(present && dacl != nullptr);
-    const struct {
-        const char* who;  // SYSTEM, Administrators, Users, OWNER RIGHTS
-        BYTE inheritance;
-        ACCESS_MASK mask;
-    } expected[] = {
-        {"S-1-5-18", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
-        {"S-1-5-32-544", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
-        {"S-1-5-32-545", 0, 0x1200AB},
-        {"S-1-5-32-545", OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, 0x13019F},
-        {"S-1-3-4", 0, 0x1200AB | FILE_ADD_SUBDIRECTORY},
-    };
-    ASSERT_EQ(dacl->AceCount, std::size(expected));
+    ASSERT_EQ(dacl->AceCount, expected.size());
     for (WORD i = 0; i < dacl->AceCount; ++i) {
         void* raw = nullptr;
         ASSERT_TRUE(GetAce(dacl, i, &raw));
@@ -417,10 +411,26 @@ void expectSettingsAccessList(PSECURITY_DESCRIPTOR descriptor) {
         EXPECT_EQ(ace->Header.AceFlags, expected[i].inheritance) << i;
         EXPECT_EQ(ace->Mask, expected[i].mask) << i;
         PSID sid = nullptr;
-        ASSERT_TRUE(ConvertStringSidToSidA(expected[i].who, &sid));
+        ASSERT_TRUE(ConvertStringSidToSidA(expected[i].who.c_str(), &sid));
         const UniqueLocalMemory ownedSid(sid);
         EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&ace->SidStart), sid)) << expected[i].who;
     }
+}
+
+// The settings folders' access list as the system reads it: protected from inheritance,
+// SYSTEM and Administrators in full control, Users able to make and change files but not
+// folders or permissions, the folder's owner able to make folders in it but not to change its
+// permissions.
+void expectSettingsAccessList(PSECURITY_DESCRIPTOR descriptor) {
+    // SYSTEM, Administrators, Users, OWNER RIGHTS
+    expectProtectedAccessList(descriptor,
+                              {
+                                  {"S-1-5-18", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
+                                  {"S-1-5-32-544", OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS},
+                                  {"S-1-5-32-545", 0, 0x1200AB},
+                                  {"S-1-5-32-545", OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, 0x13019F},
+                                  {"S-1-3-4", 0, 0x1200AB | FILE_ADD_SUBDIRECTORY},
+                              });
 }
 
 // A folder of saved replies, as the system reads its list: protected, and SYSTEM,
@@ -432,28 +442,10 @@ TEST(SettingsFolderAccess, SavedRepliesFolderIsItsMakersAndTheAdministratorsAlon
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(savedRepliesFolderAccess(user).c_str(),
                                                                      SDDL_REVISION_1, &descriptor, nullptr));
     const UniqueLocalMemory owned(descriptor);
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-    EXPECT_NE(control & SE_DACL_PROTECTED, 0);
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl != nullptr);
-    const std::string expected[] = {"S-1-5-18", "S-1-5-32-544", user};
-    ASSERT_EQ(dacl->AceCount, std::size(expected));
-    for (WORD i = 0; i < dacl->AceCount; ++i) {
-        void* raw = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, &raw));
-        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
-        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
-        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
-        EXPECT_EQ(ace->Mask, FILE_ALL_ACCESS) << i;
-        char* sid = nullptr;
-        ASSERT_TRUE(ConvertSidToStringSidA(const_cast<DWORD*>(&ace->SidStart), &sid));
-        const UniqueLocalMemory ownedSid(sid);
-        EXPECT_EQ(std::string(sid), expected[i]);
-    }
+    constexpr BYTE inherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    expectProtectedAccessList(descriptor, {{"S-1-5-18", inherited, FILE_ALL_ACCESS},
+                                           {"S-1-5-32-544", inherited, FILE_ALL_ACCESS},
+                                           {user, inherited, FILE_ALL_ACCESS}});
 }
 
 TEST(SettingsFolderAccess, ReadsAsTheIntendedEntries) {
