@@ -80,7 +80,11 @@ int countScreenPixels(const RECT& area, COLORREF color) {
 }
 
 bool saveScreenshot(const std::string& path) {
-    const ScreenPixels shot = screenPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    return saveScreenshot(path, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool saveScreenshot(const std::string& path, const RECT& area) {
+    const ScreenPixels shot = screenPixels(area);
     if (shot.pixels.empty()) return false;
     const BITMAPINFOHEADER& header = shot.header;
     const std::vector<char>& pixels = shot.pixels;
