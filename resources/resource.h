@@ -6,6 +6,7 @@
 #define IDD_ABOUT 100
 #define IDD_MAIN 102
 #define IDD_HELP 138
+#define IDD_HEALTH 153
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -22,6 +23,7 @@
 #define IDI_TRIANGLE 141
 #define IDI_ARROW_DOWN 147
 #define IDI_ARROW_UP 148
+#define IDI_CAUTION 152
 
 // Bitmap: the 16x16 status image strip shared by both lists
 #define IDB_STATUS 133
@@ -50,6 +52,13 @@
 #define IDC_VOLUME_DOWN 1021
 #define IDC_VOLUME_UP 1022
 #define IDC_VOLUME_PERCENT 1023
+// Controls of the health window
+#define IDC_HEALTH_STATUS 1100
+#define IDC_HEALTH_TABLE 1101
+#define IDC_HEALTH_TEMPERATURE 1102
+#define IDC_HEALTH_HISTORY 1103
+#define IDC_HEALTH_PLOT 1104
+#define IDC_HEALTH_ACCEPT 1105
 
 // Menu commands
 #define ID_REFRESH_DATA 32771
@@ -58,6 +67,8 @@
 #define ID_WINDOW_HIDE 32774
 #define ID_HELP_NOTES 32775
 #define ID_AUTO_REFRESH 32776
+#define ID_DRIVE_ACCEPT_HEALTH 32777
+#define ID_DRIVE_HEALTH_DETAILS 32778
 
 // System-menu commands added to the main window
 #define IDM_ABOUTBOX 0x0010

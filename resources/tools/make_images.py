@@ -10,12 +10,12 @@ Every picture is built from signed-distance shapes and antialiased by supersampl
 Each icon has a 32x32 and a 16x16 image; the 16x16 geometry is laid out separately on the
 pixel grid so that it stays crisp in the notification area, not scaled down from 32x32. The
 two status icons (ok and warning, in the title bar and the notification area) also have a
-24x24 image for 144 dots per inch: the 16x16 layout drawn half as large again. The three
+24x24 image for 144 dots per inch: the 16x16 layout drawn half as large again. The four
 pictures that only the Help window shows, always at the icon size (32 pixels and up), have
 their 32x32 image alone: the program's size budget has no room for images never shown.
 The status strip comes in three sizes, one per file, for the lists at 96, 144 and 192 dots
 per inch: the 16x16 layout drawn at 16, 24 and 32 pixels. Only the 16-pixel strip carries
-the two pictures the program does not use; the larger ones end after the three it shows.
+the fifth picture, which the program does not use; the larger ones end after the four it shows.
 
 The Help window stacks its 32x32 pictures closer than 32 pixels (14 dialog units, about 23 px,
 for the drive and volume indicators; 16 units, about 26 px, for the two state icons), and a
@@ -207,6 +207,7 @@ DRIVE_EDGE = 0x343B45
 GREEN_EDGE = 0x0E560E
 AMBER_EDGE = 0x7A4E00
 MAGENTA_EDGE = 0x5E0850
+ORANGE_EDGE = 0x7A3000
 
 
 # ----------------------------------------------------------------------------------------------
@@ -359,11 +360,19 @@ def program_icon(c):
         warning_triangle(c, 22.5, 14.5, 9.2, 31.2)
 
 
-def grey_disc_dash(c):
-    """Strip image 3, not used by the program: a neutral grey disc with a bar."""
-    disc = circle(8, 8, 7.5)
-    c.outlined(disc, 0x4A4F57, vertical(0xB9BEC5, 0x7D838C, 0.5, 15.5), 1.0)
-    c.fill(rounded_rect(4, 7, 12, 9, 0.5), OFF_WHITE)
+def amber_disc_exclamation(c):
+    """Strip image 3, the caution picture: an orange disc with an exclamation mark, round where
+    the failure triangle is pointed, so the two differ in shape as well as colour."""
+    if c.size == 16:
+        disc = circle(8, 8, 7.5)
+        c.outlined(disc, ORANGE_EDGE, vertical(0xFFA53A, 0xE06A00, 0.5, 15.5), 1.0)
+        c.fill(rounded_rect(7, 3, 9, 9.5, 0.0), OFF_WHITE)
+        c.fill(rounded_rect(7, 11, 9, 13, 0.0), OFF_WHITE)
+    else:
+        disc = circle(16, 11.4, 10.9)
+        c.outlined(disc, ORANGE_EDGE, vertical(0xFFB85C, 0xD86000, 0.5, 22.3), 1.3)
+        c.fill(stroke([(16, 5.2), (16, 13.2)], 3.0), OFF_WHITE)
+        c.fill(circle(16, 17.4, 1.7), OFF_WHITE)
 
 
 def plain_drive(c):
@@ -378,14 +387,15 @@ ICONS = [  # resource id, file name, picture, the sizes drawn
     (139, "no_data.ico", question_bubble, (32,)),  # only in the Help window, at the icon size
     (140, "check.ico", green_disc_check, (32,)),
     (141, "triangle.ico", yellow_triangle, (32,)),
+    (152, "caution.ico", amber_disc_exclamation, (32,)),
     (147, "arrow_down.ico", lambda c: arrow(c, True), (32, 16)),
     (148, "arrow_up.ico", lambda c: arrow(c, False), (32, 16)),
 ]
 # The program loads the strip into an image list that may hold only 16 colours, so its pictures
 # (the 16x16 forms) keep to strong colours that stay recognisable when mapped to that palette.
-STRIP = [question_bubble, green_disc_check, yellow_triangle, grey_disc_dash, plain_drive]
+STRIP = [question_bubble, green_disc_check, yellow_triangle, amber_disc_exclamation, plain_drive]
 STRIP_FILES = {16: "status_strip.bmp", 24: "status_strip_24.bmp", 32: "status_strip_32.bmp"}
-SHOWN_IN_STRIP = 3  # question mark, check mark, warning triangle
+SHOWN_IN_STRIP = 4  # question mark, check mark, warning triangle, caution disc
 
 
 def render(picture, size, scale=1):

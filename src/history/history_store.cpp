@@ -32,6 +32,16 @@ HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::strin
     return {status, error, std::move(reason), std::nullopt, {}};
 }
 
+// The file's bytes: one more than a history may take is asked for, so that a longer file shows
+// as such; none unless read.
+ReadResult readHistoryBytes(FileReader& files, const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.resize(maxHistoryBytes + 1);
+    std::size_t got = 0;
+    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
+    bytes.resize(read.status == ReadStatus::Read ? got : 0);
+    return read;
+}
+
 }  // namespace
 
 std::string setAsidePath(const std::string& path, HistoryFileStatus status, UtcSeconds now) {
@@ -45,6 +55,12 @@ HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, c
                              change);
 }
 
+History readHistoryFile(FileReader& files, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (readHistoryBytes(files, path, bytes).status != ReadStatus::Read) return {};
+    return parseHistory(bytes).history;
+}
+
 HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& path,
                                 const std::string& lockPath, UtcSeconds now, const HistoryChange& change) {
     const LockResult locked = waitForLock(lock, pause, lockPath);
@@ -52,15 +68,13 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     if (locked.attempt == LockAttempt::Failed) return failed(HistoryUpdateStatus::LockFailed, locked.error);
     const HeldLock held(lock);
 
-    // One byte more than a history may take, so that a longer file shows as such.
-    std::vector<std::uint8_t> bytes(maxHistoryBytes + 1);
-    std::size_t got = 0;
-    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
+    std::vector<std::uint8_t> bytes;
+    const ReadResult read = readHistoryBytes(files, path, bytes);
     if (read.status == ReadStatus::Failed) return failed(HistoryUpdateStatus::Unreadable, read.error);
 
     HistoryUpdate update;
     if (read.status == ReadStatus::Read) {
-        ParsedHistory parsed = parseHistory(std::span(bytes.data(), got));
+        ParsedHistory parsed = parseHistory(bytes);
         if (parsed.status == HistoryFileStatus::NewerVersion)
             return failed(HistoryUpdateStatus::NewerVersion, 0, parsed.reason);
         if (parsed.status == HistoryFileStatus::Damaged || parsed.status == HistoryFileStatus::Foreign) {

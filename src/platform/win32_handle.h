@@ -98,6 +98,8 @@ inline void closeFind(HANDLE handle) { FindClose(handle); }
 inline void unmapView(std::uint8_t* view) { UnmapViewOfFile(view); }
 inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void deleteBrush(HBRUSH brush) { DeleteObject(brush); }
+inline void deletePen(HPEN pen) { DeleteObject(pen); }
+inline void deleteFont(HFONT font) { DeleteObject(font); }
 inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deregisterEventSource(HANDLE source) { DeregisterEventSource(source); }
@@ -114,6 +116,9 @@ using UniqueIcon = UniqueOwner<HICON, handle_kinds::destroyIcon, handle_kinds::i
 using UniqueBrush = UniqueOwner<HBRUSH, handle_kinds::deleteBrush, handle_kinds::isNonNull<HBRUSH>, CountingVerifier>;
 using UniqueImageList =
     UniqueOwner<HIMAGELIST, handle_kinds::destroyImageList, handle_kinds::isNonNull<HIMAGELIST>, CountingVerifier>;
+// The health window's plot makes its pens and font for each paint.
+using UniquePen = UniqueOwner<HPEN, handle_kinds::deletePen, handle_kinds::isNonNull<HPEN>>;
+using UniqueFont = UniqueOwner<HFONT, handle_kinds::deleteFont, handle_kinds::isNonNull<HFONT>>;
 using UniqueScreenDc = UniqueOwner<HDC, handle_kinds::releaseScreenDc, handle_kinds::isNonNull<HDC>>;
 using UniqueEventSource = UniqueOwner<HANDLE, handle_kinds::deregisterEventSource, handle_kinds::isNonNull<HANDLE>>;
 // Memory the system allocated for the caller with LocalAlloc (a converted security descriptor).

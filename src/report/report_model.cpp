@@ -165,24 +165,6 @@ const char* statusIdentifier(OverallStatus status) {
 
 const char* statusWord(OverallStatus status) { return rowOf(statusNames, status, OverallStatus::Unknown).text; }
 
-const char* driveStatusIdentifier(DriveStatus status) {
-    switch (status) {
-        case DriveStatus::Caution: return "caution";
-        case DriveStatus::Failing: return "failing";
-        case DriveStatus::Ok: break;
-    }
-    return "ok";
-}
-
-const char* cautionStateIdentifier(CautionState state) {
-    switch (state) {
-        case CautionState::Grown: return "grown";
-        case CautionState::Accepted: return "accepted";
-        case CautionState::New: break;
-    }
-    return "new";
-}
-
 const char* thresholdSourceIdentifier(ThresholdSource source) {
     return rowOf(sourceNames, source, ThresholdSource::SettingsFile).identifier;
 }

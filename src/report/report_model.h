@@ -14,6 +14,7 @@
 #include "probe/drive_texts.h"
 #include "probe/drive_verdict.h"
 #include "probe/health_probe.h"
+#include "probe/health_texts.h"
 #include "refresh/refresh.h"
 #include "volumes/volume_scan.h"
 
@@ -118,8 +119,6 @@ int exitCode(OverallStatus status);
 const char* statusIdentifier(OverallStatus status);
 const char* thresholdSourceIdentifier(ThresholdSource source);
 const char* identityIdentifier(IdentityState identity);
-const char* driveStatusIdentifier(DriveStatus status);
-const char* cautionStateIdentifier(CautionState state);  // "new", "grown", "accepted"
 
 // "OK", "WARNING", "CRITICAL", "UNKNOWN".
 const char* statusWord(OverallStatus status);

@@ -109,15 +109,6 @@ std::string statusLine(const DriveVerdict& verdict, const AnsiConverter& convert
     return line + '\n';
 }
 
-// A caution count's words for people: "reallocated sectors".
-std::string cautionNoun(std::string_view name) {
-    for (const AtaCount& count : ataCounts)
-        if (count.key == name) return std::string(count.noun);
-    return "media errors";
-}
-
-std::string acceptedOn(UtcSeconds time) { return " accepted on " + utcTimeText(time); }
-
 // Whether anything of the drive's counts was accepted: without, its status line names them all.
 bool anythingAccepted(const CautionJudgement& cautions) {
     return std::any_of(cautions.counts.begin(), cautions.counts.end(),
@@ -132,25 +123,15 @@ std::string cautionLines(const DriveEntry& drive) {
     const std::string indent(healthIndent);
     std::string lines;
     if (!anythingAccepted(drive.cautions) && !(drive.history && drive.history->lastAccepted)) return lines;
-    for (const CountJudgement& count : drive.cautions.counts) {
-        lines += indent + "Caution count: " + cautionNoun(count.name) + ' ' + std::to_string(count.value) + " - " +
-                 cautionStateIdentifier(count.state);
-        if (count.accepted) lines += ", " + std::to_string(count.accepted->value) + acceptedOn(count.accepted->time);
-        lines += '\n';
-    }
-    if (const std::optional<PastFailureJudgement>& past = drive.cautions.pastFailures) {
-        std::string ids;
-        for (const std::uint8_t id : past->ids) ids += (ids.empty() ? "" : ", ") + std::to_string(id);
-        lines += indent + "Caution count: attributes failed in the past " + ids + " - " +
-                 cautionStateIdentifier(past->state);
-        if (past->acceptedAt) lines += "," + acceptedOn(*past->acceptedAt);
-        lines += '\n';
-    }
+    for (const CountJudgement& count : drive.cautions.counts)
+        lines += indent + "Caution count: " + cautionCountText(count) + '\n';
+    if (const std::optional<PastFailureJudgement>& past = drive.cautions.pastFailures)
+        lines += indent + "Caution count: " + pastFailureText(*past) + '\n';
     if (const std::optional<HistorySummary>& history = drive.history) {
         lines +=
             indent + "History: " + std::to_string(history->samples) + " sample" + (history->samples == 1 ? "" : "s");
         if (history->firstSample) lines += " since " + utcTimeText(*history->firstSample);
-        if (history->lastAccepted) lines += ", last" + acceptedOn(*history->lastAccepted);
+        if (history->lastAccepted) lines += ", last accepted on " + utcTimeText(*history->lastAccepted);
         lines += '\n';
     }
     return lines;
@@ -214,27 +195,8 @@ std::string attributeTable(const DriveHealth& health, const AnsiConverter& conve
 }
 
 std::string healthLog(const NvmeHealth& log) {
-    char warning[8];
-    std::snprintf(warning, sizeof warning, "0x%02X", static_cast<unsigned>(log.criticalWarning));
-    std::string warnings;
-    for (const WarningBit& bit : criticalWarnings(log.criticalWarning))
-        warnings += (warnings.empty() ? " (" : ", ") + std::string(bit.name);
-    const std::string kelvin = std::to_string(log.compositeKelvin) + " K";
-    const std::vector<Row> rows = {
-        {"Critical warning:", warning + warnings + (warnings.empty() ? "" : ")")},
-        {"Composite temperature:",
-         log.compositeCelsius ? std::to_string(*log.compositeCelsius) + " C (" + kelvin + ")" : kelvin},
-        {"Available spare:",
-         std::to_string(log.availableSpare) + " % (threshold " + std::to_string(log.availableSpareThreshold) + " %)"},
-        {"Percentage used:", std::to_string(log.percentageUsed) + " %"},
-        {"Data units read:", decimalText(log.dataUnitsRead) + " (512,000 bytes each)"},
-        {"Data units written:", decimalText(log.dataUnitsWritten) + " (512,000 bytes each)"},
-        {"Power cycles:", decimalText(log.powerCycles)},
-        {"Power-on hours:", decimalText(log.powerOnHours)},
-        {"Unsafe shutdowns:", decimalText(log.unsafeShutdowns)},
-        {"Media and data integrity errors:", decimalText(log.mediaErrors)},
-        {"Error log entries:", decimalText(log.errorLogEntries)},
-    };
+    std::vector<Row> rows;
+    for (const auto& [name, value] : nvmeLogFields(log)) rows.push_back({name + ':', value});
     return alignedTable(rows, detailIndent);
 }
 

@@ -6,12 +6,15 @@
 #include <iterator>
 #include <utility>
 
+#include "history/history_store.h"
 #include "probe/health_log_verdict.h"
 #include "resource.h"
 #include "tray/start_option.h"
 #include "tray/status_events.h"
+#include "ui/drive_panel.h"
 #include "ui/status_images.h"
 #include "ui/win32_about_window.h"
+#include "ui/win32_health_window.h"
 #include "ui/win32_help_window.h"
 
 namespace kestrine {
@@ -42,6 +45,9 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
     commandEntry(ID_REFRESH_DATA, &MainWindow::refresh),
     notifyEntry(IDC_DRIVE_LIST, NM_CLICK, &MainWindow::OnDriveListClick),
     notifyEntry(IDC_VOLUME_LIST, NM_CLICK, &MainWindow::OnVolumeListClick),
+    notifyEntry(IDC_DRIVE_LIST, LVN_ITEMACTIVATE, &MainWindow::OnDriveListActivate),
+    commandEntry(ID_DRIVE_HEALTH_DETAILS, &MainWindow::showHealthDetails),
+    commandEntry(IDC_ENTER_SINK, &MainWindow::openFocusedDrive),
     messageEntry(WM_TIMER, &MainWindow::OnTimer),
     commandEntry(ID_HELP_ABOUT, &MainWindow::showAbout),
     commandEntry(ID_FILE_EXIT, &MainWindow::exit),
@@ -65,6 +71,8 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       systemMessages_(ports.systemMessages),
       eventLog_(ports.eventLog),
       settings_(ports.files, *this, ports.pause, ports.settingsFolder, ports.elevated),
+      historyFiles_(ports.files),
+      historyPath_(settingsFolders(ports.settingsFolder)[1] + '\\' + historyFileName),
       refresh_(ports.devices, ports.volumes, windowHealthReads),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
@@ -322,6 +330,30 @@ void MainWindow::hideWindow() { hideUntilShown(); }
 void MainWindow::showAbout() { AboutWindow(resources()).runModal(hwnd()); }
 
 void MainWindow::showNotes() { HelpWindow(resources()).runModal(hwnd()); }
+
+// LVN_ITEMACTIVATE covers both the double-click and the list's own Enter; NM_DBLCLK and NM_RETURN
+// come with it and would open the window a second time.
+LRESULT MainWindow::OnDriveListActivate(const NMHDR&) {
+    showHealthDetails();
+    return 0;
+}
+
+// The dialog manager hands Enter to the hidden default button, not to the list: it opens the
+// marked drive while the drive list has the focus, and does nothing elsewhere.
+void MainWindow::openFocusedDrive() {
+    if (GetFocus() == driveList_.handle()) showHealthDetails();
+}
+
+// The drive list's marked drive. The window reads the history file for each view, so that it
+// shows what an acceptance wrote; the main window's tick and refreshes go on while it is open.
+void MainWindow::showHealthDetails() {
+    const DriveRecord* drive = markedDrive(refresh_.result().drives, driveList_);
+    if (drive == nullptr) return;
+    const int number = drive->driveNumber;
+    HealthWindow(resources(), [this, number] {
+        return healthView(refresh_.result(), number, readHistoryFile(historyFiles_, historyPath_), nullptr);
+    }).runModal(hwnd());
+}
 
 void MainWindow::bringToFront() {
     showWindow(SW_SHOWNORMAL);

@@ -96,6 +96,10 @@ private:
     void showStateIcon(std::uintptr_t icon) override;
     void comeForward() override;
     LRESULT OnDriveListClick(const NMHDR&);
+    // A double-click or Enter on a drive, and "Health Details...", open its health window.
+    LRESULT OnDriveListActivate(const NMHDR&);
+    void openFocusedDrive();
+    void showHealthDetails();
     LRESULT OnVolumeListClick(const NMHDR&);
 
     // The threshold controls of the volume panel.
@@ -115,6 +119,8 @@ private:
     SystemMessages& systemMessages_;
     EventLog& eventLog_;
     SettingsStore settings_;
+    FileReader& historyFiles_;  // the health window reads the history through it
+    std::string historyPath_;
     Refresh refresh_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
     UniqueIcon programSmallIcon_;  // the title bar's until the overall state first changes

@@ -267,6 +267,8 @@ TEST(MainWindow, HelpOpensAndClosesWithEnterWhileTheCountdownGoesOn) {
     run.command(ID_HELP_NOTES);
     HWND help = waitForOwnedWindow("Help", run.window());
     ASSERT_NE(help, nullptr);
+    EXPECT_NE(FindWindowExA(help, nullptr, "Static", "Drive shows a new or grown early sign of failure"), nullptr)
+        << "the caution picture's row";
     std::string before = run.controlText(IDC_NEXT_REFRESH);
     EXPECT_TRUE(waitUntil([&] { return run.controlText(IDC_NEXT_REFRESH) != before; }));
     postKey(help, VK_RETURN);

@@ -198,5 +198,27 @@ TEST_F(HistoryStore, TwoWritersAtOnceLoseNoSample) {
     EXPECT_EQ(fileHistory(), both);
 }
 
+// The health window reads the history without the lock and changes nothing: a file it cannot
+// trust whole, or cannot read, is no history; the file stays as it is.
+TEST_F(HistoryStore, AReaderTakesATrustedFileWholeAndNothingElse) {
+    const History written = historyOf(disk, {sampleAt(now - 7200, 8), sampleAt(now - 3600, 9)});
+    files.files[path] = serializeHistory(written);
+    EXPECT_EQ(readHistoryFile(files, path), written);
+
+    Bytes damaged = files.files[path];
+    damaged[20] ^= 0x01;
+    files.files[path] = damaged;
+    EXPECT_TRUE(readHistoryFile(files, path).drives.empty()) << "damaged";
+    EXPECT_EQ(files.files.at(path), damaged) << "left as it is, not set aside";
+    EXPECT_EQ(files.files.size(), 1u);
+
+    files.files[path] = serializeHistory(written);
+    files.failReads = true;
+    EXPECT_TRUE(readHistoryFile(files, path).drives.empty()) << "unreadable";
+    files.failReads = false;
+    files.files.clear();
+    EXPECT_TRUE(readHistoryFile(files, path).drives.empty()) << "missing";
+}
+
 }  // namespace
 }  // namespace kestrine

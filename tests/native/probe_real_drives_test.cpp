@@ -33,15 +33,9 @@ using Bytes = std::vector<std::uint8_t>;
 using testing::ataBlob;
 using testing::blobSections;
 using testing::fileBytes;
+using testing::realAtaHealthWithRaw;
 using testing::realDrives;
-
-// The sector as the SMART read's reply carries it: behind the 16-byte SENDCMDOUTPARAMS head.
-Bytes smartReply(const Bytes& sector) {
-    Bytes reply(16, 0);
-    testing::putLe32(reply, 0, 512);
-    reply.insert(reply.end(), sector.begin(), sector.end());
-    return reply;
-}
+using testing::sectorReply;
 
 struct SkdumpRow {
     int value, worst, threshold;
@@ -78,8 +72,8 @@ TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
     std::map<std::string, Bytes> sections = blobSections(fileBytes(ataBlob));
     ASSERT_EQ(sections["SMDT"].size(), 512u);
     ASSERT_EQ(sections["SMTH"].size(), 512u);
-    const Bytes data = smartReply(sections["SMDT"]);
-    const Bytes thresholds = smartReply(sections["SMTH"]);
+    const Bytes data = sectorReply(sections["SMDT"]);
+    const Bytes thresholds = sectorReply(sections["SMTH"]);
     DriveHealth health = ataHealth(data.data(), data.size());
     applyAtaThresholds(health, thresholds.data(), thresholds.size());
 
@@ -106,26 +100,6 @@ TEST(RealDrives, AtaSsdAttributesReadAsSkdumpReadsThem) {
     EXPECT_FALSE(health.ata.pendingSectors.has_value()) << "this drive has no attribute 197";
     EXPECT_FALSE(health.ata.temperatureCelsius.has_value());
     EXPECT_FALSE(isHealthCritical(health));
-}
-
-// The real SSD's attribute table with the raw value of attribute `id` set to `raw`, as a drive
-// that has since remapped sectors would answer.
-DriveHealth realAtaHealthWithRaw(std::uint8_t id, std::uint64_t raw) {
-    std::map<std::string, Bytes> sections = blobSections(fileBytes(ataBlob));
-    Bytes& sector = sections["SMDT"];
-    // 30 entries of 12 bytes from offset 2: id, flags (2), current, worst, raw (6), reserved.
-    bool found = false;
-    for (std::size_t entry = 2; entry + 12 <= 2 + 30 * 12; entry += 12) {
-        if (sector[entry] != id) continue;
-        for (std::size_t i = 0; i < 6; ++i) sector[entry + 5 + i] = static_cast<std::uint8_t>(raw >> (8 * i));
-        found = true;
-    }
-    EXPECT_TRUE(found) << "no attribute " << int{id};
-    const Bytes data = smartReply(sector);
-    const Bytes thresholds = smartReply(sections["SMTH"]);
-    DriveHealth health = ataHealth(data.data(), data.size());
-    applyAtaThresholds(health, thresholds.data(), thresholds.size());
-    return health;
 }
 
 // The real drive remaps 8 sectors, a person accepts them, then it remaps 4 more: judged new,
@@ -217,10 +191,7 @@ std::map<std::string, std::string> nvmeCliDecoding() {
 }
 
 TEST(RealDrives, NvmeHealthLogReadsAsNvmeCliReadsIt) {
-    const Bytes page = fileBytes(realDrives() + "/nvme/real_ssd_health_log.bin");
-    ASSERT_EQ(page.size(), 512u);
-    Bytes reply = testing::nvmeHealthReply({});
-    std::copy(page.begin(), page.end(), reply.begin() + 48);
+    const Bytes reply = testing::realNvmeHealthReply();
     const DriveHealth health = nvmeHealth(reply.data(), reply.size());
     ASSERT_EQ(health.source, HealthSource::NvmeLog);
     const NvmeHealth& log = health.nvme;

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes/health_replies.h"
+#include "probe/drive_health.h"
+
 namespace kestrine::testing {
 
 inline std::string realDrives() {
@@ -53,6 +56,43 @@ inline const RealAtaSectors& realAtaSectors() {
         return RealAtaSectors{sections["IDFY"], sections["SMDT"], sections["SMTH"]};
     }();
     return sectors;
+}
+
+// The sector as the SMART read's reply carries it: behind the 16-byte SENDCMDOUTPARAMS head.
+inline std::vector<std::uint8_t> sectorReply(const std::vector<std::uint8_t>& sector) {
+    std::vector<std::uint8_t> reply(16, 0);
+    putLe32(reply, 0, 512);
+    reply.insert(reply.end(), sector.begin(), sector.end());
+    return reply;
+}
+
+// The real SSD's attribute table with the raw value of attribute `id` set to `raw`, as a drive
+// that has since remapped sectors would answer.
+inline DriveHealth realAtaHealthWithRaw(std::uint8_t id, std::uint64_t raw) {
+    std::map<std::string, std::vector<std::uint8_t>> sections = blobSections(fileBytes(ataBlob));
+    std::vector<std::uint8_t>& sector = sections["SMDT"];
+    // 30 entries of 12 bytes from offset 2: id, flags (2), current, worst, raw (6), reserved.
+    bool found = false;
+    for (std::size_t entry = 2; entry + 12 <= 2 + 30 * 12; entry += 12) {
+        if (sector[entry] != id) continue;
+        for (std::size_t i = 0; i < 6; ++i) sector[entry + 5 + i] = static_cast<std::uint8_t>(raw >> (8 * i));
+        found = true;
+    }
+    EXPECT_TRUE(found) << "no attribute " << int{id};
+    const std::vector<std::uint8_t> data = sectorReply(sector);
+    const std::vector<std::uint8_t> thresholds = sectorReply(sections["SMTH"]);
+    DriveHealth health = ataHealth(data.data(), data.size());
+    applyAtaThresholds(health, thresholds.data(), thresholds.size());
+    return health;
+}
+
+// The real NVMe SSD's SMART / Health log page, as the health log request's reply carries it.
+inline std::vector<std::uint8_t> realNvmeHealthReply() {
+    const std::vector<std::uint8_t> page = fileBytes(realDrives() + "/nvme/real_ssd_health_log.bin");
+    EXPECT_EQ(page.size(), 512u);
+    std::vector<std::uint8_t> reply = nvmeHealthReply({});
+    std::copy(page.begin(), page.end(), reply.begin() + 48);
+    return reply;
 }
 
 }  // namespace kestrine::testing

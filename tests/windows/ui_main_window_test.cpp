@@ -145,7 +145,8 @@ TEST_F(MainWindowRun, SystemMenuOffersMinimizeToTrayAndAboutButNoSizeOrMaximize)
 }
 
 // Both lists show the window's status strip without owning it, so destroying them leaves
-// the strip to its one owner. The strip is the one drawn for the system's DPI, and each list
+// the strip to its one owner. The strip is the one drawn for the system's DPI, with the
+// caution picture the lists use, and each list
 // shows its entries one per row in a column as wide as the list less a scroll bar.
 TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
     std::vector<LONG_PTR> styles;
@@ -153,6 +154,7 @@ TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
     std::vector<std::pair<LRESULT, LONG>> columnAndSpace;
     int imageWidth = 0;
     int imageHeight = 0;
+    int images = 0;
     runMainWindow({[&](HWND window) {
                        for (const int list : {IDC_DRIVE_LIST, IDC_VOLUME_LIST}) {
                            HWND control = GetDlgItem(window, list);
@@ -164,6 +166,7 @@ TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
                                                        client.right - GetSystemMetrics(SM_CXVSCROLL));
                        }
                        ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(strips[0]), &imageWidth, &imageHeight);
+                       images = ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(strips[0]));
                        return true;
                    },
                    escape()},
@@ -177,6 +180,7 @@ TEST_F(MainWindowRun, ListsShareTheStatusStripWithoutOwningIt) {
     EXPECT_EQ(strips[0], strips[1]);
     EXPECT_EQ(imageWidth, statusImageSize(systemDpi()));
     EXPECT_EQ(imageHeight, imageWidth);
+    EXPECT_EQ(images, imageWidth == 16 ? 5 : 4) << "the larger strips end after the caution picture, image 3";
     for (const auto& [column, space] : columnAndSpace) {
         EXPECT_GT(column, 0);
         EXPECT_EQ(column, space);
