@@ -6,6 +6,7 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
+#include "probe/health_probe.h"
 #include "probe/health_log_verdict.h"
 #include "probe/sat_layouts.h"
 #include "ui/drive_list.h"
@@ -103,7 +104,7 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
     : devices_(healthyDrives(drives, kind)),
       volumes_(volumes),
-      refresh_(devices_, volumes_, windowHealthReads),
+      refresh_(devices_, volumes_, allHealthReads),
       presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_}) {
     probeAllDrives(partDrives_, devices_);
 }

@@ -28,6 +28,15 @@ private:
     HistoryLock& lock_;
 };
 
+// One byte more than a history may take, so that a longer file shows as such.
+ReadResult readBytes(FileReader& files, const std::string& path, std::vector<std::uint8_t>& bytes) {
+    bytes.resize(maxHistoryBytes + 1);
+    std::size_t got = 0;
+    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
+    bytes.resize(read.status == ReadStatus::Read ? got : 0);
+    return read;
+}
+
 HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::string reason = {}) {
     return {status, error, std::move(reason), std::nullopt, {}};
 }
@@ -52,15 +61,13 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     if (locked.attempt == LockAttempt::Failed) return failed(HistoryUpdateStatus::LockFailed, locked.error);
     const HeldLock held(lock);
 
-    // One byte more than a history may take, so that a longer file shows as such.
-    std::vector<std::uint8_t> bytes(maxHistoryBytes + 1);
-    std::size_t got = 0;
-    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
+    std::vector<std::uint8_t> bytes;
+    const ReadResult read = readBytes(files, path, bytes);
     if (read.status == ReadStatus::Failed) return failed(HistoryUpdateStatus::Unreadable, read.error);
 
     HistoryUpdate update;
     if (read.status == ReadStatus::Read) {
-        ParsedHistory parsed = parseHistory(std::span(bytes.data(), got));
+        ParsedHistory parsed = parseHistory(bytes);
         if (parsed.status == HistoryFileStatus::NewerVersion)
             return failed(HistoryUpdateStatus::NewerVersion, 0, parsed.reason);
         if (parsed.status == HistoryFileStatus::Damaged || parsed.status == HistoryFileStatus::Foreign) {
@@ -81,6 +88,14 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     }
     update.status = HistoryUpdateStatus::Written;
     return update;
+}
+
+std::optional<History> readHistoryFile(FileReader& files, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (readBytes(files, path, bytes).status == ReadStatus::Failed) return std::nullopt;
+    ParsedHistory parsed = parseHistory(bytes);
+    if (parsed.status != HistoryFileStatus::Ok && parsed.status != HistoryFileStatus::Empty) return std::nullopt;
+    return std::move(parsed.history);
 }
 
 }  // namespace kestrine

@@ -160,7 +160,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
 
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
     const HistoryPlace history = historyPlace(options, ports, utcTime);
-    Refresh refresh(*devices, ports.volumes, reportHealthReads, judgeWithHistory);
+    Refresh refresh(*devices, ports.volumes, allHealthReads, judgeWithHistory);
     Report report;
     refresh.run(
         thresholds.record,

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <utility>
 
-#include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
 #include "resource.h"
 #include "tray/start_option.h"
 #include "tray/status_events.h"
@@ -65,7 +65,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       systemMessages_(ports.systemMessages),
       eventLog_(ports.eventLog),
       settings_(ports.files, *this, ports.pause, ports.settingsFolder, ports.elevated),
-      refresh_(ports.devices, ports.volumes, windowHealthReads),
+      refresh_(ports.devices, ports.volumes, allHealthReads),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell),

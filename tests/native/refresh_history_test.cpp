@@ -13,7 +13,6 @@
 #include "fakes/fake_history_lock.h"
 #include "fakes/fake_volume_source.h"
 #include "history/history_file.h"
-#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "refresh/refresh.h"
 #include "scripted_device_port.h"
@@ -58,7 +57,7 @@ protected:
     scripted::ScriptedDevicePort devices{scenarioPath};
     testing::FakeVolumeSource volumes;
     SettingsRecord thresholds = defaultSettings();
-    Refresh refresh{devices, volumes, reportHealthReads, judgeWithHistory};
+    Refresh refresh{devices, volumes, allHealthReads, judgeWithHistory};
     testing::FakeFileStore files;
     testing::FakeLockFile lockFile;
     testing::CountingPause pause;
@@ -144,15 +143,19 @@ TEST_F(RefreshHistory, ADamagedFileIsSetAsideAndNamedOnce) {
     EXPECT_FALSE(run(8, now + 60).history->setAside.has_value());
 }
 
-TEST_F(RefreshHistory, AHistoryThatCannotBeUpdatedJudgesWithNothingAccepted) {
+// A lock refused (a standard user's copy) still judges against the file read without it, and
+// accepts and records nothing; a file that cannot be read at all judges with nothing accepted.
+TEST_F(RefreshHistory, AHistoryThatCannotBeUpdatedJudgesAgainstWhatCouldBeRead) {
     run(8, now, AcceptScope::AllDrives);
     lockFile.failingError = 33;
-    const RefreshResult& locked = run(8, now + 60, AcceptScope::AllDrives);
+    const RefreshResult& locked = run(9, now + 60, AcceptScope::AllDrives);
     EXPECT_EQ(locked.history->status, HistoryUpdateStatus::LockFailed);
     EXPECT_EQ(locked.history->error, 33u);
     EXPECT_FALSE(locked.history->accepted);
-    EXPECT_EQ(locked.verdicts[0].reasons, std::vector<std::string>{"reallocated sectors: 8"});
+    EXPECT_EQ(locked.verdicts[0].reasons, std::vector<std::string>{"reallocated sectors: 9, 8 accepted"});
+    EXPECT_EQ(locked.previous[0]->counts[0], 8u);
     EXPECT_FALSE(locked.histories[0].has_value());
+    EXPECT_EQ(findDrive(fileHistory(), diskA)->samples.size(), 1u) << "nothing recorded";
     lockFile.failingError = 0;
     files.failReads = true;
     EXPECT_EQ(run(8, now + 120).history->status, HistoryUpdateStatus::Unreadable);
@@ -165,9 +168,10 @@ TEST_F(RefreshHistory, WithoutARecordingNothingIsReadOrWritten) {
     EXPECT_FALSE(refresh.result().history.has_value());
     EXPECT_EQ(refresh.result().cautions[0].counts[0].state, CautionState::New);
     EXPECT_EQ(files.reads, 0);
-    Refresh window(devices, volumes, windowHealthReads);
-    ASSERT_TRUE(window.run(thresholds, [](const RefreshResult&) {}));
-    EXPECT_TRUE(window.result().cautions[0].counts.empty()) << "the window weighs no caution yet";
+    Refresh unrecorded(devices, volumes, allHealthReads);
+    ASSERT_TRUE(unrecorded.run(thresholds, [](const RefreshResult&) {}));
+    EXPECT_EQ(unrecorded.result().cautions[0].counts[0].state, CautionState::New) << "judged, nothing accepted";
+    EXPECT_FALSE(unrecorded.result().previous[0].has_value());
 }
 
 }  // namespace

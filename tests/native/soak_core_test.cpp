@@ -26,7 +26,7 @@
 #include "fakes/fake_volume_source.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
-#include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
 #include "refresh/refresh.h"
 #include "settings/settings_store.h"
 #include "tray/status_events.h"
@@ -192,8 +192,9 @@ protected:
 
     void checkDriveList() {
         ASSERT_FALSE(port.overlapped) << "two devices open at once";
-        // Two passes, each a read/write open and, when that is refused, one without access.
-        ASSERT_LE(port.opens.size(), static_cast<std::size_t>(4 * driveTableSize));
+        // Three passes (identity, failure status, health), each a read/write open and, when that
+        // is refused, one without access.
+        ASSERT_LE(port.opens.size(), static_cast<std::size_t>(6 * driveTableSize));
         std::set<std::intptr_t> shown;
         int warningImages = 0;
         for (const FakeListControl::Item& item : driveList.items) {
@@ -343,7 +344,7 @@ protected:
     NoSystemMessages systemMessages;
     testing::CountingPause pause;
     SettingsStore store{files, sink, pause, baseFolder};
-    Refresh core{port, volumes, windowHealthReads};
+    Refresh core{port, volumes, allHealthReads};
     RefreshCycle cycle;
     RecordingRefreshView view;
     FakeNotifyShell shell;

@@ -15,7 +15,7 @@
 #include "fakes/fake_notify_shell.h"
 #include "fakes/fake_refresh_view.h"
 #include "fakes/fake_volume_source.h"
-#include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
 #include "scripted_device_port.h"
 #include "tray/status_events.h"
 #include "ui/refresh_presenter.h"
@@ -60,7 +60,7 @@ protected:
     scripted::ScriptedDevicePort devices{scenarioPath};
     testing::FakeVolumeSource volumes;
     SettingsRecord thresholds = defaultSettings();
-    Refresh refresh{devices, volumes, windowHealthReads};
+    Refresh refresh{devices, volumes, allHealthReads};
     testing::FakeListControl driveList;
     testing::FakeListControl volumeList;
     testing::RecordingRefreshView view;
