@@ -138,7 +138,9 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
     for (int number = 0; number < driveTableSize; ++number)
         if (isListed(drives[number])) keys[number] = historyKey(drives[number]);
 
+    judged.judgedAt = recording->now;
     HistoryOutcome outcome;
+    outcome.path = recording->path;
     outcome.acceptAsked = recording->accept != AcceptScope::None;
     bool judgedWithMemory = false;
     const HistoryUpdate update =

@@ -51,6 +51,7 @@ struct HistorySummary {
 // How the recording went: the update's status and error, a damaged or foreign file set aside,
 // and whether an acceptance asked for found a drive to accept.
 struct HistoryOutcome {
+    std::string path;  // the history file
     HistoryUpdateStatus status = HistoryUpdateStatus::NotWritten;
     std::uint32_t error = 0;
     std::string reason;  // a newer version's, or a damaged file's that could not be set aside
@@ -71,6 +72,7 @@ struct DriveJudgements {
     // With recallUnread: the sample of the last 7 days that stands in for a drive whose
     // health could not be read (a standard user's ATA drive), and judged it.
     std::array<std::optional<HealthSample>, driveTableSize> recalled{};
+    UtcSeconds judgedAt = 0;  // the recording's time, which the recalled samples' ages count from
 };
 
 // The history's key of a drive whose identity was read: its name and serial number; none
