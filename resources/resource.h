@@ -12,6 +12,8 @@
 
 // Menu bar of the main window
 #define IDR_MAINMENU 135
+// Context menu of a drive in the drive list
+#define IDR_DRIVE_MENU 152
 
 // Icons
 #define IDI_PROGRAM 128
@@ -58,6 +60,8 @@
 #define ID_WINDOW_HIDE 32774
 #define ID_HELP_NOTES 32775
 #define ID_AUTO_REFRESH 32776
+#define ID_DRIVE_ACCEPT_HEALTH 32777
+#define ID_DRIVE_HEALTH_DETAILS 32778
 
 // System-menu commands added to the main window
 #define IDM_ABOUTBOX 0x0010
