@@ -65,8 +65,8 @@ Reply MainWindow::OnContextMenu(WPARAM wParam, LPARAM lParam) {
     if (lParam != -1 || mark < 0) return 0;
     RECT item{};
     item.left = LVIR_LABEL;
-    if (SendMessageA(driveList_.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(mark), reinterpret_cast<LPARAM>(&item)) ==
-        FALSE)
+    if (SendMessageA(driveList_.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(mark),
+                     reinterpret_cast<LPARAM>(&item)) == FALSE)
         return 0;
     POINT at{item.left, item.bottom};
     ClientToScreen(driveList_.handle(), &at);

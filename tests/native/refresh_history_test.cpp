@@ -43,10 +43,11 @@ protected:
     void TearDown() override { std::filesystem::remove(scenarioPath); }
 
     const RefreshResult& run(int reallocated, UtcSeconds time, AcceptScope accept = AcceptScope::None,
-                             int acceptDrive = 0) {
+                             int acceptDrive = 0, bool recallUnread = false) {
         std::ofstream(scenarioPath, std::ios::binary) << drives(reallocated);
         testing::FakeHistoryLock lock(lockFile);
-        const HistoryRecording recording{files, lock, pause, path, folder + "\\KSTMH.lock", time, accept, acceptDrive};
+        const HistoryRecording recording{files, lock,   pause,       path,        folder + "\\KSTMH.lock",
+                                         time,  accept, acceptDrive, recallUnread};
         EXPECT_TRUE(refresh.run(
             thresholds, [](const RefreshResult&) {}, &recording));
         return refresh.result();
@@ -160,6 +161,48 @@ TEST_F(RefreshHistory, AHistoryThatCannotBeUpdatedJudgesAgainstWhatCouldBeRead) 
     files.failReads = true;
     EXPECT_EQ(run(8, now + 120).history->status, HistoryUpdateStatus::Unreadable);
     EXPECT_EQ(refresh.result().verdicts[0].status, DriveStatus::Caution);
+}
+
+// Drive 1, whose SMART reads are refused, is judged by its newest sample when the window asks
+// for it and the sample is at most 7 days old; the report (no recall) judges it as it reads it.
+TEST_F(RefreshHistory, AnUnreadDriveIsJudgedByItsNewestSampleOfTheLastSevenDays) {
+    const DriveKey diskB{"ACME B", "SNB1"};
+    constexpr UtcSeconds day = 24 * 60 * 60;
+    const struct {
+        UtcSeconds age;
+        SampleStatus status;
+        bool recall;
+        DriveStatus judged;
+        const char* reason;
+    } rows[] = {
+        {3 * 60 * 60, SampleStatus::Caution, true, DriveStatus::Caution, "in caution when read 3 hours ago"},
+        {7 * day, SampleStatus::Failing, true, DriveStatus::Failing, "failing when read 7 days ago"},
+        {7 * day + 1, SampleStatus::Failing, true, DriveStatus::Ok, nullptr},
+        {-60, SampleStatus::Failing, true, DriveStatus::Ok, nullptr},  // from the future: not trusted
+        {60, SampleStatus::Ok, true, DriveStatus::Ok, nullptr},
+        {60, SampleStatus::Failing, false, DriveStatus::Ok, nullptr},
+    };
+    for (const auto& row : rows) {
+        History planted;
+        HealthSample older;
+        older.time = now - row.age - 3600;
+        older.status = SampleStatus::Ok;
+        HealthSample newest = older;
+        newest.time = now - row.age;
+        newest.status = row.status;
+        newest.counts[0] = 70;
+        planted.drives.push_back({diskB, newest.time, {}, {older, newest}});
+        files.files[path] = serializeHistory(planted);
+        const RefreshResult& result = run(0, now, AcceptScope::None, 0, row.recall);
+        const bool used = row.recall && row.age >= 0 && row.age <= 7 * day;
+        EXPECT_EQ(result.recalled[1], used ? std::optional(newest) : std::nullopt) << row.age;
+        EXPECT_EQ(result.judgedAt, now);
+        EXPECT_EQ(result.verdicts[1].status, row.judged) << row.age;
+        EXPECT_EQ(result.failingDriveCount, row.judged == DriveStatus::Failing ? 1 : 0) << row.age;
+        EXPECT_EQ(result.verdicts[1].reasons,
+                  row.reason ? std::vector<std::string>{row.reason} : std::vector<std::string>{});
+        EXPECT_EQ(findDrive(fileHistory(), diskB)->samples.size(), 2u) << "an unread drive gets no sample";
+    }
 }
 
 TEST_F(RefreshHistory, WithoutARecordingNothingIsReadOrWritten) {
