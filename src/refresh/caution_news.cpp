@@ -94,9 +94,12 @@ std::vector<CautionNews> CautionWatch::update(const RefreshResult& result) {
     for (int number = 0; number < driveTableSize; ++number) {
         const CautionJudgement& judgement = result.cautions[number];
         const bool hasCounts = !judgement.counts.empty() || judgement.pastFailures.has_value();
-        if (isListed(result.drives[number]) && hasCounts)
-            addDriveNews(result.drives[number], judgement, told_[number],
-                         toldAgainst(result.previous[number], told_[number]), all);
+        const DriveRecord& drive = result.drives[number];
+        if (!isListed(drive) || !hasCounts) continue;
+        Told& told = told_[number];
+        if (told.name != drive.displayName || told.serial != drive.serial)
+            told = {drive.displayName, drive.serial, HealthSample{}};
+        addDriveNews(drive, judgement, told.counts, toldAgainst(result.previous[number], told.counts), all);
     }
     return all;
 }

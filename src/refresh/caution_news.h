@@ -27,7 +27,14 @@ public:
     std::vector<CautionNews> update(const RefreshResult& result);
 
 private:
-    std::array<HealthSample, driveTableSize> told_{};  // by drive number: the highest values told
+    // By drive number: the drive told of (another one at that number starts afresh) and the
+    // highest values told.
+    struct Told {
+        std::string name;
+        std::string serial;
+        HealthSample counts;
+    };
+    std::array<Told, driveTableSize> told_{};
 };
 
 // What the counts of a drive are called: "70 reallocated sectors", "1 pending sector",

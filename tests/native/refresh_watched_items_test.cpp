@@ -120,6 +120,9 @@ TEST(CautionNews, EachNewOrGrownCountHasItsLineAndEventOnce) {
     EXPECT_TRUE(watch.update(result).empty()) << "told once, also where the history kept no sample";
     result.cautions[3].counts[0].value = 4;
     ASSERT_EQ(watch.update(result).size(), 1u);
+    result.drives[3].displayName = "Samsung 990";  // another drive at that number
+    result.cautions[3].counts[0].value = 2;
+    EXPECT_EQ(watch.update(result).at(0).line, "Disk 3 - Samsung 990: 2 media errors");
 }
 
 }  // namespace
