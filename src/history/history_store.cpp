@@ -1,5 +1,6 @@
 #include "history/history_store.h"
 
+#include <memory>
 #include <vector>
 
 #include "history/history_bounds.h"
@@ -28,12 +29,13 @@ private:
     HistoryLock& lock_;
 };
 
-// One byte more than a history may take, so that a longer file shows as such.
+// One byte more than a history may take, so that a longer file shows as such. The buffer is
+// not cleared first: the window reads the file at every refresh, and only what was read is kept.
 ReadResult readBytes(FileReader& files, const std::string& path, std::vector<std::uint8_t>& bytes) {
-    bytes.resize(maxHistoryBytes + 1);
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(maxHistoryBytes + 1);
     std::size_t got = 0;
-    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
-    bytes.resize(read.status == ReadStatus::Read ? got : 0);
+    const ReadResult read = files.read(path, buffer.get(), maxHistoryBytes + 1, got);
+    bytes.assign(buffer.get(), buffer.get() + (read.status == ReadStatus::Read ? got : 0));
     return read;
 }
 

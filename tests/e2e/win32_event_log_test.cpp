@@ -80,6 +80,7 @@ class BlockedSettingsFolder {
 public:
     BlockedSettingsFolder() : folder_(settingsPath().substr(0, settingsPath().find_last_of('\\'))) {
         DeleteFileA(settingsPath().c_str());
+        for (const char* history : {"\\KSTMH.dat", "\\KSTMH.lock"}) DeleteFileA((folder_ + history).c_str());
         RemoveDirectoryA(folder_.c_str());
         UniqueHandle(CreateFileA(folder_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
