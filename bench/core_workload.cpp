@@ -159,7 +159,10 @@ void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
 void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, partHealth_, devices_); }
 
-void CoreWorkload::refillDrives() { refillDriveList(refresh_.result().drives, refresh_.result().health, driveList); }
+void CoreWorkload::refillDrives() {
+    const RefreshResult& result = refresh_.result();
+    refillDriveList(result.drives, result.health, driveList, result);
+}
 
 void CoreWorkload::scanAllVolumes() {
     const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);
