@@ -7,6 +7,7 @@
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
 #include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
 #include "probe/sat_layouts.h"
 #include "ui/drive_list.h"
 #include "ui/volume_list.h"
@@ -46,6 +47,23 @@ std::vector<std::uint8_t> healthLogOf(int number) {
 
 int slotOf(const std::string& root) { return root[0] - 'A'; }
 
+const std::string historyFolder = "C:\\ProgramData\\VTN\\KSTM";
+const std::string historyPath = historyFolder + "\\KSTMH.dat";
+
+// A SATA drive's attribute table a year into its life; every fourth drive has remapped sectors.
+std::vector<testing::AttributeRow> attributesOf(int number) {
+    return {{1, 0x0F, 117, 99, 120'000'000, 6},
+            {5, 0x33, 100, 100, number % 4 == 3 ? 8u : 0u, 36},
+            {9, 0x32, 91, 91, static_cast<std::uint64_t>(8000 + number), 0},
+            {12, 0x32, 100, 100, 400, 20},
+            {187, 0x32, 100, 100, 0, 0},
+            {190, 0x22, 65, 55, 35, 45},
+            {194, 0x22, 35, 45, 35, 0},
+            {197, 0x12, 100, 100, 0, 0},
+            {198, 0x10, 100, 100, 0, 0},
+            {199, 0x3E, 200, 200, 0, 0}};
+}
+
 // Drives 0..count-1 answer with good news; the port keeps no record of them.
 testing::FakeDevicePort healthyDrives(int count, DriveKind kind) {
     testing::FakeDevicePort port;
@@ -56,11 +74,17 @@ testing::FakeDevicePort healthyDrives(int count, DriveKind kind) {
         testing::passThroughReply(testing::returnStatusAnswer(false), sizeof(void*) == 4);
     for (int number = 0; number < count; ++number) {
         const std::string path = devicePath(number);
+        port.variants[path][{device::ioctlStorageQueryProperty, device::temperatureQuery::temperatureProperty}] = {
+            0, testing::temperatureReply(35, 70, 80)};
         if (kind == DriveKind::Sata) {
             port.devices[path] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number, 11)}},
                                   {device::smartGetVersion, {0, testing::versionReply(0x07)}},
                                   {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
                                   {device::smartSendDriveCommand, {0, testing::smartReply(0x4F, 0xC2)}}};
+            port.variants[path][{device::smartRcvDriveData, device::smartRead::readAttributes}] = {
+                0, testing::smartDataReply(attributesOf(number))};
+            port.variants[path][{device::smartRcvDriveData, device::smartRead::readThresholds}] = {
+                0, testing::smartThresholdsReply(attributesOf(number))};
         } else if (kind == DriveKind::Usb) {
             port.devices[path] = {{device::ioctlStorageQueryProperty, {0, descriptorOf(number, busUsb)}},
                                   {device::ioctlStoragePredictFailure, {0, testing::predictReply(0)}},
@@ -103,15 +127,23 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
 CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
     : devices_(healthyDrives(drives, kind)),
       volumes_(volumes),
-      refresh_(devices_, volumes_, windowHealthReads),
+      recording_{historyFiles_, historyLock_,      pause_, historyPath, historyPath + ".lock",
+                 1'796'000'000, AcceptScope::None, 0,      true},
+      refresh_(devices_, volumes_, allHealthReads, judgeWithHistory),
       presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_}) {
     probeAllDrives(partDrives_, devices_);
+    historyFiles_.folders.insert(historyFolder);
+    refresh();
+    earlierHistory_ = historyFiles_.files.at(historyPath);
+    recording_.now += 2 * 60 * 60;
 }
 
 void CoreWorkload::refresh() {
     oldFailingDrives_ = failingDrives;
     oldVolumeWarnings_ = volumeWarnings;
-    refresh_.run(settings_, [this](const RefreshResult& result) { presenter_.present(result); });
+    refresh_.run(
+        settings_, [this](const RefreshResult& result) { presenter_.present(result); }, &recording_);
+    if (!earlierHistory_.empty()) historyFiles_.files[historyPath] = earlierHistory_;
     failingDrives = refresh_.result().failingDriveCount;
     volumeWarnings = refresh_.result().volumeScan.warningCount;
 }
@@ -127,7 +159,10 @@ void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
 void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, partHealth_, devices_); }
 
-void CoreWorkload::refillDrives() { refillDriveList(refresh_.result().drives, refresh_.result().health, driveList); }
+void CoreWorkload::refillDrives() {
+    const RefreshResult& result = refresh_.result();
+    refillDriveList(result.drives, result.health, driveList, result);
+}
 
 void CoreWorkload::scanAllVolumes() {
     const VolumeScanResult scan = scanVolumes(volumes_, settings_, partVolumes_);

@@ -1,9 +1,10 @@
 #pragma once
 // The core work of one window refresh and one idle tick, over fakes that answer at once:
-// healthy drives 0..N-1 behind the device port, volumes C: onwards behind the volume source,
-// in-memory lists, notification area and event log. The refresh is the window's own portable
-// one, rendered by the window's presenter, so the figures measure the core and nothing of the
-// operating system.
+// healthy drives 0..N-1 behind the device port (every fourth SATA drive with reallocated
+// sectors), volumes C: onwards behind the volume source, in-memory lists, notification area,
+// event log, and the health history's file and lock. The refresh is the window's own portable
+// one, with its full health reads and its recording, rendered by the window's presenter, so
+// the figures measure the core and nothing of the operating system.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,6 +12,8 @@
 
 #include "fakes/fake_device_port.h"
 #include "fakes/fake_event_log.h"
+#include "fakes/fake_file_store.h"
+#include "fakes/fake_history_lock.h"
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_notify_shell.h"
 #include "fakes/fake_refresh_view.h"
@@ -28,9 +31,11 @@
 
 namespace kestrine::bench {
 
-// SATA drives answer all four requests of the probe; NVMe drives refuse the SMART version
-// request, as the NVMe driver does, and answer the health log request instead; USB drives
-// refuse it too, as USB storage drivers do, and answer SMART RETURN STATUS through their bridge.
+// SATA drives answer all four requests of the probe, the SMART attribute table and its
+// thresholds; NVMe drives refuse the SMART version request, as the NVMe driver does, and answer
+// the health log request instead; USB drives refuse it too, as USB storage drivers do, and
+// answer every SCSI pass-through with SMART RETURN STATUS (so their other SAT reads find no
+// table). Every drive answers the temperature property.
 enum class DriveKind { Sata, Nvme, Usb };
 
 // Letters C: onwards, `count` of them, every sixth one below the default warning percent.
@@ -60,8 +65,11 @@ public:
     CoreWorkload(const CoreWorkload&) = delete;  // the refresh holds references to the fakes
     CoreWorkload& operator=(const CoreWorkload&) = delete;
 
-    // The whole refresh: probe, health logs, verdicts, volume scan, status decision, then the
-    // presenter: both lists, both panels, the countdown restart, the state and the news.
+    // The whole refresh: probe, health reads, the verdicts judged and recorded with the
+    // history, volume scan, status decision, then the presenter: both lists, both panels, the
+    // countdown restart, the state and the news. The history holds the sample of one earlier
+    // refresh each time, as a window's two-hourly refresh finds it, so every refresh does the
+    // same work.
     void refresh();
     // One tick with nothing to do but the selection checks and the countdown.
     void idleTick();
@@ -95,6 +103,12 @@ private:
     testing::FakeNotifyShell shell_;
     TrayIcon tray_{shell_};
     testing::RecordingEventLog eventLog_;
+    testing::FakeFileStore historyFiles_;
+    testing::FakeLockFile lockFile_;
+    testing::FakeHistoryLock historyLock_{lockFile_};
+    testing::CountingPause pause_;
+    HistoryRecording recording_;
+    std::vector<std::uint8_t> earlierHistory_;
     Refresh refresh_;
     RefreshPresenter presenter_;
     DriveTable partDrives_{};

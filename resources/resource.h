@@ -13,6 +13,8 @@
 
 // Menu bar of the main window
 #define IDR_MAINMENU 135
+// Context menu of a drive in the drive list
+#define IDR_DRIVE_MENU 152
 
 // Icons
 #define IDI_PROGRAM 128

@@ -21,9 +21,16 @@ std::string applicationName(HINSTANCE instance) {
 }  // namespace
 
 MainWindowPorts mainWindowPorts(Win32Platform& platform, DevicePort& devices) {
-    return {devices,           platform.systemMessages, platform.volumes,
-            platform.files,    platform.pause,          platform.notifyShell,
-            platform.eventLog, platform.settingsFolder, platform.elevated};
+    return {devices,
+            platform.systemMessages,
+            platform.volumes,
+            platform.files,
+            platform.pause,
+            platform.historyLock,
+            platform.notifyShell,
+            platform.eventLog,
+            platform.settingsFolder,
+            platform.elevated};
 }
 
 int runApplication(HINSTANCE instance, const char* commandTail, DevicePort& devices) {

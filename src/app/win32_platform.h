@@ -7,6 +7,7 @@
 #include "platform/win32_device_port.h"
 #include "platform/win32_event_log.h"
 #include "platform/win32_file_store.h"
+#include "platform/win32_history_lock.h"
 #include "platform/win32_process_token.h"
 #include "platform/win32_settings_folder.h"
 #include "platform/win32_volume_source.h"
@@ -19,6 +20,7 @@ struct Win32Platform {
     Win32VolumeSource volumes;
     Win32FileStore files;
     Win32Pause pause;
+    Win32HistoryLock historyLock;
     Win32NotifyShell notifyShell;
     Win32EventLog eventLog;
     std::string settingsFolder = settingsBaseFolder();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/win32_error_mode.h"
+#include "history/utc_time.h"
 #include "platform/win32_ansi_converter.h"
 #include "platform/win32_console_output.h"
 #include "platform/win32_device_port.h"
@@ -17,6 +18,7 @@
 #include "platform/win32_history_lock.h"
 #include "platform/win32_process_token.h"
 #include "platform/win32_settings_folder.h"
+#include "platform/win32_utc_clock.h"
 #include "platform/win32_volume_source.h"
 #include "report/report_run.h"
 #include "version.h"
@@ -26,15 +28,6 @@ namespace kestrine {
 namespace {
 
 constexpr int unknownExitCode = 3;
-
-std::string utcTimeNow() {
-    SYSTEMTIME now{};
-    GetSystemTime(&now);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond);
-    return text;
-}
 
 // The bytes exactly as the run made them: no line-end translation.
 void writeErrors(const std::string& text) {
@@ -55,7 +48,7 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     const std::string settingsFolder = settingsBaseFolder();
     ReportPorts ports{devices,   messages,   volumes,      settingsFiles, settingsFolder, metricsFiles,
                       converter, replyFiles, historyFiles, historyLock,   pause,          runsElevated()};
-    const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeNow());
+    const ReportOutcome outcome = runReport(arguments, ports, KESTRINE_VERSION, utcTimeText(utcNow()));
     const bool printed = writeStandardOutput(outcome.output);
     writeErrors(outcome.errors);
     return printed ? outcome.exitCode : unknownExitCode;

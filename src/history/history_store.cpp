@@ -1,5 +1,6 @@
 #include "history/history_store.h"
 
+#include <memory>
 #include <vector>
 
 #include "history/history_bounds.h"
@@ -28,18 +29,18 @@ private:
     HistoryLock& lock_;
 };
 
-HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::string reason = {}) {
-    return {status, error, std::move(reason), std::nullopt, {}};
+// One byte more than a history may take, so that a longer file shows as such. The buffer is
+// not cleared first: the window reads the file at every refresh, and only what was read is kept.
+ReadResult readBytes(FileReader& files, const std::string& path, std::vector<std::uint8_t>& bytes) {
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(maxHistoryBytes + 1);
+    std::size_t got = 0;
+    const ReadResult read = files.read(path, buffer.get(), maxHistoryBytes + 1, got);
+    bytes.assign(buffer.get(), buffer.get() + (read.status == ReadStatus::Read ? got : 0));
+    return read;
 }
 
-// The file's bytes: one more than a history may take is asked for, so that a longer file shows
-// as such; none unless read.
-ReadResult readHistoryBytes(FileReader& files, const std::string& path, std::vector<std::uint8_t>& bytes) {
-    bytes.resize(maxHistoryBytes + 1);
-    std::size_t got = 0;
-    const ReadResult read = files.read(path, bytes.data(), bytes.size(), got);
-    bytes.resize(read.status == ReadStatus::Read ? got : 0);
-    return read;
+HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::string reason = {}) {
+    return {status, error, std::move(reason), std::nullopt, {}};
 }
 
 }  // namespace
@@ -55,12 +56,6 @@ HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, c
                              change);
 }
 
-History readHistoryFile(FileReader& files, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (readHistoryBytes(files, path, bytes).status != ReadStatus::Read) return {};
-    return parseHistory(bytes).history;
-}
-
 HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& path,
                                 const std::string& lockPath, UtcSeconds now, const HistoryChange& change) {
     const LockResult locked = waitForLock(lock, pause, lockPath);
@@ -69,7 +64,7 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     const HeldLock held(lock);
 
     std::vector<std::uint8_t> bytes;
-    const ReadResult read = readHistoryBytes(files, path, bytes);
+    const ReadResult read = readBytes(files, path, bytes);
     if (read.status == ReadStatus::Failed) return failed(HistoryUpdateStatus::Unreadable, read.error);
 
     HistoryUpdate update;
@@ -95,6 +90,14 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     }
     update.status = HistoryUpdateStatus::Written;
     return update;
+}
+
+std::optional<History> readHistoryFile(FileReader& files, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (readBytes(files, path, bytes).status == ReadStatus::Failed) return std::nullopt;
+    ParsedHistory parsed = parseHistory(bytes);
+    if (parsed.status != HistoryFileStatus::Ok && parsed.status != HistoryFileStatus::Empty) return std::nullopt;
+    return std::move(parsed.history);
 }
 
 }  // namespace kestrine

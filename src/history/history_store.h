@@ -59,9 +59,10 @@ HistoryUpdate updateHistory(FileStore& files, HistoryLock& lock, Pause& pause, c
 HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& pause, const std::string& path,
                                 const std::string& lockPath, UtcSeconds now, const HistoryChange& change);
 
-// The history in the file at `path` as it stands, read without the lock and changing nothing;
-// empty when the file is missing, cannot be read, or is not trusted whole.
-History readHistoryFile(FileReader& files, const std::string& path);
+// The history at `path` read without its lock, for a copy that may not take it: what a whole,
+// trusted file holds, an empty history for a missing or empty one, none for anything else.
+// Nothing is set aside or written.
+std::optional<History> readHistoryFile(FileReader& files, const std::string& path);
 
 // Where a damaged or foreign history goes: "KSTMH.dat.damaged-20250301T120000Z" beside it.
 std::string setAsidePath(const std::string& path, HistoryFileStatus status, UtcSeconds now);

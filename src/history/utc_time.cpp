@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace kestrine {
 
@@ -35,6 +36,16 @@ std::optional<UtcSeconds> parseUtcTime(const std::string& text) {
     if (!date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
     const sys_seconds at = sys_days{date} + hours{hour} + minutes{minute} + seconds{second};
     return at.time_since_epoch().count();
+}
+
+std::string readAgoText(UtcSeconds age) {
+    constexpr UtcSeconds minute = 60, hour = 60 * minute, day = 24 * hour;
+    if (age < minute) return "read less than a minute ago";
+    const auto [unit, name] = age < hour  ? std::pair{minute, "minute"}
+                              : age < day ? std::pair{hour, "hour"}
+                                          : std::pair{day, "day"};
+    const UtcSeconds count = age / unit;
+    return "read " + std::to_string(count) + ' ' + name + (count == 1 ? "" : "s") + " ago";
 }
 
 }  // namespace kestrine

@@ -16,4 +16,8 @@ std::string utcTimeText(UtcSeconds time, UtcStyle style = UtcStyle::Extended);
 // impossible date or time.
 std::optional<UtcSeconds> parseUtcTime(const std::string& text);
 
+// How long ago a sample was read, rounded down to whole minutes, hours or days: "read 1 hour
+// ago", "read 5 minutes ago", "read 2 days ago"; "read less than a minute ago" under one.
+std::string readAgoText(UtcSeconds age);
+
 }  // namespace kestrine

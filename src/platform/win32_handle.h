@@ -1,6 +1,7 @@
 #pragma once
 // The one owner of every operating-system handle: kernel handles, find handles, mapping
-// views, icons, brushes, image lists, screen device contexts, event sources and local memory.
+// views, icons, brushes, image lists, screen device contexts, event sources, menus and local
+// memory.
 // Each kind names its close function, what a held handle looks like and its verifier, which
 // hears of every handle taken and released; the owner closes a held handle exactly once. A window timer, which is no handle but must be
 // killed as surely, has its own owner below.
@@ -104,6 +105,7 @@ inline void destroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 inline void deregisterEventSource(HANDLE source) { DeregisterEventSource(source); }
 inline void freeLocal(void* memory) { LocalFree(memory); }
+inline void destroyMenu(HMENU menu) { DestroyMenu(menu); }
 
 }  // namespace handle_kinds
 
@@ -121,6 +123,8 @@ using UniquePen = UniqueOwner<HPEN, handle_kinds::deletePen, handle_kinds::isNon
 using UniqueFont = UniqueOwner<HFONT, handle_kinds::deleteFont, handle_kinds::isNonNull<HFONT>>;
 using UniqueScreenDc = UniqueOwner<HDC, handle_kinds::releaseScreenDc, handle_kinds::isNonNull<HDC>>;
 using UniqueEventSource = UniqueOwner<HANDLE, handle_kinds::deregisterEventSource, handle_kinds::isNonNull<HANDLE>>;
+// A menu loaded from the resources (the drive list's context menu).
+using UniqueMenu = UniqueOwner<HMENU, handle_kinds::destroyMenu, handle_kinds::isNonNull<HMENU>>;
 // Memory the system allocated for the caller with LocalAlloc (a converted security descriptor).
 using UniqueLocalMemory = UniqueOwner<void*, handle_kinds::freeLocal, handle_kinds::isNonNull<void*>>;
 

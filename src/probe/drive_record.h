@@ -64,9 +64,9 @@ SpfState spfState(const DriveRecord& r);
 // while the log could not be read. Behind a bridge, from the registers of the SMART RETURN
 // STATUS the bridge passed on: Ok, FailurePredicted, NoData while they gave no verdict.
 SmartState smartState(const DriveRecord& r, const DriveHealth& health);
-// The worse of the two verdicts. In the order of the status strip's first three pictures:
-// question mark, check mark, warning triangle.
-enum class IndicatorLevel { NoData = 0, Ok = 1, FailurePredicted = 2 };
+// The worse of the two verdicts. In the order of the status strip's pictures: question mark,
+// check mark, warning triangle; the fourth, caution, comes from a drive's verdict (driveImage).
+enum class IndicatorLevel { NoData = 0, Ok = 1, FailurePredicted = 2, Caution = 3 };
 IndicatorLevel indicatorLevel(const DriveRecord& r, const DriveHealth& health);
 
 }  // namespace kestrine

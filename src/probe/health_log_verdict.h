@@ -1,14 +1,13 @@
 #pragma once
 // An NVMe drive refuses the SMART commands, so its SMART / Health log stands in for them
-// (`smartFromHealthLog`): whether the log could be read, and its critical-warning bits. The
-// window asks such a drive for the log alone on every refresh and keeps it in the drive's
-// health entry, where `smartState` reads it; the report's health reads fetch the same log.
+// (`smartFromHealthLog`): whether the log could be read, and its critical-warning bits, kept
+// in the drive's health entry, where `smartState` reads it; the full health reads fetch the
+// same log with the rest.
 // A drive behind a bridge (`smartThroughBridge`) is asked the same way for SMART RETURN
 // STATUS alone, sent through SCSI pass-through.
 #include "probe/device_port.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
-#include "probe/health_reads.h"
 
 namespace kestrine {
 
@@ -17,7 +16,5 @@ namespace kestrine {
 // refuses ATA PASS-THROUGH (16)). A drive that no longer opens keeps its earlier entry, as its
 // SMART RETURN STATUS would; every other drive's entry is emptied.
 void probeHealthLogs(const DriveTable& table, HealthTable& health, DevicePort& port);
-// The window's health reads: those entries alone, weighed only as the SMART verdict they stand for.
-inline constexpr HealthReads windowHealthReads{probeHealthLogs, VerdictScope::FailureVerdicts};
 
 }  // namespace kestrine

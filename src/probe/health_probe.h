@@ -28,8 +28,8 @@ DriveHealth probeHealth(const DriveRecord& record, DevicePort& port);
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
 
-// The report's health reads: every listed drive's health, weighed whole by the verdicts.
+// Both front ends' health reads: every listed drive's health, weighed whole by the verdicts.
 void readAllHealth(const DriveTable& drives, HealthTable& health, DevicePort& devices);
-inline constexpr HealthReads reportHealthReads{readAllHealth, VerdictScope::AllHealth};
+inline constexpr HealthReads allHealthReads{readAllHealth, VerdictScope::AllHealth};
 
 }  // namespace kestrine

@@ -3,6 +3,7 @@
 #include "history/health_sample.h"
 #include "history/history_bounds.h"
 #include "history/history_file.h"
+#include "history/utc_time.h"
 
 namespace kestrine {
 
@@ -36,6 +37,79 @@ void judge(const DriveTable& drives, const HealthTable& health, VerdictScope sco
                 : CautionJudgement{};
 }
 
+using DriveKeys = std::array<std::optional<DriveKey>, driveTableSize>;
+
+struct JudgingInput {
+    const DriveTable& drives;
+    const HealthTable& health;
+    VerdictScope scope;
+    const HistoryRecording& recording;
+    const DriveKeys& keys;
+};
+
+// Record: accept what was asked and add a sample per drive read. Read: the history could not
+// be updated, so nothing is accepted or added.
+enum class HistoryUse { Record, Read };
+
+DriveStatus driveStatus(SampleStatus status) {
+    switch (status) {
+        case SampleStatus::Caution: return DriveStatus::Caution;
+        case SampleStatus::Failing: return DriveStatus::Failing;
+        case SampleStatus::Ok: break;
+    }
+    return DriveStatus::Ok;
+}
+
+// The newest sample, when it is recent enough to stand in for a read.
+std::optional<HealthSample> recentSample(const DriveHistory& drive, UtcSeconds now) {
+    if (drive.samples.empty()) return std::nullopt;
+    const UtcSeconds age = now - drive.samples.back().time;
+    if (age < 0 || age > recallSeconds) return std::nullopt;
+    return drive.samples.back();
+}
+
+// A recalled sample makes the verdict no better than the sample's status.
+void judgeByRecall(DriveVerdict& verdict, const HealthSample& sample, UtcSeconds now) {
+    const DriveStatus status = driveStatus(sample.status);
+    if (status <= verdict.status) return;
+    verdict.status = status;
+    verdict.reasons.push_back((status == DriveStatus::Failing ? "failing when " : "in caution when ") +
+                              readAgoText(now - sample.time));
+}
+
+// Judges the drives against `history` and, to record, changes it. True when a drive's health
+// was accepted.
+bool judgeAgainst(History& history, const JudgingInput& in, HistoryUse use, DriveJudgements& judged) {
+    const UtcSeconds now = in.recording.now;
+    DriveAcceptances acceptances{};
+    std::array<HealthSample, driveTableSize> samples{};
+    bool accepted = false;
+    judged.previous.fill(std::nullopt);
+    judged.recalled.fill(std::nullopt);
+    for (int number = 0; number < driveTableSize; ++number) {
+        if (!in.keys[number]) continue;
+        const bool read = in.health[number].source != HealthSource::None;
+        if (read) samples[number] = healthSample(in.health[number], now, SampleStatus::Ok);
+        if (read && use == HistoryUse::Record && acceptAsked(in.recording, number)) {
+            acceptCurrentHealth(history, *in.keys[number], samples[number], now);
+            accepted = true;
+        }
+        const DriveHistory* drive = findDrive(history, *in.keys[number]);
+        if (drive == nullptr) continue;
+        acceptances[number] = drive->acceptance;
+        if (!drive->samples.empty()) judged.previous[number] = drive->samples.back();
+        if (!read && in.recording.recallUnread) judged.recalled[number] = recentSample(*drive, now);
+    }
+    judge(in.drives, in.health, in.scope, &acceptances, judged);
+    for (int number = 0; number < driveTableSize; ++number) {
+        if (judged.recalled[number]) judgeByRecall(judged.verdicts[number], *judged.recalled[number], now);
+        if (!in.keys[number] || in.health[number].source == HealthSource::None || use == HistoryUse::Read) continue;
+        samples[number].status = sampleStatus(judged.verdicts[number].status);
+        recordSample(history, *in.keys[number], samples[number]);
+    }
+    return accepted;
+}
+
 HistorySummary summaryOf(const DriveHistory& drive) {
     HistorySummary summary;
     if (!drive.samples.empty()) summary.firstSample = drive.samples.front().time;
@@ -60,41 +134,29 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
     }
     judged.history.reset();
     judged.histories.fill(std::nullopt);
-    const UtcSeconds now = recording->now;
-    std::array<std::optional<DriveKey>, driveTableSize> keys{};
+    DriveKeys keys{};
     for (int number = 0; number < driveTableSize; ++number)
-        if (isListed(drives[number]) && health[number].source != HealthSource::None)
-            keys[number] = historyKey(drives[number]);
+        if (isListed(drives[number])) keys[number] = historyKey(drives[number]);
 
+    judged.judgedAt = recording->now;
     HistoryOutcome outcome;
+    outcome.path = recording->path;
     outcome.acceptAsked = recording->accept != AcceptScope::None;
     bool judgedWithMemory = false;
     const HistoryUpdate update =
         updateHistoryFile(recording->files, recording->lock, recording->pause, recording->path, recording->lockPath,
-                          now, [&](History& history) {
-                              DriveAcceptances acceptances{};
-                              std::array<HealthSample, driveTableSize> samples{};
-                              for (int number = 0; number < driveTableSize; ++number) {
-                                  if (!keys[number]) continue;
-                                  samples[number] = healthSample(health[number], now, SampleStatus::Ok);
-                                  if (acceptAsked(*recording, number)) {
-                                      acceptCurrentHealth(history, *keys[number], samples[number], now);
-                                      outcome.accepted = true;
-                                  }
-                                  if (const DriveHistory* drive = findDrive(history, *keys[number]))
-                                      acceptances[number] = drive->acceptance;
-                              }
-                              judge(drives, health, scope, &acceptances, judged);
-                              for (int number = 0; number < driveTableSize; ++number) {
-                                  if (!keys[number]) continue;
-                                  samples[number].status = sampleStatus(judged.verdicts[number].status);
-                                  recordSample(history, *keys[number], samples[number]);
-                              }
+                          recording->now, [&](History& history) {
+                              outcome.accepted = judgeAgainst(history, {drives, health, scope, *recording, keys},
+                                                              HistoryUse::Record, judged);
                               judgedWithMemory = true;
                           });
-    if (!judgedWithMemory) judge(drives, health, scope, nullptr, judged);
+    if (!judgedWithMemory) {
+        std::optional<History> read = readHistoryFile(recording->files, recording->path);
+        History nothing;
+        judgeAgainst(read ? *read : nothing, {drives, health, scope, *recording, keys}, HistoryUse::Read, judged);
+    }
     for (int number = 0; judgedWithMemory && number < driveTableSize; ++number)
-        if (keys[number])
+        if (keys[number] && health[number].source != HealthSource::None)
             if (const DriveHistory* drive = findDrive(update.history, *keys[number]))
                 judged.histories[number] = summaryOf(*drive);
     outcome.status = update.status;
@@ -107,6 +169,8 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
 void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
                          const HistoryRecording*, DriveJudgements& judged) {
     judged.history.reset();
+    judged.previous.fill(std::nullopt);
+    judged.recalled.fill(std::nullopt);
     judge(drives, health, scope, nullptr, judged);
 }
 

@@ -33,7 +33,12 @@ struct HistoryRecording {
     UtcSeconds now = 0;
     AcceptScope accept = AcceptScope::None;
     int acceptDrive = 0;  // the drive number, for OneDrive
+    // The window's: a drive whose health could not be read is judged by its newest sample.
+    bool recallUnread = false;
 };
+
+// How old a sample may be to stand in for a drive whose health could not be read.
+inline constexpr UtcSeconds recallSeconds = 7 * 24 * 60 * 60;
 
 // A drive's history after the refresh recorded it.
 struct HistorySummary {
@@ -46,6 +51,7 @@ struct HistorySummary {
 // How the recording went: the update's status and error, a damaged or foreign file set aside,
 // and whether an acceptance asked for found a drive to accept.
 struct HistoryOutcome {
+    std::string path;  // the history file
     HistoryUpdateStatus status = HistoryUpdateStatus::NotWritten;
     std::uint32_t error = 0;
     std::string reason;  // a newer version's, or a damaged file's that could not be set aside
@@ -61,6 +67,12 @@ struct DriveJudgements {
     std::array<CautionJudgement, driveTableSize> cautions{};                // by drive number
     std::array<std::optional<HistorySummary>, driveTableSize> histories{};  // drives recorded
     std::optional<HistoryOutcome> history;                                  // none: nothing recorded
+    // Each drive's newest sample before this refresh, what its growth is told against.
+    std::array<std::optional<HealthSample>, driveTableSize> previous{};
+    // With recallUnread: the sample of the last 7 days that stands in for a drive whose
+    // health could not be read (a standard user's ATA drive), and judged it.
+    std::array<std::optional<HealthSample>, driveTableSize> recalled{};
+    UtcSeconds judgedAt = 0;  // the recording's time, which the recalled samples' ages count from
 };
 
 // The history's key of a drive whose identity was read: its name and serial number; none
@@ -69,7 +81,10 @@ std::optional<DriveKey> historyKey(const DriveRecord& record);
 
 // Judges the listed drives into `judged` against what was accepted of them (nothing, without a
 // recording), and with a recording adds a sample for each drive whose health was read and has
-// a key. When the history cannot be read, the drives are judged with nothing accepted.
+// a key. When the history cannot be updated (its lock or file refused), the drives are judged
+// against what could be read of it without the lock, else with nothing accepted. With
+// recallUnread, a listed drive whose health was not read and whose newest sample is at most
+// recallSeconds old is judged no better than that sample's status.
 void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
                       const HistoryRecording* recording, DriveJudgements& judged);
 // The same with nothing accepted and nothing recorded, whatever the recording says.

@@ -7,6 +7,7 @@
 #include "probe/drive_texts.h"
 #include "probe/health_probe.h"
 #include "probe/saved_replies.h"
+#include "refresh/history_place.h"
 #include "refresh/refresh.h"
 #include "report/report_arguments.h"
 #include "report/report_json.h"
@@ -38,50 +39,23 @@ ReportOutcome refused(ReportFormat format, const std::string& problem, const std
             std::string(programName) + ": " + problem + '\n' + after, badArgumentsExitCode};
 }
 
-// The file's name without its folder.
-std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
-
 // Where this run records, or why it records nothing.
-struct HistoryPlace {
+struct ReportHistory {
     std::optional<HistoryRecording> recording;
     std::string problem;
 };
 
-HistoryPlace historyPlace(const ReportOptions& options, ReportPorts& ports, const std::string& utcTime) {
+ReportHistory reportHistory(const ReportOptions& options, ReportPorts& ports, const std::string& utcTime) {
     const bool records = options.replayFolder.empty() || !options.historyFile.empty();
     if (!records) return {};
     const std::optional<UtcSeconds> now = parseUtcTime(utcTime);
     if (!now) return {std::nullopt, "the health history was not recorded: the time '" + utcTime + "' is unreadable"};
-    std::string path = options.historyFile;
-    std::string lockPath = path + ".lock";
-    if (path.empty()) {
-        if (!prepareSettingsFolders(ports.historyFiles, ports.settingsFolder))
-            return {std::nullopt, "the health history was not recorded: there is no folder " + ports.settingsFolder};
-        if (const std::optional<std::string> folder =
-                untrustedSettingsFolder(ports.historyFiles, ports.settingsFolder, ports.elevated))
-            return {std::nullopt, "the health history was not recorded: another user could have redirected " + *folder};
-        const std::string folder = settingsFolders(ports.settingsFolder)[1];
-        path = folder + '\\' + historyFileName;
-        lockPath = folder + '\\' + historyLockName;
-    }
-    return {HistoryRecording{ports.historyFiles, ports.historyLock, ports.pause, path, lockPath, *now, options.accept,
-                             options.acceptDrive},
+    HistoryPlace place{options.historyFile, options.historyFile + ".lock", {}};
+    if (place.path.empty()) place = historyBesideSettings(ports.historyFiles, ports.settingsFolder, ports.elevated);
+    if (!place.problem.empty()) return {std::nullopt, "the health history was not recorded: " + place.problem};
+    return {HistoryRecording{ports.historyFiles, ports.historyLock, ports.pause, place.path, place.lockPath, *now,
+                             options.accept, options.acceptDrive},
             {}};
-}
-
-std::string notRecordedWhy(const HistoryOutcome& outcome, const SystemMessages& messages) {
-    const std::string system = systemErrorText(outcome.error, messages);
-    switch (outcome.status) {
-        case HistoryUpdateStatus::LockBusy: return "another program held its lock";
-        case HistoryUpdateStatus::LockFailed: return "its lock could not be taken: " + system;
-        case HistoryUpdateStatus::Unreadable: return "it could not be read: " + system;
-        case HistoryUpdateStatus::NewerVersion: return "a newer program wrote it (" + outcome.reason + ")";
-        case HistoryUpdateStatus::SetAsideFailed:
-            return "it is damaged (" + outcome.reason + ") and could not be set aside: " + system;
-        case HistoryUpdateStatus::NotWritten: return "it could not be written: " + system;
-        case HistoryUpdateStatus::Written: break;
-    }
-    return {};
 }
 
 // What became of the history, told once as problems of the run.
@@ -89,10 +63,8 @@ void addHistoryProblems(Report& report, const HistoryRecording& recording, const
                         const SystemMessages& messages) {
     const std::string name = "the health history " + fileNameOf(recording.path);
     if (const std::optional<SetAsideFile>& aside = outcome.setAside) {
-        const std::string what = aside->status == HistoryFileStatus::Foreign ? "was no Kestrine history"
-                                                                             : "was damaged (" + aside->reason + ")";
-        addRunProblem(report,
-                      name + ' ' + what + " and set aside as " + fileNameOf(aside->path) + "; recording started again");
+        addRunProblem(report, name + ' ' + setAsideWhat(*aside) + " and set aside as " + fileNameOf(aside->path) +
+                                  "; recording started again");
     }
     if (outcome.status != HistoryUpdateStatus::Written)
         addRunProblem(report, name + " was not recorded: " + notRecordedWhy(outcome, messages));
@@ -159,8 +131,8 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
     }
 
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
-    const HistoryPlace history = historyPlace(options, ports, utcTime);
-    Refresh refresh(*devices, ports.volumes, reportHealthReads, judgeWithHistory);
+    const ReportHistory history = reportHistory(options, ports, utcTime);
+    Refresh refresh(*devices, ports.volumes, allHealthReads, judgeWithHistory);
     Report report;
     refresh.run(
         thresholds.record,

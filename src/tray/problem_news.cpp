@@ -23,14 +23,14 @@ ProblemNews ProblemWatch::update(const std::vector<WatchedItem>& now) {
     return news;
 }
 
-std::string notificationText(const std::vector<WatchedItem>& appeared) {
+std::string notificationText(const std::vector<std::string>& lines) {
     std::string text;
-    const std::size_t shown = std::min(appeared.size(), notificationLines);
+    const std::size_t shown = std::min(lines.size(), notificationLines);
     for (std::size_t i = 0; i < shown; ++i) {
         if (i > 0) text += '\n';
-        text += appeared[i].line;
+        text += lines[i];
     }
-    if (appeared.size() > shown) text += "\nand " + std::to_string(appeared.size() - shown) + " more";
+    if (lines.size() > shown) text += "\nand " + std::to_string(lines.size() - shown) + " more";
     return text;
 }
 

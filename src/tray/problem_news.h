@@ -45,8 +45,8 @@ private:
     std::vector<ProblemKey> lastProblems_;
 };
 
-// The notification's text: one line per new problem, at most `notificationLines`, then
-// "and N more". Empty when nothing is new.
-std::string notificationText(const std::vector<WatchedItem>& appeared);
+// The notification's text: one line per piece of news (a new problem's, a grown count's), at
+// most `notificationLines`, then "and N more". Empty when nothing is new.
+std::string notificationText(const std::vector<std::string>& lines);
 
 }  // namespace kestrine

@@ -36,4 +36,12 @@ LogEvent settingsFolderRefused(const std::string& folder) {
     return {EventType::Error, settingsFolderRefusedEvent, {folder}};
 }
 
+LogEvent historyNotRecorded(const std::string& historyPath, const std::string& why) {
+    return {EventType::Warning, historyNotRecordedEvent, {historyPath, why}};
+}
+
+LogEvent historySetAside(const std::string& historyPath, const std::string& what, const std::string& asidePath) {
+    return {EventType::Warning, historySetAsideEvent, {historyPath, what, asidePath}};
+}
+
 }  // namespace kestrine

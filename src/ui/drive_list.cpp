@@ -7,7 +7,19 @@
 
 namespace kestrine {
 
-void refillDriveList(const DriveTable& drives, const HealthTable& health, ListControl& list) {
+int driveImage(const DriveRecord& drive, const DriveHealth& health, const DriveVerdict& verdict, bool recalled) {
+    IndicatorLevel level = indicatorLevel(drive, health);
+    if (verdict.status == DriveStatus::Failing)
+        level = IndicatorLevel::FailurePredicted;
+    else if (verdict.status == DriveStatus::Caution)
+        level = IndicatorLevel::Caution;
+    else if (recalled)
+        level = IndicatorLevel::Ok;
+    return static_cast<int>(level);
+}
+
+void refillDriveList(const DriveTable& drives, const HealthTable& health, ListControl& list,
+                     const DriveJudgements& judged) {
     ListSync sync(list);
     for (int number = 0; number < driveTableSize; ++number) {
         const DriveRecord& drive = drives[number];
@@ -16,10 +28,10 @@ void refillDriveList(const DriveTable& drives, const HealthTable& health, ListCo
             sync.drop(number);
             continue;
         }
-        const IndicatorLevel level = indicatorLevel(drive, health[number]);
         // Another device at the same number must not keep the old device's name; a drive whose
         // identity query fails keeps the name it was listed with.
-        sync.keep(number, driveLabel(number, drive.identityError, drive.displayName), driveImage(level),
+        sync.keep(number, driveLabel(number, drive.identityError, drive.displayName),
+                  driveImage(drive, health[number], judged.verdicts[number], judged.recalled[number].has_value()),
                   drive.identityError == 0);
     }
 }

@@ -1,5 +1,6 @@
 #include "ui/drive_panel.h"
 
+#include "history/utc_time.h"
 #include "probe/drive_texts.h"
 
 namespace kestrine {
@@ -12,14 +13,34 @@ const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list
     return &drives[static_cast<std::size_t>(number)];
 }
 
-DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages) {
+namespace {
+
+constexpr Color amberColor = 0x0070C0;
+
+// The SMART status a recalled sample stands in for.
+StateLook recalledLook(SampleStatus status) {
+    switch (status) {
+        case SampleStatus::Caution: return {"Caution", "caution", amberColor};
+        case SampleStatus::Failing: return stateLook(SmartState::FailurePredicted);
+        case SampleStatus::Ok: break;
+    }
+    return stateLook(SmartState::Ok);
+}
+
+}  // namespace
+
+DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages,
+                                const DriveJudgements& judged) {
     DrivePanelTexts texts{"None Selected", "...", "...", "...", "...", "..."};
     if (drive == nullptr || !hasDetails(*drive)) return texts;
 
+    const auto number = static_cast<std::size_t>(drive->driveNumber);
+    const std::optional<HealthSample>& recalled = judged.recalled[number];
     const StateLook& spf = stateLook(spfState(*drive));
-    const StateLook& smart = stateLook(smartState(*drive, health[static_cast<std::size_t>(drive->driveNumber)]));
+    const StateLook smart = recalled ? recalledLook(recalled->status) : stateLook(smartState(*drive, health[number]));
     texts.spfStatus = spf.text;
     texts.smartStatus = smart.text;
+    if (recalled) texts.smartStatus += " (" + readAgoText(judged.judgedAt - recalled->time) + ')';
     texts.stateColors = true;
     texts.spfColor = spf.color;
     texts.smartColor = smart.color;

@@ -7,6 +7,7 @@
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
 #include "probe/drive_texts.h"
+#include "refresh/history_recording.h"
 #include "ui/list_control.h"
 
 namespace kestrine {
@@ -32,6 +33,9 @@ const DriveRecord* markedDrive(const DriveTable& drives, const ListControl& list
 // the one of its number in `health`. A drive without details shows "None Selected"
 // and "..."; a drive whose identity query failed shows "Cannot Read - " and the system
 // message in serial, bus and fixed/removable.
-DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages);
+// A drive judged by a recalled sample shows that sample's status with its age as its SMART
+// status: "Ok (read 3 hours ago)", "Caution (read 2 days ago)".
+DrivePanelTexts drivePanelTexts(const DriveRecord* drive, const HealthTable& health, const SystemMessages& messages,
+                                const DriveJudgements& judged = {});
 
 }  // namespace kestrine

@@ -2,11 +2,16 @@
 // What the window makes of one refresh and of a moved list mark, over its ports: both lists,
 // both property panels, the countdown's restart, the overall state in the small window icon
 // and the tray's picture and tooltip, bringing a minimised window back when a problem count
-// grows, the notification of new problems and an event for every change. The window, the
-// native soak and the core benchmark all render through it.
+// grows, the notification of new problems and of caution counts that grew, an event for every
+// change, and what became of the health history. The window, the native soak and the core
+// benchmark all render through it.
 #include <cstdint>
 
+#include <string>
+#include <vector>
 #include "probe/device_port.h"
+
+#include "refresh/caution_news.h"
 #include "refresh/refresh.h"
 #include "settings/message_sink.h"
 #include "settings/settings_record.h"
@@ -66,20 +71,25 @@ public:
     void followMarks();
     void updateDrivePanel();
     void updateVolumePanel();
+    // The health history at `path` was not recorded: said by one event in the program's run.
+    void historyNotRecorded(const std::string& path, const std::string& why);
 
     StateIcons icons;  // set once the window has loaded them
 
 private:
     const RefreshResult& shown() const;
     void applyStatus(const StatusDecision& status);
-    void tellWhatIsNew(const ProblemNews& news);
+    void tellWhatIsNew(const ProblemNews& news, const std::vector<CautionNews>& cautions);
+    void tellHistory(const HistoryOutcome& outcome);
 
     RefreshPresenterPorts ports_;
     const RefreshResult* shown_ = nullptr;  // the last result presented
     StatusTracker status_;                  // the problem counts of the last refresh, for the overall state
     ProblemWatch problemWatch_;
+    CautionWatch cautionWatch_;
     int lastDriveSelection_ = -1;
     int lastVolumeSelection_ = -1;
+    bool historyFailureTold_ = false;
 };
 
 }  // namespace kestrine

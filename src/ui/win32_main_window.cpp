@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "history/history_store.h"
-#include "probe/health_log_verdict.h"
+#include "probe/health_probe.h"
+#include "refresh/history_place.h"
 #include "resource.h"
 #include "tray/start_option.h"
 #include "tray/status_events.h"
@@ -48,6 +49,9 @@ const MessageEntry<MainWindow> MainWindow::messageTable[] = {
     notifyEntry(IDC_DRIVE_LIST, LVN_ITEMACTIVATE, &MainWindow::OnDriveListActivate),
     commandEntry(ID_DRIVE_HEALTH_DETAILS, &MainWindow::showHealthDetails),
     commandEntry(IDC_ENTER_SINK, &MainWindow::openFocusedDrive),
+    notifyEntry(IDC_DRIVE_LIST, NM_RCLICK, &MainWindow::OnDriveListRightClick),
+    messageEntry(WM_CONTEXTMENU, &MainWindow::OnContextMenu),
+    commandEntry(ID_DRIVE_ACCEPT_HEALTH, &MainWindow::acceptHealth),
     messageEntry(WM_TIMER, &MainWindow::OnTimer),
     commandEntry(ID_HELP_ABOUT, &MainWindow::showAbout),
     commandEntry(ID_FILE_EXIT, &MainWindow::exit),
@@ -70,10 +74,13 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       application_(std::move(application)),
       systemMessages_(ports.systemMessages),
       eventLog_(ports.eventLog),
+      files_(ports.files),
+      pause_(ports.pause),
+      historyLock_(ports.historyLock),
+      settingsFolder_(ports.settingsFolder),
+      elevated_(ports.elevated),
       settings_(ports.files, *this, ports.pause, ports.settingsFolder, ports.elevated),
-      historyFiles_(ports.files),
-      historyPath_(settingsFolders(ports.settingsFolder)[1] + '\\' + historyFileName),
-      refresh_(ports.devices, ports.volumes, windowHealthReads),
+      refresh_(ports.devices, ports.volumes, allHealthReads, judgeWithHistory),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell),
@@ -351,7 +358,10 @@ void MainWindow::showHealthDetails() {
     if (drive == nullptr) return;
     const int number = drive->driveNumber;
     HealthWindow(resources(), [this, number] {
-        return healthView(refresh_.result(), number, readHistoryFile(historyFiles_, historyPath_), nullptr);
+        const RefreshResult& result = refresh_.result();
+        const std::optional<HealthSample>& recalled = result.recalled[static_cast<std::size_t>(number)];
+        return healthView(result, number, readHistoryFile(files_, historyFilePath(settingsFolder_)).value_or(History{}),
+                          recalled ? &*recalled : nullptr);
     }).runModal(hwnd());
 }
 

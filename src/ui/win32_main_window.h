@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "history/history_lock.h"
 #include "probe/device_port.h"
 #include "refresh/refresh.h"
 #include "settings/file_store.h"
@@ -37,7 +38,10 @@ struct MainWindowPorts {
     SystemMessages& systemMessages;
     VolumeSource& volumes;
     FileStore& files;
-    Pause& pause;  // between tries of a settings file in use
+    Pause& pause;  // between tries of a settings file in use, and of the history's lock
+    // Writers of the health history, "KSTMH.dat" beside the settings file, take turns under it;
+    // the history's file goes through `files`, with the settings folders' access list.
+    HistoryLock& historyLock;
     NotifyShell& notifyShell;
     EventLog& eventLog;
     std::string settingsFolder;  // the folder that holds "VTN\KSTM\KSTMC.dat"
@@ -76,6 +80,7 @@ private:
     Reply OnEndSession(WPARAM wParam, LPARAM lParam);
     Reply OnTrayNotify(WPARAM wParam, LPARAM lParam);
     Reply OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    Reply OnContextMenu(WPARAM wParam, LPARAM lParam);
 
     void startSettings();
     void saveSettings();
@@ -86,9 +91,16 @@ private:
     void showAbout();
     void showNotes();
 
-    // The tick, and the refresh with what the presenter writes into the window.
+    // The tick, and the refresh with what the presenter writes into the window. Every refresh
+    // judges with the health history and records into it, accepting what `accept` names.
     void tick();
     void refresh();
+    void refreshAccepting(AcceptScope accept, int acceptDrive);
+    // The drive list's context menu at a point on the screen, and its "Accept Current Health",
+    // which acts on the marked drive (also when the health window sends it).
+    LRESULT OnDriveListRightClick(const NMHDR&);
+    void showDriveMenu(POINT screen);
+    void acceptHealth();
     void toggleAutoRefresh();
     void listsInStep() override;
     void showDrivePanel(const DrivePanelTexts& texts) override;
@@ -118,9 +130,13 @@ private:
     ApplicationInfo application_;
     SystemMessages& systemMessages_;
     EventLog& eventLog_;
+    FileStore& files_;
+    Pause& pause_;
+    HistoryLock& historyLock_;
+    std::string settingsFolder_;
+    bool elevated_;
+    std::string historyProblem_;  // why the last refresh could not record, when it was the place
     SettingsStore settings_;
-    FileReader& historyFiles_;  // the health window reads the history through it
-    std::string historyPath_;
     Refresh refresh_;
     UniqueIcon programIcon_;       // the big icon, and the picture of the minimised window
     UniqueIcon programSmallIcon_;  // the title bar's until the overall state first changes

@@ -1,8 +1,12 @@
-// The main window's tick, refresh, both property panels and the threshold controls.
+// The main window's tick, refresh, both property panels, the drive list's context menu and the
+// threshold controls.
 #include "ui/win32_main_window.h"
 
 #include <commctrl.h>
 
+#include "platform/win32_utc_clock.h"
+#include "refresh/caution_news.h"
+#include "refresh/history_place.h"
 #include "resource.h"
 #include "ui/volume_panel.h"
 
@@ -24,13 +28,72 @@ void MainWindow::tick() {
     if (plan.refresh) refresh();
 }
 
+void MainWindow::refresh() { refreshAccepting(AcceptScope::None, 0); }
+
 // The hourglass shows from the probe until the presenter has both lists in step. A refresh
-// asked for while one runs (from a message box inside it) is refused without one.
-void MainWindow::refresh() {
+// asked for while one runs (from a message box inside it) is refused without one. The
+// history's place is looked at each time: the settings folders may be made, or taken over,
+// while the program runs.
+void MainWindow::refreshAccepting(AcceptScope accept, int acceptDrive) {
     if (refresh_.running()) return;
     wait_.emplace();
-    refresh_.run(settings_.working(), [this](const RefreshResult& result) { presenter_.present(result); });
+    const HistoryPlace place = historyBesideSettings(files_, settingsFolder_, elevated_);
+    historyProblem_ = place.problem;
+    const HistoryRecording recording{files_,   historyLock_, pause_,      place.path, place.lockPath,
+                                     utcNow(), accept,       acceptDrive, true};
+    refresh_.run(
+        settings_.working(), [this](const RefreshResult& result) { presenter_.present(result); },
+        place.problem.empty() ? &recording : nullptr);
+    if (!place.problem.empty()) presenter_.historyNotRecorded(place.path, place.problem);
     wait_.reset();
+}
+
+// The list has marked the drive under the pointer by now. Handled, so that the list sends no
+// WM_CONTEXTMENU after it.
+LRESULT MainWindow::OnDriveListRightClick(const NMHDR&) {
+    presenter_.updateDrivePanel();
+    const DWORD at = GetMessagePos();
+    showDriveMenu({static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
+    return TRUE;
+}
+
+// Shift+F10 or the menu key on the drive list (the position -1, -1): the menu opens at the
+// marked drive. A click was answered as NM_RCLICK.
+Reply MainWindow::OnContextMenu(WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) != driveList_.handle()) return std::nullopt;
+    const int mark = driveList_.selectionMark();
+    if (lParam != -1 || mark < 0) return 0;
+    RECT item{};
+    item.left = LVIR_LABEL;
+    if (SendMessageA(driveList_.handle(), LVM_GETITEMRECT, static_cast<WPARAM>(mark),
+                     reinterpret_cast<LPARAM>(&item)) == FALSE)
+        return 0;
+    POINT at{item.left, item.bottom};
+    ClientToScreen(driveList_.handle(), &at);
+    showDriveMenu(at);
+    return 0;
+}
+
+void MainWindow::showDriveMenu(POINT screen) {
+    if (markedDrive(refresh_.result().drives, driveList_) == nullptr) return;
+    const UniqueMenu menu(LoadMenuA(resources(), MAKEINTRESOURCEA(IDR_DRIVE_MENU)));
+    if (!menu) return;
+    TrackPopupMenu(GetSubMenu(menu.get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+}
+
+// The accepted values are the ones this refresh reads, taken in the same locked update. A
+// history that could not take them is said plainly, and nothing is claimed accepted.
+void MainWindow::acceptHealth() {
+    const DriveRecord* marked = markedDrive(refresh_.result().drives, driveList_);
+    if (marked == nullptr || refresh_.running()) return;
+    const int number = marked->driveNumber;
+    refreshAccepting(AcceptScope::OneDrive, number);
+    const RefreshResult& result = refresh_.result();
+    const std::string refusal = acceptRefusal(result, number, historyProblem_, systemMessages_);
+    if (refusal.empty())
+        eventLog_.report(healthAccepted(result, number));
+    else
+        show(refusal);
 }
 
 void MainWindow::toggleAutoRefresh() {

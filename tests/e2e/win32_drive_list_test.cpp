@@ -2,6 +2,10 @@
 // like to the user, and how a refresh carries changes in.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <vector>
+
+#include "history/history_file.h"
 #include "resource.h"
 #include "win32_polling.h"
 #include "win32_program_run.h"
@@ -11,6 +15,9 @@
 
 namespace kestrine::e2e {
 namespace {
+
+// The folder of the settings file, where the health history is kept.
+std::string historyFolder() { return settingsPath().substr(0, settingsPath().find_last_of('\\')); }
 
 class DriveList : public ::testing::Test {
 protected:
@@ -85,8 +92,10 @@ TEST_F(DriveList, FailedSmartQueryIsNotAFailure) {
 }
 
 // An NVMe drive refuses SMART commands: its SMART / Health log stands in, for a standard user
-// too, and a critical-warning bit turns it, the failing count and the icons to warning.
+// too, and a critical-warning bit turns it, the failing count and the icons to warning. A log
+// that cannot be read is stood in for by the history's sample of the refresh before.
 TEST_F(DriveList, NvmeDriveShowsItsHealthLogAsSmartStatus) {
+    DeleteFileA((historyFolder() + "\\KSTMH.dat").c_str());
     const std::string drive = "standard-user\n0 version-fails vendor=Fast product=\"Fast N1\" bus=17\n";
     start(drive + "0 nvme-log kelvin=310 spare=100 spare-threshold=10\n", 1);
     EXPECT_EQ(field(IDC_BUS), "NVMe");
@@ -101,11 +110,11 @@ TEST_F(DriveList, NvmeDriveShowsItsHealthLogAsSmartStatus) {
     ASSERT_TRUE(readIcons(run_->window(), icons));
     EXPECT_EQ(icons.small, IDI_DRIVE_WARNING);
 
-    refreshWith(drive);  // the log request refused
-    ASSERT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "No Data Available"; }));
-    EXPECT_EQ(items()[0].image, 1);
-    ASSERT_TRUE(readIcons(run_->window(), icons));
-    EXPECT_EQ(icons.small, IDI_OK);
+    // The log request refused: the sample the history holds from the refresh before stands in.
+    refreshWith(drive);
+    ASSERT_TRUE(
+        waitUntil([&] { return field(IDC_SMART_STATUS) == "Failure Predicted (read less than a minute ago)"; }));
+    EXPECT_EQ(items()[0].image, 2);
 }
 
 // A drive behind a USB bridge refuses the SMART requests: the SMART RETURN STATUS its bridge
@@ -208,6 +217,54 @@ TEST_F(DriveList, DriveAppearingLaterGoesToTheEndWithoutMovingTheSelection) {
     EXPECT_EQ(list[1].text, "Disk 0 - Late");
     EXPECT_TRUE(list[0].selected);
     EXPECT_EQ(field(IDC_DRIVE_NAME), "Early");
+}
+
+// Reallocated sectors nobody accepted put a drive in caution: the fourth picture of the strip.
+// Caution is no failure: the small icon stays ok and the panel keeps its texts.
+TEST_F(DriveList, ReallocatedSectorsShowTheCautionPicture) {
+    DeleteFileA((historyFolder() + "\\KSTMH.dat").c_str());
+    start(
+        "0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n"
+        "0 attribute id=5 flags=0x33 current=100 worst=100 raw=8 threshold=36\n"
+        "1 healthy product=Fine bus=11\n1 attribute id=5 flags=0x33 current=100 worst=100 raw=0 threshold=36\n",
+        2);
+    EXPECT_EQ(items()[0].image, 3);
+    EXPECT_EQ(items()[1].image, 1);
+    EXPECT_EQ(field(IDC_SMART_STATUS), "Ok");
+    scripted::IconDump icons;
+    ASSERT_TRUE(readIcons(run_->window(), icons));
+    EXPECT_EQ(icons.small, IDI_PROGRAM) << "the overall state stays ok";
+}
+
+// A standard user's window reads no SMART data: an administrator's sample of the drive in the
+// history, at most 7 days old, shows instead, with its age.
+TEST_F(DriveList, StandardUserSeesTheHistorysRecentSampleWithItsAge) {
+    FILETIME time{};
+    GetSystemTimeAsFileTime(&time);
+    const UtcSeconds now = static_cast<UtcSeconds>(
+        (ULARGE_INTEGER{{time.dwLowDateTime, time.dwHighDateTime}}.QuadPart / 10'000'000) - 11'644'473'600);
+    const auto plant = [&](UtcSeconds age, SampleStatus status) {
+        HealthSample sample;
+        sample.time = now - age;
+        sample.status = status;
+        sample.counts[0] = 70;
+        History history;
+        history.drives.push_back({DriveKey{"ACME X100", "Z10"}, sample.time, {}, {sample}});
+        const std::vector<std::uint8_t> bytes = serializeHistory(history);
+        std::ofstream(historyFolder() + "\\KSTMH.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    const std::string drive = "standard-user\n0 healthy vendor=ACME product=\"ACME X100\" serial=5A3130 bus=11\n";
+    plant(3 * 3600 + 600, SampleStatus::Caution);
+    start(drive, 1);
+    EXPECT_EQ(field(IDC_SMART_STATUS), "Caution (read 3 hours ago)");
+    EXPECT_EQ(items()[0].image, 3);
+
+    plant(8 * 24 * 3600, SampleStatus::Caution);
+    refreshWith(drive);
+    EXPECT_TRUE(waitUntil([&] { return field(IDC_SMART_STATUS) == "No Data Available"; }))
+        << "older than 7 days: not used";
+    EXPECT_EQ(items()[0].image, 1);
 }
 
 }  // namespace

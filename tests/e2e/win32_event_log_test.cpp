@@ -8,13 +8,18 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "history/history_file.h"
 #include "resource.h"
 #include "win32_polling.h"
 #include "win32_process.h"
 #include "win32_program_run.h"
+#include "win32_remote_list.h"
 #include "win32_scripted_drives.h"
 #include "win32_settings_file.h"
 
@@ -75,6 +80,7 @@ class BlockedSettingsFolder {
 public:
     BlockedSettingsFolder() : folder_(settingsPath().substr(0, settingsPath().find_last_of('\\'))) {
         DeleteFileA(settingsPath().c_str());
+        for (const char* history : {"\\KSTMH.dat", "\\KSTMH.lock"}) DeleteFileA((folder_ + history).c_str());
         RemoveDirectoryA(folder_.c_str());
         UniqueHandle(CreateFileA(folder_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     }
@@ -85,6 +91,16 @@ public:
 private:
     std::string folder_;
 };
+
+// The drive list's context menu, once the program shows it: Wine's popup menu window.
+HWND shownPopupMenu(DWORD processId) {
+    for (HWND window : topLevelWindows(processId)) {
+        char className[16] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (std::string(className) == "#32768" && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
 
 void refreshNow(ProgramRun& run) { SendMessageA(run.window(), WM_COMMAND, MAKEWPARAM(ID_REFRESH_DATA, 0), 0); }
 
@@ -163,6 +179,117 @@ TEST(EventLog, SettingsFileHeldByAnotherProgramIsNeverReplaced) {
         EXPECT_EQ(after, expected);
         EXPECT_EQ(printed(output.text(), "err", "KSTMC.dat\""), row.notReadEvents) << "no event 300 at exit";
     }
+}
+
+// Drive 0 with `reallocated` sectors (raw value of attribute 5).
+std::string reallocating(int reallocated) {
+    return "0 healthy vendor=WDC product=WD5000AAKS serial=5743 bus=11\n"
+           "0 attribute id=5 flags=0x33 current=100 worst=100 threshold=36 raw=" +
+           std::to_string(reallocated) + "\n";
+}
+
+std::string historyPath() { return settingsPath().substr(0, settingsPath().find_last_of('\\')) + "\\KSTMH.dat"; }
+
+// A count that grows between two refreshes is told once: a notification line and event 110
+// (a warning) with the drive, its model, serial number, the count, its value and the accepted
+// value; a refresh with the same value, or a restart, tells nothing again.
+TEST(EventLog, AGrowingCountIsToldOnceAsItGrows) {
+    Bytes settings = defaultSettings();
+    settings[defaultPercentAt] = 1;  // no volume in warning
+    ASSERT_TRUE(writeSettings(settings));
+    DeleteFileA(historyPath().c_str());
+    ScenarioFile drives(reallocating(8));
+    ErrorOutput output;
+    ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
+    ProgramRun run(support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog"));
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    EXPECT_TRUE(waitUntil([&] { return printed(output.text(), "warn", "L\"reallocated sectors\"") == 1; }));
+
+    drives.write(reallocating(70));
+    refreshNow(run);
+    EXPECT_TRUE(waitUntil([&] { return printed(output.text(), "warn", "L\"reallocated sectors\"") == 2; }));
+    EXPECT_EQ(printed(output.text(), "warn", "L\"70\""), 1);
+    EXPECT_EQ(printed(output.text(), "warn", "L\"WDC WD5000AAKS\""), 2);
+    EXPECT_EQ(printed(output.text(), "warn", "L\"none\""), 2);
+    std::string text;
+    EXPECT_TRUE(waitUntil([&] {
+        text = shownNotification("70 reallocated sectors");
+        return !text.empty();
+    }));
+    EXPECT_EQ(text, "Disk 0 - WDC WD5000AAKS: 70 reallocated sectors");
+
+    refreshNow(run);
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
+    ProgramRun again(support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog"));
+    ASSERT_TRUE(again.waitForFirstRefresh());
+    again.command(ID_FILE_EXIT);
+    ASSERT_TRUE(again.waitForExit(patientMs));
+    EXPECT_EQ(printed(output.text(), "warn", "L\"reallocated sectors\""), 2) << "told once, also after a restart";
+}
+
+// The drive list's context menu, opened by a right click or by the keyboard (Shift+F10 and the
+// menu key arrive as WM_CONTEXTMENU at -1, -1), accepts the drive's current health: the
+// caution picture turns back to the check mark, event 111 names what was accepted, and the
+// history file holds it.
+TEST(EventLog, AcceptingFromTheContextMenuQuietsTheDriveAndWritesEvent111) {
+    Bytes settings = defaultSettings();
+    settings[defaultPercentAt] = 1;
+    ASSERT_TRUE(writeSettings(settings));
+    DeleteFileA(historyPath().c_str());
+    ScenarioFile drives(reallocating(8));
+    ErrorOutput output;
+    ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
+    ProgramRun run(support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog"));
+    ASSERT_TRUE(run.waitForFirstRefresh());
+    const HWND list = run.control(IDC_DRIVE_LIST);
+    const auto image = [&] {
+        const std::vector<ListItem> items = readListItems(list);
+        return items.empty() ? -1 : items[0].image;
+    };
+    ASSERT_TRUE(waitUntil([&] { return image() == 3; }));
+
+    const struct {
+        const char* how;
+        int reallocated;
+    } ways[] = {{"right click", 8}, {"keyboard", 9}};
+    int accepted = 0;
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        if (way.reallocated != 8) {
+            drives.write(reallocating(way.reallocated));
+            refreshNow(run);
+            ASSERT_TRUE(waitUntil([&] { return image() == 3; }));
+        }
+        if (std::string(way.how) == "right click") {
+            ItemLayout layout;
+            ASSERT_TRUE(readItemLayout(list, 0, layout));
+            const LPARAM at = MAKELPARAM(layout.label.left + 4, (layout.label.top + layout.label.bottom) / 2);
+            PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+            PostMessageA(list, WM_RBUTTONUP, 0, at);
+        } else {
+            PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+        }
+        HWND menu = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return (menu = shownPopupMenu(run.processId())) != nullptr; }));
+        postKey(menu, VK_DOWN);  // the first item: "&Accept Current Health"
+        postKey(menu, VK_RETURN);
+        ++accepted;
+        EXPECT_TRUE(waitUntil([&] { return printed(output.text(), "trace", "reallocated sectors\"") == accepted; }));
+        EXPECT_TRUE(waitUntil([&] { return image() == 1; }));
+    }
+    EXPECT_EQ(printed(output.text(), "trace", "L\"9 reallocated sectors\""), 1);
+    EXPECT_EQ(printed(output.text(), "trace", "L\"WC\""), 2) << "the serial number, decoded";
+    std::ifstream history(historyPath(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(history)), {});
+    const ParsedHistory parsed = parseHistory(bytes);
+    ASSERT_EQ(parsed.status, HistoryFileStatus::Ok);
+    const DriveHistory* drive = findDrive(parsed.history, DriveKey{"WDC WD5000AAKS", "WC"});
+    ASSERT_NE(drive, nullptr);
+    ASSERT_TRUE(drive->acceptance.counts[0].has_value());
+    EXPECT_EQ(drive->acceptance.counts[0]->value, 9u);
+    run.command(ID_FILE_EXIT);
+    ASSERT_TRUE(run.waitForExit(patientMs));
 }
 
 }  // namespace

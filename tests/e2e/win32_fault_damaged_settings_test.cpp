@@ -4,6 +4,7 @@
 // stay as they were, without a message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -103,7 +104,9 @@ TEST_F(FaultDamagedSettings, MissingFileAndFoldersAreCreatedWithTheDefaultRecord
     startShowing("10");
     EXPECT_TRUE(settingsEqual(defaultSettings()));
     exitQuietly();
-    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"KSTMC.dat"});
+    std::vector<std::string> entries = folderEntries(folder);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"KSTMC.dat", "KSTMH.dat", "KSTMH.lock"})) << "and the health history";
 }
 
 TEST_F(FaultDamagedSettings, OddLengthFieldOrTrailingBytesAreReadAndLeftAlone) {
@@ -203,7 +206,7 @@ TEST_F(FaultDamagedSettings, FolderInPlaceOfTheFileStaysAndDefaultsAreUsed) {
     press(IDC_DEFAULT_UP);
     exitQuietly();
     EXPECT_TRUE(isFolder(settingsPath()));
-    EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    EXPECT_EQ(entriesBesideHistory(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
     EXPECT_TRUE(folderEntries(settingsPath()).empty());
 }
 
@@ -216,7 +219,7 @@ TEST_F(FaultDamagedSettings, ReadOnlyFileIsReadButNeverWritten) {
     exitQuietly();
     EXPECT_TRUE(settingsEqual(seven));
     EXPECT_NE(GetFileAttributesA(settingsPath().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    EXPECT_EQ(entriesBesideHistory(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
 }
 
 TEST_F(FaultDamagedSettings, ReadOnlyUnreadableFileStaysAndDefaultsAreUsed) {
@@ -227,7 +230,7 @@ TEST_F(FaultDamagedSettings, ReadOnlyUnreadableFileStaysAndDefaultsAreUsed) {
     startShowing("10");
     exitQuietly();
     EXPECT_TRUE(settingsEqual(versionTwo));
-    EXPECT_EQ(folderEntries(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
+    EXPECT_EQ(entriesBesideHistory(settingsFolder()), std::vector<std::string>{"KSTMC.dat"});
 }
 
 TEST_F(FaultDamagedSettings, FileInPlaceOfTheFolderStaysAndDefaultsAreUsed) {

@@ -1,5 +1,6 @@
 #include "win32_fault_probes.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -29,6 +30,13 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
         names.push_back(entry.path().filename().string());
+    return names;
+}
+
+std::vector<std::string> entriesBesideHistory(const std::string& folder) {
+    std::vector<std::string> names = folderEntries(folder);
+    std::erase_if(names, [](const std::string& name) { return name == "KSTMH.dat" || name == "KSTMH.lock"; });
+    std::sort(names.begin(), names.end());
     return names;
 }
 

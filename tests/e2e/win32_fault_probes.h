@@ -20,6 +20,8 @@ std::string messageBoxText(HWND box);
 std::string settingsFolder();
 // The names in a folder, "." and ".." left out; empty when it cannot be listed.
 std::vector<std::string> folderEntries(const std::string& folder);
+// The same, sorted, without the health history the window records beside the settings file.
+std::vector<std::string> entriesBesideHistory(const std::string& folder);
 bool isFolder(const std::string& path);
 // Clears the read-only flag and deletes the file, or removes the (empty) folder.
 void removePath(const std::string& path);

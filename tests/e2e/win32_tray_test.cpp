@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -191,20 +190,6 @@ TEST(StatusIndication, FailingDriveBringsAMinimizedWindowBack) {
     drives.write("0 failing-spf\n");
     run.command(ID_REFRESH_DATA);
     EXPECT_TRUE(waitUntil([&] { return !IsIconic(run.window()); }));
-}
-
-// Wine's notification area draws a notification as a balloon: a tooltip window of its own in
-// the virtual desktop, whose text is the notification's. The text of the shown one that
-// holds `part`, or nothing.
-std::string shownNotification(const std::string& part) {
-    for (HWND window : topLevelWindows(0)) {
-        char className[64] = {};
-        GetClassNameA(window, className, sizeof className);
-        if (lstrcmpiA(className, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) continue;
-        const std::string text = ProgramRun::windowText(window);
-        if (text.find(part) != std::string::npos) return text;
-    }
-    return "";
 }
 
 // A picture of it is left beside the test programs as notification.bmp, for the README.

@@ -198,8 +198,8 @@ TEST_F(HistoryStore, TwoWritersAtOnceLoseNoSample) {
     EXPECT_EQ(fileHistory(), both);
 }
 
-// The health window reads the history without the lock and changes nothing: a file it cannot
-// trust whole, or cannot read, is no history; the file stays as it is.
+// A reader without the lock (the health window, a window that may not lock) changes nothing:
+// a file it cannot trust whole, or cannot read, gives none; a missing one an empty history.
 TEST_F(HistoryStore, AReaderTakesATrustedFileWholeAndNothingElse) {
     const History written = historyOf(disk, {sampleAt(now - 7200, 8), sampleAt(now - 3600, 9)});
     files.files[path] = serializeHistory(written);
@@ -208,16 +208,16 @@ TEST_F(HistoryStore, AReaderTakesATrustedFileWholeAndNothingElse) {
     Bytes damaged = files.files[path];
     damaged[20] ^= 0x01;
     files.files[path] = damaged;
-    EXPECT_TRUE(readHistoryFile(files, path).drives.empty()) << "damaged";
+    EXPECT_EQ(readHistoryFile(files, path), std::nullopt) << "damaged";
     EXPECT_EQ(files.files.at(path), damaged) << "left as it is, not set aside";
     EXPECT_EQ(files.files.size(), 1u);
 
     files.files[path] = serializeHistory(written);
     files.failReads = true;
-    EXPECT_TRUE(readHistoryFile(files, path).drives.empty()) << "unreadable";
+    EXPECT_EQ(readHistoryFile(files, path), std::nullopt) << "unreadable";
     files.failReads = false;
     files.files.clear();
-    EXPECT_TRUE(readHistoryFile(files, path).drives.empty()) << "missing";
+    EXPECT_EQ(readHistoryFile(files, path), History{}) << "missing";
 }
 
 }  // namespace

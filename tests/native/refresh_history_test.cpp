@@ -13,7 +13,6 @@
 #include "fakes/fake_history_lock.h"
 #include "fakes/fake_volume_source.h"
 #include "history/history_file.h"
-#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "refresh/refresh.h"
 #include "scripted_device_port.h"
@@ -44,10 +43,11 @@ protected:
     void TearDown() override { std::filesystem::remove(scenarioPath); }
 
     const RefreshResult& run(int reallocated, UtcSeconds time, AcceptScope accept = AcceptScope::None,
-                             int acceptDrive = 0) {
+                             int acceptDrive = 0, bool recallUnread = false) {
         std::ofstream(scenarioPath, std::ios::binary) << drives(reallocated);
         testing::FakeHistoryLock lock(lockFile);
-        const HistoryRecording recording{files, lock, pause, path, folder + "\\KSTMH.lock", time, accept, acceptDrive};
+        const HistoryRecording recording{files, lock,   pause,       path,        folder + "\\KSTMH.lock",
+                                         time,  accept, acceptDrive, recallUnread};
         EXPECT_TRUE(refresh.run(
             thresholds, [](const RefreshResult&) {}, &recording));
         return refresh.result();
@@ -58,7 +58,7 @@ protected:
     scripted::ScriptedDevicePort devices{scenarioPath};
     testing::FakeVolumeSource volumes;
     SettingsRecord thresholds = defaultSettings();
-    Refresh refresh{devices, volumes, reportHealthReads, judgeWithHistory};
+    Refresh refresh{devices, volumes, allHealthReads, judgeWithHistory};
     testing::FakeFileStore files;
     testing::FakeLockFile lockFile;
     testing::CountingPause pause;
@@ -144,19 +144,65 @@ TEST_F(RefreshHistory, ADamagedFileIsSetAsideAndNamedOnce) {
     EXPECT_FALSE(run(8, now + 60).history->setAside.has_value());
 }
 
-TEST_F(RefreshHistory, AHistoryThatCannotBeUpdatedJudgesWithNothingAccepted) {
+// A lock refused (a standard user's copy) still judges against the file read without it, and
+// accepts and records nothing; a file that cannot be read at all judges with nothing accepted.
+TEST_F(RefreshHistory, AHistoryThatCannotBeUpdatedJudgesAgainstWhatCouldBeRead) {
     run(8, now, AcceptScope::AllDrives);
     lockFile.failingError = 33;
-    const RefreshResult& locked = run(8, now + 60, AcceptScope::AllDrives);
+    const RefreshResult& locked = run(9, now + 60, AcceptScope::AllDrives);
     EXPECT_EQ(locked.history->status, HistoryUpdateStatus::LockFailed);
     EXPECT_EQ(locked.history->error, 33u);
     EXPECT_FALSE(locked.history->accepted);
-    EXPECT_EQ(locked.verdicts[0].reasons, std::vector<std::string>{"reallocated sectors: 8"});
+    EXPECT_EQ(locked.verdicts[0].reasons, std::vector<std::string>{"reallocated sectors: 9, 8 accepted"});
+    EXPECT_EQ(locked.previous[0]->counts[0], 8u);
     EXPECT_FALSE(locked.histories[0].has_value());
+    EXPECT_EQ(findDrive(fileHistory(), diskA)->samples.size(), 1u) << "nothing recorded";
     lockFile.failingError = 0;
     files.failReads = true;
     EXPECT_EQ(run(8, now + 120).history->status, HistoryUpdateStatus::Unreadable);
     EXPECT_EQ(refresh.result().verdicts[0].status, DriveStatus::Caution);
+}
+
+// Drive 1, whose SMART reads are refused, is judged by its newest sample when the window asks
+// for it and the sample is at most 7 days old; the report (no recall) judges it as it reads it.
+TEST_F(RefreshHistory, AnUnreadDriveIsJudgedByItsNewestSampleOfTheLastSevenDays) {
+    const DriveKey diskB{"ACME B", "SNB1"};
+    constexpr UtcSeconds day = 24 * 60 * 60;
+    const struct {
+        UtcSeconds age;
+        SampleStatus status;
+        bool recall;
+        DriveStatus judged;
+        const char* reason;
+    } rows[] = {
+        {3 * 60 * 60, SampleStatus::Caution, true, DriveStatus::Caution, "in caution when read 3 hours ago"},
+        {7 * day, SampleStatus::Failing, true, DriveStatus::Failing, "failing when read 7 days ago"},
+        {7 * day + 1, SampleStatus::Failing, true, DriveStatus::Ok, nullptr},
+        {-60, SampleStatus::Failing, true, DriveStatus::Ok, nullptr},  // from the future: not trusted
+        {60, SampleStatus::Ok, true, DriveStatus::Ok, nullptr},
+        {60, SampleStatus::Failing, false, DriveStatus::Ok, nullptr},
+    };
+    for (const auto& row : rows) {
+        History planted;
+        HealthSample older;
+        older.time = now - row.age - 3600;
+        older.status = SampleStatus::Ok;
+        HealthSample newest = older;
+        newest.time = now - row.age;
+        newest.status = row.status;
+        newest.counts[0] = 70;
+        planted.drives.push_back({diskB, newest.time, {}, {older, newest}});
+        files.files[path] = serializeHistory(planted);
+        const RefreshResult& result = run(0, now, AcceptScope::None, 0, row.recall);
+        const bool used = row.recall && row.age >= 0 && row.age <= 7 * day;
+        EXPECT_EQ(result.recalled[1], used ? std::optional(newest) : std::nullopt) << row.age;
+        EXPECT_EQ(result.judgedAt, now);
+        EXPECT_EQ(result.verdicts[1].status, row.judged) << row.age;
+        EXPECT_EQ(result.failingDriveCount, row.judged == DriveStatus::Failing ? 1 : 0) << row.age;
+        EXPECT_EQ(result.verdicts[1].reasons,
+                  row.reason ? std::vector<std::string>{row.reason} : std::vector<std::string>{});
+        EXPECT_EQ(findDrive(fileHistory(), diskB)->samples.size(), 2u) << "an unread drive gets no sample";
+    }
 }
 
 TEST_F(RefreshHistory, WithoutARecordingNothingIsReadOrWritten) {
@@ -165,9 +211,10 @@ TEST_F(RefreshHistory, WithoutARecordingNothingIsReadOrWritten) {
     EXPECT_FALSE(refresh.result().history.has_value());
     EXPECT_EQ(refresh.result().cautions[0].counts[0].state, CautionState::New);
     EXPECT_EQ(files.reads, 0);
-    Refresh window(devices, volumes, windowHealthReads);
-    ASSERT_TRUE(window.run(thresholds, [](const RefreshResult&) {}));
-    EXPECT_TRUE(window.result().cautions[0].counts.empty()) << "the window weighs no caution yet";
+    Refresh unrecorded(devices, volumes, allHealthReads);
+    ASSERT_TRUE(unrecorded.run(thresholds, [](const RefreshResult&) {}));
+    EXPECT_EQ(unrecorded.result().cautions[0].counts[0].state, CautionState::New) << "judged, nothing accepted";
+    EXPECT_FALSE(unrecorded.result().previous[0].has_value());
 }
 
 }  // namespace

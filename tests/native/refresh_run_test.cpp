@@ -10,7 +10,6 @@
 #include <string>
 
 #include "fakes/fake_volume_source.h"
-#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "refresh/refresh.h"
 #include "scripted_device_port.h"
@@ -52,7 +51,7 @@ protected:
 
 TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
     script("0 healthy\n2 failing-spf\n5 threshold-exceeded\n");
-    Refresh refresh(devices, volumes, windowHealthReads);
+    Refresh refresh(devices, volumes, allHealthReads);
     ASSERT_TRUE(run(refresh));
     EXPECT_EQ(renders, 1);
     EXPECT_FALSE(refresh.running());
@@ -76,7 +75,7 @@ TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
 // The status compares with the counts the previous refresh left, not with zero.
 TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
     script("0 failing-spf\n");
-    Refresh refresh(devices, volumes, windowHealthReads);
+    Refresh refresh(devices, volumes, allHealthReads);
     ASSERT_TRUE(run(refresh));
     volumes.add('E', 100'000'000'000, 1'000'000'000);  // a second volume below its limit
     ASSERT_TRUE(run(refresh));
@@ -106,28 +105,25 @@ TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
     EXPECT_FALSE(status[&refresh].bringForward);
 }
 
-// A front end that asks for the health judges by it: the NVMe critical warning fails the drive
-// that the window, which does not read it, shows as ok.
-TEST_F(RefreshRun, HealthReadsWhenAskedJudgeByTheHealth) {
+// Both front ends read the whole health and judge by it: the NVMe critical warning fails the
+// drive whose SMART status answers ok.
+TEST_F(RefreshRun, HealthReadsJudgeByTheHealth) {
     script("1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n");
-    Refresh window(devices, volumes, windowHealthReads);
-    Refresh report(devices, volumes, reportHealthReads);
-    ASSERT_TRUE(run(window));
+    Refresh report(devices, volumes, allHealthReads);
     ASSERT_TRUE(run(report));
-    EXPECT_EQ(window.result().failingDriveCount, 0);
     EXPECT_EQ(report.result().health[1].source, HealthSource::NvmeLog);
     EXPECT_EQ(report.result().verdicts[1].reasons,
               std::vector<std::string>{"NVMe critical warning: reliability degraded"});
     EXPECT_EQ(report.result().failingDriveCount, 1);
 }
 
-// An NVMe drive that refuses SMART commands is judged by its health log in both front ends:
-// the window reads the log alone, the report takes the verdict from its health reads.
+// An NVMe drive that refuses SMART commands is judged by its health log, in both front ends
+// alike.
 TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
     thresholds.defaultWarningPercent = 1;  // no volume in warning
     script("1 version-fails bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n3 version-fails bus=17\n");
-    Refresh window(devices, volumes, windowHealthReads);
-    Refresh report(devices, volumes, reportHealthReads);
+    Refresh window(devices, volumes, allHealthReads);
+    Refresh report(devices, volumes, allHealthReads);
     ASSERT_TRUE(run(window));
     ASSERT_TRUE(run(report));
     for (const Refresh* refresh : {&window, &report}) {
@@ -142,8 +138,7 @@ TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
         EXPECT_EQ(result.failingDriveCount, 1);
         EXPECT_FALSE(status[refresh].isOk);
     }
-    EXPECT_FALSE(window.result().health[1].temperature.available) << "the window reads the log alone";
-    EXPECT_EQ(window.result().verdicts[1].reasons, std::vector<std::string>{"predicts failure"});
+    EXPECT_EQ(window.result().verdicts[1].reasons, report.result().verdicts[1].reasons);
     EXPECT_EQ(report.result().verdicts[1].reasons,
               std::vector<std::string>{"NVMe critical warning: reliability degraded"});
 
@@ -159,7 +154,7 @@ TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
 // a refresh inside the one being rendered, and the next one runs once it has finished.
 TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
     script("0 healthy\n");
-    Refresh refresh(devices, volumes, windowHealthReads);
+    Refresh refresh(devices, volumes, allHealthReads);
     RefreshCycle cycle;
     int nestedRenders = 0;
     bool nestedRan = true;
@@ -176,7 +171,7 @@ TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
 }
 
 TEST_F(RefreshRun, ARenderingThatThrowsEndsTheRefresh) {
-    Refresh refresh(devices, volumes, windowHealthReads);
+    Refresh refresh(devices, volumes, allHealthReads);
     EXPECT_THROW(refresh.run(thresholds, [](const RefreshResult&) { throw std::runtime_error("out of memory"); }),
                  std::runtime_error);
     EXPECT_FALSE(refresh.running());

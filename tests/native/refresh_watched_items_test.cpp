@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "refresh/caution_news.h"
 #include "refresh/watched_items.h"
+#include "tray/status_events.h"
 
 namespace kestrine {
 namespace {
@@ -71,6 +73,56 @@ TEST(WatchedItems, ACautionIsNeitherAProblemNorOk) {
     EXPECT_FALSE(items[0].problem);
     EXPECT_FALSE(items[0].ok);
     EXPECT_TRUE(problemsOf(result).empty());
+}
+
+// Each count's noun, one without a plural, with its accepted value; past failures by their
+// ids. A count at or below the previous sample's, an accepted one, or one told already is no news.
+TEST(CautionNews, EachNewOrGrownCountHasItsLineAndEventOnce) {
+    RefreshResult result;
+    result.drives[1] = listedDrive(1, "WDC WD5000AAKS", true);
+    result.drives[1].serial = "WD-123";
+    result.drives[3] = listedDrive(3, "Samsung 980", true);
+    const auto count = [](CautionCount kind, std::uint64_t value, std::optional<std::uint64_t> accepted,
+                          CautionState state) {
+        CountJudgement judged{kind, cautionCountName(kind), value, std::nullopt, state};
+        if (accepted) judged.accepted = CountAcceptance{*accepted, 1, *accepted};
+        return judged;
+    };
+    result.cautions[1].counts = {count(CautionCount::ReallocatedSectors, 70, 63, CautionState::Grown),
+                                 count(CautionCount::PendingSectors, 1, std::nullopt, CautionState::New),
+                                 count(CautionCount::UncorrectableSectors, 2, std::nullopt, CautionState::New),
+                                 count(CautionCount::ReportedUncorrectableErrors, 4, 4, CautionState::Accepted)};
+    result.cautions[1].pastFailures = PastFailureJudgement{{5, 197}, {5, 197}, std::nullopt, CautionState::New};
+    result.cautions[3].counts = {count(CautionCount::MediaErrors, 3, std::nullopt, CautionState::New)};
+    HealthSample previous;
+    previous.counts[static_cast<std::size_t>(CautionCount::UncorrectableSectors)] = 2;
+    result.previous[1] = previous;
+
+    CautionWatch watch;
+    const std::vector<CautionNews> news = watch.update(result);
+    std::vector<std::string> lines;
+    for (const CautionNews& item : news) lines.push_back(item.line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Disk 1 - WDC WD5000AAKS: 70 reallocated sectors, 63 accepted",
+                                               "Disk 1 - WDC WD5000AAKS: 1 pending sector",
+                                               "Disk 1 - WDC WD5000AAKS: attributes 5, 197 failed in the past",
+                                               "Disk 3 - Samsung 980: 3 media errors"}));
+    EXPECT_EQ(news[0].event,
+              (LogEvent{EventType::Warning,
+                        cautionGrownEvent,
+                        {"Disk 1 - WDC WD5000AAKS", "WDC WD5000AAKS", "WD-123", "reallocated sectors", "70", "63"}}));
+    EXPECT_EQ(news[2].event.strings, (Figures{"Disk 1 - WDC WD5000AAKS", "WDC WD5000AAKS", "WD-123",
+                                              "attributes that failed in the past", "5, 197", "none"}));
+    EXPECT_EQ(cautionCountsText(result.cautions[1]),
+              "70 reallocated sectors, 1 pending sector, 2 uncorrectable sectors, 4 reported uncorrectable errors, "
+              "attributes 5, 197 failed in the past");
+    EXPECT_EQ(cautionCountsText(CautionJudgement{}), "no caution counts");
+
+    EXPECT_TRUE(watch.update(result).empty()) << "told once, also where the history kept no sample";
+    result.cautions[3].counts[0].value = 4;
+    ASSERT_EQ(watch.update(result).size(), 1u);
+    result.drives[3].displayName = "Samsung 990";  // another drive at that number
+    result.cautions[3].counts[0].value = 2;
+    EXPECT_EQ(watch.update(result).at(0).line, "Disk 3 - Samsung 990: 2 media errors");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// The core through two thousand refreshes while drives fail, recover, appear and vanish,
-// volumes come and go, the user moves the list marks and the warning percents change, rendered
-// by the window's presenter. After every refresh the two lists must show exactly what is there,
-// the counts must agree with them, and the notification and the events must tell exactly what
-// changed; nothing may pile up. Under the sanitized suite this is also the leak check.
+// The core through two thousand refreshes, an hour apart, while drives fail, recover, remap
+// sectors, appear and vanish, volumes come and go, the user moves the list marks and the
+// warning percents change, rendered by the window's presenter and recorded into the health
+// history. After every refresh the two lists must show exactly what is there, the counts must
+// agree with them, and the notification and the events must tell exactly what changed; nothing
+// may pile up. Under the sanitized suite this is also the leak check.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,14 +20,18 @@
 #include "fakes/fake_device_port.h"
 #include "fakes/fake_event_log.h"
 #include "fakes/fake_file_store.h"
+#include "fakes/fake_history_lock.h"
 #include "fakes/fake_list_control.h"
 #include "fakes/fake_message_sink.h"
 #include "fakes/fake_notify_shell.h"
 #include "fakes/fake_refresh_view.h"
 #include "fakes/fake_volume_source.h"
+#include "fakes/health_replies.h"
+#include "history/history_file.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
-#include "probe/health_log_verdict.h"
+#include "probe/health_layouts.h"
+#include "probe/health_probe.h"
 #include "refresh/refresh.h"
 #include "settings/settings_store.h"
 #include "tray/status_events.h"
@@ -54,20 +59,34 @@ using testing::versionReply;
 constexpr int refreshesToRun = 2000;
 constexpr char baseFolder[] = "C:\\ProgramData";
 constexpr StateIcons stateIcons = {0x600D, 0xBAD};
+const std::string historyPath = std::string(baseFolder) + "\\VTN\\KSTM\\KSTMH.dat";
+
+UtcSeconds hourly(int refresh) { return 1'796'000'000 + std::int64_t{3600} * refresh; }
 
 // A drive (by number) or a volume (by slot), as the notification and the events name it.
 enum class Watched { Drive, Volume };
 using WatchedKey = std::pair<Watched, int>;
 
-enum class DriveState { Missing, Healthy, PredictsFailure, ThresholdExceeded, NoSmart, AccessDenied, IdentityFails };
+// Reallocating: healthy, with an attribute table whose reallocated sectors are more each time
+// a drive turns to it, a caution.
+enum class DriveState {
+    Missing,
+    Healthy,
+    PredictsFailure,
+    ThresholdExceeded,
+    NoSmart,
+    AccessDenied,
+    IdentityFails,
+    Reallocating
+};
 // How often each state comes up: failing drives are rare enough for the overall state to
 // swing between ok and warning.
-constexpr std::array<int, 7> driveStateWeights = {6, 12, 1, 1, 2, 2, 2};
+constexpr std::array<int, 8> driveStateWeights = {6, 12, 1, 1, 2, 2, 2, 2};
 
 // The states in which this refresh read the drive's identity.
 bool identityReadNow(DriveState state) {
     return state == DriveState::Healthy || state == DriveState::PredictsFailure ||
-           state == DriveState::ThresholdExceeded || state == DriveState::NoSmart;
+           state == DriveState::ThresholdExceeded || state == DriveState::NoSmart || state == DriveState::Reallocating;
 }
 
 // "ACME" and "Disk N rev V": another revision at the same number is another device.
@@ -112,11 +131,20 @@ protected:
         const std::string path = devicePath(number);
         if (chance(4)) ++revision[number];
         port.devices.erase(path);
+        port.variants.erase(path);
         port.openErrors.erase(path);
         if (state == DriveState::AccessDenied)
             port.openErrors[path] = FakeDevicePort::accessDenied;
         else if (state != DriveState::Missing)
             port.devices[path] = scriptedDrive(state, number, revision[number]);
+        if (state == DriveState::Reallocating) {
+            reallocated[number] = ++sectorsRemapped;
+            const std::vector<testing::AttributeRow> table = {{5, 0x33, 100, 100, reallocated[number], 36}};
+            port.variants[path][{device::smartRcvDriveData, device::smartRead::readAttributes}] = {
+                0, testing::smartDataReply(table)};
+            port.variants[path][{device::smartRcvDriveData, device::smartRead::readThresholds}] = {
+                0, testing::smartThresholdsReply(table)};
+        }
         drives[number] = state;
     }
 
@@ -160,8 +188,14 @@ protected:
         port.opens.clear();
         problemsNow.clear();
         presentNow.clear();
-        const bool ran = core.run(store.working(), [this](const RefreshResult& result) { presenter.present(result); });
+        cautionsNow.clear();
+        testing::FakeHistoryLock lock(lockFile);
+        const HistoryRecording recording{files, lock, pause, historyPath, historyPath + ".lock", hourly(refreshes)};
+        const bool ran = core.run(
+            store.working(), [this](const RefreshResult& result) { presenter.present(result); }, &recording);
         ASSERT_TRUE(ran);
+        ASSERT_TRUE(core.result().history.has_value());
+        ASSERT_EQ(core.result().history->status, HistoryUpdateStatus::Written);
         failing = core.result().failingDriveCount;
         warnings = core.result().volumeScan.warningCount;
         ++refreshes;
@@ -192,8 +226,9 @@ protected:
 
     void checkDriveList() {
         ASSERT_FALSE(port.overlapped) << "two devices open at once";
-        // Two passes, each a read/write open and, when that is refused, one without access.
-        ASSERT_LE(port.opens.size(), static_cast<std::size_t>(4 * driveTableSize));
+        // Three passes (identity, failure status, health), each a read/write open and, when that
+        // is refused, one without access.
+        ASSERT_LE(port.opens.size(), static_cast<std::size_t>(6 * driveTableSize));
         std::set<std::intptr_t> shown;
         int warningImages = 0;
         for (const FakeListControl::Item& item : driveList.items) {
@@ -210,6 +245,7 @@ protected:
             const FakeListControl::Item& item = driveList.items[driveList.findByData(number)];
             presentNow.insert({Watched::Drive, number});
             if (item.image == 2) problemsNow.insert({Watched::Drive, number});
+            if (item.image == 3) cautionsNow.insert({Watched::Drive, number});
             if (state == DriveState::IdentityFails) {
                 ASSERT_EQ(item.text, entryTexts[number]) << "a failing identity query keeps the entry's text";
             } else if (identityReadNow(state)) {
@@ -217,7 +253,8 @@ protected:
                           "Disk " + std::to_string(number) + " - " + displayNameOf(number, revision[number]));
                 const bool failingState =
                     state == DriveState::PredictsFailure || state == DriveState::ThresholdExceeded;
-                ASSERT_EQ(item.image, failingState ? 2 : 1) << "drive " << number;
+                const int image = failingState ? 2 : state == DriveState::Reallocating ? 3 : 1;
+                ASSERT_EQ(item.image, image) << "drive " << number;
             }
             entryTexts[number] = item.text;
         }
@@ -301,10 +338,18 @@ protected:
             expectedIds.push_back(key.first == Watched::Drive ? driveFailingEvent : volumeLowEvent);
         }
         for (const WatchedKey& key : lastProblems)
-            if (presentNow.count(key) != 0 && problemsNow.count(key) == 0)
+            // A caution is neither a problem nor ok: the problem is forgotten without news.
+            if (presentNow.count(key) != 0 && problemsNow.count(key) == 0 && cautionsNow.count(key) == 0)
                 recoveredIds.push_back(key.first == Watched::Drive ? driveOkEvent : volumeOkEvent);
         expectedIds.insert(expectedIds.end(), recoveredIds.begin(), recoveredIds.end());
         lastProblems = problemsNow;
+        // A count is told once, when it passes what was told of its drive: the counts only grow.
+        for (int number = 0; number < driveTableSize; ++number) {
+            if (drives[number] != DriveState::Reallocating || reallocated[number] <= toldSectors[number]) continue;
+            toldSectors[number] = reallocated[number];
+            expectedIds.push_back(cautionGrownEvent);
+            ++appeared;
+        }
 
         std::vector<std::uint32_t> ids;
         for (std::size_t i = eventsSeen; i < eventLog.events.size(); ++i) ids.push_back(eventLog.events[i].id);
@@ -343,7 +388,7 @@ protected:
     NoSystemMessages systemMessages;
     testing::CountingPause pause;
     SettingsStore store{files, sink, pause, baseFolder};
-    Refresh core{port, volumes, windowHealthReads};
+    Refresh core{port, volumes, allHealthReads, judgeWithHistory};
     RefreshCycle cycle;
     RecordingRefreshView view;
     FakeNotifyShell shell;
@@ -365,11 +410,16 @@ protected:
     // The problems and the listed items of this refresh, and the problems of the one before.
     std::set<WatchedKey> problemsNow;
     std::set<WatchedKey> presentNow;
+    std::set<WatchedKey> cautionsNow;
     std::set<WatchedKey> lastProblems;
     std::size_t eventsSeen = 0;
     std::size_t shellCallsSeen = 0;
 
     std::array<DriveState, driveTableSize> drives{};  // all Missing
+    std::uint64_t sectorsRemapped = 0;
+    std::array<std::uint64_t, driveTableSize> reallocated{};  // each reallocating drive's count
+    std::array<std::uint64_t, driveTableSize> toldSectors{};
+    testing::FakeLockFile lockFile;
     std::array<int, driveTableSize> revision{};
     std::array<bool, driveTableSize> listed{};
     std::array<std::string, driveTableSize> entryTexts;  // each listed drive's entry at the last check
@@ -402,7 +452,12 @@ TEST_F(CoreSoak, ListsCountsAndPanelsFollowAChangingSystemThroughTwoThousandRefr
     EXPECT_GT(eventCounts[volumeOkEvent], 20);
     EXPECT_LE(eventCounts[driveOkEvent], eventCounts[driveFailingEvent]);
     EXPECT_LE(eventCounts[volumeOkEvent], eventCounts[volumeLowEvent]);
-    EXPECT_EQ(eventCounts.size(), 4u) << "no other event";
+    EXPECT_GT(eventCounts[cautionGrownEvent], 100);
+    EXPECT_EQ(eventCounts.size(), 5u) << "no other event";
+    // A week of hourly samples and one a day before it, for the drives that were read.
+    const History history = parseHistory(files.files.at(historyPath)).history;
+    EXPECT_FALSE(history.drives.empty());
+    for (const DriveHistory& drive : history.drives) EXPECT_LE(drive.samples.size(), 7u * 24 + 400);
 
     // The thresholds the user left behind are written as one 272-byte record.
     ASSERT_TRUE(store.saveSettings());

@@ -123,8 +123,9 @@ const TextRow textRows[] = {
 TEST(Notification, ThreeLinesAtMostThenHowManyMore) {
     EXPECT_STREQ(notificationTitle, "Drive Status Warning");
     for (const TextRow& row : textRows) {
-        std::vector<WatchedItem> appeared;
-        for (std::size_t i = 0; i < row.problems; ++i) appeared.push_back(drive(static_cast<int>(i), Health::Failing));
+        std::vector<std::string> appeared;
+        for (std::size_t i = 0; i < row.problems; ++i)
+            appeared.push_back(drive(static_cast<int>(i), Health::Failing).line);
         EXPECT_EQ(notificationText(appeared), row.text) << row.problems << " problems";
     }
 }

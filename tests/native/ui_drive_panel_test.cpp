@@ -136,6 +136,42 @@ TEST(DrivePanel, NvmeDriveShowsTheLogVerdictOfItsOwnHealthEntry) {
     EXPECT_EQ(drivePanelTexts(&r, health, messages).smartStatus, "Ok");
 }
 
+// A drive whose SMART data could not be read shows the recalled sample's status and its age,
+// in whole minutes, hours or days, one without a plural.
+TEST(DrivePanel, RecalledSampleShowsItsStatusAndAge) {
+    DriveRecord r = readDrive();
+    r.driveNumber = 3;
+    constexpr UtcSeconds now = 1'796'000'000, minute = 60, hour = 60 * minute, day = 24 * hour;
+    const struct {
+        UtcSeconds age;
+        SampleStatus status;
+        const char* text;
+        Color color;
+    } rows[] = {
+        {59, SampleStatus::Ok, "Ok (read less than a minute ago)", green},
+        {minute, SampleStatus::Ok, "Ok (read 1 minute ago)", green},
+        {5 * minute + 59, SampleStatus::Caution, "Caution (read 5 minutes ago)", 0x0070C0},
+        {hour, SampleStatus::Failing, "Failure Predicted (read 1 hour ago)", red},
+        {3 * hour + 59 * minute, SampleStatus::Ok, "Ok (read 3 hours ago)", green},
+        {day - 1, SampleStatus::Ok, "Ok (read 23 hours ago)", green},
+        {day, SampleStatus::Ok, "Ok (read 1 day ago)", green},
+        {7 * day, SampleStatus::Caution, "Caution (read 7 days ago)", 0x0070C0},
+    };
+    for (const auto& row : rows) {
+        DriveJudgements judged;
+        judged.judgedAt = now;
+        HealthSample sample;
+        sample.time = now - row.age;
+        sample.status = row.status;
+        judged.recalled[3] = sample;
+        const DrivePanelTexts t = drivePanelTexts(&r, noHealth, messages, judged);
+        EXPECT_EQ(t.smartStatus, row.text);
+        EXPECT_EQ(t.smartColor, row.color) << row.text;
+        EXPECT_EQ(t.spfStatus, "Ok") << "the storage stack's own prediction stays as read";
+    }
+    EXPECT_EQ(drivePanelTexts(&r, noHealth, messages, DriveJudgements{}).smartStatus, "Ok");
+}
+
 TEST(DrivePanel, ErrorWithoutSystemTextIsUnknownError) {
     DriveRecord r = readDrive();
     r.identityError = 0x12345;

@@ -95,4 +95,30 @@ inline std::vector<std::uint8_t> realNvmeHealthReply() {
     return reply;
 }
 
+// The real ATA drive's attribute table as scripted-drive lines for drive `number` ("2 attribute
+// id=5 flags=0x33 current=100 worst=100 raw=0 threshold=...", in table order), each raw value
+// named in `raws` put in place of the one read: so a test grows a real drive's counts.
+inline std::string realAtaAttributeLines(int number, const std::map<int, std::uint64_t>& raws = {}) {
+    const RealAtaSectors& sectors = realAtaSectors();
+    constexpr std::size_t entries = 30, entrySize = 12, tableAt = 2;
+    std::string lines;
+    for (std::size_t entry = 0; entry < entries; ++entry) {
+        const std::size_t at = tableAt + entry * entrySize;
+        const int id = sectors.data[at];
+        if (id == 0) continue;
+        std::uint64_t raw = 0;
+        for (std::size_t byte = 0; byte < 6; ++byte) raw |= std::uint64_t{sectors.data[at + 5 + byte]} << (8 * byte);
+        if (const auto edited = raws.find(id); edited != raws.end()) raw = edited->second;
+        int threshold = 0;
+        for (std::size_t other = 0; other < entries; ++other)
+            if (sectors.thresholds[tableAt + other * entrySize] == id)
+                threshold = sectors.thresholds[tableAt + other * entrySize + 1];
+        lines += std::to_string(number) + " attribute id=" + std::to_string(id) +
+                 " flags=" + std::to_string(sectors.data[at + 1] | sectors.data[at + 2] << 8) +
+                 " current=" + std::to_string(sectors.data[at + 3]) + " worst=" + std::to_string(sectors.data[at + 4]) +
+                 " raw=" + std::to_string(raw) + " threshold=" + std::to_string(threshold) + "\n";
+    }
+    return lines;
+}
+
 }  // namespace kestrine::testing

@@ -1,5 +1,6 @@
 #include "win32_program_run.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
@@ -108,6 +109,17 @@ std::vector<HWND> findWindows(const char* title, DWORD processId) {
 }
 
 int countWindows(const char* title, DWORD processId) { return static_cast<int>(findWindows(title, processId).size()); }
+
+std::string shownNotification(const std::string& part) {
+    for (HWND window : topLevelWindows(0)) {
+        char className[64] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (lstrcmpiA(className, TOOLTIPS_CLASSA) != 0 || !IsWindowVisible(window)) continue;
+        const std::string text = ProgramRun::windowText(window);
+        if (text.find(part) != std::string::npos) return text;
+    }
+    return "";
+}
 
 HWND waitForOwnedWindow(const char* title, HWND owner) {
     HWND found = nullptr;

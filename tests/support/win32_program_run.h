@@ -55,6 +55,10 @@ std::vector<HWND> topLevelWindows(DWORD processId);
 // The same, only those with this title.
 std::vector<HWND> findWindows(const char* title, DWORD processId);
 int countWindows(const char* title, DWORD processId);
+// Wine's notification area draws a notification as a balloon: a tooltip window of its own in
+// the virtual desktop, whose text is the notification's. The text of the shown one that
+// holds `part`, or nothing.
+std::string shownNotification(const std::string& part);
 // Waits for the top-level window with this title whose owner is `owner`; null if none shows.
 HWND waitForOwnedWindow(const char* title, HWND owner);
 // Ends copies of the program left over from an earlier, interrupted run of the suite.
