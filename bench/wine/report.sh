@@ -11,7 +11,8 @@
 # Z:) is measured too and printed beside it: each volume costs Wine a round trip to its mount
 # manager, so that figure shows how the report's work grows with the volumes listed.
 # Exits non-zero when a figure misses its target: a ratio of at most 1.5 in the plain prefix,
-# a size of at most 400,000 bytes (the window's budget).
+# a size of at most 450,000 bytes (the window's budget, 400,000 before what the health history
+# and the USB readers add).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 start_bench kestrine_report kestrine_bare_console
@@ -66,5 +67,5 @@ verdict() {  # verdict MET? WHAT
 }
 verdict "$(awk -v r="$plain_ratio" 'BEGIN {print (r <= 1.5) ? "yes" : "no"}')" \
     "plain prefix ratio $plain_ratio (target at most 1.5)"
-verdict "$([ "$size" -le 400000 ] && echo yes || echo no)" "kestrine-report.exe stripped $size bytes (target at most 400000)"
+verdict "$([ "$size" -le 450000 ] && echo yes || echo no)" "kestrine-report.exe stripped $size bytes (target at most 450000)"
 exit $status

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace kestrine {
@@ -22,15 +23,22 @@ std::string utcTimeText(UtcSeconds time, UtcStyle style) {
 
 std::optional<UtcSeconds> parseUtcTime(const std::string& text) {
     using namespace std::chrono;
-    int year = 0;
-    unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char zone = 0;
-    int length = 0;
-    if (text.size() != 20 ||
-        std::sscanf(text.c_str(), "%4d-%2u-%2uT%2u:%2u:%2u%c%n", &year, &month, &day, &hour, &minute, &second, &zone,
-                    &length) != 7 ||
-        zone != 'Z' || length != 20)
-        return std::nullopt;
+    // Digits only where the pattern has a digit: no sign, no blank and no shorter field slips in.
+    constexpr std::string_view pattern = "0000-00-00T00:00:00Z";
+    if (text.size() != pattern.size()) return std::nullopt;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const bool digitWanted = pattern[i] == '0';
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (digitWanted ? !digit : text[i] != pattern[i]) return std::nullopt;
+    }
+    const auto number = [&text](std::size_t at, std::size_t length) {
+        unsigned value = 0;
+        for (std::size_t i = at; i < at + length; ++i) value = value * 10 + static_cast<unsigned>(text[i] - '0');
+        return value;
+    };
+    const int year = static_cast<int>(number(0, 4));
+    const unsigned month = number(5, 2), day = number(8, 2), hour = number(11, 2), minute = number(14, 2),
+                   second = number(17, 2);
     const year_month_day date{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
     // A leap second counts as the first second of the next minute.
     if (!date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;

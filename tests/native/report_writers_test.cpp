@@ -737,6 +737,11 @@ TEST_F(ReportWriters, MetricsTellWhenTheRunWasAndWhetherItMetAProblem) {
         {"2026-12-07 15:24:30Z", ""},
         {"2026-13-07T15:24:30Z", ""},
         {"2026-12-07T15:24:30", ""},
+        // Every field is all digits: no sign, no blank, no negative year.
+        {"2026-+1-07T15:24:30Z", ""},
+        {"2026-12-07T15:24: 3Z", ""},
+        {"-999-12-07T15:24:30Z", ""},
+        {"2026-12-07T15:24:3AZ", ""},
     };
     for (const auto& t : times) {
         Report report = scenario("healthy");
