@@ -130,7 +130,8 @@ CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
       recording_{historyFiles_, historyLock_,      pause_, historyPath, historyPath + ".lock",
                  1'796'000'000, AcceptScope::None, 0,      true},
       refresh_(devices_, volumes_, allHealthReads, judgeWithHistory),
-      presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_}) {
+      presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_,
+                  refresh_.result()}) {
     probeAllDrives(partDrives_, devices_);
     historyFiles_.folders.insert(historyFolder);
     refresh();

@@ -8,13 +8,6 @@
 
 namespace kestrine {
 
-namespace {
-
-// What the panels show before the first refresh: nothing listed.
-const RefreshResult noResult{};
-
-}  // namespace
-
 // The wait lasts until both lists are in step with the result; then the panels, the
 // countdown's restart, the overall state, and the news of what changed (no problem news while
 // the problems are the last refresh's, whose texts are then not made; caution counts are news
@@ -33,8 +26,6 @@ void RefreshPresenter::present(const RefreshResult& result) {
     tellWhatIsNew(news, cautionWatch_.update(result));
     if (result.history) tellHistory(*result.history);
 }
-
-const RefreshResult& RefreshPresenter::shown() const { return shown_ != nullptr ? *shown_ : noResult; }
 
 void RefreshPresenter::followMarks() {
     if (ports_.driveList.selectionMark() != lastDriveSelection_) updateDrivePanel();

@@ -58,11 +58,13 @@ struct RefreshPresenterPorts {
     const SystemMessages& systemMessages;
     MessageSink& messages;  // the volume panel's "BadVolumeID"
     const SettingsRecord& thresholds;
+    // What the panels show until the first refresh: the refresh's own result, empty until then.
+    const RefreshResult& before;
 };
 
 class RefreshPresenter {
 public:
-    explicit RefreshPresenter(const RefreshPresenterPorts& ports) : ports_(ports) {}
+    explicit RefreshPresenter(const RefreshPresenterPorts& ports) : ports_(ports), shown_(&ports.before) {}
 
     // Renders one refresh. The result must outlive the next present(): the panels read it
     // when a list mark moves.
@@ -77,14 +79,14 @@ public:
     StateIcons icons;  // set once the window has loaded them
 
 private:
-    const RefreshResult& shown() const;
+    const RefreshResult& shown() const { return *shown_; }
     void applyStatus(const StatusDecision& status);
     void tellWhatIsNew(const ProblemNews& news, const std::vector<CautionNews>& cautions);
     void tellHistory(const HistoryOutcome& outcome);
 
     RefreshPresenterPorts ports_;
-    const RefreshResult* shown_ = nullptr;  // the last result presented
-    StatusTracker status_;                  // the problem counts of the last refresh, for the overall state
+    const RefreshResult* shown_;  // the last result presented
+    StatusTracker status_;        // the problem counts of the last refresh, for the overall state
     ProblemWatch problemWatch_;
     CautionWatch cautionWatch_;
     int lastDriveSelection_ = -1;

@@ -85,7 +85,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell),
       presenter_({driveList_, volumeList_, *this, trayIcon_, eventLog_, cycle_, systemMessages_, *this,
-                  settings_.working()}) {}
+                  settings_.working(), refresh_.result()}) {}
 
 MainWindow::~MainWindow() = default;
 

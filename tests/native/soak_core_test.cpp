@@ -395,7 +395,7 @@ protected:
     TrayIcon tray{shell};
     RecordingEventLog eventLog;
     RefreshPresenter presenter{
-        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, sink, store.working()}};
+        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, sink, store.working(), core.result()}};
     int failing = 0;
     int warnings = 0;
     int refreshes = 0;

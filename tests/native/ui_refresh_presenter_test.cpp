@@ -75,7 +75,7 @@ protected:
     testing::NoSystemMessages systemMessages;
     testing::RecordingMessageSink messages;
     RefreshPresenter presenter{
-        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, messages, thresholds}};
+        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, messages, thresholds, refresh.result()}};
 };
 
 TEST_F(Presenting, FirstRefreshFillsListsAndPanelsShowsTheWarningAndTellsEveryProblem) {
@@ -206,7 +206,7 @@ TEST_F(PresentingWithHistory, GrownCountsAreToldOnceAndCautionIsNoFailure) {
 
     presentSectors(8, start + 60);
     RefreshPresenter restarted{
-        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, messages, thresholds}};
+        {driveList, volumeList, view, tray, eventLog, cycle, systemMessages, messages, thresholds, refresh.result()}};
     rendering = &restarted;
     presentSectors(8, start + 120);
     EXPECT_EQ(eventsWithId(cautionGrownEvent).size(), 1u) << "the same value is not told again";
