@@ -190,14 +190,19 @@ std::string reallocating(int reallocated) {
 
 std::string historyPath() { return settingsPath().substr(0, settingsPath().find_last_of('\\')) + "\\KSTMH.dat"; }
 
+// The next start records into a new history and sees no volume in warning.
+bool startsWithoutHistory() {
+    Bytes settings = defaultSettings();
+    settings[defaultPercentAt] = 1;
+    DeleteFileA(historyPath().c_str());
+    return writeSettings(settings);
+}
+
 // A count that grows between two refreshes is told once: a notification line and event 110
 // (a warning) with the drive, its model, serial number, the count, its value and the accepted
 // value; a refresh with the same value, or a restart, tells nothing again.
 TEST(EventLog, AGrowingCountIsToldOnceAsItGrows) {
-    Bytes settings = defaultSettings();
-    settings[defaultPercentAt] = 1;  // no volume in warning
-    ASSERT_TRUE(writeSettings(settings));
-    DeleteFileA(historyPath().c_str());
+    ASSERT_TRUE(startsWithoutHistory());
     ScenarioFile drives(reallocating(8));
     ErrorOutput output;
     ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
@@ -233,10 +238,7 @@ TEST(EventLog, AGrowingCountIsToldOnceAsItGrows) {
 // caution picture turns back to the check mark, event 111 names what was accepted, and the
 // history file holds it.
 TEST(EventLog, AcceptingFromTheContextMenuQuietsTheDriveAndWritesEvent111) {
-    Bytes settings = defaultSettings();
-    settings[defaultPercentAt] = 1;
-    ASSERT_TRUE(writeSettings(settings));
-    DeleteFileA(historyPath().c_str());
+    ASSERT_TRUE(startsWithoutHistory());
     ScenarioFile drives(reallocating(8));
     ErrorOutput output;
     ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);

@@ -2,10 +2,12 @@
 // fields in its table, how far the drive's history goes back, and the history plotted.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "history/history_file.h"
+#include "history/utc_time.h"
 #include "resource.h"
 #include "win32_polling.h"
 #include "win32_process.h"
@@ -18,20 +20,22 @@
 namespace kestrine::e2e {
 namespace {
 
-constexpr UtcSeconds dec1 = 1'796'083'200;  // 2026-12-01T00:00:00Z
+// The first planted day: midnight ten days ago, so that the history keeps every sample
+// whenever the test runs.
+const UtcSeconds firstDay = (static_cast<UtcSeconds>(std::time(nullptr)) / 86'400 - 10) * 86'400;
 // The plot's colours of the temperature and of the media errors.
 constexpr COLORREF temperatureColor = 0x2B39C0;
 constexpr COLORREF mediaErrorsColor = 0x0E7FFF;
 
-// Ten days of an NVMe drive's samples: a temperature between 34 and 41 C, media errors growing
+// Ten days of an NVMe drive's samples, one a day: a temperature between 34 and 41 C, media errors growing
 // from 0 to 9.
 History tenDays() {
     const std::vector<std::int16_t> temperatures = {34, 36, 35, 38, 41, 39, 37, 40, 38, 36};
     const std::vector<std::uint64_t> mediaErrors = {0, 0, 0, 2, 2, 2, 5, 5, 9, 9};
-    DriveHistory drive{{"Fast N1", "NV1234"}, dec1 + 9 * 86'400, {}, {}};
+    DriveHistory drive{{"Fast N1", "NV1234"}, firstDay + 9 * 86'400, {}, {}};
     for (std::size_t day = 0; day < temperatures.size(); ++day) {
         HealthSample sample;
-        sample.time = dec1 + static_cast<UtcSeconds>(day) * 86'400;
+        sample.time = firstDay + static_cast<UtcSeconds>(day) * 86'400;
         sample.temperature = temperatures[day];
         sample.counts[static_cast<std::size_t>(CautionCount::MediaErrors)] = mediaErrors[day];
         drive.samples.push_back(sample);
@@ -82,8 +86,10 @@ TEST(HealthWindow, DoubleClickOpensTheDrivesTableAndPlotAndEscapeClosesIt) {
     EXPECT_EQ(rows[9].text, "Media and data integrity errors");
     EXPECT_EQ(ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_TEMPERATURE)), "Temperature: 38 C");
     EXPECT_EQ(ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_HISTORY)),
-              "History: 10 samples since 2026-12-01T00:00:00Z");
-    EXPECT_EQ(ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_STATUS)), "Status: ok");
+              "History: 11 samples since " + utcTimeText(firstDay))
+        << "the ten planted and the window's own";
+    EXPECT_EQ(ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_STATUS)),
+              "Status: caution - NVMe media and data integrity errors: 9\r\nmedia errors 9 - new");
 
     const RECT plot = screenRect(GetDlgItem(health, IDC_HEALTH_PLOT));
     // Each series is a line across the plot, longer than its swatch in the legend.
