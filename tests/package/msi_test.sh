@@ -98,15 +98,18 @@ rc=$(msiexec /i "$work/again/kestrine-$version.msi" /qn)
 check "same version again refused or repaired (rc $rc)" test "$rc" = 1638 -o "$rc" = 0
 check "same version installed once" test "$(products)" = 1
 
-# Uninstall keeps the thresholds.
+# Uninstall keeps the thresholds and the drives' health history.
 settings="$c/ProgramData/VTN/KSTM/KSTMC.dat"
+history="$c/ProgramData/VTN/KSTM/KSTMH.dat"
 mkdir -p "$(dirname "$settings")"; head -c 272 /dev/urandom >"$settings"; cp "$settings" "$work/settings.before"
+head -c 4096 /dev/urandom >"$history"; cp "$history" "$work/history.before"
 check "silent uninstall exits 0" test "$(msiexec /x "$msi" /qn)" = 0
 check "program files removed" test ! -e "$dir/kestrine.exe" -a ! -e "$dir/kestrine-report.exe"
 check "shortcuts removed" test -z "$(menu_lnk)$(startup_lnk)"
 check "event source removed" test -z "$(event_source)"
 check "no product left" test "$(products)" = 0
 check "settings file kept byte for byte" cmp -s "$settings" "$work/settings.before"
+check "health history kept byte for byte" cmp -s "$history" "$work/history.before"
 
 # Removal by the product code that docs/deploy.md gives, with STARTATSIGNIN=0 on its command
 # line: the Startup shortcut and its registry value go all the same.
