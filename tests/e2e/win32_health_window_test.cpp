@@ -98,6 +98,19 @@ TEST(HealthWindow, DoubleClickOpensTheDrivesTableAndPlotAndEscapeClosesIt) {
     EXPECT_GT(countScreenPixels(plot, mediaErrorsColor), 200);
     EXPECT_TRUE(saveScreenshot(support::binFolder() + "health_window.bmp", screenRect(health)));
 
+    // The window's own button accepts what the drive shows now: its status turns ok, the count
+    // stays listed as accepted, and the history grows by the accepting refresh's sample.
+    PostMessageA(health, WM_COMMAND, MAKEWPARAM(IDC_HEALTH_ACCEPT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(health, IDC_HEALTH_ACCEPT)));
+    EXPECT_TRUE(waitUntil([&] {
+        return ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_STATUS)).starts_with("Status: ok");
+    })) << ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_STATUS));
+    EXPECT_NE(ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_STATUS)).find("media errors 9 - accepted"),
+              std::string::npos);
+    EXPECT_TRUE(ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_HISTORY))
+                    .starts_with("History: 12 samples since " + utcTimeText(firstDay) + ", last accepted on "))
+        << ProgramRun::windowText(GetDlgItem(health, IDC_HEALTH_HISTORY));
+
     const std::string countdown = run.controlText(IDC_NEXT_REFRESH);
     EXPECT_TRUE(waitUntil([&] { return run.controlText(IDC_NEXT_REFRESH) != countdown; }));
     postKey(health, VK_ESCAPE);
