@@ -1,7 +1,6 @@
 #include "probe/sat_reply.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "probe/little_endian.h"
 #include "probe/sat_layouts.h"
@@ -116,10 +115,11 @@ void readSector(SatReply& reply, const std::uint8_t* bytes, std::size_t bytesRet
 
 }  // namespace
 
+// Spelt out rather than printed: a bridge that refuses a command gets several of these per
+// command at every refresh.
 std::string hexByte(std::uint8_t value) {
-    char text[5];
-    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
-    return text;
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return {'0', 'x', digits[value >> 4], digits[value & 0xF]};
 }
 
 DecodedSense decodeSense(const std::uint8_t* sense, std::size_t length) {

@@ -175,6 +175,13 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
     }
 }
 
+TEST(SatReplies, BytesAreWrittenAsTwoUpperCaseHexDigits) {
+    EXPECT_EQ(hexByte(0x00), "0x00");
+    EXPECT_EQ(hexByte(0x0B), "0x0B");
+    EXPECT_EQ(hexByte(0xA7), "0xA7");
+    EXPECT_EQ(hexByte(0xFF), "0xFF");
+}
+
 TEST(SatReplies, AStructureThatDoesNotFitIsMalformed) {
     Bytes wrongLength = testing::passThroughReply(dataAnswer(testing::realAtaSectors().data), false);
     wrongLength[0] = 48;
