@@ -76,6 +76,15 @@ std::optional<std::string> hexPairsText(std::string_view text) {
 
 }  // namespace
 
+std::string joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view part : parts) size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (const std::string_view part : parts) text.append(part);
+    return text;
+}
+
 std::string trimBlanks(std::string_view text) { return std::string(trimmed(text)); }
 
 std::string decodeSerial(std::string_view descriptorSerial) {

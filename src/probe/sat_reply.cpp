@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "probe/drive_texts.h"
 #include "probe/little_endian.h"
 #include "probe/sat_layouts.h"
 
@@ -15,7 +16,7 @@ namespace senseLayout = device::sense;
 std::string count(std::uint64_t value) { return std::to_string(value); }
 
 std::string codeText(const SenseCode& code) {
-    return "sense key " + hexByte(code.key) + ", ASC/ASCQ " + hexByte(code.asc) + "/" + hexByte(code.ascq);
+    return joined({"sense key ", hexByte(code.key), ", ASC/ASCQ ", hexByte(code.asc), "/", hexByte(code.ascq)});
 }
 
 AtaRegisters registersAt(const std::uint8_t* bytes, const device::AtaRegisterOffsets& at) {
@@ -75,25 +76,31 @@ SatReply failed(SatOutcome outcome, std::string problem) {
 void judgeFailure(SatReply& reply, const DecodedSense& decoded, bool hasSense) {
     if (reply.scsiStatus != layout::statusCheckCondition) {
         reply.outcome = SatOutcome::CheckCondition;
-        reply.problem = "the bridge answered with SCSI status " + hexByte(reply.scsiStatus);
+        reply.problem = joined({"the bridge answered with SCSI status ", hexByte(reply.scsiStatus)});
         return;
     }
     if (reply.sense && reply.sense->key == senseLayout::illegalRequest) {
         reply.outcome = SatOutcome::Refused;
-        reply.problem = "the bridge refused the command (" + codeText(*reply.sense) + ")";
+        reply.problem = joined({"the bridge refused the command (", codeText(*reply.sense), ")"});
         return;
     }
     reply.outcome = SatOutcome::CheckCondition;
+    // The drive's registers close the reason when the sense data holds them.
+    const std::string_view status = reply.registers ? "; the drive's status " : "";
+    const std::string_view error = reply.registers ? ", error " : "";
+    const std::string statusValue = reply.registers ? hexByte(reply.registers->status) : std::string{};
+    const std::string errorValue = reply.registers ? hexByte(reply.registers->error) : std::string{};
     if (!hasSense)
-        reply.problem = "the bridge reported a check condition without sense data";
+        reply.problem = joined(
+            {"the bridge reported a check condition without sense data", status, statusValue, error, errorValue});
     else if (!reply.sense)
-        reply.problem = "the bridge reported a check condition with sense data of no known format (response code " +
-                        hexByte(decoded.responseCode) + ")";
+        reply.problem =
+            joined({"the bridge reported a check condition with sense data of no known format (response code ",
+                    hexByte(decoded.responseCode), ")", status, statusValue, error, errorValue});
     else
-        reply.problem = "the bridge reported a check condition (" + codeText(*reply.sense) + ")";
-    if (reply.registers)
-        reply.problem +=
-            "; the drive's status " + hexByte(reply.registers->status) + ", error " + hexByte(reply.registers->error);
+        reply.problem = joined({"the bridge reported a check condition (sense key ", hexByte(reply.sense->key),
+                                ", ASC/ASCQ ", hexByte(reply.sense->asc), "/", hexByte(reply.sense->ascq), ")", status,
+                                statusValue, error, errorValue});
 }
 
 void readSector(SatReply& reply, const std::uint8_t* bytes, std::size_t bytesReturned,
