@@ -265,7 +265,8 @@ private:
                                 field(block, at + driveLayout::countLowest, 8)};
         }
         const std::size_t sampleCount = countField(block, driveLayout::sampleCount, 4);
-        value.samples.reserve(reader_.fitting(sampleCount, sampleLayout::size));
+        // With room for the sample the window's refresh adds to each drive it reads.
+        value.samples.reserve(reader_.fitting(sampleCount, sampleLayout::size) + 1);
         for (std::size_t index = 0; index < sampleCount; ++index) {
             HealthSample kept;
             if (std::optional<Damage> damage = readSample(kept)) return damage;

@@ -11,7 +11,12 @@
 
 namespace kestrine {
 
-std::string devicePath(std::int32_t driveNumber) { return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber); }
+// Every refresh opens each drive three times.
+std::string devicePath(std::int32_t driveNumber) {
+    char digits[12];
+    const char* end = std::to_chars(digits, digits + sizeof digits, driveNumber).ptr;
+    return joined({"\\\\.\\PhysicalDrive", std::string_view(digits, static_cast<std::size_t>(end - digits))});
+}
 
 std::optional<int> physicalDriveNumber(const std::string& path) {
     const std::string prefix = devicePath(0).substr(0, devicePath(0).size() - 1);

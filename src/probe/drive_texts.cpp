@@ -79,9 +79,9 @@ std::optional<std::string> hexPairsText(std::string_view text) {
 std::string joined(std::initializer_list<std::string_view> parts) {
     std::size_t size = 0;
     for (const std::string_view part : parts) size += part.size();
-    std::string text;
-    text.reserve(size);
-    for (const std::string_view part : parts) text.append(part);
+    std::string text(size, '\0');
+    char* at = text.data();
+    for (const std::string_view part : parts) at = std::copy(part.begin(), part.end(), at);
     return text;
 }
 

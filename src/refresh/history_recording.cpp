@@ -28,13 +28,19 @@ bool acceptAsked(const HistoryRecording& recording, int number) {
 void judge(const DriveTable& drives, const HealthTable& health, VerdictScope scope, const DriveAcceptances* acceptances,
            DriveJudgements& judged) {
     static const Acceptance nothingAccepted;
-    judged.verdicts = judgeDrives(drives, health, scope, acceptances);
-    if (scope != VerdictScope::AllHealth) return;
-    for (int number = 0; number < driveTableSize; ++number)
+    if (scope != VerdictScope::AllHealth) {
+        judged.verdicts = judgeDrives(drives, health, scope, acceptances);
+        return;
+    }
+    // Each drive's counts judged once, for its verdict and for the result.
+    judged.verdicts = DriveVerdicts{};
+    for (int number = 0; number < driveTableSize; ++number) {
+        judged.cautions[number] = {};
+        if (!isListed(drives[number])) continue;
         judged.cautions[number] =
-            isListed(drives[number])
-                ? judgeCautions(health[number], scope, acceptances ? (*acceptances)[number] : nothingAccepted)
-                : CautionJudgement{};
+            judgeCautions(health[number], scope, acceptances ? (*acceptances)[number] : nothingAccepted);
+        judged.verdicts[number] = judgeDrive(drives[number], health[number], scope, judged.cautions[number]);
+    }
 }
 
 using DriveKeys = std::array<std::optional<DriveKey>, driveTableSize>;
@@ -83,6 +89,8 @@ bool judgeAgainst(History& history, const JudgingInput& in, HistoryUse use, Driv
     const UtcSeconds now = in.recording.now;
     DriveAcceptances acceptances{};
     std::array<HealthSample, driveTableSize> samples{};
+    // Each drive's place in the history, found once: adding a drive keeps the others' places.
+    std::array<std::optional<std::size_t>, driveTableSize> places{};
     bool accepted = false;
     judged.previous.fill(std::nullopt);
     judged.recalled.fill(std::nullopt);
@@ -96,6 +104,7 @@ bool judgeAgainst(History& history, const JudgingInput& in, HistoryUse use, Driv
         }
         const DriveHistory* drive = findDrive(history, *in.keys[number]);
         if (drive == nullptr) continue;
+        places[number] = static_cast<std::size_t>(drive - history.drives.data());
         acceptances[number] = drive->acceptance;
         if (!drive->samples.empty()) judged.previous[number] = drive->samples.back();
         if (!read && in.recording.recallUnread) judged.recalled[number] = recentSample(*drive, now);
@@ -105,7 +114,8 @@ bool judgeAgainst(History& history, const JudgingInput& in, HistoryUse use, Driv
         if (judged.recalled[number]) judgeByRecall(judged.verdicts[number], *judged.recalled[number], now);
         if (!in.keys[number] || in.health[number].source == HealthSource::None || use == HistoryUse::Read) continue;
         samples[number].status = sampleStatus(judged.verdicts[number].status);
-        recordSample(history, *in.keys[number], samples[number]);
+        recordSample(places[number] ? history.drives[*places[number]] : driveEntry(history, *in.keys[number]),
+                     samples[number]);
     }
     return accepted;
 }

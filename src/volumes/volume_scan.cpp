@@ -50,6 +50,7 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
     const std::uint32_t mask = source.logicalDrives();
     if (mask == 0) return result;
     result.answered = true;
+    result.verdicts.reserve(static_cast<std::size_t>(volumeSlotCount - firstScannedSlot));
     for (int slot = firstScannedSlot; slot < volumeSlotCount; ++slot) {
         VolumeVerdict& verdict = result.verdicts.emplace_back();
         verdict.slot = slot;
