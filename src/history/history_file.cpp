@@ -226,9 +226,8 @@ public:
         history.drives.reserve(reader_.fitting(driveCount, driveLayout::size));
         std::optional<Damage> damage;
         for (std::size_t index = 0; index < driveCount && !damage; ++index) {
-            DriveHistory drive;
-            damage = readDrive(drive);
-            if (!damage) history.drives.push_back(std::move(drive));
+            damage = readDrive(history.drives.emplace_back());
+            if (damage) history.drives.pop_back();
         }
         if (anyDriveTwice(history.drives)) return Damage{"a drive twice"};
         if (damage) return damage;
@@ -268,10 +267,10 @@ private:
         // With room for the sample the window's refresh adds to each drive it reads.
         value.samples.reserve(reader_.fitting(sampleCount, sampleLayout::size) + 1);
         for (std::size_t index = 0; index < sampleCount; ++index) {
-            HealthSample kept;
-            if (std::optional<Damage> damage = readSample(kept)) return damage;
-            if (!value.samples.empty() && kept.time < value.samples.back().time) return Damage{"samples out of order"};
-            value.samples.push_back(std::move(kept));
+            const HealthSample& kept = value.samples.emplace_back();
+            if (std::optional<Damage> damage = readSample(value.samples.back())) return damage;
+            if (value.samples.size() > 1 && kept.time < value.samples.end()[-2].time)
+                return Damage{"samples out of order"};
         }
         return std::nullopt;
     }

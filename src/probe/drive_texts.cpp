@@ -99,9 +99,8 @@ std::string composeDisplayName(const std::string& vendor, const std::string& pro
 }
 
 std::string driveLabel(std::int32_t driveNumber, std::uint32_t identityError, const std::string& displayName) {
-    std::string label = "Disk " + std::to_string(driveNumber);
-    if (identityError == 0) label += " - " + displayName;
-    return label;
+    const bool named = identityError == 0;
+    return joined({"Disk ", std::to_string(driveNumber), named ? " - " : "", named ? displayName : ""});
 }
 
 std::string identityErrorText(std::uint32_t code, const SystemMessages& messages) {

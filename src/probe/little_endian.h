@@ -21,7 +21,9 @@ constexpr std::uint32_t readLe32(const std::uint8_t* bytes) {
     return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
            std::uint32_t{bytes[3]} << 24;
 }
-constexpr std::uint64_t readLe48(const std::uint8_t* bytes) { return readLittleEndian(bytes, 6); }
+constexpr std::uint64_t readLe48(const std::uint8_t* bytes) {
+    return readLe32(bytes) | std::uint64_t{readLe16(bytes + 4)} << 32;
+}
 // The fixed widths are spelt out, so that compilers see one load or store where the host is
 // little-endian: an NVMe health log holds seven 128-bit counters, and the window reads and
 // writes the whole health history at every refresh.

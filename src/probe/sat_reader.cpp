@@ -51,18 +51,15 @@ private:
         const auto outSize = static_cast<std::uint32_t>(out_.size());
         const ControlResult result = drive_.control(device::ioctlScsiPassThrough, in.data(),
                                                     static_cast<std::uint32_t>(in.size()), out_.data(), outSize);
-        Answer answer;
         if (result.error == errorAccessDenied) {
             accessDenied_ = true;
-            answer.reason = "SCSI pass-through needs administrator rights (the request was refused with error 5)";
-            return answer;
+            return {{}, "SCSI pass-through needs administrator rights (the request was refused with error 5)"};
         }
-        if (result.error != 0) {
-            answer.reason =
-                joined({commandName(command), " through SCSI pass-through: ", requestFailedReason(result.error)});
-            return answer;
-        }
-        answer.reply = readSatReply(out_.data(), std::min(result.bytesReturned, outSize), readsSector(command));
+        if (result.error != 0)
+            return {{},
+                    joined({commandName(command), " through SCSI pass-through: ", requestFailedReason(result.error)})};
+        // The reply made in place: it carries a whole sector.
+        Answer answer{readSatReply(out_.data(), std::min(result.bytesReturned, outSize), readsSector(command)), {}};
         if (answer.reply.outcome != SatOutcome::Refused) answered_ = cdb_;
         if (answer.reply.outcome != SatOutcome::Sector && answer.reply.outcome != SatOutcome::Registers)
             answer.reason = joined({commandName(command), " through ATA PASS-THROUGH (",

@@ -1,5 +1,7 @@
 #include "refresh/history_recording.h"
 
+#include <utility>
+
 #include "history/health_sample.h"
 #include "history/history_bounds.h"
 #include "history/history_file.h"
@@ -173,7 +175,7 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
     outcome.error = update.error;
     outcome.reason = update.reason;
     outcome.setAside = update.setAside;
-    judged.history = outcome;
+    judged.history = std::move(outcome);
 }
 
 void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
