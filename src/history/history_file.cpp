@@ -6,7 +6,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <tuple>
 #include <utility>
 
 #include "probe/little_endian.h"
@@ -209,8 +208,13 @@ bool anyDriveTwice(const std::vector<DriveHistory>& drives) {
     std::vector<const DriveKey*> keys;
     keys.reserve(drives.size());
     for (const DriveHistory& drive : drives) keys.push_back(&drive.key);
-    const auto tied = [](const DriveKey* key) { return std::tie(key->model, key->serialNumber); };
-    std::sort(keys.begin(), keys.end(), [&tied](const DriveKey* a, const DriveKey* b) { return tied(a) < tied(b); });
+    // Any order puts equal keys side by side; the lengths tell most keys apart at once.
+    std::sort(keys.begin(), keys.end(), [](const DriveKey* a, const DriveKey* b) {
+        if (a->model.size() != b->model.size()) return a->model.size() < b->model.size();
+        if (a->serialNumber.size() != b->serialNumber.size()) return a->serialNumber.size() < b->serialNumber.size();
+        const int model = a->model.compare(b->model);
+        return model != 0 ? model < 0 : a->serialNumber < b->serialNumber;
+    });
     return std::adjacent_find(keys.begin(), keys.end(),
                               [](const DriveKey* a, const DriveKey* b) { return *a == *b; }) != keys.end();
 }
@@ -361,31 +365,34 @@ ParsedHistory parseHistory(std::span<const std::uint8_t> bytes) {
 namespace {
 
 // Eight tables, so that the checksum takes eight bytes a step (slicing-by-8): the window's
-// refresh reads and writes the whole file. Computed at the first use rather than stored, which
-// keeps their 8 KB out of the programs.
-using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
+// refresh reads and writes the whole file. Computed by a constructor that is not constexpr at
+// the first use, which keeps their 8 KB out of the programs.
+struct CrcTables {
+    CrcTables();
+    std::array<std::array<std::uint32_t, 256>, 8> slice{};
+};
+
+CrcTables::CrcTables() {
+    for (std::uint32_t value = 0; value < 256; ++value) {
+        std::uint32_t crc = value;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        slice[0][value] = crc;
+    }
+    // Each table is the one before it followed by a zero byte.
+    for (std::size_t table = 1; table < slice.size(); ++table)
+        for (std::size_t value = 0; value < 256; ++value)
+            slice[table][value] = (slice[table - 1][value] >> 8) ^ slice[0][slice[table - 1][value] & 0xFFu];
+}
 
 const CrcTables& crcTables() {
-    static const CrcTables tables = [] {
-        CrcTables made{};
-        for (std::uint32_t value = 0; value < 256; ++value) {
-            std::uint32_t crc = value;
-            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-            made[0][value] = crc;
-        }
-        // Each table is the one before it followed by a zero byte.
-        for (std::size_t slice = 1; slice < made.size(); ++slice)
-            for (std::size_t value = 0; value < 256; ++value)
-                made[slice][value] = (made[slice - 1][value] >> 8) ^ made[0][made[slice - 1][value] & 0xFFu];
-        return made;
-    }();
+    static const CrcTables tables;
     return tables;
 }
 
 }  // namespace
 
 std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
-    const CrcTables& table = crcTables();
+    const auto& table = crcTables().slice;
     std::uint32_t crc = 0xFFFFFFFFu;
     const std::uint8_t* at = bytes.data();
     std::size_t left = bytes.size();
