@@ -46,11 +46,11 @@ public:
 
 private:
     Answer sendOnce(SatCommand command) {
-        const std::vector<std::uint8_t> in = makeSatRequest(command, cdb_, width_);
+        makeSatRequest(command, cdb_, width_, in_);
         std::fill(out_.begin(), out_.end(), std::uint8_t{0});
         const auto outSize = static_cast<std::uint32_t>(out_.size());
-        const ControlResult result = drive_.control(device::ioctlScsiPassThrough, in.data(),
-                                                    static_cast<std::uint32_t>(in.size()), out_.data(), outSize);
+        const ControlResult result = drive_.control(device::ioctlScsiPassThrough, in_.data(),
+                                                    static_cast<std::uint32_t>(in_.size()), out_.data(), outSize);
         if (result.error == errorAccessDenied) {
             accessDenied_ = true;
             return {{}, "SCSI pass-through needs administrator rights (the request was refused with error 5)"};
@@ -69,7 +69,8 @@ private:
 
     OpenDevice& drive_;
     device::PointerWidth width_;
-    std::vector<std::uint8_t> out_ = std::vector<std::uint8_t>(satReplyCapacity());  // each command's reply
+    std::vector<std::uint8_t> in_;                                                   // each command's request
+    std::vector<std::uint8_t> out_ = std::vector<std::uint8_t>(satReplyCapacity());  // and its reply
     CdbSize cdb_ = CdbSize::Sixteen;
     std::optional<CdbSize> answered_;
     bool accessDenied_ = false;
