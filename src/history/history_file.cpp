@@ -365,17 +365,20 @@ ParsedHistory parseHistory(std::span<const std::uint8_t> bytes) {
 namespace {
 
 // Eight tables, so that the checksum takes eight bytes a step (slicing-by-8): the window's
-// refresh reads and writes the whole file. Computed by a constructor that is not constexpr at
-// the first use, which keeps their 8 KB out of the programs.
+// refresh reads and writes the whole file. Computed at the first use, which keeps their 8 KB
+// out of the programs.
 struct CrcTables {
     CrcTables();
     std::array<std::array<std::uint32_t, 256>, 8> slice{};
 };
 
 CrcTables::CrcTables() {
+    // Read at run time: an optimiser that computed the tables while building would store them.
+    const volatile std::uint32_t reflectedPolynomial = 0xEDB88320u;
+    const std::uint32_t polynomial = reflectedPolynomial;
     for (std::uint32_t value = 0; value < 256; ++value) {
         std::uint32_t crc = value;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (polynomial & (0u - (crc & 1u)));
         slice[0][value] = crc;
     }
     // Each table is the one before it followed by a zero byte.
