@@ -63,7 +63,7 @@ private:
         if (answer.reply.outcome != SatOutcome::Refused) answered_ = cdb_;
         if (answer.reply.outcome != SatOutcome::Sector && answer.reply.outcome != SatOutcome::Registers)
             answer.reason = joined({commandName(command), " through ATA PASS-THROUGH (",
-                                    std::to_string(static_cast<int>(cdb_)), "): ", answer.reply.problem});
+                                    cdb_ == CdbSize::Sixteen ? "16" : "12", "): ", answer.reply.problem});
         return answer;
     }
 
@@ -102,15 +102,15 @@ void judgeStatus(BridgeHealth& health, Answer&& answer) {
     }
     const AtaRegisters& registers = *answer.reply.registers;
     if ((registers.status & device::ataCdb::statusError) != 0)
-        health.statusUnknownReason = "the drive aborted SMART RETURN STATUS (status " + hexByte(registers.status) +
-                                     ", error " + hexByte(registers.error) + ")";
+        health.statusUnknownReason = joined({"the drive aborted SMART RETURN STATUS (status ",
+                                             hexByte(registers.status), ", error ", hexByte(registers.error), ")"});
     else if (registers.lbaMid == smart::smartCylLow && registers.lbaHigh == smart::smartCylHigh)
         health.status = SatStatus::Ok;
     else if (registers.lbaMid == verdict::thresholdCylLow && registers.lbaHigh == verdict::thresholdCylHigh)
         health.status = SatStatus::ThresholdExceeded;
     else
-        health.statusUnknownReason = "SMART RETURN STATUS gave LBA mid/high " + hexByte(registers.lbaMid) + "/" +
-                                     hexByte(registers.lbaHigh) + ", which is no verdict";
+        health.statusUnknownReason = joined({"SMART RETURN STATUS gave LBA mid/high ", hexByte(registers.lbaMid), "/",
+                                             hexByte(registers.lbaHigh), ", which is no verdict"});
 }
 
 // What the bridge showed of itself over all its commands.

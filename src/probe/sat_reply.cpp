@@ -86,10 +86,16 @@ void judgeFailure(SatReply& reply, const DecodedSense& decoded, bool hasSense) {
     }
     reply.outcome = SatOutcome::CheckCondition;
     // The drive's registers close the reason when the sense data holds them.
-    const std::string_view status = reply.registers ? "; the drive's status " : "";
-    const std::string_view error = reply.registers ? ", error " : "";
-    const std::string statusValue = reply.registers ? hexByte(reply.registers->status) : std::string{};
-    const std::string errorValue = reply.registers ? hexByte(reply.registers->error) : std::string{};
+    HexByte statusByte{}, errorByte{};
+    std::string_view status, statusValue, error, errorValue;
+    if (reply.registers) {
+        statusByte = hexByte(reply.registers->status);
+        errorByte = hexByte(reply.registers->error);
+        status = "; the drive's status ";
+        statusValue = statusByte;
+        error = ", error ";
+        errorValue = errorByte;
+    }
     if (!hasSense)
         reply.problem = joined(
             {"the bridge reported a check condition without sense data", status, statusValue, error, errorValue});
@@ -124,9 +130,9 @@ void readSector(SatReply& reply, const std::uint8_t* bytes, std::size_t bytesRet
 
 // Spelt out rather than printed: a bridge that refuses a command gets several of these per
 // command at every refresh.
-std::string hexByte(std::uint8_t value) {
+HexByte hexByte(std::uint8_t value) {
     static constexpr char digits[] = "0123456789ABCDEF";
-    return {'0', 'x', digits[value >> 4], digits[value & 0xF]};
+    return {{'0', 'x', digits[value >> 4], digits[value & 0xF]}};
 }
 
 DecodedSense decodeSense(const std::uint8_t* sense, std::size_t length) {

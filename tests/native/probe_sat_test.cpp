@@ -187,10 +187,10 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
 }
 
 TEST(SatReplies, BytesAreWrittenAsTwoUpperCaseHexDigits) {
-    EXPECT_EQ(hexByte(0x00), "0x00");
-    EXPECT_EQ(hexByte(0x0B), "0x0B");
-    EXPECT_EQ(hexByte(0xA7), "0xA7");
-    EXPECT_EQ(hexByte(0xFF), "0xFF");
+    EXPECT_EQ(std::string_view(hexByte(0x00)), "0x00");
+    EXPECT_EQ(std::string_view(hexByte(0x0B)), "0x0B");
+    EXPECT_EQ(std::string_view(hexByte(0xA7)), "0xA7");
+    EXPECT_EQ(std::string_view(hexByte(0xFF)), "0xFF");
 }
 
 TEST(SatReplies, AStructureThatDoesNotFitIsMalformed) {
