@@ -9,6 +9,8 @@
 //                   judged by their health log (the others are SATA drives)
 //   usb-MODE        the same with USB drives judged by the SMART RETURN STATUS their bridge
 //                   passes on
+//   week-MODE       any of the above with a week of two-hourly samples of each drive in the
+//                   history (84), where the others find the one sample of the refresh before
 //   idle            one refresh first, then K ticks in a row (every eighth one writes the countdown)
 //   idle-quiet      K ticks that do not write the countdown
 //   idle-countdown  K ticks that each write the countdown
@@ -39,10 +41,16 @@ int main(int argc, char** argv) {
         kind = prefixed;
         mode.erase(0, std::string_view(prefix).size());
     }
+    // And "week-" a history with a week of two-hourly samples of each drive.
+    int samplesPerDrive = 1;
+    if (constexpr std::string_view week = "week-"; mode.starts_with(week)) {
+        samplesPerDrive = 84;
+        mode.erase(0, week.size());
+    }
     const long runs = std::atol(argv[2]);
     const int drives = std::atoi(argv[3]);
     const int volumes = std::atoi(argv[4]);
-    CoreWorkload core(drives, volumes, kind);
+    CoreWorkload core(drives, volumes, kind, samplesPerDrive);
 
     const std::map<std::string, std::function<void()>> steps = {
         {"probe", [&] { core.probeDrives(); }},

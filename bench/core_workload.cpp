@@ -3,6 +3,8 @@
 #include "fakes/device_replies.h"
 #include "fakes/health_replies.h"
 #include "fakes/sat_replies.h"
+#include "history/history_bounds.h"
+#include "history/history_file.h"
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
@@ -99,6 +101,23 @@ testing::FakeDevicePort healthyDrives(int count, DriveKind kind) {
     return port;
 }
 
+constexpr UtcSeconds twoHours = 2 * 60 * 60;
+
+// The history file of the first refresh with each drive's sample repeated `count` times, two
+// hours apart and ending with the refresh's own.
+std::vector<std::uint8_t> withEarlierSamples(const std::vector<std::uint8_t>& file, int count) {
+    History history = parseHistory(file).history;
+    for (DriveHistory& drive : history.drives) {
+        const HealthSample last = drive.samples.back();
+        for (int step = 1; step < count; ++step) {
+            HealthSample earlier = last;
+            earlier.time -= step * twoHours;
+            recordSample(drive, earlier);
+        }
+    }
+    return serializeHistory(history);
+}
+
 }  // namespace
 
 InstantVolumeSource::InstantVolumeSource(int count) {
@@ -124,7 +143,7 @@ bool InstantVolumeSource::label(const std::string& root, std::string& label) {
     return true;
 }
 
-CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
+CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind, int samplesPerDrive)
     : devices_(healthyDrives(drives, kind)),
       volumes_(volumes),
       recording_{historyFiles_, historyLock_,      pause_, historyPath, historyPath + ".lock",
@@ -135,8 +154,8 @@ CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind)
     probeAllDrives(partDrives_, devices_);
     historyFiles_.folders.insert(historyFolder);
     refresh();
-    earlierHistory_ = historyFiles_.files.at(historyPath);
-    recording_.now += 2 * 60 * 60;
+    earlierHistory_ = withEarlierSamples(historyFiles_.files.at(historyPath), samplesPerDrive);
+    recording_.now += twoHours;
 }
 
 void CoreWorkload::refresh() {

@@ -61,7 +61,9 @@ public:
 // The main window's state that a refresh and a tick touch, with the same steps.
 class CoreWorkload {
 public:
-    CoreWorkload(int drives, int volumes, DriveKind kind = DriveKind::Sata);
+    // The history holds `samplesPerDrive` samples of each drive before each refresh, two hours
+    // apart: 1 as the window's two-hourly refresh finds it after its first, 84 after a week.
+    CoreWorkload(int drives, int volumes, DriveKind kind = DriveKind::Sata, int samplesPerDrive = 1);
     CoreWorkload(const CoreWorkload&) = delete;  // the refresh holds references to the fakes
     CoreWorkload& operator=(const CoreWorkload&) = delete;
 

@@ -11,11 +11,9 @@ constexpr std::uint64_t largest = std::numeric_limits<std::uint64_t>::max();
 std::uint64_t cappedAt64Bits(Counter128 value) { return value.high != 0 ? largest : value.low; }
 
 void takeAta(const AtaHealth& ata, HealthSample& sample) {
-    // The ATA counts are named as the caution counts are.
-    for (std::size_t index = 0; index < cautionCountKinds; ++index)
-        for (const AtaCount& count : ataCounts)
-            if (count.key == cautionCountName(static_cast<CautionCount>(index)))
-                if (const std::optional<std::uint32_t> value = ata.*count.value) sample.counts[index] = *value;
+    // The ATA counts are the first caution counts, in their order.
+    for (std::size_t index = 0; index < ataCounts.size(); ++index)
+        if (const std::optional<std::uint32_t> value = ata.*ataCounts[index].value) sample.counts[index] = *value;
     for (const AtaAttribute& attribute : ata.attributes)
         if (attribute.failedInPast) sample.pastFailures.insert(attribute.id);
     sample.powerOnHours = ata.powerOnHours;

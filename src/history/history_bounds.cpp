@@ -18,15 +18,18 @@ std::string keyText(const std::string& text) { return text.substr(0, std::min(te
 void thinSamples(std::vector<HealthSample>& samples, UtcSeconds now) {
     const UtcSeconds everyFrom = now - everySampleFor;
     const UtcSeconds dailyFrom = now - dailySamplesFor;
-    std::vector<HealthSample> kept;
+    // In place: a kept sample moves only over samples already looked at.
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const UtcSeconds time = samples[i].time;
         if (time < dailyFrom) continue;
         const bool lastOfItsDay = time >= everyFrom || i + 1 == samples.size() || samples[i + 1].time >= everyFrom ||
                                   utcDay(samples[i + 1].time) != utcDay(time);
-        if (lastOfItsDay) kept.push_back(std::move(samples[i]));
+        if (!lastOfItsDay) continue;
+        if (kept != i) samples[kept] = std::move(samples[i]);
+        ++kept;
     }
-    samples = std::move(kept);
+    samples.erase(samples.begin() + static_cast<std::ptrdiff_t>(kept), samples.end());
 }
 
 void keepLatestSeenDrives(std::vector<DriveHistory>& drives) {
@@ -78,7 +81,10 @@ DriveHistory& driveEntry(History& history, const DriveKey& key) {
 }
 
 void recordSample(History& history, const DriveKey& key, const HealthSample& sample) {
-    DriveHistory& drive = driveEntry(history, key);
+    recordSample(driveEntry(history, key), sample);
+}
+
+void recordSample(DriveHistory& drive, const HealthSample& sample) {
     const auto later = std::upper_bound(drive.samples.begin(), drive.samples.end(), sample.time,
                                         [](UtcSeconds time, const HealthSample& kept) { return time < kept.time; });
     drive.samples.insert(later, sample);

@@ -19,6 +19,7 @@ DriveHistory& driveEntry(History& history, const DriveKey& key);
 
 // Adds the sample in time order and lowers the accepted counts' lowest values by it.
 void recordSample(History& history, const DriveKey& key, const HealthSample& sample);
+void recordSample(DriveHistory& drive, const HealthSample& sample);
 
 void thinHistory(History& history, UtcSeconds now);
 

@@ -54,76 +54,88 @@ std::size_t driveSize(const DriveHistory& drive) {
            drive.acceptance.pastFailures.size();
 }
 
-// Appends a block of `size` zero bytes and fills its fields.
-class BlockWriter {
+// One value, 1, 2, 4 or 8 bytes wide, at its offset in a block: each width one store where the
+// compiler can, since the window writes the whole file at every refresh.
+void put(std::uint8_t* block, std::size_t offset, std::size_t width, std::uint64_t value) {
+    std::uint8_t* at = block + offset;
+    switch (width) {
+        case 8: writeLe64(at, value); break;
+        case 4: writeLe32(at, static_cast<std::uint32_t>(value)); break;
+        case 2: writeLe16(at, static_cast<std::uint16_t>(value)); break;
+        default: *at = static_cast<std::uint8_t>(value); break;
+    }
+}
+
+template <typename Value>
+void putOptional(std::uint8_t* block, std::size_t offset, std::size_t width, const std::optional<Value>& value,
+                 unsigned bit, unsigned& present) {
+    if (!value) return;
+    put(block, offset, width, static_cast<std::uint64_t>(*value));
+    present |= bit;
+}
+
+// Hands out a zeroed buffer of the history's exact size block by block, in order.
+class ByteWriter {
 public:
-    BlockWriter(std::vector<std::uint8_t>& bytes, std::size_t size) : bytes_(bytes), start_(bytes.size()) {
-        bytes.resize(start_ + size);
+    explicit ByteWriter(std::uint8_t* start) : at_(start) {}
+    std::uint8_t* block(std::size_t size) {
+        std::uint8_t* block = at_;
+        at_ += size;
+        return block;
     }
-    void put(std::size_t offset, std::size_t width, std::uint64_t value) {
-        for (std::size_t i = 0; i < width; ++i) bytes_[start_ + offset + i] = static_cast<std::uint8_t>(value >> 8 * i);
-    }
-    template <typename Value>
-    void putOptional(std::size_t offset, std::size_t width, const std::optional<Value>& value, unsigned bit,
-                     unsigned& present) {
-        if (!value) return;
-        put(offset, width, static_cast<std::uint64_t>(*value));
-        present |= bit;
+    template <typename Iterator>
+    void append(Iterator first, Iterator last) {
+        at_ = std::copy(first, last, at_);
     }
 
 private:
-    std::vector<std::uint8_t>& bytes_;
-    std::size_t start_;
+    std::uint8_t* at_;
 };
 
-void appendText(std::vector<std::uint8_t>& bytes, const std::string& text) {
-    bytes.insert(bytes.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(keyLength(text)));
+void appendText(ByteWriter& writer, const std::string& text) {
+    writer.append(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(keyLength(text)));
 }
 
-void appendIds(std::vector<std::uint8_t>& bytes, const std::set<std::uint8_t>& ids) {
-    bytes.insert(bytes.end(), ids.begin(), ids.end());
-}
-
-void appendSample(std::vector<std::uint8_t>& bytes, const HealthSample& value) {
-    BlockWriter block(bytes, sampleLayout::size);
+void appendSample(ByteWriter& writer, const HealthSample& value) {
+    std::uint8_t* block = writer.block(sampleLayout::size);
     unsigned present = 0;
-    block.put(sampleLayout::time, 8, static_cast<std::uint64_t>(value.time));
-    block.put(sampleLayout::status, 1, static_cast<std::uint8_t>(value.status));
-    block.put(sampleLayout::pastFailureCount, 2, value.pastFailures.size());
+    put(block, sampleLayout::time, 8, static_cast<std::uint64_t>(value.time));
+    put(block, sampleLayout::status, 1, static_cast<std::uint8_t>(value.status));
+    put(block, sampleLayout::pastFailureCount, 2, value.pastFailures.size());
     for (std::size_t index = 0; index < cautionCountKinds; ++index)
-        block.putOptional(sampleLayout::counts + 8 * index, 8, value.counts[index], 1u << index, present);
-    block.putOptional(sampleLayout::powerOnHours, 4, value.powerOnHours, sampleLayout::powerOnHoursBit, present);
-    block.putOptional(sampleLayout::temperature, 2, value.temperature, sampleLayout::temperatureBit, present);
-    block.putOptional(sampleLayout::percentageUsed, 1, value.percentageUsed, sampleLayout::percentageUsedBit, present);
-    block.putOptional(sampleLayout::availableSpare, 1, value.availableSpare, sampleLayout::availableSpareBit, present);
-    block.put(sampleLayout::present, 2, present);
-    appendIds(bytes, value.pastFailures);
+        putOptional(block, sampleLayout::counts + 8 * index, 8, value.counts[index], 1u << index, present);
+    putOptional(block, sampleLayout::powerOnHours, 4, value.powerOnHours, sampleLayout::powerOnHoursBit, present);
+    putOptional(block, sampleLayout::temperature, 2, value.temperature, sampleLayout::temperatureBit, present);
+    putOptional(block, sampleLayout::percentageUsed, 1, value.percentageUsed, sampleLayout::percentageUsedBit, present);
+    putOptional(block, sampleLayout::availableSpare, 1, value.availableSpare, sampleLayout::availableSpareBit, present);
+    put(block, sampleLayout::present, 2, present);
+    writer.append(value.pastFailures.begin(), value.pastFailures.end());
 }
 
-void appendDrive(std::vector<std::uint8_t>& bytes, const DriveHistory& value) {
+void appendDrive(ByteWriter& writer, const DriveHistory& value) {
     const Acceptance& acceptance = value.acceptance;
-    BlockWriter block(bytes, driveLayout::size);
+    std::uint8_t* block = writer.block(driveLayout::size);
     unsigned accepted = acceptance.lastAccepted ? driveLayout::lastAcceptedBit : 0;
-    block.put(driveLayout::modelLength, 1, keyLength(value.key.model));
-    block.put(driveLayout::serialLength, 1, keyLength(value.key.serialNumber));
-    block.put(driveLayout::acceptedIdCount, 2, acceptance.pastFailures.size());
-    block.put(driveLayout::lastSeen, 8, static_cast<std::uint64_t>(value.lastSeen));
-    block.put(driveLayout::lastAccepted, 8, static_cast<std::uint64_t>(acceptance.lastAccepted.value_or(0)));
-    block.put(driveLayout::sampleCount, 4, value.samples.size());
+    put(block, driveLayout::modelLength, 1, keyLength(value.key.model));
+    put(block, driveLayout::serialLength, 1, keyLength(value.key.serialNumber));
+    put(block, driveLayout::acceptedIdCount, 2, acceptance.pastFailures.size());
+    put(block, driveLayout::lastSeen, 8, static_cast<std::uint64_t>(value.lastSeen));
+    put(block, driveLayout::lastAccepted, 8, static_cast<std::uint64_t>(acceptance.lastAccepted.value_or(0)));
+    put(block, driveLayout::sampleCount, 4, value.samples.size());
     for (std::size_t index = 0; index < cautionCountKinds; ++index) {
         const std::optional<CountAcceptance>& count = acceptance.counts[index];
         if (!count) continue;
         const std::size_t at = driveLayout::counts + index * driveLayout::countSize;
-        block.put(at + driveLayout::countValue, 8, count->value);
-        block.put(at + driveLayout::countTime, 8, static_cast<std::uint64_t>(count->time));
-        block.put(at + driveLayout::countLowest, 8, count->lowestSince);
+        put(block, at + driveLayout::countValue, 8, count->value);
+        put(block, at + driveLayout::countTime, 8, static_cast<std::uint64_t>(count->time));
+        put(block, at + driveLayout::countLowest, 8, count->lowestSince);
         accepted |= 1u << index;
     }
-    block.put(driveLayout::accepted, 1, accepted);
-    appendText(bytes, value.key.model);
-    appendText(bytes, value.key.serialNumber);
-    appendIds(bytes, acceptance.pastFailures);
-    for (const HealthSample& kept : value.samples) appendSample(bytes, kept);
+    put(block, driveLayout::accepted, 1, accepted);
+    appendText(writer, value.key.model);
+    appendText(writer, value.key.serialNumber);
+    writer.append(acceptance.pastFailures.begin(), acceptance.pastFailures.end());
+    for (const HealthSample& kept : value.samples) appendSample(writer, kept);
 }
 
 // Takes the bytes in order and never past the end: a take beyond it fails, and so does every
@@ -142,6 +154,11 @@ public:
         return taken;
     }
     bool atEnd() const { return !failed_ && at_ == bytes_.size(); }
+    // How many of `size` bytes each could still follow: what a count read from the file may
+    // reserve, however large it claims to be.
+    std::size_t fitting(std::size_t count, std::size_t size) const {
+        return std::min(count, (bytes_.size() - at_) / size);
+    }
 
 private:
     std::span<const std::uint8_t> bytes_;
@@ -149,8 +166,15 @@ private:
     bool failed_ = false;
 };
 
+// One value, 1, 2, 4 or 8 bytes wide, at its offset in a block.
 std::uint64_t field(const std::uint8_t* block, std::size_t offset, std::size_t width) {
-    return readLittleEndian(block + offset, width);
+    const std::uint8_t* at = block + offset;
+    switch (width) {
+        case 8: return readLe64(at);
+        case 4: return readLe32(at);
+        case 2: return readLe16(at);
+        default: return *at;
+    }
 }
 
 // A length or count, which the file keeps in at most four bytes.
@@ -179,19 +203,38 @@ std::optional<Damage> readIds(ByteReader& reader, std::size_t count, std::set<st
     return std::nullopt;
 }
 
+// Sorted keys, so that the check costs no copy of a key and no compare of every pair.
+bool anyDriveTwice(const std::vector<DriveHistory>& drives) {
+    std::vector<const DriveKey*> keys;
+    keys.reserve(drives.size());
+    for (const DriveHistory& drive : drives) keys.push_back(&drive.key);
+    // Any order puts equal keys side by side; the lengths tell most keys apart at once.
+    std::sort(keys.begin(), keys.end(), [](const DriveKey* a, const DriveKey* b) {
+        if (a->model.size() != b->model.size()) return a->model.size() < b->model.size();
+        if (a->serialNumber.size() != b->serialNumber.size()) return a->serialNumber.size() < b->serialNumber.size();
+        const int model = a->model.compare(b->model);
+        return model != 0 ? model < 0 : a->serialNumber < b->serialNumber;
+    });
+    return std::adjacent_find(keys.begin(), keys.end(),
+                              [](const DriveKey* a, const DriveKey* b) { return *a == *b; }) != keys.end();
+}
+
 // The drives and their samples, or why they cannot be.
 class BodyReader {
 public:
     explicit BodyReader(std::span<const std::uint8_t> body) : reader_(body) {}
 
+    // The drives are read up to the first damaged one; a drive twice among those read comes
+    // first, as it lies before that damage in the file.
     std::optional<Damage> read(std::size_t driveCount, History& history) {
-        std::set<std::pair<std::string, std::string>> keys;
-        for (std::size_t index = 0; index < driveCount; ++index) {
-            DriveHistory drive;
-            if (std::optional<Damage> damage = readDrive(drive)) return damage;
-            if (!keys.emplace(drive.key.model, drive.key.serialNumber).second) return Damage{"a drive twice"};
-            history.drives.push_back(std::move(drive));
+        history.drives.reserve(reader_.fitting(driveCount, driveLayout::size));
+        std::optional<Damage> damage;
+        for (std::size_t index = 0; index < driveCount && !damage; ++index) {
+            damage = readDrive(history.drives.emplace_back());
+            if (damage) history.drives.pop_back();
         }
+        if (anyDriveTwice(history.drives)) return Damage{"a drive twice"};
+        if (damage) return damage;
         if (!reader_.atEnd()) return Damage{"bytes after the last drive"};
         return std::nullopt;
     }
@@ -225,11 +268,13 @@ private:
                                 field(block, at + driveLayout::countLowest, 8)};
         }
         const std::size_t sampleCount = countField(block, driveLayout::sampleCount, 4);
+        // With room for the sample the window's refresh adds to each drive it reads.
+        value.samples.reserve(reader_.fitting(sampleCount, sampleLayout::size) + 1);
         for (std::size_t index = 0; index < sampleCount; ++index) {
-            HealthSample kept;
-            if (std::optional<Damage> damage = readSample(kept)) return damage;
-            if (!value.samples.empty() && kept.time < value.samples.back().time) return Damage{"samples out of order"};
-            value.samples.push_back(std::move(kept));
+            const HealthSample& kept = value.samples.emplace_back();
+            if (std::optional<Damage> damage = readSample(value.samples.back())) return damage;
+            if (value.samples.size() > 1 && kept.time < value.samples.end()[-2].time)
+                return Damage{"samples out of order"};
         }
         return std::nullopt;
     }
@@ -279,16 +324,16 @@ std::size_t serializedHistorySize(const History& history) {
 }
 
 std::vector<std::uint8_t> serializeHistory(const History& history) {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(serializedHistorySize(history));
-    BlockWriter block(bytes, headLayout::size);
-    for (std::size_t i = 0; i < magic.size(); ++i) block.put(headLayout::magic + i, 1, magic[i]);
-    block.put(headLayout::version, 2, historyVersion);
-    block.put(headLayout::driveCount, 4, history.drives.size());
-    for (const DriveHistory& drive : history.drives) appendDrive(bytes, drive);
-    block.put(headLayout::length, 4, bytes.size() + checksumSize);
-    const std::uint32_t checksum = crc32(bytes);
-    BlockWriter(bytes, checksumSize).put(0, checksumSize, checksum);
+    std::vector<std::uint8_t> bytes(serializedHistorySize(history));
+    ByteWriter writer(bytes.data());
+    std::uint8_t* head = writer.block(headLayout::size);
+    std::copy(magic.begin(), magic.end(), head + headLayout::magic);
+    put(head, headLayout::version, 2, historyVersion);
+    put(head, headLayout::length, 4, bytes.size());
+    put(head, headLayout::driveCount, 4, history.drives.size());
+    for (const DriveHistory& drive : history.drives) appendDrive(writer, drive);
+    const std::size_t checked = bytes.size() - checksumSize;
+    put(writer.block(checksumSize), 0, checksumSize, crc32(std::span(bytes).first(checked)));
     return bytes;
 }
 
@@ -319,23 +364,49 @@ ParsedHistory parseHistory(std::span<const std::uint8_t> bytes) {
 
 namespace {
 
-// The CRC of each byte value, so that the window's refresh, which reads and writes the whole
-// file, spends a table look-up per byte rather than eight shifts.
-constexpr std::array<std::uint32_t, 256> crcTable = [] {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t value = 0; value < table.size(); ++value) {
+// Eight tables, so that the checksum takes eight bytes a step (slicing-by-8): the window's
+// refresh reads and writes the whole file. Computed at the first use, which keeps their 8 KB
+// out of the programs.
+struct CrcTables {
+    CrcTables();
+    std::array<std::array<std::uint32_t, 256>, 8> slice{};
+};
+
+CrcTables::CrcTables() {
+    // Read at run time: an optimiser that computed the tables while building would store them.
+    const volatile std::uint32_t reflectedPolynomial = 0xEDB88320u;
+    const std::uint32_t polynomial = reflectedPolynomial;
+    for (std::uint32_t value = 0; value < 256; ++value) {
         std::uint32_t crc = value;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        table[value] = crc;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (polynomial & (0u - (crc & 1u)));
+        slice[0][value] = crc;
     }
-    return table;
-}();
+    // Each table is the one before it followed by a zero byte.
+    for (std::size_t table = 1; table < slice.size(); ++table)
+        for (std::size_t value = 0; value < 256; ++value)
+            slice[table][value] = (slice[table - 1][value] >> 8) ^ slice[0][slice[table - 1][value] & 0xFFu];
+}
+
+const CrcTables& crcTables() {
+    static const CrcTables tables;
+    return tables;
+}
 
 }  // namespace
 
 std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
+    const auto& table = crcTables().slice;
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (const std::uint8_t byte : bytes) crc = (crc >> 8) ^ crcTable[(crc ^ byte) & 0xFFu];
+    const std::uint8_t* at = bytes.data();
+    std::size_t left = bytes.size();
+    for (; left >= 8; left -= 8, at += 8) {
+        const std::uint32_t low = crc ^ readLe32(at);
+        const std::uint32_t high = readLe32(at + 4);
+        crc = table[7][low & 0xFFu] ^ table[6][low >> 8 & 0xFFu] ^ table[5][low >> 16 & 0xFFu] ^ table[4][low >> 24] ^
+              table[3][high & 0xFFu] ^ table[2][high >> 8 & 0xFFu] ^ table[1][high >> 16 & 0xFFu] ^
+              table[0][high >> 24];
+    }
+    for (; left > 0; --left, ++at) crc = (crc >> 8) ^ table[0][(crc ^ *at) & 0xFFu];
     return ~crc;
 }
 

@@ -1,6 +1,8 @@
 #include "history/history_store.h"
 
+#include <algorithm>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "history/history_bounds.h"
@@ -29,14 +31,28 @@ private:
     HistoryLock& lock_;
 };
 
-// One byte more than a history may take, so that a longer file shows as such. The buffer is
-// not cleared first: the window reads the file at every refresh, and only what was read is kept.
-ReadResult readBytes(FileReader& files, const std::string& path, std::vector<std::uint8_t>& bytes) {
-    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(maxHistoryBytes + 1);
-    std::size_t got = 0;
-    const ReadResult read = files.read(path, buffer.get(), maxHistoryBytes + 1, got);
-    bytes.assign(buffer.get(), buffer.get() + (read.status == ReadStatus::Read ? got : 0));
-    return read;
+// The first read's buffer: a week of two-hourly samples of four drives fits in it.
+constexpr std::size_t firstReadBytes = 64 * 1024;
+
+// The file's bytes, never more than the read gave.
+struct FileBytes {
+    ReadResult result;
+    std::unique_ptr<std::uint8_t[]> buffer;
+    std::size_t size = 0;
+    std::span<const std::uint8_t> bytes() const { return {buffer.get(), size}; }
+};
+
+// Read into a buffer that doubles while the file fills it, up to one byte more than a history
+// may take, so that a longer file shows as such. The buffer is not cleared first: the window
+// reads the file at every refresh, and only what was read is kept.
+FileBytes readBytes(FileReader& files, const std::string& path) {
+    FileBytes read;
+    for (std::size_t capacity = firstReadBytes;; capacity = std::min(capacity * 2, maxHistoryBytes + 1)) {
+        read.buffer = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+        read.result = files.read(path, read.buffer.get(), capacity, read.size);
+        if (read.result.status != ReadStatus::Read) read.size = 0;
+        if (read.result.status != ReadStatus::Read || read.size < capacity || capacity > maxHistoryBytes) return read;
+    }
 }
 
 HistoryUpdate failed(HistoryUpdateStatus status, std::uint32_t error, std::string reason = {}) {
@@ -63,13 +79,12 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     if (locked.attempt == LockAttempt::Failed) return failed(HistoryUpdateStatus::LockFailed, locked.error);
     const HeldLock held(lock);
 
-    std::vector<std::uint8_t> bytes;
-    const ReadResult read = readBytes(files, path, bytes);
-    if (read.status == ReadStatus::Failed) return failed(HistoryUpdateStatus::Unreadable, read.error);
+    const FileBytes read = readBytes(files, path);
+    if (read.result.status == ReadStatus::Failed) return failed(HistoryUpdateStatus::Unreadable, read.result.error);
 
     HistoryUpdate update;
-    if (read.status == ReadStatus::Read) {
-        ParsedHistory parsed = parseHistory(bytes);
+    if (read.result.status == ReadStatus::Read) {
+        ParsedHistory parsed = parseHistory(read.bytes());
         if (parsed.status == HistoryFileStatus::NewerVersion)
             return failed(HistoryUpdateStatus::NewerVersion, 0, parsed.reason);
         if (parsed.status == HistoryFileStatus::Damaged || parsed.status == HistoryFileStatus::Foreign) {
@@ -82,7 +97,7 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
     }
     change(update.history);
     thinHistory(update.history, now);
-    bytes = serializeHistory(update.history);
+    const std::vector<std::uint8_t> bytes = serializeHistory(update.history);
     if (!files.replace(path, bytes.data(), bytes.size())) {
         update.status = HistoryUpdateStatus::NotWritten;
         update.error = files.replaceError();
@@ -93,9 +108,9 @@ HistoryUpdate updateHistoryFile(FileStore& files, HistoryLock& lock, Pause& paus
 }
 
 std::optional<History> readHistoryFile(FileReader& files, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (readBytes(files, path, bytes).status == ReadStatus::Failed) return std::nullopt;
-    ParsedHistory parsed = parseHistory(bytes);
+    const FileBytes read = readBytes(files, path);
+    if (read.result.status == ReadStatus::Failed) return std::nullopt;
+    ParsedHistory parsed = parseHistory(read.bytes());
     if (parsed.status != HistoryFileStatus::Ok && parsed.status != HistoryFileStatus::Empty) return std::nullopt;
     return std::move(parsed.history);
 }

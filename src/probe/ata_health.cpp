@@ -133,6 +133,10 @@ void applyAtaThresholds(DriveHealth& health, const std::uint8_t* data, std::size
 
 DriveHealth ataHealthOfSector(const std::uint8_t* sector) {
     DriveHealth health;
+    std::size_t used = 0;
+    for (std::size_t index = 0; index < device::smartSector::entryCount; ++index)
+        used += entryAt(sector, index)[device::smartSector::id] != 0 ? 1 : 0;
+    health.ata.attributes.reserve(used);
     for (std::size_t index = 0; index < device::smartSector::entryCount; ++index) {
         const std::uint8_t* entry = entryAt(sector, index);
         if (entry[device::smartSector::id] != 0) health.ata.attributes.push_back(attributeFrom(entry));
@@ -144,13 +148,14 @@ DriveHealth ataHealthOfSector(const std::uint8_t* sector) {
 }
 
 void applyAtaThresholdSector(AtaHealth& ata, const std::uint8_t* sector) {
+    // Each id's first entry plus one, so that each attribute finds its threshold in one step.
+    std::array<std::uint8_t, 256> firstEntry{};
+    for (std::size_t index = device::smartSector::entryCount; index > 0; --index)
+        firstEntry[entryAt(sector, index - 1)[device::smartSector::id]] = static_cast<std::uint8_t>(index);
     for (AtaAttribute& attribute : ata.attributes) {
-        for (std::size_t index = 0; index < device::smartSector::entryCount; ++index) {
-            const std::uint8_t* entry = entryAt(sector, index);
-            if (entry[device::smartSector::id] != attribute.id) continue;
-            attribute.threshold = entry[device::smartSector::threshold];
+        if (const std::uint8_t place = firstEntry[attribute.id]; place != 0) {
+            attribute.threshold = entryAt(sector, place - 1u)[device::smartSector::threshold];
             attribute.hasThreshold = true;
-            break;
         }
         attribute.failingNow = attribute.preFailure && reachedThreshold(attribute.current, attribute.threshold);
         attribute.failedInPast = attribute.preFailure && reachedThreshold(attribute.worst, attribute.threshold);

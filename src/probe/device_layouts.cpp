@@ -21,13 +21,13 @@ SmartCommand makeSmartStatusCommand(std::int32_t driveNumber) {
     return command;
 }
 
-std::string descriptorString(const DescriptorBuffer& descriptor, std::size_t offsetField) {
+std::string_view descriptorString(const DescriptorBuffer& descriptor, std::size_t offsetField) {
     // The driver's offsets are signed; anything outside the buffer is treated as no string.
     const auto offset = static_cast<std::int32_t>(readLe32(descriptor.data() + offsetField));
     if (offset <= 0 || static_cast<std::size_t>(offset) >= descriptor.size()) return {};
     const auto begin = descriptor.begin() + offset;
     const auto end = std::find(begin, descriptor.end(), std::uint8_t{0});
-    return std::string(begin, end);
+    return {reinterpret_cast<const char*>(&*begin), static_cast<std::size_t>(end - begin)};
 }
 
 bool isSmartCapable(const VersionReply& reply) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kestrine::device {
 
@@ -106,8 +107,8 @@ SmartCommand makeSmartStatusCommand(std::int32_t driveNumber);
 
 // The zero-terminated string that one of the descriptor's offset fields points at. An offset
 // of 0, a negative one or one at or past the buffer's end gives an empty string; a string
-// with no zero before the buffer's end stops there.
-std::string descriptorString(const DescriptorBuffer& descriptor, std::size_t offsetField);
+// with no zero before the buffer's end stops there. It is seen in the buffer, not copied.
+std::string_view descriptorString(const DescriptorBuffer& descriptor, std::size_t offsetField);
 
 bool isSmartCapable(const VersionReply& reply);
 bool isFailurePredicted(const PredictFailureReply& reply);

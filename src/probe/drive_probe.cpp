@@ -11,7 +11,12 @@
 
 namespace kestrine {
 
-std::string devicePath(std::int32_t driveNumber) { return "\\\\.\\PhysicalDrive" + std::to_string(driveNumber); }
+// Every refresh opens each drive three times.
+std::string devicePath(std::int32_t driveNumber) {
+    char digits[12];
+    const char* end = std::to_chars(digits, digits + sizeof digits, driveNumber).ptr;
+    return joined({"\\\\.\\PhysicalDrive", std::string_view(digits, static_cast<std::size_t>(end - digits))});
+}
 
 std::optional<int> physicalDriveNumber(const std::string& path) {
     const std::string prefix = devicePath(0).substr(0, devicePath(0).size() - 1);
@@ -82,7 +87,16 @@ void querySmartStatus(DriveRecord& record, OpenDevice& drive) {
 }  // namespace
 
 OpenResult openDrive(std::int32_t driveNumber, DevicePort& port) {
-    const std::string path = devicePath(driveNumber);
+    // The table's paths are made once: every refresh opens each drive three times.
+    static const std::array<std::string, driveTableSize> tablePaths = [] {
+        std::array<std::string, driveTableSize> paths;
+        for (std::int32_t number = 0; number < driveTableSize; ++number) paths[number] = devicePath(number);
+        return paths;
+    }();
+    std::string otherPath;
+    const std::string& path = driveNumber >= 0 && driveNumber < driveTableSize
+                                  ? tablePaths[static_cast<std::size_t>(driveNumber)]
+                                  : (otherPath = devicePath(driveNumber));
     OpenResult opened = port.open(path, DeviceAccess::ReadWrite);
     if (!opened.device && opened.error == errorAccessDenied) opened = port.open(path, DeviceAccess::None);
     return opened;

@@ -23,8 +23,14 @@ namespace {
 bool namesNvme(const std::string& text) {
     constexpr std::string_view nvme = "NVME";
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    return std::search(text.begin(), text.end(), nvme.begin(), nvme.end(),
-                       [&upper](char a, char b) { return upper(a) == b; }) != text.end();
+    // A plain scan for the first letter: the drive list asks this of every bridged drive several
+    // times a refresh.
+    for (std::size_t at = 0; at + nvme.size() <= text.size(); ++at) {
+        if (upper(text[at]) != nvme[0]) continue;
+        if (upper(text[at + 1]) == nvme[1] && upper(text[at + 2]) == nvme[2] && upper(text[at + 3]) == nvme[3])
+            return true;
+    }
+    return false;
 }
 
 // Refused for want of rights is no failure: a standard user keeps the view SMART gives it.

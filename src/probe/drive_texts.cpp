@@ -76,6 +76,15 @@ std::optional<std::string> hexPairsText(std::string_view text) {
 
 }  // namespace
 
+std::string joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view part : parts) size += part.size();
+    std::string text(size, '\0');
+    char* at = text.data();
+    for (const std::string_view part : parts) at = std::copy(part.begin(), part.end(), at);
+    return text;
+}
+
 std::string trimBlanks(std::string_view text) { return std::string(trimmed(text)); }
 
 std::string decodeSerial(std::string_view descriptorSerial) {
@@ -90,9 +99,8 @@ std::string composeDisplayName(const std::string& vendor, const std::string& pro
 }
 
 std::string driveLabel(std::int32_t driveNumber, std::uint32_t identityError, const std::string& displayName) {
-    std::string label = "Disk " + std::to_string(driveNumber);
-    if (identityError == 0) label += " - " + displayName;
-    return label;
+    const bool named = identityError == 0;
+    return joined({"Disk ", std::to_string(driveNumber), named ? " - " : "", named ? displayName : ""});
 }
 
 std::string identityErrorText(std::uint32_t code, const SystemMessages& messages) {

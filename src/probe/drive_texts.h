@@ -2,6 +2,7 @@
 // Every text shown for a drive: cleaned-up identity strings, bus names, the display name,
 // the drive list label, the identity error text and the two failure-prediction states.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ const StateLook& stateLook(SmartState state);
 
 // STORAGE_BUS_TYPE code to its name, 0 (Unknown) to 19 (UFS); any other code is "Unspecified".
 std::string busTypeName(std::uint32_t busType);
+
+// The parts one after another, in a string sized for them once: a drive that refuses a request
+// gets reasons of many short parts at every refresh.
+std::string joined(std::initializer_list<std::string_view> parts);
 
 // Strips single-byte white space (space, \t, \n, \v, \f, \r) from both ends.
 std::string trimBlanks(std::string_view text);

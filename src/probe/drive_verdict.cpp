@@ -26,6 +26,11 @@ std::vector<std::string> cautionReasons(const DriveHealth& health, const Caution
 
 DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
                         const Acceptance& accepted) {
+    return judgeDrive(record, health, scope, judgeCautions(health, scope, accepted));
+}
+
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
+                        const CautionJudgement& cautions) {
     DriveVerdict verdict;
     const bool weighsHealth = scope == VerdictScope::AllHealth;
     const bool critical = weighsHealth && isHealthCritical(health);
@@ -37,7 +42,7 @@ DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, Ve
     if (!verdict.reasons.empty()) {
         verdict.status = DriveStatus::Failing;
     } else if (weighsHealth) {
-        verdict.reasons = cautionReasons(health, judgeCautions(health, scope, accepted));
+        verdict.reasons = cautionReasons(health, cautions);
         if (!verdict.reasons.empty()) verdict.status = DriveStatus::Caution;
     }
     return verdict;

@@ -38,6 +38,9 @@ enum class VerdictScope { FailureVerdicts, AllHealth };
 // no count judged.
 DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
                         const Acceptance& accepted = {});
+// The same with the drive's counts already judged (judgeCautions), for a caller that keeps them.
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
+                        const CautionJudgement& cautions);
 
 // The caution counts and past failures of the health read, each new, grown or accepted; none
 // with the failure verdicts alone.

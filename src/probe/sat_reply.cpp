@@ -1,8 +1,8 @@
 #include "probe/sat_reply.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "probe/drive_texts.h"
 #include "probe/little_endian.h"
 #include "probe/sat_layouts.h"
 
@@ -16,7 +16,7 @@ namespace senseLayout = device::sense;
 std::string count(std::uint64_t value) { return std::to_string(value); }
 
 std::string codeText(const SenseCode& code) {
-    return "sense key " + hexByte(code.key) + ", ASC/ASCQ " + hexByte(code.asc) + "/" + hexByte(code.ascq);
+    return joined({"sense key ", hexByte(code.key), ", ASC/ASCQ ", hexByte(code.asc), "/", hexByte(code.ascq)});
 }
 
 AtaRegisters registersAt(const std::uint8_t* bytes, const device::AtaRegisterOffsets& at) {
@@ -76,25 +76,37 @@ SatReply failed(SatOutcome outcome, std::string problem) {
 void judgeFailure(SatReply& reply, const DecodedSense& decoded, bool hasSense) {
     if (reply.scsiStatus != layout::statusCheckCondition) {
         reply.outcome = SatOutcome::CheckCondition;
-        reply.problem = "the bridge answered with SCSI status " + hexByte(reply.scsiStatus);
+        reply.problem = joined({"the bridge answered with SCSI status ", hexByte(reply.scsiStatus)});
         return;
     }
     if (reply.sense && reply.sense->key == senseLayout::illegalRequest) {
         reply.outcome = SatOutcome::Refused;
-        reply.problem = "the bridge refused the command (" + codeText(*reply.sense) + ")";
+        reply.problem = joined({"the bridge refused the command (", codeText(*reply.sense), ")"});
         return;
     }
     reply.outcome = SatOutcome::CheckCondition;
+    // The drive's registers close the reason when the sense data holds them.
+    HexByte statusByte{}, errorByte{};
+    std::string_view status, statusValue, error, errorValue;
+    if (reply.registers) {
+        statusByte = hexByte(reply.registers->status);
+        errorByte = hexByte(reply.registers->error);
+        status = "; the drive's status ";
+        statusValue = statusByte;
+        error = ", error ";
+        errorValue = errorByte;
+    }
     if (!hasSense)
-        reply.problem = "the bridge reported a check condition without sense data";
+        reply.problem = joined(
+            {"the bridge reported a check condition without sense data", status, statusValue, error, errorValue});
     else if (!reply.sense)
-        reply.problem = "the bridge reported a check condition with sense data of no known format (response code " +
-                        hexByte(decoded.responseCode) + ")";
+        reply.problem =
+            joined({"the bridge reported a check condition with sense data of no known format (response code ",
+                    hexByte(decoded.responseCode), ")", status, statusValue, error, errorValue});
     else
-        reply.problem = "the bridge reported a check condition (" + codeText(*reply.sense) + ")";
-    if (reply.registers)
-        reply.problem +=
-            "; the drive's status " + hexByte(reply.registers->status) + ", error " + hexByte(reply.registers->error);
+        reply.problem = joined({"the bridge reported a check condition (sense key ", hexByte(reply.sense->key),
+                                ", ASC/ASCQ ", hexByte(reply.sense->asc), "/", hexByte(reply.sense->ascq), ")", status,
+                                statusValue, error, errorValue});
 }
 
 void readSector(SatReply& reply, const std::uint8_t* bytes, std::size_t bytesReturned,
@@ -116,10 +128,11 @@ void readSector(SatReply& reply, const std::uint8_t* bytes, std::size_t bytesRet
 
 }  // namespace
 
-std::string hexByte(std::uint8_t value) {
-    char text[5];
-    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
-    return text;
+// Spelt out rather than printed: a bridge that refuses a command gets several of these per
+// command at every refresh.
+HexByte hexByte(std::uint8_t value) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return {{'0', 'x', digits[value >> 4], digits[value & 0xF]}};
 }
 
 DecodedSense decodeSense(const std::uint8_t* sense, std::size_t length) {

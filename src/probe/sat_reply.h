@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kestrine {
 
@@ -59,8 +60,13 @@ struct SatReply {
     AtaSector sector{};  // with Sector
 };
 
-// A byte as the reasons write it: "0x0B".
-std::string hexByte(std::uint8_t value);
+// A byte as the reasons write it, "0x0B", held in place rather than in a string: a bridge that
+// fails a command gets several of these in its reason at every refresh.
+struct HexByte {
+    std::array<char, 4> text;
+    operator std::string_view() const { return {text.data(), text.size()}; }
+};
+HexByte hexByte(std::uint8_t value);
 
 // The reply in `bytes`, of which the driver returned `bytesReturned` (the caller cuts it to its
 // buffer); `readsSector` says whether the request asked for a sector.

@@ -58,14 +58,14 @@ std::size_t satReplyCapacity() {
                     passThroughBuffer(device::PointerWidth::Bits64).size);
 }
 
-std::vector<std::uint8_t> makeSatRequest(SatCommand command, CdbSize cdbSize, device::PointerWidth width) {
+void makeSatRequest(SatCommand command, CdbSize cdbSize, device::PointerWidth width, std::vector<std::uint8_t>& bytes) {
     namespace layout = device::passThrough;
     const device::PassThroughLayout& structure = device::passThroughLayout(width);
     const PassThroughBuffer buffer = passThroughBuffer(width);
     const AtaCommand& ata = ataCommand(command);
     const bool dataIn = readsSector(command);
 
-    std::vector<std::uint8_t> bytes(buffer.size, 0);
+    bytes.assign(buffer.size, 0);
     static_assert(device::widePassThrough.size < 256, "Length's high byte stays 0");
     bytes[layout::length] = static_cast<std::uint8_t>(structure.size);
     bytes[layout::cdbLength] = static_cast<std::uint8_t>(cdbSize);
@@ -89,7 +89,6 @@ std::vector<std::uint8_t> makeSatRequest(SatCommand command, CdbSize cdbSize, de
     fields[cdb.lbaMid] = ata.lbaMid;
     fields[cdb.lbaHigh] = ata.lbaHigh;
     fields[cdb.command] = ata.command;
-    return bytes;
 }
 
 std::optional<std::string_view> satRequestName(const std::uint8_t* in, std::size_t inSize) {

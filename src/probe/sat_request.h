@@ -33,8 +33,9 @@ std::size_t satReplyCapacity();
 
 // The input buffer for `command` in the structure of `width`: SMART RETURN STATUS as non-data
 // with CK_COND, so that the registers come back in the sense data; the others as PIO data-in
-// of one sector. The reply needs an output buffer as long.
-std::vector<std::uint8_t> makeSatRequest(SatCommand command, CdbSize cdb, device::PointerWidth width);
+// of one sector. The reply needs an output buffer as long. Written over whatever `bytes` held,
+// so that a bridge's commands share one buffer.
+void makeSatRequest(SatCommand command, CdbSize cdb, device::PointerWidth width, std::vector<std::uint8_t>& bytes);
 
 // The names the replies to the commands are saved under, in the order of SatCommand.
 inline constexpr std::array<std::string_view, 4> satRequestNames = {"sat-identify", "sat-smart-data",

@@ -1,5 +1,9 @@
 #include "refresh/history_recording.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 #include "history/health_sample.h"
 #include "history/history_bounds.h"
 #include "history/history_file.h"
@@ -23,18 +27,29 @@ bool acceptAsked(const HistoryRecording& recording, int number) {
            (recording.accept == AcceptScope::OneDrive && recording.acceptDrive == number);
 }
 
+using DriveSamples = std::array<HealthSample, driveTableSize>;
+
 // The verdicts, and the counts of a scope that weighs them (with the failure verdicts alone,
-// the cautions stay empty).
+// the cautions stay empty); by the drives' samples when the caller has them.
 void judge(const DriveTable& drives, const HealthTable& health, VerdictScope scope, const DriveAcceptances* acceptances,
-           DriveJudgements& judged) {
+           const DriveSamples* samples, DriveJudgements& judged) {
     static const Acceptance nothingAccepted;
-    judged.verdicts = judgeDrives(drives, health, scope, acceptances);
-    if (scope != VerdictScope::AllHealth) return;
-    for (int number = 0; number < driveTableSize; ++number)
+    if (scope != VerdictScope::AllHealth) {
+        judged.verdicts = judgeDrives(drives, health, scope, acceptances);
+        return;
+    }
+    // Each drive's counts judged once, for its verdict and for the result.
+    for (int number = 0; number < driveTableSize; ++number) {
+        if (!isListed(drives[number])) {
+            judged.verdicts[number] = {};
+            judged.cautions[number] = {};
+            continue;
+        }
+        const Acceptance& accepted = acceptances ? (*acceptances)[number] : nothingAccepted;
         judged.cautions[number] =
-            isListed(drives[number])
-                ? judgeCautions(health[number], scope, acceptances ? (*acceptances)[number] : nothingAccepted)
-                : CautionJudgement{};
+            samples ? judgeCautionCounts((*samples)[number], accepted) : judgeCautions(health[number], scope, accepted);
+        judged.verdicts[number] = judgeDrive(drives[number], health[number], scope, judged.cautions[number]);
+    }
 }
 
 using DriveKeys = std::array<std::optional<DriveKey>, driveTableSize>;
@@ -77,35 +92,62 @@ void judgeByRecall(DriveVerdict& verdict, const HealthSample& sample, UtcSeconds
                               readAgoText(now - sample.time));
 }
 
+// Finds drives in a history, which usually lists them in the order of their numbers: each
+// search starts after the drive found before, so that it mostly takes one compare. A history
+// holds no key twice, so where a search starts changes nothing it finds.
+class DriveFinder {
+public:
+    explicit DriveFinder(const History& history) : drives_(history.drives) {}
+    std::optional<std::size_t> placeOf(const DriveKey& key) {
+        const std::size_t count = drives_.size();
+        for (std::size_t step = 0; step < count; ++step) {
+            const std::size_t at = (next_ + step) % count;
+            if (drives_[at].key != key) continue;
+            next_ = at + 1;
+            return at;
+        }
+        return std::nullopt;
+    }
+
+private:
+    const std::vector<DriveHistory>& drives_;
+    std::size_t next_ = 0;
+};
+
 // Judges the drives against `history` and, to record, changes it. True when a drive's health
 // was accepted.
 bool judgeAgainst(History& history, const JudgingInput& in, HistoryUse use, DriveJudgements& judged) {
     const UtcSeconds now = in.recording.now;
     DriveAcceptances acceptances{};
-    std::array<HealthSample, driveTableSize> samples{};
+    DriveSamples samples{};  // every drive read, as its health gives it
+    // Each drive's place in the history, found once: adding a drive keeps the others' places.
+    std::array<std::optional<std::size_t>, driveTableSize> places{};
+    DriveFinder finder(history);
     bool accepted = false;
     judged.previous.fill(std::nullopt);
     judged.recalled.fill(std::nullopt);
     for (int number = 0; number < driveTableSize; ++number) {
-        if (!in.keys[number]) continue;
         const bool read = in.health[number].source != HealthSource::None;
         if (read) samples[number] = healthSample(in.health[number], now, SampleStatus::Ok);
+        if (!in.keys[number]) continue;
         if (read && use == HistoryUse::Record && acceptAsked(in.recording, number)) {
             acceptCurrentHealth(history, *in.keys[number], samples[number], now);
             accepted = true;
         }
-        const DriveHistory* drive = findDrive(history, *in.keys[number]);
-        if (drive == nullptr) continue;
+        places[number] = finder.placeOf(*in.keys[number]);
+        if (!places[number]) continue;
+        const DriveHistory* drive = &history.drives[*places[number]];
         acceptances[number] = drive->acceptance;
         if (!drive->samples.empty()) judged.previous[number] = drive->samples.back();
         if (!read && in.recording.recallUnread) judged.recalled[number] = recentSample(*drive, now);
     }
-    judge(in.drives, in.health, in.scope, &acceptances, judged);
+    judge(in.drives, in.health, in.scope, &acceptances, &samples, judged);
     for (int number = 0; number < driveTableSize; ++number) {
         if (judged.recalled[number]) judgeByRecall(judged.verdicts[number], *judged.recalled[number], now);
         if (!in.keys[number] || in.health[number].source == HealthSource::None || use == HistoryUse::Read) continue;
         samples[number].status = sampleStatus(judged.verdicts[number].status);
-        recordSample(history, *in.keys[number], samples[number]);
+        recordSample(places[number] ? history.drives[*places[number]] : driveEntry(history, *in.keys[number]),
+                     samples[number]);
     }
     return accepted;
 }
@@ -155,15 +197,16 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
         History nothing;
         judgeAgainst(read ? *read : nothing, {drives, health, scope, *recording, keys}, HistoryUse::Read, judged);
     }
+    DriveFinder finder(update.history);
     for (int number = 0; judgedWithMemory && number < driveTableSize; ++number)
         if (keys[number] && health[number].source != HealthSource::None)
-            if (const DriveHistory* drive = findDrive(update.history, *keys[number]))
-                judged.histories[number] = summaryOf(*drive);
+            if (const std::optional<std::size_t> place = finder.placeOf(*keys[number]))
+                judged.histories[number] = summaryOf(update.history.drives[*place]);
     outcome.status = update.status;
     outcome.error = update.error;
     outcome.reason = update.reason;
     outcome.setAside = update.setAside;
-    judged.history = outcome;
+    judged.history = std::move(outcome);
 }
 
 void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
@@ -171,7 +214,7 @@ void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, Ve
     judged.history.reset();
     judged.previous.fill(std::nullopt);
     judged.recalled.fill(std::nullopt);
-    judge(drives, health, scope, nullptr, judged);
+    judge(drives, health, scope, nullptr, nullptr, judged);
 }
 
 }  // namespace kestrine

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace kestrine {
 
@@ -40,8 +41,10 @@ std::string volumePercentText(double percentFree) {
 std::string volumeItemText(int slot, double percentFree, const std::string& label) {
     char number[32];
     std::snprintf(number, sizeof number, "%4.1f", percentFree);
-    std::string text = volumeName(slot) + ' ' + number + "% Free ";
-    if (!label.empty()) text += '(' + label + ')';
+    std::string text = volumeName(slot);
+    text.reserve(std::strlen(number) + label.size() + 16);  // with the words and brackets
+    text.append(" ").append(number).append("% Free ");
+    if (!label.empty()) text.append("(").append(label).append(")");
     return text;
 }
 
@@ -50,6 +53,7 @@ VolumeScanResult scanVolumes(VolumeSource& source, const SettingsRecord& thresho
     const std::uint32_t mask = source.logicalDrives();
     if (mask == 0) return result;
     result.answered = true;
+    result.verdicts.reserve(static_cast<std::size_t>(volumeSlotCount - firstScannedSlot));
     for (int slot = firstScannedSlot; slot < volumeSlotCount; ++slot) {
         VolumeVerdict& verdict = result.verdicts.emplace_back();
         verdict.slot = slot;

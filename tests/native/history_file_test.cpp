@@ -91,8 +91,27 @@ TEST(HistoryFile, CutsAKeyToWhatTheFileKeeps) {
     EXPECT_EQ(parseHistory(serializeHistory(history)).history, history);
 }
 
+// Bit by bit, as the polynomial defines it.
+std::uint32_t plainCrc32(std::span<const std::uint8_t> bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1u) != 0 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
 TEST(HistoryFile, AChecksumAsZipHasIt) {
     EXPECT_EQ(crc32(Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xCBF43926u);
+    EXPECT_EQ(crc32(Bytes{}), 0u);
+    // Eight bytes a step and the rest one by one: every length and start around the steps.
+    Bytes bytes(300);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 167 + 13);
+    for (std::size_t start = 0; start < 9; ++start)
+        for (std::size_t length = 0; start + length <= bytes.size(); length += length < 40 ? 1 : 37)
+            ASSERT_EQ(crc32(std::span(bytes).subspan(start, length)),
+                      plainCrc32(std::span(bytes).subspan(start, length)))
+                << start << " " << length;
 }
 
 TEST(HistoryFile, NoFlippedBitOrCutGivesAHistory) {
@@ -165,6 +184,14 @@ TEST(HistoryFile, SaysWhyItTrustsNoneOfAFile) {
     History twice = everyField();
     twice.drives[1].key = twice.drives[0].key;
     EXPECT_EQ(parseHistory(serializeHistory(twice)).reason, "a drive twice");
+    // A drive twice lies before a third drive that is cut off, and is what the file is refused for.
+    Bytes cut = serializeHistory(twice);
+    cut[12] = 3;
+    EXPECT_EQ(parseHistory(resealed(cut)).reason, "a drive twice");
+    twice.drives.push_back(twice.drives[0]);
+    twice.drives[2].key.serialNumber = "ZFL1A2B4";
+    twice.drives[1].key = twice.drives[2].key;
+    EXPECT_EQ(parseHistory(serializeHistory(twice)).reason, "a drive twice") << "the second and third";
 }
 
 }  // namespace

@@ -220,5 +220,21 @@ TEST_F(HistoryStore, AReaderTakesATrustedFileWholeAndNothingElse) {
     EXPECT_EQ(readHistoryFile(files, path), History{}) << "missing";
 }
 
+// A file beyond the first read's 64 KiB comes whole, in as many reads as it takes to see its end.
+TEST_F(HistoryStore, ReadsAFileOfAnySizeWhole) {
+    std::vector<HealthSample> samples;  // every 280 seconds for a week: 134 KB
+    for (int i = 2099; i >= 0; --i) samples.push_back(sampleAt(now - 3600 - i * 280, static_cast<std::uint64_t>(i)));
+    const History week = historyOf(disk, samples);
+    files.files[path] = serializeHistory(week);
+    ASSERT_GT(files.files[path].size(), 128u * 1024);
+    EXPECT_EQ(readHistoryFile(files, path), week);
+    EXPECT_EQ(files.reads, 3) << "64, 128 and 256 KiB";
+    const HistoryUpdate updated = update(recording(disk, sampleAt(now, 7)));
+    EXPECT_EQ(updated.status, HistoryUpdateStatus::Written);
+    ASSERT_EQ(updated.history.drives.size(), 1u);
+    EXPECT_EQ(updated.history.drives[0].samples.size(), samples.size() + 1);
+    EXPECT_EQ(updated.history.drives[0].samples.front(), samples.front());
+}
+
 }  // namespace
 }  // namespace kestrine

@@ -87,6 +87,10 @@ TEST(BridgedDrives, SmartFailingForAnyReasonButRightsOnATranslatingBusSendsSat) 
     vendorNamed.vendor = "NVMe";
     EXPECT_TRUE(nvmeBehindUsbBridge(vendorNamed));
     EXPECT_FALSE(nvmeBehindUsbBridge(bridgedDrive(0, busUsb, 1, "NVM Express? no: NV-Me")));
+    // At the very end, after a first N that is not it, and a name too short to hold it.
+    EXPECT_TRUE(nvmeBehindUsbBridge(bridgedDrive(0, busUsb, 1, "nNvMe")));
+    EXPECT_FALSE(nvmeBehindUsbBridge(bridgedDrive(0, busUsb, 1, "NVM")));
+    EXPECT_FALSE(nvmeBehindUsbBridge(bridgedDrive(0, busUsb, 1, "SSD NVMx")));
 }
 
 TEST(BridgedDrives, ReportReadsTheDriveBehindTheBridgeAsAnAtaDrive) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/health_replies.h"
+#include "history/health_sample.h"
 #include "probe/attribute_names.h"
 #include "probe/drive_health.h"
 #include "probe/health_layouts.h"
@@ -347,7 +348,21 @@ TEST(AtaHealth, WellKnownIdsHaveNamesAndOthersNone) {
         EXPECT_FALSE(ataAttributeName(static_cast<std::uint8_t>(id)).empty()) << id;
     EXPECT_EQ(ataAttributeName(197), "Current Pending Sector Count");
     EXPECT_EQ(ataAttributeName(198), "Offline Uncorrectable Sector Count");
+    EXPECT_EQ(ataAttributeName(1), "Raw Read Error Rate");
+    EXPECT_EQ(ataAttributeName(242), "Total LBAs Read");
     for (const int id : {0, 2, 6, 176, 255}) EXPECT_EQ(ataAttributeName(static_cast<std::uint8_t>(id)), "") << id;
+}
+
+// The ATA counts stand first among the caution counts, in their order, and a sample takes each.
+TEST(AtaHealth, EachCountGoesToItsCautionCountInTheSample) {
+    for (std::size_t index = 0; index < ataCounts.size(); ++index)
+        EXPECT_EQ(ataCounts[index].key, cautionCountName(static_cast<CautionCount>(index)));
+    const DriveHealth health = ataFrom({{187, advisory, 100, 100, 44, 0},
+                                        {198, advisory, 100, 100, 33, 0},
+                                        {5, preFailure, 100, 100, 11, 36},
+                                        {197, advisory, 100, 100, 22, 0}});
+    const CautionCounts counts = healthSample(health, 0, SampleStatus::Ok).counts;
+    EXPECT_EQ(counts, (CautionCounts{11, 22, 33, 44, std::nullopt}));
 }
 
 // --- NVMe ---------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // the real Intel SSD's IDENTIFY, SMART data and thresholds behind it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -58,6 +59,13 @@ Bytes randomBytes() {
     return bytes;
 }
 
+// The request written over a longer buffer that held other bytes, as a bridge's next command finds it.
+Bytes requestFor(SatCommand command, CdbSize cdb, device::PointerWidth width) {
+    Bytes bytes(700, 0xEE);
+    makeSatRequest(command, cdb, width, bytes);
+    return bytes;
+}
+
 TEST(SatRequests, EachCommandInEachCdbAndLayoutCarriesItsFieldsWhereTheStructureSays) {
     const struct {
         PointerWidth width;
@@ -81,8 +89,9 @@ TEST(SatRequests, EachCommandInEachCdbAndLayoutCarriesItsFieldsWhereTheStructure
         for (const auto& c : cdbs) {
             for (const auto& a : commands) {
                 SCOPED_TRACE(std::string(a.name) + " " + std::to_string(s.length) + " " + std::to_string(c.opcode));
-                const Bytes in = makeSatRequest(a.command, c.size, s.width);
+                const Bytes in = requestFor(a.command, c.size, s.width);
                 ASSERT_EQ(in.size(), s.bufferSize);
+                EXPECT_EQ(std::count(in.begin(), in.end(), std::uint8_t{0xEE}), 0) << "nothing left of before";
                 const bool data = a.count == 1;
                 EXPECT_EQ(std::vector<int>({in[0] | in[1] << 8, in[6], in[7], in[8], in[12] | in[13] << 8, in[16],
                                             in[s.dataOffsetAt], in[s.senseOffsetAt]}),
@@ -97,10 +106,10 @@ TEST(SatRequests, EachCommandInEachCdbAndLayoutCarriesItsFieldsWhereTheStructure
             }
         }
     }
-    Bytes other = makeSatRequest(SatCommand::Identify, CdbSize::Sixteen, bits64);
+    Bytes other = requestFor(SatCommand::Identify, CdbSize::Sixteen, bits64);
     other[0] = 48;
     EXPECT_EQ(satRequestName(other.data(), other.size()), std::nullopt) << "no layout has Length 48";
-    other = makeSatRequest(SatCommand::SmartReadData, CdbSize::Twelve, bits32);
+    other = requestFor(SatCommand::SmartReadData, CdbSize::Twelve, bits32);
     other[28 + 3] = 0xD5;  // SMART READ LOG: not one of ours
     EXPECT_EQ(satRequestName(other.data(), other.size()), std::nullopt);
 }
@@ -142,11 +151,13 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
         {"refused", senseAnswer(descriptorSense(0x05, 0x24, 0x00, noRegisters)), false, true, SatOutcome::Refused,
          noRegisters, "the bridge refused the command (sense key 0x05, ASC/ASCQ 0x24/0x00)"},
         {"aborted read", senseAnswer(descriptorSense(0x0B, 0x00, 0x00, aborted)), false, true,
-         SatOutcome::CheckCondition, aborted, "; the drive's status 0x51, error 0x04"},
+         SatOutcome::CheckCondition, aborted,
+         "the bridge reported a check condition (sense key 0x0B, ASC/ASCQ 0x00/0x00); the drive's status 0x51, error "
+         "0x04"},
         {"check condition, no sense", senseAnswer({}), false, true, SatOutcome::CheckCondition, noRegisters,
-         "a check condition without sense data"},
+         "the bridge reported a check condition without sense data"},
         {"sense of no known format", senseAnswer(Bytes(18, 0x7F)), false, false, SatOutcome::CheckCondition,
-         noRegisters, "no known format (response code 0x7F)"},
+         noRegisters, "the bridge reported a check condition with sense data of no known format (response code 0x7F)"},
         {"busy", statusOnly(0x08), false, true, SatOutcome::CheckCondition, noRegisters, "SCSI status 0x08"},
         {"done, no registers", statusOnly(0x00), false, false, SatOutcome::NoRegisters, noRegisters,
          "no ATA registers"},
@@ -173,6 +184,13 @@ TEST(SatReplies, EachAnswerGivesItsOutcomeAndEveryBadOneAReason) {
         EXPECT_EQ(reply.registers ? values(*reply.registers) : std::vector<int>(),
                   row.registers ? values(*row.registers) : std::vector<int>());
     }
+}
+
+TEST(SatReplies, BytesAreWrittenAsTwoUpperCaseHexDigits) {
+    EXPECT_EQ(std::string_view(hexByte(0x00)), "0x00");
+    EXPECT_EQ(std::string_view(hexByte(0x0B)), "0x0B");
+    EXPECT_EQ(std::string_view(hexByte(0xA7)), "0xA7");
+    EXPECT_EQ(std::string_view(hexByte(0xFF)), "0xFF");
 }
 
 TEST(SatReplies, AStructureThatDoesNotFitIsMalformed) {

@@ -38,6 +38,12 @@ TEST(DriveTexts, TrimmingRemovesOuterWhiteSpaceOnly) {
 }
 
 // Windows 7 and later give the drive's text; older versions gave its bytes as hexadecimal pairs.
+TEST(DriveTexts, JoinedPartsStandInTheirOrder) {
+    EXPECT_EQ(joined({}), "");
+    EXPECT_EQ(joined({"SMART READ DATA", "", " through ", std::string(40, 'x')}),
+              "SMART READ DATA through " + std::string(40, 'x'));
+}
+
 TEST(DriveTexts, SerialIsTheDrivesTextOrTheTextItsHexadecimalPairsStandFor) {
     const std::pair<const char*, const char*> rows[] = {
         {"WD-WCAPW0493929", "WD-WCAPW0493929"},

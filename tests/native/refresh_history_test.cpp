@@ -12,6 +12,7 @@
 #include "fakes/fake_file_store.h"
 #include "fakes/fake_history_lock.h"
 #include "fakes/fake_volume_source.h"
+#include "history/history_bounds.h"
 #include "history/history_file.h"
 #include "probe/health_probe.h"
 #include "refresh/refresh.h"
@@ -89,6 +90,27 @@ TEST_F(RefreshHistory, OneSamplePerDriveWhoseHealthWasReadKeyedByNameAndSerialNu
     run(8, now + 3600);
     EXPECT_EQ(findDrive(fileHistory(), diskA)->samples.size(), 2u);
     EXPECT_EQ(refresh.result().histories[0], (HistorySummary{now, 2, std::nullopt}));
+}
+
+// Each drive is found wherever the file lists it, among drives that are not attached.
+TEST_F(RefreshHistory, FindsEachDriveWhereverTheFileListsIt) {
+    HealthSample older;
+    older.time = now - 7200;
+    older.counts[0] = 8;
+    HealthSample nvme;
+    nvme.time = now - 3600;
+    History history;
+    recordSample(history, DriveKey{"NV", "SN3"}, nvme);
+    recordSample(history, DriveKey{"Other", "SNX"}, older);
+    acceptCurrentHealth(history, diskA, older, now - 7000);
+    files.files[path] = serializeHistory(history);
+    const RefreshResult& result = run(8, now);
+    EXPECT_EQ(result.verdicts[0].status, DriveStatus::Ok) << "its 8 sectors were accepted";
+    EXPECT_EQ(result.cautions[0].counts[0].state, CautionState::Accepted);
+    EXPECT_EQ(result.histories[0], (HistorySummary{now, 1, now - 7000}));
+    EXPECT_EQ(result.histories[3], (HistorySummary{now - 3600, 2, std::nullopt}));
+    EXPECT_EQ(result.previous[3], nvme);
+    EXPECT_EQ(fileHistory().drives.size(), 3u);
 }
 
 TEST_F(RefreshHistory, AcceptedHealthIsOkUntilItGrowsAndAcceptingAgainQuietsIt) {
