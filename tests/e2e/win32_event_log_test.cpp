@@ -198,15 +198,23 @@ bool startsWithoutHistory() {
     return writeSettings(settings);
 }
 
+// The scripted program over one drive with `reallocated` sectors, its event log's lines in
+// `output`.
+struct ReallocatingRun {
+    explicit ReallocatingRun(int reallocated) : drives(reallocating(reallocated)) {}
+    ScenarioFile drives;
+    ErrorOutput output;
+    ProgramRun run{support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog")};
+};
+
 // A count that grows between two refreshes is told once: a notification line and event 110
 // (a warning) with the drive, its model, serial number, the count, its value and the accepted
 // value; a refresh with the same value, or a restart, tells nothing again.
 TEST(EventLog, AGrowingCountIsToldOnceAsItGrows) {
     ASSERT_TRUE(startsWithoutHistory());
-    ScenarioFile drives(reallocating(8));
-    ErrorOutput output;
+    ReallocatingRun started(8);
+    auto& [drives, output, run] = started;
     ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
-    ProgramRun run(support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog"));
     ASSERT_TRUE(run.waitForFirstRefresh());
     EXPECT_TRUE(waitUntil([&] { return printed(output.text(), "warn", "L\"reallocated sectors\"") == 1; }));
 
@@ -239,10 +247,9 @@ TEST(EventLog, AGrowingCountIsToldOnceAsItGrows) {
 // history file holds it.
 TEST(EventLog, AcceptingFromTheContextMenuQuietsTheDriveAndWritesEvent111) {
     ASSERT_TRUE(startsWithoutHistory());
-    ScenarioFile drives(reallocating(8));
-    ErrorOutput output;
+    ReallocatingRun started(8);
+    auto& [drives, output, run] = started;
     ASSERT_NE(output.writer(), INVALID_HANDLE_VALUE);
-    ProgramRun run(support::startThroughWineLoader("kestrine_scripted.exe", output.writer(), "-all,+eventlog"));
     ASSERT_TRUE(run.waitForFirstRefresh());
     const HWND list = run.control(IDC_DRIVE_LIST);
     const auto image = [&] {
