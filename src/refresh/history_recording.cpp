@@ -66,15 +66,6 @@ struct JudgingInput {
 // be updated, so nothing is accepted or added.
 enum class HistoryUse { Record, Read };
 
-DriveStatus driveStatus(SampleStatus status) {
-    switch (status) {
-        case SampleStatus::Caution: return DriveStatus::Caution;
-        case SampleStatus::Failing: return DriveStatus::Failing;
-        case SampleStatus::Ok: break;
-    }
-    return DriveStatus::Ok;
-}
-
 // The newest sample, when it is recent enough to stand in for a read.
 std::optional<HealthSample> recentSample(const DriveHistory& drive, UtcSeconds now) {
     if (drive.samples.empty()) return std::nullopt;
@@ -85,7 +76,7 @@ std::optional<HealthSample> recentSample(const DriveHistory& drive, UtcSeconds n
 
 // A recalled sample makes the verdict no better than the sample's status.
 void judgeByRecall(DriveVerdict& verdict, const HealthSample& sample, UtcSeconds now) {
-    const DriveStatus status = driveStatus(sample.status);
+    const DriveStatus status = recordedStatus(sample.status);
     if (status <= verdict.status) return;
     verdict.status = status;
     verdict.reasons.push_back((status == DriveStatus::Failing ? "failing when " : "in caution when ") +
@@ -161,6 +152,15 @@ HistorySummary summaryOf(const DriveHistory& drive) {
 }
 
 }  // namespace
+
+DriveStatus recordedStatus(SampleStatus status) {
+    switch (status) {
+        case SampleStatus::Caution: return DriveStatus::Caution;
+        case SampleStatus::Failing: return DriveStatus::Failing;
+        case SampleStatus::Ok: break;
+    }
+    return DriveStatus::Ok;
+}
 
 std::optional<DriveKey> historyKey(const DriveRecord& record) {
     if (record.identityError != 0 || (record.displayName.empty() && record.serial.empty())) return std::nullopt;

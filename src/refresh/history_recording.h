@@ -79,6 +79,9 @@ struct DriveJudgements {
 // when it has neither, or its identity could not be read.
 std::optional<DriveKey> historyKey(const DriveRecord& record);
 
+// The status a drive judged from a recorded sample has: the one it was recorded with.
+DriveStatus recordedStatus(SampleStatus status);
+
 // Judges the listed drives into `judged` against what was accepted of them (nothing, without a
 // recording), and with a recording adds a sample for each drive whose health was read and has
 // a key. When the history cannot be updated (its lock or file refused), the drives are judged

@@ -6,27 +6,18 @@
 #include "history/utc_time.h"
 #include "probe/drive_texts.h"
 #include "probe/health_texts.h"
+#include "refresh/history_recording.h"
 #include "ui/history_plot.h"
 
 namespace kestrine {
 
 namespace {
 
-// The status a recalled sample was judged with.
-DriveStatus sampleStatus(SampleStatus status) {
-    switch (status) {
-        case SampleStatus::Caution: return DriveStatus::Caution;
-        case SampleStatus::Failing: return DriveStatus::Failing;
-        case SampleStatus::Ok: break;
-    }
-    return DriveStatus::Ok;
-}
-
 // "ok", "caution" or "failing" with the verdict's reasons; "no data" for a drive nothing was read
 // of that the failure verdicts do not call failing.
 std::string statusLine(const HealthDetailsInput& input) {
     if (input.recalled != nullptr)
-        return std::string("Status: ") + driveStatusIdentifier(sampleStatus(input.recalled->status)) + " - read on " +
+        return std::string("Status: ") + driveStatusIdentifier(recordedStatus(input.recalled->status)) + " - read on " +
                utcTimeText(input.recalled->time);
     if (input.health.source == HealthSource::None && input.verdict.status == DriveStatus::Ok)
         return "Status: no data - " + (input.health.unavailableReason.empty() ? std::string("health not read")
@@ -43,7 +34,8 @@ std::string attributeState(const AtaAttribute& attribute, const CautionJudgement
     if (attribute.failingNow) return "failing now";
     if (attribute.failedInPast) {
         const bool accepted = cautions.pastFailures && !cautions.pastFailures->unaccepted.contains(attribute.id);
-        return std::string("failed in the past - ") + (accepted ? "accepted" : "new");
+        return std::string("failed in the past - ") +
+               cautionStateIdentifier(accepted ? CautionState::Accepted : CautionState::New);
     }
     for (const AtaCount& count : ataCounts) {
         if (count.id != attribute.id) continue;

@@ -66,21 +66,29 @@ inline std::vector<std::uint8_t> sectorReply(const std::vector<std::uint8_t>& se
     return reply;
 }
 
-// The real SSD's attribute table with the raw value of attribute `id` set to `raw`, as a drive
-// that has since remapped sectors would answer.
-inline DriveHealth realAtaHealthWithRaw(std::uint8_t id, std::uint64_t raw) {
-    std::map<std::string, std::vector<std::uint8_t>> sections = blobSections(fileBytes(ataBlob));
-    std::vector<std::uint8_t>& sector = sections["SMDT"];
-    // 30 entries of 12 bytes from offset 2: id, flags (2), current, worst, raw (6), reserved.
-    bool found = false;
-    for (std::size_t entry = 2; entry + 12 <= 2 + 30 * 12; entry += 12) {
-        if (sector[entry] != id) continue;
-        for (std::size_t i = 0; i < 6; ++i) sector[entry + 5 + i] = static_cast<std::uint8_t>(raw >> (8 * i));
-        found = true;
+// The SMART data sector's attribute table: 30 entries of 12 bytes from offset 2, each an id,
+// flags (2), current, worst, raw value (6) and a reserved byte.
+inline constexpr std::size_t ataEntries = 30, ataEntrySize = 12, ataTableAt = 2;
+
+// The real SSD's SMART READ DATA sector with the raw value of each attribute named in `raws`
+// put in place of the one read, as a drive that has since remapped sectors would answer.
+inline std::vector<std::uint8_t> realAtaDataWithRaws(const std::map<int, std::uint64_t>& raws) {
+    std::vector<std::uint8_t> sector = realAtaSectors().data;
+    std::size_t edited = 0;
+    for (std::size_t at = ataTableAt; at < ataTableAt + ataEntries * ataEntrySize; at += ataEntrySize) {
+        const auto raw = raws.find(sector[at]);
+        if (sector[at] == 0 || raw == raws.end()) continue;
+        for (std::size_t i = 0; i < 6; ++i) sector[at + 5 + i] = static_cast<std::uint8_t>(raw->second >> (8 * i));
+        ++edited;
     }
-    EXPECT_TRUE(found) << "no attribute " << int{id};
-    const std::vector<std::uint8_t> data = sectorReply(sector);
-    const std::vector<std::uint8_t> thresholds = sectorReply(sections["SMTH"]);
+    EXPECT_EQ(edited, raws.size()) << "an attribute the drive does not have";
+    return sector;
+}
+
+// The real SSD's attribute table with the raw value of attribute `id` set to `raw`.
+inline DriveHealth realAtaHealthWithRaw(std::uint8_t id, std::uint64_t raw) {
+    const std::vector<std::uint8_t> data = sectorReply(realAtaDataWithRaws({{id, raw}}));
+    const std::vector<std::uint8_t> thresholds = sectorReply(realAtaSectors().thresholds);
     DriveHealth health = ataHealth(data.data(), data.size());
     applyAtaThresholds(health, thresholds.data(), thresholds.size());
     return health;
@@ -99,23 +107,20 @@ inline std::vector<std::uint8_t> realNvmeHealthReply() {
 // id=5 flags=0x33 current=100 worst=100 raw=0 threshold=...", in table order), each raw value
 // named in `raws` put in place of the one read: so a test grows a real drive's counts.
 inline std::string realAtaAttributeLines(int number, const std::map<int, std::uint64_t>& raws = {}) {
-    const RealAtaSectors& sectors = realAtaSectors();
-    constexpr std::size_t entries = 30, entrySize = 12, tableAt = 2;
+    const std::vector<std::uint8_t> data = realAtaDataWithRaws(raws);
+    const std::vector<std::uint8_t>& thresholds = realAtaSectors().thresholds;
     std::string lines;
-    for (std::size_t entry = 0; entry < entries; ++entry) {
-        const std::size_t at = tableAt + entry * entrySize;
-        const int id = sectors.data[at];
+    for (std::size_t at = ataTableAt; at < ataTableAt + ataEntries * ataEntrySize; at += ataEntrySize) {
+        const int id = data[at];
         if (id == 0) continue;
         std::uint64_t raw = 0;
-        for (std::size_t byte = 0; byte < 6; ++byte) raw |= std::uint64_t{sectors.data[at + 5 + byte]} << (8 * byte);
-        if (const auto edited = raws.find(id); edited != raws.end()) raw = edited->second;
+        for (std::size_t byte = 0; byte < 6; ++byte) raw |= std::uint64_t{data[at + 5 + byte]} << (8 * byte);
         int threshold = 0;
-        for (std::size_t other = 0; other < entries; ++other)
-            if (sectors.thresholds[tableAt + other * entrySize] == id)
-                threshold = sectors.thresholds[tableAt + other * entrySize + 1];
+        for (std::size_t other = ataTableAt; other < ataTableAt + ataEntries * ataEntrySize; other += ataEntrySize)
+            if (thresholds[other] == id) threshold = thresholds[other + 1];
         lines += std::to_string(number) + " attribute id=" + std::to_string(id) +
-                 " flags=" + std::to_string(sectors.data[at + 1] | sectors.data[at + 2] << 8) +
-                 " current=" + std::to_string(sectors.data[at + 3]) + " worst=" + std::to_string(sectors.data[at + 4]) +
+                 " flags=" + std::to_string(data[at + 1] | data[at + 2] << 8) +
+                 " current=" + std::to_string(data[at + 3]) + " worst=" + std::to_string(data[at + 4]) +
                  " raw=" + std::to_string(raw) + " threshold=" + std::to_string(threshold) + "\n";
     }
     return lines;
