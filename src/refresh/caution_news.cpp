@@ -1,9 +1,9 @@
 #include "refresh/caution_news.h"
 
 #include <algorithm>
-#include <array>
 
 #include "probe/drive_texts.h"
+#include "probe/health_texts.h"
 #include "refresh/history_place.h"
 #include "tray/status_events.h"
 
@@ -11,22 +11,10 @@ namespace kestrine {
 
 namespace {
 
-struct CountNouns {
-    const char* one;
-    const char* several;
-};
-
-constexpr std::array<CountNouns, cautionCountKinds> countNouns = {{
-    {"reallocated sector", "reallocated sectors"},
-    {"pending sector", "pending sectors"},
-    {"uncorrectable sector", "uncorrectable sectors"},
-    {"reported uncorrectable error", "reported uncorrectable errors"},
-    {"media error", "media errors"},
-}};
-
+// "8 reallocated sectors", "1 media error": every count's noun is a plural in -s.
 std::string countText(CautionCount count, std::uint64_t value) {
-    const CountNouns& nouns = countNouns[static_cast<std::size_t>(count)];
-    return std::to_string(value) + ' ' + (value == 1 ? nouns.one : nouns.several);
+    const std::string nouns = cautionNoun(cautionCountName(count));
+    return std::to_string(value) + ' ' + (value == 1 ? nouns.substr(0, nouns.size() - 1) : nouns);
 }
 
 std::string idList(const std::set<std::uint8_t>& ids) {
@@ -72,9 +60,8 @@ void addDriveNews(const DriveRecord& drive, const CautionJudgement& judgement, H
         const std::optional<std::uint64_t>& previous = before.counts[static_cast<std::size_t>(count.count)];
         if (!isNews(count.state) || (previous && count.value <= *previous)) continue;
         told.counts[static_cast<std::size_t>(count.count)] = count.value;
-        all.push_back(news(drive, countText(count.count, count.value),
-                           countNouns[static_cast<std::size_t>(count.count)].several, std::to_string(count.value),
-                           count.accepted ? std::to_string(count.accepted->value) : ""));
+        all.push_back(news(drive, countText(count.count, count.value), cautionNoun(count.name),
+                           std::to_string(count.value), count.accepted ? std::to_string(count.accepted->value) : ""));
     }
     if (const std::optional<PastFailureJudgement>& past = judgement.pastFailures) {
         const bool unseen = std::any_of(past->unaccepted.begin(), past->unaccepted.end(),
