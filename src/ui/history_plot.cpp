@@ -117,7 +117,17 @@ PlotScale niceScale(double low, double high, int maxSteps, bool wholeSteps) {
         high += 1;
     }
     maxSteps = std::max(maxSteps, 1);
-    const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / maxSteps)));
+    // The largest power of ten at or below the smallest step, counted out rather than by the
+    // maths library's pow, which would add 2.5 KB to the window for this one line. A fraction
+    // is one over a whole power of ten, so it is as exact as pow's.
+    const double smallestStep = (high - low) / maxSteps;
+    double magnitude = 1;
+    while (magnitude * 10 <= smallestStep) magnitude *= 10;
+    if (magnitude > smallestStep) {
+        double inverse = 10;
+        while (smallestStep * inverse < 1) inverse *= 10;
+        magnitude = 1 / inverse;
+    }
     for (double power = magnitude;; power *= 10) {
         for (const double multiple : {1.0, 2.0, 5.0}) {
             const double step = multiple * power;

@@ -29,6 +29,7 @@ TEST(HistoryPlot, ScalesTakeRoundStepsAndEndOnThem) {
         {"a flat temperature gets 1 either side", 38, 38, false, {37, 39, 0.5}},
         {"a huge count", 0, 18e18, true, {0, 2e19, 5e18}},
         {"below zero", -7, 12, false, {-10, 15, 5}},
+        {"tenths of a degree", 40.02, 40.07, false, {40.02, 40.07, 0.01}},
     };
     for (const Row& row : rows) EXPECT_EQ(niceScale(row.low, row.high, 5, row.whole), row.expected) << row.name;
 }
