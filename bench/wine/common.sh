@@ -21,14 +21,14 @@ build_targets() {
     build_mingw "$win" "$toolchain" "${args[@]}" >"$win.build.log" 2>&1 || { tail -n 30 "$win.build.log"; exit 1; }
 }
 
-# The stripped size in bytes of the product's 32-bit build of one program (TARGET FILE),
-# whichever build the measurements run.
+# The stripped size in bytes of the product's 32-bit build of one program (FILE), whichever
+# build the measurements run.
 product_size() {
-    build_mingw "$product_tree" mingw-i686 --target "$1" >"$win.product.log" 2>&1 ||
+    build_mingw "$product_tree" mingw-i686 --target kestrine_programs >"$win.product.log" 2>&1 ||
         { tail -n 30 "$win.product.log"; exit 1; }
     local copy
     copy=$(mktemp)
-    cp "$product_tree/bin/$2" "$copy"
+    cp "$product_tree/bin/$1" "$copy"
     i686-w64-mingw32-strip "$copy"
     stat -c %s "$copy"
     rm -f "$copy"

@@ -15,7 +15,7 @@
 # and the USB readers add).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-start_bench kestrine_report kestrine_bare_console
+start_bench kestrine_programs kestrine_bare_console
 runs="${1:-20}"
 bench_prefix="$WINEPREFIX"
 plain_prefix="$win/wineprefix-plain"
@@ -52,7 +52,7 @@ prepare_wine
 read -r plain_report plain_bare plain_ratio < <(measure)
 export WINEPREFIX="$bench_prefix"
 
-size=$(product_size kestrine_report kestrine-report.exe)
+size=$(product_size kestrine-report.exe)
 
 echo "runs: $runs each, taken in turns, of the $([ "$KESTRINE_WINE" = 64 ] && echo 64 || echo 32)-bit build"
 echo "plain prefix (C:, Z:): kestrine-report.exe --format json median ms: $plain_report"

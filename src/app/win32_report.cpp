@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -54,15 +55,22 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
     return printed ? outcome.exitCode : unknownExitCode;
 }
 
+// The last resort for a fault inside the run (no memory left, for one): one line and the
+// unknown exit code, where the runtime would end the process with its own dialog-era text.
+// The shipped program is built without exception tables, so such a fault ends here rather
+// than in a handler; whatever the run had half written is what a killed process leaves, which
+// every file it writes survives.
+[[noreturn]] void stopOnInternalFault() {
+    std::fputs("kestrine-report: stopped by an internal fault\n", stderr);
+    std::fflush(stderr);
+    std::_Exit(unknownExitCode);
+}
+
 }  // namespace
 
 int runReportProgram(int argc, char** argv, DevicePort& devices) {
-    try {
-        return report(std::vector<std::string>(argv + 1, argv + argc), devices);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "kestrine-report: %s\n", error.what());
-        return unknownExitCode;
-    }
+    std::set_terminate(stopOnInternalFault);
+    return report(std::vector<std::string>(argv + 1, argv + argc), devices);
 }
 
 }  // namespace kestrine
