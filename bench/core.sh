@@ -53,8 +53,8 @@ echo
 echo "== instructions per run (callgrind, Ir)"
 printf '%-18s %12s %12s %12s\n' "drives/volumes" "4/6" "8/12" "16/24"
 declare -A figure
-parts="refresh first-refresh probe health-logs drive-list volume-scan drive-panel volume-panel status"
-for mode in $parts nvme-refresh nvme-probe nvme-health-logs nvme-drive-list usb-refresh usb-health-logs week-refresh; do
+parts="refresh first-refresh probe health drive-list volume-scan drive-panel volume-panel status"
+for mode in $parts nvme-refresh nvme-probe nvme-health nvme-drive-list usb-refresh usb-health week-refresh; do
     row=()
     for size in "4 6" "8 12" "16 24"; do
         if [ "$mode" = first-refresh ]; then
@@ -87,7 +87,7 @@ check "refresh at 16/24, instructions" "${figure[refresh]##* }" 400000
 check "refresh at 16/24 with NVMe drives, instructions" "${figure[nvme-refresh]##* }" 400000
 check "refresh at 16/24 with USB drives, instructions" "${figure[usb-refresh]##* }" 400000
 for mode in idle idle-quiet idle-countdown; do check "$mode tick, instructions" "${figure[$mode]}" 2000; done
-for mode in $parts nvme-refresh nvme-health-logs usb-refresh usb-health-logs week-refresh; do
+for mode in $parts nvme-refresh nvme-health usb-refresh usb-health week-refresh; do
     read -r small middle large <<<"${figure[$mode]}"
     check "$mode, growth 8/12 to 16/24 (4/6 to 8/12 grew $((middle - small)))" \
         $((large - middle)) $(((middle - small) * 22 / 10 + large / 100))

@@ -50,7 +50,7 @@ BENCHMARK(runSteady<&CoreWorkload::refresh>)->Name("Refresh")->Apply(sizes);
 BENCHMARK(FirstRefresh)->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::refresh, DriveKind::Nvme>)->Name("Refresh/nvme")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::probeDrives>)->Name("Part/probeAllDrives")->Apply(sizes);
-BENCHMARK(runSteady<&CoreWorkload::readHealthLogs, DriveKind::Nvme>)->Name("Part/probeHealthLogs/nvme")->Apply(sizes);
+BENCHMARK(runSteady<&CoreWorkload::readHealth, DriveKind::Nvme>)->Name("Part/readAllHealth/nvme")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::refillDrives>)->Name("Part/refillDriveList")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::scanAllVolumes>)->Name("Part/scanVolumes")->Apply(sizes);
 BENCHMARK(runSteady<&CoreWorkload::updateDrivePanel>)->Name("Part/drivePanelTexts")->Args({16, 24});

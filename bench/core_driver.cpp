@@ -3,7 +3,7 @@
 // The difference between the totals for two values of K, divided by the difference of K, is
 // the cost of one run without the program's start-up.
 //   refresh         K whole refreshes from start (K=1 minus K=0 is the first, filling refresh)
-//   probe, health-logs, drive-list, volume-scan, drive-panel, volume-panel, status
+//   probe, health, drive-list, volume-scan, drive-panel, volume-panel, status
 //                   one whole refresh first, then K runs of that part alone (steady state)
 //   nvme-MODE       any of the above with NVMe drives that refuse SMART commands and are
 //                   judged by their health log (the others are SATA drives)
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
 
     const std::map<std::string, std::function<void()>> steps = {
         {"probe", [&] { core.probeDrives(); }},
-        {"health-logs", [&] { core.readHealthLogs(); }},
+        {"health", [&] { core.readHealth(); }},
         {"drive-list", [&] { core.refillDrives(); }},
         {"volume-scan", [&] { core.scanAllVolumes(); }},
         {"drive-panel", [&] { core.updateDrivePanel(); }},

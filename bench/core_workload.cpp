@@ -8,7 +8,6 @@
 #include "probe/device_layouts.h"
 #include "probe/drive_probe.h"
 #include "probe/health_layouts.h"
-#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "probe/sat_layouts.h"
 #include "ui/drive_list.h"
@@ -148,7 +147,7 @@ CoreWorkload::CoreWorkload(int drives, int volumes, DriveKind kind, int samplesP
       volumes_(volumes),
       recording_{historyFiles_, historyLock_,      pause_, historyPath, historyPath + ".lock",
                  1'796'000'000, AcceptScope::None, 0,      true},
-      refresh_(devices_, volumes_, allHealthReads, judgeWithHistory),
+      refresh_(devices_, volumes_, judgeWithHistory),
       presenter_({driveList, volumeList, view, tray_, eventLog_, cycle, systemMessages_, messageSink_, settings_,
                   refresh_.result()}) {
     probeAllDrives(partDrives_, devices_);
@@ -177,7 +176,7 @@ void CoreWorkload::idleTick() {
 
 void CoreWorkload::probeDrives() { probeAllDrives(partDrives_, devices_); }
 
-void CoreWorkload::readHealthLogs() { probeHealthLogs(partDrives_, partHealth_, devices_); }
+void CoreWorkload::readHealth() { readAllHealth(partDrives_, partHealth_, devices_); }
 
 void CoreWorkload::refillDrives() {
     const RefreshResult& result = refresh_.result();

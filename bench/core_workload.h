@@ -76,10 +76,10 @@ public:
     // One tick with nothing to do but the selection checks and the countdown.
     void idleTick();
 
-    // The refresh's parts, for per-part figures: the probe, the health logs and the scan on
+    // The refresh's parts, for per-part figures: the probe, the health reads and the scan on
     // tables of their own (the drive table probed once at construction).
     void probeDrives();
-    void readHealthLogs();
+    void readHealth();
     void refillDrives();
     void scanAllVolumes();
     void updateDrivePanel();

@@ -176,8 +176,7 @@ void check(const std::uint8_t* data, std::size_t size) {
         if (!isListed(drives[number])) continue;
         critical = critical || indicatorLevel(drives[number], health[number]) == IndicatorLevel::FailurePredicted ||
                    isHealthCritical(health[number]);
-        caution = caution ||
-                  judgeDrive(drives[number], health[number], VerdictScope::AllHealth).status == DriveStatus::Caution;
+        caution = caution || judgeDrive(drives[number], health[number]).status == DriveStatus::Caution;
     }
     const bool belowLimit = std::any_of(volumes.begin(), volumes.end(),
                                         [](const VolumeRow& v) { return v.inWarning && isVolumeSlot(v.slot); });

@@ -51,8 +51,6 @@ bool smartThroughBridge(const DriveRecord& r) {
     return translatingBus(r.busType) && smartRequestsFailed(r) && !nvmeBehindUsbBridge(r);
 }
 
-bool smartFromHealth(const DriveRecord& r) { return smartFromHealthLog(r) || smartThroughBridge(r); }
-
 SpfState spfState(const DriveRecord& r) {
     if (!r.predictQueried) return SpfState::NoData;
     return r.predictOk ? SpfState::Ok : SpfState::FailurePredicted;

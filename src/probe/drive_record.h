@@ -56,8 +56,6 @@ bool nvmeBehindUsbBridge(const DriveRecord& r);
 // (the version request, or the status request of a driver that took it), and no NVMe behind
 // USB: its SMART state comes from SMART RETURN STATUS sent through SCSI pass-through.
 bool smartThroughBridge(const DriveRecord& r);
-// Either of the two: the drive's health entry holds its SMART state.
-bool smartFromHealth(const DriveRecord& r);
 SpfState spfState(const DriveRecord& r);
 // From the record's SMART RETURN STATUS, or for a drive judged by its health log from the
 // drive's health entry: Ok with no critical-warning bit, FailurePredicted with any, NoData

@@ -24,16 +24,13 @@ std::vector<std::string> cautionReasons(const DriveHealth& health, const Caution
 
 }  // namespace
 
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
-                        const Acceptance& accepted) {
-    return judgeDrive(record, health, scope, judgeCautions(health, scope, accepted));
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, const Acceptance& accepted) {
+    return judgeDrive(record, health, judgeCautions(health, accepted));
 }
 
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
-                        const CautionJudgement& cautions) {
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, const CautionJudgement& cautions) {
     DriveVerdict verdict;
-    const bool weighsHealth = scope == VerdictScope::AllHealth;
-    const bool critical = weighsHealth && isHealthCritical(health);
+    const bool critical = isHealthCritical(health);
     // An NVMe drive's health log alone turning its SMART state: the log's problem names it.
     const bool namedByLog = critical && smartFromHealthLog(record) && spfState(record) != SpfState::FailurePredicted;
     if (indicatorLevel(record, health) == IndicatorLevel::FailurePredicted && !namedByLog)
@@ -41,26 +38,24 @@ DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, Ve
     if (critical) verdict.reasons.push_back(healthProblem(health));
     if (!verdict.reasons.empty()) {
         verdict.status = DriveStatus::Failing;
-    } else if (weighsHealth) {
+    } else {
         verdict.reasons = cautionReasons(health, cautions);
         if (!verdict.reasons.empty()) verdict.status = DriveStatus::Caution;
     }
     return verdict;
 }
 
-CautionJudgement judgeCautions(const DriveHealth& health, VerdictScope scope, const Acceptance& accepted) {
-    if (scope != VerdictScope::AllHealth) return {};
+CautionJudgement judgeCautions(const DriveHealth& health, const Acceptance& accepted) {
     return judgeCautionCounts(healthSample(health, 0, SampleStatus::Ok), accepted);
 }
 
-DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                          const DriveAcceptances* accepted) {
+DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, const DriveAcceptances* accepted) {
     static const Acceptance nothingAccepted;
     DriveVerdicts verdicts{};
     for (int number = 0; number < driveTableSize; ++number)
         if (isListed(drives[number]))
-            verdicts[number] = judgeDrive(drives[number], health[number], scope,
-                                          accepted != nullptr ? (*accepted)[number] : nothingAccepted);
+            verdicts[number] =
+                judgeDrive(drives[number], health[number], accepted != nullptr ? (*accepted)[number] : nothingAccepted);
     return verdicts;
 }
 

@@ -20,12 +20,7 @@ struct DriveVerdict {
     std::vector<std::string> reasons;  // one line each, without the drive's name: "predicts failure"
 };
 
-// How much of a drive's health a verdict weighs. The window keeps two states, from the two
-// failure verdicts alone (an NVMe drive's log standing in for its SMART RETURN STATUS); the
-// report weighs all the health it read.
-enum class VerdictScope { FailureVerdicts, AllHealth };
-
-// With all health: failing when either failure verdict predicts a failure, or the health is critical (a
+// Failing when either failure verdict predicts a failure, or the health is critical (a
 // failing-now SMART attribute, an NVMe critical-warning bit). Otherwise caution on an early
 // sign: a reallocated, pending or uncorrectable sector or a reported uncorrectable error; a
 // pre-failure attribute that failed in the past; NVMe media and data integrity errors; an
@@ -33,24 +28,19 @@ enum class VerdictScope { FailureVerdicts, AllHealth };
 // the temperature property. The reasons are those of the status. A health that was not read
 // (source none) adds nothing. The caution counts and past failures are judged with memory
 // against what a person accepted of them (judgeCautionCounts): only a new or grown one is an
-// early sign; with nothing accepted every one is new. With the failure verdicts alone:
-// failing, for "predicts failure", exactly when the indicator level says so, else ok, and
-// no count judged.
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
-                        const Acceptance& accepted = {});
+// early sign; with nothing accepted every one is new.
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, const Acceptance& accepted = {});
 // The same with the drive's counts already judged (judgeCautions), for a caller that keeps them.
-DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, VerdictScope scope,
-                        const CautionJudgement& cautions);
+DriveVerdict judgeDrive(const DriveRecord& record, const DriveHealth& health, const CautionJudgement& cautions);
 
-// The caution counts and past failures of the health read, each new, grown or accepted; none
-// with the failure verdicts alone.
-CautionJudgement judgeCautions(const DriveHealth& health, VerdictScope scope, const Acceptance& accepted);
+// The caution counts and past failures of the health read, each new, grown or accepted.
+CautionJudgement judgeCautions(const DriveHealth& health, const Acceptance& accepted);
 
 // By drive number: listed drives judged, the others left ok without reasons.
 using DriveVerdicts = std::array<DriveVerdict, driveTableSize>;
 // What a person accepted of each drive's health, by drive number; none: nothing accepted.
 using DriveAcceptances = std::array<Acceptance, driveTableSize>;
-DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
+DriveVerdicts judgeDrives(const DriveTable& drives, const HealthTable& health,
                           const DriveAcceptances* accepted = nullptr);
 
 // The failing-drive count: drives judged failing.

@@ -10,7 +10,6 @@
 #include "probe/device_port.h"
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
-#include "probe/health_reads.h"
 
 namespace kestrine {
 
@@ -28,8 +27,7 @@ DriveHealth probeHealth(const DriveRecord& record, DevicePort& port);
 // an empty health (source none, no reason).
 HealthTable probeAllHealth(const DriveTable& table, DevicePort& port);
 
-// Both front ends' health reads: every listed drive's health, weighed whole by the verdicts.
+// Both front ends' health reads, into the refresh's table: every listed drive's health.
 void readAllHealth(const DriveTable& drives, HealthTable& health, DevicePort& devices);
-inline constexpr HealthReads allHealthReads{readAllHealth, VerdictScope::AllHealth};
 
 }  // namespace kestrine

@@ -27,10 +27,4 @@ DriveHealth readBridgeHealth(OpenDevice& drive, const DriveRecord&) {
     return health;
 }
 
-DriveHealth readBridgeStatus(OpenDevice& drive, const DriveRecord&) {
-    DriveHealth health;
-    health.bridge = readSatStatus(drive);
-    return health;
-}
-
 }  // namespace kestrine

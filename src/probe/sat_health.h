@@ -32,13 +32,9 @@ struct BridgeHealth {
     bool accessDenied = false;        // the system refused a request for want of rights
 };
 
-// The report's read: IDENTIFY DEVICE, SMART READ DATA and THRESHOLDS and SMART RETURN STATUS.
+// IDENTIFY DEVICE, SMART READ DATA and THRESHOLDS and SMART RETURN STATUS.
 // Source SAT SMART with the attribute table when the data sector passed its checks, else no
 // source and the reader's reason; the bridge's record either way.
 DriveHealth readBridgeHealth(OpenDevice& drive, const DriveRecord& record);
-
-// The window's read: SMART RETURN STATUS alone (one request; two where the bridge refuses
-// ATA PASS-THROUGH (16)), kept as the bridge's record of an entry with no source.
-DriveHealth readBridgeStatus(OpenDevice& drive, const DriveRecord& record);
 
 }  // namespace kestrine

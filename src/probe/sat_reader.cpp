@@ -132,12 +132,4 @@ SatHealth readSatHealth(OpenDevice& drive, device::PointerWidth width) {
     return health;
 }
 
-BridgeHealth readSatStatus(OpenDevice& drive, device::PointerWidth width) {
-    Bridge bridge(drive, width);
-    BridgeHealth health;
-    judgeStatus(health, bridge.send(SatCommand::SmartReturnStatus));
-    noteBridge(health, bridge);
-    return health;
-}
-
 }  // namespace kestrine

@@ -31,7 +31,4 @@ struct SatHealth : BridgeHealth {
 // refused command again first), each in the pass-through structure of `width`.
 SatHealth readSatHealth(OpenDevice& drive, device::PointerWidth width = device::ownPointerWidth);
 
-// Sends SMART RETURN STATUS alone, in (16) and where the bridge refuses it in (12).
-BridgeHealth readSatStatus(OpenDevice& drive, device::PointerWidth width = device::ownPointerWidth);
-
 }  // namespace kestrine

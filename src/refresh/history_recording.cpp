@@ -29,15 +29,10 @@ bool acceptAsked(const HistoryRecording& recording, int number) {
 
 using DriveSamples = std::array<HealthSample, driveTableSize>;
 
-// The verdicts, and the counts of a scope that weighs them (with the failure verdicts alone,
-// the cautions stay empty); by the drives' samples when the caller has them.
-void judge(const DriveTable& drives, const HealthTable& health, VerdictScope scope, const DriveAcceptances* acceptances,
+// The verdicts and the counts judged for them; by the drives' samples when the caller has them.
+void judge(const DriveTable& drives, const HealthTable& health, const DriveAcceptances* acceptances,
            const DriveSamples* samples, DriveJudgements& judged) {
     static const Acceptance nothingAccepted;
-    if (scope != VerdictScope::AllHealth) {
-        judged.verdicts = judgeDrives(drives, health, scope, acceptances);
-        return;
-    }
     // Each drive's counts judged once, for its verdict and for the result.
     for (int number = 0; number < driveTableSize; ++number) {
         if (!isListed(drives[number])) {
@@ -47,8 +42,8 @@ void judge(const DriveTable& drives, const HealthTable& health, VerdictScope sco
         }
         const Acceptance& accepted = acceptances ? (*acceptances)[number] : nothingAccepted;
         judged.cautions[number] =
-            samples ? judgeCautionCounts((*samples)[number], accepted) : judgeCautions(health[number], scope, accepted);
-        judged.verdicts[number] = judgeDrive(drives[number], health[number], scope, judged.cautions[number]);
+            samples ? judgeCautionCounts((*samples)[number], accepted) : judgeCautions(health[number], accepted);
+        judged.verdicts[number] = judgeDrive(drives[number], health[number], judged.cautions[number]);
     }
 }
 
@@ -57,7 +52,6 @@ using DriveKeys = std::array<std::optional<DriveKey>, driveTableSize>;
 struct JudgingInput {
     const DriveTable& drives;
     const HealthTable& health;
-    VerdictScope scope;
     const HistoryRecording& recording;
     const DriveKeys& keys;
 };
@@ -132,7 +126,7 @@ bool judgeAgainst(History& history, const JudgingInput& in, HistoryUse use, Driv
         if (!drive->samples.empty()) judged.previous[number] = drive->samples.back();
         if (!read && in.recording.recallUnread) judged.recalled[number] = recentSample(*drive, now);
     }
-    judge(in.drives, in.health, in.scope, &acceptances, &samples, judged);
+    judge(in.drives, in.health, &acceptances, &samples, judged);
     for (int number = 0; number < driveTableSize; ++number) {
         if (judged.recalled[number]) judgeByRecall(judged.verdicts[number], *judged.recalled[number], now);
         if (!in.keys[number] || in.health[number].source == HealthSource::None || use == HistoryUse::Read) continue;
@@ -168,10 +162,10 @@ std::optional<DriveKey> historyKey(const DriveRecord& record) {
     return DriveKey{record.displayName.substr(0, maxKeyTextBytes), record.serial.substr(0, maxKeyTextBytes)};
 }
 
-void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                      const HistoryRecording* recording, DriveJudgements& judged) {
+void judgeWithHistory(const DriveTable& drives, const HealthTable& health, const HistoryRecording* recording,
+                      DriveJudgements& judged) {
     if (recording == nullptr) {
-        judgeWithoutHistory(drives, health, scope, recording, judged);
+        judgeWithoutHistory(drives, health, recording, judged);
         return;
     }
     judged.history.reset();
@@ -185,17 +179,16 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
     outcome.path = recording->path;
     outcome.acceptAsked = recording->accept != AcceptScope::None;
     bool judgedWithMemory = false;
-    const HistoryUpdate update =
-        updateHistoryFile(recording->files, recording->lock, recording->pause, recording->path, recording->lockPath,
-                          recording->now, [&](History& history) {
-                              outcome.accepted = judgeAgainst(history, {drives, health, scope, *recording, keys},
-                                                              HistoryUse::Record, judged);
-                              judgedWithMemory = true;
-                          });
+    const HistoryUpdate update = updateHistoryFile(
+        recording->files, recording->lock, recording->pause, recording->path, recording->lockPath, recording->now,
+        [&](History& history) {
+            outcome.accepted = judgeAgainst(history, {drives, health, *recording, keys}, HistoryUse::Record, judged);
+            judgedWithMemory = true;
+        });
     if (!judgedWithMemory) {
         std::optional<History> read = readHistoryFile(recording->files, recording->path);
         History nothing;
-        judgeAgainst(read ? *read : nothing, {drives, health, scope, *recording, keys}, HistoryUse::Read, judged);
+        judgeAgainst(read ? *read : nothing, {drives, health, *recording, keys}, HistoryUse::Read, judged);
     }
     DriveFinder finder(update.history);
     for (int number = 0; judgedWithMemory && number < driveTableSize; ++number)
@@ -209,12 +202,12 @@ void judgeWithHistory(const DriveTable& drives, const HealthTable& health, Verdi
     judged.history = std::move(outcome);
 }
 
-void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                         const HistoryRecording*, DriveJudgements& judged) {
+void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, const HistoryRecording*,
+                         DriveJudgements& judged) {
     judged.history.reset();
     judged.previous.fill(std::nullopt);
     judged.recalled.fill(std::nullopt);
-    judge(drives, health, scope, nullptr, nullptr, judged);
+    judge(drives, health, nullptr, nullptr, judged);
 }
 
 }  // namespace kestrine

@@ -88,15 +88,15 @@ DriveStatus recordedStatus(SampleStatus status);
 // against what could be read of it without the lock, else with nothing accepted. With
 // recallUnread, a listed drive whose health was not read and whose newest sample is at most
 // recallSeconds old is judged no better than that sample's status.
-void judgeWithHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                      const HistoryRecording* recording, DriveJudgements& judged);
+void judgeWithHistory(const DriveTable& drives, const HealthTable& health, const HistoryRecording* recording,
+                      DriveJudgements& judged);
 // The same with nothing accepted and nothing recorded, whatever the recording says.
-void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                         const HistoryRecording* recording, DriveJudgements& judged);
+void judgeWithoutHistory(const DriveTable& drives, const HealthTable& health, const HistoryRecording* recording,
+                         DriveJudgements& judged);
 
-// How a front end judges its drives, as a plain function, so that a front end that records no
-// history (the window, for now) links none of the history file's handling.
-using DriveJudging = void (*)(const DriveTable& drives, const HealthTable& health, VerdictScope scope,
-                              const HistoryRecording* recording, DriveJudgements& judged);
+// How a refresh judges its drives: both front ends with their history; tests and benchmarks
+// that keep no history file without it.
+using DriveJudging = void (*)(const DriveTable& drives, const HealthTable& health, const HistoryRecording* recording,
+                              DriveJudgements& judged);
 
 }  // namespace kestrine

@@ -1,6 +1,7 @@
 #include "refresh/refresh.h"
 
 #include "probe/drive_probe.h"
+#include "probe/health_probe.h"
 
 namespace kestrine {
 
@@ -20,16 +21,16 @@ private:
 
 }  // namespace
 
-Refresh::Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads, DriveJudging judging)
-    : devices_(devices), volumes_(volumes), healthReads_(healthReads), judging_(judging) {}
+Refresh::Refresh(DevicePort& devices, VolumeSource& volumes, DriveJudging judging)
+    : devices_(devices), volumes_(volumes), judging_(judging) {}
 
 bool Refresh::run(const SettingsRecord& thresholds, const std::function<void(const RefreshResult&)>& render,
                   const HistoryRecording* recording) {
     if (running_) return false;
     const RunningMark mark(running_);
     probeAllDrives(result_.drives, devices_);
-    healthReads_.read(result_.drives, result_.health, devices_);
-    judging_(result_.drives, result_.health, healthReads_.scope, recording, result_);
+    readAllHealth(result_.drives, result_.health, devices_);
+    judging_(result_.drives, result_.health, recording, result_);
     result_.failingDriveCount = failingDriveCount(result_.verdicts);
     result_.volumeScan = scanVolumes(volumes_, thresholds, result_.volumes);
     render(result_);

@@ -1,7 +1,6 @@
 #pragma once
 // One refresh of everything Kestrine watches, as one portable object shared by every front
-// end: the drive probe, the health reads where the front end asks for them, the verdict of
-// each drive and the volume scan against the warning percents. The window renders the result
+// end: the drive probe, every listed drive's health, the verdict of each drive and the volume scan against the warning percents. The window renders the result
 // in its lists, panels and icons; the report writes it in its formats.
 #include <functional>
 
@@ -9,7 +8,6 @@
 #include "probe/drive_health.h"
 #include "probe/drive_record.h"
 #include "probe/drive_verdict.h"
-#include "probe/health_reads.h"
 #include "refresh/history_recording.h"
 #include "settings/settings_record.h"
 #include "volumes/volume_scan.h"
@@ -24,7 +22,7 @@ namespace kestrine {
 // refresh to the next: a record keeps what a failed query did not replace.
 struct RefreshResult : DriveJudgements {
     DriveTable drives{};
-    HealthTable health{};  // by drive number, as the front end's health reads left it
+    HealthTable health{};  // by drive number, as the health reads left it
     int failingDriveCount = 0;
     VolumeTable volumes{};
     VolumeScanResult volumeScan;  // its warningCount is the volume warning count
@@ -32,9 +30,8 @@ struct RefreshResult : DriveJudgements {
 
 class Refresh {
 public:
-    // The report judges with its history (judgeWithHistory); the window records none yet.
-    Refresh(DevicePort& devices, VolumeSource& volumes, HealthReads healthReads,
-            DriveJudging judging = judgeWithoutHistory);
+    // Both front ends judge with their history (judgeWithHistory).
+    Refresh(DevicePort& devices, VolumeSource& volumes, DriveJudging judging = judgeWithoutHistory);
 
     // Runs one refresh with these warning percents and hands the result to `render` before
     // it returns. False, with nothing run or rendered, while a refresh is running: rendering
@@ -49,7 +46,6 @@ public:
 private:
     DevicePort& devices_;
     VolumeSource& volumes_;
-    HealthReads healthReads_;
     DriveJudging judging_;
     RefreshResult result_;
     bool running_ = false;

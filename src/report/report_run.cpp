@@ -132,7 +132,7 @@ ReportOutcome runReport(const std::vector<std::string>& arguments, ReportPorts& 
 
     const Thresholds thresholds = readThresholds(ports.settingsFiles, ports.settingsFolder);
     const ReportHistory history = reportHistory(options, ports, utcTime);
-    Refresh refresh(*devices, ports.volumes, allHealthReads, judgeWithHistory);
+    Refresh refresh(*devices, ports.volumes, judgeWithHistory);
     Report report;
     refresh.run(
         thresholds.record,

@@ -80,7 +80,7 @@ MainWindow::MainWindow(HINSTANCE resources, ApplicationInfo application, const M
       settingsFolder_(ports.settingsFolder),
       elevated_(ports.elevated),
       settings_(ports.files, *this, ports.pause, ports.settingsFolder, ports.elevated),
-      refresh_(ports.devices, ports.volumes, allHealthReads, judgeWithHistory),
+      refresh_(ports.devices, ports.volumes, judgeWithHistory),
       programIcon_(loadIcon(resources, IDI_PROGRAM, largeIconSize())),
       programSmallIcon_(loadIcon(resources, IDI_PROGRAM, smallIconSize())),
       trayIcon_(ports.notifyShell),

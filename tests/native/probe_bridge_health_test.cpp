@@ -1,6 +1,6 @@
-// Drives behind a bridge: which drives are read through SCSI/ATA translation, what the report's
-// and the window's reads send and keep, and the verdicts that follow; the real Intel SSD's
-// sectors behind a scripted bridge (tests/support/fakes/sat_replies.h).
+// Drives behind a bridge: which drives are read through SCSI/ATA translation, what the health
+// reads send and keep, and the verdicts that follow; the real Intel SSD's sectors behind a
+// scripted bridge (tests/support/fakes/sat_replies.h).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,7 +14,6 @@
 #include "probe/drive_probe.h"
 #include "probe/drive_texts.h"
 #include "probe/drive_verdict.h"
-#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 #include "probe/saved_replies.h"
 #include "real_drives.h"
@@ -220,52 +219,8 @@ TEST(BridgedDrives, TheRealDrivesTableReadsAlikeThroughTheBridge) {
     EXPECT_EQ(healthSourceName(health.source), "sat_smart");
 }
 
-// The window asks a bridged drive for SMART RETURN STATUS alone; its verdict turns the
-// indicator and the failing count as an NVMe drive's log does.
-TEST(BridgedDrives, WindowAsksTheBridgeForReturnStatusAlone) {
-    FakeDevicePort port;
-    FakeBridge refuses16 = realDriveBehind(true);
-    refuses16.refusedCdbs = {16};
-    FakeBridge noRegisters = realDriveBehind();
-    noRegisters.answers["smart-status"] = {0x00, {}, {}, {}, {}, {}};
-    const FakeBridge bridges[] = {realDriveBehind(), realDriveBehind(true), refuses16, noRegisters};
-    DriveTable table;
-    for (int number = 0; number < 4; ++number) {
-        port.devices[devicePath(number)];
-        port.bridges[devicePath(number)] = bridges[number];
-        table[static_cast<std::size_t>(number)] = bridgedDrive(number);
-    }
-    table[4] = bridgedDrive(4, busUsb, 1, "NVMe Enclosure");
-    port.devices[devicePath(4)];
-    HealthTable health;
-    probeHealthLogs(table, health, port);
-
-    const std::vector<std::vector<std::string>> sent = {
-        {"16 smart-status"}, {"16 smart-status"}, {"16 smart-status", "12 smart-status"}, {"16 smart-status"}};
-    const SmartState states[] = {SmartState::Ok, SmartState::FailurePredicted, SmartState::FailurePredicted,
-                                 SmartState::NoData, SmartState::NoData};
-    for (int number = 0; number < 5; ++number) {
-        SCOPED_TRACE(number);
-        if (number < 4) {
-            EXPECT_EQ(port.bridges[devicePath(number)].seen, sent[static_cast<std::size_t>(number)]);
-        }
-        EXPECT_EQ(smartState(table[number], health[number]), states[number]);
-        EXPECT_EQ(health[number].source, HealthSource::None) << "no table in the window";
-    }
-    EXPECT_EQ(port.opensOf(devicePath(4)), 0) << "an NVMe enclosure is not asked";
-    EXPECT_EQ(health[3].bridge->statusUnknownReason,
-              "SMART RETURN STATUS through ATA PASS-THROUGH (16): the bridge returned no ATA registers");
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, health, VerdictScope::FailureVerdicts)), 2);
-    const DriveVerdict failing = judgeDrive(table[1], health[1], VerdictScope::FailureVerdicts);
-    EXPECT_EQ(failing.reasons, std::vector<std::string>{"predicts failure"});
-
-    port.openErrors[devicePath(1)] = 21;  // unplugged: the last verdict stays, as SMART's would
-    probeHealthLogs(table, health, port);
-    EXPECT_EQ(smartState(table[1], health[1]), SmartState::FailurePredicted);
-}
-
-// The report weighs the table too: an attribute failing now behind a bridge names itself.
-TEST(BridgedDrives, ReportVerdictWeighsTheStatusAndTheTable) {
+// The verdict weighs the table too: an attribute failing now behind a bridge names itself.
+TEST(BridgedDrives, VerdictWeighsTheStatusAndTheTable) {
     Bytes worn = testing::realAtaSectors().data;
     const std::size_t endToEnd = 2 + 8 * 12;  // attribute 184, pre-failure, threshold 90
     ASSERT_EQ(worn[endToEnd], 184);
@@ -276,11 +231,9 @@ TEST(BridgedDrives, ReportVerdictWeighsTheStatusAndTheTable) {
     port.bridges[devicePath(0)] =
         testing::passingBridge(testing::realAtaSectors().identify, worn, testing::realAtaSectors().thresholds, false);
     const DriveHealth health = probeHealth(bridgedDrive(0), port);
-    const DriveVerdict verdict = judgeDrive(bridgedDrive(0), health, VerdictScope::AllHealth);
+    const DriveVerdict verdict = judgeDrive(bridgedDrive(0), health);
     EXPECT_EQ(verdict.status, DriveStatus::Failing);
     EXPECT_EQ(verdict.reasons, std::vector<std::string>{"SMART attribute failing now: 184 End-to-End Error"});
-    EXPECT_EQ(judgeDrive(bridgedDrive(0), health, VerdictScope::FailureVerdicts).status, DriveStatus::Ok)
-        << "the window weighs RETURN STATUS alone";
 }
 
 // What a recording saves of a bridge's answers replays as the same health, whichever pointer

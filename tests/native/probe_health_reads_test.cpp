@@ -13,7 +13,6 @@
 #include "probe/drive_texts.h"
 #include "probe/drive_verdict.h"
 #include "probe/health_layouts.h"
-#include "probe/health_log_verdict.h"
 #include "probe/health_probe.h"
 
 namespace kestrine {
@@ -283,83 +282,9 @@ DriveRecord smartRefusingNvme(int number) {
     return record;
 }
 
-TEST(HealthProbe, WindowAsksOnlyNvmeDrivesRefusingSmartForTheirLogOnce) {
-    FakeDevicePort port;
-    NvmeHealth readOnly;
-    readOnly.criticalWarning = 0x08;
-    install(port, devicePath(0), nvmeDrive(testing::nvmeHealthReply(readOnly)));
-    install(port, devicePath(1), nvmeDrive(testing::nvmeHealthReply({})));
-    install(port, devicePath(2), nvmeDrive(testing::nvmeHealthReply(readOnly)));  // takes SMART
-    install(port, devicePath(3), ataDrive(failingDisk));
-    HealthScript refused = nvmeDrive({});
-    refused.nvmeLog = Answer{FakeDevicePort::notSupported, {}};
-    install(port, devicePath(4), refused);
-    install(port, devicePath(5), nvmeDrive(cut(testing::nvmeHealthReply(readOnly), 300)));
-    DriveTable table;
-    table[0] = smartRefusingNvme(0);
-    table[1] = smartRefusingNvme(1);
-    table[2] = listedDrive(2, busNvme, true);
-    table[3] = listedDrive(3, busSata, false);
-    table[4] = smartRefusingNvme(4);
-    table[5] = smartRefusingNvme(5);
-    table[6] = smartRefusingNvme(6);
-    table[6].present = false;  // not listed
-    HealthTable health;
-    health[3] = health[6] = unavailableHealth("from an earlier refresh");
-
-    probeHealthLogs(table, health, port);
-    const std::vector<std::string> asked = {devicePath(0), devicePath(1), devicePath(4), devicePath(5)};
-    EXPECT_EQ(port.opens, asked);
-    ASSERT_EQ(port.requests.size(), asked.size()) << "one request per drive";
-    const device::NvmeHealthQuery query = device::makeNvmeHealthQuery();
-    for (std::size_t i = 0; i < asked.size(); ++i) {
-        EXPECT_EQ(port.requests[i].path, asked[i]);
-        EXPECT_EQ(port.requests[i].code, queryProperty);
-        EXPECT_EQ(port.requests[i].input, Bytes(query.begin(), query.end()));
-    }
-    // The log read is kept in the health table; every drive not asked is emptied there.
-    const struct {
-        int number;
-        SmartState smart;
-        HealthSource source;
-        std::uint8_t warning;
-        std::string reason;
-    } expected[] = {{0, SmartState::FailurePredicted, HealthSource::NvmeLog, 0x08, ""},
-                    {1, SmartState::Ok, HealthSource::NvmeLog, 0, ""},
-                    {2, SmartState::Ok, HealthSource::None, 0, ""},
-                    {3, SmartState::NoData, HealthSource::None, 0, ""},
-                    {4, SmartState::NoData, HealthSource::None, 0, "the driver refused the request with error 50"},
-                    {5, SmartState::NoData, HealthSource::None, 0,
-                     "the health log at offset 40 lies outside the 300 bytes returned"},
-                    {6, SmartState::NoData, HealthSource::None, 0, ""}};
-    for (const auto& row : expected) {
-        EXPECT_EQ(smartState(table[row.number], health[row.number]), row.smart) << row.number;
-        EXPECT_EQ(health[row.number].source, row.source) << row.number;
-        EXPECT_EQ(health[row.number].nvme.criticalWarning, row.warning) << row.number;
-        EXPECT_EQ(health[row.number].unavailableReason, row.reason) << row.number;
-    }
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, health, VerdictScope::FailureVerdicts)), 1);
-}
-
-TEST(HealthProbe, NvmeDriveThatNoLongerOpensKeepsItsLogVerdict) {
-    FakeDevicePort port;
-    NvmeHealth hot;
-    hot.criticalWarning = 0x02;
-    install(port, devicePath(7), nvmeDrive(testing::nvmeHealthReply(hot)));
-    DriveTable table;
-    table[7] = smartRefusingNvme(7);
-    HealthTable health;
-    probeHealthLogs(table, health, port);
-    ASSERT_EQ(smartState(table[7], health[7]), SmartState::FailurePredicted);
-
-    port.openErrors[devicePath(7)] = 21;
-    probeHealthLogs(table, health, port);
-    EXPECT_EQ(smartState(table[7], health[7]), SmartState::FailurePredicted);
-    EXPECT_EQ(port.requests.size(), 1u);
-}
-
-// The report's health reads give the same verdicts, without asking again.
-TEST(HealthProbe, ReportTakesTheLogVerdictFromItsHealthReads) {
+// An NVMe drive refusing the SMART requests is judged by the critical warning of the log its
+// health reads fetched.
+TEST(HealthProbe, LogReadStandsInForTheSmartVerdict) {
     DriveTable table;
     table[0] = smartRefusingNvme(0);
     table[1] = smartRefusingNvme(1);

@@ -109,7 +109,7 @@ TEST_F(DriveProbe, AccessDeniedEvenWithoutRightsListsDriveWithoutIdentity) {
     EXPECT_EQ(port.openAccesses[1], DeviceAccess::None);
     EXPECT_FALSE(isListed(table[2]));
     EXPECT_TRUE(port.requests.empty());
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
 }
 
 // A standard user may not open a drive for reading and writing, but may open it without
@@ -134,7 +134,7 @@ TEST_F(DriveProbe, StandardUserReadsIdentityAndPredictionWithoutSmart) {
     EXPECT_EQ(spfState(table[0]), SpfState::Ok);
     EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::Ok);
     EXPECT_EQ(spfState(table[1]), SpfState::FailurePredicted);
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 1);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 1);
     EXPECT_EQ(port.openAccesses[0], DeviceAccess::ReadWrite);
     EXPECT_EQ(port.openAccesses[1], DeviceAccess::None);
     EXPECT_TRUE(port.requestsWithCode(smartCommand).empty());
@@ -253,7 +253,7 @@ TEST_F(DriveProbe, NonZeroPredictFailurePredictsFailure) {
         EXPECT_TRUE(table[0].predictQueried);
         EXPECT_FALSE(table[0].predictOk);
         EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::FailurePredicted);
-        EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 1);
+        EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 1);
     }
 }
 

@@ -114,28 +114,25 @@ TEST(RealDrives, AtaSsdWhoseReallocatedCountGrowsAfterItWasAccepted) {
     EXPECT_EQ(first.counts[3], 0u) << "187 reads 0";
     EXPECT_FALSE(first.counts[1].has_value()) << "no attribute 197";
     EXPECT_EQ(first.powerOnHours, 45u);
-    EXPECT_EQ(judgeDrive(record, eight, VerdictScope::AllHealth).reasons,
-              std::vector<std::string>{"reallocated sectors: 8"});
+    EXPECT_EQ(judgeDrive(record, eight).reasons, std::vector<std::string>{"reallocated sectors: 8"});
     // Read through a USB bridge, the same table gives the same sample and verdict.
     DriveHealth bridged = eight;
     bridged.source = HealthSource::SatSmart;
     EXPECT_EQ(healthSample(bridged, 1'796'000'000, SampleStatus::Caution).counts, first.counts);
-    EXPECT_EQ(judgeDrive(record, bridged, VerdictScope::AllHealth).reasons,
-              std::vector<std::string>{"reallocated sectors: 8"});
+    EXPECT_EQ(judgeDrive(record, bridged).reasons, std::vector<std::string>{"reallocated sectors: 8"});
 
     History history;
     recordSample(history, key, first);
     acceptCurrentHealth(history, key, first, 1'796'000'060);
     const Acceptance& accepted = findDrive(history, key)->acceptance;
-    EXPECT_EQ(judgeDrive(record, eight, VerdictScope::AllHealth, accepted).status, DriveStatus::Ok);
+    EXPECT_EQ(judgeDrive(record, eight, accepted).status, DriveStatus::Ok);
 
     const DriveHealth twelve = realAtaHealthWithRaw(5, 12);
-    const DriveVerdict grown = judgeDrive(record, twelve, VerdictScope::AllHealth, accepted);
+    const DriveVerdict grown = judgeDrive(record, twelve, accepted);
     EXPECT_EQ(grown.status, DriveStatus::Caution);
     EXPECT_EQ(grown.reasons, std::vector<std::string>{"reallocated sectors: 12, 8 accepted"});
     // A raw value whose upper bytes hold other data is no count: nothing to judge or grow.
-    EXPECT_EQ(judgeDrive(record, realAtaHealthWithRaw(5, 0x0100'0000'000C), VerdictScope::AllHealth, accepted).status,
-              DriveStatus::Ok);
+    EXPECT_EQ(judgeDrive(record, realAtaHealthWithRaw(5, 0x0100'0000'000C), accepted).status, DriveStatus::Ok);
 }
 
 // skdump's line "Serial: [CVPR109301UZ120LGN]", inside its brackets.

@@ -34,7 +34,7 @@ TEST(DriveRecord, FreshTableListsNothingAndCountsNoFailure) {
         EXPECT_FALSE(hasDetails(r));
         EXPECT_EQ(indicatorLevel(r, DriveHealth{}), IndicatorLevel::NoData);
     }
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
 }
 
 TEST(DriveRecord, ListedNeedsPresenceAndProbeAndDetailsNeedIdentity) {
@@ -178,7 +178,7 @@ TEST(DriveRecord, FailingCountTakesOnlyListedDrivesAtLevelTwo) {
     health[9] = hot.health;
     table[10] = cool.record;
     health[10] = cool.health;
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, health, VerdictScope::FailureVerdicts)), 3);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, health)), 3);
 }
 
 }  // namespace

@@ -63,13 +63,12 @@ struct Row {
     DriveHealth health;
     DriveStatus status;
     std::vector<std::string> reasons;
-    VerdictScope scope = VerdictScope::AllHealth;
 };
 
 template <std::size_t N>
 void expectVerdicts(const Row (&rows)[N]) {
     for (const Row& row : rows) {
-        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health, row.scope);
+        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health);
         EXPECT_EQ(verdict.status, row.status) << row.name;
         EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
     }
@@ -112,18 +111,6 @@ TEST(DriveVerdict, FailingExactlyOnAPredictionOrCriticalHealthWithEveryReason) {
          DriveStatus::Failing,
          {"NVMe critical warning: reliability degraded"}},
         {"NVMe log's verdict, no log read", Prediction::NvmeLog, {}, DriveStatus::Ok, {}},
-        {"NVMe log's verdict, weighed as the window does",
-         Prediction::NvmeLog,
-         nvmeHealth(0x04),
-         DriveStatus::Failing,
-         {"predicts failure"},
-         VerdictScope::FailureVerdicts},
-        {"attribute failing now, weighed as the window does",
-         Prediction::Ok,
-         ataHealth({reallocated}),
-         DriveStatus::Ok,
-         {},
-         VerdictScope::FailureVerdicts},
         {"NVMe log's verdict and the storage stack's",
          Prediction::NvmeLogAndFailing,
          nvmeHealth(0x04),
@@ -261,12 +248,6 @@ TEST(DriveVerdict, CautionOnEveryEarlySignWhenNotFailing) {
          {"temperature 125 C, at or above the warning temperature 125 C"}},
         {"a warning of 126 C is no limit", Prediction::Ok, nvmeReplies(0, 125, 126), DriveStatus::Ok, {}},
         {"health not read", Prediction::Ok, {}, DriveStatus::Ok, {}},
-        {"caution is the report's: the window weighs none",
-         Prediction::NvmeLog,
-         nvmeWarm,
-         DriveStatus::Ok,
-         {},
-         VerdictScope::FailureVerdicts},
     };
     expectVerdicts(rows);
 }
@@ -356,18 +337,17 @@ TEST(DriveVerdict, CautionCountsAreJudgedAgainstWhatWasAccepted) {
          {"predicts failure"}},
     };
     for (const MemoryRow& row : rows) {
-        const DriveVerdict verdict =
-            judgeDrive(listedDrive(3, row.prediction), row.health, VerdictScope::AllHealth, row.acceptance);
+        const DriveVerdict verdict = judgeDrive(listedDrive(3, row.prediction), row.health, row.acceptance);
         EXPECT_EQ(verdict.status, row.status) << row.name;
         EXPECT_EQ(verdict.reasons, row.reasons) << row.name;
     }
 }
 
-TEST(DriveVerdict, JudgedCautionsCarryValueAcceptedValueAndStateForTheReportOnly) {
+TEST(DriveVerdict, JudgedCautionsCarryValueAcceptedValueAndState) {
     DriveHealth health = ataCounts(70, 0, 4);
     health.ata.attributes[0].failedInPast = true;
     const Acceptance acceptance = accepted({{CautionCount::ReallocatedSectors, {63, 63}}});
-    const CautionJudgement judged = judgeCautions(health, VerdictScope::AllHealth, acceptance);
+    const CautionJudgement judged = judgeCautions(health, acceptance);
     ASSERT_EQ(judged.counts.size(), 2u);
     EXPECT_EQ(judged.counts[0].name, "reallocatedSectors");
     EXPECT_EQ(judged.counts[0].value, 70u);
@@ -379,8 +359,7 @@ TEST(DriveVerdict, JudgedCautionsCarryValueAcceptedValueAndStateForTheReportOnly
     EXPECT_EQ(judged.counts[1].state, CautionState::New);
     ASSERT_TRUE(judged.pastFailures.has_value());
     EXPECT_EQ(judged.pastFailures->ids, std::set<std::uint8_t>{5});
-    EXPECT_TRUE(judgeCautions(health, VerdictScope::FailureVerdicts, acceptance).counts.empty());
-    EXPECT_TRUE(judgeCautions(DriveHealth{}, VerdictScope::AllHealth, acceptance).counts.empty());
+    EXPECT_TRUE(judgeCautions(DriveHealth{}, acceptance).counts.empty());
 }
 
 TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
@@ -394,15 +373,14 @@ TEST(DriveVerdict, FailingCountJudgesListedDrivesWithTheirOwnHealth) {
     health[6] = nvmeHealth(0x01);  // no drive at 6: not judged
     drives[9] = listedDrive(9, Prediction::SmartExceeded);
     drives[9].present = false;  // unplugged since
-    const DriveVerdicts verdicts = judgeDrives(drives, health, VerdictScope::AllHealth);
+    const DriveVerdicts verdicts = judgeDrives(drives, health);
     EXPECT_EQ(verdicts[0].status, DriveStatus::Failing);
     EXPECT_EQ(verdicts[2].reasons, std::vector<std::string>{"NVMe critical warning: reliability degraded"});
     EXPECT_EQ(verdicts[5].status, DriveStatus::Caution);
     EXPECT_EQ(verdicts[6].status, DriveStatus::Ok);
     EXPECT_TRUE(verdicts[9].reasons.empty());
     EXPECT_EQ(failingDriveCount(verdicts), 2);
-    EXPECT_EQ(failingDriveCount(judgeDrives(drives, HealthTable{}, VerdictScope::AllHealth)), 1)
-        << "without the health reads";
+    EXPECT_EQ(failingDriveCount(judgeDrives(drives, HealthTable{})), 1) << "without the health reads";
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ protected:
     scripted::ScriptedDevicePort devices{scenarioPath};
     testing::FakeVolumeSource volumes;
     SettingsRecord thresholds = defaultSettings();
-    Refresh refresh{devices, volumes, allHealthReads, judgeWithHistory};
+    Refresh refresh{devices, volumes, judgeWithHistory};
     testing::FakeFileStore files;
     testing::FakeLockFile lockFile;
     testing::CountingPause pause;
@@ -233,7 +233,7 @@ TEST_F(RefreshHistory, WithoutARecordingNothingIsReadOrWritten) {
     EXPECT_FALSE(refresh.result().history.has_value());
     EXPECT_EQ(refresh.result().cautions[0].counts[0].state, CautionState::New);
     EXPECT_EQ(files.reads, 0);
-    Refresh unrecorded(devices, volumes, allHealthReads);
+    Refresh unrecorded(devices, volumes);
     ASSERT_TRUE(unrecorded.run(thresholds, [](const RefreshResult&) {}));
     EXPECT_EQ(unrecorded.result().cautions[0].counts[0].state, CautionState::New) << "judged, nothing accepted";
     EXPECT_FALSE(unrecorded.result().previous[0].has_value());

@@ -51,7 +51,7 @@ protected:
 
 TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
     script("0 healthy\n2 failing-spf\n5 threshold-exceeded\n");
-    Refresh refresh(devices, volumes, allHealthReads);
+    Refresh refresh(devices, volumes);
     ASSERT_TRUE(run(refresh));
     EXPECT_EQ(renders, 1);
     EXPECT_FALSE(refresh.running());
@@ -75,7 +75,7 @@ TEST_F(RefreshRun, HandsOverTablesVerdictsCountsAndTheStatus) {
 // The status compares with the counts the previous refresh left, not with zero.
 TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
     script("0 failing-spf\n");
-    Refresh refresh(devices, volumes, allHealthReads);
+    Refresh refresh(devices, volumes);
     ASSERT_TRUE(run(refresh));
     volumes.add('E', 100'000'000'000, 1'000'000'000);  // a second volume below its limit
     ASSERT_TRUE(run(refresh));
@@ -109,52 +109,45 @@ TEST_F(RefreshRun, StatusComparesWithThePreviousRefreshsCounts) {
 // drive whose SMART status answers ok.
 TEST_F(RefreshRun, HealthReadsJudgeByTheHealth) {
     script("1 healthy bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n");
-    Refresh report(devices, volumes, allHealthReads);
-    ASSERT_TRUE(run(report));
-    EXPECT_EQ(report.result().health[1].source, HealthSource::NvmeLog);
-    EXPECT_EQ(report.result().verdicts[1].reasons,
+    Refresh refresh(devices, volumes);
+    ASSERT_TRUE(run(refresh));
+    EXPECT_EQ(refresh.result().health[1].source, HealthSource::NvmeLog);
+    EXPECT_EQ(refresh.result().verdicts[1].reasons,
               std::vector<std::string>{"NVMe critical warning: reliability degraded"});
-    EXPECT_EQ(report.result().failingDriveCount, 1);
+    EXPECT_EQ(refresh.result().failingDriveCount, 1);
 }
 
-// An NVMe drive that refuses SMART commands is judged by its health log, in both front ends
-// alike.
-TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLogInBothFrontEnds) {
+// An NVMe drive that refuses SMART commands is judged by its health log.
+TEST_F(RefreshRun, NvmeDriveRefusingSmartIsJudgedByItsLog) {
     thresholds.defaultWarningPercent = 1;  // no volume in warning
     script("1 version-fails bus=17\n1 nvme-log warning=4 spare=90 spare-threshold=10\n3 version-fails bus=17\n");
-    Refresh window(devices, volumes, allHealthReads);
-    Refresh report(devices, volumes, allHealthReads);
-    ASSERT_TRUE(run(window));
-    ASSERT_TRUE(run(report));
-    for (const Refresh* refresh : {&window, &report}) {
-        const RefreshResult& result = refresh->result();
-        EXPECT_EQ(smartState(result.drives[1], result.health[1]), SmartState::FailurePredicted);
-        EXPECT_EQ(result.health[1].source, HealthSource::NvmeLog);
-        EXPECT_EQ(result.health[1].nvme.criticalWarning, 4);
-        EXPECT_EQ(result.health[1].nvme.availableSpare, 90);
-        EXPECT_EQ(smartState(result.drives[3], result.health[3]), SmartState::NoData) << "its log is refused";
-        EXPECT_EQ(result.verdicts[1].status, DriveStatus::Failing);
-        EXPECT_EQ(result.verdicts[3].status, DriveStatus::Ok);
-        EXPECT_EQ(result.failingDriveCount, 1);
-        EXPECT_FALSE(status[refresh].isOk);
-    }
-    EXPECT_EQ(window.result().verdicts[1].reasons, report.result().verdicts[1].reasons);
-    EXPECT_EQ(report.result().verdicts[1].reasons,
-              std::vector<std::string>{"NVMe critical warning: reliability degraded"});
+    Refresh refresh(devices, volumes);
+    ASSERT_TRUE(run(refresh));
+    const RefreshResult& result = refresh.result();
+    EXPECT_EQ(smartState(result.drives[1], result.health[1]), SmartState::FailurePredicted);
+    EXPECT_EQ(result.health[1].source, HealthSource::NvmeLog);
+    EXPECT_EQ(result.health[1].nvme.criticalWarning, 4);
+    EXPECT_EQ(result.health[1].nvme.availableSpare, 90);
+    EXPECT_EQ(smartState(result.drives[3], result.health[3]), SmartState::NoData) << "its log is refused";
+    EXPECT_EQ(result.verdicts[1].status, DriveStatus::Failing);
+    EXPECT_EQ(result.verdicts[1].reasons, std::vector<std::string>{"NVMe critical warning: reliability degraded"});
+    EXPECT_EQ(result.verdicts[3].status, DriveStatus::Ok);
+    EXPECT_EQ(result.failingDriveCount, 1);
+    EXPECT_FALSE(status[&refresh].isOk);
 
     script("1 version-fails bus=17\n1 nvme-log spare=90 spare-threshold=10\n3 version-fails bus=17\n");
-    ASSERT_TRUE(run(window));
-    EXPECT_EQ(smartState(window.result().drives[1], window.result().health[1]), SmartState::Ok);
-    EXPECT_EQ(window.result().failingDriveCount, 0);
-    EXPECT_TRUE(status[&window].stateChanged);
-    EXPECT_TRUE(status[&window].isOk);
+    ASSERT_TRUE(run(refresh));
+    EXPECT_EQ(smartState(result.drives[1], result.health[1]), SmartState::Ok);
+    EXPECT_EQ(result.failingDriveCount, 0);
+    EXPECT_TRUE(status[&refresh].stateChanged);
+    EXPECT_TRUE(status[&refresh].isOk);
 }
 
 // Rendering may open a message box whose loop delivers ticks and commands: neither may start
 // a refresh inside the one being rendered, and the next one runs once it has finished.
 TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
     script("0 healthy\n");
-    Refresh refresh(devices, volumes, allHealthReads);
+    Refresh refresh(devices, volumes);
     RefreshCycle cycle;
     int nestedRenders = 0;
     bool nestedRan = true;
@@ -171,7 +164,7 @@ TEST_F(RefreshRun, NoRefreshStartsWhileOneIsBeingRendered) {
 }
 
 TEST_F(RefreshRun, ARenderingThatThrowsEndsTheRefresh) {
-    Refresh refresh(devices, volumes, allHealthReads);
+    Refresh refresh(devices, volumes);
     EXPECT_THROW(refresh.run(thresholds, [](const RefreshResult&) { throw std::runtime_error("out of memory"); }),
                  std::runtime_error);
     EXPECT_FALSE(refresh.running());

@@ -388,7 +388,7 @@ protected:
     NoSystemMessages systemMessages;
     testing::CountingPause pause;
     SettingsStore store{files, sink, pause, baseFolder};
-    Refresh core{port, volumes, allHealthReads, judgeWithHistory};
+    Refresh core{port, volumes, judgeWithHistory};
     RefreshCycle cycle;
     RecordingRefreshView view;
     FakeNotifyShell shell;

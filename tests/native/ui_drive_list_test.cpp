@@ -33,7 +33,7 @@ protected:
     // Returns the failing-drive count the refresh takes from the same table.
     int refill() {
         refillDriveList(drives, health, list);
-        return failingDriveCount(judgeDrives(drives, health, VerdictScope::FailureVerdicts));
+        return failingDriveCount(judgeDrives(drives, health));
     }
     std::string textOf(int index) const { return list.text(index); }
 };

@@ -36,8 +36,7 @@ struct Judged {
 };
 
 Judged judged(const DriveHealth& health, const Acceptance& accepted = {}) {
-    return {judgeDrive(intelSsd(), health, VerdictScope::AllHealth, accepted),
-            judgeCautions(health, VerdictScope::AllHealth, accepted)};
+    return {judgeDrive(intelSsd(), health, accepted), judgeCautions(health, accepted)};
 }
 
 HealthDetails detailsOf(const DriveHealth& health, const Judged& j, const DriveHistory* history = nullptr) {

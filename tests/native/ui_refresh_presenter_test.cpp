@@ -64,7 +64,7 @@ protected:
     scripted::ScriptedDevicePort devices{scenarioPath};
     testing::FakeVolumeSource volumes;
     SettingsRecord thresholds = defaultSettings();
-    Refresh refresh{devices, volumes, allHealthReads};
+    Refresh refresh{devices, volumes};
     testing::FakeListControl driveList;
     testing::FakeListControl volumeList;
     testing::RecordingRefreshView view;
@@ -178,7 +178,7 @@ protected:
     }
 
     const std::string historyPath = "C:\\ProgramData\\VTN\\KSTM\\KSTMH.dat";
-    Refresh recorded{devices, volumes, allHealthReads, judgeWithHistory};
+    Refresh recorded{devices, volumes, judgeWithHistory};
     RefreshPresenter* rendering = &presenter;
     testing::FakeFileStore files;
     testing::FakeLockFile lockFile;

@@ -102,7 +102,7 @@ TEST_F(Win32DriveProbe, WineListsItsOneDiskWithIdentityAndNoFailureData) {
     EXPECT_NE(table[0].versionError, 0u);
     EXPECT_EQ(indicatorLevel(table[0], DriveHealth{}), IndicatorLevel::NoData);
     for (int number = 1; number < driveTableSize; ++number) EXPECT_FALSE(isListed(table[number])) << number;
-    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{}, VerdictScope::AllHealth)), 0);
+    EXPECT_EQ(failingDriveCount(judgeDrives(table, HealthTable{})), 0);
 }
 
 // The health reads on Wine's disk: a SCSI disk that refuses the SMART requests is asked

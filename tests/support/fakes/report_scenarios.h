@@ -146,9 +146,9 @@ inline RefreshResult judgedRefresh(const DriveTable& drives, const HealthTable& 
     RefreshResult result;
     result.drives = drives;
     result.health = health;
-    result.verdicts = judgeDrives(drives, health, VerdictScope::AllHealth, &accepted);
+    result.verdicts = judgeDrives(drives, health, &accepted);
     for (int number = 0; number < driveTableSize; ++number)
-        result.cautions[number] = judgeCautions(health[number], VerdictScope::AllHealth, accepted[number]);
+        result.cautions[number] = judgeCautions(health[number], accepted[number]);
     return result;
 }
 
