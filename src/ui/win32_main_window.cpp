@@ -139,7 +139,9 @@ void MainWindow::startSettings() {
 }
 
 // The first copy keeps the hand-over byte at 0; a later copy sets it to 1 and ends, and the
-// first copy's next tick brings its window forward.
+// first copy's next tick brings its window forward. The later copy, started by the user, may
+// take the foreground; it passes that on, since Windows refuses the foreground to a process
+// in the background, such as the first copy's tick, and only flashes its taskbar button.
 bool MainWindow::startHandOver() {
     if (!activation_.create(handOverName, 1) || activation_.view() == nullptr) {
         show("Memory initialization error");
@@ -147,6 +149,7 @@ bool MainWindow::startHandOver() {
         return false;
     }
     isDuplicate_ = !activation_.createdNew();
+    if (isDuplicate_) AllowSetForegroundWindow(ASFW_ANY);  // before the request it allows
     *activation_.view() = isDuplicate_ ? 1 : 0;
     if (isDuplicate_) {
         endUnseen();
