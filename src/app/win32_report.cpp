@@ -56,7 +56,7 @@ int report(const std::vector<std::string>& arguments, DevicePort& devices) {
 }
 
 // The last resort for a fault inside the run (no memory left, for one): one line and the
-// unknown exit code, where the runtime would end the process with its own dialog-era text.
+// unknown exit code, where the runtime's default would print its own lines and abort.
 // The shipped program is built without exception tables, so such a fault ends here rather
 // than in a handler; whatever the run had half written is what a killed process leaves, which
 // every file it writes survives.
